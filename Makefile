@@ -1,0 +1,60 @@
+# make test: install what is missing, build, run every test.
+# make run:  install what is missing, build, play the demo game.
+BUILD      ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS       ?= $(shell nproc)
+
+DEBIAN_PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
+                  libgtest-dev libgmock-dev googletest libbenchmark-dev lua5.4 zlib1g-dev
+
+.PHONY: all deps configure build test run asan fuzz bench clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(DEBIAN_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  SUDO=$$( [ "$$(id -u)" = 0 ] || echo sudo ); \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+run: build
+	cmake --build $(BUILD) --target game -j $(JOBS)
+	cd $(BUILD)/game && ./t3dplayer
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DT3D_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer targets (clang); FUZZ_SECONDS per target.
+FUZZ_SECONDS ?= 30
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DT3D_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+	@set -e; for f in build-fuzz/tests/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] || continue; name=$$(basename $$f); mkdir -p build-fuzz/corpus/$$name; \
+	  seeds=tests/fuzz/seeds/$$name; [ -d $$seeds ] || seeds=; \
+	  echo "== $$name ($(FUZZ_SECONDS)s)"; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 build-fuzz/corpus/$$name $$seeds 2>&1 | tail -3; \
+	done
+
+bench: build
+	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
+	$(BUILD)/bench/script/bench_script bench/script
+
+clean:
+	rm -rf $(BUILD) build-asan build-fuzz

@@ -1,0 +1,16 @@
+// Shift-JIS (CP932) helpers: the lead-byte test that every text loop uses, and
+// conversion to and from UTF-8 for text that leaves or enters the program.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The lead bytes are fixed whatever the locale: 0x81-0x9F and 0xE0-0xFC.
+inline bool IsShiftJisLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Bytes that do not form CP932 characters come out as U+FFFD; never fails.
+std::string ShiftJisToUtf8(std::string_view text);
+// Characters that CP932 lacks come out as '?'; never fails.
+std::string Utf8ToShiftJis(std::string_view text);

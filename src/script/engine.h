@@ -1,0 +1,154 @@
+// CCScript, the script engine as a host sees it: compiled functions, registered
+// classes, globals and the value stack; compiles sources into itself and runs
+// one function at a time. Also the compiled forms Token and ScriptFunction.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script/errors.h"
+#include "script/native_class.h"
+#include "script/tokenizer.h"
+#include "script/value.h"
+
+constexpr int kMaxFunctions = 512;
+constexpr int kMaxClasses = 256;
+constexpr int kMaxGlobals = 256;
+constexpr int kMaxLocals = 64;
+constexpr int kMaxLabels = 16;
+constexpr int kMaxParameters = 16;
+constexpr int kStackSize = 10240;
+constexpr int kFunctionNameSize = 260;
+
+// Parameter flag bits.
+enum ParameterFlag : std::uint16_t {
+  kParamPresent = 1,
+  kParamByRef = 2,
+  kParamString = 4,
+  kParamNumber = 8,
+  kParamClass = 16,  // the class's slot in the engine (255: unknown) stands in the high byte
+};
+
+struct ScriptFunction;
+
+struct Token {
+  TokenKind kind = TokenKind::None;
+  std::uint16_t line = 0;
+  std::uint16_t column = 0;
+  // For "(", "{" and "[" kinds: index of the matching closer, or -1. Lets the
+  // interpreter skip a parse-only pass it has already checked.
+  std::int32_t match = -1;
+  union {
+    double number;
+    char* text;          // String: owned
+    std::int32_t index;  // Label, GlobalValiable, AutoValiable, Identifier
+    NativeClass* cls;    // Class
+    ScriptFunction* function;
+  };
+  Token() : number(0) {}
+};
+
+struct ScriptFunction {
+  char name[kFunctionNameSize] = {};
+  std::vector<Token> tokens;  // ends with a None token
+  int localCount = 0;
+  std::array<std::int32_t, kMaxLabels> labels{};
+  std::array<char[32], kMaxLabels> labelNames{};
+  std::array<std::uint16_t, kMaxParameters + 1> parameterFlags{};  // one spare word, always 0
+  // Parse-only results memoised per statement start: the index after the
+  // statement, or 0 when not known yet. Filled by the interpreter.
+  std::vector<std::int32_t> skipTo;
+
+  ~ScriptFunction();
+};
+
+class CCScript {
+ public:
+  CCScript();
+  virtual ~CCScript();
+  CCScript(const CCScript&) = delete;
+  CCScript& operator=(const CCScript&) = delete;
+
+  virtual bool OnError(int line, int column, int code) { return false; }
+
+  bool RegisterClass(NativeClass* cls);
+  EErrorCode CompileScript(const char* source, const char* path);
+  ScriptFunction* FindFunction(const char* name);
+  EErrorCode CallFunction(ScriptFunction* function, ScriptValue* args, int argCount);
+  void ClearFunctions();
+  void FormatError(int line, int column, int code, char* out, std::size_t size);
+
+  // Value operations for native classes.
+  ScriptValue* VariableAddress(int kind, int index);
+  ScriptValue* ResolveReference(const ScriptValue& value);
+  int KindOf(const ScriptValue& value);
+  bool ToNumber(const ScriptValue& value, double& out);
+  // On success `out` holds the text; the caller owns nothing extra.
+  bool ToString(const ScriptValue& value, std::string& out);
+  void Push(const ScriptValue& value);
+  void SetStackPointer(int n);
+
+  // Introspection for hosts and tools.
+  GlobalVar& Global(int index) { return globals_[index]; }
+  ScriptFunction* FunctionAt(int slot) { return functions_[slot].get(); }
+  NativeClass* ClassAt(int slot) { return classes_[slot]; }
+  int ClassSlotOf(NativeClass* cls) const;
+  int StackPointer() const { return stackPointer_; }
+  int FrameBase() const { return frameBase_; }
+
+  // Bounds the statements one host call may run (0: unbounded); when spent the
+  // call ends as if the script asked to stop (code 4). For tools and fuzzing.
+  void SetStepBudget(std::uint64_t steps) { stepBudget_ = steps; }
+
+ protected:
+  // Compiler.
+  EErrorCode CompileFunction(const char* text, std::size_t length);
+  void Tokenize(ScriptFunction& function, const char* text, std::size_t length, bool singleFunction);
+  int FindLocalOrAdd(ScriptFunction& function, std::array<char[32], kMaxLocals>& locals, const char* name);
+
+  // Interpreter (interpreter.cpp).
+  struct Frame;
+  void CallScript(ScriptFunction* function, ScriptValue* args, int argCount, ScriptValue& result, bool hostEntry);
+  void RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* function);
+  bool Statement(bool execute, int& control);
+  void StatementList(bool execute, int& control);
+  bool Block(bool execute, int& control);
+  bool IfStatement(bool execute, int& control);
+  bool WhileStatement(bool execute, int& control);
+  bool ForStatement(bool execute, int& control);
+  bool JumpStatement(bool execute, int& control);
+  bool CommaExpression(bool execute, ScriptValue& value);
+  bool AssignExpression(bool execute, ScriptValue& value);
+  bool BinaryExpression(bool execute, ScriptValue& value, int minLevel);
+  bool UnaryExpression(bool execute, ScriptValue& value);
+  bool PostfixExpression(bool execute, ScriptValue& value);
+  bool PrimaryExpression(bool execute, ScriptValue& value);
+  int Arguments(bool execute, ScriptValue* args);
+  void Assign(ScriptValue& target, const ScriptValue& source);
+  void AssignToVariable(ScriptValue& variable, const ScriptValue& source);
+  void BinaryOp(ScriptValue& result, const ScriptValue& a, const ScriptValue& b, int code);
+  bool IsNumeric(const ScriptValue& value);
+  double NumberOrThrow(const ScriptValue& value);
+  bool ReadProperty(const ScriptValue& memberRef, ScriptValue& out);
+  bool Truth(const ScriptValue& value);
+  void CheckDepth();
+
+  const Token& Current() const { return *pc_; }
+  TokenKind Peek() const { return pc_->kind; }
+
+  std::array<std::unique_ptr<ScriptFunction>, kMaxFunctions> functions_;
+  std::array<NativeClass*, kMaxClasses> classes_{};
+  std::array<GlobalVar, kMaxGlobals> globals_;
+  std::unique_ptr<ScriptValue[]> stack_;
+  int stackPointer_ = 0;
+  int frameBase_ = 0;
+  const Token* pc_ = nullptr;
+  ScriptFunction* running_ = nullptr;
+  std::uintptr_t stackLimit_ = 0;
+  int hostDepth_ = 0;
+  std::uint64_t stepBudget_ = 0;
+  std::uint64_t stepsLeft_ = 0;
+};

@@ -1,0 +1,60 @@
+// The script language's error codes and their messages. Run-time errors are
+// thrown as EErrorCode values and caught only at the engine's host entry.
+#pragma once
+
+enum EErrorCode : int {
+  ERR_NONE = 0,
+  ERR_END_OF_FILE = 1,
+  ERR_INCLUDE_NOT_FOUND = 2,
+  ERR_DUPLICATE_FUNCTION = 3,
+  ERR_USER_STOP = 4,
+  ERR_SYNTAX = 5,
+  ERR_NO_EQUAL = 6,
+  ERR_NO_PARENTHESIS = 7,
+  ERR_NO_CLOSE_PARENTHESIS = 8,
+  ERR_NO_STATEMENT = 9,
+  ERR_NO_EXPRESSION = 10,
+  ERR_NO_SEMICOLON = 11,
+  ERR_NO_COMMA = 12,
+  ERR_NO_LABEL = 13,
+  ERR_LABEL_IN_USE = 14,
+  ERR_NO_RIGHT_VALUE = 15,
+  ERR_NO_MEMBER = 16,
+  ERR_BAD_STRING = 17,
+  ERR_UNKNOWN_ESCAPE = 18,
+  ERR_NO_GLOBAL_NAME = 19,
+  ERR_TOO_MANY_GLOBALS = 20,
+  ERR_TOO_MANY_LOCALS = 21,
+  ERR_NO_OPERATOR = 22,
+  ERR_LEFT_NOT_TEXT = 23,
+  ERR_RIGHT_NOT_TEXT = 24,
+  ERR_WRONG_OPERATOR = 25,
+  ERR_NOT_ASSIGNABLE = 26,
+  ERR_NOT_NUMBER = 27,
+  ERR_LABEL_TWICE = 28,
+  ERR_NOT_OBJECT = 29,
+  ERR_NO_SUCH_MEMBER = 30,
+  ERR_NOT_PROPERTY = 31,
+  ERR_NOT_METHOD = 32,
+  ERR_ARGUMENT_COUNT = 33,
+  ERR_PROPERTY_NOT_READABLE = 34,
+  ERR_PROPERTY_NOT_WRITABLE = 35,
+  ERR_ARGUMENT_TYPE = 36,
+  ERR_TOO_MANY_ARGUMENTS = 37,
+  ERR_TOO_FEW_ARGUMENTS = 38,
+  ERR_TOO_MANY_FUNCTIONS = 39,
+  ERR_NO_FUNCTION_NAME = 40,
+  ERR_NO_PARAMETER_NAME = 41,
+  ERR_TWO_PARAMETER_TYPES = 42,
+  ERR_NOT_FUNCTION = 43,
+  ERR_NO_INSTANCE = 44,
+  ERR_NO_CLASS = 45,
+  ERR_STACK_OVERFLOW = 46,
+  ERR_STACK_UNDERFLOW = 47,
+  ERR_OUT_OF_RANGE = 48,
+};
+
+constexpr int kErrorCodeCount = 49;
+
+// The message of a code as Shift-JIS bytes; codes outside the table give "".
+const char* GetErrorMessage(int code);
