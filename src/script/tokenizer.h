@@ -44,7 +44,7 @@ enum CharClass : unsigned {
   kClassSpace = 16, kClassOther = 32,
 };
 
-// What the error report prints for a kind ("+=", "while", "Number", ...).
+// What the error report prints for a kind ("+=", "While", "Number", ...).
 const char* TokenSpelling(TokenKind kind);
 
 // The directive or keyword spelled exactly so, or TokenKind::None.
