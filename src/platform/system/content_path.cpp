@@ -1,0 +1,276 @@
+// Content-name lookup on a case-sensitive disk, and the program folder.
+#include "platform/system/content_path.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/system/shift_jis.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+bool IsLead(std::string_view text, std::size_t i) {
+  return IsShiftJisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
+}
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The key under which names that differ only in ASCII case meet.
+std::string FoldCase(std::string_view text) {
+  std::string folded(text);
+  for (std::size_t i = 0; i < folded.size(); ++i) {
+    if (IsLead(folded, i)) {
+      ++i;
+    } else {
+      folded[i] = LowerAscii(folded[i]);
+    }
+  }
+  return folded;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  if (folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+bool SameTime(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// A directory's names by folded key, with what identified the directory when
+// it was read. A listing whose directory has changed since is read again.
+struct Listing {
+  dev_t device = 0;
+  ino_t inode = 0;
+  timespec modified{};
+  timespec changed{};
+  std::multimap<std::string, std::string> names;
+};
+
+// Listings of a whole game folder stay small; this bound only guards against
+// a program that wanders over the whole disk.
+constexpr std::size_t kMaxCachedListings = 4096;
+
+std::mutex gListingMutex;
+std::unordered_map<std::string, Listing> gListings;
+
+bool ReadListing(const std::string& folder, const struct stat& info, Listing& listing) {
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return false;
+  listing = Listing{};
+  listing.device = info.st_dev;
+  listing.inode = info.st_ino;
+  listing.modified = info.st_mtim;
+  listing.changed = info.st_ctim;
+  while (dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    listing.names.emplace(FoldCase(name), std::move(name));
+  }
+  closedir(dir);
+  return true;
+}
+
+// Names in `folder` equal to `part` without regard to case, in byte order.
+// A cached listing that knows no such name is read again once: a file made
+// within the clock tick of the listing leaves the directory's time unchanged.
+std::vector<std::string> CaseVariants(const std::string& folder, const std::string& part) {
+  std::vector<std::string> variants;
+  struct stat info;
+  if (stat(folder.empty() ? "." : folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return variants;
+  std::string key = FoldCase(part);
+  std::lock_guard<std::mutex> lock(gListingMutex);
+  auto found = gListings.find(folder);
+  bool fresh = false;
+  if (found == gListings.end() || found->second.device != info.st_dev || found->second.inode != info.st_ino ||
+      !SameTime(found->second.modified, info.st_mtim) || !SameTime(found->second.changed, info.st_ctim)) {
+    if (gListings.size() >= kMaxCachedListings) gListings.clear();
+    Listing listing;
+    if (!ReadListing(folder, info, listing)) return variants;
+    found = gListings.insert_or_assign(folder, std::move(listing)).first;
+    fresh = true;
+  }
+  if (!fresh && found->second.names.count(key) == 0) {
+    Listing listing;
+    if (!ReadListing(folder, info, listing)) return variants;
+    found->second = std::move(listing);
+  }
+  auto range = found->second.names.equal_range(key);
+  for (auto it = range.first; it != range.second; ++it) variants.push_back(it->second);
+  std::sort(variants.begin(), variants.end());
+  return variants;
+}
+
+// Depth-first over the case variants of each component, so that of two
+// folders differing only in case the one that holds the file is taken.
+bool ResolveComponents(const std::string& folder, const std::vector<std::string>& parts, std::size_t index,
+                       std::string& diskPath) {
+  const std::string& part = parts[index];
+  bool last = index + 1 == parts.size();
+  auto tryName = [&](const std::string& name) {
+    std::string path = JoinPath(folder, name);
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) return false;
+    if (last) {
+      if (!S_ISREG(info.st_mode)) return false;
+      diskPath = std::move(path);
+      return true;
+    }
+    return S_ISDIR(info.st_mode) && ResolveComponents(path, parts, index + 1, diskPath);
+  };
+  if (tryName(part)) return true;
+  if (part == "..") return false;
+  for (const std::string& variant : CaseVariants(folder, part)) {
+    if (variant != part && tryName(variant)) return true;
+  }
+  return false;
+}
+
+std::mutex gProgramDirMutex;
+std::string gProgramDirOverride;
+
+std::string ExecutableDir() {
+  static const std::string dir = [] {
+    std::string path(256, '\0');
+    for (;;) {
+      ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
+      if (n < 0) return std::string("./");
+      if (static_cast<std::size_t>(n) < path.size()) {
+        path.resize(static_cast<std::size_t>(n));
+        break;
+      }
+      path.resize(path.size() * 2);
+    }
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+  }();
+  return dir;
+}
+
+}  // namespace
+
+std::string NormalizeContentPath(std::string_view name) {
+  bool absolute = !name.empty() && IsSeparator(name[0]);
+  std::vector<std::string_view> parts;
+  auto take = [&](std::string_view part) {
+    if (part.empty() || part == ".") return;
+    if (part == "..") {
+      if (!parts.empty() && parts.back() != "..") {
+        parts.pop_back();
+      } else if (!absolute) {
+        parts.push_back(part);
+      }
+      return;
+    }
+    parts.push_back(part);
+  };
+  std::size_t start = 0;
+  bool endsWithSeparator = false;
+  for (std::size_t i = 0; i < name.size();) {
+    if (IsSeparator(name[i])) {
+      take(name.substr(start, i - start));
+      start = ++i;
+      endsWithSeparator = true;
+      continue;
+    }
+    endsWithSeparator = false;
+    i += IsLead(name, i) ? 2 : 1;
+  }
+  take(name.substr(start));
+
+  std::string result = absolute ? "/" : "";
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) result += '/';
+    result += parts[i];
+  }
+  if (endsWithSeparator && !parts.empty()) result += '/';
+  return result;
+}
+
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    if (IsLead(a, i)) {
+      ++i;
+      if (a[i] != b[i]) return false;
+    }
+  }
+  return true;
+}
+
+bool StartsWithIgnoreAsciiCase(std::string_view text, std::string_view prefix) {
+  return prefix.size() <= text.size() && EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool FindFileOnDisk(std::string_view name, std::string& diskPath) {
+  std::string normalized = NormalizeContentPath(name);
+  if (normalized.empty() || normalized.back() == '/') return false;
+
+  struct stat info;
+  if (stat(normalized.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+    diskPath = std::move(normalized);
+    return true;
+  }
+
+  std::vector<std::string> parts;
+  std::size_t start = normalized[0] == '/' ? 1 : 0;
+  for (;;) {
+    std::size_t slash = normalized.find('/', start);
+    parts.push_back(normalized.substr(start, slash - start));
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  return ResolveComponents(normalized[0] == '/' ? "/" : "", parts, 0, diskPath);
+}
+
+FilePtr OpenContentFile(std::string_view name, std::uint64_t* size) {
+  std::string path;
+  if (!FindFileOnDisk(name, path)) return nullptr;
+  // Non-blocking so that a name swapped for a pipe after the lookup cannot
+  // hang the open; the type is checked again on what was actually opened.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FilePtr file(fdopen(fd, "rb"));
+  if (!file) {
+    close(fd);
+    return nullptr;
+  }
+  if (size != nullptr) *size = static_cast<std::uint64_t>(info.st_size);
+  return file;
+}
+
+void DropDirectoryCache() {
+  std::lock_guard<std::mutex> lock(gListingMutex);
+  gListings.clear();
+}
+
+std::string ProgramDir() {
+  {
+    std::lock_guard<std::mutex> lock(gProgramDirMutex);
+    if (!gProgramDirOverride.empty()) return gProgramDirOverride;
+  }
+  return ExecutableDir();
+}
+
+void SetProgramDir(std::string_view folder) {
+  std::lock_guard<std::mutex> lock(gProgramDirMutex);
+  gProgramDirOverride = folder;
+  if (!gProgramDirOverride.empty() && gProgramDirOverride.back() != '/') gProgramDirOverride += '/';
+}
