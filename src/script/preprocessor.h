@@ -2,6 +2,7 @@
 // replaceable file reader, comments dropped, other directives ignored.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,6 +22,10 @@ struct PreprocessorDefinition {
 // Includes nest at most this deep; deeper (a file that includes itself, or a
 // cycle) fails like a missing file.
 constexpr int kMaxIncludeDepth = 32;
+
+// Files that include each other many times over could multiply the output
+// without end; past this size the preprocessing fails.
+constexpr std::size_t kMaxPreprocessedSize = std::size_t{64} << 20;
 
 // Preprocesses `text` into `output`. Include names are tried after each folder
 // (each ending in a separator, or empty) in turn. False when an include fails.

@@ -1,0 +1,240 @@
+// The script preprocessor: one pass over the tokens, comments dropped, blanks
+// kept as spaces, #define names replaced and #include files inserted.
+#include "script/preprocessor.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+#include "platform/system/shift_jis.h"
+#include "script/tokenizer.h"
+
+namespace {
+
+constexpr std::size_t kMaxNameLength = 63;
+constexpr std::size_t kMaxValueLength = 255;
+
+bool ReadDiskFile(const std::string& path, std::string& out) {
+  std::string diskPath = path;
+  for (char& c : diskPath) {
+    if (c == '\\') c = '/';
+  }
+  struct stat info {};
+  if (stat(diskPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  std::FILE* file = std::fopen(diskPath.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::string data;
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) data.append(buffer, n);
+  bool ok = std::ferror(file) == 0;
+  std::fclose(file);
+  if (ok) out = std::move(data);
+  return ok;
+}
+
+ScriptFileReader& InstalledReader() {
+  static ScriptFileReader reader;
+  return reader;
+}
+
+// The text cut to at most `limit` bytes without splitting a double-byte
+// character, as the fixed-size rows of the original kept it.
+std::string CutText(std::string_view text, std::size_t limit) {
+  std::size_t n = 0;
+  while (n < text.size()) {
+    std::size_t width =
+        (IsShiftJisLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size()) ? 2 : 1;
+    if (n + width > limit) break;
+    n += width;
+  }
+  return std::string(text.substr(0, n));
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsWord(TokenKind kind) {
+  return kind == TokenKind::Digit || kind == TokenKind::Hex || kind == TokenKind::String;
+}
+
+bool IsLineEnd(TokenKind kind) { return kind == TokenKind::CR || kind == TokenKind::LF; }
+
+// A "//" comment runs up to, not including, the line feed; double-byte
+// characters are stepped over whole, but never past the terminator.
+const char* SkipComment(const char* p) {
+  p += 2;
+  while (*p != '\0' && *p != '\n') {
+    p += (IsShiftJisLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') ? 2 : 1;
+  }
+  return p;
+}
+
+struct Token {
+  TokenKind kind;
+  std::string_view text;  // the source bytes of the token
+};
+
+// The next token after blanks and comments.
+Token NextToken(const char*& p, char* out, bool quoted) {
+  for (;;) {
+    while (IsBlank(*p)) ++p;
+    if (p[0] == '/' && p[1] == '/') {
+      p = SkipComment(p);
+      continue;
+    }
+    break;
+  }
+  const char* start = p;
+  TokenKind kind = ReadToken(&p, out, quoted, false);
+  return {kind, std::string_view(start, static_cast<std::size_t>(p - start))};
+}
+
+// The definition rows with an index by name. Rows are only ever added.
+class DefinitionTable {
+ public:
+  explicit DefinitionTable(std::vector<PreprocessorDefinition>& rows) : rows_(rows) {
+    for (std::size_t i = 0; i < rows_.size(); ++i) index_.emplace(rows_[i].name, i);
+  }
+
+  void Define(std::string_view name, std::string_view value) {
+    std::string key = CutText(name, kMaxNameLength);
+    std::string text = CutText(value, kMaxValueLength);
+    auto found = index_.find(key);
+    if (found != index_.end()) {
+      rows_[found->second].value = std::move(text);
+      return;
+    }
+    index_.emplace(key, rows_.size());
+    rows_.push_back({std::move(key), std::move(text)});
+  }
+
+  const std::string* Find(std::string_view word) const {
+    auto found = index_.find(std::string(word));
+    return found != index_.end() ? &rows_[found->second].value : nullptr;
+  }
+
+ private:
+  std::vector<PreprocessorDefinition>& rows_;
+  std::unordered_map<std::string, std::size_t> index_;
+};
+
+class Preprocessor {
+ public:
+  Preprocessor(const std::vector<std::string>& folders, std::vector<PreprocessorDefinition>& rows,
+               std::string& output)
+      : folders_(folders), definitions_(rows), output_(output) {}
+
+  bool Run(const char* text, int depth) {
+    const char* p = text;
+    for (;;) {
+      if (output_.size() > kMaxPreprocessedSize) return false;
+      if (IsBlank(*p)) {
+        output_ += ' ';
+        ++p;
+        continue;
+      }
+      if (p[0] == '/' && p[1] == '/') {
+        p = SkipComment(p);
+        continue;
+      }
+      const char* start = p;
+      TokenKind kind = ReadToken(&p, nullptr, false, false);
+      std::string_view token(start, static_cast<std::size_t>(p - start));
+      if (kind == TokenKind::None) return true;
+      if (!IsWord(kind)) {
+        output_ += token;
+        continue;
+      }
+      TokenKind directive = LookupReservedWord(std::string(token).c_str());
+      if (directive == TokenKind::PpDefine) {
+        Define(p);
+      } else if (directive == TokenKind::PpInclude) {
+        if (!Include(p, depth)) return false;
+      } else if (directive >= TokenKind::PpDefine && directive <= TokenKind::PpUndef) {
+        DropLine(p, false);
+      } else if (const std::string* value = definitions_.Find(token)) {
+        // The value is inserted as it stands, never scanned again.
+        output_ += *value;
+      } else {
+        output_ += token;
+      }
+    }
+  }
+
+ private:
+  // Drops the rest of a directive's line with its line end (unless that was
+  // already read), then one line feed and one carriage return that follow.
+  void DropLine(const char*& p, bool lineEndRead) {
+    while (!lineEndRead) {
+      TokenKind kind = NextToken(p, nullptr, false).kind;
+      if (kind == TokenKind::None) return;
+      lineEndRead = IsLineEnd(kind);
+    }
+    for (char c : {'\n', '\r'}) {
+      const char* q = p;
+      while (IsBlank(*q)) ++q;
+      if (*q == c) p = q + 1;
+    }
+  }
+
+  // "#define NAME VALUE": the value is one token. A line end (or the end of
+  // the text) in place of the name or the value ends the directive there, so
+  // "#define NAME" defines NAME as empty and leaves the next line alone.
+  void Define(const char*& p) {
+    Token name = NextToken(p, nullptr, false);
+    if (name.kind == TokenKind::None) return;
+    if (IsLineEnd(name.kind)) {
+      DropLine(p, true);
+      return;
+    }
+    Token value = NextToken(p, nullptr, false);
+    bool valueIsLineEnd = value.kind == TokenKind::None || IsLineEnd(value.kind);
+    definitions_.Define(name.text, valueIsLineEnd ? std::string_view() : value.text);
+    if (value.kind == TokenKind::None) return;
+    DropLine(p, valueIsLineEnd);
+  }
+
+  // "#include NAME": the included file's output takes the place of the
+  // directive; the rest of its line stays.
+  bool Include(const char*& p, int depth) {
+    char name[kTokenBufferSize];
+    Token token = NextToken(p, name, true);
+    if (token.kind == TokenKind::None || IsLineEnd(token.kind) || name[0] == '\0') return false;
+    // A file that includes itself, directly or in a cycle, ends here.
+    if (depth + 1 > kMaxIncludeDepth) return false;
+    std::string source;
+    bool found = false;
+    for (const std::string& folder : folders_) {
+      if (ReadScriptFile(folder + name, source)) {
+        found = true;
+        break;
+      }
+    }
+    if (!found) return false;
+    return Run(source.c_str(), depth + 1);
+  }
+
+  const std::vector<std::string>& folders_;
+  DefinitionTable definitions_;
+  std::string& output_;
+};
+
+}  // namespace
+
+void SetScriptFileReader(ScriptFileReader reader) { InstalledReader() = std::move(reader); }
+
+bool ReadScriptFile(const std::string& path, std::string& out) {
+  const ScriptFileReader& reader = InstalledReader();
+  return reader ? reader(path, out) : ReadDiskFile(path, out);
+}
+
+bool Preprocess(const char* text, std::string& output, const std::vector<std::string>& includeFolders,
+                std::vector<PreprocessorDefinition>& definitions) {
+  output.clear();
+  if (text == nullptr) return true;
+  Preprocessor preprocessor(includeFolders, definitions, output);
+  return preprocessor.Run(text, 0);
+}

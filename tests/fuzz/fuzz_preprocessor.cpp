@@ -1,0 +1,66 @@
+// Preprocessor and lexer over arbitrary text: Preprocess, every ReadToken mode,
+// the expression readers and FindBlockEnd over the input and its output.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "script/preprocessor.h"
+#include "script/tokenizer.h"
+
+namespace {
+
+std::string g_input;
+
+// Never the disk: an include named "self" gets the input itself (so nesting
+// and cycles are exercised), every other name is missing.
+bool ReadFromMemory(const std::string& path, std::string& out) {
+  if (path != "self") return false;
+  out = g_input;
+  return true;
+}
+
+void LexAll(const char* text) {
+  char out[kTokenBufferSize];
+  for (int mode = 0; mode < 4; ++mode) {
+    const char* pos = text;
+    while (ReadToken(&pos, out, (mode & 1) != 0, (mode & 2) != 0) != TokenKind::None) {
+    }
+  }
+  for (const char* pos = text; *pos != '\0'; ++pos) {
+    const char* p = pos;
+    int value = 0;
+    ReadIntExpression(&p, &value, true);
+    p = pos;
+    float number = 0.0f;
+    EvalFloatExpression(&p, &number, true);
+    ClassifyChar(pos);
+  }
+}
+
+void SplitFunctions(const char* text) {
+  for (;;) {
+    std::size_t length = FindBlockEnd(text);
+    if (length == 0) break;
+    text += length;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const bool installed = (SetScriptFileReader(ReadFromMemory), true);
+  (void)installed;
+  g_input.assign(reinterpret_cast<const char*>(data), size);
+  const char* text = g_input.c_str();
+
+  std::string output;
+  std::vector<PreprocessorDefinition> definitions;
+  Preprocess(text, output, {""}, definitions);
+
+  LexAll(text);
+  SplitFunctions(text);
+  SplitFunctions(output.c_str());
+  AllCharsInClass(text, kClassLower | kClassDigit);
+  return 0;
+}
