@@ -1,0 +1,172 @@
+#include "files/archive.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "files/archive_writer.h"
+#include "platform/system/content_path.h"
+#include "platform/system/temp_folder.h"
+
+namespace {
+
+const std::string kBinary("\x00\x01\xFE\xFF\x7F\x80 end", 10);
+
+std::vector<TestArchiveEntry> SampleEntries() {
+  return {
+      {"SCENE\\A.TXT", "scene a", {}, {}, false},
+      {"B.BIN", kBinary, {}, {}, false},
+      {"SCENE\\A.TXT", "shadowed duplicate", {}, {}, false},
+      {"\x95\\\\X.TXT", "double-byte folder", {}, {}, false},
+  };
+}
+
+std::vector<char> Bytes(const std::string& text) { return std::vector<char>(text.begin(), text.end()); }
+
+// The entry's bytes through ReadEntry with room for exactly its size.
+std::string ReadWhole(const Archive& archive, const std::string& name) {
+  int index = archive.FindEntry(name);
+  if (index < 0) return "<absent>";
+  std::string bytes(archive.GetEntrySize(index), '?');
+  if (!archive.ReadEntry(name, bytes.data(), bytes.size())) return "<unreadable>";
+  return bytes;
+}
+
+class ArchiveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(folder_.path().empty());
+    SetProgramDir(folder_.path());
+  }
+  void TearDown() override { SetProgramDir(""); }
+
+  TempFolder folder_;
+};
+
+TEST_F(ArchiveTest, OpensRelativeToTheProgramFolderAndReadsEntriesBack) {
+  folder_.Write("data/Pack.dat", BuildTestArchive(SampleEntries()));
+  Archive archive;
+  ASSERT_TRUE(archive.Open("DATA\\pack.DAT"));
+  EXPECT_TRUE(archive.IsOpen());
+  EXPECT_EQ(archive.GetPath(), folder_.path() + "DATA/pack.DAT");
+  EXPECT_EQ(archive.GetFolder(), folder_.path() + "DATA/");
+  EXPECT_EQ(archive.GetVersion(), 0x0100);
+  EXPECT_EQ(archive.GetEntryCount(), 4u);
+  EXPECT_EQ(ReadWhole(archive, "scene/a.txt"), "scene a");
+  EXPECT_EQ(ReadWhole(archive, "b.bin"), kBinary);
+  EXPECT_EQ(ReadWhole(archive, "\x95\\/x.txt"), "double-byte folder");
+
+  // A smaller buffer takes the start of the entry.
+  char start[4] = {};
+  EXPECT_TRUE(archive.ReadEntry("B.BIN", start, 3));
+  EXPECT_EQ(std::string(start, 3), kBinary.substr(0, 3));
+
+  archive.Close();
+  EXPECT_FALSE(archive.IsOpen());
+  EXPECT_EQ(archive.GetPath(), "");
+  EXPECT_EQ(archive.GetFolder(), "");
+  EXPECT_EQ(archive.FindEntry("scene/a.txt"), -1);
+}
+
+TEST_F(ArchiveTest, FindsEntryNamesInAnyCaseSeparatorAndDotDot) {
+  Archive archive;
+  ASSERT_TRUE(archive.OpenImage(folder_.path() + "Data.dat", Bytes(BuildTestArchive(SampleEntries()))));
+  struct Case {
+    std::string name;
+    int expected;
+  };
+  const Case cases[] = {
+      {"SCENE\\A.TXT", 0},  // the first of two equal names wins
+      {"scene/a.txt", 0},
+      {"Scene\\Sub\\..\\A.txt", 0},
+      {"scene/sub/deeper/../../a.txt", 0},
+      {"..\\scene\\a.txt", 0},  // nothing before it: removed alone
+      {"b.bin", 1},
+      {"\x95\\/X.TXT", 3},
+      {"\x95|/X.TXT", -1},
+      {"scene/a.tx", -1},
+      {"scene//a.txt", -1},
+      {"a.txt", -1},
+      {"", -1},
+      {std::string(251, 'x') + "/../b.bin", -1},  // 260 characters or more are never found
+      {std::string(250, 'x') + "/../b.bin", 1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(archive.FindEntry(c.name), c.expected) << c.name;
+  }
+}
+
+TEST_F(ArchiveTest, RefusesArchivesWithBadHeaders) {
+  std::string good = BuildTestArchive(SampleEntries());
+  TestArchiveOptions wrongMagic;
+  wrongMagic.magic = std::string("TAVO Archive File\r\r", 19) + '\0';
+  TestArchiveOptions unterminatedMagic;
+  unterminatedMagic.magic = "TAVO Archive File\r\nX";
+  TestArchiveOptions oldVersion;
+  oldVersion.version = 0x00FF;
+  TestArchiveOptions tooManyEntries;
+  tooManyEntries.count = 5;
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"magic differs", BuildTestArchive(SampleEntries(), wrongMagic)},
+      {"magic without its NUL", BuildTestArchive(SampleEntries(), unterminatedMagic)},
+      {"version 0x00FF", BuildTestArchive(SampleEntries(), oldVersion)},
+      {"directory shorter than its count", BuildTestArchive({{"A", "", {}, {}, false}}, tooManyEntries)},
+      {"header cut short", good.substr(0, 43)},
+      {"empty file", ""},
+  };
+  for (const Case& c : cases) {
+    folder_.Write("Bad.dat", c.bytes);
+    Archive archive;
+    EXPECT_FALSE(archive.Open("Bad.dat")) << c.name;
+    EXPECT_FALSE(archive.IsOpen()) << c.name;
+    EXPECT_EQ(archive.GetFolder(), "") << c.name;
+    EXPECT_FALSE(archive.OpenImage("/x/Bad.dat", Bytes(c.bytes))) << c.name;
+  }
+  Archive archive;
+  EXPECT_FALSE(archive.Open("Missing.dat"));
+  folder_.MakeFolder("Folder.dat");
+  EXPECT_FALSE(archive.Open("Folder.dat"));
+  TestArchiveOptions newer;
+  newer.version = 0x0200;
+  folder_.Write("Newer.dat", BuildTestArchive({}, newer));
+  EXPECT_TRUE(archive.Open("Newer.dat"));
+  EXPECT_EQ(archive.GetEntryCount(), 0u);
+}
+
+TEST_F(ArchiveTest, CorruptEntriesFailAloneWithoutOverrun) {
+  std::vector<TestArchiveEntry> entries = {
+      {"UNTERMINATED", "x", {}, {}, true},
+      {"HUGE.TXT", "data", 0xFFFFFFFFu, {}, false},
+      {"FAR.TXT", "data", {}, 0x7FFFFFF0u, false},
+      {"WRAPS.TXT", "data", 0x20u, 0xFFFFFFF0u, false},
+      {"EMPTY.TXT", "", {}, {}, false},
+      {"GOOD.TXT", "good", {}, {}, false},
+      {"LONG.TXT", "data", 5u, {}, false},  // one byte past the end of the file
+  };
+  std::string bytes = BuildTestArchive(entries);
+  folder_.Write("Corrupt.dat", bytes);
+  Archive fromDisk;
+  ASSERT_TRUE(fromDisk.Open("Corrupt.dat"));
+  Archive fromMemory;
+  ASSERT_TRUE(fromMemory.OpenImage(folder_.path() + "Corrupt.dat", Bytes(bytes)));
+  for (const Archive* archive : {&fromDisk, &fromMemory}) {
+    std::string unterminated = "UNTERMINATED" + std::string(36, 'Z');
+    EXPECT_EQ(archive->FindEntry(unterminated), -1);
+    EXPECT_EQ(archive->FindEntry(unterminated + "HUGE.TXT"), -1);
+    for (const char* name : {"HUGE.TXT", "FAR.TXT", "WRAPS.TXT", "LONG.TXT"}) {
+      EXPECT_GE(archive->FindEntry(name), 0) << name;
+      EXPECT_EQ(archive->GetEntrySize(name), 0u) << name;
+      char buffer[64];
+      EXPECT_FALSE(archive->ReadEntry(name, buffer, sizeof buffer)) << name;
+    }
+    EXPECT_EQ(archive->GetEntrySize("EMPTY.TXT"), 0u);
+    EXPECT_EQ(ReadWhole(*archive, "good.txt"), "good");
+  }
+}
+
+}  // namespace

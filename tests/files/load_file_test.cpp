@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "files/archive.h"
+#include "files/archive_writer.h"
+#include "platform/system/content_path.h"
+#include "platform/system/temp_folder.h"
+
+namespace {
+
+class LoadFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(folder_.path().empty());
+    SetProgramDir(folder_.path());
+  }
+  void TearDown() override { SetProgramDir(""); }
+
+  // The loaded text, "<missing>" when LoadFile fails. Checks the NUL after it.
+  std::string Load(const std::string& name) {
+    FileData data;
+    if (!manager_.LoadFile(name, data)) return "<missing>";
+    EXPECT_EQ(data.data()[data.size()], '\0') << name;
+    return std::string(data.view());
+  }
+
+  TempFolder folder_;
+  ArchiveManager manager_;
+};
+
+TEST_F(LoadFileTest, ArchivesShadowTheDiskForTheirFolderAndBelow) {
+  folder_.Write("Data.dat", BuildTestArchive({{"SCENE\\A.TXT", "from Data.dat", {}, {}, false},
+                                              {"SCENE\\BROKEN.TXT", "x", 0xFFFFFFFFu, {}, false},
+                                              {"EMPTY.TXT", "", {}, {}, false}}));
+  folder_.Write("sub/Pack.dat", BuildTestArchive({{"X.TXT", "from Pack.dat", {}, {}, false},
+                                                  {"SCENE\\A.TXT", "hidden by Data.dat", {}, {}, false}}));
+  folder_.Write("Later.dat", BuildTestArchive({{"SCENE\\A.TXT", "hidden by Data.dat", {}, {}, false},
+                                               {"SCENE\\B.TXT", "from Later.dat", {}, {}, false}}));
+  folder_.Write("scene/a.txt", "from the disk");
+  folder_.Write("scene/broken.txt", "from the disk");
+  folder_.Write("Scene/Disk Only.txt", "disk only");
+  folder_.Write("x.txt", "outside sub");
+  folder_.Write("sub/y.txt", "beside Pack.dat");
+  folder_.Write("zero.txt", "");
+  ASSERT_TRUE(manager_.AddArchiveFile("Data.dat"));
+  ASSERT_TRUE(manager_.AddArchiveFile("SUB\\pack.dat"));
+  ASSERT_TRUE(manager_.AddArchiveFile("Later.dat"));
+
+  std::string upper = folder_.path();
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string& dir = folder_.path();
+  struct Case {
+    std::string name;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {dir + "scene/a.txt", "from Data.dat"},
+      {dir + "Scene\\Sub\\..\\A.txt", "from Data.dat"},
+      {upper + "SCENE\\A.TXT", "from Data.dat"},
+      {dir + "scene/b.txt", "from Later.dat"},
+      {dir + "scene/broken.txt", "<missing>"},  // a corrupt entry still shadows the disk
+      {dir + "empty.txt", "<missing>"},
+      {dir + "sub/x.txt", "from Pack.dat"},
+      {dir + "x.txt", "outside sub"},
+      {dir + "sub/../x.txt", "outside sub"},
+      {dir + "sub/y.txt", "beside Pack.dat"},
+      {dir + "SCENE/disk only.TXT", "disk only"},
+      {dir + "zero.txt", "<missing>"},
+      {dir + "nowhere.txt", "<missing>"},
+      {dir + "scene", "<missing>"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Load(c.name), c.expected) << c.name;
+  }
+
+  EXPECT_EQ(manager_.GetFileSize(dir + "scene/a.txt"), 13u);
+  EXPECT_EQ(manager_.GetFileSize(dir + "scene/disk only.txt"), 9u);
+  EXPECT_EQ(manager_.GetFileSize(dir + "scene/broken.txt"), 0u);
+  EXPECT_EQ(manager_.GetFileSize(dir + "nowhere.txt"), 0u);
+  int slot = -1;
+  int entry = -1;
+  ASSERT_TRUE(manager_.Find(dir + "SUB/X.TXT", slot, entry));
+  EXPECT_EQ(slot, 1);
+  EXPECT_EQ(entry, 0);
+}
+
+TEST_F(LoadFileTest, SixteenSlotsAndFailedAddsUseNone) {
+  folder_.Write("Bad.dat", "not an archive");
+  EXPECT_FALSE(manager_.AddArchiveFile("Bad.dat"));
+  EXPECT_FALSE(manager_.AddArchiveFile("Startup.dat"));
+  for (int i = 0; i < kArchiveSlotCount; ++i) {
+    std::string name = "A" + std::to_string(i) + ".dat";
+    folder_.Write(name, BuildTestArchive({{"N" + std::to_string(i), "slot " + std::to_string(i), {}, {}, false}}));
+    EXPECT_TRUE(manager_.AddArchiveFile(name)) << name;
+  }
+  folder_.Write("A16.dat", BuildTestArchive({}));
+  EXPECT_FALSE(manager_.AddArchiveFile("A16.dat"));
+  for (int i = 0; i < kArchiveSlotCount; ++i) {
+    EXPECT_EQ(manager_.GetArchive(i).GetPath(), folder_.path() + "A" + std::to_string(i) + ".dat");
+  }
+  EXPECT_EQ(Load(folder_.path() + "n15"), "slot 15");
+  manager_.CloseAll();
+  EXPECT_EQ(Load(folder_.path() + "n15"), "<missing>");
+}
+
+TEST_F(LoadFileTest, FailedLoadLeavesTheBufferAsItWas) {
+  FileData data;
+  data.Assign("kept");
+  EXPECT_FALSE(manager_.LoadFile(folder_.path() + "missing.txt", data));
+  EXPECT_EQ(data.view(), "kept");
+  folder_.Write("text.txt", std::string("a\0b", 3));
+  ASSERT_TRUE(manager_.LoadFile(folder_.path() + "text.txt", data));
+  EXPECT_EQ(data.view(), std::string("a\0b", 3));
+  EXPECT_EQ(data.data()[3], '\0');
+}
+
+TEST_F(LoadFileTest, ReadFileNeedsRoomForTheWholeDiskFile) {
+  folder_.Write("five.txt", "12345");
+  char buffer[8] = {};
+  EXPECT_FALSE(manager_.ReadFile(folder_.path() + "five.txt", buffer, 4));
+  EXPECT_TRUE(manager_.ReadFile(folder_.path() + "FIVE.TXT", buffer, 5));
+  EXPECT_EQ(std::string(buffer, 5), "12345");
+}
+
+// A 260-character buffer once cut such paths, and the cut path named another
+// existing file.
+TEST_F(LoadFileTest, LongPathsAreNeverCut) {
+  std::string name = std::string(100, 'd') + "/" + std::string(100, 'e') + "/" + std::string(100, 'f') + ".txt";
+  std::string full = folder_.path() + name;
+  ASSERT_GT(full.size(), 260u);
+  folder_.Write(name, "the long one");
+  folder_.Write(full.substr(folder_.path().size(), 259 - folder_.path().size()), "the cut one");
+  EXPECT_EQ(Load(full), "the long one");
+  folder_.Write(std::string(100, 'd') + "/Long.dat", BuildTestArchive({{"IN.TXT", "in the archive", {}, {}, false}}));
+  ASSERT_TRUE(manager_.AddArchiveFile(std::string(100, 'd') + "\\" + std::string(100, 'e') + "\\..\\Long.dat"));
+  EXPECT_EQ(Load(folder_.path() + std::string(100, 'D') + "/in.txt"), "in the archive");
+}
+
+TEST_F(LoadFileTest, ProgramWideManagerAndFolder) {
+  EXPECT_EQ(&GetArchiveManager(), &GetArchiveManager());
+  EXPECT_EQ(GetProgramDir(), folder_.path());
+  folder_.Write("Global.txt", "global");
+  FileData data;
+  ASSERT_TRUE(LoadFile(GetProgramDir() + "global.txt", data));
+  EXPECT_EQ(data.view(), "global");
+}
+
+}  // namespace
