@@ -1,0 +1,123 @@
+// Ray-triangle intersection and bounding spheres.
+#include "platform/math/intersect.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/math/math_expect.h"
+
+namespace {
+
+TEST(IntersectTri, HitsFromBothSidesWithBarycentricsAndDistance) {
+  const Vector3 p0{0, 0, 0}, p1{1, 0, 0}, p2{0, 1, 0};
+  struct Case {
+    const char* name;
+    Vector3 origin, direction;
+    bool hits;
+    float u, v, distance;
+  };
+  const Case cases[] = {
+      {"front", {0.25f, 0.25f, -1}, {0, 0, 1}, true, 0.25f, 0.25f, 1},
+      {"back, distance in direction lengths", {0.25f, 0.25f, 1}, {0, 0, -2}, true, 0.25f, 0.25f, 0.5f},
+      {"far", {0.2f, 0.5f, -3}, {0, 0, 1}, true, 0.2f, 0.5f, 3},
+      {"oblique", {0, 0, -2}, {0.5f, 0.5f, 4}, true, 0.25f, 0.25f, 0.5f},
+      {"corner", {0, 0, -1}, {0, 0, 1}, true, 0, 0, 1},
+      {"far corner", {0, 1, -1}, {0, 0, 1}, true, 0, 1, 1},
+      {"long edge", {0.5f, 0.5f, -1}, {0, 0, 1}, true, 0.5f, 0.5f, 1},
+      {"origin on the triangle", {0.25f, 0.25f, 0}, {0, 0, 1}, true, 0.25f, 0.25f, 0},
+      {"past the long edge", {0.6f, 0.6f, -1}, {0, 0, 1}, false, 0, 0, 0},
+      {"left of it", {-0.1f, 0.5f, -1}, {0, 0, 1}, false, 0, 0, 0},
+      {"below it", {0.5f, -0.1f, -1}, {0, 0, 1}, false, 0, 0, 0},
+      {"behind the origin", {0.25f, 0.25f, 1}, {0, 0, 1}, false, 0, 0, 0},
+      {"parallel", {0.25f, 0.25f, -1}, {1, 0, 0}, false, 0, 0, 0},
+      {"parallel in the plane", {-1, 0.25f, 0}, {1, 0, 0}, false, 0, 0, 0},
+      {"no direction", {0.25f, 0.25f, -1}, {0, 0, 0}, false, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    float u = -7, v = -7, distance = -7;
+    ASSERT_EQ(IntersectTri(p0, p1, p2, c.origin, c.direction, &u, &v, &distance), c.hits) << c.name;
+    if (c.hits) {
+      EXPECT_NEAR(u, c.u, 1e-6f) << c.name;
+      EXPECT_NEAR(v, c.v, 1e-6f) << c.name;
+      EXPECT_NEAR(distance, c.distance, 1e-6f) << c.name;
+    } else {
+      EXPECT_EQ(u, -7) << c.name;
+      EXPECT_EQ(v, -7) << c.name;
+      EXPECT_EQ(distance, -7) << c.name;
+    }
+  }
+}
+
+TEST(IntersectTri, HitPointAgreesOnTriangleAndRay) {
+  const Vector3 p0{10, -3, 7}, p1{14, 2, 5}, p2{9, 4, 12};
+  // Aim at a known point inside: weights 0.3 and 0.45 of the two edges.
+  const Vector3 target = p0 + (p1 - p0) * 0.3f + (p2 - p0) * 0.45f;
+  const Vector3 origin{-20, 15, -8};
+  const Vector3 direction = (target - origin) * 0.25f;
+  float u = 0, v = 0, distance = 0;
+  ASSERT_TRUE(IntersectTri(p0, p1, p2, origin, direction, &u, &v, &distance));
+  EXPECT_NEAR(u, 0.3f, 1e-5f);
+  EXPECT_NEAR(v, 0.45f, 1e-5f);
+  EXPECT_NEAR(distance, 4.0f, 1e-5f);
+  EXPECT_TRUE(IntersectTri(p0, p1, p2, origin, direction, nullptr, nullptr, nullptr));
+  // A triangle without area is never hit.
+  EXPECT_FALSE(IntersectTri(p0, p1, {18, 7, 3}, origin, {1, 2, 3}, &u, &v, &distance));
+  EXPECT_FALSE(IntersectTri(p0, p0, p0, origin, p0 - origin, &u, &v, &distance));
+}
+
+TEST(BoundingSphere, CentreIsMeanAndRadiusLargestDistance) {
+  struct Case {
+    const char* name;
+    std::vector<Vector3> points;
+    Vector3 centre;
+    float radius;
+  };
+  const Case cases[] = {
+      // The mean, not the middle of the box: (1, 0, 0), reaching 2 to the far point.
+      {"weighted", {{0, 0, 0}, {0, 0, 0}, {3, 0, 0}}, {1, 0, 0}, 2},
+      {"one point", {{5, 5, 5}}, {5, 5, 5}, 0},
+      {"cube", {{-1, -1, -1}, {1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {-1, -1, 1}, {1, -1, 1}, {-1, 1, 1}, {1, 1, 1}},
+       {0, 0, 0}, 1.7320508f},
+      {"offset pair", {{10, 20, 30}, {10, 24, 33}}, {10, 22, 31.5f}, 2.5f},
+  };
+  for (const Case& c : cases) {
+    Vector3 centre{};
+    float radius = -1;
+    ASSERT_TRUE(ComputeBoundingSphere(c.points.data(), c.points.size(), &centre, &radius)) << c.name;
+    EXPECT_TRUE(IsNear(centre, c.centre)) << c.name;
+    EXPECT_NEAR(radius, c.radius, 1e-5f) << c.name;
+  }
+}
+
+TEST(BoundingSphere, ReadsPositionsFromInterleavedUnalignedVertices) {
+  struct Vertex {
+    float position[3], normal[3], uv[2];
+  };
+  const Vertex vertices[3] = {{{0, 0, 0}, {9, 9, 9}, {9, 9}},
+                              {{0, 0, 0}, {9, 9, 9}, {9, 9}},
+                              {{0, 6, 0}, {9, 9, 9}, {9, 9}}};
+  // One byte in, so the floats sit at odd addresses.
+  unsigned char bytes[1 + sizeof(vertices)];
+  std::memcpy(bytes + 1, vertices, sizeof(vertices));
+  Vector3 centre{};
+  float radius = 0;
+  ASSERT_TRUE(ComputeBoundingSphere(bytes + 1, 3, sizeof(Vertex), &centre, &radius));
+  EXPECT_TRUE(IsNear(centre, Vector3{0, 2, 0}));
+  EXPECT_FLOAT_EQ(radius, 4.0f);
+}
+
+TEST(BoundingSphere, NoPointsGivesZeroSphereAndFalse) {
+  Vector3 centre{1, 2, 3};
+  float radius = 5;
+  const Vector3 one{1, 1, 1};
+  EXPECT_FALSE(ComputeBoundingSphere(&one, 0, &centre, &radius));
+  EXPECT_EQ(centre, (Vector3{0, 0, 0}));
+  EXPECT_EQ(radius, 0.0f);
+  radius = 5;
+  EXPECT_FALSE(ComputeBoundingSphere(nullptr, 4, 12, &centre, &radius));
+  EXPECT_EQ(radius, 0.0f);
+}
+
+}  // namespace
