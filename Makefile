@@ -30,9 +30,9 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Until the player program exists, the demo is a script run by the script driver.
 run: build
-	cmake --build $(BUILD) --target game -j $(JOBS)
-	cd $(BUILD)/game && ./t3dplayer
+	$(BUILD)/tests/script/script-run demo/hello.csc
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps

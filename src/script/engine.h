@@ -38,9 +38,6 @@ struct Token {
   TokenKind kind = TokenKind::None;
   std::uint16_t line = 0;
   std::uint16_t column = 0;
-  // For "(", "{" and "[" kinds: index of the matching closer, or -1. Lets the
-  // interpreter skip a parse-only pass it has already checked.
-  std::int32_t match = -1;
   union {
     double number;
     char* text;          // String: owned
@@ -91,6 +88,10 @@ class CCScript {
   void Push(const ScriptValue& value);
   void SetStackPointer(int n);
 
+  // The variable at the end of a chain of references (the value itself when it
+  // is no reference); null when a reference designates no variable.
+  const ScriptValue* FollowReferences(const ScriptValue& value);
+
   // Introspection for hosts and tools.
   GlobalVar& Global(int index) { return globals_[index]; }
   ScriptFunction* FunctionAt(int slot) { return functions_[slot].get(); }
@@ -104,13 +105,20 @@ class CCScript {
   void SetStepBudget(std::uint64_t steps) { stepBudget_ = steps; }
 
  protected:
+  // A value's text without copying where it already is one.
+  struct TextView {
+    const char* text = "";
+    std::size_t length = 0;
+    std::string storage;
+  };
+  bool TextOf(const ScriptValue& value, TextView& view);
+  const MemberRecord& ReadableMember(const ScriptValue& memberRef);
+
   // Compiler.
   EErrorCode CompileFunction(const char* text, std::size_t length);
   void Tokenize(ScriptFunction& function, const char* text, std::size_t length, bool singleFunction);
-  int FindLocalOrAdd(ScriptFunction& function, std::array<char[32], kMaxLocals>& locals, const char* name);
 
   // Interpreter (interpreter.cpp).
-  struct Frame;
   void CallScript(ScriptFunction* function, ScriptValue* args, int argCount, ScriptValue& result, bool hostEntry);
   void RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* function);
   bool Statement(bool execute, int& control);
@@ -127,11 +135,11 @@ class CCScript {
   bool PostfixExpression(bool execute, ScriptValue& value);
   bool PrimaryExpression(bool execute, ScriptValue& value);
   int Arguments(bool execute, ScriptValue* args);
-  void Assign(ScriptValue& target, const ScriptValue& source);
-  void AssignToVariable(ScriptValue& variable, const ScriptValue& source);
+  // Assignment may take a temporary source's text instead of copying it.
+  void Assign(ScriptValue& target, ScriptValue& source);
+  void AssignToVariable(ScriptValue& variable, ScriptValue& source);
   void BinaryOp(ScriptValue& result, const ScriptValue& a, const ScriptValue& b, int code);
   bool IsNumeric(const ScriptValue& value);
-  double NumberOrThrow(const ScriptValue& value);
   bool ReadProperty(const ScriptValue& memberRef, ScriptValue& out);
   bool Truth(const ScriptValue& value);
   void CheckDepth();
@@ -147,6 +155,8 @@ class CCScript {
   int frameBase_ = 0;
   const Token* pc_ = nullptr;
   ScriptFunction* running_ = nullptr;
+  ScriptValue* returnValue_ = nullptr;
+  std::vector<std::unique_ptr<ScriptFunction>> retired_;
   std::uintptr_t stackLimit_ = 0;
   int hostDepth_ = 0;
   std::uint64_t stepBudget_ = 0;

@@ -46,6 +46,7 @@ class NativeClass {
   int FindMember(int nameId);
 
  private:
+  friend class CCScript;  // registration writes name ids and resets the cache
   std::array<std::int16_t, kMemberNameCount> memberByNameId_{};
   bool memberCacheBuilt_ = false;
 };

@@ -39,8 +39,13 @@ struct ScriptValue {
 
   ScriptValue() : memberRef{nullptr, nullptr, 0} {}
   ScriptValue(const ScriptValue& other) : ScriptValue() { Assign(other); }
+  ScriptValue(ScriptValue&& other) noexcept : ScriptValue() { MoveFrom(other); }
   ScriptValue& operator=(const ScriptValue& other) {
     if (this != &other) Assign(other);
+    return *this;
+  }
+  ScriptValue& operator=(ScriptValue&& other) noexcept {
+    if (this != &other) MoveFrom(other);
     return *this;
   }
   ~ScriptValue() { Clear(); }
@@ -53,6 +58,14 @@ struct ScriptValue {
   // Copies another value: a String's text is duplicated, everything else is
   // copied field by field. Safe when other designates this very value.
   bool Assign(const ScriptValue& other);
+  // Takes other's payload (a String's text without copying); other becomes None.
+  void MoveFrom(ScriptValue& other) noexcept {
+    if (type == SVT_String) ReleaseText();
+    type = other.type;
+    memberRef = other.memberRef;
+    other.type = SVT_None;
+    other.memberRef = {nullptr, nullptr, 0};
+  }
   void SetString(const char* text);
   void SetString(const char* text, std::size_t length);
   // Takes ownership of a text made by NewScriptText.

@@ -1,0 +1,344 @@
+// The compiler: cuts a preprocessed source into functions, resolves every word
+// to what it names and checks each function's header.
+#include <cstring>
+#include <string>
+
+#include "platform/system/numbers.h"
+#include "platform/system/safe_string.h"
+#include "platform/system/shift_jis.h"
+#include "script/engine.h"
+#include "script/preprocessor.h"
+
+namespace {
+
+// Names are kept to 31 characters; both storing and looking up go through the
+// same cut so that long names still find themselves.
+struct ShortName {
+  char text[32];
+  explicit ShortName(const char* name) { SafeStrCopy(text, name, sizeof text); }
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+const char* SkipLineEndsAndComments(const char* p) {
+  for (;;) {
+    if (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') {
+      ++p;
+    } else if (p[0] == '/' && p[1] == '/') {
+      while (*p && *p != '\n' && *p != '\r') p += (IsShiftJisLeadByte(static_cast<unsigned char>(*p)) && p[1]) ? 2 : 1;
+    } else {
+      return p;
+    }
+  }
+}
+
+// Decodes a string literal that starts after its opening quote; *pos ends
+// after the closing quote.
+std::string ReadStringLiteral(const char** pos) {
+  std::string text;
+  const char* p = *pos;
+  for (;;) {
+    unsigned char c = static_cast<unsigned char>(*p);
+    if (c == 0 || c == '\n') throw ERR_BAD_STRING;
+    if (c == '"') {
+      ++p;
+      break;
+    }
+    if (IsShiftJisLeadByte(c) && p[1] != '\0') {
+      text += p[0];
+      text += p[1];
+      p += 2;
+      continue;
+    }
+    if (c == '\\') {
+      char escaped;
+      switch (p[1]) {
+        case 'f': escaped = '\f'; break;
+        case 'n': escaped = '\n'; break;
+        case 'r': escaped = '\r'; break;
+        case 't': escaped = '\t'; break;
+        case 'v': escaped = '\v'; break;
+        case 'b': escaped = '\b'; break;
+        case 'a': escaped = '\a'; break;
+        case '"': escaped = '"'; break;
+        case '\'': escaped = '\''; break;
+        case '?': escaped = '?'; break;
+        case '\\': escaped = '\\'; break;
+        case '\0':
+        case '\n': throw ERR_BAD_STRING;
+        default: throw ERR_UNKNOWN_ESCAPE;
+      }
+      text += escaped;
+      p += 2;
+      continue;
+    }
+    text += static_cast<char>(c);
+    ++p;
+  }
+  *pos = p;
+  return text;
+}
+
+bool IsParameterType(TokenKind kind) {
+  return kind == TokenKind::ByRef || kind == TokenKind::StringType || kind == TokenKind::NumberType ||
+         kind == TokenKind::Class;
+}
+
+}  // namespace
+
+EErrorCode CCScript::CompileScript(const char* source, const char* path) {
+  if (!source) return ERR_NONE;
+  std::string folder;
+  if (path) {
+    const char* slash = nullptr;
+    for (const char* p = path; *p; ++p)
+      if (*p == '\\' || *p == '/') slash = p;
+    if (slash) folder.assign(path, slash + 1 - path);
+  }
+  std::string text;
+  std::vector<PreprocessorDefinition> definitions;
+  if (!Preprocess(source, text, {folder}, definitions)) return ERR_INCLUDE_NOT_FOUND;
+
+  const char* pos = text.c_str();
+  for (;;) {
+    pos = SkipLineEndsAndComments(pos);
+    std::size_t length = FindBlockEnd(pos);
+    if (length == 0) return ERR_NONE;
+    char name[kTokenBufferSize];
+    const char* probe = pos;
+    ReadToken(&probe, name, false, false);
+    if (FindFunction(name)) return ERR_DUPLICATE_FUNCTION;
+    EErrorCode code = CompileFunction(pos, length);
+    if (code != ERR_NONE) return code;
+    pos += length;
+  }
+}
+
+EErrorCode CCScript::CompileFunction(const char* source, std::size_t length) {
+  std::string text(source, length);
+  const char* pos = text.c_str();
+  char name[kTokenBufferSize];
+  if (ReadToken(&pos, name, false, false) != TokenKind::String) return ERR_NO_FUNCTION_NAME;
+
+  int slot = 0;
+  for (; slot < kMaxFunctions && functions_[slot]; ++slot)
+    if (std::strcmp(functions_[slot]->name, name) == 0) break;
+  if (slot == kMaxFunctions) return ERR_TOO_MANY_FUNCTIONS;
+
+  // The function takes its slot before its body is read, so it can call itself.
+  auto function = std::make_unique<ScriptFunction>();
+  SafeStrCopy(function->name, name, sizeof function->name);
+  ScriptFunction* fn = function.get();
+  std::unique_ptr<ScriptFunction> replaced = std::move(functions_[slot]);
+  functions_[slot] = std::move(function);
+
+  try {
+    Tokenize(*fn, text.c_str(), text.size(), true);
+    const std::vector<Token>& t = fn->tokens;
+    std::size_t i = 0;
+    if (t[i].kind != TokenKind::Function || t[i].function != fn) throw ERR_NO_FUNCTION_NAME;
+    ++i;
+    if (t[i].kind != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
+    ++i;
+    int parameter = 0;
+    if (t[i].kind != TokenKind::RParenthesis) {
+      for (;;) {
+        std::uint16_t flags = 0;
+        int typeWords = 0;
+        for (; IsParameterType(t[i].kind); ++i, ++typeWords) {
+          switch (t[i].kind) {
+            case TokenKind::ByRef: flags |= kParamByRef; break;
+            case TokenKind::StringType: flags |= kParamString; break;
+            case TokenKind::NumberType: flags |= kParamNumber; break;
+            default: {
+              int classSlot = ClassSlotOf(t[i].cls);
+              flags = static_cast<std::uint16_t>(flags | kParamClass | ((classSlot < 0 ? 255 : classSlot) << 8));
+              break;
+            }
+          }
+        }
+        if (typeWords >= 2) throw ERR_TWO_PARAMETER_TYPES;
+        if (t[i].kind == TokenKind::GlobalValiable || t[i].kind == TokenKind::AutoValiable) {
+          flags |= kParamPresent;
+          ++i;
+        } else if (typeWords > 0) {
+          throw ERR_NO_PARAMETER_NAME;
+        } else {
+          throw ERR_NO_CLOSE_PARENTHESIS;
+        }
+        // Calls take at most 16 arguments, so a longer header could never be called.
+        if (parameter == kMaxParameters) throw ERR_TOO_MANY_ARGUMENTS;
+        fn->parameterFlags[parameter++] = flags;
+        if (t[i].kind != TokenKind::Comma) break;
+        ++i;
+      }
+    }
+    if (t[i].kind != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
+  } catch (EErrorCode code) {
+    // A half-built function must not stay callable.
+    functions_[slot] = std::move(replaced);
+    return code;
+  }
+  return ERR_NONE;
+}
+
+void CCScript::Tokenize(ScriptFunction& fn, const char* text, std::size_t length, bool singleFunction) {
+  std::array<char[32], kMaxLocals> locals{};
+  int localCount = 0;
+  int labelCount = 0;
+  const char* pos = text;
+  const char* end = text + length;
+  const char* lineStart = text;
+  int line = 0;
+  int column = 0;
+  int depth = 0;
+  char word[kTokenBufferSize];
+  fn.tokens.clear();
+  fn.tokens.reserve(256);
+
+  auto append = [&](Token& token) {
+    token.line = static_cast<std::uint16_t>(line > 0xFFFF ? 0xFFFF : line);
+    token.column = static_cast<std::uint16_t>(column > 0xFFFF ? 0xFFFF : column);
+    fn.tokens.push_back(token);
+  };
+
+  for (;;) {
+    Token token;
+    TokenKind kind = pos < end ? ReadToken(&pos, word, false, true) : TokenKind::None;
+    token.kind = kind;
+    if (kind == TokenKind::None) {
+      append(token);
+      break;
+    }
+    if (kind == TokenKind::CR) {  // character 10 ends a line
+      ++line;
+      lineStart = pos;
+      column = 0;
+      continue;
+    }
+    if (kind == TokenKind::LF) {  // character 13 only restarts the column
+      lineStart = pos;
+      column = 0;
+      continue;
+    }
+    if (kind == TokenKind::Space) continue;
+
+    switch (kind) {
+      case TokenKind::Digit: {
+        std::string number = word;
+        if (*pos == '.') {
+          const char* p = pos + 1;
+          while (*p >= '0' && *p <= '9') ++p;
+          number.append(pos, p - pos);
+          pos = p;
+        }
+        token.kind = TokenKind::Number;
+        token.number = ReadDecimal(number.c_str());
+        break;
+      }
+      case TokenKind::Hex:
+        token.kind = TokenKind::Number;
+        token.number = static_cast<double>(ReadHex32(word));
+        break;
+      case TokenKind::DQuate: {
+        std::string literal = ReadStringLiteral(&pos);
+        token.kind = TokenKind::String;
+        token.text = NewScriptText(literal.data(), literal.size());
+        break;
+      }
+      case TokenKind::Dollar: {
+        TokenKind next = ReadToken(&pos, word, false, true);
+        if (next != TokenKind::String && next != TokenKind::Digit) throw ERR_NO_GLOBAL_NAME;
+        ShortName name(word);
+        int index = -1;
+        for (int i = 0; i < kMaxGlobals && index < 0; ++i)
+          if (globals_[i].name[0] && std::strcmp(globals_[i].name, name.text) == 0) index = i;
+        for (int i = 0; i < kMaxGlobals && index < 0; ++i) {
+          if (!globals_[i].name[0]) {
+            std::memcpy(globals_[i].name, name.text, sizeof name.text);
+            index = i;
+          }
+        }
+        if (index < 0) throw ERR_TOO_MANY_GLOBALS;
+        token.kind = TokenKind::GlobalValiable;
+        token.index = index;
+        break;
+      }
+      case TokenKind::String: {  // a word
+        TokenKind reserved = LookupReservedWord(word);
+        if (reserved != TokenKind::None) {
+          token.kind = reserved;
+          break;
+        }
+        if (ScriptFunction* called = FindFunction(word)) {
+          token.kind = TokenKind::Function;
+          token.function = called;
+          break;
+        }
+        NativeClass* cls = nullptr;
+        for (int i = 0; i < kMaxClasses && classes_[i] && !cls; ++i)
+          if (std::strcmp(classes_[i]->ClassName(), word) == 0) cls = classes_[i];
+        if (cls) {
+          token.kind = TokenKind::Class;
+          token.cls = cls;
+          break;
+        }
+        int member = FindMemberName(word);
+        if (member >= 0) {
+          token.kind = TokenKind::Identifier;
+          token.index = member;
+          break;
+        }
+        ShortName name(word);
+        const char* after = pos;
+        while (IsBlank(*after)) ++after;
+        if (*after == ':') {
+          for (int i = 0; i < labelCount; ++i)
+            if (std::strcmp(fn.labelNames[i], name.text) == 0) throw ERR_LABEL_IN_USE;
+          if (labelCount < kMaxLabels) {
+            std::memcpy(fn.labelNames[labelCount], name.text, sizeof name.text);
+            fn.labels[labelCount++] = static_cast<std::int32_t>(fn.tokens.size());
+          }
+          pos = after + 1;
+          column = static_cast<int>(pos - lineStart);
+          continue;
+        }
+        int label = -1;
+        for (int i = 0; i < labelCount && label < 0; ++i)
+          if (std::strcmp(fn.labelNames[i], name.text) == 0) label = i;
+        if (label >= 0) {
+          token.kind = TokenKind::Label;
+          token.index = label;
+          break;
+        }
+        int local = -1;
+        for (int i = 0; i < localCount && local < 0; ++i)
+          if (std::strcmp(locals[i], name.text) == 0) local = i;
+        if (local < 0) {
+          if (localCount == kMaxLocals) throw ERR_TOO_MANY_LOCALS;
+          std::memcpy(locals[localCount], name.text, sizeof name.text);
+          local = localCount++;
+        }
+        token.kind = TokenKind::AutoValiable;
+        token.index = local;
+        break;
+      }
+      default:
+        break;
+    }
+    append(token);
+    column = static_cast<int>(pos - lineStart);
+
+    if (kind == TokenKind::LMiddleParenthesis) ++depth;
+    if (kind == TokenKind::RMiddleParenthesis) {
+      --depth;
+      if (singleFunction && depth == 0) {
+        Token last;
+        append(last);
+        break;
+      }
+    }
+  }
+  fn.localCount = localCount;
+  fn.skipTo.assign(fn.tokens.size(), 0);
+}

@@ -1,0 +1,276 @@
+// CCScript's host side: construction, class registration, the host entry
+// CallFunction, error reports, and the value operations that need the engine.
+#include "script/engine.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/system/numbers.h"
+#include "platform/system/safe_string.h"
+#include "platform/system/stack_guard.h"
+
+ScriptFunction::~ScriptFunction() {
+  for (Token& token : tokens)
+    if (token.kind == TokenKind::String) DeleteScriptText(token.text);
+}
+
+CCScript::CCScript() : stack_(new ScriptValue[kStackSize]) {}
+
+CCScript::~CCScript() = default;
+
+int CCScript::ClassSlotOf(NativeClass* cls) const {
+  for (int i = 0; i < kMaxClasses && classes_[i]; ++i)
+    if (classes_[i] == cls) return i;
+  return -1;
+}
+
+bool CCScript::RegisterClass(NativeClass* cls) {
+  if (!cls) return false;
+  int slot = 0;
+  for (; slot < kMaxClasses && classes_[slot]; ++slot) {
+    if (classes_[slot] == cls || std::strcmp(classes_[slot]->ClassName(), cls->ClassName()) == 0) return false;
+  }
+  if (slot == kMaxClasses) return false;
+  classes_[slot] = cls;
+  if (MemberRecord* table = cls->GetMemberTable()) {
+    for (int row = 0; table[row].kind != MK_End; ++row) table[row].nameId = InternMemberName(table[row].name);
+  }
+  cls->memberCacheBuilt_ = false;
+  return true;
+}
+
+ScriptFunction* CCScript::FindFunction(const char* name) {
+  if (!name) return nullptr;
+  for (int i = 0; i < kMaxFunctions && functions_[i]; ++i)
+    if (std::strcmp(functions_[i]->name, name) == 0) return functions_[i].get();
+  return nullptr;
+}
+
+void CCScript::ClearFunctions() {
+  for (auto& function : functions_) {
+    // A host may clear while a script of this engine is still on the call
+    // stack (a native method that ends the scene); its tokens must outlive
+    // that call, so such functions are parked until the outermost call ends.
+    if (function && hostDepth_ > 0) retired_.push_back(std::move(function));
+    function.reset();
+  }
+}
+
+EErrorCode CCScript::CallFunction(ScriptFunction* function, ScriptValue* args, int argCount) {
+  if (!function) return ERR_NONE;
+  const Token* savedPc = pc_;
+  ScriptFunction* savedRunning = running_;
+  ScriptValue* savedReturn = returnValue_;
+  int savedSp = stackPointer_;
+  int savedBase = frameBase_;
+  if (hostDepth_++ == 0) {
+    stackLimit_ = NativeStackLimit();
+    stepsLeft_ = stepBudget_;
+  }
+  EErrorCode result = ERR_NONE;
+  try {
+    pc_ = function->tokens.data();
+    running_ = function;
+    ScriptValue value;
+    CallScript(function, args, argCount, value, true);
+  } catch (EErrorCode code) {
+    result = code;
+    OnError(pc_ ? pc_->line : 0, pc_ ? pc_->column : 0, code);
+  }
+  pc_ = savedPc;
+  running_ = savedRunning;
+  returnValue_ = savedReturn;
+  stackPointer_ = savedSp;
+  frameBase_ = savedBase;
+  if (--hostDepth_ == 0) retired_.clear();
+  return result;
+}
+
+namespace {
+
+void AppendText(std::string& out, const char* text) { out += text; }
+
+}  // namespace
+
+void CCScript::FormatError(int line, int column, int code, char* out, std::size_t size) {
+  if (!out || size == 0) return;
+  std::string text;
+  const char* message = GetErrorMessage(code);
+  ScriptFunction* owner = nullptr;
+  for (int i = 0; i < kMaxFunctions && functions_[i] && pc_; ++i) {
+    const std::vector<Token>& tokens = functions_[i]->tokens;
+    if (!tokens.empty() && pc_ >= tokens.data() && pc_ < tokens.data() + tokens.size()) {
+      owner = functions_[i].get();
+      break;
+    }
+  }
+  char buffer[64];
+  if (owner) {
+    for (const Token& token : owner->tokens) {
+      if (token.line != line || token.kind == TokenKind::None) continue;
+      bool marked = token.column == column;
+      if (marked) text += '#';
+      switch (token.kind) {
+        case TokenKind::Number:
+          std::snprintf(buffer, sizeof buffer, "%0.2f", token.number);
+          AppendText(text, buffer);
+          break;
+        case TokenKind::String:
+          text += '"';
+          AppendText(text, token.text);
+          text += '"';
+          break;
+        case TokenKind::Label:
+          std::snprintf(buffer, sizeof buffer, "LABEL%d:", token.index);
+          AppendText(text, buffer);
+          break;
+        case TokenKind::GlobalValiable:
+          std::snprintf(buffer, sizeof buffer, "GLOBAL%d", token.index);
+          AppendText(text, buffer);
+          break;
+        case TokenKind::AutoValiable:
+          std::snprintf(buffer, sizeof buffer, "AUTO%d", token.index);
+          AppendText(text, buffer);
+          break;
+        case TokenKind::Identifier:
+          std::snprintf(buffer, sizeof buffer, "ID%d:", token.index);
+          AppendText(text, buffer);
+          break;
+        case TokenKind::Class:
+          AppendText(text, token.cls->ClassName());
+          break;
+        case TokenKind::Function:
+          AppendText(text, token.function->name);
+          break;
+        default:
+          AppendText(text, TokenSpelling(token.kind));
+          break;
+      }
+      if (marked) text += '#';
+    }
+    text += "\n\n";
+    text += owner->name;
+  }
+  std::snprintf(buffer, sizeof buffer, "(%d,%d) : error %d: ", line, column, code);
+  text += buffer;
+  text += message;
+  text += '\n';
+  SafeStrCopy(out, text.c_str(), size);
+}
+
+ScriptValue* CCScript::VariableAddress(int kind, int index) {
+  switch (kind) {
+    case kStorageGlobal:
+      return index >= 0 && index < kMaxGlobals ? &globals_[index].value : nullptr;
+    case kStorageStack:
+      return index >= 0 && index < kStackSize ? &stack_[index] : nullptr;
+    case kStorageLocal: {
+      int slot = frameBase_ + index;
+      return index >= 0 && slot < kStackSize ? &stack_[slot] : nullptr;
+    }
+    default:
+      return nullptr;
+  }
+}
+
+ScriptValue* CCScript::ResolveReference(const ScriptValue& value) {
+  if (value.type != SVT_Reference) return nullptr;
+  return VariableAddress(value.ref.kind, value.ref.index);
+}
+
+const ScriptValue* CCScript::FollowReferences(const ScriptValue& value) {
+  const ScriptValue* current = &value;
+  // A chain longer than the stack can only be a cycle made by a host.
+  for (int steps = 0; current->type == SVT_Reference; ++steps) {
+    if (steps > kStackSize) return nullptr;
+    current = ResolveReference(*current);
+    if (!current) return nullptr;
+  }
+  return current;
+}
+
+int CCScript::KindOf(const ScriptValue& value) {
+  const ScriptValue* target = FollowReferences(value);
+  return target ? target->type : SVT_None;
+}
+
+const MemberRecord& CCScript::ReadableMember(const ScriptValue& memberRef) {
+  const MemberRecord& row = memberRef.memberRef.cls->GetMemberTable()[memberRef.memberRef.member];
+  if (row.kind == MK_WriteOnly) throw ERR_PROPERTY_NOT_READABLE;
+  if (row.kind != MK_ReadOnly && row.kind != MK_ReadWrite) throw ERR_NOT_PROPERTY;
+  return row;
+}
+
+bool CCScript::ReadProperty(const ScriptValue& memberRef, ScriptValue& out) {
+  ReadableMember(memberRef);
+  out.Clear();
+  return memberRef.memberRef.cls->GetProperty(memberRef.memberRef.member, memberRef.memberRef.instance, out, *this);
+}
+
+bool CCScript::ToNumber(const ScriptValue& value, double& out) {
+  const ScriptValue* target = FollowReferences(value);
+  if (!target) return false;
+  switch (target->type) {
+    case SVT_Number:
+      out = target->number;
+      return true;
+    case SVT_String:
+      if (!IsNumberString(target->text)) return false;
+      out = ReadDecimal(target->text);
+      return true;
+    case SVT_MemberReference: {
+      ScriptValue temp;
+      if (!ReadProperty(*target, temp)) return false;
+      return ToNumber(temp, out);
+    }
+    default:
+      return false;
+  }
+}
+
+bool CCScript::TextOf(const ScriptValue& value, TextView& view) {
+  const ScriptValue* target = FollowReferences(value);
+  if (!target) return false;
+  switch (target->type) {
+    case SVT_String:
+      view.text = target->text;
+      view.length = std::strlen(target->text);
+      return true;
+    case SVT_Number:
+      view.storage = NumberToText(target->number);
+      view.text = view.storage.c_str();
+      view.length = view.storage.size();
+      return true;
+    case SVT_MemberReference: {
+      ScriptValue temp;
+      if (!ReadProperty(*target, temp)) return false;
+      TextView inner;
+      if (!TextOf(temp, inner)) return false;
+      view.storage.assign(inner.text, inner.length);
+      view.text = view.storage.c_str();
+      view.length = view.storage.size();
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool CCScript::ToString(const ScriptValue& value, std::string& out) {
+  TextView view;
+  if (!TextOf(value, view)) return false;
+  out.assign(view.text, view.length);
+  return true;
+}
+
+void CCScript::SetStackPointer(int n) {
+  if (n < 0) throw ERR_STACK_UNDERFLOW;
+  if (n >= kStackSize) throw ERR_STACK_OVERFLOW;
+  stackPointer_ = n;
+}
+
+void CCScript::Push(const ScriptValue& value) {
+  if (stackPointer_ + 1 >= kStackSize) throw ERR_STACK_OVERFLOW;
+  stack_[stackPointer_].Assign(value);
+  SetStackPointer(stackPointer_ + 1);
+}

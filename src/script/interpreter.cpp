@@ -1,0 +1,700 @@
+// The interpreter: walks a compiled function's token array with a recursive
+// descent parser that evaluates as it parses. With the execute flag clear the
+// same routines only parse, which is how untaken branches and the final pass of
+// a loop are checked.
+#include <cmath>
+#include <cstring>
+
+#include "platform/system/numbers.h"
+#include "platform/system/stack_guard.h"
+#include "script/engine.h"
+
+namespace {
+
+enum Control { kNormal = 0, kBreak = 1, kContinue = 2, kReturn = 3 };
+
+// Binary operator levels, tighter binding higher; 0 is no binary operator.
+enum Level { kOrOr = 1, kAndAnd, kBitOr, kBitAnd, kEquality, kRelational, kShift, kAdditive, kMultiplicative };
+
+struct OperatorInfo {
+  std::uint8_t level;
+  std::uint8_t code;        // BinaryOp code
+  std::uint8_t assignCode;  // code of an assignment operator, 0 when none
+};
+
+constexpr std::array<OperatorInfo, kTokenKindCount> MakeOperatorTable() {
+  std::array<OperatorInfo, kTokenKindCount> table{};
+  auto set = [&table](TokenKind kind, int level, int code) {
+    table[static_cast<int>(kind)].level = static_cast<std::uint8_t>(level);
+    table[static_cast<int>(kind)].code = static_cast<std::uint8_t>(code);
+  };
+  set(TokenKind::OrOr, kOrOr, 0);
+  set(TokenKind::AndAnd, kAndAnd, 0);
+  set(TokenKind::Or, kBitOr, 8);
+  set(TokenKind::And, kBitAnd, 7);
+  set(TokenKind::EqualEqual, kEquality, 11);
+  set(TokenKind::NotEqual, kEquality, 12);
+  set(TokenKind::Less, kRelational, 13);
+  set(TokenKind::Grater, kRelational, 14);
+  set(TokenKind::EqualLess, kRelational, 15);
+  set(TokenKind::EqualGrater, kRelational, 16);
+  set(TokenKind::LShift, kShift, 9);
+  set(TokenKind::RShift, kShift, 10);
+  set(TokenKind::Plus, kAdditive, 2);
+  set(TokenKind::Minus, kAdditive, 3);
+  set(TokenKind::Asta, kMultiplicative, 4);
+  set(TokenKind::Slash, kMultiplicative, 5);
+  set(TokenKind::Percent, kMultiplicative, 6);
+  auto assign = [&table](TokenKind kind, int code) { table[static_cast<int>(kind)].assignCode = static_cast<std::uint8_t>(code); };
+  assign(TokenKind::Equal, 1);
+  assign(TokenKind::PlusEqual, 2);
+  assign(TokenKind::MinusEqual, 3);
+  assign(TokenKind::MultiplyEqual, 4);
+  assign(TokenKind::DevideEqual, 5);
+  assign(TokenKind::AndEqual, 7);
+  assign(TokenKind::OrEqual, 8);
+  assign(TokenKind::LShiftEqual, 9);
+  assign(TokenKind::RShiftEqual, 10);
+  return table;
+}
+
+constexpr std::array<OperatorInfo, kTokenKindCount> kOperators = MakeOperatorTable();
+
+// The code raised when an operator of a level has no right operand.
+constexpr EErrorCode kMissingOperand[] = {ERR_NO_RIGHT_VALUE, ERR_SYNTAX,         ERR_NO_RIGHT_VALUE,
+                                          ERR_SYNTAX,         ERR_NO_RIGHT_VALUE, ERR_NO_RIGHT_VALUE,
+                                          ERR_NO_RIGHT_VALUE, ERR_NO_RIGHT_VALUE, ERR_NO_RIGHT_VALUE,
+                                          ERR_NO_RIGHT_VALUE};
+
+inline const OperatorInfo& InfoOf(TokenKind kind) { return kOperators[static_cast<int>(kind)]; }
+
+bool IsEmptyLike(int kind) { return kind == SVT_Empty || kind == SVT_None; }
+
+}  // namespace
+
+void CCScript::CheckDepth() {
+  if (NativeStackExhausted(stackLimit_)) throw ERR_STACK_OVERFLOW;
+}
+
+bool CCScript::Truth(const ScriptValue& value) {
+  double number;
+  if (value.type == SVT_Number) {
+    number = value.number;
+  } else if (!ToNumber(value, number)) {
+    throw ERR_NOT_NUMBER;
+  }
+  return number != 0;  // a NaN counts as true
+}
+
+// ---- calls ---------------------------------------------------------------
+
+void CCScript::CallScript(ScriptFunction* fn, ScriptValue* args, int argCount, ScriptValue& result, bool hostEntry) {
+  CheckDepth();
+  const int callerBase = frameBase_;
+  const int newBase = stackPointer_;
+  for (int i = 0; i < argCount; ++i) {
+    const std::uint16_t flags = fn->parameterFlags[i];
+    if (!(flags & kParamPresent)) throw ERR_TOO_MANY_ARGUMENTS;
+    ScriptValue& arg = args[i];
+    if (hostEntry && arg.type == SVT_Reference) {
+      // The host's references are followed one step, in the host's frame.
+      const ScriptValue* target = ResolveReference(arg);
+      ScriptValue followed;
+      if (target) followed.Assign(*target);
+      arg.MoveFrom(followed);
+    }
+    if (flags & kParamByRef) {
+      if (arg.type == SVT_Reference && arg.ref.kind == kStorageLocal) {
+        ScriptValue absolute;
+        absolute.SetReference(kStorageStack, arg.ref.index + callerBase);
+        Push(absolute);
+        continue;
+      }
+    } else if (flags & kParamString) {
+      if (arg.type != SVT_String) {
+        TextView view;
+        if (!TextOf(arg, view)) throw ERR_ARGUMENT_TYPE;
+        ScriptValue text;
+        text.SetString(view.text, view.length);
+        if (hostEntry) {
+          arg.MoveFrom(text);
+        } else {
+          Push(text);
+          continue;
+        }
+      }
+    } else if (flags & kParamNumber) {
+      if (arg.type != SVT_Number) {
+        double number;
+        if (!ToNumber(arg, number)) throw ERR_ARGUMENT_TYPE;
+        if (hostEntry) {
+          arg.SetNumber(number);
+        } else {
+          ScriptValue value;
+          value.SetNumber(number);
+          Push(value);
+          continue;
+        }
+      }
+    } else if (flags & kParamClass) {
+      const ScriptValue* target = FollowReferences(arg);
+      const int classSlot = flags >> 8;
+      if (!target || target->type != SVT_Object || classSlot >= kMaxClasses || !classes_[classSlot] ||
+          target->object.cls != classes_[classSlot])
+        throw ERR_ARGUMENT_TYPE;
+      Push(*target);
+      continue;
+    } else if (arg.type == SVT_Reference) {
+      const ScriptValue* target = FollowReferences(arg);
+      Push(target ? *target : ScriptValue());
+      continue;
+    }
+    Push(arg);
+  }
+  // The spare flag word after the sixteenth keeps this test in bounds.
+  if (fn->parameterFlags[argCount] & kParamPresent) throw ERR_TOO_FEW_ARGUMENTS;
+
+  const int savedSp = newBase;
+  const Token* savedPc = pc_;
+  ScriptFunction* savedRunning = running_;
+  ScriptValue* savedReturn = returnValue_;
+  frameBase_ = newBase;
+  SetStackPointer(frameBase_ + fn->localCount);
+  // Locals that are not parameters start unset rather than with whatever an
+  // earlier call left in their slots.
+  for (int slot = newBase + argCount; slot < stackPointer_; ++slot) stack_[slot].Clear();
+
+  pc_ = fn->tokens.data();
+  running_ = fn;
+  returnValue_ = &result;
+  result.Clear();
+  RunFunctionBody(true, result, fn);
+
+  pc_ = savedPc;
+  running_ = savedRunning;
+  returnValue_ = savedReturn;
+  stackPointer_ = savedSp;
+  frameBase_ = callerBase;
+}
+
+void CCScript::RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* fn) {
+  ++pc_;  // the function's name
+  if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
+  while (Peek() != TokenKind::RParenthesis) {
+    if (Peek() == TokenKind::None) throw ERR_NO_CLOSE_PARENTHESIS;
+    ++pc_;
+  }
+  ++pc_;
+  int control = kNormal;
+  if (!Block(execute, control)) throw ERR_NO_PARENTHESIS;
+}
+
+int CCScript::Arguments(bool execute, ScriptValue* args) {
+  int count = 0;
+  if (AssignExpression(execute, args[0])) {
+    count = 1;
+    while (Peek() == TokenKind::Comma) {
+      ++pc_;
+      if (count == kMaxParameters) throw ERR_ARGUMENT_COUNT;
+      if (!AssignExpression(execute, args[count])) throw ERR_NO_EXPRESSION;
+      ++count;
+    }
+  }
+  if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
+  ++pc_;
+  return count;
+}
+
+// ---- statements ----------------------------------------------------------
+
+bool CCScript::Statement(bool execute, int& control) {
+  CheckDepth();
+  const Token* base = running_->tokens.data();
+  const std::size_t at = static_cast<std::size_t>(pc_ - base);
+  if (!execute) {
+    // Parsing a statement without executing it never depends on values, so
+    // a statement checked once is skipped in one step afterwards.
+    if (std::int32_t next = running_->skipTo[at]) {
+      pc_ = base + next;
+      return true;
+    }
+  } else if (stepBudget_ && --stepsLeft_ == 0) {
+    throw ERR_USER_STOP;
+  }
+  bool found;
+  switch (Peek()) {
+    case TokenKind::LMiddleParenthesis: found = Block(execute, control); break;
+    case TokenKind::If: found = IfStatement(execute, control); break;
+    case TokenKind::While: found = WhileStatement(execute, control); break;
+    case TokenKind::For: found = ForStatement(execute, control); break;
+    case TokenKind::Goto:
+    case TokenKind::Break:
+    case TokenKind::Continue:
+    case TokenKind::Return: found = JumpStatement(execute, control); break;
+    default: {
+      ScriptValue value;
+      found = CommaExpression(execute, value);
+      if (found) {
+        if (Peek() != TokenKind::Semicolon) throw ERR_NO_SEMICOLON;
+        ++pc_;
+      }
+      break;
+    }
+  }
+  if (found && !execute) running_->skipTo[at] = static_cast<std::int32_t>(pc_ - base);
+  return found;
+}
+
+void CCScript::StatementList(bool execute, int& control) {
+  while (Statement(execute && control == kNormal, control)) {
+  }
+}
+
+bool CCScript::Block(bool execute, int& control) {
+  if (Peek() != TokenKind::LMiddleParenthesis) return false;
+  ++pc_;
+  StatementList(execute, control);
+  if (Peek() != TokenKind::RMiddleParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
+  ++pc_;
+  return true;
+}
+
+bool CCScript::IfStatement(bool execute, int& control) {
+  ++pc_;
+  if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
+  ++pc_;
+  ScriptValue condition;
+  if (!CommaExpression(execute, condition)) throw ERR_NO_EXPRESSION;
+  if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
+  ++pc_;
+  const bool taken = execute && Truth(condition);
+  if (!Statement(taken, control)) throw ERR_NO_EXPRESSION;
+  if (Peek() == TokenKind::Else) {
+    ++pc_;
+    if (!Statement(execute && !taken && control == kNormal, control)) throw ERR_NO_EXPRESSION;
+  }
+  return true;
+}
+
+bool CCScript::WhileStatement(bool execute, int& control) {
+  ++pc_;
+  const Token* loopStart = pc_;
+  for (;;) {
+    if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
+    ++pc_;
+    ScriptValue condition;
+    if (!CommaExpression(execute, condition)) throw ERR_NO_EXPRESSION;
+    if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
+    ++pc_;
+    const bool run = execute && Truth(condition);
+    int bodyControl = kNormal;
+    if (!Statement(run, bodyControl)) throw ERR_NO_EXPRESSION;
+    if (!run || bodyControl == kBreak) return true;
+    if (bodyControl == kReturn) {
+      control = kReturn;
+      return true;
+    }
+    pc_ = loopStart;
+  }
+}
+
+bool CCScript::ForStatement(bool execute, int& control) {
+  ++pc_;
+  if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
+  ++pc_;
+  // Init, condition and step share one value: an empty condition is judged
+  // by the expression evaluated just before it.
+  ScriptValue value;
+  CommaExpression(execute, value);
+  if (Peek() != TokenKind::Semicolon) throw ERR_NO_SEMICOLON;
+  ++pc_;
+  const Token* conditionStart = pc_;
+  CommaExpression(execute, value);
+  if (Peek() != TokenKind::Semicolon) throw ERR_NO_SEMICOLON;
+  ++pc_;
+  const Token* stepStart = pc_;
+  {
+    ScriptValue ignored;
+    CommaExpression(false, ignored);
+  }
+  if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
+  ++pc_;
+  const Token* bodyStart = pc_;
+  for (;;) {
+    const bool run = execute && Truth(value);
+    int bodyControl = kNormal;
+    if (!Statement(run, bodyControl)) throw ERR_NO_STATEMENT;
+    if (!run || bodyControl == kBreak) return true;
+    if (bodyControl == kReturn) {
+      control = kReturn;
+      return true;
+    }
+    pc_ = stepStart;
+    CommaExpression(true, value);
+    pc_ = conditionStart;
+    CommaExpression(true, value);
+    pc_ = bodyStart;
+  }
+}
+
+bool CCScript::JumpStatement(bool execute, int& control) {
+  const TokenKind kind = Peek();
+  ++pc_;
+  switch (kind) {
+    case TokenKind::Goto:
+      if (Peek() != TokenKind::GlobalValiable && Peek() != TokenKind::AutoValiable) throw ERR_NO_LABEL;
+      ++pc_;
+      if (Peek() != TokenKind::Semicolon) throw ERR_NO_SEMICOLON;
+      // Labels are recorded but a jump has no defined target: scripts must
+      // not rely on it, so executing one is an error rather than a guess.
+      if (execute) throw ERR_NO_LABEL;
+      break;
+    case TokenKind::Break:
+    case TokenKind::Continue:
+      if (Peek() != TokenKind::Semicolon) throw ERR_NO_SEMICOLON;
+      if (execute) control = kind == TokenKind::Break ? kBreak : kContinue;
+      break;
+    default: {  // return
+      ScriptValue value;
+      const bool hasValue = CommaExpression(execute, value);
+      if (Peek() != TokenKind::Semicolon) throw ERR_NO_SEMICOLON;
+      if (execute) {
+        if (hasValue && returnValue_) {
+          if (value.type == SVT_Reference) {
+            const ScriptValue* target = FollowReferences(value);
+            if (target) {
+              returnValue_->Assign(*target);
+            } else {
+              returnValue_->Clear();
+            }
+          } else {
+            returnValue_->MoveFrom(value);
+          }
+        }
+        control = kReturn;
+      }
+      break;
+    }
+  }
+  ++pc_;
+  return true;
+}
+
+// ---- expressions ---------------------------------------------------------
+
+bool CCScript::CommaExpression(bool execute, ScriptValue& value) {
+  if (!AssignExpression(execute, value)) return false;
+  while (Peek() == TokenKind::Comma) {
+    ++pc_;
+    if (!AssignExpression(execute, value)) throw ERR_SYNTAX;
+  }
+  return true;
+}
+
+bool CCScript::AssignExpression(bool execute, ScriptValue& value) {
+  if (!BinaryExpression(execute, value, kOrOr)) return false;
+  const int code = InfoOf(Peek()).assignCode;
+  if (!code) return true;
+  ++pc_;
+  ScriptValue right;
+  if (!AssignExpression(execute, right)) throw ERR_NO_RIGHT_VALUE;
+  if (execute) {
+    if (code == 1) {
+      Assign(value, right);
+    } else {
+      ScriptValue combined;
+      BinaryOp(combined, value, right, code);
+      Assign(value, combined);
+    }
+  }
+  return true;
+}
+
+bool CCScript::BinaryExpression(bool execute, ScriptValue& value, int minLevel) {
+  if (!UnaryExpression(execute, value)) return false;
+  bool andChainLive = execute;  // cleared once a && operand was zero
+  for (;;) {
+    const OperatorInfo& op = InfoOf(Peek());
+    if (op.level == 0 || op.level < minLevel) return true;
+    ++pc_;
+    ScriptValue right;
+    if (op.level == kAndAnd) {
+      if (andChainLive && !Truth(value)) andChainLive = false;
+      if (!BinaryExpression(andChainLive, right, op.level + 1)) throw kMissingOperand[op.level];
+      if (andChainLive) {
+        const bool truth = Truth(right);
+        value.SetNumber(truth ? 1 : 0);
+        andChainLive = truth;
+      }
+      continue;
+    }
+    andChainLive = execute;
+    if (!BinaryExpression(execute, right, op.level + 1)) throw kMissingOperand[op.level];
+    if (!execute) continue;
+    if (op.level == kOrOr) {
+      const bool left = Truth(value);
+      const bool either = Truth(right) || left;
+      value.SetNumber(either ? 1 : 0);
+    } else {
+      ScriptValue result;
+      BinaryOp(result, value, right, op.code);
+      value.MoveFrom(result);
+    }
+  }
+}
+
+bool CCScript::UnaryExpression(bool execute, ScriptValue& value) {
+  const TokenKind kind = Peek();
+  if (kind != TokenKind::Minus && kind != TokenKind::Plus) return PostfixExpression(execute, value);
+  ++pc_;
+  if (!PostfixExpression(execute, value)) throw ERR_NO_RIGHT_VALUE;
+  if (execute) {
+    if (kind == TokenKind::Minus && !IsNumeric(value)) throw ERR_NOT_NUMBER;
+    double number;
+    if (!ToNumber(value, number)) throw ERR_NOT_NUMBER;
+    if (kind == TokenKind::Minus) value.SetNumber(-number);
+  }
+  return true;
+}
+
+bool CCScript::PostfixExpression(bool execute, ScriptValue& value) {
+  if (!PrimaryExpression(execute, value)) return false;
+  switch (Peek()) {
+    case TokenKind::LParenthesis: {
+      ++pc_;
+      ScriptValue args[kMaxParameters];
+      const int count = Arguments(execute, args);
+      if (execute) {
+        if (value.type != SVT_FunctionReference) throw ERR_NOT_FUNCTION;
+        ScriptValue result;
+        CallScript(value.function, args, count, result, false);
+        value.MoveFrom(result);
+      }
+      return true;
+    }
+    case TokenKind::Period: {
+      ++pc_;
+      NativeClass* cls = nullptr;
+      void* instance = nullptr;
+      if (execute) {
+        const ScriptValue* target = FollowReferences(value);
+        if (!target || target->type != SVT_Object) throw ERR_NOT_OBJECT;
+        cls = target->object.cls;
+        instance = target->object.instance;
+      }
+      if (Peek() != TokenKind::Identifier) throw ERR_NO_MEMBER;
+      const int nameId = Current().index;
+      ++pc_;
+      if (Peek() == TokenKind::LParenthesis) {
+        ++pc_;
+        ScriptValue args[kMaxParameters];
+        const int count = Arguments(execute, args);
+        if (execute) {
+          const int member = cls->FindMember(nameId);
+          if (member < 0) throw ERR_NO_SUCH_MEMBER;
+          const MemberRecord& row = cls->GetMemberTable()[member];
+          if (row.kind != MK_Method) throw ERR_NOT_METHOD;
+          if (row.argCount != count) throw ERR_ARGUMENT_COUNT;
+          value.Clear();
+          cls->CallMethod(member, instance, value, args, count, *this);
+        }
+      } else if (execute) {
+        const int member = cls->FindMember(nameId);
+        if (member < 0) throw ERR_NO_SUCH_MEMBER;
+        const int kind = cls->GetMemberTable()[member].kind;
+        if (kind != MK_ReadOnly && kind != MK_WriteOnly && kind != MK_ReadWrite) throw ERR_NOT_PROPERTY;
+        value.SetMemberReference(cls, member, instance);
+      }
+      return true;
+    }
+    case TokenKind::PlusPlus:
+    case TokenKind::MinusMinus: {
+      const double step = Peek() == TokenKind::PlusPlus ? 1 : -1;
+      ++pc_;
+      if (execute) {
+        double number;
+        if (!ToNumber(value, number)) throw ERR_NOT_NUMBER;
+        ScriptValue next;
+        next.SetNumber(number + step);
+        Assign(value, next);
+      }
+      return true;
+    }
+    default:
+      return true;
+  }
+}
+
+bool CCScript::PrimaryExpression(bool execute, ScriptValue& value) {
+  const Token& token = Current();
+  switch (token.kind) {
+    case TokenKind::Number:
+      if (execute) value.SetNumber(token.number);
+      break;
+    case TokenKind::String:
+      if (execute) value.SetString(token.text);
+      break;
+    case TokenKind::GlobalValiable:
+      if (execute) value.SetReference(kStorageGlobal, token.index);
+      break;
+    case TokenKind::AutoValiable:
+      if (execute) value.SetReference(kStorageLocal, token.index);
+      break;
+    case TokenKind::Empty:
+      if (execute) value.SetEmpty();
+      break;
+    case TokenKind::Class:
+      if (execute) value.SetObject(token.cls, token.cls->GetOwner());
+      break;
+    case TokenKind::Function:
+      if (execute) value.SetFunction(token.function);
+      break;
+    case TokenKind::Identifier:
+      if (execute) throw ERR_NO_CLASS;
+      break;
+    case TokenKind::LParenthesis:
+      CheckDepth();
+      ++pc_;
+      if (!CommaExpression(execute, value)) throw ERR_SYNTAX;
+      if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
+      break;
+    default:
+      return false;
+  }
+  ++pc_;
+  return true;
+}
+
+// ---- assignment and operators -------------------------------------------
+
+void CCScript::AssignToVariable(ScriptValue& variable, ScriptValue& source) {
+  // The new value is made completely before the variable is touched, so
+  // "x = x;" and a byref parameter assigned from its own referent keep it.
+  ScriptValue stored;
+  const ScriptValue* from = &source;
+  ScriptValue property;
+  if (from->type == SVT_Reference) {
+    from = FollowReferences(*from);
+    if (!from) from = &property;  // a dangling reference reads as unset
+  }
+  if (from->type == SVT_MemberReference) {
+    ReadProperty(*from, property);
+    from = &property;
+  }
+  switch (from->type) {
+    case SVT_Number:
+      stored.SetNumber(from->number);
+      break;
+    case SVT_String:
+      if (from == &source || from == &property) {
+        stored.MoveFrom(*const_cast<ScriptValue*>(from));  // a temporary: take its text
+      } else {
+        stored.Assign(*from);
+      }
+      break;
+    case SVT_Object:
+      stored.SetObject(from->object.cls, from->object.instance);
+      break;
+    default:  // None, functions and empty leave the variable unset
+      break;
+  }
+  variable.MoveFrom(stored);
+}
+
+void CCScript::Assign(ScriptValue& target, ScriptValue& source) {
+  switch (target.type) {
+    case SVT_Reference: {
+      ScriptValue* variable = const_cast<ScriptValue*>(FollowReferences(target));
+      if (!variable) throw ERR_NOT_ASSIGNABLE;
+      AssignToVariable(*variable, source);
+      return;
+    }
+    case SVT_MemberReference: {
+      const MemberRecord& row = target.memberRef.cls->GetMemberTable()[target.memberRef.member];
+      if (row.kind == MK_ReadOnly) throw ERR_PROPERTY_NOT_WRITABLE;
+      if (row.kind != MK_WriteOnly && row.kind != MK_ReadWrite) throw ERR_NOT_PROPERTY;
+      ScriptValue temp;
+      AssignToVariable(temp, source);
+      target.memberRef.cls->SetProperty(target.memberRef.member, target.memberRef.instance, temp, *this);
+      return;
+    }
+    case SVT_Object:
+    case SVT_FunctionReference:
+    case SVT_Empty:
+      return;
+    default:
+      throw ERR_NOT_ASSIGNABLE;
+  }
+}
+
+bool CCScript::IsNumeric(const ScriptValue& value) {
+  const ScriptValue* target = value.type == SVT_Reference ? FollowReferences(value) : &value;
+  if (!target) return false;
+  if (target->type == SVT_Number) return true;
+  if (target->type == SVT_MemberReference)
+    return target->memberRef.cls->GetMemberTable()[target->memberRef.member].resultType == SVT_Number;
+  return false;
+}
+
+void CCScript::BinaryOp(ScriptValue& result, const ScriptValue& a, const ScriptValue& b, int code) {
+  if (code == 0) throw ERR_NO_OPERATOR;
+  if ((code == 11 || code == 12) && (a.type == SVT_Empty || b.type == SVT_Empty)) {
+    const bool equal = IsEmptyLike(KindOf(a)) && IsEmptyLike(KindOf(b));
+    result.SetNumber((equal == (code == 11)) ? 1 : 0);
+    return;
+  }
+  double x, y;
+  if (IsNumeric(a) && ToNumber(b, y) && ToNumber(a, x)) {
+    double r;
+    switch (code) {
+      case 2: r = x + y; break;
+      case 3: r = x - y; break;
+      case 4: r = x * y; break;
+      case 5: r = x / y; break;
+      case 6: {
+        const std::int32_t divisor = TruncateToInt32(y);
+        if (divisor == 0) throw ERR_WRONG_OPERATOR;
+        const std::int32_t dividend = TruncateToInt32(x);
+        // INT32_MIN % -1 traps on the machine; its remainder is 0.
+        r = divisor == -1 ? 0 : dividend % divisor;
+        break;
+      }
+      case 7: r = static_cast<std::uint32_t>(TruncateToInt32(x)) & static_cast<std::uint32_t>(TruncateToInt32(y)); break;
+      case 8: r = static_cast<std::uint32_t>(TruncateToInt32(x)) | static_cast<std::uint32_t>(TruncateToInt32(y)); break;
+      case 9: r = static_cast<std::uint32_t>(static_cast<std::uint32_t>(TruncateToInt32(x)) << (TruncateToInt32(y) & 31)); break;
+      case 10: r = static_cast<std::uint32_t>(TruncateToInt32(x)) >> (TruncateToInt32(y) & 31); break;
+      case 11: r = x == y; break;
+      case 12: r = x != y; break;
+      case 13: r = x < y; break;
+      case 14: r = x > y; break;
+      case 15: r = x <= y; break;
+      case 16: r = x >= y; break;
+      default: throw ERR_WRONG_OPERATOR;
+    }
+    result.SetNumber(r);
+    return;
+  }
+  TextView left, right;
+  if (!TextOf(a, left)) throw ERR_LEFT_NOT_TEXT;
+  if (!TextOf(b, right)) throw ERR_RIGHT_NOT_TEXT;
+  if (code == 2) {
+    char* joined = new char[left.length + right.length + 1];
+    std::memcpy(joined, left.text, left.length);
+    std::memcpy(joined + left.length, right.text, right.length);
+    joined[left.length + right.length] = '\0';
+    result.TakeString(joined);
+    return;
+  }
+  if (code < 11 || code > 16) throw ERR_WRONG_OPERATOR;
+  const int order = std::strcmp(left.text, right.text);  // strcmp compares as unsigned bytes
+  bool r = false;
+  switch (code) {
+    case 11: r = order == 0; break;
+    case 12: r = order != 0; break;
+    case 13: r = order < 0; break;
+    case 14: r = order > 0; break;
+    case 15: r = order <= 0; break;
+    case 16: r = order >= 0; break;
+  }
+  result.SetNumber(r ? 1 : 0);
+}

@@ -1,0 +1,8 @@
+deep(n)
+{
+  return deep(n + 1);
+}
+main()
+{
+  deep(0);
+}

@@ -1,0 +1,8 @@
+loop()
+{
+  loop();
+}
+main()
+{
+  loop();
+}

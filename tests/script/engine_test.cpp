@@ -1,0 +1,237 @@
+// The engine as a host sees it: the host entry, re-entrant calls, class
+// registration, error reports and compile failures.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "script/engine.h"
+
+namespace {
+
+struct Report {
+  int line = -1, column = -1, code = -1;
+  std::string text;
+};
+
+class TestEngine : public CCScript {
+ public:
+  Report last;
+  int reports = 0;
+  bool OnError(int line, int column, int code) override {
+    char text[1024];
+    FormatError(line, column, code, text, sizeof text);
+    last = {line, column, code, text};
+    ++reports;
+    return false;
+  }
+};
+
+// A class whose method calls back into the engine that called it.
+class Reentrant : public NativeClass {
+ public:
+  const char* ClassName() override { return "Host"; }
+  MemberRecord* GetMemberTable() override { return members_; }
+  bool CallMethod(int member, void*, ScriptValue& result, ScriptValue* args, int, CCScript& engine) override {
+    if (member == 0) {  // Call(name): runs another script function
+      std::string name;
+      engine.ToString(args[0], name);
+      lastCode = engine.CallFunction(engine.FindFunction(name.c_str()), nullptr, 0);
+      result.SetNumber(lastCode);
+    } else if (member == 1) {  // Stop(): the script asks to end
+      throw ERR_USER_STOP;
+    }
+    return true;
+  }
+  int lastCode = -1;
+
+ private:
+  MemberRecord members_[3] = {
+      {MK_Method, SVT_Number, "Call", 0, 1},
+      {MK_Method, SVT_None, "Stop", 0, 0},
+      {MK_End, 0, nullptr, 0, 0},
+  };
+};
+
+class Other : public NativeClass {
+ public:
+  explicit Other(const char* name) : name_(name) {}
+  const char* ClassName() override { return name_; }
+  MemberRecord* GetMemberTable() override { return members_; }
+
+  MemberRecord members_[3] = {
+      {MK_ReadOnly, SVT_Number, "Shared", 0, 0},
+      {MK_ReadOnly, SVT_Number, "Call", 0, 0},
+      {MK_End, 0, nullptr, 0, 0},
+  };
+
+ private:
+  const char* name_;
+};
+
+class Bare : public NativeClass {
+ public:
+  const char* ClassName() override { return "Bare"; }
+};
+
+TEST(Engine, NullFunctionReturnsZeroWithoutReport) {
+  TestEngine engine;
+  EXPECT_EQ(ERR_NONE, engine.CallFunction(nullptr, nullptr, 0));
+  EXPECT_EQ(0, engine.reports);
+}
+
+TEST(Engine, ErrorReportNamesFunctionLineAndColumn) {
+  TestEngine engine;
+  ASSERT_EQ(ERR_NONE, engine.CompileScript("F()\n{\nx = y - z;\n}\n", "test.csc"));
+  EXPECT_EQ(ERR_LEFT_NOT_TEXT, engine.CallFunction(engine.FindFunction("F"), nullptr, 0));
+  EXPECT_EQ(2, engine.last.line);
+  EXPECT_EQ(9, engine.last.column);
+  // "F(2,9) : error 23: " followed by the Shift-JIS message.
+  const std::string expected = "AUTO0=AUTO1-AUTO2#;#\n\nF(2,9) : error 23: ";
+  EXPECT_EQ(expected, engine.last.text.substr(0, expected.size()));
+  EXPECT_EQ(std::string(GetErrorMessage(23)) + "\n", engine.last.text.substr(expected.size()));
+}
+
+TEST(Engine, InnerFunctionErrorReportsInnerPosition) {
+  TestEngine engine;
+  ASSERT_EQ(ERR_NONE, engine.CompileScript("inner()\n{\n  return 1 % 0;\n}\nouter()\n{\n  inner();\n}\n", ""));
+  EXPECT_EQ(ERR_WRONG_OPERATOR, engine.CallFunction(engine.FindFunction("outer"), nullptr, 0));
+  EXPECT_EQ(2, engine.last.line);
+  EXPECT_NE(std::string::npos, engine.last.text.find("\n\ninner(2,"));
+}
+
+TEST(Engine, StateIsRestoredAfterAnError) {
+  TestEngine engine;
+  ASSERT_EQ(ERR_NONE, engine.CompileScript("bad(a, b) { c = a; return a % 0; }\ngood(n) { $r = n * 2; }", ""));
+  ScriptValue args[2];
+  args[0].SetNumber(1);
+  args[1].SetNumber(2);
+  EXPECT_EQ(ERR_WRONG_OPERATOR, engine.CallFunction(engine.FindFunction("bad"), args, 2));
+  EXPECT_EQ(0, engine.StackPointer());
+  EXPECT_EQ(0, engine.FrameBase());
+  args[0].SetNumber(21);
+  EXPECT_EQ(ERR_NONE, engine.CallFunction(engine.FindFunction("good"), args, 1));
+  EXPECT_EQ(42, engine.Global(0).value.number);
+}
+
+TEST(Engine, HostArgumentsAreConvertedInPlace) {
+  TestEngine engine;
+  ASSERT_EQ(ERR_NONE, engine.CompileScript("f(number n, string s) { $sum = n + 1; $text = s; }", ""));
+  ScriptValue args[2];
+  args[0].SetString("41");
+  args[1].SetNumber(2.5);
+  EXPECT_EQ(ERR_NONE, engine.CallFunction(engine.FindFunction("f"), args, 2));
+  EXPECT_EQ(SVT_Number, args[0].type);
+  EXPECT_EQ(41, args[0].number);
+  ASSERT_EQ(SVT_String, args[1].type);
+  EXPECT_STREQ("2.5", args[1].text);
+  EXPECT_EQ(42, engine.Global(0).value.number);
+}
+
+TEST(Engine, HostArgumentErrorsAreReportedAtTheFunctionName) {
+  TestEngine engine;
+  ASSERT_EQ(ERR_NONE, engine.CompileScript("f(number n) { }", ""));
+  ScriptValue arg;
+  arg.SetString("abc");
+  EXPECT_EQ(ERR_ARGUMENT_TYPE, engine.CallFunction(engine.FindFunction("f"), &arg, 1));
+  EXPECT_EQ(0, engine.last.line);
+  EXPECT_EQ(0, engine.last.column);
+  EXPECT_EQ(0, engine.last.text.find("#f#("));
+  EXPECT_EQ(ERR_TOO_FEW_ARGUMENTS, engine.CallFunction(engine.FindFunction("f"), nullptr, 0));
+}
+
+TEST(Engine, NativeMethodMayReenterTheEngine) {
+  TestEngine engine;
+  Reentrant host;
+  ASSERT_TRUE(engine.RegisterClass(&host));
+  ASSERT_EQ(ERR_NONE, engine.CompileScript(
+                          "leaf() { $leaf = 1; }\n"
+                          "failing() { x = 1 % 0; }\n"
+                          "outer(a, b) { r = Host.Call(\"leaf\"); f = Host.Call(\"failing\"); $after = a + b + r; }",
+                          ""));
+  ScriptValue args[2];
+  args[0].SetNumber(10);
+  args[1].SetNumber(20);
+  EXPECT_EQ(ERR_NONE, engine.CallFunction(engine.FindFunction("outer"), args, 2));
+  EXPECT_EQ(ERR_WRONG_OPERATOR, host.lastCode);
+  EXPECT_EQ(1, engine.reports);
+  EXPECT_EQ(30, engine.Global(1).value.number);  // the outer frame survived both nested calls
+  EXPECT_EQ(0, engine.StackPointer());
+}
+
+TEST(Engine, UserStopEndsTheCallWithCodeFour) {
+  TestEngine engine;
+  Reentrant host;
+  engine.RegisterClass(&host);
+  ASSERT_EQ(ERR_NONE, engine.CompileScript("f() { $a = 1; Host.Stop(); $b = 2; }", ""));
+  EXPECT_EQ(ERR_USER_STOP, engine.CallFunction(engine.FindFunction("f"), nullptr, 0));
+  EXPECT_EQ(1, engine.Global(0).value.number);
+  EXPECT_EQ(SVT_None, engine.Global(1).value.type);
+}
+
+TEST(Engine, ClassRegistrationRules) {
+  TestEngine engine;
+  Other first("Same"), second("Same"), third("Third");
+  Bare bare;
+  EXPECT_TRUE(engine.RegisterClass(&first));
+  EXPECT_FALSE(engine.RegisterClass(&first));
+  EXPECT_FALSE(engine.RegisterClass(&second));
+  EXPECT_TRUE(engine.RegisterClass(&third));
+  EXPECT_TRUE(engine.RegisterClass(&bare));
+  // Two classes with a member of the same name share its id, and each finds its own row.
+  EXPECT_EQ(first.members_[0].nameId, third.members_[0].nameId);
+  EXPECT_EQ(0, third.FindMember(third.members_[0].nameId));
+  EXPECT_EQ(1, third.FindMember(third.members_[1].nameId));
+  // A class without members is a value, but every member access fails.
+  ASSERT_EQ(ERR_NONE, engine.CompileScript("f() { b = Bare; $x = b.Shared; }", ""));
+  EXPECT_EQ(ERR_NO_SUCH_MEMBER, engine.CallFunction(engine.FindFunction("f"), nullptr, 0));
+}
+
+TEST(Engine, FailedCompileLeavesNoHalfBuiltFunction) {
+  TestEngine engine;
+  EXPECT_EQ(ERR_BAD_STRING, engine.CompileScript("good() { }\nbad() { x = \"open; }\n", ""));
+  EXPECT_NE(nullptr, engine.FindFunction("good"));
+  EXPECT_EQ(nullptr, engine.FindFunction("bad"));
+  EXPECT_EQ(ERR_NONE, engine.CompileScript("bad() { $ok = 1; }", ""));
+  EXPECT_EQ(ERR_NONE, engine.CallFunction(engine.FindFunction("bad"), nullptr, 0));
+}
+
+TEST(Engine, ClearFunctionsKeepsGlobals) {
+  TestEngine engine;
+  ASSERT_EQ(ERR_NONE, engine.CompileScript("f() { $kept = \"yes\"; }", ""));
+  engine.CallFunction(engine.FindFunction("f"), nullptr, 0);
+  engine.ClearFunctions();
+  EXPECT_EQ(nullptr, engine.FindFunction("f"));
+  ASSERT_EQ(ERR_NONE, engine.CompileScript("g() { $copy = $kept; }", ""));
+  engine.CallFunction(engine.FindFunction("g"), nullptr, 0);
+  EXPECT_STREQ("yes", engine.Global(1).value.text);
+}
+
+TEST(Engine, FormatErrorStaysWithinTheBuffer) {
+  TestEngine engine;
+  char small[16];
+  std::memset(small, 'x', sizeof small);
+  engine.FormatError(1, 2, 23, small, sizeof small);
+  EXPECT_EQ('\0', small[15]);
+  EXPECT_EQ(0, std::strncmp(small, "(1,2) : error 2", 15));
+}
+
+TEST(Engine, StepBudgetEndsRunawayScripts) {
+  TestEngine engine;
+  engine.SetStepBudget(1000);
+  ASSERT_EQ(ERR_NONE, engine.CompileScript("f() { while (1) { x = 1; } }", ""));
+  EXPECT_EQ(ERR_USER_STOP, engine.CallFunction(engine.FindFunction("f"), nullptr, 0));
+}
+
+TEST(Engine, PushingPastTheStackFails) {
+  TestEngine engine;
+  ScriptValue value;
+  value.SetNumber(1);
+  engine.SetStackPointer(kStackSize - 2);
+  engine.Push(value);
+  EXPECT_EQ(kStackSize - 1, engine.StackPointer());
+  EXPECT_THROW(engine.Push(value), EErrorCode);
+  EXPECT_THROW(engine.SetStackPointer(-1), EErrorCode);
+}
+
+}  // namespace
