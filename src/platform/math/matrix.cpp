@@ -156,7 +156,8 @@ Matrix MatrixPerspectiveFovLH(float fieldOfViewY, float aspect, float nearZ, flo
   float yScale = FiniteReciprocal(std::tan(fieldOfViewY * 0.5f));
   float xScale = yScale * FiniteReciprocal(aspect);
   float depth = farZ * FiniteReciprocal(farZ - nearZ);
-  return Matrix{{{xScale, 0, 0, 0}, {0, yScale, 0, 0}, {0, 0, depth, 1}, {0, 0, -nearZ * depth, 0}}};
+  return Matrix{
+      {{xScale, 0, 0, 0}, {0, yScale, 0, 0}, {0, 0, depth, 1}, {0, 0, -nearZ * depth, 0}}};
 }
 
 Matrix MatrixOrthoRH(float width, float height, float nearZ, float farZ) {

@@ -44,8 +44,7 @@ inline Plane PlaneNormalize(const Plane& p) {
 // Where the infinite line through v1 and v2 crosses the plane (also beyond the
 // two points). False, *out untouched, when the line runs parallel to the plane
 // or v1 == v2.
-inline bool PlaneIntersectLine(Vector3* out, const Plane& p, const Vector3& v1,
-                               const Vector3& v2) {
+inline bool PlaneIntersectLine(Vector3* out, const Plane& p, const Vector3& v1, const Vector3& v2) {
   Vector3 direction = v2 - v1;
   float along = PlaneDotNormal(p, direction);
   if (along == 0.0f) return false;

@@ -34,9 +34,7 @@ inline Vector4 operator-(const Vector4& a, const Vector4& b) {
   return {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w};
 }
 inline Vector4 operator-(const Vector4& a) { return {-a.x, -a.y, -a.z, -a.w}; }
-inline Vector4 operator*(const Vector4& a, float s) {
-  return {a.x * s, a.y * s, a.z * s, a.w * s};
-}
+inline Vector4 operator*(const Vector4& a, float s) { return {a.x * s, a.y * s, a.z * s, a.w * s}; }
 inline Vector4 operator*(float s, const Vector4& a) { return a * s; }
 
 // ---- 2-component ----
