@@ -12,8 +12,9 @@
 double ReadDecimal(const char* text, const char** end = nullptr);
 
 // Reads up to the first non-hex character as an unsigned 32-bit number, the way
-// the 32-bit runtime did: leading blanks skipped, an optional "0x"/"0X", and
-// values past 0xFFFFFFFF saturate at 0xFFFFFFFF. end may be null.
+// the 32-bit runtime did: leading blanks skipped, an optional sign (a minus
+// negates modulo 2^32), an optional "0x"/"0X", and values past 0xFFFFFFFF
+// saturate at 0xFFFFFFFF. end may be null.
 std::uint32_t ReadHex32(const char* text, const char** end = nullptr);
 
 // A decimal integer as the 32-bit runtime read it (leading blanks, sign,
