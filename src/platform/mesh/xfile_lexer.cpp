@@ -1,0 +1,381 @@
+// .x header and tokenizer for the text and binary encodings.
+#include "platform/mesh/xfile_lexer.h"
+
+#include <cfloat>
+#include <cstring>
+
+#include "platform/system/numbers.h"
+#include "platform/system/shift_jis.h"
+
+namespace {
+
+// Binary token codes of the file format.
+enum : std::uint16_t {
+  kTokName = 1,
+  kTokString = 2,
+  kTokInteger = 3,
+  kTokGuid = 5,
+  kTokIntegerList = 6,
+  kTokFloatList = 7,
+  kTokOBrace = 10,
+  kTokCBrace = 11,
+  kTokOParen = 12,
+  kTokCParen = 13,
+  kTokOBracket = 14,
+  kTokCBracket = 15,
+  kTokOAngle = 16,
+  kTokCAngle = 17,
+  kTokDot = 18,
+  kTokComma = 19,
+  kTokSemicolon = 20,
+  kTokTemplate = 31,
+  kTokFirstType = 40,  // WORD
+  kTokLastType = 52,   // array
+};
+
+bool IsBlank(std::uint8_t c) {
+  // NUL and Ctrl-Z pad the end of some files written by old tools.
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' || c == 0 ||
+         c == 0x1A;
+}
+
+bool IsPunctuation(std::uint8_t c) {
+  return c == '{' || c == '}' || c == '[' || c == ']' || c == '(' || c == ')' || c == '<' ||
+         c == '>' || c == ';' || c == ',' || c == '"';
+}
+
+bool IsDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
+
+// A text word is a number when all of it reads as one. Integers keep their
+// exact value (counts and indices up to 2^32); the forms "1.#QNAN0",
+// "-1.#IND00" and "1.#INF00" that some exporters print read as 0 and the
+// largest finite float, since a NaN would poison every bound built from it.
+bool ParseNumberWord(std::string_view word, double* value, bool* integral) {
+  if (word.empty() || word.size() > 63) return false;
+  const std::uint8_t first = static_cast<std::uint8_t>(word[0]);
+  if (!IsDigit(first) && first != '-' && first != '+' && first != '.') return false;
+
+  std::size_t i = (first == '-' || first == '+') ? 1 : 0;
+  if (i < word.size() && IsDigit(static_cast<std::uint8_t>(word[i]))) {
+    std::size_t j = i;
+    std::uint64_t v = 0;
+    while (j < word.size() && IsDigit(static_cast<std::uint8_t>(word[j]))) {
+      if (v < (1ull << 40)) v = v * 10 + static_cast<std::uint64_t>(word[j] - '0');
+      ++j;
+    }
+    if (j == word.size()) {
+      *value = first == '-' ? -static_cast<double>(v) : static_cast<double>(v);
+      *integral = true;
+      return true;
+    }
+  }
+
+  char buffer[64];
+  std::memcpy(buffer, word.data(), word.size());
+  buffer[word.size()] = '\0';
+  const char* end = buffer;
+  const double parsed = ReadDecimal(buffer, &end);
+  if (end == buffer) return false;
+  const std::size_t used = static_cast<std::size_t>(end - buffer);
+  *integral = false;
+  if (used == word.size()) {
+    *value = parsed;
+    return true;
+  }
+  std::size_t mark = used;
+  if (buffer[mark] == '.') ++mark;
+  if (buffer[mark] != '#') return false;
+  const std::string_view rest = word.substr(mark);
+  if (rest.find("INF") != std::string_view::npos) {
+    *value = first == '-' ? -FLT_MAX : FLT_MAX;
+  } else {
+    *value = 0.0;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseXFileHeader(std::span<const std::uint8_t> file, XFileHeader* header,
+                      std::string* error) {
+  if (file.size() < kXFileHeaderSize || std::memcmp(file.data(), "xof ", 4) != 0) {
+    if (error) *error = "not a .x file (no \"xof \" header)";
+    return false;
+  }
+  for (int i = 4; i < 8; ++i) {
+    if (!IsDigit(file[i])) {
+      if (error) *error = "bad version in the .x header";
+      return false;
+    }
+  }
+  XFileHeader out;
+  const char* format = reinterpret_cast<const char*>(file.data()) + 8;
+  if (std::memcmp(format, "txt ", 4) == 0) {
+    out.encoding = XFileEncoding::Text;
+  } else if (std::memcmp(format, "bin ", 4) == 0) {
+    out.encoding = XFileEncoding::Binary;
+  } else if (std::memcmp(format, "tzip", 4) == 0) {
+    out.encoding = XFileEncoding::Text;
+    out.compressed = true;
+  } else if (std::memcmp(format, "bzip", 4) == 0) {
+    out.encoding = XFileEncoding::Binary;
+    out.compressed = true;
+  } else {
+    if (error) *error = "unknown format in the .x header";
+    return false;
+  }
+  const char* floats = reinterpret_cast<const char*>(file.data()) + 12;
+  if (std::memcmp(floats, "0032", 4) == 0) {
+    out.floatBits = 32;
+  } else if (std::memcmp(floats, "0064", 4) == 0) {
+    out.floatBits = 64;
+  } else {
+    if (error) *error = "unknown float size in the .x header";
+    return false;
+  }
+  *header = out;
+  return true;
+}
+
+XFileLexer::XFileLexer(std::span<const std::uint8_t> body, XFileEncoding encoding, int floatBits)
+    : body_(body), encoding_(encoding), floatBits_(floatBits) {}
+
+bool XFileLexer::Fail(const char* message) {
+  error_ = message;
+  return false;
+}
+
+std::string XFileLexer::Where() const {
+  if (encoding_ == XFileEncoding::Text) return "line " + std::to_string(tokenLine_);
+  return "offset " + std::to_string(tokenStart_ + kXFileHeaderSize);
+}
+
+bool XFileLexer::Next(XToken* token) {
+  if (peeked_) {
+    peeked_ = false;
+    *token = peek_;
+    return peekOk_;
+  }
+  return Scan(token);
+}
+
+bool XFileLexer::Peek(XToken* token) {
+  if (!peeked_) {
+    peekOk_ = Scan(&peek_);
+    peeked_ = true;
+  }
+  *token = peek_;
+  return peekOk_;
+}
+
+bool XFileLexer::Scan(XToken* token) {
+  *token = XToken{};
+  if (!error_.empty()) return false;
+  return encoding_ == XFileEncoding::Text ? ScanText(token) : ScanBinary(token);
+}
+
+bool XFileLexer::ScanText(XToken* token) {
+  const std::size_t size = body_.size();
+  // Blanks and comments ("#" or "//" to the end of the line).
+  for (;;) {
+    while (pos_ < size && IsBlank(body_[pos_])) {
+      if (body_[pos_] == '\n') ++line_;
+      ++pos_;
+    }
+    if (pos_ < size && (body_[pos_] == '#' ||
+                        (body_[pos_] == '/' && pos_ + 1 < size && body_[pos_ + 1] == '/'))) {
+      while (pos_ < size && body_[pos_] != '\n') ++pos_;
+      continue;
+    }
+    break;
+  }
+  tokenStart_ = pos_;
+  tokenLine_ = line_;
+  if (pos_ >= size) {
+    token->kind = XTokenKind::End;
+    return true;
+  }
+  const std::uint8_t c = body_[pos_];
+  const char* base = reinterpret_cast<const char*>(body_.data());
+  switch (c) {
+    case '{': token->kind = XTokenKind::OpenBrace; ++pos_; return true;
+    case '}': token->kind = XTokenKind::CloseBrace; ++pos_; return true;
+    case '[': token->kind = XTokenKind::OpenBracket; ++pos_; return true;
+    case ']': token->kind = XTokenKind::CloseBracket; ++pos_; return true;
+    case '(': token->kind = XTokenKind::OpenParen; ++pos_; return true;
+    case ')': token->kind = XTokenKind::CloseParen; ++pos_; return true;
+    case '>': token->kind = XTokenKind::CloseAngle; ++pos_; return true;
+    case ';': token->kind = XTokenKind::Semicolon; ++pos_; return true;
+    case ',': token->kind = XTokenKind::Comma; ++pos_; return true;
+    case '<': {
+      // A GUID "<xxxxxxxx-xxxx-...>"; a lone "<" is punctuation.
+      std::size_t end = pos_ + 1;
+      while (end < size && end - pos_ < 64 && body_[end] != '>' && body_[end] != '\n') ++end;
+      if (end < size && body_[end] == '>') {
+        token->kind = XTokenKind::Guid;
+        token->text = std::string_view(base + pos_ + 1, end - pos_ - 1);
+        pos_ = end + 1;
+      } else {
+        token->kind = XTokenKind::OpenAngle;
+        ++pos_;
+      }
+      return true;
+    }
+    case '"': {
+      // No escapes: texture names keep "\\" exactly as the exporter wrote it.
+      std::size_t end = pos_ + 1;
+      while (end < size && body_[end] != '"') {
+        if (body_[end] == '\n') ++line_;
+        if (IsShiftJisLeadByte(body_[end]) && end + 1 < size && body_[end + 1] != '\0') ++end;
+        ++end;
+      }
+      if (end >= size) return Fail("unterminated string");
+      token->kind = XTokenKind::String;
+      token->text = std::string_view(base + pos_ + 1, end - pos_ - 1);
+      pos_ = end + 1;
+      return true;
+    }
+    default:
+      break;
+  }
+  // A word: a name or a number. The second byte of a double-byte character is
+  // part of the word even when it looks like punctuation ("{", "}", "[", "]").
+  std::size_t end = pos_;
+  while (end < size && !IsBlank(body_[end]) && !IsPunctuation(body_[end])) {
+    if (IsShiftJisLeadByte(body_[end]) && end + 1 < size && body_[end + 1] != '\0') ++end;
+    ++end;
+  }
+  const std::string_view word(base + pos_, end - pos_);
+  pos_ = end;
+  if (ParseNumberWord(word, &token->number, &token->integral)) {
+    token->kind = XTokenKind::Number;
+    return true;
+  }
+  token->kind = word == "template" ? XTokenKind::Template : XTokenKind::Name;
+  token->text = word;
+  return true;
+}
+
+bool XFileLexer::ReadWord(std::uint16_t* value) {
+  if (body_.size() - pos_ < 2) return false;
+  *value = static_cast<std::uint16_t>(body_[pos_] | (body_[pos_ + 1] << 8));
+  pos_ += 2;
+  return true;
+}
+
+bool XFileLexer::ReadDword(std::uint32_t* value) {
+  if (body_.size() - pos_ < 4) return false;
+  *value = static_cast<std::uint32_t>(body_[pos_]) | (static_cast<std::uint32_t>(body_[pos_ + 1]) << 8) |
+           (static_cast<std::uint32_t>(body_[pos_ + 2]) << 16) |
+           (static_cast<std::uint32_t>(body_[pos_ + 3]) << 24);
+  pos_ += 4;
+  return true;
+}
+
+bool XFileLexer::ScanBinary(XToken* token) {
+  // Empty lists yield no number; the loop goes on with what follows them.
+  for (;;) {
+    bool produced = true;
+    if (!ScanBinaryOnce(token, &produced)) return false;
+    if (produced) return true;
+  }
+}
+
+bool XFileLexer::ScanBinaryOnce(XToken* token, bool* produced) {
+  tokenStart_ = pos_;
+  if (listLeft_ > 0) {
+    --listLeft_;
+    token->kind = XTokenKind::Number;
+    if (!listFloats_) {
+      std::uint32_t v;
+      ReadDword(&v);  // the list's size was checked when it started
+      token->number = v;
+      token->integral = true;
+    } else if (floatBits_ == 64) {
+      double d;
+      std::memcpy(&d, body_.data() + pos_, sizeof d);
+      pos_ += 8;
+      token->number = d;
+    } else {
+      float f;
+      std::memcpy(&f, body_.data() + pos_, sizeof f);
+      pos_ += 4;
+      token->number = f;
+    }
+    return true;
+  }
+  // Some writers pad the end of the stream; a lone odd byte or zero word ends it.
+  if (body_.size() - pos_ < 2) {
+    pos_ = body_.size();
+    token->kind = XTokenKind::End;
+    return true;
+  }
+  std::uint16_t code;
+  ReadWord(&code);
+  const char* base = reinterpret_cast<const char*>(body_.data());
+  switch (code) {
+    case 0:
+      pos_ = body_.size();
+      token->kind = XTokenKind::End;
+      return true;
+    case kTokName:
+    case kTokString: {
+      std::uint32_t length;
+      if (!ReadDword(&length) || length > body_.size() - pos_) {
+        return Fail("name or string runs past the end of the data");
+      }
+      token->kind = code == kTokName ? XTokenKind::Name : XTokenKind::String;
+      token->text = std::string_view(base + pos_, length);
+      pos_ += length;
+      // A string carries its terminator (";" or ","), which comes next as an
+      // ordinary token.
+      return true;
+    }
+    case kTokInteger: {
+      std::uint32_t v;
+      if (!ReadDword(&v)) return Fail("integer runs past the end of the data");
+      token->kind = XTokenKind::Number;
+      token->number = v;
+      token->integral = true;
+      return true;
+    }
+    case kTokGuid:
+      if (body_.size() - pos_ < 16) return Fail("GUID runs past the end of the data");
+      token->kind = XTokenKind::Guid;
+      token->text = std::string_view(base + pos_, 16);
+      pos_ += 16;
+      return true;
+    case kTokIntegerList:
+    case kTokFloatList: {
+      std::uint32_t count;
+      if (!ReadDword(&count)) return Fail("list runs past the end of the data");
+      const std::size_t itemSize = code == kTokFloatList && floatBits_ == 64 ? 8 : 4;
+      if (count > (body_.size() - pos_) / itemSize) {
+        return Fail("list count runs past the end of the data");
+      }
+      listLeft_ = count;
+      listFloats_ = code == kTokFloatList;
+      if (count > 0) return ScanBinaryOnce(token, produced);
+      *produced = false;
+      return true;
+    }
+    case kTokOBrace: token->kind = XTokenKind::OpenBrace; return true;
+    case kTokCBrace: token->kind = XTokenKind::CloseBrace; return true;
+    case kTokOParen: token->kind = XTokenKind::OpenParen; return true;
+    case kTokCParen: token->kind = XTokenKind::CloseParen; return true;
+    case kTokOBracket: token->kind = XTokenKind::OpenBracket; return true;
+    case kTokCBracket: token->kind = XTokenKind::CloseBracket; return true;
+    case kTokOAngle: token->kind = XTokenKind::OpenAngle; return true;
+    case kTokCAngle: token->kind = XTokenKind::CloseAngle; return true;
+    case kTokDot: token->kind = XTokenKind::Dot; return true;
+    case kTokComma: token->kind = XTokenKind::Comma; return true;
+    case kTokSemicolon: token->kind = XTokenKind::Semicolon; return true;
+    case kTokTemplate: token->kind = XTokenKind::Template; return true;
+    default:
+      if (code >= kTokFirstType && code <= kTokLastType) {
+        token->kind = XTokenKind::TypeKeyword;
+        return true;
+      }
+      return Fail("unknown binary token");
+  }
+}
