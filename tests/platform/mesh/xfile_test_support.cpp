@@ -1,0 +1,209 @@
+// Helpers of the mesh tests.
+#include "xfile_test_support.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "platform/mesh/mesh.h"
+#include "platform/mesh/skin_info.h"
+#include "platform/mesh/xfile_lexer.h"
+
+std::vector<std::uint8_t> Bytes(std::string_view text) {
+  return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+std::string CorpusDir() {
+  const std::string dir = T3D_SOURCE_DIR "/../shared/corpus/x";
+  std::ifstream probe(dir + "/README.md");
+  return probe ? dir : std::string();
+}
+
+namespace {
+
+void PutWord(std::vector<std::uint8_t>* out, std::uint16_t v) {
+  out->push_back(static_cast<std::uint8_t>(v));
+  out->push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void PutDword(std::vector<std::uint8_t>* out, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out->push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> TextToBinary(std::string_view text) {
+  std::vector<std::uint8_t> out(text.begin(), text.begin() + 16);
+  std::memcpy(out.data() + 8, "bin ", 4);
+  const auto* body = reinterpret_cast<const std::uint8_t*>(text.data()) + 16;
+  XFileLexer lexer(std::span<const std::uint8_t>(body, text.size() - 16), XFileEncoding::Text, 32);
+  std::vector<double> run;
+  bool runFloats = false;
+  auto flush = [&]() {
+    if (run.empty()) return;
+    PutWord(&out, runFloats ? 7 : 6);
+    PutDword(&out, static_cast<std::uint32_t>(run.size()));
+    for (double v : run) {
+      if (runFloats) {
+        float f = static_cast<float>(v);
+        std::uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        PutDword(&out, bits);
+      } else {
+        PutDword(&out, static_cast<std::uint32_t>(v));
+      }
+    }
+    run.clear();
+  };
+  XToken token;
+  bool afterString = false;
+  while (lexer.Next(&token) && token.kind != XTokenKind::End) {
+    if (token.kind == XTokenKind::Number) {
+      const bool isFloat = !token.integral;
+      if (!run.empty() && isFloat != runFloats) flush();
+      runFloats = isFloat;
+      run.push_back(token.number);
+      afterString = false;
+      continue;
+    }
+    // Separators between numbers of one list vanish, as binary writers do.
+    if ((token.kind == XTokenKind::Comma || token.kind == XTokenKind::Semicolon) && !afterString) {
+      continue;
+    }
+    flush();
+    switch (token.kind) {
+      case XTokenKind::Name:
+        PutWord(&out, 1);
+        PutDword(&out, static_cast<std::uint32_t>(token.text.size()));
+        out.insert(out.end(), token.text.begin(), token.text.end());
+        break;
+      case XTokenKind::String:
+        PutWord(&out, 2);
+        PutDword(&out, static_cast<std::uint32_t>(token.text.size()));
+        out.insert(out.end(), token.text.begin(), token.text.end());
+        afterString = true;
+        continue;
+      case XTokenKind::Guid:
+        PutWord(&out, 5);
+        for (int i = 0; i < 16; ++i) out.push_back(static_cast<std::uint8_t>(i));
+        break;
+      case XTokenKind::OpenBrace: PutWord(&out, 10); break;
+      case XTokenKind::CloseBrace: PutWord(&out, 11); break;
+      case XTokenKind::OpenBracket: PutWord(&out, 14); break;
+      case XTokenKind::CloseBracket: PutWord(&out, 15); break;
+      case XTokenKind::Comma: PutWord(&out, 19); break;
+      case XTokenKind::Semicolon: PutWord(&out, 20); break;
+      case XTokenKind::Dot: PutWord(&out, 18); break;
+      case XTokenKind::Template: PutWord(&out, 31); break;
+      default: break;
+    }
+    afterString = false;
+  }
+  flush();
+  return out;
+}
+
+namespace {
+
+std::string Num(float v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(v));
+  return buffer;
+}
+
+std::string MatrixText(const Matrix& m) {
+  std::string text;
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) text += (r || c ? " " : "") + Num(m.m[r][c]);
+  }
+  return text;
+}
+
+std::string ColorText(const ColorValue& c) {
+  return Num(c.r) + " " + Num(c.g) + " " + Num(c.b) + " " + Num(c.a);
+}
+
+void DumpFrame(const Frame* frame, int depth, std::ostringstream& out) {
+  for (; frame; frame = frame->sibling) {
+    const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
+    out << indent << "frame '" << frame->name << "' " << MatrixText(frame->transformationMatrix)
+        << "\n";
+    for (const MeshContainer* c = frame->meshContainer; c; c = c->next) {
+      out << indent << " container '" << c->name << "'\n";
+      if (c->mesh) out << DumpMesh(*c->mesh);
+      for (const ExtendedMaterial& m : c->materials) {
+        out << indent << " material d " << ColorText(m.material.diffuse) << " a "
+            << ColorText(m.material.ambient) << " s " << ColorText(m.material.specular) << " e "
+            << ColorText(m.material.emissive) << " p " << Num(m.material.power) << " tex '"
+            << m.textureFilename << "'\n";
+      }
+      out << indent << " adjacency";
+      for (std::uint32_t a : c->adjacency) out << " " << static_cast<std::int32_t>(a);
+      out << "\n";
+      if (c->skinInfo) {
+        const SkinInfo& skin = *c->skinInfo;
+        for (std::uint32_t b = 0; b < skin.GetNumBones(); ++b) {
+          const SkinBone& bone = skin.GetBone(b);
+          out << indent << " bone '" << bone.name << "' " << MatrixText(bone.offset) << " :";
+          for (std::size_t k = 0; k < bone.vertices.size(); ++k) {
+            out << " " << bone.vertices[k] << "=" << Num(bone.weights[k]);
+          }
+          out << "\n";
+        }
+      }
+    }
+    DumpFrame(frame->firstChild, depth + 1, out);
+  }
+}
+
+}  // namespace
+
+std::string DumpMesh(const Mesh& mesh) {
+  std::ostringstream out;
+  out << "  mesh fvf " << mesh.GetFvf() << " vertices " << mesh.GetNumVertices() << " faces "
+      << mesh.GetNumFaces() << (mesh.Has32BitIndices() ? " idx32" : " idx16") << "\n";
+  for (std::uint32_t v = 0; v < mesh.GetNumVertices(); ++v) {
+    const Vector3 p = mesh.Position(v), n = mesh.Normal(v);
+    const Vector2 t = mesh.TexCoord(v);
+    char colour[16];
+    std::snprintf(colour, sizeof colour, "%08x", mesh.Diffuse(v));
+    out << "   v" << v << " " << Num(p.x) << " " << Num(p.y) << " " << Num(p.z) << " n " << Num(n.x)
+        << " " << Num(n.y) << " " << Num(n.z) << " c " << colour << " t " << Num(t.x) << " "
+        << Num(t.y) << "\n";
+  }
+  for (std::uint32_t f = 0; f < mesh.GetNumFaces(); ++f) {
+    std::uint32_t c[3];
+    mesh.GetFace(f, c);
+    out << "   f" << f << " " << c[0] << " " << c[1] << " " << c[2] << " a "
+        << mesh.Attributes()[f] << "\n";
+  }
+  for (const AttributeRange& r : mesh.AttributeTable()) {
+    out << "   range " << r.attribId << " faces " << r.faceStart << "+" << r.faceCount
+        << " vertices " << r.vertexStart << "+" << r.vertexCount << "\n";
+  }
+  return out.str();
+}
+
+std::string DumpHierarchy(const Frame* root) {
+  std::ostringstream out;
+  DumpFrame(root, 0, out);
+  return out.str();
+}
+
+LoadOutcome::~LoadOutcome() {
+  if (hierarchy.root) DestroyFrameHierarchy(hierarchy.root, allocator);
+}
+
+void Load(const std::vector<std::uint8_t>& bytes, LoadOutcome* outcome) {
+  outcome->ok = LoadMeshHierarchyFromXInMemory(bytes, outcome->allocator, &outcome->hierarchy,
+                                               &outcome->error);
+}
