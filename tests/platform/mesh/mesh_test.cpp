@@ -1,0 +1,185 @@
+// Mesh storage: formats, index widths, faces, the attribute sort and table,
+// clones; skin information and CPU skinning.
+#include <gtest/gtest.h>
+
+#include "platform/mesh/mesh.h"
+#include "platform/mesh/skin_info.h"
+#include "xfile_test_support.h"
+
+namespace {
+
+TEST(Mesh, CreateRefusesWhatAMeshCannotHold) {
+  const struct {
+    const char* what;
+    std::uint32_t faces, vertices, fvf;
+    bool made;
+  } cases[] = {
+      {"positions only", 1, 3, kFvfXyz, true},
+      {"every element", 1, 3, kFvfXyz | kFvfNormal | kFvfDiffuse | kFvfTex1, true},
+      {"no position", 1, 3, kFvfNormal, false},
+      {"two texture sets", 1, 3, kFvfXyz | 0x200, false},
+      {"no faces", 0, 3, kFvfXyz, false},
+      {"no vertices", 1, 0, kFvfXyz, false},
+      {"too many faces", kMaxMeshFaces + 1, 3, kFvfXyz, false},
+      {"too many vertices", 1, kMaxMeshVertices + 1, kFvfXyz, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.made, Mesh::Create(c.faces, c.vertices, c.fvf) != nullptr) << c.what;
+  }
+}
+
+TEST(Mesh, LayoutsPlaceElementsInFormatOrder) {
+  const struct {
+    std::uint32_t fvf;
+    VertexLayout layout;
+  } cases[] = {
+      {kFvfXyz, {12, -1, -1, -1}},
+      {kFvfXyz | kFvfNormal, {24, 12, -1, -1}},
+      {kFvfXyz | kFvfNormal | kFvfTex1, {32, 12, -1, 24}},
+      {kFvfXyz | kFvfDiffuse | kFvfTex1, {24, -1, 12, 16}},
+      {kFvfXyz | kFvfNormal | kFvfDiffuse | kFvfTex1, {36, 12, 24, 28}},
+  };
+  for (const auto& c : cases) {
+    VertexLayout layout;
+    ASSERT_TRUE(GetVertexLayout(c.fvf, &layout));
+    EXPECT_EQ(c.layout.stride, layout.stride) << c.fvf;
+    EXPECT_EQ(c.layout.normalOffset, layout.normalOffset) << c.fvf;
+    EXPECT_EQ(c.layout.diffuseOffset, layout.diffuseOffset) << c.fvf;
+    EXPECT_EQ(c.layout.texCoordOffset, layout.texCoordOffset) << c.fvf;
+  }
+}
+
+TEST(Mesh, IndexWidthFollowsTheVertexCount) {
+  for (std::uint32_t vertices : {3u, kMaxVerticesFor16BitIndices, kMaxVerticesFor16BitIndices + 1}) {
+    auto mesh = Mesh::Create(2, vertices, kFvfXyz);
+    ASSERT_TRUE(mesh);
+    EXPECT_EQ(vertices > kMaxVerticesFor16BitIndices, mesh->Has32BitIndices()) << vertices;
+    EXPECT_EQ(mesh->Has32BitIndices() ? 0u : 6u, mesh->Indices16().size());
+    EXPECT_EQ(mesh->Has32BitIndices() ? 6u : 0u, mesh->Indices32().size());
+    const std::uint32_t last = vertices - 1;
+    EXPECT_TRUE(mesh->SetFace(1, last, 0, last - 1));
+    // Out-of-range corners and faces are refused and leave the face as it was.
+    EXPECT_FALSE(mesh->SetFace(1, vertices, 0, 1));
+    EXPECT_FALSE(mesh->SetFace(2, 0, 1, 2));
+    std::uint32_t c[3];
+    mesh->GetFace(1, c);
+    EXPECT_EQ(last, c[0]);
+    EXPECT_EQ(0u, c[1]);
+    EXPECT_EQ(last - 1, c[2]);
+    EXPECT_EQ(last, mesh->Index(3));
+  }
+}
+
+TEST(Mesh, AttributeSortIsStableAndBuildsOneRangePerId) {
+  auto mesh = Mesh::Create(5, 8, kFvfXyz);
+  ASSERT_TRUE(mesh);
+  const std::uint32_t attributes[5] = {2, 0, 2, 1, 0};
+  for (std::uint32_t f = 0; f < 5; ++f) {
+    mesh->SetFace(f, f, f + 1, f + 2 + (f == 4 ? 1 : 0));
+    mesh->SetAttribute(f, attributes[f]);
+  }
+  std::vector<std::uint32_t> remap;
+  mesh->SortFacesByAttribute(&remap);
+  EXPECT_EQ((std::vector<std::uint32_t>{1, 4, 3, 0, 2}), remap);
+  EXPECT_EQ(
+      "  mesh fvf 2 vertices 8 faces 5 idx16\n"
+      "   v0 0 0 0 n 0 0 0 c ffffffff t 0 0\n   v1 0 0 0 n 0 0 0 c ffffffff t 0 0\n"
+      "   v2 0 0 0 n 0 0 0 c ffffffff t 0 0\n   v3 0 0 0 n 0 0 0 c ffffffff t 0 0\n"
+      "   v4 0 0 0 n 0 0 0 c ffffffff t 0 0\n   v5 0 0 0 n 0 0 0 c ffffffff t 0 0\n"
+      "   v6 0 0 0 n 0 0 0 c ffffffff t 0 0\n   v7 0 0 0 n 0 0 0 c ffffffff t 0 0\n"
+      "   f0 1 2 3 a 0\n   f1 4 5 7 a 0\n   f2 3 4 5 a 1\n   f3 0 1 2 a 2\n   f4 2 3 4 a 2\n"
+      "   range 0 faces 0+2 vertices 1+7\n   range 1 faces 2+1 vertices 3+3\n"
+      "   range 2 faces 3+2 vertices 0+5\n",
+      DumpMesh(*mesh));
+  ASSERT_NE(nullptr, mesh->FindAttributeRange(1));
+  EXPECT_EQ(2u, mesh->FindAttributeRange(1)->faceStart);
+  EXPECT_EQ(nullptr, mesh->FindAttributeRange(3));
+  EXPECT_FALSE(mesh->SetAttributeTable({AttributeRange{0, 4, 2, 0, 1}}));
+  EXPECT_FALSE(mesh->SetAttributeTable({AttributeRange{0, 0, 1, 7, 2}}));
+  EXPECT_TRUE(mesh->SetAttributeTable({AttributeRange{5, 0, 5, 0, 8}}));
+  EXPECT_EQ(1u, mesh->AttributeTable().size());
+}
+
+TEST(Mesh, CloneKeepsSharedElementsAndZeroesNewOnes) {
+  auto mesh = Mesh::Create(1, 3, kFvfXyz | kFvfDiffuse);
+  ASSERT_TRUE(mesh);
+  for (std::uint32_t v = 0; v < 3; ++v) {
+    mesh->SetPosition(v, {float(v), 1.0f, 2.0f});
+    mesh->SetDiffuse(v, 0xFF000000u | v);
+  }
+  mesh->SetFace(0, 2, 1, 0);
+  mesh->SetAttribute(0, 4);
+  mesh->SortFacesByAttribute();
+  auto clone = mesh->CloneWithFvf(kFvfXyz | kFvfNormal | kFvfTex1);
+  ASSERT_TRUE(clone);
+  EXPECT_EQ(
+      "  mesh fvf 274 vertices 3 faces 1 idx16\n"
+      "   v0 0 1 2 n 0 0 0 c ffffffff t 0 0\n   v1 1 1 2 n 0 0 0 c ffffffff t 0 0\n"
+      "   v2 2 1 2 n 0 0 0 c ffffffff t 0 0\n   f0 2 1 0 a 4\n"
+      "   range 4 faces 0+1 vertices 0+3\n",
+      DumpMesh(*clone));
+  EXPECT_EQ(nullptr, mesh->CloneWithFvf(kFvfNormal));
+}
+
+Matrix Translation(float x, float y, float z) {
+  Matrix m = MatrixIdentity();
+  m.m[3][0] = x;
+  m.m[3][1] = y;
+  m.m[3][2] = z;
+  return m;
+}
+
+TEST(SkinInfo, SkinningBlendsBonesAndLeavesUnweightedVerticesAsTheyAre) {
+  auto src = Mesh::Create(1, 3, kFvfXyz | kFvfNormal);
+  auto dst = Mesh::Create(1, 3, kFvfXyz | kFvfNormal);
+  ASSERT_TRUE(src && dst);
+  for (std::uint32_t v = 0; v < 3; ++v) {
+    src->SetPosition(v, {float(v), 0.0f, 0.0f});
+    src->SetNormal(v, {0.0f, 1.0f, 0.0f});
+  }
+  // Bone 0 moves up, bone 1 turns a quarter about z (x -> y, y -> -x).
+  Matrix turn = MatrixIdentity();
+  turn.m[0][0] = 0.0f;
+  turn.m[0][1] = 1.0f;
+  turn.m[1][0] = -1.0f;
+  turn.m[1][1] = 0.0f;
+  std::vector<SkinBone> bones = {
+      {"up", MatrixIdentity(), {0, 1}, {1.0f, 0.5f}},
+      {"turn", MatrixIdentity(), {1}, {0.5f}},
+  };
+  auto skin = SkinInfo::Create(3, bones);
+  ASSERT_TRUE(skin);
+  EXPECT_EQ(2u, skin->GetMaxVertexInfluences());
+  const Matrix matrices[2] = {Translation(0.0f, 10.0f, 0.0f), turn};
+  ASSERT_TRUE(skin->UpdateSkinnedMesh(matrices, *src, dst.get()));
+  // Vertex 1: half of (1, 10, 0) and half of (0, 1, 0); its normal half up,
+  // half turned to -x, normalised.
+  EXPECT_EQ(
+      "  mesh fvf 18 vertices 3 faces 1 idx16\n"
+      "   v0 0 10 0 n 0 1 0 c ffffffff t 0 0\n"
+      "   v1 0.5 5.5 0 n -0.707107 0.707107 0 c ffffffff t 0 0\n"
+      "   v2 2 0 0 n 0 1 0 c ffffffff t 0 0\n"
+      "   f0 0 0 0 a 0\n",
+      DumpMesh(*dst));
+  EXPECT_FALSE(skin->UpdateSkinnedMesh(std::span<const Matrix>(matrices, 1), *src, dst.get()));
+  auto small = Mesh::Create(1, 2, kFvfXyz | kFvfNormal);
+  EXPECT_FALSE(skin->UpdateSkinnedMesh(matrices, *src, small.get()));
+}
+
+TEST(SkinInfo, CreateAndRemapRefuseVerticesThatDoNotExist) {
+  EXPECT_EQ(nullptr, SkinInfo::Create(2, {{"b", MatrixIdentity(), {2}, {1.0f}}}));
+  EXPECT_EQ(nullptr, SkinInfo::Create(2, {{"b", MatrixIdentity(), {0, 1}, {1.0f}}}));
+  auto skin = SkinInfo::Create(2, {{"b", MatrixIdentity(), {1, 0}, {0.25f, 0.75f}}});
+  ASSERT_TRUE(skin);
+  const std::uint32_t bad[] = {0, 2};
+  EXPECT_EQ(nullptr, skin->Remap(bad));
+  // Copies of vertex 1 (new 0 and 2) keep its weight; vertex 0 becomes new 1.
+  const std::uint32_t newToOld[] = {1, 0, 1};
+  auto remapped = skin->Remap(newToOld);
+  ASSERT_TRUE(remapped);
+  EXPECT_EQ(3u, remapped->GetNumVertices());
+  EXPECT_EQ((std::vector<std::uint32_t>{0, 2, 1}), remapped->GetBone(0).vertices);
+  EXPECT_EQ((std::vector<float>{0.25f, 0.25f, 0.75f}), remapped->GetBone(0).weights);
+}
+
+}  // namespace
