@@ -1,0 +1,207 @@
+// Key-frame interpolation, looping animation sets and the controller that
+// writes frame matrices from track 0.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/math/matrix.h"
+#include "platform/math/quaternion.h"
+#include "platform/mesh/animation_controller.h"
+#include "platform/mesh/frame_hierarchy.h"
+#include "xfile_test_support.h"
+
+namespace {
+
+Quaternion TurnY(float angle) { return {0.0f, std::sin(angle / 2), 0.0f, std::cos(angle / 2)}; }
+
+TEST(KeyframeInterpolator, ScaleAndTranslationLinearRotationSlerpEndsHeld) {
+  // Keys given out of order are sorted.
+  const KeyframeInterpolator keys(
+      "bone", {{10.0f, {3, 3, 3}}, {0.0f, {1, 1, 1}}},
+      {{0.0f, TurnY(0.0f)}, {10.0f, TurnY(1.5707964f)}},
+      {{0.0f, {0, 0, 0}}, {4.0f, {4, 8, 0}}, {8.0f, {4, 8, 8}}});
+  EXPECT_EQ(10.0f, keys.LastKeyTime());
+  const struct {
+    double ticks;
+    Vector3 scale;
+    float angle;
+    Vector3 translation;
+  } cases[] = {
+      {-5.0, {1, 1, 1}, 0.0f, {0, 0, 0}},
+      {0.0, {1, 1, 1}, 0.0f, {0, 0, 0}},
+      {2.0, {1.4f, 1.4f, 1.4f}, 0.31415927f, {2, 4, 0}},
+      {5.0, {2, 2, 2}, 0.78539819f, {4, 8, 2}},
+      {10.0, {3, 3, 3}, 1.5707964f, {4, 8, 8}},
+      {50.0, {3, 3, 3}, 1.5707964f, {4, 8, 8}},
+  };
+  for (const auto& c : cases) {
+    Vector3 s, t;
+    Quaternion r;
+    keys.GetSrt(c.ticks, &s, &r, &t);
+    EXPECT_NEAR(c.scale.x, s.x, 1e-5f) << c.ticks;
+    EXPECT_NEAR(c.scale.z, s.z, 1e-5f) << c.ticks;
+    EXPECT_NEAR(TurnY(c.angle).y, r.y, 1e-5f) << c.ticks;
+    EXPECT_NEAR(TurnY(c.angle).w, r.w, 1e-5f) << c.ticks;
+    EXPECT_NEAR(c.translation.x, t.x, 1e-5f) << c.ticks;
+    EXPECT_NEAR(c.translation.y, t.y, 1e-5f) << c.ticks;
+    EXPECT_NEAR(c.translation.z, t.z, 1e-5f) << c.ticks;
+  }
+  // Kinds without keys hold the identity.
+  const KeyframeInterpolator empty("none", {}, {}, {});
+  EXPECT_EQ(MatrixIdentity(), empty.GetMatrix(3.0));
+  Vector3 s, t;
+  Quaternion r;
+  keys.GetSrt(5.0, &s, &r, &t);
+  EXPECT_EQ(MatrixTransformation(s, r, t), keys.GetMatrix(5.0));
+}
+
+TEST(AnimationSet, PositionsWrapAroundThePeriod) {
+  const AnimationSet set("walk", 24.0,
+                         {KeyframeInterpolator("a", {}, {}, {{0.0f, {0, 0, 0}}, {48.0f, {48, 0, 0}}}),
+                          KeyframeInterpolator("b", {}, {}, {{12.0f, {1, 0, 0}}})});
+  EXPECT_EQ(48.0, set.PeriodTicks());
+  EXPECT_EQ(0, set.FindAnimation("a"));
+  EXPECT_EQ(1, set.FindAnimation("b"));
+  EXPECT_EQ(-1, set.FindAnimation("c"));
+  const struct {
+    double seconds, ticks;
+  } cases[] = {{0.0, 0.0}, {1.0, 24.0}, {2.0, 0.0}, {2.5, 12.0}, {-0.5, 36.0}};
+  for (const auto& c : cases) EXPECT_DOUBLE_EQ(c.ticks, set.LocalTicks(c.seconds)) << c.seconds;
+}
+
+// Frames R (children A, B) with plain records.
+struct Hierarchy {
+  DefaultAllocateHierarchy allocator;
+  Frame* root;
+  Frame* a;
+  Frame* b;
+  Hierarchy() {
+    root = allocator.CreateFrame("R");
+    a = allocator.CreateFrame("A");
+    b = allocator.CreateFrame("B");
+    root->firstChild = a;
+    a->sibling = b;
+  }
+  ~Hierarchy() { DestroyFrameHierarchy(root, allocator); }
+};
+
+std::shared_ptr<AnimationSet> Slide(const char* name, float distance) {
+  // One tick per frame, as the model layer builds its motions.
+  return std::make_shared<AnimationSet>(
+      name, 1.0,
+      std::vector<KeyframeInterpolator>{
+          KeyframeInterpolator("A", {}, {}, {{0.0f, {0, 0, 0}}, {10.0f, {distance, 0, 0}}}),
+          KeyframeInterpolator("Missing", {}, {}, {{0.0f, {5, 5, 5}}})});
+}
+
+TEST(AnimationController, TrackZeroWritesTheFramesItsSetAnimates) {
+  Hierarchy h;
+  const Matrix untouched = MatrixTranslation(7, 7, 7);
+  h.b->transformationMatrix = untouched;
+  h.root->transformationMatrix = untouched;
+  AnimationController controller(2, 1);
+  controller.RegisterFrameOutputs(h.root);
+  auto walk = Slide("walk", 10.0f), run = Slide("run", 30.0f);
+  ASSERT_TRUE(controller.RegisterAnimationSet(walk));
+  ASSERT_TRUE(controller.RegisterAnimationSet(run));
+  EXPECT_FALSE(controller.RegisterAnimationSet(walk));  // already there
+  EXPECT_FALSE(controller.RegisterAnimationSet(Slide("full", 1.0f)));
+  EXPECT_EQ(run, controller.GetAnimationSetByName("run"));
+
+  // A disabled track writes nothing.
+  ASSERT_TRUE(controller.SetTrackAnimationSet(0, walk));
+  controller.SetTime(4.0);
+  EXPECT_EQ(MatrixIdentity(), h.a->transformationMatrix);
+
+  ASSERT_TRUE(controller.SetTrackEnable(0, true));
+  controller.SetTime(4.0);
+  EXPECT_EQ(MatrixTranslation(4, 0, 0), h.a->transformationMatrix);
+  EXPECT_EQ(untouched, h.b->transformationMatrix);
+  EXPECT_EQ(untouched, h.root->transformationMatrix);
+
+  ASSERT_TRUE(controller.SetTrackAnimationSet(0, run));
+  controller.SetTime(5.0);
+  EXPECT_EQ(MatrixTranslation(15, 0, 0), h.a->transformationMatrix);
+  ASSERT_TRUE(controller.SetTrackSpeed(0, 0.5f));
+  controller.AdvanceTime(2.0);  // the track moves by 1
+  EXPECT_EQ(MatrixTranslation(18, 0, 0), h.a->transformationMatrix);
+  EXPECT_DOUBLE_EQ(7.0, controller.GetTime());
+  TrackDesc desc;
+  ASSERT_TRUE(controller.GetTrackDesc(0, &desc));
+  EXPECT_DOUBLE_EQ(6.0, desc.position);
+
+  EXPECT_FALSE(controller.SetTrackEnable(1, true));
+  EXPECT_FALSE(controller.SetTrackAnimationSet(1, walk));
+  EXPECT_FALSE(controller.GetTrackDesc(1, &desc));
+}
+
+TEST(AnimationController, CloneMakesRoomAndKeepsSetsTracksAndOutputs) {
+  Hierarchy h;
+  AnimationController controller(1, 1);
+  controller.RegisterFrameOutputs(h.root);
+  auto walk = Slide("walk", 10.0f);
+  controller.RegisterAnimationSet(walk);
+  controller.SetTrackAnimationSet(0, walk);
+  controller.SetTrackEnable(0, true);
+  EXPECT_EQ(nullptr, controller.Clone(0, 1));
+
+  auto clone = controller.Clone(3, 4);
+  ASSERT_TRUE(clone);
+  EXPECT_EQ(3u, clone->GetMaxNumAnimationSets());
+  EXPECT_EQ(4u, clone->GetMaxNumTracks());
+  EXPECT_EQ(walk, clone->GetAnimationSet(0));
+  EXPECT_EQ(walk, clone->GetTrackAnimationSet(0));
+  // Dropping the file's set keeps it playing on the track until replaced.
+  EXPECT_TRUE(clone->UnregisterAnimationSet(walk.get()));
+  EXPECT_FALSE(clone->UnregisterAnimationSet(walk.get()));
+  EXPECT_EQ(0u, clone->GetNumAnimationSets());
+  clone->SetTime(2.0);
+  EXPECT_EQ(MatrixTranslation(2, 0, 0), h.a->transformationMatrix);
+  auto run = Slide("run", 20.0f);
+  EXPECT_TRUE(clone->RegisterAnimationSet(run));
+  clone->SetTrackAnimationSet(0, run);
+  clone->SetTime(2.0);
+  EXPECT_EQ(MatrixTranslation(4, 0, 0), h.a->transformationMatrix);
+}
+
+TEST(AnimationController, LoadedFileAnimationPlaysOnTrackZero) {
+  const std::string file =
+      "xof 0303txt 0032\n"
+      "AnimTicksPerSecond { 10; }\n"
+      "Frame Root { Frame Arm { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; } } }\n"
+      "AnimationSet Wave {\n"
+      " Animation { { Arm }\n"
+      "  AnimationKey { 2; 2; 0;3;0.0,0.0,0.0;;, 20;3;2.0,4.0,6.0;;; }\n"
+      "  AnimationKey { 1; 1; 0;3;2.0,2.0,2.0;;; }\n"
+      "  AnimationKey { 0; 1; 0;4;0.70710677,0.0,-0.70710677,0.0;;; }\n"
+      " }\n"
+      " Animation { { Root }\n"
+      "  AnimationKey { 4; 1; 5;16;1,0,0,0, 0,2,0,0, 0,0,1,0, 1,2,3,1;;; }\n"
+      " }\n"
+      "}\n";
+  LoadOutcome outcome;
+  Load(Bytes(file), &outcome);
+  ASSERT_TRUE(outcome.ok) << outcome.error;
+  AnimationController& controller = *outcome.hierarchy.animationController;
+  ASSERT_EQ(1u, controller.GetNumAnimationSets());
+  EXPECT_EQ(10.0, controller.GetAnimationSet(0)->TicksPerSecond());
+  controller.SetTime(1.0);  // tick 10 of 20
+  Frame* root = outcome.hierarchy.root;
+  Frame* arm = FindFrame(root, "Arm");
+  // The file's rotation (w first, conjugated) turns +90 degrees about y.
+  const Matrix expected = MatrixTransformation({2, 2, 2}, TurnY(1.5707964f), {1, 2, 3});
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) {
+      EXPECT_NEAR(expected.m[r][c], arm->transformationMatrix.m[r][c], 1e-6f) << r << c;
+    }
+  }
+  // A matrix key comes back as the same matrix.
+  const Matrix rootExpected = {{{1, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 1, 0}, {1, 2, 3, 1}}};
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) {
+      EXPECT_NEAR(rootExpected.m[r][c], root->transformationMatrix.m[r][c], 1e-6f) << r << c;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,166 @@
+// Frame search and order, and the allocator contract of the loader: every
+// record made is destroyed on failure, dropped containers leave the frame
+// bare, and a skin bone without a frame never reaches the model layer.
+#include <gtest/gtest.h>
+
+#include "platform/mesh/hierarchy_loader.h"
+#include "xfile_test_support.h"
+
+namespace {
+
+// The model layer's way: records of its own, counted.
+struct CountedFrame : Frame {
+  int* live;
+  explicit CountedFrame(int* counter) : live(counter) { ++*live; }
+  ~CountedFrame() override { --*live; }
+};
+
+struct CountedContainer : MeshContainer {
+  int* live;
+  explicit CountedContainer(int* counter) : live(counter) { ++*live; }
+  ~CountedContainer() override { --*live; }
+};
+
+class CountingAllocator : public AllocateHierarchy {
+ public:
+  int liveFrames = 0, liveContainers = 0;
+  int framesLeft = 1000, containersLeft = 1000;
+  bool dropContainers = false;
+  std::vector<std::string> trace;
+
+  Frame* CreateFrame(std::string_view name) override {
+    trace.push_back("frame '" + std::string(name) + "'");
+    if (framesLeft-- <= 0) return nullptr;
+    auto* frame = new CountedFrame(&liveFrames);
+    frame->name = std::string(name);
+    return frame;
+  }
+  bool CreateMeshContainer(MeshContainerData&& data, MeshContainer** out) override {
+    trace.push_back("container '" + data.name + "' " + std::to_string(data.mesh->GetNumFaces()) +
+                    " faces " + std::to_string(data.materials.size()) + " materials" +
+                    (data.skinInfo ? " skinned" : ""));
+    *out = nullptr;
+    if (containersLeft-- <= 0) return false;
+    if (dropContainers) return true;
+    auto* container = new CountedContainer(&liveContainers);
+    container->name = data.name;
+    container->mesh = std::move(data.mesh);
+    container->skinInfo = std::move(data.skinInfo);
+    *out = container;
+    return true;
+  }
+  void DestroyFrame(Frame* frame) override { delete frame; }
+  void DestroyMeshContainer(MeshContainer* container) override { delete container; }
+};
+
+const char* const kFile =
+    "xof 0303txt 0032\n"
+    "Frame R {\n"
+    " Mesh First { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;; }\n"
+    " Frame A { Frame A1 {} }\n"
+    " Frame B {\n"
+    "  Mesh Skinned { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;;\n"
+    "   SkinWeights { \"A1\"; 1; 0; 1.0; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; } }\n"
+    "  Mesh Orphan { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;;\n"
+    "   SkinWeights { \"Nowhere\"; 1; 0; 1.0; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; } }\n"
+    "  Mesh Empty { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 2;0,1;; }\n"
+    " }\n"
+    "}\n";
+
+TEST(FrameHierarchy, LoaderCallsTheAllocatorInFileOrderAndDropsBadMeshes) {
+  CountingAllocator allocator;
+  LoadedHierarchy loaded;
+  std::string error;
+  ASSERT_TRUE(LoadMeshHierarchyFromXInMemory(Bytes(kFile), allocator, &loaded, &error)) << error;
+  EXPECT_EQ((std::vector<std::string>{"frame 'R'", "container 'First' 1 faces 0 materials",
+                                      "frame 'A'", "frame 'A1'", "frame 'B'",
+                                      "container 'Skinned' 1 faces 0 materials skinned"}),
+            allocator.trace);
+  EXPECT_EQ((std::vector<std::string>{
+                "mesh 'Orphan' dropped: skin bone 'Nowhere' names no frame",
+                "mesh 'Empty': no triangles; dropped"}),
+            loaded.warnings);
+  EXPECT_EQ(nullptr, loaded.animationController);
+
+  std::vector<Frame*> order;
+  ListFramesSiblingsFirst(loaded.root, &order);
+  std::string names;
+  for (Frame* frame : order) names += frame->name + " ";
+  EXPECT_EQ("R A B A1 ", names);
+
+  Frame* b = FindFrame(loaded.root, "B");
+  ASSERT_NE(nullptr, b);
+  ASSERT_NE(nullptr, b->meshContainer);
+  EXPECT_EQ(nullptr, b->meshContainer->next);
+  std::vector<Frame*> bones;
+  std::string missing;
+  ASSERT_TRUE(FindBoneFrames(*b->meshContainer->skinInfo, loaded.root, &bones, &missing));
+  EXPECT_EQ((std::vector<Frame*>{FindFrame(loaded.root, "A1")}), bones);
+
+  DestroyFrameHierarchy(loaded.root, allocator);
+  EXPECT_EQ(0, allocator.liveFrames);
+  EXPECT_EQ(0, allocator.liveContainers);
+}
+
+TEST(FrameHierarchy, AFailingAllocatorLeavesNothingBehind) {
+  const struct {
+    const char* what;
+    int frames, containers;
+    const char* error;
+  } cases[] = {
+      {"first frame", 0, 1000, "the allocator made no frame for 'R'"},
+      {"third frame", 2, 1000, "the allocator made no frame for 'A1'"},
+      {"first container", 1000, 0, "the allocator refused mesh 'First'"},
+      {"second container", 1000, 1, "the allocator refused mesh 'Skinned'"},
+  };
+  for (const auto& c : cases) {
+    CountingAllocator allocator;
+    allocator.framesLeft = c.frames;
+    allocator.containersLeft = c.containers;
+    LoadedHierarchy loaded;
+    std::string error;
+    EXPECT_FALSE(LoadMeshHierarchyFromXInMemory(Bytes(kFile), allocator, &loaded, &error)) << c.what;
+    EXPECT_EQ(c.error, error) << c.what;
+    EXPECT_EQ(nullptr, loaded.root) << c.what;
+    EXPECT_EQ(0, allocator.liveFrames) << c.what;
+    EXPECT_EQ(0, allocator.liveContainers) << c.what;
+  }
+}
+
+TEST(FrameHierarchy, AContainerTheAllocatorDropsLeavesItsFrameBare) {
+  CountingAllocator allocator;
+  allocator.dropContainers = true;
+  LoadedHierarchy loaded;
+  std::string error;
+  ASSERT_TRUE(LoadMeshHierarchyFromXInMemory(Bytes(kFile), allocator, &loaded, &error)) << error;
+  EXPECT_EQ(nullptr, loaded.root->meshContainer);
+  DestroyFrameHierarchy(loaded.root, allocator);
+  EXPECT_EQ(0, allocator.liveFrames);
+}
+
+TEST(FrameHierarchy, FindFrameSearchesChildrenBeforeSiblings) {
+  DefaultAllocateHierarchy allocator;
+  Frame* r = allocator.CreateFrame("R");
+  Frame* a = allocator.CreateFrame("A");
+  Frame* deep = allocator.CreateFrame("X");
+  Frame* b = allocator.CreateFrame("X");
+  Frame* unnamed = allocator.CreateFrame("");
+  r->firstChild = a;
+  a->firstChild = deep;
+  a->sibling = b;
+  b->sibling = unnamed;
+  EXPECT_EQ(deep, FindFrame(r, "X"));
+  EXPECT_EQ(r, FindFrame(r, "R"));
+  EXPECT_EQ(nullptr, FindFrame(r, "Y"));
+  EXPECT_EQ(nullptr, FindFrame(r, ""));
+  EXPECT_EQ(nullptr, FindFrame(nullptr, "R"));
+  auto skin = SkinInfo::Create(1, {{"A", MatrixIdentity(), {}, {}}, {"Y", MatrixIdentity(), {}, {}}});
+  std::vector<Frame*> bones;
+  std::string missing;
+  EXPECT_FALSE(FindBoneFrames(*skin, r, &bones, &missing));
+  EXPECT_EQ("Y", missing);
+  EXPECT_TRUE(bones.empty());
+  DestroyFrameHierarchy(r, allocator);
+}
+
+}  // namespace
