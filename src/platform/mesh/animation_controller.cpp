@@ -13,7 +13,7 @@ std::unique_ptr<AnimationController> AnimationController::Clone(std::uint32_t ma
   if (sets_.size() > maxAnimationSets) return nullptr;
   auto copy = std::make_unique<AnimationController>(maxAnimationSets, maxTracks);
   copy->sets_ = sets_;
-  copy->outputs_ = outputs_;
+  copy->outputByName_ = outputByName_;
   copy->time_ = time_;
   for (std::size_t i = 0; i < copy->tracks_.size() && i < tracks_.size(); ++i) {
     copy->tracks_[i].desc = tracks_[i].desc;
@@ -23,24 +23,25 @@ std::unique_ptr<AnimationController> AnimationController::Clone(std::uint32_t ma
 }
 
 void AnimationController::RegisterFrameOutputs(Frame* root) {
-  outputs_.clear();
-  std::vector<Frame*> frames;
-  ListFramesSiblingsFirst(root, &frames);
-  // Of two frames with one name, the one the search by name finds is animated.
-  for (Frame* frame : frames) {
-    if (!frame->name.empty() && FindFrame(root, frame->name) == frame) {
-      outputs_.push_back({frame->name, &frame->transformationMatrix});
-    }
+  outputByName_.clear();
+  // Depth first as the search by name goes (a frame, its children, then its
+  // sibling), so that of two frames with one name the one a search finds is
+  // the one animated.
+  std::vector<Frame*> stack;
+  if (root) stack.push_back(root);
+  while (!stack.empty()) {
+    Frame* frame = stack.back();
+    stack.pop_back();
+    if (!frame->name.empty()) outputByName_.emplace(frame->name, &frame->transformationMatrix);
+    if (frame->sibling) stack.push_back(frame->sibling);
+    if (frame->firstChild) stack.push_back(frame->firstChild);
   }
   for (auto& binding : bindings_) Bind(binding.get());
 }
 
 bool AnimationController::RegisterAnimationOutput(std::string_view name, Matrix* matrix) {
   if (name.empty() || !matrix) return false;
-  for (const Output& output : outputs_) {
-    if (output.name == name) return false;
-  }
-  outputs_.push_back({std::string(name), matrix});
+  if (!outputByName_.emplace(std::string(name), matrix).second) return false;
   for (auto& binding : bindings_) Bind(binding.get());
   return true;
 }
@@ -49,13 +50,8 @@ void AnimationController::Bind(Binding* binding) const {
   const AnimationSet& set = *binding->set;
   binding->outputs.assign(set.NumAnimations(), nullptr);
   for (std::size_t i = 0; i < set.NumAnimations(); ++i) {
-    const std::string& name = set.Animation(i).Name();
-    for (const Output& output : outputs_) {
-      if (output.name == name) {
-        binding->outputs[i] = output.matrix;
-        break;
-      }
-    }
+    auto it = outputByName_.find(set.Animation(i).Name());
+    if (it != outputByName_.end()) binding->outputs[i] = it->second;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/math/math_types.h"
@@ -81,10 +82,6 @@ class AnimationController {
     TrackDesc desc;
     const Binding* binding = nullptr;
   };
-  struct Output {
-    std::string name;
-    Matrix* matrix;
-  };
 
   const Binding* FindOrBind(const std::shared_ptr<const AnimationSet>& set);
   void Bind(Binding* binding) const;
@@ -93,7 +90,7 @@ class AnimationController {
   std::uint32_t maxSets_;
   std::vector<std::shared_ptr<const AnimationSet>> sets_;
   std::vector<Track> tracks_;
-  std::vector<Output> outputs_;
+  std::unordered_map<std::string, Matrix*> outputByName_;
   std::vector<std::unique_ptr<Binding>> bindings_;
   double time_ = 0.0;
 };

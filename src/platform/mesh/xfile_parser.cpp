@@ -5,6 +5,7 @@
 #include "platform/mesh/xfile_parser.h"
 
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/math/matrix.h"
@@ -97,7 +98,8 @@ class Parser {
   XFileDocument& doc_;
   std::string error_;
   int depth_ = 0;
-  std::vector<std::pair<std::string, ExtendedMaterial>> namedMaterials_;
+  // Named materials for references; the first of a name wins.
+  std::unordered_map<std::string, ExtendedMaterial> namedMaterials_;
 };
 
 // Exporters disagree on letter case ("TextureFileName", "TextureFilename").
@@ -481,10 +483,8 @@ bool Parser::ParseMaterialList(XMeshData* mesh) {
 }
 
 const ExtendedMaterial* Parser::FindNamedMaterial(std::string_view name) const {
-  for (const auto& [materialName, material] : namedMaterials_) {
-    if (materialName == name) return &material;
-  }
-  return nullptr;
+  auto it = namedMaterials_.find(std::string(name));
+  return it == namedMaterials_.end() ? nullptr : &it->second;
 }
 
 bool Parser::ParseMaterial(const std::string& name, ExtendedMaterial* material) {
@@ -517,7 +517,7 @@ bool Parser::ParseMaterial(const std::string& name, ExtendedMaterial* material) 
         return ReadString(&material->textureFilename, "TextureFilename") && FinishObject();
       },
       [](const std::string&) { return true; });
-  if (ok && !name.empty() && !FindNamedMaterial(name)) namedMaterials_.emplace_back(name, *material);
+  if (ok && !name.empty()) namedMaterials_.emplace(name, *material);
   return ok;
 }
 

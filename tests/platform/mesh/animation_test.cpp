@@ -135,6 +135,32 @@ TEST(AnimationController, TrackZeroWritesTheFramesItsSetAnimates) {
   EXPECT_FALSE(controller.GetTrackDesc(1, &desc));
 }
 
+TEST(AnimationController, OfTwoFramesWithOneNameTheOneASearchFindsIsAnimated) {
+  Hierarchy h;
+  DefaultAllocateHierarchy& allocator = h.allocator;
+  h.a->name = "Inner";
+  Frame* deep = allocator.CreateFrame("A");
+  h.a->firstChild = deep;
+  h.b->name = "A";
+  AnimationController controller(1, 1);
+  controller.RegisterFrameOutputs(h.root);
+  auto walk = Slide("walk", 10.0f);
+  controller.RegisterAnimationSet(walk);
+  controller.SetTrackAnimationSet(0, walk);
+  controller.SetTrackEnable(0, true);
+  controller.SetTime(3.0);
+  EXPECT_EQ(FindFrame(h.root, "A"), deep);
+  EXPECT_EQ(MatrixTranslation(3, 0, 0), deep->transformationMatrix);
+  EXPECT_EQ(MatrixIdentity(), h.b->transformationMatrix);
+  // An output registered by hand cannot take a name that is already there.
+  Matrix extra = MatrixIdentity();
+  EXPECT_FALSE(controller.RegisterAnimationOutput("A", &extra));
+  EXPECT_FALSE(controller.RegisterAnimationOutput("", &extra));
+  EXPECT_TRUE(controller.RegisterAnimationOutput("Missing", &extra));
+  controller.SetTime(3.0);
+  EXPECT_EQ(MatrixTranslation(5, 5, 5), extra);
+}
+
 TEST(AnimationController, CloneMakesRoomAndKeepsSetsTracksAndOutputs) {
   Hierarchy h;
   AnimationController controller(1, 1);
