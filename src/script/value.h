@@ -26,12 +26,26 @@ enum StorageKind : std::int32_t {
   kStorageLocal = 3,   // slot counted from the running function's frame base
 };
 
+struct ReferencePayload {
+  std::int32_t kind;
+  std::int32_t index;
+};
+struct ObjectPayload {
+  NativeClass* cls;
+  void* instance;
+};
+struct MemberReferencePayload {
+  NativeClass* cls;
+  void* instance;
+  std::int32_t member;
+};
+
 struct ScriptValue {
   ScriptValueType type = SVT_None;
   union {
-    struct { std::int32_t kind; std::int32_t index; } ref;
-    struct { NativeClass* cls; void* instance; } object;
-    struct { NativeClass* cls; void* instance; std::int32_t member; } memberRef;
+    ReferencePayload ref;
+    ObjectPayload object;
+    MemberReferencePayload memberRef;
     ScriptFunction* function;
     double number;
     char* text;

@@ -223,6 +223,21 @@ TEST(Engine, StepBudgetEndsRunawayScripts) {
   EXPECT_EQ(ERR_USER_STOP, engine.CallFunction(engine.FindFunction("f"), nullptr, 0));
 }
 
+// Recursion that needs no value-stack slots, and deep nesting in the source,
+// end with 46 before the native stack runs out. Where exactly depends on the
+// build's frame sizes, so only the code is checked.
+TEST(Engine, DeepNativeRecursionEndsWithStackOverflow) {
+  const std::string parens = "f() { x = " + std::string(200000, '(') + "1" + std::string(200000, ')') + "; }";
+  const std::string blocks = "f() " + std::string(200000, '{') + std::string(200000, '}');
+  const std::string calls = "f() { f(); }";
+  for (const std::string& source : {parens, blocks, calls}) {
+    TestEngine engine;
+    ASSERT_EQ(ERR_NONE, engine.CompileScript(source.c_str(), ""));
+    EXPECT_EQ(ERR_STACK_OVERFLOW, engine.CallFunction(engine.FindFunction("f"), nullptr, 0)) << source.substr(0, 20);
+    EXPECT_EQ(0, engine.StackPointer());
+  }
+}
+
 TEST(Engine, PushingPastTheStackFails) {
   TestEngine engine;
   ScriptValue value;

@@ -10,11 +10,16 @@ namespace {
 
 // Recurses until the guard says stop; returns the depth reached. Overflowing
 // the stack instead would crash the test.
-int RecurseUntilGuarded(std::uintptr_t limit, int depth) {
-  volatile char pad[1024];
+// The write after the call keeps an optimising build from turning the
+// recursion into a loop that never deepens the stack.
+__attribute__((noinline)) int RecurseUntilGuarded(std::uintptr_t limit, int depth) {
+  volatile char pad[1024];  // NOLINT: only its size matters
   pad[0] = static_cast<char>(depth);
-  if (NativeStackExhausted(limit)) return depth + pad[0] * 0;
-  return RecurseUntilGuarded(limit, depth + 1) + pad[1023] * 0;
+  if (NativeStackExhausted(limit)) return depth;
+  int reached = RecurseUntilGuarded(limit, depth + 1);
+  pad[1023] = static_cast<char>(reached);
+  (void)pad;
+  return reached;
 }
 
 TEST(StackGuard, LimitLiesBelowTheCurrentFrame) {

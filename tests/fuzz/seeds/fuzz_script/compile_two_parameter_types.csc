@@ -1,0 +1,3 @@
+f(byref string s)
+{
+}

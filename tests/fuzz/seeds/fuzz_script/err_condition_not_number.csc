@@ -1,0 +1,4 @@
+main()
+{
+  if ("x") $reached = 1;
+}

@@ -1,0 +1,4 @@
+main()
+{
+  Probe.Echo();
+}

@@ -1,0 +1,4 @@
+main()
+{
+  Probe.Count = 1;
+}

@@ -1,0 +1,4 @@
+main()
+{
+  x = Probe.Sink;
+}

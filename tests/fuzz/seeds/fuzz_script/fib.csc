@@ -1,0 +1,9 @@
+fib(n)
+{
+  if (n < 2) return n;
+  return fib(n - 1) + fib(n - 2);
+}
+main()
+{
+  $result = fib(27);
+}
