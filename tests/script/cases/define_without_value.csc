@@ -1,0 +1,5 @@
+#define ON
+main()
+{
+  ON $kept = 1;
+}
