@@ -1,0 +1,74 @@
+// Member tables and argument conversion shared by all class objects.
+#include "classes/class_object.h"
+
+#include <cstring>
+
+#include "platform/system/numbers.h"
+
+ClassObject::ClassObject(const char* name, std::initializer_list<MemberRecord> members)
+    : name_(name), members_(members) {
+  members_.push_back({MK_End, SVT_None, nullptr, 0, 0});
+}
+
+void ThrowScriptError(EErrorCode code) { throw code; }
+
+double ArgNumber(CCScript& engine, const ScriptValue& value) {
+  double number = 0;
+  if (!engine.ToNumber(value, number)) ThrowScriptError(ERR_ARGUMENT_TYPE);
+  return number;
+}
+
+std::int32_t ArgInt(CCScript& engine, const ScriptValue& value) {
+  return TruncateToInt32(ArgNumber(engine, value));
+}
+
+std::uint32_t ArgWord(CCScript& engine, const ScriptValue& value) {
+  return static_cast<std::uint32_t>(ArgInt(engine, value));
+}
+
+std::string ArgText(CCScript& engine, const ScriptValue& value) {
+  std::string text;
+  if (!engine.ToString(value, text)) ThrowScriptError(ERR_ARGUMENT_TYPE);
+  return text;
+}
+
+bool TryArgText(CCScript& engine, const ScriptValue& value, std::string& out) {
+  return engine.ToString(value, out);
+}
+
+bool IsEmptyArg(CCScript& engine, const ScriptValue& value) { return engine.KindOf(value) == SVT_Empty; }
+
+std::string ArgExactString(CCScript& engine, const ScriptValue& value) {
+  const ScriptValue* target = engine.FollowReferences(value);
+  if (!target || target->type != SVT_String) ThrowScriptError(ERR_ARGUMENT_TYPE);
+  return target->text;
+}
+
+double ArgExactNumber(CCScript& engine, const ScriptValue& value) {
+  const ScriptValue* target = engine.FollowReferences(value);
+  if (!target || target->type != SVT_Number) ThrowScriptError(ERR_ARGUMENT_TYPE);
+  return target->number;
+}
+
+void* ArgObject(CCScript& engine, const ScriptValue& value, const char* className) {
+  const ScriptValue* target = engine.FollowReferences(value);
+  if (!target || target->type != SVT_Object || !target->object.cls ||
+      std::strcmp(target->object.cls->ClassName(), className) != 0)
+    ThrowScriptError(ERR_ARGUMENT_TYPE);
+  return target->object.instance;
+}
+
+void* RequireInstance(void* instance) {
+  if (!instance) ThrowScriptError(ERR_NO_INSTANCE);
+  return instance;
+}
+
+void RequireRange(bool inRange) {
+  if (!inRange) ThrowScriptError(ERR_OUT_OF_RANGE);
+}
+
+int ArgIndex(CCScript& engine, const ScriptValue& value, int count) {
+  const double number = ArgNumber(engine, value);
+  RequireRange(number >= 0 && number < count);
+  return TruncateToInt32(number);
+}
