@@ -63,6 +63,7 @@ EErrorCode CCScript::CallFunction(ScriptFunction* function, ScriptValue* args, i
   ScriptValue* savedReturn = returnValue_;
   int savedSp = stackPointer_;
   int savedBase = frameBase_;
+  int savedDepth = depth_;
   if (hostDepth_++ == 0) {
     stackLimit_ = NativeStackLimit();
     stepsLeft_ = stepBudget_;
@@ -82,6 +83,7 @@ EErrorCode CCScript::CallFunction(ScriptFunction* function, ScriptValue* args, i
   returnValue_ = savedReturn;
   stackPointer_ = savedSp;
   frameBase_ = savedBase;
+  depth_ = savedDepth;
   if (--hostDepth_ == 0) retired_.clear();
   return result;
 }

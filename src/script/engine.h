@@ -22,6 +22,11 @@ constexpr int kMaxLabels = 16;
 constexpr int kMaxParameters = 16;
 constexpr int kStackSize = 10240;
 constexpr int kFunctionNameSize = 260;
+// How deeply statements, groups, argument lists, assignments and calls may nest
+// in one host call before 46 is raised (a script call costs at least two: the
+// call and the statement in its body). Small enough that even a sanitizer
+// build never reaches the native stack's end first.
+constexpr int kMaxNesting = 2000;
 
 // Parameter flag bits.
 enum ParameterFlag : std::uint16_t {
@@ -104,6 +109,12 @@ class CCScript {
   // call ends as if the script asked to stop (code 4). For tools and fuzzing.
   void SetStepBudget(std::uint64_t steps) { stepBudget_ = steps; }
 
+  // Statements run through a compiled form cached per token position (on by
+  // default). Off, every statement runs through the plain parse-while-executing
+  // routines; both ways give the same results, which the tests compare.
+  void SetFastPath(bool on) { fastPath_ = on; }
+  bool FastPath() const { return fastPath_; }
+
  protected:
   // A value's text without copying where it already is one.
   struct TextView {
@@ -142,7 +153,17 @@ class CCScript {
   bool IsNumeric(const ScriptValue& value);
   bool ReadProperty(const ScriptValue& memberRef, ScriptValue& out);
   bool Truth(const ScriptValue& value);
-  void CheckDepth();
+  // Counts one level of nesting for as long as it lives; 46 past kMaxNesting.
+  class NestingUnit {
+   public:
+    explicit NestingUnit(CCScript& engine);
+    ~NestingUnit() { --engine_.depth_; }
+    NestingUnit(const NestingUnit&) = delete;
+    NestingUnit& operator=(const NestingUnit&) = delete;
+
+   private:
+    CCScript& engine_;
+  };
 
   const Token& Current() const { return *pc_; }
   TokenKind Peek() const { return pc_->kind; }
@@ -159,6 +180,8 @@ class CCScript {
   std::vector<std::unique_ptr<ScriptFunction>> retired_;
   std::uintptr_t stackLimit_ = 0;
   int hostDepth_ = 0;
+  int depth_ = 0;  // nesting units in use (NestingUnit)
   std::uint64_t stepBudget_ = 0;
   std::uint64_t stepsLeft_ = 0;
+  bool fastPath_ = true;
 };

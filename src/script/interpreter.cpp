@@ -72,8 +72,16 @@ bool IsEmptyLike(int kind) { return kind == SVT_Empty || kind == SVT_None; }
 
 }  // namespace
 
-void CCScript::CheckDepth() {
-  if (NativeStackExhausted(stackLimit_)) throw ERR_STACK_OVERFLOW;
+// Nesting is bounded by a count of recursive constructs (statements, groups,
+// argument lists, assignment right sides, calls) rather than by the native
+// stack alone, so that where 46 is raised does not depend on frame sizes and
+// is the same whichever way a statement is executed. The native check stays
+// as a backstop for hosts that call in with little stack left.
+CCScript::NestingUnit::NestingUnit(CCScript& engine) : engine_(engine) {
+  if (++engine_.depth_ > kMaxNesting || NativeStackExhausted(engine_.stackLimit_)) {
+    --engine_.depth_;
+    throw ERR_STACK_OVERFLOW;
+  }
 }
 
 bool CCScript::Truth(const ScriptValue& value) {
@@ -89,7 +97,7 @@ bool CCScript::Truth(const ScriptValue& value) {
 // ---- calls ---------------------------------------------------------------
 
 void CCScript::CallScript(ScriptFunction* fn, ScriptValue* args, int argCount, ScriptValue& result, bool hostEntry) {
-  CheckDepth();
+  NestingUnit unit(*this);
   const int callerBase = frameBase_;
   const int newBase = stackPointer_;
   for (int i = 0; i < argCount; ++i) {
@@ -190,6 +198,7 @@ void CCScript::RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction
 }
 
 int CCScript::Arguments(bool execute, ScriptValue* args) {
+  NestingUnit unit(*this);
   int count = 0;
   if (AssignExpression(execute, args[0])) {
     count = 1;
@@ -208,7 +217,7 @@ int CCScript::Arguments(bool execute, ScriptValue* args) {
 // ---- statements ----------------------------------------------------------
 
 bool CCScript::Statement(bool execute, int& control) {
-  CheckDepth();
+  NestingUnit unit(*this);
   const Token* base = running_->tokens.data();
   const std::size_t at = static_cast<std::size_t>(pc_ - base);
   if (!execute) {
@@ -396,6 +405,7 @@ bool CCScript::AssignExpression(bool execute, ScriptValue& value) {
   const int code = InfoOf(Peek()).assignCode;
   if (!code) return true;
   ++pc_;
+  NestingUnit unit(*this);
   ScriptValue right;
   if (!AssignExpression(execute, right)) throw ERR_NO_RIGHT_VALUE;
   if (execute) {
@@ -552,12 +562,13 @@ bool CCScript::PrimaryExpression(bool execute, ScriptValue& value) {
     case TokenKind::Identifier:
       if (execute) throw ERR_NO_CLASS;
       break;
-    case TokenKind::LParenthesis:
-      CheckDepth();
+    case TokenKind::LParenthesis: {
+      NestingUnit unit(*this);
       ++pc_;
       if (!CommaExpression(execute, value)) throw ERR_SYNTAX;
       if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
       break;
+    }
     default:
       return false;
   }
