@@ -71,7 +71,9 @@ bool DecompressXFile(std::span<const std::uint8_t> file, std::vector<std::uint8_
 
   std::vector<std::uint8_t> result(file.begin(), file.begin() + kXFileHeaderSize);
   std::memcpy(result.data() + 8, header.encoding == XFileEncoding::Text ? "txt " : "bin ", 4);
-  result.reserve(total);
+  // The declared size is only a claim: reserve no more than the data could
+  // plausibly inflate to, and let the vector grow past that if it must.
+  result.reserve(std::min<std::size_t>(total, file.size() * 64));
   std::size_t pos = kXFileHeaderSize + 4;
   while (result.size() < total) {
     if (file.size() - pos < 4) return Fail(error, "compressed .x file is truncated");
