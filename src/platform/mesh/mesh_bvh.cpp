@@ -168,7 +168,9 @@ bool MeshBvh::IntersectRay(const Mesh& mesh, const Vector3& origin, const Vector
   best.distance = std::numeric_limits<float>::infinity();
   auto boxHit = [&](const Node& node) {
     float tNear = 0.0f;
-    float tFar = best.distance;
+    // Widened too, so a box holding a lower face at the same distance is
+    // still opened.
+    float tFar = best.distance * kWiden;
     for (int k = 0; k < 3; ++k) {
       if (d[k] == 0.0f) {
         if (o[k] < node.lo[k] || o[k] > node.hi[k]) return false;
