@@ -58,9 +58,6 @@ std::unique_ptr<Mesh> Mesh::Create(std::uint32_t numFaces, std::uint32_t numVert
   mesh->numVertices_ = numVertices;
   mesh->numFaces_ = numFaces;
   mesh->vertices_.assign(static_cast<std::size_t>(numVertices) * layout.stride, 0);
-  if (layout.diffuseOffset >= 0) {
-    for (std::uint32_t v = 0; v < numVertices; ++v) mesh->SetDiffuse(v, 0);
-  }
   if (numVertices > kMaxVerticesFor16BitIndices) {
     mesh->indices32_.assign(static_cast<std::size_t>(numFaces) * 3, 0);
   } else {
