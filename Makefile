@@ -1,5 +1,6 @@
 # make test: install what is missing, build, run every test.
 # make run:  install what is missing, build, play the demo game.
+SHELL      := /bin/bash
 BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
@@ -44,12 +45,15 @@ asan: deps
 FUZZ_SECONDS ?= 30
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DT3D_FUZZ=ON
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz --target fuzzers -j $(JOBS)
 	@set -e; for f in build-fuzz/tests/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] || continue; name=$$(basename $$f); mkdir -p build-fuzz/corpus/$$name; \
 	  seeds=tests/fuzz/seeds/$$name; [ -d $$seeds ] || seeds=; \
 	  echo "== $$name ($(FUZZ_SECONDS)s)"; \
-	  $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 build-fuzz/corpus/$$name $$seeds 2>&1 | tail -3; \
+	  if ! $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 \
+	       -artifact_prefix=build-fuzz/ build-fuzz/corpus/$$name $$seeds > build-fuzz/$$name.log 2>&1; then \
+	    tail -60 build-fuzz/$$name.log; echo "$$name found a fault"; exit 1; \
+	  fi; tail -1 build-fuzz/$$name.log; \
 	done
 
 bench: build
