@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "classes/math_class.h"
+#include "classes/storage_class.h"
 #include "classes/system_class.h"
 #include "platform/system/random.h"
 #include "platform/system/shift_jis.h"
@@ -31,9 +32,11 @@ std::string Describe(CCScript& engine, const ScriptValue& value) {
 std::string RunClassFragment(const std::string& fragment) {
   SystemClass system;
   MathClass math;
+  StorageClass storage;
   QuietEngine engine;
   engine.RegisterClass(&system);
   engine.RegisterClass(&math);
+  engine.RegisterClass(&storage);
   const std::string body = fragment.find(';') == std::string::npos ? "$r = " + fragment + ";" : fragment;
   const std::string source = "main()\n{\n  $r = empty;\n  " + Utf8ToShiftJis(body) + "\n}\n";
   const EErrorCode compiled = engine.CompileScript(source.c_str(), "case");

@@ -1,0 +1,73 @@
+// Reads fuzzed bytes as the settings file "Config.sav" through Storage's
+// LoadString and LoadNumber, and decodes every value of it as stored text.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "classes/storage_class.h"
+#include "classes/storage_codec.h"
+#include "platform/system/content_path.h"
+
+namespace {
+
+class QuietEngine : public CCScript {
+ public:
+  bool OnError(int, int, int) override { return false; }
+};
+
+const std::string& ProgramFolder() {
+  static const std::string folder = [] {
+    std::string pattern = (std::filesystem::temp_directory_path() / "t3d-fuzz-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) abort();
+    SetProgramDir(pattern);
+    return pattern + "/";
+  }();
+  return folder;
+}
+
+void Load(StorageClass& storage, CCScript& engine, int member, const char* section, const char* key) {
+  ScriptValue args[3];
+  if (section) args[0].SetString(section); else args[0].SetEmpty();
+  args[1].SetString(key);
+  if (member == StorageClass::kLoadNumber) args[2].SetNumber(1.5); else args[2].SetString("default");
+  ScriptValue result;
+  storage.CallMethod(member, nullptr, result, args, 3, engine);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string path = ProgramFolder() + "Config.sav";
+  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+  }
+  StorageClass storage;
+  QuietEngine engine;
+  const char* const keys[] = {"Name", "Score", "Blank"};
+  for (int storageKey : {0, 42}) {
+    SetStorageKey(storageKey);
+    for (const char* key : keys) {
+      Load(storage, engine, StorageClass::kLoadString, nullptr, key);
+      Load(storage, engine, StorageClass::kLoadNumber, "Scores", key);
+    }
+  }
+  // Every "name=value" line's value, as the codec would meet it.
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  std::string plain;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (std::size_t equals = line.find('='); equals != std::string_view::npos)
+      DecodeStorageText(42, line.substr(equals + 1), plain);
+    start = end + 1;
+  }
+  return 0;
+}
