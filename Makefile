@@ -59,6 +59,7 @@ fuzz: deps
 bench: build
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
 	$(BUILD)/bench/script/bench_script bench/script
+	$(BUILD)/bench/mesh/bench_mesh
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
