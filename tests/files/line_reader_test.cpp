@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "files/line_reader.h"
+
+namespace {
+
+// Files in memory; every path asked for is recorded.
+struct MemoryFiles {
+  std::map<std::string, std::string> files;
+  std::vector<std::string> requests;
+
+  LineReader::FileSource Source() {
+    return [this](const std::string& path, FileData& out) {
+      requests.push_back(path);
+      auto found = files.find(path);
+      if (found == files.end()) return false;
+      out.Assign(found->second);
+      return true;
+    };
+  }
+};
+
+// A text in a heap block of exactly its size and NUL, so that the sanitizer
+// sees any read past the terminator.
+std::unique_ptr<char[]> ExactText(const std::string& text) {
+  auto block = std::make_unique<char[]>(text.size() + 1);
+  std::memcpy(block.get(), text.c_str(), text.size() + 1);
+  return block;
+}
+
+std::vector<std::string> AllLines(LineReader& reader, bool expand) {
+  std::vector<std::string> lines;
+  while (reader.ReadLine(expand)) lines.emplace_back(reader.GetLine());
+  return lines;
+}
+
+std::vector<std::string> LinesOf(const std::string& text, bool expand) {
+  LineReader reader;
+  auto block = ExactText(text);
+  EXPECT_TRUE(reader.SetText(block.get()));
+  return AllLines(reader, expand);
+}
+
+TEST(LineReaderTest, LongLinesAreCutTo1023CharactersWithoutSplittingACharacter) {
+  const std::string long2000(2000, 'a');
+  EXPECT_EQ(LinesOf(long2000 + "\nnext", false), (std::vector<std::string>{std::string(1023, 'a'), "next"}));
+  EXPECT_EQ(LinesOf(long2000 + "\nnext", true), (std::vector<std::string>{std::string(1023, 'a'), "next"}));
+
+  // A double-byte character at bytes 1022-1023 does not fit and goes whole.
+  const std::string straddling = std::string(1022, 'b') + "\x82\xa0" + "tail";
+  EXPECT_EQ(LinesOf(straddling, false), std::vector<std::string>{std::string(1022, 'b')});
+  EXPECT_EQ(LinesOf(straddling, true), std::vector<std::string>{std::string(1022, 'b')});
+
+  // Expansion stops growing the line too, even when values keep coming.
+  std::string macros = "#define V 0123456789012345678901234567890\n";
+  for (int i = 0; i < 40; ++i) macros += "$(V)";
+  const std::vector<std::string> expanded = LinesOf(macros, true);
+  ASSERT_EQ(expanded.size(), 1u);
+  EXPECT_EQ(expanded[0].size(), 1023u);
+}
+
+TEST(LineReaderTest, LeadByteBeforeTheEndNeverReadsPastTheText) {
+  // Each text ends in a lead byte; the block ends right after the NUL.
+  const std::vector<std::string> texts = {"\x81", "abc\x81", "x\n\x9f", "$(\x81", "$(N,\x81", "$(N\x81",
+                                          "//\x81", "#define A \x81", "#include \x81", "#set N 1+\xe0"};
+  for (const std::string& text : texts) {
+    for (bool expand : {false, true}) {
+      LineReader reader;
+      auto block = ExactText(text);
+      reader.SetText(block.get());
+      while (reader.ReadLine(expand)) {
+      }
+    }
+  }
+  EXPECT_EQ(LinesOf("abc\x81", false), std::vector<std::string>{"abc\x81"});
+  EXPECT_EQ(LinesOf("$(N,d\x81", true), std::vector<std::string>{"d\x81"});
+}
+
+TEST(LineReaderTest, DoubleByteCharactersStayWholeAcrossLineBreaksAndMacroSyntax) {
+  // The second byte of a pair is never a line break, ")" or ",".
+  EXPECT_EQ(LinesOf("a\x81\nb\nc", false), (std::vector<std::string>{"a\x81\nb", "c"}));
+  EXPECT_EQ(LinesOf("#define \x83)X v\n$(\x83)X)", true), std::vector<std::string>{"v"});
+}
+
+TEST(LineReaderTest, DefinitionTableReplacesAppendsAndStopsAt1000) {
+  LineReader reader;
+  EXPECT_FALSE(reader.Define("A", "1")) << "no table before a text";
+  ASSERT_TRUE(reader.SetText(""));
+  EXPECT_TRUE(reader.Define("A", "1"));
+  EXPECT_TRUE(reader.Define("A", "2"));
+  EXPECT_EQ(reader.GetDefinitionCount(), 1);
+  EXPECT_STREQ(reader.FindDefinition("A"), "2");
+  EXPECT_EQ(reader.FindDefinition("a"), nullptr) << "names compare exactly";
+
+  int number = 0;
+  reader.SetNumber("N", -42);
+  ASSERT_TRUE(reader.GetNumber("N", number));
+  EXPECT_EQ(number, -42);
+  EXPECT_FALSE(reader.GetNumber("Missing", number));
+  reader.Define("T", "12abc");
+  ASSERT_TRUE(reader.GetNumber("T", number));
+  EXPECT_EQ(number, 12);
+
+  for (int i = reader.GetDefinitionCount(); i < kLineDefinitionCount; ++i)
+    ASSERT_TRUE(reader.Define("K" + std::to_string(i), "v"));
+  EXPECT_FALSE(reader.Define("OneTooMany", "v"));
+  EXPECT_TRUE(reader.Define("A", "3")) << "replacing needs no new entry";
+  EXPECT_EQ(reader.GetDefinitionCount(), kLineDefinitionCount);
+
+  reader.Close();
+  EXPECT_EQ(reader.GetDefinitionCount(), 0);
+  EXPECT_FALSE(reader.Define("A", "1"));
+  EXPECT_FALSE(reader.SetText(nullptr));
+}
+
+TEST(LineReaderTest, LongNamesAndValuesAreKeptTo31CharactersAndStillMatch) {
+  LineReader reader;
+  ASSERT_TRUE(reader.SetText(""));
+  const std::string name40(40, 'n');
+  const std::string value40(40, 'v');
+  ASSERT_TRUE(reader.Define(name40, value40));
+  ASSERT_TRUE(reader.Define(name40, "again"));
+  EXPECT_EQ(reader.GetDefinitionCount(), 1) << "the cut name finds its own entry";
+  EXPECT_EQ(std::string(reader.GetDefinition(0).name), std::string(31, 'n'));
+  EXPECT_STREQ(reader.FindDefinition(std::string(31, 'n') + "other"), "again");
+
+  reader.Define("V", value40);
+  EXPECT_EQ(std::string(reader.FindDefinition("V")), std::string(31, 'v'));
+  // A value cut inside a double-byte character loses that character whole.
+  reader.Define("J", std::string(30, 'j') + "\x82\xa0");
+  EXPECT_EQ(std::string(reader.FindDefinition("J")), std::string(30, 'j'));
+}
+
+TEST(LineReaderTest, SetTextStartsAFreshTable) {
+  LineReader reader;
+  ASSERT_TRUE(reader.SetText("#define A 1\n$(A)"));
+  EXPECT_EQ(AllLines(reader, true), std::vector<std::string>{"1"});
+  ASSERT_TRUE(reader.SetText("$(A,none)"));
+  EXPECT_EQ(AllLines(reader, true), std::vector<std::string>{"none"});
+}
+
+TEST(LineReaderTest, OpenNeedsANonEmptyFileAndRemembersItsPath) {
+  MemoryFiles files;
+  files.files = {{"data/a.txt", "line"}, {"data/empty.txt", ""}};
+  LineReader reader;
+  reader.SetFileSource(files.Source());
+  EXPECT_FALSE(reader.Open("data/missing.txt"));
+  EXPECT_FALSE(reader.Open("data/empty.txt"));
+  ASSERT_TRUE(reader.Open("data/a.txt"));
+  EXPECT_EQ(reader.GetPath(), "data/a.txt");
+  EXPECT_EQ(AllLines(reader, false), std::vector<std::string>{"line"});
+  reader.SetText("other");
+  EXPECT_EQ(reader.GetPath(), "");
+}
+
+TEST(LineReaderTest, IncludesAreTakenFromTheIncludingFilesFolder) {
+  MemoryFiles files;
+  files.files = {{"models\\a.txt", "#include \"part.txt\"\n#include part.txt\n"},
+                 {"b.txt", "#include \"part.txt\"\n"},
+                 {"x/y/c.txt", "#include \"sub\\d.txt\"\n$(D)"},
+                 {"x/y/sub\\d.txt", "#include \"e.txt\"\n#define D fromd\n"}};
+  for (const char* path : {"models\\a.txt", "b.txt", "x/y/c.txt"}) {
+    LineReader reader;
+    reader.SetFileSource(files.Source());
+    ASSERT_TRUE(reader.Open(path));
+    AllLines(reader, true);
+  }
+  EXPECT_EQ(files.requests,
+            (std::vector<std::string>{"models\\a.txt", "models\\part.txt", "models\\part", "b.txt", "part.txt",
+                                      "x/y/c.txt", "x/y/sub\\d.txt", "x/y/sub\\e.txt"}));
+}
+
+TEST(LineReaderTest, IncludeCyclesAndDepthFailWithoutRecursingForever) {
+  MemoryFiles files;
+  files.files["self.txt"] = "#define S 1\n#include \"SELF.TXT\"\n#include \"./self.txt\"\n$(S)";
+  // chain0 includes chain1 ... up to chain39: far deeper than allowed.
+  for (int i = 0; i < 40; ++i)
+    files.files["chain" + std::to_string(i) + ".txt"] =
+        "#define C" + std::to_string(i) + " x\n#include \"chain" + std::to_string(i + 1) + ".txt\"\n";
+
+  LineReader self;
+  self.SetFileSource(files.Source());
+  ASSERT_TRUE(self.Open("self.txt"));
+  EXPECT_EQ(AllLines(self, true), std::vector<std::string>{"1"});
+  EXPECT_TRUE(self.IncludeFailed());
+  EXPECT_EQ(self.GetDefinitionCount(), 1);
+
+  files.requests.clear();
+  LineReader chain;
+  chain.SetFileSource(files.Source());
+  ASSERT_TRUE(chain.Open("chain0.txt"));
+  AllLines(chain, true);
+  EXPECT_TRUE(chain.IncludeFailed());
+  EXPECT_EQ(files.requests.size(), static_cast<std::size_t>(1 + kLineIncludeDepth));
+  EXPECT_EQ(chain.GetDefinitionCount(), 1 + kLineIncludeDepth);
+  EXPECT_STREQ(chain.FindDefinition("C" + std::to_string(kLineIncludeDepth)), "x");
+  EXPECT_EQ(chain.FindDefinition("C" + std::to_string(kLineIncludeDepth + 1)), nullptr);
+}
+
+TEST(LineReaderTest, IncludesThatMultiplyStopAtTheBudget) {
+  MemoryFiles files;
+  // Each level includes the next one twice: 2^20 reads without a budget.
+  for (int i = 0; i < 20; ++i) {
+    const std::string next = "#include \"level" + std::to_string(i + 1) + ".txt\"\n";
+    files.files["level" + std::to_string(i) + ".txt"] = next + next;
+  }
+  files.files["level20.txt"] = "#define LEAF 1\n";
+  LineReader reader;
+  reader.SetFileSource(files.Source());
+  ASSERT_TRUE(reader.Open("level0.txt"));
+  AllLines(reader, true);
+  EXPECT_TRUE(reader.IncludeFailed());
+  EXPECT_EQ(files.requests.size(), static_cast<std::size_t>(1 + kLineIncludeBudget));
+}
+
+TEST(LineReaderTest, IncludedDefinitionsFillTheTableOnlyTo1000) {
+  MemoryFiles files;
+  std::string many;
+  for (int i = 0; i < 600; ++i) many += "#define I" + std::to_string(i) + " v\n";
+  files.files["many.txt"] = many;
+  std::string main;
+  for (int i = 0; i < 500; ++i) main += "#define M" + std::to_string(i) + " v\n";
+  files.files["main.txt"] = main + "#include \"many.txt\"\n#define AFTER v\n";
+  LineReader reader;
+  reader.SetFileSource(files.Source());
+  ASSERT_TRUE(reader.Open("main.txt"));
+  AllLines(reader, true);
+  EXPECT_EQ(reader.GetDefinitionCount(), kLineDefinitionCount);
+  EXPECT_STREQ(reader.GetDefinition(kLineDefinitionCount - 1).name, "I499");
+  EXPECT_FALSE(reader.IncludeFailed());
+}
+
+// A reader that keeps directive lines for itself, as a subclass may.
+class DeliveringReader : public LineReader {
+ public:
+  bool OnDirective(const char* line) override { return line[0] == '#' || LineReader::OnDirective(line); }
+};
+
+TEST(LineReaderTest, OnDirectiveDecidesWhichExpandedLinesAreDelivered) {
+  DeliveringReader reader;
+  ASSERT_TRUE(reader.SetText("#define A 1\n  $(A,0)\n"));
+  EXPECT_EQ(AllLines(reader, true), (std::vector<std::string>{"#define A 1", "0"}));
+}
+
+}  // namespace

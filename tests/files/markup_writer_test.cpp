@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "files/markup_trace.h"
+#include "files/markup_writer.h"
+#include "platform/system/temp_folder.h"
+
+namespace {
+
+std::string Repeat(const std::string& piece, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += piece;
+  return out;
+}
+
+std::string Written(bool escape, const std::string& text) {
+  MarkupWriter writer;
+  writer.SetEscape(escape);
+  EXPECT_TRUE(writer.Append(text));
+  return writer.GetText();
+}
+
+TEST(MarkupWriterTest, EscapingReplacesTheFourMarkupCharactersOnlyWhenOn) {
+  EXPECT_EQ(Written(true, "a<b"), "a&lt;b");
+  EXPECT_EQ(Written(false, "a<b"), "a<b");
+  EXPECT_EQ(Written(true, "<>&\"'%"), "&lt;&gt;&amp;&quot;'%");
+  EXPECT_EQ(Written(true, "&lt;"), "&amp;lt;");
+  // Double-byte characters are copied whole, even where a second byte could
+  // be read as something else; a lead byte at the end stands alone.
+  EXPECT_EQ(Written(true, "\x82\xa0\x95\x5c<"), "\x82\xa0\x95\x5c&lt;");
+  EXPECT_EQ(Written(true, "\x81<"), "\x81<");
+  EXPECT_EQ(Written(true, "<\x81"), "&lt;\x81");
+
+  MarkupWriter writer;
+  EXPECT_STREQ(writer.GetText(), "");
+  writer.Append("<a>");
+  writer.SetEscape(true);
+  writer.Append("<b>");
+  writer.SetEscape(false);
+  writer.Append("<c>");
+  EXPECT_STREQ(writer.GetText(), "<a>&lt;b&gt;<c>");
+  EXPECT_EQ(writer.GetLength(), 15u);
+}
+
+TEST(MarkupWriterTest, CapacityGrowsInStepsOf4096CountingRoomForEscapes) {
+  struct Case {
+    std::vector<std::string> appends;
+    std::size_t capacity;
+  };
+  const Case cases[] = {
+      {{}, 0},
+      {{""}, 4096},
+      {{std::string(4095, 'a')}, 4096},
+      {{std::string(4096, 'a')}, 8192},
+      {{std::string(10000, 'a')}, 12288},
+      {{std::string(5000, 'a'), std::string(5000, 'a')}, 12288},
+      // 1000 "<" reserve 4 more each: 5001 bytes asked, escaping on or off.
+      {{std::string(1000, '<')}, 8192},
+      {{std::string(700, '"')}, 8192},
+      // Room reserved for escapes is asked per append, not kept.
+      {{std::string(300, '&'), std::string(3000, 'a')}, 4096},
+      // The second bytes of double-byte characters are never counted, even
+      // where they look like "<".
+      {{Repeat("\x81<", 1000)}, 4096},
+  };
+  for (const Case& c : cases) {
+    MarkupWriter writer;
+    for (const std::string& text : c.appends) writer.Append(text);
+    EXPECT_EQ(writer.GetCapacity(), c.capacity) << c.appends.size() << " appends";
+  }
+}
+
+TEST(MarkupWriterTest, ManySmallAppendsBuildTheWholeText) {
+  MarkupWriter writer;
+  std::string expected;
+  for (int i = 0; i < 200000; ++i) {
+    const std::string piece = std::to_string(i % 10);
+    writer.Append(piece);
+    expected += piece;
+  }
+  EXPECT_EQ(writer.GetLength(), expected.size());
+  EXPECT_TRUE(writer.GetView() == expected);
+  EXPECT_EQ(writer.GetCapacity(), (expected.size() + 1 + 4095) / 4096 * 4096);
+}
+
+TEST(MarkupWriterTest, PrintfFormatsInTheCLocaleWithoutALengthLimit) {
+  MarkupWriter writer;
+  ASSERT_TRUE(writer.Printf(" <Flags value=\"#%08x\"/>\n", 0x90000001u));
+  ASSERT_TRUE(writer.Printf("<X value=\"%f\" n=\"%d\" s=\"%s\"/>", 1.5, -7, "t"));
+  EXPECT_STREQ(writer.GetText(), " <Flags value=\"#90000001\"/>\n<X value=\"1.500000\" n=\"-7\" s=\"t\"/>");
+
+  // Far longer than twice the format plus 10240 bytes.
+  const std::string longName(50000, 'n');
+  MarkupWriter longWriter;
+  ASSERT_TRUE(longWriter.Printf("<Name value=\"%s\"/>", longName.c_str()));
+  EXPECT_EQ(std::string(longWriter.GetText()), "<Name value=\"" + longName + "\"/>");
+  // Formatted text is escaped like any other when escaping is on.
+  longWriter.SetEscape(true);
+  longWriter.Printf("%s", "<");
+  EXPECT_TRUE(longWriter.GetView().ends_with("&lt;"));
+}
+
+// The markup the motion-object data writes, read back by the parser: every
+// element, attribute and text comes back as it went in. Text is element text
+// whose lines end in a line feed and are not empty (the reader drops empty
+// lines and turns every line end into one line feed).
+TEST(MarkupWriterTest, WrittenMarkupReadsBackToTheSameEvents) {
+  std::string longLine(3000, 'L');
+  std::string longScript;
+  for (int i = 0; i < 5000; ++i) longScript += "  x" + std::to_string(i) + " = a < b && c > \"d\";\n";
+  const std::vector<std::string> scripts = {
+      "",
+      "plain\n",
+      "if (a < b && c > \"d\") { s = \"100% &lt;\"; }\n  indented\n",
+      "\x82\xa0\x95\x5c<\x82\xa0>&\n",
+      longLine + "\n" + longScript,
+  };
+  for (const std::string& script : scripts) {
+    MarkupWriter writer;
+    writer.Printf("<MotionObject>\n");
+    writer.Printf(" <Name value=\"%s\" />\n", "Cat \x82\xa0");
+    writer.Printf(" <Flags value=\"#%08x\"/>\n", 0xAA0D6748u);
+    writer.Printf(" <Script>\n");
+    writer.SetEscape(true);
+    writer.Append(script);
+    writer.SetEscape(false);
+    writer.Printf("</Script>\n");
+    writer.Printf(" <Motion name=\"%s\" length=\"%d\">\n  <MotionFrame name=\"%s\">\n", "Walk", 30, "Root");
+    writer.Printf("  </MotionFrame>\n </Motion>\n</MotionObject>\n");
+
+    const std::string expected =
+        "start MotionObject\n"
+        "text MotionObject \" \"\n"
+        "start Name value=\"Cat \x82\xa0\"\nend Name\n"
+        "text MotionObject \" \"\n"
+        "start Flags value=\"#aa0d6748\"\nend Flags\n"
+        "text MotionObject \" \"\n"
+        "start Script\n" +
+        (script.empty() ? std::string() : "text Script " + TraceQuote(script) + "\n") +
+        "end Script\n"
+        "text MotionObject \" \"\n"
+        "start Motion name=\"Walk\" length=\"30\"\n"
+        "text Motion \"  \"\n"
+        "start MotionFrame name=\"Root\"\n"
+        "text MotionFrame \"  \"\n"
+        "end MotionFrame\n"
+        "text Motion \" \"\n"
+        "end Motion\n"
+        "end MotionObject\n"
+        "result true\n";
+    EXPECT_EQ(TraceParseText(writer.GetText()), expected) << script.substr(0, 40);
+  }
+}
+
+TEST(MarkupWriterTest, SaveToFileWritesTheTextWhole) {
+  TempFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  MarkupWriter writer;
+  writer.Printf("<A>%s</A>\n", "text");
+  ASSERT_TRUE(writer.SaveToFile(folder.path() + "out.txt"));
+  EXPECT_EQ(folder.Read("out.txt"), "<A>text</A>\n");
+  EXPECT_FALSE(writer.SaveToFile(folder.path() + "missing/folder/out.txt"));
+}
+
+}  // namespace
