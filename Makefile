@@ -31,9 +31,10 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# Until the player program exists, the demo is a script run by the script driver.
-run: build
-	$(BUILD)/tests/script/script-run demo/hello.csc
+# Assembles $(BUILD)/game/ (the program beside the demo's content) and plays it.
+run: configure
+	cmake --build $(BUILD) --target game -j $(JOBS)
+	$(BUILD)/game/t3dplayer
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps

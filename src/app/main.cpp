@@ -1,0 +1,53 @@
+// t3dplayer: the program's entry point and, for now, the whole start-up: the
+// start-up archive, the scenario runtime and the root scenario of the program folder.
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "files/archive.h"
+#include "platform/system/message_box.h"
+#include "platform/system/random.h"
+#include "platform/system/window_title.h"
+#include "scene/scenario_runtime.h"
+#include "script/preprocessor.h"
+
+namespace {
+
+// "ルートシナリオが開けません。" in Shift-JIS.
+constexpr char kRootScenarioMissing[] =
+    "\x83\x8B\x81[\x83g\x83V\x83i\x83\x8A\x83I\x82\xAA\x8AJ\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81" "B";
+
+constexpr char kRootScenario[] = "RootScenairo.csc";
+constexpr char kStartupArchive[] = "Startup.dat";
+
+// Returns the process's exit code: 0 after a scenario that ran to its end, 1
+// when start-up failed (the failure has been shown).
+int RunPlayer() {
+  SeedSharedRandomFromClock();
+  // Script includes are found in the archives first, like every other file.
+  SetScriptFileReader([](const std::string& path, std::string& out) {
+    FileData data;
+    if (!LoadFile(path, data)) return false;
+    out.assign(data.view());
+    return true;
+  });
+  // A missing start-up archive is no failure: the files are then on the disk.
+  GetArchiveManager().AddArchiveFile(kStartupArchive);
+
+  SceneStandIn scene;
+  auto runtime = std::make_unique<ScenarioRuntime>();
+  // The root scenario reaches the scene through the scene's class object.
+  if (NativeClass* sceneClass = scene.GetSceneClass()) runtime->RegisterClass(sceneClass);
+  if (!runtime->LoadScenario(kRootScenario)) {
+    ShowMessageBox(kRootScenarioMissing, GetWindowTitle());
+    return 1;
+  }
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  runtime->RunScenario(scene);
+  return 0;
+}
+
+}  // namespace
+
+int main() { return RunPlayer(); }

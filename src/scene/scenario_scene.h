@@ -1,0 +1,36 @@
+// The scene as the scenario loop drives it: clear, load a scene file, run it.
+// The scene runtime implements it; until a scene exists a stand-in fails to load.
+#pragma once
+
+#include <string>
+
+class NativeClass;
+
+class ScenarioScene {
+ public:
+  // Results of Run that the scenario loop looks at.
+  static constexpr int kRunQuit = 2;      // the window's quit message ended the scene
+  static constexpr int kRunNoDevice = 3;  // there is no graphics device to run on
+
+  virtual ~ScenarioScene() = default;
+  // Returns the scene to its empty state.
+  virtual void ClearScene() = 0;
+  // Reads a scene file (a full path) into the cleared scene; false when it fails.
+  virtual bool LoadScene(const std::string& path) = 0;
+  // Runs the loaded scene to its end, with no window handle, present rectangle
+  // or record and replay buffers: 0 at a normal end, kRunQuit, kRunNoDevice or
+  // the failing code of the scene.
+  virtual int Run() = 0;
+  // The "Scene" class object that start-up registers with the root
+  // scenario's engine; null for a scene that has none.
+  virtual NativeClass* GetSceneClass() { return nullptr; }
+};
+
+// What the program runs until scenes exist: every scene file fails to load,
+// which ends the scenario.
+class SceneStandIn : public ScenarioScene {
+ public:
+  void ClearScene() override {}
+  bool LoadScene(const std::string&) override { return false; }
+  int Run() override { return 0; }
+};

@@ -1,0 +1,114 @@
+// The runtime beyond the script-driven cases: its class objects, and root
+// scenarios and archives found in archives before the disk.
+#include "scene/scenario_runtime.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "files/archive.h"
+#include "files/archive_writer.h"
+#include "platform/system/content_path.h"
+#include "platform/system/temp_folder.h"
+
+namespace {
+
+TestArchiveEntry Entry(const std::string& name, const std::string& data) {
+  TestArchiveEntry entry;
+  entry.name = name;
+  entry.data = data;
+  return entry;
+}
+
+class QuietRuntime : public ScenarioRuntime {
+ public:
+  int lastError = 0;
+  bool OnError(int, int, int code) override {
+    lastError = code;
+    return false;
+  }
+};
+
+// A program folder for one test; archives opened during it are closed after.
+class ProgramFolder {
+ public:
+  ProgramFolder() { SetProgramDir(folder.path()); }
+  ~ProgramFolder() {
+    GetArchiveManager().CloseAll();
+    SetProgramDir("");
+  }
+  TempFolder folder;
+};
+
+std::string GlobalText(CCScript& engine, const char* name) {
+  for (int i = 0; i < kMaxGlobals; ++i) {
+    if (std::string(engine.Global(i).name) != name) continue;
+    std::string text;
+    return engine.ToString(engine.Global(i).value, text) ? text : "<none>";
+  }
+  return "<missing>";
+}
+
+TEST(ScenarioRuntimeTest, RegistersItsClassObjectsInOrder) {
+  ScenarioRuntime runtime;
+  std::string names;
+  for (int slot = 0; slot < kMaxClasses && runtime.ClassAt(slot); ++slot)
+    names += std::string(runtime.ClassAt(slot)->ClassName()) + " ";
+  EXPECT_EQ(names, "System Math Storage Scenario ");
+  EXPECT_EQ(runtime.GetOwner(), static_cast<void*>(&runtime));
+  EXPECT_FALSE(runtime.IsRunning());
+  EXPECT_STREQ(runtime.GetSceneFile(), "");
+}
+
+TEST(ScenarioRuntimeTest, MissingRootScenarioDoesNotLoad) {
+  ProgramFolder program;
+  ScenarioRuntime runtime;
+  EXPECT_FALSE(runtime.LoadScenario("RootScenairo.csc"));
+  program.folder.Write("RootScenairo.csc", "");
+  EXPECT_FALSE(runtime.LoadScenario("RootScenairo.csc"));  // an empty file counts as missing
+}
+
+TEST(ScenarioRuntimeTest, RootScenarioInAnArchiveShadowsTheDisk) {
+  ProgramFolder program;
+  program.folder.Write("RootScenairo.csc", "OnBegin() { $from = \"disk\"; }");
+  program.folder.Write("Startup.dat",
+                       BuildTestArchive({Entry("ROOTSCENAIRO.CSC", "OnBegin() { $from = \"archive\"; }")}));
+  ASSERT_TRUE(GetArchiveManager().AddArchiveFile("Startup.dat"));
+  QuietRuntime runtime;
+  ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
+  SceneStandIn scene;
+  runtime.RunScenario(scene);
+  EXPECT_EQ(GlobalText(runtime, "from"), "archive");
+}
+
+TEST(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
+  ProgramFolder program;
+  program.folder.Write("Data/extra.dat", BuildTestArchive({Entry("STAGE.SCN", "<Scene/>")}));
+  program.folder.Write("RootScenairo.csc",
+                       "OnBegin() { $added = Scenario.AddArchiveFile(\"data\\\\EXTRA.dat\");"
+                       " $again = Scenario.AddArchiveFile(\"Data/none.dat\"); }");
+  QuietRuntime runtime;
+  ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
+  SceneStandIn scene;
+  runtime.RunScenario(scene);
+  EXPECT_EQ(GlobalText(runtime, "added") + " " + GlobalText(runtime, "again"), "1 0");
+  FileData data;
+  ASSERT_TRUE(LoadFile(program.folder.path() + "Data/stage.scn", data));
+  EXPECT_EQ(data.view(), "<Scene/>");
+}
+
+TEST(ScenarioRuntimeTest, StandInSceneEndsTheScenarioWithoutOnEnd) {
+  ProgramFolder program;
+  program.folder.Write("RootScenairo.csc",
+                       "OnBegin() { $log = \"begin\"; Scenario.SceneFile = \"title.scn\"; }\n"
+                       "OnEndScene() { $log = $log + \" scene\"; }\n"
+                       "OnEnd() { $log = $log + \" end\"; }\n");
+  QuietRuntime runtime;
+  ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
+  SceneStandIn scene;
+  runtime.RunScenario(scene);
+  EXPECT_EQ(GlobalText(runtime, "log"), "begin");
+  EXPECT_EQ(runtime.lastError, 0);
+}
+
+}  // namespace
