@@ -8,6 +8,9 @@
 #include "platform/system/numbers.h"
 #include "platform/system/safe_string.h"
 #include "platform/system/stack_guard.h"
+#include "script/fast_path.h"
+
+ScriptFunction::ScriptFunction() = default;
 
 ScriptFunction::~ScriptFunction() {
   for (Token& token : tokens)

@@ -38,6 +38,9 @@ enum ParameterFlag : std::uint16_t {
 };
 
 struct ScriptFunction;
+struct FastCode;
+struct FastFrame;
+struct FastNode;
 
 struct Token {
   TokenKind kind = TokenKind::None;
@@ -63,7 +66,10 @@ struct ScriptFunction {
   // Parse-only results memoised per statement start: the index after the
   // statement, or 0 when not known yet. Filled by the interpreter.
   std::vector<std::int32_t> skipTo;
+  // Statements compiled on their first run (fast_path.h); made by the interpreter.
+  std::unique_ptr<FastCode> fast;
 
+  ScriptFunction();
   ~ScriptFunction();
 };
 
@@ -153,6 +159,25 @@ class CCScript {
   bool IsNumeric(const ScriptValue& value);
   bool ReadProperty(const ScriptValue& memberRef, ScriptValue& out);
   bool Truth(const ScriptValue& value);
+  // The fast path (fast_path.cpp): runs the statement at pc_ (its own nesting
+  // unit and step already counted) or a function body from its compiled form;
+  // false when it has none and the plain routines must run it.
+  bool RunCachedStatement(int& control);
+  bool RunCachedBody(ScriptFunction* fn);
+  void FastExec(const FastFrame& frame, std::int32_t node, int& control);
+  void FastStatement(const FastFrame& frame, std::int32_t node, int& control);
+  void FastEval(const FastFrame& frame, std::int32_t node, ScriptValue& out);
+  void FastArguments(const FastFrame& frame, const FastNode& node, ScriptValue* args);
+  // The variable at the end of a reference chain (the value itself otherwise).
+  const ScriptValue* Deref(const ScriptValue& value) {
+    if (value.type != SVT_Reference) return &value;
+    if (value.ref.kind == kStorageLocal && value.ref.index >= 0 && frameBase_ + value.ref.index < kStackSize) {
+      const ScriptValue* slot = &stack_[frameBase_ + value.ref.index];
+      if (slot->type != SVT_Reference) return slot;
+    }
+    return FollowReferences(value);
+  }
+
   // Counts one level of nesting for as long as it lives; 46 past kMaxNesting.
   class NestingUnit {
    public:

@@ -8,63 +8,11 @@
 #include "platform/system/numbers.h"
 #include "platform/system/stack_guard.h"
 #include "script/engine.h"
+#include "script/fast_path.h"
 
 namespace {
 
 enum Control { kNormal = 0, kBreak = 1, kContinue = 2, kReturn = 3 };
-
-// Binary operator levels, tighter binding higher; 0 is no binary operator.
-enum Level { kOrOr = 1, kAndAnd, kBitOr, kBitAnd, kEquality, kRelational, kShift, kAdditive, kMultiplicative };
-
-struct OperatorInfo {
-  std::uint8_t level;
-  std::uint8_t code;        // BinaryOp code
-  std::uint8_t assignCode;  // code of an assignment operator, 0 when none
-};
-
-constexpr std::array<OperatorInfo, kTokenKindCount> MakeOperatorTable() {
-  std::array<OperatorInfo, kTokenKindCount> table{};
-  auto set = [&table](TokenKind kind, int level, int code) {
-    table[static_cast<int>(kind)].level = static_cast<std::uint8_t>(level);
-    table[static_cast<int>(kind)].code = static_cast<std::uint8_t>(code);
-  };
-  set(TokenKind::OrOr, kOrOr, 0);
-  set(TokenKind::AndAnd, kAndAnd, 0);
-  set(TokenKind::Or, kBitOr, 8);
-  set(TokenKind::And, kBitAnd, 7);
-  set(TokenKind::EqualEqual, kEquality, 11);
-  set(TokenKind::NotEqual, kEquality, 12);
-  set(TokenKind::Less, kRelational, 13);
-  set(TokenKind::Grater, kRelational, 14);
-  set(TokenKind::EqualLess, kRelational, 15);
-  set(TokenKind::EqualGrater, kRelational, 16);
-  set(TokenKind::LShift, kShift, 9);
-  set(TokenKind::RShift, kShift, 10);
-  set(TokenKind::Plus, kAdditive, 2);
-  set(TokenKind::Minus, kAdditive, 3);
-  set(TokenKind::Asta, kMultiplicative, 4);
-  set(TokenKind::Slash, kMultiplicative, 5);
-  set(TokenKind::Percent, kMultiplicative, 6);
-  auto assign = [&table](TokenKind kind, int code) { table[static_cast<int>(kind)].assignCode = static_cast<std::uint8_t>(code); };
-  assign(TokenKind::Equal, 1);
-  assign(TokenKind::PlusEqual, 2);
-  assign(TokenKind::MinusEqual, 3);
-  assign(TokenKind::MultiplyEqual, 4);
-  assign(TokenKind::DevideEqual, 5);
-  assign(TokenKind::AndEqual, 7);
-  assign(TokenKind::OrEqual, 8);
-  assign(TokenKind::LShiftEqual, 9);
-  assign(TokenKind::RShiftEqual, 10);
-  return table;
-}
-
-constexpr std::array<OperatorInfo, kTokenKindCount> kOperators = MakeOperatorTable();
-
-// The code raised when an operator of a level has no right operand.
-constexpr EErrorCode kMissingOperand[] = {ERR_NO_RIGHT_VALUE, ERR_SYNTAX,         ERR_NO_RIGHT_VALUE,
-                                          ERR_SYNTAX,         ERR_NO_RIGHT_VALUE, ERR_NO_RIGHT_VALUE,
-                                          ERR_NO_RIGHT_VALUE, ERR_NO_RIGHT_VALUE, ERR_NO_RIGHT_VALUE,
-                                          ERR_NO_RIGHT_VALUE};
 
 inline const OperatorInfo& InfoOf(TokenKind kind) { return kOperators[static_cast<int>(kind)]; }
 
@@ -186,6 +134,7 @@ void CCScript::CallScript(ScriptFunction* fn, ScriptValue* args, int argCount, S
 }
 
 void CCScript::RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* fn) {
+  if (execute && fastPath_ && RunCachedBody(fn)) return;
   ++pc_;  // the function's name
   if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
   while (Peek() != TokenKind::RParenthesis) {
@@ -227,8 +176,9 @@ bool CCScript::Statement(bool execute, int& control) {
       pc_ = base + next;
       return true;
     }
-  } else if (stepBudget_ && --stepsLeft_ == 0) {
-    throw ERR_USER_STOP;
+  } else {
+    if (stepBudget_ && --stepsLeft_ == 0) throw ERR_USER_STOP;
+    if (fastPath_ && RunCachedStatement(control)) return true;
   }
   bool found;
   switch (Peek()) {
@@ -657,31 +607,7 @@ void CCScript::BinaryOp(ScriptValue& result, const ScriptValue& a, const ScriptV
   double x, y;
   if (IsNumeric(a) && ToNumber(b, y) && ToNumber(a, x)) {
     double r;
-    switch (code) {
-      case 2: r = x + y; break;
-      case 3: r = x - y; break;
-      case 4: r = x * y; break;
-      case 5: r = x / y; break;
-      case 6: {
-        const std::int32_t divisor = TruncateToInt32(y);
-        if (divisor == 0) throw ERR_WRONG_OPERATOR;
-        const std::int32_t dividend = TruncateToInt32(x);
-        // INT32_MIN % -1 traps on the machine; its remainder is 0.
-        r = divisor == -1 ? 0 : dividend % divisor;
-        break;
-      }
-      case 7: r = static_cast<std::uint32_t>(TruncateToInt32(x)) & static_cast<std::uint32_t>(TruncateToInt32(y)); break;
-      case 8: r = static_cast<std::uint32_t>(TruncateToInt32(x)) | static_cast<std::uint32_t>(TruncateToInt32(y)); break;
-      case 9: r = static_cast<std::uint32_t>(static_cast<std::uint32_t>(TruncateToInt32(x)) << (TruncateToInt32(y) & 31)); break;
-      case 10: r = static_cast<std::uint32_t>(TruncateToInt32(x)) >> (TruncateToInt32(y) & 31); break;
-      case 11: r = x == y; break;
-      case 12: r = x != y; break;
-      case 13: r = x < y; break;
-      case 14: r = x > y; break;
-      case 15: r = x <= y; break;
-      case 16: r = x >= y; break;
-      default: throw ERR_WRONG_OPERATOR;
-    }
+    if (!NumericOp(code, x, y, r)) throw ERR_WRONG_OPERATOR;
     result.SetNumber(r);
     return;
   }
