@@ -15,6 +15,8 @@ class MarkupWriter {
   // Adds the text at the end, escaped when escaping is on. False (and the
   // text unchanged) when memory runs out.
   bool Append(std::string_view text);
+  // A null text appends nothing.
+  bool Append(const char* text) { return Append(text != nullptr ? std::string_view(text) : std::string_view()); }
   // Formats (C locale, no length limit) and appends the result.
   bool Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // With escaping on, "<", ">", "&" and '"' are written as "&lt;", "&gt;",

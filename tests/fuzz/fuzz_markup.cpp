@@ -1,0 +1,69 @@
+// Markup parser over arbitrary text: every event is checked against the
+// parser's limits, and the same text goes through the handler stack.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "files/markup_reader.h"
+#include "files/markup_writer.h"
+#include "files/tag_handler_stack.h"
+
+namespace {
+
+class CheckingHandler : public ElementHandler {
+ public:
+  bool OnStartElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
+                      int attributeCount, void*, MarkupReader&) override {
+    if (std::strlen(name) >= kMarkupNameSize || attributeCount < 0 || attributeCount > kMarkupMaxAttributes)
+      __builtin_trap();
+    for (int i = 0; i < attributeCount; ++i) {
+      if (std::strlen(attributeNames[i]) >= kMarkupNameSize || std::strlen(attributeValues[i]) >= kMarkupValueSize)
+        __builtin_trap();
+    }
+    FindAttribute("value", attributeNames, attributeValues, attributeCount);
+    return name[0] != 'R';
+  }
+  bool OnText(const char* elementName, const char* text, void*, MarkupReader&) override {
+    // Escaping never shortens a text.
+    MarkupWriter writer;
+    writer.SetEscape(true);
+    if (!writer.Append(text) || writer.GetLength() < std::strlen(text)) __builtin_trap();
+    return elementName[0] != 'Q';
+  }
+  bool OnEndElement(const char* name, void*, MarkupReader&) override { return name[0] != 'S'; }
+};
+
+// An element that takes every child named "Push" on top of the stack.
+class PushingElement : public MarkupElement {
+ public:
+  bool OnChildElement(TagHandlerStack& stack, const char* name, const char* const*, const char* const*,
+                      int) override {
+    if (std::strcmp(name, "Push") == 0) stack.Push(this, &text_);
+    return true;
+  }
+  void OnEndElement(TagHandlerStack& stack, const char*) override { stack.Pop(); }
+  void OnText(TagHandlerStack& stack, const char* text) override {
+    if (std::string* target = stack.GetTextTarget()) *target = text;
+  }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  MarkupReader reader;
+  reader.SetText(input.c_str());
+  CheckingHandler handler;
+  reader.ParseElements(handler, nullptr);
+
+  PushingElement root;
+  TagHandlerStack stack;
+  stack.Push(&root);
+  reader.SetText(input.c_str());
+  reader.ParseElements(stack, nullptr);
+  return 0;
+}
