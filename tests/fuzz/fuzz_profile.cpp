@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -26,6 +27,10 @@ const std::string& ProgramFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "t3d-fuzz-XXXXXX").string();
     if (!mkdtemp(pattern.data())) abort();
     SetProgramDir(pattern);
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(ProgramDir(), ignored);
+    });
     return pattern + "/";
   }();
   return folder;
