@@ -1,8 +1,12 @@
 // Compiles arbitrary source and runs every function it defines with a bounded
-// step count, with a small class to reach, and a second engine that the class
-// re-enters. Includes never touch the disk.
+// step count, with a small class to reach that logs every call and re-enters
+// the engine. Runs it twice, with the compiled statement cache on and off, and
+// aborts when the two runs differ in anything observable. Includes never touch
+// the disk.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "script/engine.h"
@@ -12,18 +16,28 @@ namespace {
 
 class Probe : public NativeClass {
  public:
+  std::string* log = nullptr;
   const char* ClassName() override { return "Probe"; }
   MemberRecord* GetMemberTable() override { return members_; }
+  void* GetOwner() override {
+    *log += "owner\n";
+    return nullptr;
+  }
   bool GetProperty(int member, void*, ScriptValue& out, CCScript&) override {
+    *log += "get " + std::to_string(member) + "\n";
     if (member == 1) out.SetNumber(7);
     if (member == 3) out.Assign(value_);
     return member == 1 || member == 3;
   }
-  bool SetProperty(int member, void*, const ScriptValue& in, CCScript&) override {
+  bool SetProperty(int member, void*, const ScriptValue& in, CCScript& engine) override {
+    *log += "set " + std::to_string(member) + " " + Text(engine, in) + "\n";
     if (member == 3) value_.Assign(in);
     return true;
   }
-  bool CallMethod(int member, void*, ScriptValue& result, ScriptValue* args, int, CCScript& engine) override {
+  bool CallMethod(int member, void*, ScriptValue& result, ScriptValue* args, int count, CCScript& engine) override {
+    *log += "call " + std::to_string(member);
+    for (int i = 0; i < count; ++i) *log += " " + Text(engine, args[i]);
+    *log += "\n";
     if (member == 0) {
       if (const ScriptValue* arg = engine.FollowReferences(args[0])) result.Assign(*arg);
     } else if (member == 4) {  // Call(name): re-enters the engine
@@ -36,6 +50,10 @@ class Probe : public NativeClass {
   }
 
  private:
+  static std::string Text(CCScript& engine, const ScriptValue& value) {
+    std::string text;
+    return std::to_string(engine.KindOf(value)) + ":" + (engine.ToString(value, text) ? text : "");
+  }
   MemberRecord members_[7] = {
       {MK_Method, SVT_None, "Echo", 0, 1},     {MK_ReadOnly, SVT_Number, "Count", 0, 0},
       {MK_WriteOnly, SVT_None, "Sink", 0, 0},  {MK_ReadWrite, SVT_None, "Value", 0, 0},
@@ -44,6 +62,44 @@ class Probe : public NativeClass {
   };
   ScriptValue value_;
 };
+
+class LoggingEngine : public CCScript {
+ public:
+  std::string* log = nullptr;
+  bool OnError(int line, int column, int code) override {
+    char text[1024];
+    FormatError(line, column, code, text, sizeof text);
+    *log += "error " + std::to_string(line) + "," + std::to_string(column) + " " + std::to_string(code) + " " + text;
+    return false;
+  }
+};
+
+std::string Run(const std::string& source, bool fast) {
+  std::string log;
+  Probe probe;
+  probe.log = &log;
+  LoggingEngine engine;
+  engine.log = &log;
+  engine.SetFastPath(fast);
+  engine.RegisterClass(&probe);
+  engine.SetStepBudget(20000);
+  log += "compile " + std::to_string(engine.CompileScript(source.c_str(), "fuzz.csc")) + "\n";
+  ScriptValue args[3];
+  args[0].SetNumber(1);
+  args[1].SetString("text");
+  for (int i = 0; i < kMaxFunctions; ++i) {
+    ScriptFunction* fn = engine.FunctionAt(i);
+    if (!fn) break;
+    const EErrorCode code = engine.CallFunction(fn, args, i % 4);
+    log += "result " + std::to_string(code) + " " + std::to_string(engine.StackPointer()) + "\n";
+  }
+  for (int i = 0; i < kMaxGlobals; ++i) {
+    GlobalVar& global = engine.Global(i);
+    std::string text;
+    if (global.name[0] && engine.ToString(global.value, text)) log += std::string(global.name) + "=" + text + "\n";
+  }
+  return log;
+}
 
 }  // namespace
 
@@ -54,18 +110,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }();
   (void)initialised;
   std::string source(reinterpret_cast<const char*>(data), size);
-  Probe probe;
-  CCScript engine;
-  engine.RegisterClass(&probe);
-  engine.SetStepBudget(20000);
-  engine.CompileScript(source.c_str(), "fuzz.csc");
-  ScriptValue args[3];
-  args[0].SetNumber(1);
-  args[1].SetString("text");
-  for (int i = 0; i < kMaxFunctions; ++i) {
-    ScriptFunction* fn = engine.FunctionAt(i);
-    if (!fn) break;
-    engine.CallFunction(fn, args, i % 4);
+  const std::string reference = Run(source, false);
+  const std::string fast = Run(source, true);
+  if (reference != fast) {
+    std::fprintf(stderr, "fast path differs\n--- reference\n%s--- fast\n%s", reference.c_str(), fast.c_str());
+    std::abort();
   }
   return 0;
 }
