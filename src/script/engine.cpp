@@ -276,6 +276,10 @@ void CCScript::SetStackPointer(int n) {
 
 void CCScript::Push(const ScriptValue& value) {
   if (stackPointer_ + 1 >= kStackSize) throw ERR_STACK_OVERFLOW;
-  stack_[stackPointer_].Assign(value);
+  if (value.type == SVT_Number) {
+    stack_[stackPointer_].SetNumber(value.number);
+  } else {
+    stack_[stackPointer_].Assign(value);
+  }
   SetStackPointer(stackPointer_ + 1);
 }

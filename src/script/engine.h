@@ -168,6 +168,8 @@ class CCScript {
   void FastStatement(const FastFrame& frame, std::int32_t node, int& control);
   void FastEval(const FastFrame& frame, std::int32_t node, ScriptValue& out);
   void FastArguments(const FastFrame& frame, const FastNode& node, ScriptValue* args);
+  bool FastNumber(const FastFrame& frame, std::int32_t node, double& out);
+  bool FastOperand(const FastFrame& frame, std::int32_t node, double& out);
   // The variable at the end of a reference chain (the value itself otherwise).
   const ScriptValue* Deref(const ScriptValue& value) {
     if (value.type != SVT_Reference) return &value;

@@ -257,6 +257,7 @@ class FastCompiler {
       node.code = op.code;
       node.a = value;
       node.b = right;
+      node.pure = node.op == FastOp::Binary && code_.nodes[value].pure && code_.nodes[right].pure;
       value = Add(node, {value, right});
     }
     return CloseChain(value, chain);
@@ -283,6 +284,7 @@ class FastCompiler {
     if (operand < 0) throw ERR_NO_RIGHT_VALUE;
     FastNode node = Make(kind == TokenKind::Minus ? FastOp::Negate : FastOp::Plus, p_);
     node.a = operand;
+    node.pure = kind == TokenKind::Minus && code_.nodes[operand].pure;
     return Add(node, {operand});
   }
 
@@ -361,10 +363,10 @@ class FastCompiler {
     const Token& token = t_[p_];
     FastNode node = Make(FastOp::Number, p_);
     switch (token.kind) {
-      case TokenKind::Number: node.number = token.number; break;
+      case TokenKind::Number: node.number = token.number; node.pure = 1; break;
       case TokenKind::String: node.op = FastOp::String; node.text = token.text; break;
-      case TokenKind::GlobalValiable: node.op = FastOp::Global; node.index = token.index; break;
-      case TokenKind::AutoValiable: node.op = FastOp::Local; node.index = token.index; break;
+      case TokenKind::GlobalValiable: node.op = FastOp::Global; node.index = token.index; node.pure = 1; break;
+      case TokenKind::AutoValiable: node.op = FastOp::Local; node.index = token.index; node.pure = 1; break;
       case TokenKind::Empty: node.op = FastOp::Empty; break;
       case TokenKind::Class: node.op = FastOp::Class; node.cls = token.cls; break;
       case TokenKind::Function: node.op = FastOp::Function; node.function = token.function; break;

@@ -82,11 +82,14 @@ bool CCScript::RunCachedBody(ScriptFunction* fn) {
       code.bodyStart = base[i].kind == TokenKind::None ? -1 : i + 1;
     }
   }
-  if (code.bodyStart < 0) return false;
-  std::int32_t slot = code.at[code.bodyStart];
-  if (slot == 0) slot = code.at[code.bodyStart] = CompileFastStatement(code, base, code.bodyStart, true);
-  if (slot < 0) return false;
-  const FastRoot& root = *code.roots[slot - 1];
+  if (!code.body) {
+    if (code.bodyStart < 0) return false;
+    std::int32_t& slot = code.at[code.bodyStart];
+    if (slot == 0) slot = CompileFastStatement(code, base, code.bodyStart, true);
+    if (slot < 0) return false;
+    code.body = code.roots[slot - 1].get();
+  }
+  const FastRoot& root = *code.body;
   if (depth_ + root.maxRel > kMaxNesting || NativeStackExhausted(stackLimit_)) return false;
   const FastFrame frame{root.nodes.data(), root.lists.data(), base, depth_};
   int control = kNormal;
@@ -235,6 +238,68 @@ void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
   }
 }
 
+// A literal or a local holding a number without a call; anything else through
+// FastNumber.
+inline bool CCScript::FastOperand(const FastFrame& f, std::int32_t n, double& out) {
+  const FastNode& node = f.nodes[n];
+  if (node.op == FastOp::Number) {
+    out = node.number;
+    return true;
+  }
+  if (node.op == FastOp::Local) {
+    // A local's index is below the function's local count, and its frame
+    // lies below the stack pointer.
+    const ScriptValue& v = stack_[frameBase_ + node.index];
+    if (v.type == SVT_Number) {
+      out = v.number;
+      return true;
+    }
+  }
+  return FastNumber(f, n, out);
+}
+
+// A number-only tree straight to a double, with no values made. False when a
+// variable in it holds no number: the caller then evaluates the tree the
+// general way, which reads the same variables again (reading has no effects).
+bool CCScript::FastNumber(const FastFrame& f, std::int32_t n, double& out) {
+  const FastNode& node = f.nodes[n];
+  switch (node.op) {
+    case FastOp::Number:
+      out = node.number;
+      return true;
+    case FastOp::Local:
+    case FastOp::Global: {
+      const ScriptValue* v;
+      if (node.op == FastOp::Local) {
+        const int slot = frameBase_ + node.index;
+        if (slot >= kStackSize) return false;
+        v = &stack_[slot];
+      } else {
+        v = &globals_[node.index].value;
+      }
+      if (v->type == SVT_Reference) v = FollowReferences(*v);
+      if (!v || v->type != SVT_Number) return false;
+      out = v->number;
+      return true;
+    }
+    case FastOp::Negate:
+      if (!FastOperand(f, node.a, out)) return false;
+      out = -out;
+      return true;
+    case FastOp::Binary: {
+      double x, y;
+      if (!FastOperand(f, node.a, x) || !FastOperand(f, node.b, y)) return false;
+      if (!NumericOp(node.code, x, y, out)) {
+        pc_ = f.base + node.pos;
+        throw ERR_WRONG_OPERATOR;
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 void CCScript::FastArguments(const FastFrame& f, const FastNode& node, ScriptValue* args) {
   const std::int32_t* items = f.lists + node.c;
   for (int i = 0; i < node.count; ++i) FastEval(f, items[i], args[i]);
@@ -318,6 +383,14 @@ void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
       return;
     }
     case FastOp::Step: {
+      if (f.nodes[node.a].op == FastOp::Local) {
+        ScriptValue& variable = stack_[frameBase_ + f.nodes[node.a].index];
+        if (variable.type == SVT_Number) {
+          variable.number = variable.number + (node.code ? 1 : -1);
+          out.SetReference(kStorageLocal, f.nodes[node.a].index);
+          return;
+        }
+      }
       FastEval(f, node.a, out);
       pc_ = f.base + node.pos;
       const double step = node.code ? 1 : -1;
@@ -336,6 +409,13 @@ void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
       return;
     }
     case FastOp::Negate: {
+      if (node.pure) {
+        double number;
+        if (FastNumber(f, n, number)) {
+          out.SetNumber(number);
+          return;
+        }
+      }
       FastEval(f, node.a, out);
       const ScriptValue* v = Deref(out);
       if (IsNumberValue(v)) {
@@ -358,6 +438,13 @@ void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
       return;
     }
     case FastOp::Binary: {
+      if (node.pure) {
+        double number;
+        if (FastNumber(f, n, number)) {
+          out.SetNumber(number);
+          return;
+        }
+      }
       FastEval(f, node.a, out);
       ScriptValue right;
       FastEval(f, node.b, right);
@@ -406,6 +493,18 @@ void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
       return;
     }
     case FastOp::Assign: {
+      const FastNode& target = f.nodes[node.a];
+      if (node.code == 1 && target.op == FastOp::Local && f.nodes[node.b].pure) {
+        // A number into a local: the right side is read first either way,
+        // and making the target's reference has no effects.
+        ScriptValue& variable = stack_[frameBase_ + target.index];
+        double number;
+        if (variable.type != SVT_Reference && FastNumber(f, node.b, number)) {
+          variable.SetNumber(number);
+          out.SetReference(kStorageLocal, target.index);
+          return;
+        }
+      }
       FastEval(f, node.a, out);
       ScriptValue right;
       FastEval(f, node.b, right);

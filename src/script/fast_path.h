@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/system/numbers.h"
+#include <climits>
 #include "script/engine.h"
 
 // The operator table both execution paths parse with.
@@ -106,6 +106,7 @@ enum class FastOp : std::uint8_t {
 struct FastNode {
   FastOp op;
   std::uint8_t code = 0;   // BinaryOp or assignment code; Step: 1 for ++
+  std::uint8_t pure = 0;   // a number-only tree of locals, globals, literals and operators
   std::uint16_t count = 0; // list length (arguments, statements, operands)
   std::int32_t pos = 0;
   std::int32_t pos2 = 0;
@@ -140,6 +141,7 @@ struct FastCode {
   // the plain routines run it), else the index of its FastRoot plus 1.
   std::vector<std::int32_t> at;
   std::int32_t bodyStart = 0;  // the body's "{" (0: not known yet, -1: none)
+  const FastRoot* body = nullptr;  // the body's compiled form, once made
 };
 
 // What running compiled code needs at hand.
@@ -154,26 +156,36 @@ struct FastFrame {
 // Returns the root's index plus 1, or -1 when it cannot be compiled.
 std::int32_t CompileFastStatement(FastCode& code, const Token* tokens, std::int32_t start, bool body);
 
+// TruncateToInt32 of platform/system/numbers.h, here so that the operators
+// inline it; the two must agree (a test compares them).
+inline std::int32_t TruncateForOperator(double value) {
+  constexpr double kLow = -2147483648.0;
+  constexpr double kHigh = 4294967296.0;
+  if (!(value > kLow - 1.0 && value < kHigh)) return INT32_MIN;
+  const auto whole = static_cast<std::int64_t>(value);  // truncates toward zero
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(whole)));
+}
+
 // The numeric operators on doubles; false when the code is no numeric
 // operator or a remainder's divisor is 0 (the caller raises 25).
-inline bool NumericOp(int code, double x, double y, double& r) {
+__attribute__((always_inline)) inline bool NumericOp(int code, double x, double y, double& r) {
   switch (code) {
     case 2: r = x + y; return true;
     case 3: r = x - y; return true;
     case 4: r = x * y; return true;
     case 5: r = x / y; return true;
     case 6: {
-      const std::int32_t divisor = TruncateToInt32(y);
+      const std::int32_t divisor = TruncateForOperator(y);
       if (divisor == 0) return false;
-      const std::int32_t dividend = TruncateToInt32(x);
+      const std::int32_t dividend = TruncateForOperator(x);
       // INT32_MIN % -1 traps on the machine; its remainder is 0.
       r = divisor == -1 ? 0 : dividend % divisor;
       return true;
     }
-    case 7: r = static_cast<std::uint32_t>(TruncateToInt32(x)) & static_cast<std::uint32_t>(TruncateToInt32(y)); return true;
-    case 8: r = static_cast<std::uint32_t>(TruncateToInt32(x)) | static_cast<std::uint32_t>(TruncateToInt32(y)); return true;
-    case 9: r = static_cast<std::uint32_t>(static_cast<std::uint32_t>(TruncateToInt32(x)) << (TruncateToInt32(y) & 31)); return true;
-    case 10: r = static_cast<std::uint32_t>(TruncateToInt32(x)) >> (TruncateToInt32(y) & 31); return true;
+    case 7: r = static_cast<std::uint32_t>(TruncateForOperator(x)) & static_cast<std::uint32_t>(TruncateForOperator(y)); return true;
+    case 8: r = static_cast<std::uint32_t>(TruncateForOperator(x)) | static_cast<std::uint32_t>(TruncateForOperator(y)); return true;
+    case 9: r = static_cast<std::uint32_t>(static_cast<std::uint32_t>(TruncateForOperator(x)) << (TruncateForOperator(y) & 31)); return true;
+    case 10: r = static_cast<std::uint32_t>(TruncateForOperator(x)) >> (TruncateForOperator(y) & 31); return true;
     case 11: r = x == y; return true;
     case 12: r = x != y; return true;
     case 13: r = x < y; return true;

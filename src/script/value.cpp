@@ -1,6 +1,7 @@
 // Script values: copying, texts, number strings and the number-to-text rule.
 #include "script/value.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +72,13 @@ std::string NumberToText(double value) {
   if (std::isnan(value)) return "-1.#IND";
   if (std::isinf(value)) return value > 0 ? "1.#INF" : "-1.#INF";
   if (value == 0) return "0";  // also -0: a sign on zero only confuses scripts
+  // Whole numbers below 10^10 have at most 10 digits: the rule prints them as
+  // they are, and this is the common case by far.
+  if (value > -1e10 && value < 1e10 && value == static_cast<double>(static_cast<std::int64_t>(value))) {
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, static_cast<std::int64_t>(value));
+    return std::string(digits, written.ptr);
+  }
 
   // The exponent of the leading digit after rounding to 10 significant digits.
   char buffer[64];
