@@ -169,6 +169,9 @@ class CCScript {
   void FastEval(const FastFrame& frame, std::int32_t node, ScriptValue& out);
   void FastArguments(const FastFrame& frame, const FastNode& node, ScriptValue* args);
   bool FastNumber(const FastFrame& frame, std::int32_t node, double& out);
+  void FastCall(const FastFrame& frame, const FastNode& node, ScriptValue& out);
+  void FastMethod(const FastFrame& frame, const FastNode& node, ScriptValue& out);
+  bool FastCondition(const FastFrame& frame, std::int32_t node, std::int32_t pos);
   bool FastOperand(const FastFrame& frame, std::int32_t node, double& out);
   // The variable at the end of a reference chain (the value itself otherwise).
   const ScriptValue* Deref(const ScriptValue& value) {

@@ -114,6 +114,19 @@ inline bool IsNumberValue(const ScriptValue* v) { return v && v->type == SVT_Num
 
 }  // namespace
 
+// A condition's truth, as Truth judges the value the condition evaluates to.
+// `pos` is where the plain routines stand when they judge it.
+bool CCScript::FastCondition(const FastFrame& f, std::int32_t n, std::int32_t pos) {
+  double number;
+  if (f.nodes[n].pure && FastOperand(f, n, number)) return number != 0;
+  ScriptValue condition;
+  FastEval(f, n, condition);
+  const ScriptValue* v = Deref(condition);
+  if (IsNumberValue(v)) return v->number != 0;
+  pc_ = f.base + pos;
+  return Truth(condition);
+}
+
 void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
   const FastNode& node = f.nodes[n];
   switch (node.op) {
@@ -126,7 +139,17 @@ void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
       const std::int32_t* items = f.lists + node.c;
       for (int i = 0; i < node.count; ++i) {
         if (control != kNormal) return;
-        FastStatement(f, items[i], control);
+        const FastNode& statement = f.nodes[items[i]];
+        if (statement.op == FastOp::Expression) {
+          if (stepBudget_ && --stepsLeft_ == 0) {
+            pc_ = f.base + statement.pos;
+            throw ERR_USER_STOP;
+          }
+          ScriptValue value;
+          FastEval(f, statement.a, value);
+        } else {
+          FastStatement(f, items[i], control);
+        }
       }
       // The statement list ends with a statement that is not there, which
       // still costs a step when nothing is pending.
@@ -137,18 +160,7 @@ void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
       return;
     }
     case FastOp::If: {
-      bool taken;
-      {
-        ScriptValue condition;
-        FastEval(f, node.a, condition);
-        const ScriptValue* v = Deref(condition);
-        if (IsNumberValue(v)) {
-          taken = v->number != 0;
-        } else {
-          pc_ = f.base + node.pos2;
-          taken = Truth(condition);
-        }
-      }
+      const bool taken = FastCondition(f, node.a, node.pos2);
       if (taken) {
         FastStatement(f, node.b, control);
       } else if (node.c >= 0 && control == kNormal) {
@@ -158,19 +170,7 @@ void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
     }
     case FastOp::While:
       for (;;) {
-        {
-          ScriptValue condition;
-          FastEval(f, node.a, condition);
-          const ScriptValue* v = Deref(condition);
-          bool run;
-          if (IsNumberValue(v)) {
-            run = v->number != 0;
-          } else {
-            pc_ = f.base + node.pos2;
-            run = Truth(condition);
-          }
-          if (!run) return;
-        }
+        if (!FastCondition(f, node.a, node.pos2)) return;
         int bodyControl = kNormal;
         FastStatement(f, node.b, bodyControl);
         if (bodyControl == kBreak) return;
@@ -201,7 +201,14 @@ void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
           return;
         }
         if (node.c >= 0) FastEval(f, node.c, value);
-        if (node.b >= 0) FastEval(f, node.b, value);
+        if (node.b >= 0) {
+          double number;
+          if (f.nodes[node.b].op == FastOp::Binary && f.nodes[node.b].pure && FastNumber(f, node.b, number)) {
+            value.SetNumber(number);  // what evaluating the comparison leaves in the shared value
+          } else {
+            FastEval(f, node.b, value);
+          }
+        }
       }
     }
     case FastOp::Break:
@@ -305,6 +312,42 @@ void CCScript::FastArguments(const FastFrame& f, const FastNode& node, ScriptVal
   for (int i = 0; i < node.count; ++i) FastEval(f, items[i], args[i]);
 }
 
+// Calls live apart from FastEval so that its frame stays small: the argument
+// arrays would otherwise be reserved on every evaluation.
+__attribute__((noinline)) void CCScript::FastCall(const FastFrame& f, const FastNode& node, ScriptValue& out) {
+  FastEval(f, node.a, out);
+  ArgumentArray args(node.count);
+  FastArguments(f, node, args.data());
+  pc_ = f.base + node.pos;
+  if (out.type != SVT_FunctionReference) throw ERR_NOT_FUNCTION;
+  const int savedDepth = depth_;
+  depth_ = f.depth + node.rel;
+  ScriptValue result;
+  CallScript(out.function, args.data(), node.count, result, false);
+  depth_ = savedDepth;
+  out.MoveFrom(result);
+}
+
+__attribute__((noinline)) void CCScript::FastMethod(const FastFrame& f, const FastNode& node, ScriptValue& out) {
+  FastEval(f, node.a, out);
+  pc_ = f.base + node.pos;
+  const ScriptValue* target = FollowReferences(out);
+  if (!target || target->type != SVT_Object) throw ERR_NOT_OBJECT;
+  NativeClass* cls = target->object.cls;
+  void* instance = target->object.instance;
+  // A method gets the whole array, as from the plain routines.
+  ScriptValue args[kMaxParameters];
+  FastArguments(f, node, args);
+  pc_ = f.base + node.pos2;
+  const int member = cls->FindMember(node.index);
+  if (member < 0) throw ERR_NO_SUCH_MEMBER;
+  const MemberRecord& row = cls->GetMemberTable()[member];
+  if (row.kind != MK_Method) throw ERR_NOT_METHOD;
+  if (row.argCount != node.count) throw ERR_ARGUMENT_COUNT;
+  out.Clear();
+  cls->CallMethod(member, instance, out, args, node.count, *this);
+}
+
 void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
   const FastNode& node = f.nodes[n];
   switch (node.op) {
@@ -333,40 +376,12 @@ void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
     case FastOp::Identifier:
       pc_ = f.base + node.pos;
       throw ERR_NO_CLASS;
-    case FastOp::Call: {
-      FastEval(f, node.a, out);
-      ArgumentArray args(node.count);
-      FastArguments(f, node, args.data());
-      pc_ = f.base + node.pos;
-      if (out.type != SVT_FunctionReference) throw ERR_NOT_FUNCTION;
-      const int savedDepth = depth_;
-      depth_ = f.depth + node.rel;
-      ScriptValue result;
-      CallScript(out.function, args.data(), node.count, result, false);
-      depth_ = savedDepth;
-      out.MoveFrom(result);
+    case FastOp::Call:
+      FastCall(f, node, out);
       return;
-    }
-    case FastOp::Method: {
-      FastEval(f, node.a, out);
-      pc_ = f.base + node.pos;
-      const ScriptValue* target = FollowReferences(out);
-      if (!target || target->type != SVT_Object) throw ERR_NOT_OBJECT;
-      NativeClass* cls = target->object.cls;
-      void* instance = target->object.instance;
-      // A method gets the whole array, as from the plain routines.
-      ScriptValue args[kMaxParameters];
-      FastArguments(f, node, args);
-      pc_ = f.base + node.pos2;
-      const int member = cls->FindMember(node.index);
-      if (member < 0) throw ERR_NO_SUCH_MEMBER;
-      const MemberRecord& row = cls->GetMemberTable()[member];
-      if (row.kind != MK_Method) throw ERR_NOT_METHOD;
-      if (row.argCount != node.count) throw ERR_ARGUMENT_COUNT;
-      out.Clear();
-      cls->CallMethod(member, instance, out, args, node.count, *this);
+    case FastOp::Method:
+      FastMethod(f, node, out);
       return;
-    }
     case FastOp::Property: {
       FastEval(f, node.a, out);
       pc_ = f.base + node.pos;

@@ -6,13 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/system/numbers.h"
 #include "script/engine.h"
+#include "script/fast_path.h"
 
 namespace {
 
@@ -316,6 +319,15 @@ TEST(FastPath, NestingLimitIsReachedAtTheSamePlace) {
     ExpectSameBothWays(program, ScriptRun{});
     if (testing::Test::HasFailure()) return;
   }
+}
+
+// The operators' own copy of the truncation must agree with the shared one.
+TEST(FastPath, OperatorTruncationMatchesTheSharedOne) {
+  const double values[] = {0.0,          -0.0,          0.5,           -0.5,         1.9,           -1.9,
+                           2147483647.0, 2147483648.0,  -2147483648.0, -2147483649.0, -2147483648.5, 4294967295.9,
+                           4294967296.0, 1e300,         -1e300,        3e9,           -3e9,          1.0 / 0.0,
+                           -1.0 / 0.0,   std::nan(""), 123456.789,    -98765.4321};
+  for (double value : values) EXPECT_EQ(TruncateToInt32(value), TruncateForOperator(value)) << value;
 }
 
 }  // namespace
