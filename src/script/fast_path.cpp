@@ -68,6 +68,15 @@ bool CCScript::RunCachedStatement(int& control) {
 }
 
 bool CCScript::RunCachedBody(ScriptFunction* fn) {
+  if (fn->fast && fn->fast->body) {
+    const FastRoot& root = *fn->fast->body;
+    if (depth_ + root.maxRel > kMaxNesting || NativeStackExhausted(stackLimit_)) return false;
+    const FastFrame frame{root.nodes.data(), root.lists.data(), fn->tokens.data(), depth_};
+    int control = kNormal;
+    FastExec(frame, root.node, control);
+    pc_ = frame.base + root.end;
+    return true;
+  }
   if (!fn->fast) fn->fast = std::make_unique<FastCode>();
   FastCode& code = *fn->fast;
   const Token* base = fn->tokens.data();
@@ -218,6 +227,13 @@ void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
       control = kContinue;
       return;
     case FastOp::Return: {
+      double number;
+      if (node.a >= 0 && f.nodes[node.a].pure && FastOperand(f, node.a, number)) {
+        // A number, or a variable holding one: its value is the result.
+        if (returnValue_) returnValue_->SetNumber(number);
+        control = kReturn;
+        return;
+      }
       ScriptValue value;
       if (node.a >= 0) {
         FastEval(f, node.a, value);
