@@ -1,0 +1,40 @@
+// Decoded images: PNG, JPEG, BMP and TGA files from memory into top-down RGBA
+// pixels. Used by the model layer for textures and by the renderer's resources.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// Larger images are refused before any pixel is decoded: no texture of the
+// game comes near, and the bound keeps a forged header from exhausting memory.
+constexpr std::uint32_t kMaxImageDimension = 16384;
+constexpr std::uint64_t kMaxImagePixels = std::uint64_t{1} << 24;
+
+// Rows from the top, four bytes a pixel in the order red, green, blue, alpha.
+struct Image {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::vector<std::uint8_t> pixels;  // width * height * 4 bytes
+};
+
+enum class ImageFormat { Unknown, Png, Jpeg, Bmp, Tga };
+
+// By the file's signature, as the platform's texture loader chooses: the
+// name's extension plays no part. TGA has no signature and is what remains
+// when the header reads as one.
+ImageFormat DetectImageFormat(std::span<const std::uint8_t> file);
+
+// Each is false with a message in *error (which may be null) on data it
+// cannot decode or an image past the size bounds; *out is then left empty.
+// Formats without alpha decode opaque (alpha 255).
+bool DecodeImage(std::span<const std::uint8_t> file, Image* out, std::string* error);
+bool DecodePng(std::span<const std::uint8_t> file, Image* out, std::string* error);
+bool DecodeJpeg(std::span<const std::uint8_t> file, Image* out, std::string* error);
+bool DecodeBmp(std::span<const std::uint8_t> file, Image* out, std::string* error);
+bool DecodeTga(std::span<const std::uint8_t> file, Image* out, std::string* error);
+
+// Width and height within the bounds above. Decoders call it before they
+// allocate the pixels.
+bool ImageSizeAllowed(std::uint64_t width, std::uint64_t height);

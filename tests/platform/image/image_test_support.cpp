@@ -1,0 +1,114 @@
+// Hand-made image files for the decoder tests.
+#include "image_test_support.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+ByteWriter& ByteWriter::U8(std::uint32_t v) {
+  bytes.push_back(static_cast<std::uint8_t>(v));
+  return *this;
+}
+ByteWriter& ByteWriter::U16(std::uint32_t v) { return U8(v).U8(v >> 8); }
+ByteWriter& ByteWriter::U32(std::uint32_t v) { return U16(v).U16(v >> 16); }
+ByteWriter& ByteWriter::Raw(std::initializer_list<std::uint8_t> values) {
+  bytes.insert(bytes.end(), values.begin(), values.end());
+  return *this;
+}
+ByteWriter& ByteWriter::Raw(const std::vector<std::uint8_t>& values) {
+  bytes.insert(bytes.end(), values.begin(), values.end());
+  return *this;
+}
+
+namespace {
+
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
+  crc = ~crc;
+  for (std::size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void PutBigEndian(std::vector<std::uint8_t>* out, std::uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out->push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+void PutChunk(std::vector<std::uint8_t>* out, const std::string& type,
+              const std::vector<std::uint8_t>& data) {
+  PutBigEndian(out, static_cast<std::uint32_t>(data.size()));
+  const std::size_t start = out->size();
+  out->insert(out->end(), type.begin(), type.end());
+  out->insert(out->end(), data.begin(), data.end());
+  PutBigEndian(out, Crc32(out->data() + start, out->size() - start));
+}
+
+// zlib stream of stored deflate blocks.
+std::vector<std::uint8_t> Store(const std::vector<std::uint8_t>& data) {
+  std::vector<std::uint8_t> out = {0x78, 0x01};
+  std::size_t at = 0;
+  do {
+    const std::size_t n = std::min<std::size_t>(data.size() - at, 65535);
+    const bool last = at + n == data.size();
+    out.push_back(last ? 1 : 0);
+    out.push_back(static_cast<std::uint8_t>(n));
+    out.push_back(static_cast<std::uint8_t>(n >> 8));
+    out.push_back(static_cast<std::uint8_t>(~n));
+    out.push_back(static_cast<std::uint8_t>(~n >> 8));
+    out.insert(out.end(), data.begin() + static_cast<std::ptrdiff_t>(at),
+               data.begin() + static_cast<std::ptrdiff_t>(at + n));
+    at += n;
+  } while (at < data.size());
+  std::uint32_t a = 1, b = 0;
+  for (std::uint8_t byte : data) {
+    a = (a + byte) % 65521;
+    b = (b + a) % 65521;
+  }
+  PutBigEndian(&out, (b << 16) | a);
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> MakePng(std::uint32_t width, std::uint32_t height, int bitDepth,
+                                  int colorType, const std::vector<std::uint8_t>& filtered,
+                                  const std::vector<PngChunk>& extra, int interlace) {
+  std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  std::vector<std::uint8_t> header;
+  PutBigEndian(&header, width);
+  PutBigEndian(&header, height);
+  header.push_back(static_cast<std::uint8_t>(bitDepth));
+  header.push_back(static_cast<std::uint8_t>(colorType));
+  header.push_back(0);
+  header.push_back(0);
+  header.push_back(static_cast<std::uint8_t>(interlace));
+  PutChunk(&out, "IHDR", header);
+  for (const PngChunk& chunk : extra) PutChunk(&out, chunk.type, chunk.data);
+  PutChunk(&out, "IDAT", Store(filtered));
+  PutChunk(&out, "IEND", {});
+  return out;
+}
+
+std::string DumpImage(const Image& image) {
+  std::string text = std::to_string(image.width) + "x" + std::to_string(image.height);
+  if (image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 4) {
+    return text + " with " + std::to_string(image.pixels.size()) + " bytes";
+  }
+  for (std::uint32_t y = 0; y < image.height; ++y) {
+    text += "\n";
+    for (std::uint32_t x = 0; x < image.width; ++x) {
+      const std::uint8_t* p = image.pixels.data() + (static_cast<std::size_t>(y) * image.width + x) * 4;
+      char word[10];
+      std::snprintf(word, sizeof word, "%s%02x%02x%02x%02x", x ? " " : "", p[0], p[1], p[2], p[3]);
+      text += word;
+    }
+  }
+  return text;
+}
+
+std::vector<std::uint8_t> ReadTestFile(std::string_view name) {
+  std::ifstream in(std::string(T3D_SOURCE_DIR) + "/tests/platform/image/cases/" + std::string(name),
+                   std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}

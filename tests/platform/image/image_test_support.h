@@ -1,0 +1,38 @@
+// Helpers of the image tests: a byte builder for hand-made files, a PNG
+// writer with stored (uncompressed) deflate blocks, and a text dump of a
+// decoded image so that tests compare whole results.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/image/image.h"
+
+struct ByteWriter {
+  std::vector<std::uint8_t> bytes;
+  ByteWriter& U8(std::uint32_t v);
+  ByteWriter& U16(std::uint32_t v);  // little-endian
+  ByteWriter& U32(std::uint32_t v);
+  ByteWriter& Raw(std::initializer_list<std::uint8_t> values);
+  ByteWriter& Raw(const std::vector<std::uint8_t>& values);
+};
+
+struct PngChunk {
+  std::string type;
+  std::vector<std::uint8_t> data;
+};
+
+// A PNG of the given header whose image data is `filtered` (each row led by
+// its filter byte), stored uncompressed; `extra` chunks go before the data.
+std::vector<std::uint8_t> MakePng(std::uint32_t width, std::uint32_t height, int bitDepth,
+                                  int colorType, const std::vector<std::uint8_t>& filtered,
+                                  const std::vector<PngChunk>& extra = {}, int interlace = 0);
+
+// "WxH" and then one line per row of "rrggbbaa" words.
+std::string DumpImage(const Image& image);
+
+// The whole file, or empty when it cannot be read.
+std::vector<std::uint8_t> ReadTestFile(std::string_view name);
