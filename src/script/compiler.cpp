@@ -341,4 +341,5 @@ void CCScript::Tokenize(ScriptFunction& fn, const char* text, std::size_t length
   }
   fn.localCount = localCount;
   fn.skipTo.assign(fn.tokens.size(), 0);
+  fn.skipDepth.assign(fn.tokens.size(), 0);
 }

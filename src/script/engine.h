@@ -66,6 +66,8 @@ struct ScriptFunction {
   // Parse-only results memoised per statement start: the index after the
   // statement, or 0 when not known yet. Filled by the interpreter.
   std::vector<std::int32_t> skipTo;
+  // For each memoised statement: the nesting units its parse used below its own.
+  std::vector<std::int32_t> skipDepth;
   // Statements compiled on their first run (fast_path.h); made by the interpreter.
   std::unique_ptr<FastCode> fast;
 
@@ -211,6 +213,7 @@ class CCScript {
   std::uintptr_t stackLimit_ = 0;
   int hostDepth_ = 0;
   int depth_ = 0;  // nesting units in use (NestingUnit)
+  int peak_ = 0;   // the most units in use since the parse-only statement being memoised began
   std::uint64_t stepBudget_ = 0;
   std::uint64_t stepsLeft_ = 0;
   bool fastPath_ = true;

@@ -26,7 +26,8 @@ bool IsEmptyLike(int kind) { return kind == SVT_Empty || kind == SVT_None; }
 // is the same whichever way a statement is executed. The native check stays
 // as a backstop for hosts that call in with little stack left.
 CCScript::NestingUnit::NestingUnit(CCScript& engine) : engine_(engine) {
-  if (++engine_.depth_ > kMaxNesting || NativeStackExhausted(engine_.stackLimit_)) {
+  if (++engine_.depth_ > engine_.peak_) engine_.peak_ = engine_.depth_;
+  if (engine_.depth_ > kMaxNesting || NativeStackExhausted(engine_.stackLimit_)) {
     --engine_.depth_;
     throw ERR_STACK_OVERFLOW;
   }
@@ -169,13 +170,22 @@ bool CCScript::Statement(bool execute, int& control) {
   NestingUnit unit(*this);
   const Token* base = running_->tokens.data();
   const std::size_t at = static_cast<std::size_t>(pc_ - base);
+  int outerPeak = 0;
   if (!execute) {
     // Parsing a statement without executing it never depends on values, so
-    // a statement checked once is skipped in one step afterwards.
+    // a statement checked once is skipped in one step afterwards, unless its
+    // nesting would now pass the limit: then it is parsed again and fails
+    // where it always fails, whether it was seen before or not.
     if (std::int32_t next = running_->skipTo[at]) {
-      pc_ = base + next;
-      return true;
+      const int below = running_->skipDepth[at];
+      if (depth_ + below <= kMaxNesting) {
+        if (depth_ + below > peak_) peak_ = depth_ + below;
+        pc_ = base + next;
+        return true;
+      }
     }
+    outerPeak = peak_;
+    peak_ = depth_;
   } else {
     if (stepBudget_ && --stepsLeft_ == 0) throw ERR_USER_STOP;
     if (fastPath_ && RunCachedStatement(control)) return true;
@@ -200,7 +210,13 @@ bool CCScript::Statement(bool execute, int& control) {
       break;
     }
   }
-  if (found && !execute) running_->skipTo[at] = static_cast<std::int32_t>(pc_ - base);
+  if (!execute) {
+    if (found) {
+      running_->skipTo[at] = static_cast<std::int32_t>(pc_ - base);
+      running_->skipDepth[at] = peak_ - depth_;
+    }
+    if (outerPeak > peak_) peak_ = outerPeak;
+  }
   return found;
 }
 

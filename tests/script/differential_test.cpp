@@ -315,6 +315,25 @@ TEST(FastPath, NestingLimitIsReachedAtTheSamePlace) {
                        repeat(")", depth) + "; }");
     programs.push_back("r(n) { if (n > 0) { $d = n; r(n - 1); } } main() { r(" + std::to_string(depth / 3) + "); }");
   }
+  // Recursion that passes statements whose untaken parts nest deeper than
+  // the call: the limit is met inside them, memoised or compiled or not.
+  programs.push_back("count() { while (1) { for (i = 5; i < 3; i++) s = s + i; $or = 1 || count(); } }\n"
+                     "main() { count(); }");
+  // A syntax fault that is never reached keeps the body uncompiled (found by the fuzz target).
+  programs.push_back("main() { $e = \"\" && main(); $both = 2 && 3; i = 0; $w = 0; while (1) { 0; s = \"\";\n"
+                     "for (i = 5; i < 3; i++) s = s + i; $s = s; $or = 1 || main(); $and = 0 && co } }");
+  // The same recursions entered at every offset of the nesting count.
+  for (int offset = 0; offset < 6; ++offset) {
+    const std::string call = repeat("{ ", offset) + "count();" + repeat(" }", offset);
+    for (const char* count : {
+             "count() { while (1) { for (i = 5; i < 3; i++) s = s + i; $or = 1 || count(); $x = 0 && y } }",
+             "count() { while (1) { for (i = 5; i < 3; i++) s = s + i; $or = 1 || count(); } }",
+             "count() { if (0) { x = (((1))); } $d = $d + 1; count(); }",
+             "count() { $d = $d + 1; if (1) count(); else { x = (((1))); } }",
+             "count() { $d = $d + 1; x = 0 && (1 + (2 + (3 + count()))); count(); }",
+         })
+      programs.push_back(std::string(count) + "\nmain() { " + call + " }");
+  }
   for (const std::string& program : programs) {
     ExpectSameBothWays(program, ScriptRun{});
     if (testing::Test::HasFailure()) return;
