@@ -62,8 +62,9 @@ struct BakeSegment {
 // frame of the motion between them. Each frame lies strictly between two
 // authored times, so it never meets a key of the kind and is appended
 // directly; the segments are disjoint, so the work is linear in the length.
-template <typename Value>
-bool BakeWith(const KeyType& type, MotionFrame& track, Value value) {
+// `segmentValue(segment)` gives the function that sets a key's value at s.
+template <typename SegmentValue>
+bool BakeWith(const KeyType& type, MotionFrame& track, SegmentValue segmentValue) {
   const std::uint32_t kind = type.GetKind();
   track.DeleteKeysWithFlags(kind, kKeyGenerated);
 
@@ -94,11 +95,12 @@ bool BakeWith(const KeyType& type, MotionFrame& track, Value value) {
     } else if (start >= end) {
       end += length;  // the last key towards the earliest one after the loop
     }
+    auto value = segmentValue(segment);
     for (std::int64_t f = std::max<std::int64_t>(start + 1, 0); f < end && f < length; ++f) {
       const float s = static_cast<float>(f - start) / static_cast<float>(end - start);
       type.InitKey(made, static_cast<std::int32_t>(f));
       made.flags = kKeyBaked;
-      value(made, segment, s);
+      value(made, s);
       track.AppendNewKey(std::move(made));
     }
   }
@@ -117,11 +119,12 @@ bool RotateKey::Interpolate(MotionKey& out, const MotionKey* earlier, const Moti
 }
 
 bool RotateKey::BakeKeys(MotionFrame& track) const {
-  return BakeWith(*this, track, [](MotionKey& out, const BakeSegment& seg, float s) {
+  return BakeWith(*this, track, [](const BakeSegment& seg) {
     Quaternion a{}, b{}, c{};
-    QuaternionSquadSetup(&a, &b, &c, seg.prev->key.GetQuaternion(), seg.cur->key.GetQuaternion(),
-                         seg.next->key.GetQuaternion(), seg.after->key.GetQuaternion());
-    out.SetQuaternion(QuaternionSquad(seg.cur->key.GetQuaternion(), a, b, c, s));
+    const Quaternion from = seg.cur->key.GetQuaternion();
+    QuaternionSquadSetup(&a, &b, &c, seg.prev->key.GetQuaternion(), from, seg.next->key.GetQuaternion(),
+                         seg.after->key.GetQuaternion());
+    return [=](MotionKey& out, float s) { out.SetQuaternion(QuaternionSquad(from, a, b, c, s)); };
   });
 }
 
@@ -134,8 +137,10 @@ bool VectorKey::Interpolate(MotionKey& out, const MotionKey* earlier, const Moti
 }
 
 bool VectorKey::BakeKeys(MotionFrame& track) const {
-  return BakeWith(*this, track, [](MotionKey& out, const BakeSegment& seg, float s) {
-    out.SetVector(Vec3Lerp(seg.cur->key.GetVector(), seg.next->key.GetVector(), s));
+  return BakeWith(*this, track, [](const BakeSegment& seg) {
+    return [&seg](MotionKey& out, float s) {
+      out.SetVector(Vec3Lerp(seg.cur->key.GetVector(), seg.next->key.GetVector(), s));
+    };
   });
 }
 
@@ -149,9 +154,11 @@ bool SphereKey::Interpolate(MotionKey& out, const MotionKey* earlier, const Moti
 }
 
 bool SphereKey::BakeKeys(MotionFrame& track) const {
-  return BakeWith(*this, track, [](MotionKey& out, const BakeSegment& seg, float s) {
-    LerpWords(out, seg.cur->key, seg.next->key, 0, 4, s);
-    out.SetWord(4, seg.cur->key.GetWord(4));
+  return BakeWith(*this, track, [](const BakeSegment& seg) {
+    return [&seg](MotionKey& out, float s) {
+      LerpWords(out, seg.cur->key, seg.next->key, 0, 4, s);
+      out.SetWord(4, seg.cur->key.GetWord(4));
+    };
   });
 }
 
@@ -164,8 +171,8 @@ bool BoxKey::Interpolate(MotionKey& out, const MotionKey* earlier, const MotionK
 }
 
 bool BoxKey::BakeKeys(MotionFrame& track) const {
-  return BakeWith(*this, track, [](MotionKey& out, const BakeSegment& seg, float s) {
-    LerpWords(out, seg.cur->key, seg.next->key, 0, 5, s);
+  return BakeWith(*this, track, [](const BakeSegment& seg) {
+    return [&seg](MotionKey& out, float s) { LerpWords(out, seg.cur->key, seg.next->key, 0, 5, s); };
   });
 }
 
@@ -185,8 +192,8 @@ bool ColorKey::Interpolate(MotionKey& out, const MotionKey* earlier, const Motio
 }
 
 bool ColorKey::BakeKeys(MotionFrame& track) const {
-  return BakeWith(*this, track, [](MotionKey& out, const BakeSegment& seg, float s) {
-    LerpWords(out, seg.cur->key, seg.next->key, 0, 8, s);
+  return BakeWith(*this, track, [](const BakeSegment& seg) {
+    return [&seg](MotionKey& out, float s) { LerpWords(out, seg.cur->key, seg.next->key, 0, 8, s); };
   });
 }
 

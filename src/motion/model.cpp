@@ -1,0 +1,192 @@
+// Model loading, controller cloning, bone binding and CPU skinning.
+#include "motion/model.h"
+
+#include <algorithm>
+#include <span>
+
+#include "files/archive.h"
+#include "motion/model_allocator.h"
+#include "platform/math/matrix.h"
+#include "platform/mesh/hierarchy_loader.h"
+#include "platform/system/safe_string.h"
+
+namespace {
+
+bool Fail(std::string* error, std::string message) {
+  if (error) *error = std::move(message);
+  return false;
+}
+
+// Everything up to and including the last separator of either kind.
+std::string FolderOf(std::string_view path) {
+  const std::size_t cut = path.find_last_of("\\/");
+  return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut + 1));
+}
+
+}  // namespace
+
+Model::Model() : allocator_(std::make_unique<ModelAllocator>(*this)) {}
+
+Model::~Model() { Release(); }
+
+bool Model::Load(std::string_view path, std::string* error) {
+  return Load(path, GetArchiveManager(), error);
+}
+
+bool Model::Load(std::string_view path, const ArchiveManager& archives, std::string* error) {
+  Release();
+  if (!LoadBytes(path, archives, error)) {
+    Release();
+    return false;
+  }
+  return true;
+}
+
+bool Model::LoadBytes(std::string_view path, const ArchiveManager& archives, std::string* error) {
+  if (path.size() >= kModelPathCapacity) return Fail(error, "the model path is too long");
+  FileData file;
+  if (!archives.LoadFile(path, file)) return Fail(error, "cannot read " + std::string(path));
+
+  allocator_->BeginLoad(FolderOf(path), &archives);
+  LoadedHierarchy loaded;
+  std::string why;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
+  const bool ok = LoadMeshHierarchyFromXInMemory(std::span(bytes, file.size()), *allocator_,
+                                                 &loaded, &why);
+  allocator_->EndLoad();
+  if (!ok) return Fail(error, std::string(path) + ": " + why);
+  root_ = static_cast<ModelFrame*>(loaded.root);
+  std::vector<Frame*> frames;
+  ListFramesSiblingsFirst(root_, &frames);
+  frames_.clear();
+  for (Frame* frame : frames) frames_.push_back(static_cast<ModelFrame*>(frame));
+
+  if (loaded.animationController) {
+    const AnimationController& source = *loaded.animationController;
+    const std::uint32_t sets = source.GetNumAnimationSets();
+    controller_ = source.Clone(source.GetMaxNumAnimationSets(),
+                              std::max(source.GetMaxNumTracks(), sets));
+    if (!controller_) return Fail(error, std::string(path) + ": the animation cannot be copied");
+    // Track 0 plays as the file left it; the others wait, disabled.
+    TrackDesc idle;
+    for (std::uint32_t track = 1; track < sets; ++track) controller_->SetTrackDesc(track, idle);
+  }
+  // Bound whether or not the file animates: a skinned model without an
+  // animation set is still drawn, and its bones must point somewhere.
+  BindBoneMatrices();
+  hasTextures_ = HasTextures(root_);
+  for (ModelFrame* frame : frames_) {
+    frame->savedTransformationMatrix = frame->transformationMatrix;
+  }
+  if (!CreateDeviceResources()) return Fail(error, std::string(path) + ": no device resources");
+  return true;
+}
+
+void Model::Release() {
+  DestroyFrameHierarchy(root_, *allocator_);
+  root_ = nullptr;
+  frames_.clear();
+  boneMatrices_.clear();
+  controller_.reset();
+  hasTextures_ = false;
+  dirty_ = true;
+  ForgetLastPose();
+}
+
+void Model::ForgetLastPose() {
+  lastTime_ = -1.0f;
+  lastWeight_ = -1.0f;
+  lastPoseValid_ = false;
+  lastPoseHadTable_ = false;
+  lastSet_ = nullptr;
+}
+
+bool Model::CloneAnimationController(std::uint32_t numAnimationSets) {
+  dirty_ = true;
+  ForgetLastPose();
+  if (!root_) return false;
+  if (!controller_) {
+    // A model file without animation: the same controller the loader would
+    // have made, so that the class's motions can still play on it.
+    auto fresh = std::make_unique<AnimationController>(numAnimationSets,
+                                                       std::max<std::uint32_t>(numAnimationSets, 1));
+    fresh->RegisterFrameOutputs(root_);
+    TrackDesc playing;
+    playing.enable = true;
+    fresh->SetTrackDesc(0, playing);
+    controller_ = std::move(fresh);
+  } else {
+    const std::uint32_t tracks =
+        std::max(controller_->GetMaxNumTracks(), controller_->GetNumAnimationSets());
+    auto clone = controller_->Clone(numAnimationSets, tracks);
+    if (!clone) return false;
+    controller_ = std::move(clone);
+  }
+  BindBoneMatrices();
+  return true;
+}
+
+void Model::BindBoneMatrices() {
+  // The loader drops any skin whose bone names no frame; should one slip
+  // through, its bone follows a fixed identity instead of a null pointer.
+  static const Matrix kUnbound = MatrixIdentity();
+  for (ModelFrame* frame : frames_) {
+    for (MeshContainer* c = frame->meshContainer; c; c = c->next) {
+      auto* container = static_cast<ModelMeshContainer*>(c);
+      if (!container->skinInfo) continue;
+      const SkinInfo& skin = *container->skinInfo;
+      container->boneMatrixPointers.assign(skin.GetNumBones(), &kUnbound);
+      for (std::uint32_t bone = 0; bone < skin.GetNumBones(); ++bone) {
+        if (Frame* found = FindFrame(root_, skin.GetBoneName(bone))) {
+          container->boneMatrixPointers[bone] =
+              &static_cast<ModelFrame*>(found)->combinedTransformationMatrix;
+        }
+      }
+    }
+  }
+}
+
+bool Model::HasTextures(const Frame* frame) {
+  for (; frame; frame = frame->sibling) {
+    for (const MeshContainer* c = frame->meshContainer; c; c = c->next) {
+      for (const auto& texture : static_cast<const ModelMeshContainer*>(c)->textures) {
+        if (texture) return true;
+      }
+    }
+    if (HasTextures(frame->firstChild)) return true;
+  }
+  return false;
+}
+
+ModelFrame* Model::FindFrameByStoredName(std::string_view name) const {
+  if (Frame* exact = FindFrame(root_, name)) return static_cast<ModelFrame*>(exact);
+  if (name.empty()) return nullptr;
+  char stored[kBoneControlNameSize];
+  for (ModelFrame* frame : frames_) {
+    if (frame->name.size() < kBoneControlNameSize) continue;
+    SafeStrCopy(stored, frame->name.c_str(), sizeof stored);
+    if (name == stored) return frame;
+  }
+  return nullptr;
+}
+
+bool Model::SkinContainer(ModelMeshContainer& container) {
+  if (!container.skinInfo || !container.sourceMesh || !container.mesh) return false;
+  const std::uint32_t bones = container.skinInfo->GetNumBones();
+  if (bones > boneMatrices_.size() || container.boneMatrixPointers.size() != bones ||
+      container.boneOffsetMatrices.size() != bones) {
+    return false;
+  }
+  for (std::uint32_t i = 0; i < bones; ++i) {
+    boneMatrices_[i] = container.boneOffsetMatrices[i] * *container.boneMatrixPointers[i];
+  }
+  return container.skinInfo->UpdateSkinnedMesh(std::span(boneMatrices_.data(), bones),
+                                               *container.sourceMesh, container.mesh.get());
+}
+
+bool Model::CreateDeviceResources() {
+  // DEVICE STEP: the graphics device uploads each container's mesh and each
+  // decoded texture here and makes the vertex declaration from the root
+  // frame's first container. Until it exists the model lives on the CPU only.
+  return true;
+}

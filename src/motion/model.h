@@ -1,0 +1,140 @@
+// Model: the skinned mesh of one motion-object class, loaded from a .x file
+// into frames and mesh containers of its own, posed per cast and skinned on
+// the CPU. Object classes own it; the scene poses it and the renderer draws it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "motion/bone_control.h"
+#include "platform/image/image.h"
+#include "platform/math/math_types.h"
+#include "platform/mesh/animation_controller.h"
+#include "platform/mesh/frame_hierarchy.h"
+
+class ArchiveManager;
+class ModelAllocator;
+
+// Paths (the model file, its folder, a texture) are bounded like the
+// system's file names: 259 characters and the terminator.
+constexpr std::size_t kModelPathCapacity = 260;
+
+struct ModelFrame : Frame {
+  Matrix combinedTransformationMatrix = MatrixIdentity();
+  // The local matrix as loaded, before any animation wrote it.
+  Matrix savedTransformationMatrix = MatrixIdentity();
+};
+
+// A material's texture as decoded from its file. The graphics device keeps
+// its own copy once the model is uploaded (Model::CreateDeviceResources).
+struct ModelTexture {
+  Image image;
+};
+
+struct ModelMeshContainer : MeshContainer {
+  std::vector<std::unique_ptr<ModelTexture>> textures;  // one per material, null where none
+  // Skinned containers only: the unposed vertices the skinning reads (mesh
+  // holds the posed ones), the attribute table, and per bone the combined
+  // matrix of its frame and its offset matrix.
+  std::unique_ptr<Mesh> sourceMesh;
+  std::vector<AttributeRange> attributeTable;
+  std::vector<const Matrix*> boneMatrixPointers;
+  std::vector<Matrix> boneOffsetMatrices;
+};
+
+// The material of a mesh that names none: mid grey, opaque.
+Material DefaultModelMaterial();
+
+class Model {
+ public:
+  Model();
+  ~Model();
+  Model(const Model&) = delete;
+  Model& operator=(const Model&) = delete;
+
+  // Reads the .x file (archives first, then the disk), builds the hierarchy,
+  // decodes the textures found next to it, prepares every skinned container
+  // and takes over the file's animation controller. False with a message,
+  // the model left empty, when the file cannot be read or loaded.
+  bool Load(std::string_view path, std::string* error = nullptr);
+  bool Load(std::string_view path, const ArchiveManager& archives, std::string* error);
+  void Release();
+
+  // A controller with room for `numAnimationSets` sets, the same outputs and
+  // sets, and as many tracks as the larger of its tracks and its sets. A
+  // model whose file has no animation gets a fresh controller over its
+  // frames. False (the old controller stays) when the sets do not fit.
+  bool CloneAnimationController(std::uint32_t numAnimationSets);
+
+  // Any material of any container of the frame, its siblings or children has
+  // a texture; without a frame, the flag stored at load.
+  bool HasTextures() const { return hasTextures_; }
+  static bool HasTextures(const Frame* frame);
+
+  // Poses the model for one cast: the controller's time := `time` (frames),
+  // which writes the animated local matrices from the set on track 0, then
+  // the combined matrices from the root with the model matrix as its parent,
+  // the bone controls (`table` may be null; at most `count` records, ended
+  // early by one without a frame) and the weight. Marks the model dirty.
+  // Without a table, a call that would give the pose already in place (same
+  // time, weight, set on track 0 and model matrix, last pose also without a
+  // table) does nothing.
+  void AdvanceTime(float time, const BoneControl* table, std::size_t count, float weight);
+
+  // The CPU half of drawing a skinned container: bone matrix i := offset i x
+  // the combined matrix of bone i's frame, then the posed vertices of
+  // container.mesh from container.sourceMesh. False for an unskinned container.
+  bool SkinContainer(ModelMeshContainer& container);
+
+  // The device issue's step: upload meshes and textures and make the vertex
+  // declaration. Nothing to do until the graphics device exists.
+  bool CreateDeviceResources();
+
+  ModelFrame* GetRootFrame() const { return root_; }
+  AnimationController* GetAnimationController() const { return controller_.get(); }
+  // Frames numbered as frame nodes, motion tracks and animation sets number
+  // them: a frame, then its next sibling's walk, then its first child's.
+  const std::vector<ModelFrame*>& FramesInOrder() const { return frames_; }
+  // A frame by the name a track or bone control stores: the exact name, else
+  // the first frame (in frame order) whose name was cut to that when stored.
+  ModelFrame* FindFrameByStoredName(std::string_view name) const;
+
+  Matrix& ModelMatrix() { return modelMatrix_; }
+  bool IsDirty() const { return dirty_; }
+  void SetDirty(bool dirty) { dirty_ = dirty; }
+  std::uint32_t GetBoneMatrixCount() const { return static_cast<std::uint32_t>(boneMatrices_.size()); }
+  const std::vector<Matrix>& BoneMatrices() const { return boneMatrices_; }
+  float GetLastTime() const { return lastTime_; }
+  float GetLastWeight() const { return lastWeight_; }
+
+ private:
+  friend class ModelAllocator;
+
+  bool LoadBytes(std::string_view path, const ArchiveManager& archives, std::string* error);
+  void BindBoneMatrices();
+  void ForgetLastPose();
+  void UpdateCombined(ModelFrame* frame, const Matrix* parent, const BoneControl* table,
+                      std::size_t count, float weight);
+
+  std::vector<Matrix> boneMatrices_;  // sized for the skinned container with most bones
+  ModelFrame* root_ = nullptr;
+  std::unique_ptr<AnimationController> controller_;
+  Matrix modelMatrix_ = MatrixIdentity();
+  bool hasTextures_ = false;
+  bool dirty_ = true;
+  float lastTime_ = -1.0f;
+  float lastWeight_ = -1.0f;
+  // What else the last pose depended on, so that a pose is skipped only when
+  // it would come out the same.
+  bool lastPoseValid_ = false;
+  bool lastPoseHadTable_ = false;
+  const AnimationSet* lastSet_ = nullptr;
+  Matrix lastModelMatrix_ = MatrixIdentity();
+
+  std::vector<ModelFrame*> frames_;
+  std::unique_ptr<ModelAllocator> allocator_;
+};
