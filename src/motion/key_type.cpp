@@ -10,15 +10,17 @@
 
 namespace {
 
-RotateKey gRotateKey;
-ScaleKey gScaleKey;
-TransKey gTransKey;
-SphereKey gSphereKey;
-BoxKey gBoxKey;
-VectorKey gVectorKey;
-ColorKey gColorKey;
-EventKey gEventKey;
-ParamKey gParamKey;
+// Constant-initialised, so the descriptors are there before any other static
+// object could look one up, and they hold nothing to tear down.
+constinit RotateKey gRotateKey;
+constinit ScaleKey gScaleKey;
+constinit TransKey gTransKey;
+constinit SphereKey gSphereKey;
+constinit BoxKey gBoxKey;
+constinit VectorKey gVectorKey;
+constinit ColorKey gColorKey;
+constinit EventKey gEventKey;
+constinit ParamKey gParamKey;
 
 const std::array<KeyType*, kKeyTypeCount> kRegistry = {
     &gRotateKey, &gScaleKey, &gTransKey, &gSphereKey, &gBoxKey, &gVectorKey, &gColorKey, &gEventKey, &gParamKey,
