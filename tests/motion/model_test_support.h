@@ -10,7 +10,10 @@
 #include <fstream>
 #include <string>
 
+#include "motion/key_type.h"
 #include "motion/model.h"
+#include "motion/model_animation.h"
+#include "motion/motion.h"
 
 inline std::string ModelsDir() { return std::string(T3D_SOURCE_DIR) + "/tests/motion/models/"; }
 
@@ -109,6 +112,49 @@ inline std::string DumpPose(const Model& model) {
   std::string text;
   for (const ModelFrame* frame : model.FramesInOrder()) {
     text += frame->name + ": " + Mat(frame->combinedTransformationMatrix) + "\n";
+  }
+  return text;
+}
+
+// A key of a rotation, scale or translation kind at `time`.
+inline MotionKey KeyAt(std::uint32_t kind, int time, const Quaternion& value) {
+  MotionKey key;
+  KeyTypeByKind(kind)->InitKey(key, time);
+  if (kind == kKindRotate) {
+    key.SetQuaternion(value);
+  } else {
+    key.SetVector({value.x, value.y, value.z});
+  }
+  return key;
+}
+
+// A motion with one track per frame of the model, named after the frames
+// (cut to what a track stores), as the object class makes them.
+inline void MakeMotionFor(const Model& model, const char* name, int length, Motion* motion) {
+  motion->SetName(name);
+  motion->SetLength(length);
+  motion->CreateTracks(static_cast<int>(model.FramesInOrder().size()));
+  for (std::size_t i = 0; i < model.FramesInOrder().size(); ++i) {
+    motion->FrameAt(static_cast<int>(i))->SetName(model.FramesInOrder()[i]->name.c_str());
+  }
+}
+
+// The keys of every interpolator of a set, one frame a line.
+inline std::string DumpAnimationSet(const AnimationSet& set) {
+  std::string text = set.Name() + " at " + Num(static_cast<float>(set.TicksPerSecond())) +
+                     " ticks a second, period " + Num(static_cast<float>(set.PeriodTicks())) + "\n";
+  for (std::size_t i = 0; i < set.NumAnimations(); ++i) {
+    const KeyframeInterpolator& a = set.Animation(i);
+    text += a.Name() + ": R";
+    for (const RotationKey& k : a.RotationKeys()) {
+      text += " " + Num(k.time) + "(" + Num(k.value.x) + " " + Num(k.value.y) + " " +
+              Num(k.value.z) + " " + Num(k.value.w) + ")";
+    }
+    text += "; S";
+    for (const ScaleKey& k : a.ScaleKeys()) text += " " + Num(k.time) + "(" + Vec(k.value) + ")";
+    text += "; T";
+    for (const TranslationKey& k : a.TranslationKeys()) text += " " + Num(k.time) + "(" + Vec(k.value) + ")";
+    text += "\n";
   }
   return text;
 }
