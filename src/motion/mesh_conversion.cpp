@@ -1,0 +1,36 @@
+// The conversion check by file times and the registered converter.
+#include "motion/mesh_conversion.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/system/content_path.h"
+
+namespace {
+
+MeshConverter g_converter = nullptr;
+
+// The last-write time of a regular file on disk, in nanoseconds.
+bool LastWriteTime(std::string_view name, std::int64_t& time) {
+  std::string diskPath;
+  if (!FindFileOnDisk(name, diskPath)) return false;
+  struct stat info {};
+  if (stat(diskPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  time = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  return true;
+}
+
+}  // namespace
+
+void SetMeshConverter(MeshConverter converter) { g_converter = converter; }
+
+MeshConverter GetMeshConverter() { return g_converter; }
+
+bool IsMeshConversionDue(std::string_view mqoPath, std::string_view xPath) {
+  std::int64_t source = 0;
+  if (!LastWriteTime(mqoPath, source)) return false;
+  std::int64_t target = 0;
+  return !LastWriteTime(xPath, target) || source > target;
+}
