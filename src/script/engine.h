@@ -168,6 +168,7 @@ class CCScript {
   bool RunCachedBody(ScriptFunction* fn);
   void FastExec(const FastFrame& frame, std::int32_t node, int& control);
   void FastStatement(const FastFrame& frame, std::int32_t node, int& control);
+  void FastBlock(const FastFrame& frame, const FastNode& node, int& control);
   void FastEval(const FastFrame& frame, std::int32_t node, ScriptValue& out);
   void FastArguments(const FastFrame& frame, const FastNode& node, ScriptValue* args);
   bool FastNumber(const FastFrame& frame, std::int32_t node, double& out);

@@ -113,7 +113,11 @@ void CCScript::FastStatement(const FastFrame& f, std::int32_t n, int& control) {
     pc_ = f.base + f.nodes[n].pos;
     throw ERR_USER_STOP;
   }
-  FastExec(f, n, control);
+  if (f.nodes[n].op == FastOp::Block) {
+    FastBlock(f, f.nodes[n], control);
+  } else {
+    FastExec(f, n, control);
+  }
 }
 
 namespace {
@@ -136,6 +140,41 @@ bool CCScript::FastCondition(const FastFrame& f, std::int32_t n, std::int32_t po
   return Truth(condition);
 }
 
+void CCScript::FastBlock(const FastFrame& f, const FastNode& node, int& control) {
+  const std::int32_t* items = f.lists + node.c;
+  for (int i = 0; i < node.count; ++i) {
+    if (control != kNormal) return;
+    const FastNode& statement = f.nodes[items[i]];
+    if (statement.op != FastOp::Expression) {
+      FastStatement(f, items[i], control);
+      continue;
+    }
+    if (stepBudget_ && --stepsLeft_ == 0) {
+      pc_ = f.base + statement.pos;
+      throw ERR_USER_STOP;
+    }
+    // A number into a local, the commonest statement, without temporaries.
+    const FastNode& expression = f.nodes[statement.a];
+    if (expression.op == FastOp::Assign && expression.code == 1 && f.nodes[expression.a].op == FastOp::Local &&
+        f.nodes[expression.b].pure) {
+      ScriptValue& variable = stack_[frameBase_ + f.nodes[expression.a].index];
+      double number;
+      if (variable.type != SVT_Reference && FastNumber(f, expression.b, number)) {
+        variable.SetNumber(number);
+        continue;
+      }
+    }
+    ScriptValue value;
+    FastEval(f, statement.a, value);
+  }
+  // The statement list ends with a statement that is not there, which still
+  // costs a step when nothing is pending.
+  if (control == kNormal && stepBudget_ && --stepsLeft_ == 0) {
+    pc_ = f.base + node.pos2;
+    throw ERR_USER_STOP;
+  }
+}
+
 void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
   const FastNode& node = f.nodes[n];
   switch (node.op) {
@@ -144,30 +183,9 @@ void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
       FastEval(f, node.a, value);
       return;
     }
-    case FastOp::Block: {
-      const std::int32_t* items = f.lists + node.c;
-      for (int i = 0; i < node.count; ++i) {
-        if (control != kNormal) return;
-        const FastNode& statement = f.nodes[items[i]];
-        if (statement.op == FastOp::Expression) {
-          if (stepBudget_ && --stepsLeft_ == 0) {
-            pc_ = f.base + statement.pos;
-            throw ERR_USER_STOP;
-          }
-          ScriptValue value;
-          FastEval(f, statement.a, value);
-        } else {
-          FastStatement(f, items[i], control);
-        }
-      }
-      // The statement list ends with a statement that is not there, which
-      // still costs a step when nothing is pending.
-      if (control == kNormal && stepBudget_ && --stepsLeft_ == 0) {
-        pc_ = f.base + node.pos2;
-        throw ERR_USER_STOP;
-      }
+    case FastOp::Block:
+      FastBlock(f, node, control);
       return;
-    }
     case FastOp::If: {
       const bool taken = FastCondition(f, node.a, node.pos2);
       if (taken) {
@@ -209,7 +227,20 @@ void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
           control = kReturn;
           return;
         }
-        if (node.c >= 0) FastEval(f, node.c, value);
+        if (node.c >= 0) {
+          const FastNode& step = f.nodes[node.c];
+          ScriptValue* variable = nullptr;
+          if (step.op == FastOp::Step && f.nodes[step.a].op == FastOp::Local) {
+            variable = &stack_[frameBase_ + f.nodes[step.a].index];
+            if (variable->type != SVT_Number) variable = nullptr;
+          }
+          if (variable) {  // "i++": what Step does, and the value it leaves
+            variable->number = variable->number + (step.code ? 1 : -1);
+            value.SetReference(kStorageLocal, f.nodes[step.a].index);
+          } else {
+            FastEval(f, node.c, value);
+          }
+        }
         if (node.b >= 0) {
           double number;
           if (f.nodes[node.b].op == FastOp::Binary && f.nodes[node.b].pure && FastNumber(f, node.b, number)) {
