@@ -119,10 +119,10 @@ TEST(ModelLoadTest, TexturesComeFromTheModelsFolderOrStayAbsent) {
     const char* expected;
   };
   const Case cases[] = {
-      {"model_test_box.png", "2x2"},
-      {"MODEL_TEST_BOX.PNG", "2x2"},
-      {"model_test_absent.png", "none"},
-      {"model_test_textures.x", "none"},  // the model itself: not an image
+      {"box.png", "2x2"},
+      {"BOX.PNG", "2x2"},
+      {"absent.png", "none"},
+      {"textures.x", "none"},  // the model itself: not an image
       {std::string(300, 'a') + ".png", "none"},
   };
   for (const Case& c : cases) {

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -17,9 +19,13 @@
 
 inline std::string ModelsDir() { return std::string(T3D_SOURCE_DIR) + "/tests/motion/models/"; }
 
-// Writes `text` as a file of that name in a fresh temporary folder; returns its path.
+// Writes `text` as a file of that name in a folder of this test process
+// (tests run in parallel processes); returns its path.
 inline std::string WriteTempFile(const std::string& name, const std::string& text) {
-  const std::string path = ::testing::TempDir() + "model_test_" + name;
+  const std::filesystem::path folder =
+      std::filesystem::path(::testing::TempDir()) / ("model_test_" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / name).string();
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
