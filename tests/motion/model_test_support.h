@@ -25,6 +25,15 @@ inline std::string WriteTempFile(const std::string& name, const std::string& tex
   const std::filesystem::path folder =
       std::filesystem::path(::testing::TempDir()) / ("model_test_" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
+  // Removed with everything in it when the process ends.
+  struct Remover {
+    std::filesystem::path folder;
+    ~Remover() {
+      std::error_code ignored;
+      std::filesystem::remove_all(folder, ignored);
+    }
+  };
+  static const Remover remover{folder};
   const std::string path = (folder / name).string();
   std::ofstream(path, std::ios::binary) << text;
   return path;
