@@ -10,12 +10,6 @@
 
 namespace {
 
-std::string Repeat(const std::string& piece, int count) {
-  std::string out;
-  for (int i = 0; i < count; ++i) out += piece;
-  return out;
-}
-
 TEST(MarkupReaderTest, LongNamesAndValuesAreCutAtTheirLimits) {
   const std::string name40 = Repeat("N", 40);
   const std::string value300 = Repeat("v", 300);

@@ -1,5 +1,5 @@
 // A handler that writes every parse event as a line of text, for comparing
-// whole parses with expected traces. Used by the markup case and writer tests.
+// whole parses with expected traces. Used by the markup case, reader and writer tests.
 #pragma once
 
 #include <cstdio>
@@ -7,6 +7,12 @@
 #include <string_view>
 
 #include "files/markup_reader.h"
+
+inline std::string Repeat(const std::string& piece, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += piece;
+  return out;
+}
 
 // Texts in a trace: quotes, backslashes and control characters escaped, so a
 // trace stays one line per event.

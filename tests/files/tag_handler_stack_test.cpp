@@ -143,21 +143,14 @@ TEST(TagHandlerStackTest, DirectoryIsThePathUpToItsLastSeparator) {
   }
 }
 
-TEST(TagHandlerStackTest, WordsAndUserValueBelongToTheLoader) {
+TEST(TagHandlerStackTest, WordsOutsideTheTwoSlotsAreIgnored) {
   TagHandlerStack stack;
-  EXPECT_EQ(stack.GetWord(0), 0);
-  EXPECT_EQ(stack.GetWord(1), 0);
-  EXPECT_EQ(stack.GetUserValue(), nullptr);
-  stack.SetWord(0, 10);
   stack.SetWord(1, -3);
   stack.SetWord(2, 99);
   stack.SetWord(-1, 99);
-  EXPECT_EQ(stack.GetWord(0), 10);
+  EXPECT_EQ(stack.GetWord(0), 0);
   EXPECT_EQ(stack.GetWord(1), -3);
   EXPECT_EQ(stack.GetWord(2), 0);
-  int value = 0;
-  stack.SetUserValue(&value);
-  EXPECT_EQ(stack.GetUserValue(), &value);
 }
 
 }  // namespace

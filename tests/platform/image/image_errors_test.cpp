@@ -24,22 +24,10 @@ std::vector<std::uint8_t> GoodPng() {
   return MakePng(2, 1, 8, 2, {0, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60});
 }
 
+// A BMP of the given header with `pixelBytes` zero bytes of pixels.
 std::vector<std::uint8_t> BmpHeader(std::int32_t width, std::int32_t height, std::uint32_t bits,
                                     std::uint32_t compression, std::uint32_t pixelBytes) {
-  ByteWriter w;
-  w.Raw({'B', 'M'}).U32(54 + pixelBytes).U32(0).U32(54).U32(40);
-  w.U32(static_cast<std::uint32_t>(width)).U32(static_cast<std::uint32_t>(height));
-  w.U16(1).U16(bits).U32(compression).U32(pixelBytes).U32(0).U32(0).U32(0).U32(0);
-  w.bytes.resize(w.bytes.size() + pixelBytes, 0);
-  return w.bytes;
-}
-
-std::vector<std::uint8_t> TgaHeader(std::uint32_t type, std::uint32_t width, std::uint32_t height,
-                                    std::uint32_t depth, std::uint32_t mapEntries = 0) {
-  ByteWriter w;
-  w.U8(0).U8(mapEntries ? 1 : 0).U8(type).U16(0).U16(mapEntries).U8(mapEntries ? 24 : 0);
-  w.U16(0).U16(0).U16(width).U16(height).U8(depth).U8(0x20);
-  return w.bytes;
+  return Bmp(width, height, bits, compression, {}, std::vector<std::uint8_t>(pixelBytes));
 }
 
 const ErrorCase kCases[] = {
@@ -85,54 +73,31 @@ const ErrorCase kCases[] = {
     {"BmpOddBitCount", [] { return BmpHeader(1, 1, 7, 0, 4); }, "BMP: unsupported bit count 7"},
     {"BmpPaletteCut", [] { return Cut(BmpHeader(1, 1, 8, 0, 0), 0); },
      "BMP: the pixels lie past the end"},
-    {"BmpRleRunPastRow",
-     [] {
-       auto bmp = BmpHeader(2, 1, 8, 1, 0);
-       bmp[10] = 54 + 8;  // after a two-entry palette
-       bmp[46] = 2;       // colours used
-       bmp.insert(bmp.end(), {0, 0, 0, 0, 0xff, 0xff, 0xff, 0, 3, 1, 0, 1});
-       return bmp;
-     },
+    {"BmpRleRunPastRow", [] { return Bmp(2, 1, 8, 1, {0, 0, 0, 0, 0xff, 0xff, 0xff, 0}, {3, 1, 0, 1}, 2); },
      "BMP: a run passes the end of a row"},
     {"BmpRleTopDown", [] { return BmpHeader(2, -1, 8, 1, 4); },
      "BMP: a run-length image cannot be top-down"},
-    {"TgaPixelsCut",
-     [] {
-       auto tga = TgaHeader(2, 2, 2, 24);
-       tga.insert(tga.end(), 11, 0);
-       return tga;
-     },
+    {"TgaPixelsCut", [] { return Tga(2, 2, 2, 24, 0x20, std::vector<std::uint8_t>(11)); },
      "TGA: the pixels are cut short"},
-    {"TgaRleCut",
-     [] {
-       auto tga = TgaHeader(10, 2, 2, 24);
-       tga.insert(tga.end(), {0x81, 1, 2});
-       return tga;
-     },
+    {"TgaRleCut", [] { return Tga(10, 2, 2, 24, 0x20, {0x81, 1, 2}); },
      "TGA: the run-length data is cut short"},
-    {"TgaRlePacketPastImage",
-     [] {
-       auto tga = TgaHeader(10, 2, 1, 24);
-       tga.insert(tga.end(), {0x82, 1, 2, 3});
-       return tga;
-     },
+    {"TgaRlePacketPastImage", [] { return Tga(10, 2, 1, 24, 0x20, {0x82, 1, 2, 3}); },
      "TGA: a packet runs past the image"},
     {"TgaMapCut",
      [] {
-       auto tga = TgaHeader(1, 1, 1, 8, 200);
-       tga.insert(tga.end(), 10, 0);
+       auto tga = Tga(1, 1, 1, 8, 0x20, {}, std::vector<std::uint8_t>(12), 0, 24);
+       tga[5] = 200;  // entries the file does not hold
        return tga;
      },
      "TGA: the colour map is cut short"},
     {"TgaIdentifierPastTheEnd",
      [] {
-       auto tga = TgaHeader(2, 1, 1, 24);
+       auto tga = Tga(2, 1, 1, 24, 0x20, {1, 2, 3});
        tga[0] = 40;
-       tga.insert(tga.end(), {1, 2, 3});
        return tga;
      },
      "TGA: the image identifier is cut short"},
-    {"TgaHuge", [] { return TgaHeader(2, 65535, 65535, 24); },
+    {"TgaHuge", [] { return Tga(2, 65535, 65535, 24, 0x20, {}); },
      "TGA: the image size is outside the bounds"},
 };
 

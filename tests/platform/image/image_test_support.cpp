@@ -20,6 +20,35 @@ ByteWriter& ByteWriter::Raw(const std::vector<std::uint8_t>& values) {
   return *this;
 }
 
+std::vector<std::uint8_t> Bmp(std::int32_t width, std::int32_t height, std::uint32_t bits,
+                              std::uint32_t compression, const std::vector<std::uint8_t>& between,
+                              const std::vector<std::uint8_t>& pixels, std::uint32_t colorsUsed,
+                              const std::vector<std::uint8_t>& infoTail) {
+  const std::uint32_t infoSize = 40 + static_cast<std::uint32_t>(infoTail.size());
+  const std::uint32_t offset = 14 + infoSize + static_cast<std::uint32_t>(between.size());
+  ByteWriter w;
+  w.Raw({'B', 'M'}).U32(offset + static_cast<std::uint32_t>(pixels.size())).U32(0).U32(offset);
+  w.U32(infoSize).U32(static_cast<std::uint32_t>(width)).U32(static_cast<std::uint32_t>(height));
+  w.U16(1).U16(bits).U32(compression).U32(static_cast<std::uint32_t>(pixels.size()));
+  w.U32(2835).U32(2835).U32(colorsUsed).U32(0);
+  w.Raw(infoTail).Raw(between).Raw(pixels);
+  return w.bytes;
+}
+
+std::vector<std::uint8_t> Tga(std::uint32_t imageType, std::uint32_t width, std::uint32_t height,
+                              std::uint32_t depth, std::uint32_t descriptor,
+                              const std::vector<std::uint8_t>& data,
+                              const std::vector<std::uint8_t>& map, std::uint32_t mapFirst,
+                              std::uint32_t mapDepth, const std::vector<std::uint8_t>& id) {
+  const std::uint32_t mapEntries = mapDepth ? static_cast<std::uint32_t>(map.size()) / ((mapDepth + 7) / 8) : 0;
+  ByteWriter w;
+  w.U8(static_cast<std::uint32_t>(id.size())).U8(map.empty() ? 0 : 1).U8(imageType);
+  w.U16(mapFirst).U16(mapEntries).U8(mapDepth);
+  w.U16(0).U16(0).U16(width).U16(height).U8(depth).U8(descriptor);
+  w.Raw(id).Raw(map).Raw(data);
+  return w.bytes;
+}
+
 namespace {
 
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {

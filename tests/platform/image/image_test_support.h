@@ -1,5 +1,5 @@
-// Helpers of the image tests: a byte builder for hand-made files, a PNG
-// writer with stored (uncompressed) deflate blocks, and a text dump of a
+// Helpers of the image tests: a byte builder for hand-made files, BMP and TGA
+// builders, a PNG writer with stored (uncompressed) deflate blocks, and a text dump of a
 // decoded image so that tests compare whole results.
 #pragma once
 
@@ -19,6 +19,20 @@ struct ByteWriter {
   ByteWriter& Raw(std::initializer_list<std::uint8_t> values);
   ByteWriter& Raw(const std::vector<std::uint8_t>& values);
 };
+
+// A BMP with a 40-byte info header (plus `infoTail` for the longer headers),
+// `between` (palette or masks) and then the pixels.
+std::vector<std::uint8_t> Bmp(std::int32_t width, std::int32_t height, std::uint32_t bits,
+                              std::uint32_t compression, const std::vector<std::uint8_t>& between,
+                              const std::vector<std::uint8_t>& pixels, std::uint32_t colorsUsed = 0,
+                              const std::vector<std::uint8_t>& infoTail = {});
+
+// A TGA whose colour map has as many entries as `map` holds.
+std::vector<std::uint8_t> Tga(std::uint32_t imageType, std::uint32_t width, std::uint32_t height,
+                              std::uint32_t depth, std::uint32_t descriptor,
+                              const std::vector<std::uint8_t>& data,
+                              const std::vector<std::uint8_t>& map = {}, std::uint32_t mapFirst = 0,
+                              std::uint32_t mapDepth = 0, const std::vector<std::uint8_t>& id = {});
 
 struct PngChunk {
   std::string type;

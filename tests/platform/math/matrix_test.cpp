@@ -145,27 +145,11 @@ TEST(Matrix, YawPitchRollTurnsRollThenPitchThenYaw) {
         << c.yaw << " " << c.pitch << " " << c.roll;
 }
 
-TEST(Matrix, RotationQuaternionMatchesAxisAngle) {
-  struct Case {
-    Vector3 axis;
-    float angle;
-  };
-  const Case cases[] = {{{1, 0, 0}, 0.5f}, {{0, 1, 0}, -2.0f}, {{1, 2, -2}, 3.0f}, {{0, 0, 1}, kPi}};
-  for (const Case& c : cases) {
-    Vector3 n = Vec3Normalize(c.axis);
-    float s = std::sin(c.angle / 2);
-    Quaternion q{n.x * s, n.y * s, n.z * s, std::cos(c.angle / 2)};
-    EXPECT_TRUE(IsNear(MatrixRotationQuaternion(q), MatrixRotationAxis(c.axis, c.angle)));
-  }
-}
-
 TEST(Matrix, TransformationScalesThenRotatesThenMoves) {
   Quaternion quarterZ{0, 0, std::sin(kPi / 4), std::cos(kPi / 4)};
   Matrix m = MatrixTransformation({2, 3, 4}, quarterZ, {10, 20, 30});
   EXPECT_TRUE(IsNear(Vec3TransformCoord({1, 0, 0}, m), Vector3{10, 22, 30}));
   EXPECT_TRUE(IsNear(Vec3TransformCoord({0, 1, 1}, m), Vector3{7, 20, 34}));
-  EXPECT_TRUE(IsNear(m, MatrixScaling(2, 3, 4) * MatrixRotationQuaternion(quarterZ) *
-                            MatrixTranslation(10, 20, 30)));
 }
 
 TEST(Matrix, LookAtPutsEyeAtOriginAndTargetOnDepthAxis) {

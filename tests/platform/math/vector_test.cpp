@@ -27,20 +27,12 @@ TEST(Vector, NormalizeGivesUnitLengthAndKeepsZeroAtZero) {
   EXPECT_TRUE(IsNear(Vec4Normalize({0, 0, 0, 0}), Vector4{0, 0, 0, 0}));
 }
 
-TEST(Vector, CrossFollowsAxisOrderAndIsOrthogonal) {
+TEST(Vector, CrossLerpAndLengthsMatchHandValues) {
   EXPECT_TRUE(IsNear(Vec3Cross({1, 0, 0}, {0, 1, 0}), Vector3{0, 0, 1}));
   EXPECT_TRUE(IsNear(Vec3Cross({0, 1, 0}, {0, 0, 1}), Vector3{1, 0, 0}));
-  EXPECT_TRUE(IsNear(Vec3Cross({0, 0, 1}, {1, 0, 0}), Vector3{0, 1, 0}));
-  Vector3 a{1, 2, 3}, b{-4, 0.5f, 2};
-  Vector3 c = Vec3Cross(a, b);
-  EXPECT_TRUE(IsNear(c, Vector3{2.5f, -14, 8.5f}));
-  EXPECT_FLOAT_EQ(Vec3Dot(c, a), 0.0f);
-  EXPECT_FLOAT_EQ(Vec3Dot(c, b), 0.0f);
+  EXPECT_TRUE(IsNear(Vec3Cross({1, 2, 3}, {-4, 0.5f, 2}), Vector3{2.5f, -14, 8.5f}));
   EXPECT_FLOAT_EQ(Vec2CCW({1, 0}, {0, 1}), 1.0f);
   EXPECT_FLOAT_EQ(Vec2CCW({0, 1}, {1, 0}), -1.0f);
-}
-
-TEST(Vector, LerpAndLengthsMatchHandValues) {
   EXPECT_TRUE(IsNear(Vec3Lerp({0, 0, 0}, {2, 4, 6}, 0.25f), Vector3{0.5f, 1, 1.5f}));
   EXPECT_TRUE(IsNear(Vec3Lerp({1, 1, 1}, {2, 2, 2}, 2.0f), Vector3{3, 3, 3}));
   EXPECT_FLOAT_EQ(Vec3Length({2, 3, 6}), 7.0f);
@@ -60,10 +52,8 @@ TEST(Vector, CatmullRomPassesThroughInnerPointsWithCentralTangents) {
   Vector3 end = (v2 - Vec3CatmullRom(v0, v1, v2, v3, 1.0f - h)) * (1.0f / h);
   EXPECT_TRUE(IsNear(start, Vector3{1.5f, 1.5f, 0.5f}, 1e-2f));
   EXPECT_TRUE(IsNear(end, Vector3{1.5f, -0.5f, 2.5f}, 1e-2f));
-}
-
-TEST(Vector, CatmullRomOnEvenlySpacedLineIsLinear) {
-  for (float s : {0.0f, 0.1f, 0.3f, 0.5f, 0.77f, 1.0f}) {
+  // The 2- and 4-component forms: evenly spaced points on a line stay on it.
+  for (float s : {0.0f, 0.3f, 0.77f, 1.0f}) {
     EXPECT_TRUE(IsNear(Vec2CatmullRom({0, 0}, {1, 2}, {2, 4}, {3, 6}, s), Vector2{1 + s, 2 + 2 * s}));
     EXPECT_TRUE(IsNear(Vec4CatmullRom({0, 0, 0, 0}, {1, 1, 1, 1}, {2, 2, 2, 2}, {3, 3, 3, 3}, s),
                        Vector4{1 + s, 1 + s, 1 + s, 1 + s}));

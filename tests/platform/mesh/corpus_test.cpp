@@ -3,7 +3,6 @@
 // colours, a file that needs lenient reading, and a malformed skin).
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <sstream>
 
 #include "platform/mesh/mesh.h"
@@ -124,12 +123,7 @@ TEST_F(XFileCorpus, AnimatedFramesPoseToTheirRestMatricesAtTheFirstKey) {
   for (const Frame* frame : frames) rest.push_back(frame->transformationMatrix);
   controller.SetTime(1.0 / 24.0);  // tick 1, the first key
   for (std::size_t i = 0; i < frames.size(); ++i) {
-    for (int r = 0; r < 4; ++r) {
-      for (int c = 0; c < 4; ++c) {
-        EXPECT_NEAR(rest[i].m[r][c], frames[i]->transformationMatrix.m[r][c], 2e-3)
-            << frames[i]->name << " [" << r << "][" << c << "]";
-      }
-    }
+    EXPECT_TRUE(MatrixNear(rest[i], frames[i]->transformationMatrix, 2e-3f)) << frames[i]->name;
   }
 }
 

@@ -21,11 +21,6 @@ std::string Describe(const LoadOutcome& outcome) {
   return text;
 }
 
-std::string Expected(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST(XFileLoader, CaseFilesLoadAlikeInEveryEncoding) {
   const std::filesystem::path dir = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/mesh/cases";
   const bool update = std::getenv("T3D_UPDATE_GOLDEN") != nullptr;
@@ -52,7 +47,9 @@ TEST(XFileLoader, CaseFilesLoadAlikeInEveryEncoding) {
     if (update) {
       std::ofstream(expectedPath, std::ios::binary) << got;
     }
-    EXPECT_EQ(Expected(expectedPath), got) << entry.path().filename();
+    std::vector<std::uint8_t> expected;
+    ReadWholeFile(expectedPath.string(), &expected);
+    EXPECT_EQ(std::string(expected.begin(), expected.end()), got) << entry.path().filename();
     for (const Form& form : forms) {
       LoadOutcome outcome;
       Load(form.bytes, &outcome);

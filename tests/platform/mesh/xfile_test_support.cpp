@@ -1,6 +1,7 @@
 // Helpers of the mesh tests.
 #include "xfile_test_support.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -197,6 +198,18 @@ std::string DumpHierarchy(const Frame* root) {
   std::ostringstream out;
   DumpFrame(root, 0, out);
   return out.str();
+}
+
+::testing::AssertionResult MatrixNear(const Matrix& expected, const Matrix& actual, float tolerance) {
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) {
+      if (!(std::fabs(expected.m[r][c] - actual.m[r][c]) <= tolerance)) {
+        return ::testing::AssertionFailure() << "[" << r << "][" << c << "] is " << actual.m[r][c]
+                                             << ", not " << expected.m[r][c];
+      }
+    }
+  }
+  return ::testing::AssertionSuccess();
 }
 
 LoadOutcome::~LoadOutcome() {

@@ -3,6 +3,8 @@
 // hierarchy so that tests compare whole results.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,6 +28,10 @@ std::vector<std::uint8_t> TextToBinary(std::string_view text);
 // attribute tables, adjacency and skins, one item a line.
 std::string DumpHierarchy(const Frame* root);
 std::string DumpMesh(const Mesh& mesh);
+
+// Every element of `actual` within `tolerance` of `expected`; a failure names
+// the first element that is not.
+::testing::AssertionResult MatrixNear(const Matrix& expected, const Matrix& actual, float tolerance);
 
 // Loads with the plain allocator; on failure the returned text is the error.
 struct LoadOutcome {
