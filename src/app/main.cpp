@@ -10,6 +10,7 @@
 #include "platform/system/random.h"
 #include "platform/system/window_title.h"
 #include "scene/scenario_runtime.h"
+#include "scene/scene.h"
 #include "script/preprocessor.h"
 
 namespace {
@@ -35,16 +36,17 @@ int RunPlayer() {
   // A missing start-up archive is no failure: the files are then on the disk.
   GetArchiveManager().AddArchiveFile(kStartupArchive);
 
-  SceneStandIn scene;
+  // The one scene, alive for the whole run.
+  auto scene = std::make_unique<Scene>();
   auto runtime = std::make_unique<ScenarioRuntime>();
   // The root scenario reaches the scene through the scene's class object.
-  if (NativeClass* sceneClass = scene.GetSceneClass()) runtime->RegisterClass(sceneClass);
+  if (NativeClass* sceneClass = scene->GetSceneClass()) runtime->RegisterClass(sceneClass);
   if (!runtime->LoadScenario(kRootScenario)) {
     ShowMessageBox(kRootScenarioMissing, GetWindowTitle());
     return 1;
   }
   std::this_thread::sleep_for(std::chrono::seconds(1));
-  runtime->RunScenario(scene);
+  runtime->RunScenario(*scene);
   return 0;
 }
 

@@ -1,5 +1,5 @@
 // The scene as the scenario loop drives it: clear, load a scene file, run it.
-// The scene runtime implements it; until a scene exists a stand-in fails to load.
+// The scene (scene/scene.h) implements it; tests put recording scenes in its place.
 #pragma once
 
 #include <string>
@@ -24,13 +24,4 @@ class ScenarioScene {
   // The "Scene" class object that start-up registers with the root
   // scenario's engine; null for a scene that has none.
   virtual NativeClass* GetSceneClass() { return nullptr; }
-};
-
-// What the program runs until scenes exist: every scene file fails to load,
-// which ends the scenario.
-class SceneStandIn : public ScenarioScene {
- public:
-  void ClearScene() override {}
-  bool LoadScene(const std::string&) override { return false; }
-  int Run() override { return 0; }
 };

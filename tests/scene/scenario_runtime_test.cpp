@@ -10,6 +10,7 @@
 #include "files/archive_writer.h"
 #include "platform/system/content_path.h"
 #include "platform/system/temp_folder.h"
+#include "scene/scene.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ TEST(ScenarioRuntimeTest, RootScenarioInAnArchiveShadowsTheDisk) {
   ASSERT_TRUE(GetArchiveManager().AddArchiveFile("Startup.dat"));
   QuietRuntime runtime;
   ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
-  SceneStandIn scene;
+  Scene scene;
   runtime.RunScenario(scene);
   EXPECT_EQ(GlobalText(runtime, "from"), "archive");
 }
@@ -89,7 +90,7 @@ TEST(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
                        " $again = Scenario.AddArchiveFile(\"Data/none.dat\"); }");
   QuietRuntime runtime;
   ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
-  SceneStandIn scene;
+  Scene scene;
   runtime.RunScenario(scene);
   EXPECT_EQ(GlobalText(runtime, "added") + " " + GlobalText(runtime, "again"), "1 0");
   FileData data;
@@ -97,7 +98,26 @@ TEST(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
   EXPECT_EQ(data.view(), "<Scene/>");
 }
 
-TEST(ScenarioRuntimeTest, StandInSceneEndsTheScenarioWithoutOnEnd) {
+// Without a graphics device a loaded scene ends at once as one without a
+// device does: "OnEndScene" runs, then the scenario ends with "OnEnd".
+TEST(ScenarioRuntimeTest, RealSceneLoadsClearsAndEndsWithoutADevice) {
+  ProgramFolder program;
+  program.folder.Write("title.scn", "<Scene>\n <Name value=\"Title\"/>\n <FPS value=\"60\"/>\n</Scene>\n");
+  program.folder.Write("RootScenairo.csc",
+                       "OnBegin() { $log = \"begin\"; Scenario.SceneFile = \"title.scn\"; }\n"
+                       "OnEndScene() { $log = $log + \" scene\"; }\n"
+                       "OnEnd() { $log = $log + \" end\"; }\n");
+  QuietRuntime runtime;
+  ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
+  Scene scene;
+  runtime.RunScenario(scene);
+  EXPECT_EQ(GlobalText(runtime, "log"), "begin scene end");
+  EXPECT_STREQ(scene.GetName(), "Title");
+  EXPECT_EQ(scene.GetFps(), 60);
+  EXPECT_EQ(runtime.lastError, 0);
+}
+
+TEST(ScenarioRuntimeTest, MissingSceneFileEndsTheScenarioWithoutOnEnd) {
   ProgramFolder program;
   program.folder.Write("RootScenairo.csc",
                        "OnBegin() { $log = \"begin\"; Scenario.SceneFile = \"title.scn\"; }\n"
@@ -105,7 +125,7 @@ TEST(ScenarioRuntimeTest, StandInSceneEndsTheScenarioWithoutOnEnd) {
                        "OnEnd() { $log = $log + \" end\"; }\n");
   QuietRuntime runtime;
   ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
-  SceneStandIn scene;
+  Scene scene;
   runtime.RunScenario(scene);
   EXPECT_EQ(GlobalText(runtime, "log"), "begin");
   EXPECT_EQ(runtime.lastError, 0);

@@ -1,0 +1,67 @@
+// The scene record: construction with its class objects, clearing between
+// scenes, the hook seams and the scene parameters.
+#include "scene/scene.h"
+
+#include "motion/object_class.h"
+
+Scene::Scene() : ClassObject("Scene", {}) {
+  // The order of the original: System, Math, Cast, Input, Sound, Storage,
+  // Scene. Cast, Input and Sound join in their places as they come.
+  RegisterClass(&system_);
+  RegisterClass(&math_);
+  RegisterClass(&storage_);
+  RegisterClass(static_cast<NativeClass*>(this));
+}
+
+Scene::~Scene() { ClearScene(); }
+
+void Scene::ClearScene() {
+  name_[0] = '\0';
+  paused_ = false;
+  field_ = FieldBounds();
+  // Casts first: their delete hooks are not run here, and nothing of theirs
+  // may outlive the classes they point into.
+  for (int i = castCount_ - 1; i >= 0; --i) casts_[static_cast<std::size_t>(i)].reset();
+  castCount_ = 0;
+  readingCast_.Reset();
+  for (ClassSlot& slot : classes_) {
+    slot.cls.reset();
+    slot.path.clear();
+    slot.functions.clear();
+  }
+  active_ = true;
+  for (Command& command : commands_) command.Clear();
+  script_.clear();
+  hasScript_ = false;
+  ClearFunctions();
+  FreeParkedObjects();
+  for (ScriptValue& parameter : parameters_) parameter.Clear();
+  // Render resources, timers, fades, character sets and text layers are
+  // cleared here too once the scene has them.
+}
+
+void Scene::FreeParkedObjects() {
+  parkedClasses_.clear();
+  for (auto& function : parkedFunctions_) {
+    // A script of this engine still on the call stack keeps its tokens until
+    // the outermost call returns.
+    if (hostDepth_ > 0) retired_.push_back(std::move(function));
+  }
+  parkedFunctions_.clear();
+}
+
+int Scene::Run() { return kRunNoDevice; }
+
+// Until Commands are parsed and run, every hook keeps its text and stays of
+// type none; an action that is already resolved goes where unknown actions go.
+bool Scene::ParseCommand(Command&) { return true; }
+
+int Scene::ExecuteCommand(const Command& command, Cast* cast, ScriptValue*, int) {
+  return command.type == CommandType::Action ? OnUserCommand(command, cast) : 0;
+}
+
+int Scene::OnUserCommand(const Command&, Cast*) { return 0; }
+
+ScriptValue& Scene::Parameter(int index) {
+  return parameters_[index >= 0 && index < kSceneParameterCount ? static_cast<std::size_t>(index) : 0];
+}

@@ -1,0 +1,200 @@
+// Scene: the one object that holds the scene being played (its classes and
+// casts, its script engine, hooks and settings), read from a scene file. The
+// scenario loop, the run loop, the renderer and the script classes use it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "classes/class_object.h"
+#include "classes/math_class.h"
+#include "classes/storage_class.h"
+#include "classes/system_class.h"
+#include "files/markup_reader.h"
+#include "motion/command.h"
+#include "scene/cast.h"
+#include "scene/scenario_scene.h"
+#include "scene/scene_limits.h"
+#include "script/game_script.h"
+
+class ObjectClass;
+
+// The scene's five hooks, in the order they are parsed.
+enum SceneCommand : int {
+  kSceneOnLoop = 0,
+  kSceneOnBegin = 1,
+  kSceneOnEnd = 2,
+  kSceneOnMessage = 3,
+  kSceneOnInput = 4,
+  kSceneCommandCount = 5,
+};
+
+// The play field; stored for content, used by nothing else.
+struct FieldBounds {
+  float xMax = 10000.0f, xMin = -10000.0f;
+  float yMax = 10000.0f, yMin = 0.0f;
+  float zMax = 10000.0f, zMin = -10000.0f;
+};
+
+class Scene : public ElementHandler, public GameScript, public ClassObject, public ScenarioScene {
+ public:
+  // Registers the class objects with the scene's engine.
+  Scene();
+  ~Scene() override;
+  Scene(const Scene&) = delete;
+  Scene& operator=(const Scene&) = delete;
+
+  // ---- the scene as the scenario loop sees it ----
+  // Back to the empty scene; FPS, fall speed, render flags and clear colour
+  // stay as the scene before left them.
+  void ClearScene() override;
+  // Reads a scene file into the cleared scene, compiles its script and
+  // resolves its hooks. False for a missing or empty file, a script that does
+  // not compile or a hook that does not parse; a failing element only cuts
+  // the file short.
+  bool LoadScene(const std::string& path) override;
+  // The run loop comes with the graphics device: until then every scene ends
+  // at once as one without a device does.
+  int Run() override;
+  NativeClass* GetSceneClass() override { return this; }
+
+  // ---- the scene file (scene_file.cpp) ----
+  bool OnStartElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
+                      int attributeCount, void* user, MarkupReader& reader) override;
+  bool OnEndElement(const char* name, void* user, MarkupReader& reader) override;
+  bool OnText(const char* elementName, const char* text, void* user, MarkupReader& reader) override;
+
+  // ---- hooks ----
+  // Resolves a Command once its scripts are compiled. Commands are not parsed
+  // yet: every Command keeps its text and runs as nothing.
+  bool ParseCommand(Command& command);
+  // Runs a Command for a cast (or none) with extra arguments; 0 or the
+  // script error code.
+  int ExecuteCommand(const Command& command, Cast* cast, ScriptValue* args, int argCount);
+  // Four-character actions the scene does not know; the game's scene answers them.
+  virtual int OnUserCommand(const Command& command, Cast* cast);
+
+  // ---- class table (class_table.cpp) ----
+  using CCScript::RegisterClass;
+  // Loads the <MotionObject> file once (a path loaded before answers true at
+  // once), builds its animation sets, compiles its script, resolves its
+  // hooks and loads its case table. False when the table is full or any of
+  // that fails; a failed class leaves no trace in either table.
+  bool RegisterClass(std::string_view path);
+  // Deletes the class in slot `index` and closes the gap; its script
+  // functions leave the engine's name space and the casts of the class are
+  // left without a class. False outside 0..255.
+  bool UnregisterClass(int index);
+  // The first class of exactly that name; null when none.
+  ObjectClass* FindObjectClass(const char* name) const;
+  // Null for an empty slot or outside the table.
+  ObjectClass* ClassAt(int index) const;
+  // "" for an empty slot.
+  const char* ClassPathAt(int index) const;
+  int ClassCount() const;
+
+  // ---- cast table (cast_table.cpp) ----
+  // A new cast of the class, named after it ("Box_1", "Box_2" ...), neither
+  // reset nor started. Null for a null class or a full table.
+  Cast* CreateCast(ObjectClass* cls);
+  // Runs the cast's delete hook, then removes it; while the scene runs it is
+  // only marked and left out of every pass. False when it is not in the table.
+  bool DeleteCast(Cast* cast);
+  // The first cast of exactly that name; null when none.
+  Cast* FindCast(const char* name) const;
+  // False (old name kept) when another cast has the name already.
+  bool RenameCast(Cast* cast, const char* name);
+  int CastCount() const { return castCount_; }
+  // Null outside 0..CastCount()-1.
+  Cast* CastAt(int index) const;
+
+  // ---- frames (scene_update.cpp) ----
+  // Resets every cast, then starts each (its OnCreate hook and bone
+  // controls), in table order: what the scene does as it begins.
+  void StartCasts();
+  // One frame of the casts: the per-frame preparation, the cast passes in
+  // update order and the removal of casts deleted during the frame. The run
+  // loop adds input, hooks, timers, fades and the camera around it.
+  int Update();
+  // Update order: obstacles first, then casts holding a child, then lower ones first.
+  static bool CompareCastsForUpdate(Cast& a, Cast& b);
+  bool IsRunning() const { return frameCounter_ != kSceneNotRunning; }
+  std::uint32_t GetFrameCounter() const { return frameCounter_; }
+  void SetFrameCounter(std::uint32_t frame) { frameCounter_ = frame; }
+  bool IsPausing() const { return paused_; }
+  void SetPausing(bool paused) { paused_ = paused; }
+  bool IsActive() const { return active_; }
+  void SetActive(bool active) { active_ = active; }
+
+  // ---- settings ----
+  const char* GetName() const { return name_; }
+  float GetFallSpeed() const { return fallSpeed_; }
+  void SetFallSpeed(float speed) { fallSpeed_ = speed; }
+  int GetFps() const { return fps_; }
+  void SetFps(int fps) { fps_ = fps; }
+  std::uint32_t GetRenderFlags() const { return renderFlags_; }
+  void SetRenderFlags(std::uint32_t flags) { renderFlags_ = flags; }
+  std::uint32_t GetClearColor() const { return clearColor_; }
+  void SetClearColor(std::uint32_t color) { clearColor_ = color; }
+  const FieldBounds& GetFieldBounds() const { return field_; }
+  Command& GetSceneCommand(SceneCommand which) { return commands_[static_cast<std::size_t>(which)]; }
+  // Null when the scene file gave no script.
+  const std::string* GetScriptText() const { return hasScript_ ? &script_ : nullptr; }
+  // Scene parameters 0..31 (an index outside gives parameter 0).
+  ScriptValue& Parameter(int index);
+
+ private:
+  struct ClassSlot {
+    std::unique_ptr<ObjectClass> cls;
+    std::string path;  // empty: a free slot
+    // What its script compiled into the engine, taken out with the class.
+    std::vector<ScriptFunction*> functions;
+  };
+
+  bool ReadSceneElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
+                        int attributeCount, MarkupReader& reader);
+  bool FinishClass(ObjectClass& cls, const std::string& path, std::vector<ScriptFunction*>& functions);
+  int FunctionCount() const;
+  // Takes functions out of the engine's name space; they stay alive (compiled
+  // calls and resolved Commands may still point at them) until the scene clears.
+  void DetachFunctions(const std::vector<ScriptFunction*>& functions);
+  void RemoveCastAt(int index);
+  void UnlinkForRemoval(Cast& cast);
+  void FreeParkedObjects();
+
+  SystemClass system_;
+  MathClass math_;
+  StorageClass storage_;
+
+  char name_[kSceneNameSize] = {};
+  float fallSpeed_ = kDefaultFallSpeed;
+  FieldBounds field_;
+  std::uint32_t renderFlags_ = kDefaultRenderFlags;
+  std::uint32_t clearColor_ = kDefaultClearColor;
+  std::array<ClassSlot, kClassTableSize> classes_;
+  std::array<std::unique_ptr<Cast>, kCastTableSize> casts_;
+  int castCount_ = 0;
+  int fps_ = kDefaultFps;
+  bool active_ = true;
+  std::uint32_t frameCounter_ = kSceneNotRunning;
+  std::string script_;
+  bool hasScript_ = false;
+  bool paused_ = false;
+  std::array<Command, kSceneCommandCount> commands_{};
+  std::array<ScriptValue, kSceneParameterCount> parameters_;
+
+  // The cast whose element the scene file is in; null outside one.
+  CastHandle readingCast_;
+  // Classes unregistered while something of theirs may still be running (a
+  // hook, an event key), kept until the next frame or the next clear.
+  std::vector<std::unique_ptr<ObjectClass>> parkedClasses_;
+  std::vector<std::unique_ptr<ScriptFunction>> parkedFunctions_;
+  // Update order of the frame, as handles: a pass that deletes a cast never
+  // leaves the order pointing at freed memory.
+  std::array<Cast*, kCastTableSize> order_{};
+  std::array<CastHandle, kCastTableSize> orderHandles_{};
+};
