@@ -68,6 +68,7 @@ TEST(Numbers, ReadHex32ReadsAndSaturatesAt32Bits) {
       {"g", 0, 0},
       {"", 0, 0},
       {"-1", 0xFFFFFFFFu, 2},
+      {"-100000000", 0xFFFFFFFFu, 10},  // saturation wins over the sign
   };
   for (const Case& c : cases) {
     const char* end = nullptr;
