@@ -72,9 +72,13 @@ bool Scene::DeleteCast(Cast* cast) {
     return -1;
   };
   if (!cast || indexOf(cast) < 0) return false;
-  // Deleting it again from its own delete hook, or after it was marked,
-  // changes nothing more: the hook runs once.
-  if (cast->IsBeingDeleted() || cast->IsDeletedWhileRunning()) return true;
+  // Deleting it again from its own delete hook changes nothing more, and a
+  // cast marked during the run has had its hook: the hook runs once.
+  if (cast->IsBeingDeleted()) return true;
+  if (cast->IsDeletedWhileRunning()) {
+    if (!IsRunning()) RemoveCastAt(indexOf(cast));
+    return true;
+  }
   const CastHandle handle = cast->GetHandle();
   cast->SetBeingDeleted(true);
   cast->OnDelete(*this);

@@ -25,14 +25,14 @@ std::int64_t RailDuration(std::int64_t total, std::int64_t laps, std::uint32_t r
   return std::max<std::int64_t>(duration, 0);
 }
 
-// The point, moved to the cast it follows when that cast still exists.
-RailPoint Resolved(const RailPoint& point) {
-  RailPoint resolved = point;
+// A point that follows a cast takes its position and rotation; once that
+// cast is gone the point stays where the cast was last seen.
+const RailPoint& Refreshed(RailPoint& point) {
   if (const Cast* cast = point.cast.Get()) {
-    resolved.position = cast->GetPosition();
-    resolved.rotation = cast->GetRotation();
+    point.position = cast->GetPosition();
+    point.rotation = cast->GetRotation();
   }
-  return resolved;
+  return point;
 }
 
 }  // namespace
@@ -50,6 +50,7 @@ void Cast::AddRailCast(const Cast* cast, std::int32_t frames) {
   point = RailPoint();
   point.cast = CastHandle::Of(cast);
   point.time = railTotal_;
+  Refreshed(point);
 }
 
 void Cast::AddRailPos(const Vector3& position, const Quaternion& rotation, std::int32_t frames) {
@@ -93,7 +94,7 @@ void Cast::RunRail(bool backAndForth, bool withRotation) {
   // A rail of frames that add up to nothing (or less) has no time to run on.
   if (n == 0 || total <= 0) return;
   if (n == 1) {
-    const RailPoint only = Resolved(rail_[0]);
+    const RailPoint& only = Refreshed(rail_[0]);
     position_ = only.position;
     if (withRotation) rotation_ = only.rotation;
     return;
@@ -111,7 +112,7 @@ void Cast::RunRail(bool backAndForth, bool withRotation) {
     // The last frame of a rail that ends stands at the rail's end: the time
     // would wrap to the start there and snap the cast back.
     if (moveDuration_ != kMoveEndless && moveElapsed_ >= moveDuration_ && moveElapsed_ > 0 && !repeats) {
-      const RailPoint end = Resolved(last);
+      const RailPoint& end = Refreshed(rail_[static_cast<std::size_t>(n - 1)]);
       position_ = end.position;
       if (withRotation) rotation_ = end.rotation;
       return;
@@ -131,10 +132,10 @@ void Cast::RunRail(bool backAndForth, bool withRotation) {
     b = std::min(b, n - 1);
     c = std::min(c, n - 1);
   }
-  const RailPoint pa = Resolved(rail_[static_cast<std::size_t>(a)]);
-  const RailPoint pi = Resolved(rail_[static_cast<std::size_t>(i)]);
-  const RailPoint pb = Resolved(rail_[static_cast<std::size_t>(b)]);
-  const RailPoint pc = Resolved(rail_[static_cast<std::size_t>(c)]);
+  const RailPoint& pa = Refreshed(rail_[static_cast<std::size_t>(a)]);
+  const RailPoint& pi = Refreshed(rail_[static_cast<std::size_t>(i)]);
+  const RailPoint& pb = Refreshed(rail_[static_cast<std::size_t>(b)]);
+  const RailPoint& pc = Refreshed(rail_[static_cast<std::size_t>(c)]);
 
   const std::int64_t t0 = pi.time;
   std::int64_t t1 = pb.time;

@@ -1,0 +1,256 @@
+// The scene step language (see cases/README): one step per line, "#" starts a
+// comment line; every step that answers prints one line.
+#include "scene/scene_steps.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "motion/object_class.h"
+#include "motion/object_flags.h"
+#include "platform/math/quaternion.h"
+#include "scene/scene.h"
+
+namespace {
+
+constexpr float kDegrees = 0.017453292f;
+
+// Rounded to 4 decimals, -0 shown as 0, so traces are stable.
+std::string Num(double value) {
+  double rounded = std::round(value * 10000.0) / 10000.0;
+  if (rounded == 0.0) rounded = 0.0;
+  char text[48];
+  std::snprintf(text, sizeof text, "%g", rounded);
+  return text;
+}
+
+std::string Vec(const Vector3& v) { return "(" + Num(v.x) + " " + Num(v.y) + " " + Num(v.z) + ")"; }
+std::string Quat(const Quaternion& q) {
+  return "(" + Num(q.x) + " " + Num(q.y) + " " + Num(q.z) + " " + Num(q.w) + ")";
+}
+std::string Hex(std::uint32_t word) {
+  char text[16];
+  std::snprintf(text, sizeof text, "#%08x", word);
+  return text;
+}
+
+std::string ValueText(const ScriptValue& value) {
+  switch (value.type) {
+    case SVT_None:
+      return "none";
+    case SVT_Empty:
+      return "empty";
+    case SVT_Number:
+      return Num(value.number);
+    case SVT_String:
+      return "\"" + std::string(value.text) + "\"";
+    default:
+      return "type " + std::to_string(value.type);
+  }
+}
+
+// "#hex" as 32 bits, else a decimal integer taken modulo 2^32 (-1 is 0xFFFFFFFF).
+std::uint32_t Word(const std::string& text) {
+  if (!text.empty() && text[0] == '#') return static_cast<std::uint32_t>(std::strtoul(text.c_str() + 1, nullptr, 16));
+  return static_cast<std::uint32_t>(std::strtoll(text.c_str(), nullptr, 10));
+}
+
+class Runner {
+ public:
+  explicit Runner(std::string casesDir) : dir_(std::move(casesDir)) {}
+
+  std::string Run(const std::string& steps) {
+    std::istringstream lines(steps);
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      std::istringstream words(line);
+      std::vector<std::string> w;
+      for (std::string word; words >> word;) w.push_back(word);
+      if (w.empty() || w[0][0] == '#') continue;
+      Step(w);
+    }
+    return out_;
+  }
+
+ private:
+  Cast* Find(const std::string& name) {
+    Cast* cast = scene_->FindCast(name.c_str());
+    if (!cast) out_ += "no cast " + name + "\n";
+    return cast;
+  }
+  static float F(const std::vector<std::string>& w, std::size_t i) {
+    return i < w.size() ? std::strtof(w[i].c_str(), nullptr) : 0.0f;
+  }
+  static int I(const std::vector<std::string>& w, std::size_t i) {
+    return i < w.size() ? std::atoi(w[i].c_str()) : 0;
+  }
+
+  void Step(const std::vector<std::string>& w) {
+    const std::string& op = w[0];
+    if (op == "scene") {
+      out_ += "load " + w[1] + " -> " + std::to_string(scene_->LoadScene(dir_ + "scenes/" + w[1])) + "\n";
+    } else if (op == "clear") {
+      scene_->ClearScene();
+    } else if (op == "class") {
+      out_ += "register " + w[1] + " -> " +
+              std::to_string(scene_->RegisterClass(std::string_view(dir_ + "classes/" + w[1]))) + "\n";
+    } else if (op == "unregister") {
+      out_ += "unregister " + w[1] + " -> " + std::to_string(scene_->UnregisterClass(I(w, 1))) + "\n";
+    } else if (op == "add") {
+      Cast* cast = scene_->CreateCast(scene_->FindObjectClass(w[1].c_str()));
+      out_ += "add " + w[1] + " -> " + (cast ? cast->GetName() : "none") + "\n";
+    } else if (op == "delete") {
+      if (Cast* cast = Find(w[1])) out_ += "delete " + w[1] + " -> " + std::to_string(scene_->DeleteCast(cast)) + "\n";
+    } else if (op == "rename") {
+      if (Cast* cast = Find(w[1]))
+        out_ += "rename " + w[1] + " " + w[2] + " -> " + std::to_string(scene_->RenameCast(cast, w[2].c_str())) + "\n";
+    } else if (op == "start") {
+      scene_->StartCasts();
+    } else if (op == "run") {
+      scene_->SetFrameCounter(0);
+    } else if (op == "stop") {
+      scene_->SetFrameCounter(kSceneNotRunning);
+    } else if (op == "fallspeed") {
+      scene_->SetFallSpeed(F(w, 1));
+    } else if (op == "set") {
+      if (Cast* cast = Find(w[1])) Set(*cast, w);
+    } else if (op == "railpos") {
+      if (Cast* cast = Find(w[1])) cast->AddRailPos({F(w, 2), F(w, 3), F(w, 4)}, QuaternionIdentity(), I(w, 5));
+    } else if (op == "railrot") {
+      if (Cast* cast = Find(w[1]))
+        cast->AddRailPos({F(w, 2), F(w, 3), F(w, 4)}, {F(w, 5), F(w, 6), F(w, 7), F(w, 8)}, I(w, 9));
+    } else if (op == "railcast") {
+      Cast* cast = Find(w[1]);
+      Cast* other = Find(w[2]);
+      if (cast && other) cast->AddRailCast(other, I(w, 3));
+    } else if (op == "onrail") {
+      if (Cast* cast = Find(w[1])) {
+        cast->RunOnTheRail(Word(w[2]), Word(w[3]));
+        out_ += w[1] + " rail duration " + std::to_string(cast->GetMoveDuration()) + "\n";
+      }
+    } else if (op == "clearrail") {
+      if (Cast* cast = Find(w[1])) cast->ClearRail();
+    } else if (op == "fade") {
+      if (Cast* cast = Find(w[1])) cast->StartAlphaFade(F(w, 2), I(w, 3));
+    } else if (op == "moving") {
+      if (Cast* cast = Find(w[1]))
+        cast->StartMoving({F(w, 2), F(w, 3), F(w, 4)},
+                          QuaternionRotationYawPitchRoll(F(w, 5) * kDegrees, F(w, 6) * kDegrees, F(w, 7) * kDegrees),
+                          I(w, 8));
+    } else if (op == "mode") {
+      if (Cast* cast = Find(w[1])) cast->SetMoveMode(I(w, 2), I(w, 3));
+    } else if (op == "show") {
+      show_.assign(w.begin() + 1, w.end());
+    } else if (op == "update") {
+      for (int frame = 1; frame <= I(w, 1); ++frame) {
+        scene_->Update();
+        for (std::size_t i = 2; i < w.size(); ++i) out_ += "[" + std::to_string(frame) + "] " + State(w[i]) + "\n";
+      }
+    } else if (op == "frames") {
+      for (int frame = 1; frame <= I(w, 1); ++frame) scene_->Update();
+    } else if (op == "print") {
+      for (std::size_t i = 1; i < w.size(); ++i) out_ += State(w[i]) + "\n";
+    } else if (op == "tables") {
+      Tables();
+    } else {
+      out_ += "unknown step " + op + "\n";
+    }
+  }
+
+  void Set(Cast& cast, const std::vector<std::string>& w) {
+    const std::string& field = w[2];
+    if (field == "pos") {
+      cast.SetPositionBoth({F(w, 3), F(w, 4), F(w, 5)});
+    } else if (field == "speed") {
+      cast.SetSpeed({F(w, 3), F(w, 4), F(w, 5)});
+    } else if (field == "rot") {
+      cast.SetRotationBoth({F(w, 3), F(w, 4), F(w, 5), F(w, 6)});
+    } else if (field == "flags") {
+      cast.SetOwnFlags(Word(w[3]));
+    } else if (field == "mask") {
+      cast.SetFlagMask(Word(w[3]));
+    } else if (field == "motion") {
+      cast.SetMotion(I(w, 3), scene_.get());
+    } else if (field == "time") {
+      cast.SetMotionTime(I(w, 3), scene_.get());
+    } else if (field == "alpha") {
+      cast.SetAlpha(F(w, 3));
+    } else {
+      out_ += "unknown field " + field + "\n";
+    }
+  }
+
+  std::string State(const std::string& name) {
+    Cast* cast = scene_->FindCast(name.c_str());
+    if (!cast) return name + " gone";
+    std::string text = name;
+    for (const std::string& field : show_) {
+      if (field == "pos") text += " pos " + Vec(cast->GetPosition());
+      if (field == "speed") text += " speed " + Vec(cast->GetSpeed());
+      if (field == "rot") text += " rot " + Quat(cast->GetRotation());
+      if (field == "alpha") text += " alpha " + Num(cast->GetAlpha());
+      if (field == "mode")
+        text += " mode " + std::to_string(cast->GetMoveMode()) + " " + std::to_string(cast->GetMoveElapsed()) + "/" +
+                std::to_string(cast->GetMoveDuration());
+      if (field == "time") text += " motion " + std::to_string(cast->GetMotionIndex()) + "@" +
+                                   std::to_string(cast->GetMotionTime());
+      if (field == "flags") text += " flags " + Hex(cast->GetFlags());
+      if (field == "own") text += " own " + Hex(cast->GetOwnFlags());
+    }
+    return text;
+  }
+
+  void Tables() {
+    const Scene& s = *scene_;
+    const FieldBounds& f = s.GetFieldBounds();
+    out_ += "scene \"" + std::string(s.GetName()) + "\" fps " + std::to_string(s.GetFps()) + " fall " +
+            Num(s.GetFallSpeed()) + " render " + Hex(s.GetRenderFlags()) + " clear " + Hex(s.GetClearColor()) +
+            "\n field x " + Num(f.xMin) + ".." + Num(f.xMax) + " y " + Num(f.yMin) + ".." + Num(f.yMax) + " z " +
+            Num(f.zMin) + ".." + Num(f.zMax) + "\n";
+    if (s.GetScriptText()) out_ += " script\n";
+    static const char* const kHooks[] = {"OnLoop", "OnBegin", "OnEnd", "OnMessage", "OnInput"};
+    for (int i = 0; i < kSceneCommandCount; ++i) {
+      const Command& c = scene_->GetSceneCommand(static_cast<SceneCommand>(i));
+      if (c.HasText()) out_ += std::string(" hook ") + kHooks[i] + " \"" + c.GetText() + "\"\n";
+    }
+    out_ += "classes " + std::to_string(s.ClassCount()) + "\n";
+    for (int i = 0; i < s.ClassCount(); ++i) {
+      const ObjectClass* cls = s.ClassAt(i);
+      std::string path = s.ClassPathAt(i);
+      if (path.compare(0, dir_.size(), dir_) == 0) path = path.substr(dir_.size());
+      out_ += " " + std::to_string(i) + " " + path + " " + cls->GetClassName() + " flags " + Hex(cls->GetFlags()) +
+              " motions";
+      for (int m = 0; m < cls->MotionCount(); ++m) out_ += std::string(" ") + cls->MotionAt(m)->GetName();
+      out_ += "\n";
+    }
+    out_ += "casts " + std::to_string(s.CastCount()) + "\n";
+    for (int i = 0; i < s.CastCount(); ++i) {
+      const Cast& c = *s.CastAt(i);
+      out_ += " " + std::to_string(i) + " \"" + c.GetName() + "\" class " +
+              (c.GetClass() ? c.GetClass()->GetClassName() : "(none)") + " pos " + Vec(c.GetInitPos()) + " rot " +
+              Quat(c.GetInitRotate()) + " motion " + std::to_string(c.GetInitMotion()) + "@" +
+              std::to_string(c.GetInitTime()) + " flags " + Hex(c.GetInitFlags()) + "/" + Hex(c.GetInitFlagMask()) +
+              " region " + std::to_string(c.GetRegionType()) + " " + Num(c.GetRegionRadius()) + " " +
+              Num(c.GetRegionHeight()) + " " + Hex(c.GetRegionAttribute()) + "\n";
+      for (int p = 0; p < kCastPropertyCount; ++p) {
+        const ScriptValue& value = c.GetInitProperty(p);
+        if (value.type != SVT_None) out_ += "  property " + std::to_string(p) + " " + ValueText(value) + "\n";
+      }
+    }
+  }
+
+  std::string dir_;
+  std::unique_ptr<Scene> scene_ = std::make_unique<Scene>();
+  std::vector<std::string> show_ = {"pos"};
+  std::string out_;
+};
+
+}  // namespace
+
+std::string RunSceneSteps(const std::string& steps, const std::string& casesDir) {
+  return Runner(casesDir).Run(steps);
+}
