@@ -1,0 +1,283 @@
+// The scene's tables beyond what the step cases show: checked cast handles,
+// classes that fail or come back, casts left without a class, full tables,
+// long names, and the hooks a frame runs.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "motion/motion.h"
+#include "motion/object_class.h"
+#include "motion/object_flags.h"
+#include "platform/system/temp_folder.h"
+#include "scene/scene.h"
+
+namespace {
+
+const std::string kClasses = std::string(T3D_SOURCE_DIR) + "/tests/scene/cases/classes/";
+
+std::string ClassFile(const std::string& name, const std::string& body = "") {
+  return "<MotionObject>\n <Name value=\"" + name + "\" />\n <Flags value=\"#00000003\"/>\n" + body +
+         " <Motion name=\"Idle\" length=\"10\">\n </Motion>\n</MotionObject>\n";
+}
+
+// Records every resolved action that runs, and lets a test act from inside one.
+class RecordingScene : public Scene {
+ public:
+  int OnUserCommand(const Command& command, Cast* cast) override {
+    log += std::string(command.GetText()) + "(" + (cast ? cast->GetName() : "-") + ") ";
+    if (onCommand) onCommand(command, cast);
+    return 0;
+  }
+  std::string log;
+  std::function<void(const Command&, Cast*)> onCommand;
+};
+
+// A hook as a resolved action would be, so that it reaches OnUserCommand.
+void SetAction(Command& command, const char* text) {
+  command.SetText(text);
+  command.type = CommandType::Action;
+}
+
+TEST(CastHandleTest, DeletedCastReadsAsNoInstance) {
+  Scene scene;
+  ASSERT_TRUE(scene.RegisterClass(kClasses + "box.txt"));
+  Cast* box = scene.CreateCast(scene.FindObjectClass("Box"));
+  Cast* other = scene.CreateCast(scene.FindObjectClass("Box"));
+  ASSERT_TRUE(box && other);
+  ClassObject* castClass = &scene;  // any class object carries the handle the same way
+  ScriptValue value;
+  SetCastValue(value, castClass, box);
+  other->GetParentLink().cast = box->GetHandle();
+  ASSERT_EQ(CastOfValue(value), box);
+
+  ASSERT_TRUE(scene.DeleteCast(box));
+  EXPECT_EQ(CastOfValue(value), nullptr);
+  EXPECT_EQ(other->GetParentLink().cast.Get(), nullptr);
+  // A cast made afterwards (perhaps at the same address) is not the old one.
+  Cast* next = scene.CreateCast(scene.FindObjectClass("Box"));
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(CastOfValue(value), nullptr);
+  EXPECT_EQ(CastOfInstance(value.object.instance), nullptr);
+
+  ScriptValue none;
+  SetCastValue(none, castClass, nullptr);
+  EXPECT_EQ(none.type, SVT_Object);
+  EXPECT_EQ(CastOfValue(none), nullptr);
+}
+
+TEST(ClassTableTest, SamePathLoadsOnce) {
+  Scene scene;
+  EXPECT_TRUE(scene.RegisterClass(kClasses + "box.txt"));
+  ObjectClass* first = scene.ClassAt(0);
+  EXPECT_TRUE(scene.RegisterClass(kClasses + "box.txt"));
+  EXPECT_EQ(scene.ClassCount(), 1);
+  EXPECT_EQ(scene.ClassAt(0), first);
+}
+
+TEST(ClassTableTest, FailedClassLeavesNoTrace) {
+  Scene scene;
+  // A script that stops compiling after its first function, and a file that is not there.
+  EXPECT_FALSE(scene.RegisterClass(kClasses + "broken_script.txt"));
+  EXPECT_EQ(scene.FindFunction("BrokenFirst"), nullptr);
+  EXPECT_FALSE(scene.RegisterClass(kClasses + "none.txt"));
+  // Neither is cached as loaded, and neither leaves a hole before later classes.
+  EXPECT_FALSE(scene.RegisterClass(kClasses + "broken_script.txt"));
+  EXPECT_FALSE(scene.RegisterClass(kClasses + "none.txt"));
+  EXPECT_STREQ(scene.ClassPathAt(0), "");
+  ASSERT_TRUE(scene.RegisterClass(kClasses + "box.txt"));
+  EXPECT_EQ(scene.ClassCount(), 1);
+  EXPECT_STREQ(scene.ClassAt(0)->GetClassName(), "Box");
+}
+
+TEST(ClassTableTest, UnregisterMovesLaterClassesDownAndReregisterLoadsAnew) {
+  Scene scene;
+  ASSERT_TRUE(scene.RegisterClass(kClasses + "box.txt"));
+  ASSERT_TRUE(scene.RegisterClass(kClasses + "scripted.txt"));
+  ASSERT_TRUE(scene.RegisterClass(kClasses + "walker.txt"));
+  ASSERT_NE(scene.FindFunction("ScriptedHelper"), nullptr);
+
+  EXPECT_TRUE(scene.UnregisterClass(1));
+  EXPECT_EQ(scene.ClassCount(), 2);
+  EXPECT_STREQ(scene.ClassAt(0)->GetClassName(), "Box");
+  EXPECT_STREQ(scene.ClassAt(1)->GetClassName(), "Walker");
+  EXPECT_EQ(scene.FindObjectClass("Scripted"), nullptr);
+  // Its functions went with it, so its script compiles again.
+  EXPECT_EQ(scene.FindFunction("ScriptedHelper"), nullptr);
+  EXPECT_TRUE(scene.RegisterClass(kClasses + "scripted.txt"));
+  EXPECT_STREQ(scene.ClassAt(2)->GetClassName(), "Scripted");
+  EXPECT_NE(scene.FindFunction("ScriptedHelper"), nullptr);
+
+  EXPECT_FALSE(scene.UnregisterClass(-1));
+  EXPECT_FALSE(scene.UnregisterClass(kClassTableSize));
+  EXPECT_TRUE(scene.UnregisterClass(kClassTableSize - 1));  // an empty slot
+  EXPECT_EQ(scene.ClassCount(), 3);
+}
+
+TEST(ClassTableTest, CastsOfAnUnregisteredClassGoOnWithoutOne) {
+  Scene scene;
+  ASSERT_TRUE(scene.RegisterClass(kClasses + "walker.txt"));
+  Cast* walker = scene.CreateCast(scene.FindObjectClass("Walker"));
+  ASSERT_NE(walker, nullptr);
+  scene.StartCasts();
+  EXPECT_EQ(walker->GetBoneControlCount(), 4);
+  scene.SetFrameCounter(0);
+  scene.Update();
+  ASSERT_TRUE(scene.UnregisterClass(0));
+  EXPECT_EQ(walker->GetClass(), nullptr);
+  EXPECT_EQ(walker->GetBoneControls(), nullptr);
+  EXPECT_EQ(walker->GetCurrentMotion(), nullptr);
+  EXPECT_EQ(walker->GetFlags(), 0u);
+  walker->SetOwnFlags(kFlagActive | kFlagFreeFall);
+  const Vector3 before = walker->GetPosition();
+  scene.Update();  // an active cast without a motion is not moved by its pass
+  EXPECT_EQ(walker->GetPosition(), before);
+  walker->SetMotion(0, &scene);
+  walker->SetMotionTime(3, &scene);
+  walker->OnCreate(scene);
+  walker->RunPreRender(scene);
+  EXPECT_TRUE(scene.DeleteCast(walker));
+}
+
+TEST(CastTableTest, StartResetsCastsAndBuildsTheirBoneControls) {
+  Scene scene;
+  ASSERT_TRUE(scene.RegisterClass(kClasses + "walker.txt"));
+  Cast* walker = scene.CreateCast(scene.FindObjectClass("Walker"));
+  ASSERT_NE(walker, nullptr);
+  walker->SetPosition({5, 5, 5});
+  walker->Property(3).SetNumber(1);
+  scene.StartCasts();
+  EXPECT_EQ(walker->GetPosition(), (Vector3{0, 0, 0}));
+  EXPECT_EQ(walker->Property(3).type, SVT_None);
+  ASSERT_EQ(walker->GetBoneControlCount(), 4);
+  std::string names;
+  for (int i = 0; i < 4; ++i)
+    names += std::string(walker->GetBoneControls()[i].name) + (walker->GetBoneControls()[i].frame ? "+ " : "- ");
+  EXPECT_EQ(names, "Root+ Lower+ Upper+ - ");
+  // The "PARM" key of the motion Stop counts only at its own frame.
+  walker->SetMotion(1, &scene);
+  walker->SetMotionTime(2, &scene);
+  EXPECT_EQ(walker->GetFlags(), 0x13u);
+  walker->SetMotionTime(33, &scene);  // wraps to 3 within 30 frames
+  EXPECT_EQ(walker->GetMotionTime(), 3);
+  EXPECT_EQ(walker->GetFlags(), 0x3u);
+}
+
+TEST(CastTableTest, LongClassNamesKeepEveryNumberDistinct) {
+  TempFolder folder;
+  const std::string name30 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcd";
+  Scene scene;
+  ASSERT_TRUE(scene.RegisterClass(folder.Write("long.txt", ClassFile(name30))));
+  ObjectClass* cls = scene.FindObjectClass(name30.c_str());
+  ASSERT_NE(cls, nullptr);
+  std::vector<std::string> names;
+  for (int i = 0; i < kCastTableSize; ++i) {
+    Cast* cast = scene.CreateCast(cls);
+    ASSERT_NE(cast, nullptr) << i;
+    names.push_back(cast->GetName());
+  }
+  EXPECT_EQ(names[0], "ABCDEFGHIJKLMNOPQRSTUVWXYZab_1");
+  EXPECT_EQ(names[98], "ABCDEFGHIJKLMNOPQRSTUVWXYZab_99");
+  EXPECT_EQ(names[99], "ABCDEFGHIJKLMNOPQRSTUVWXYZa_100");
+  EXPECT_EQ(names[255], "ABCDEFGHIJKLMNOPQRSTUVWXYZa_256");
+  EXPECT_EQ(scene.CreateCast(cls), nullptr);  // the table is full
+  EXPECT_EQ(scene.CreateCast(nullptr), nullptr);
+  EXPECT_EQ(scene.CastCount(), kCastTableSize);
+}
+
+TEST(SceneFileTest, CastBeyondTheTableStopsTheFile) {
+  TempFolder folder;
+  std::string text = "<Scene>\n";
+  for (int i = 0; i < kCastTableSize + 1; ++i) text += " <Cast><Name value=\"C" + std::to_string(i) + "\"/></Cast>\n";
+  text += " <Name value=\"After\"/>\n</Scene>\n";
+  Scene scene;
+  EXPECT_TRUE(scene.LoadScene(folder.Write("many.scn", text)));
+  EXPECT_EQ(scene.CastCount(), kCastTableSize);
+  EXPECT_STREQ(scene.CastAt(kCastTableSize - 1)->GetName(), "C255");
+  EXPECT_STREQ(scene.GetName(), "");
+}
+
+TEST(SceneFileTest, NumberedNamesCountUpPastHugeNumbers) {
+  TempFolder folder;
+  const std::string text =
+      "<Scene>\n"
+      " <Cast><Name value=\"Big_2147483647\"/></Cast>\n"
+      " <Cast><Name value=\"Big_2147483647\"/></Cast>\n"
+      " <Cast><Name value=\"Big_99999999999\"/></Cast>\n"
+      " <Cast><Name value=\"VeryLongPrefixOfTwentyNineByte_1\"/></Cast>\n"
+      " <Cast><Name value=\"VeryLongPrefixOfTwentyNineByte_1\"/></Cast>\n"
+      "</Scene>\n";
+  Scene scene;
+  ASSERT_TRUE(scene.LoadScene(folder.Write("big.scn", text)));
+  std::string names;
+  for (int i = 0; i < scene.CastCount(); ++i) names += std::string(scene.CastAt(i)->GetName()) + " ";
+  // The number saturates where it is read and grows past 32 bits without
+  // wrapping; a long prefix is cut so the number stays whole.
+  EXPECT_EQ(names,
+            "Big_2147483647 Big_2147483648 Big_2147483649 VeryLongPrefixOfTwentyNineByte1 "
+            "VeryLongPrefixOfTwentyNineByte2 ");
+}
+
+TEST(CastHooksTest, FrameRunsLoopHookThenEventOfTheNewTime) {
+  RecordingScene scene;
+  ASSERT_TRUE(scene.RegisterClass(kClasses + "box.txt"));
+  ObjectClass* box = scene.FindObjectClass("Box");
+  SetAction(box->GetCommand(kClassOnLoop), "#LOOP");
+  SetAction(box->GetCommand(kClassOnPreRender), "#PRER");
+  SetAction(box->GetCommand(kClassOnCreate), "#CREA");
+  Cast* cast = scene.CreateCast(box);
+  ASSERT_NE(cast, nullptr);
+  scene.StartCasts();
+  scene.SetFrameCounter(0);
+  scene.Update();
+  scene.Update();
+  EXPECT_EQ(scene.log, "#CREA(Box_1) #LOOP(Box_1) #PRER(Box_1) #LOOP(Box_1) #PRER(Box_1) ");
+  EXPECT_EQ(cast->GetMotionTime(), 2);
+}
+
+TEST(CastHooksTest, DeleteHookThatDeletesItsOwnCastRunsOnce) {
+  RecordingScene scene;
+  ASSERT_TRUE(scene.RegisterClass(kClasses + "box.txt"));
+  ObjectClass* box = scene.FindObjectClass("Box");
+  SetAction(box->GetCommand(kClassOnDelete), "#DELE");
+  scene.onCommand = [&](const Command&, Cast* cast) { EXPECT_TRUE(scene.DeleteCast(cast)); };
+  Cast* first = scene.CreateCast(box);
+  Cast* second = scene.CreateCast(box);
+  ASSERT_TRUE(first && second);
+  EXPECT_TRUE(scene.DeleteCast(first));
+  EXPECT_EQ(scene.log, "#DELE(Box_1) ");
+  ASSERT_EQ(scene.CastCount(), 1);
+  EXPECT_EQ(scene.CastAt(0), second);
+
+  // While the scene runs, a second delete of a marked cast does not run the hook again.
+  scene.SetFrameCounter(0);
+  EXPECT_TRUE(scene.DeleteCast(second));
+  EXPECT_TRUE(scene.DeleteCast(second));
+  EXPECT_EQ(scene.log, "#DELE(Box_1) #DELE(Box_2) ");
+  EXPECT_TRUE(second->IsDeletedWhileRunning());
+  EXPECT_EQ(scene.FindCast("Box_2"), second);
+}
+
+TEST(CastHooksTest, UnregisteringTheClassFromItsOwnHookKeepsTheFrameSound) {
+  RecordingScene scene;
+  ASSERT_TRUE(scene.RegisterClass(kClasses + "box.txt"));
+  ObjectClass* box = scene.FindObjectClass("Box");
+  SetAction(box->GetCommand(kClassOnLoop), "#UNRG");
+  scene.onCommand = [&](const Command&, Cast*) { scene.UnregisterClass(0); };
+  Cast* first = scene.CreateCast(box);
+  Cast* second = scene.CreateCast(box);
+  ASSERT_TRUE(first && second);
+  scene.StartCasts();
+  scene.Update();
+  // The first cast's loop hook took the class away: neither cast has it now,
+  // and the second was not updated with it.
+  EXPECT_EQ(scene.log, "#UNRG(Box_1) ");
+  EXPECT_EQ(first->GetClass(), nullptr);
+  EXPECT_EQ(second->GetClass(), nullptr);
+  scene.Update();
+  EXPECT_EQ(scene.log, "#UNRG(Box_1) ");
+}
+
+}  // namespace
