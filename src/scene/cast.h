@@ -184,7 +184,7 @@ class Cast {
   void SetMotion(std::int32_t index, Scene* scene);
   // The time wrapped into the motion; a new time fires the "EVNT" key of
   // the motion's first track at it when a scene is given.
-  void SetMotionTime(std::int32_t time, Scene* scene);
+  void SetMotionTime(std::int64_t time, Scene* scene);
   // The class's OnCreate hook, then a bone-control table for the model.
   void OnCreate(Scene& scene);
   // The class's OnDelete hook, then the bone-control table goes.

@@ -36,13 +36,15 @@ void Cast::SetMotion(std::int32_t index, Scene* scene) {
   SetMotionTime(0, scene);
 }
 
-void Cast::SetMotionTime(std::int32_t time, Scene* scene) {
+void Cast::SetMotionTime(std::int64_t time, Scene* scene) {
   const Motion* motion = GetCurrentMotion();
   if (!motion) return;
   const std::int32_t length = motion->GetLength();
   // A motion without frames has no time to go to.
   if (length <= 0) return;
-  const std::int32_t wrapped = time % length;  // keeps the sign of time
+  // Wide enough that the frame advance from any time (a scene file may start
+  // a cast at the largest one) never overflows; the remainder keeps the sign of time.
+  const auto wrapped = static_cast<std::int32_t>(time % length);
   if (wrapped == motionTime_) return;
   motionTime_ = wrapped;
   InvalidateFlags();

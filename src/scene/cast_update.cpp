@@ -117,7 +117,7 @@ void Cast::Update(Scene& scene) {
   }
   {
     SectionTimer timer(profile_[5]);
-    SetMotionTime(motionTime_ + 1, &scene);
+    SetMotionTime(static_cast<std::int64_t>(motionTime_) + 1, &scene);
   }
   {
     SectionTimer timer(profile_[6]);

@@ -61,6 +61,8 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   // at once as one without a device does.
   int Run() override;
   NativeClass* GetSceneClass() override { return this; }
+  // Members of the "Scene" class object act on the scene itself.
+  void* GetOwner() override { return static_cast<void*>(this); }
 
   // ---- the scene file (scene_file.cpp) ----
   bool OnStartElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,

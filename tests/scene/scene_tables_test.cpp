@@ -163,6 +163,11 @@ TEST(CastTableTest, StartResetsCastsAndBuildsTheirBoneControls) {
   walker->SetMotionTime(33, &scene);  // wraps to 3 within 30 frames
   EXPECT_EQ(walker->GetMotionTime(), 3);
   EXPECT_EQ(walker->GetFlags(), 0x3u);
+  walker->SetMotionTime(-31, &scene);  // the remainder keeps the sign
+  EXPECT_EQ(walker->GetMotionTime(), -1);
+  // The frame advance from the largest time a file can give does not overflow.
+  walker->SetMotionTime(std::int64_t{2147483647} + 1, &scene);
+  EXPECT_EQ(walker->GetMotionTime(), 2147483648 % 30);
 }
 
 TEST(CastTableTest, LongClassNamesKeepEveryNumberDistinct) {
