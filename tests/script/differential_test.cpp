@@ -227,6 +227,7 @@ const char* const kPrograms[] = {
     R"(main() { x = 1; { { x = x + 1; } x = x + 1; } if (x == 3) { $a = 1; } else { $a = 2; } if (0) $b = 1; else if (1) $b = 2; else $b = 3; $x = (x, 5, x + 1); })",
     R"(r(n) { if (n == 0) return "end"; return r(n - 1); } main() { $r = r(20); x = r(3) + r(2); $x = x; return x; $y = 1; })",
     R"(main() { x = 1; break; $x = 2; } )",
+    R"(main() { $n = 0; for (k = 3, n = 1; ; k--) { $n = $n + 1; if ($n > 10) break; } for (m = -4, z = 1; ; m++) { $m = m; if (m > 9) break; } })",
     R"(main() { while (1) { while (1) { break; } $a = $a + 1; if ($a > 2) return; } })",
     R"(set(byref a, byref b) { a = 1; b = "t"; } main() { set($g, loc); $l = loc; set(p, p); $p = p; })",
 };
