@@ -1,7 +1,9 @@
 // The interpreter: walks a compiled function's token array with a recursive
 // descent parser that evaluates as it parses. With the execute flag clear the
 // same routines only parse, which is how untaken branches and the final pass of
-// a loop are checked.
+// a loop are checked. These routines define the language; statements that run
+// are handed to the fast path (fast_path.cpp) when it is on, which must and
+// does behave exactly like them.
 #include <cmath>
 #include <cstring>
 
