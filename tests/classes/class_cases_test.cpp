@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/case_files.h"
 #include "classes/class_runner.h"
 #include "platform/system/content_path.h"
 #include "platform/system/temp_folder.h"
@@ -17,19 +18,8 @@ namespace fs = std::filesystem;
 
 const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/classes/cases";
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 std::vector<std::string> CaseNames() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(kCases))
-    if (entry.path().extension() == ".txt") names.push_back(entry.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
+  return ListCases(kCases, ".txt");
 }
 
 class ClassCase : public testing::TestWithParam<std::string> {};
@@ -38,7 +28,7 @@ TEST_P(ClassCase, AnswersMatchTheCaseFile) {
   // Settings go to a fresh program folder for each file.
   TempFolder folder;
   SetProgramDir(folder.path());
-  const std::string expected = ReadAll(kCases / (GetParam() + ".txt"));
+  const std::string expected = ReadTextFile(kCases / (GetParam() + ".txt"));
   EXPECT_EQ(RunClassCases(expected), expected);
   SetProgramDir("");
 }

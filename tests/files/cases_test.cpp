@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_files.h"
 #include "files/line_reader.h"
 #include "files/markup_trace.h"
 
@@ -21,19 +22,8 @@ namespace fs = std::filesystem;
 
 const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/files/cases";
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 std::vector<std::string> CaseNames(const char* extension) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(kCases))
-    if (entry.path().extension() == extension) names.push_back(entry.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
+  return ListCases(kCases, extension);
 }
 
 std::string CaseName(const testing::TestParamInfo<std::string>& param) { return param.param; }
@@ -45,7 +35,7 @@ TEST_P(MarkupCase, TraceMatchesExpected) {
   ASSERT_TRUE(fs::exists(expected)) << "missing " << expected;
   MarkupReader reader;
   ASSERT_TRUE(reader.Open((kCases / (GetParam() + ".xml")).string()));
-  EXPECT_EQ(ReadAll(expected), TraceParse(reader));
+  EXPECT_EQ(ReadTextFile(expected), TraceParse(reader));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MarkupCase, testing::ValuesIn(CaseNames(".xml")), CaseName);
@@ -72,7 +62,7 @@ TEST_P(LineCase, LinesMatchExpected) {
     const fs::path expected = kCases / (GetParam() + extension);
     if (!fs::exists(expected)) continue;
     any = true;
-    EXPECT_EQ(ReadAll(expected), TraceLines(source, expand)) << extension;
+    EXPECT_EQ(ReadTextFile(expected), TraceLines(source, expand)) << extension;
   }
   EXPECT_TRUE(any) << "no .raw or .expanded beside " << source;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_files.h"
 #include "motion/motion_dump.h"
 
 namespace {
@@ -19,19 +20,8 @@ namespace fs = std::filesystem;
 
 const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/motion/cases";
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 std::vector<std::string> CaseNames(const char* extension) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(kCases))
-    if (entry.path().extension() == extension) names.push_back(entry.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
+  return ListCases(kCases, extension);
 }
 
 std::string CaseName(const testing::TestParamInfo<std::string>& param) { return param.param; }
@@ -44,13 +34,13 @@ void Compare(const fs::path& expected, const std::string& actual) {
     return;
   }
   ASSERT_TRUE(fs::exists(expected)) << "missing " << expected;
-  EXPECT_EQ(ReadAll(expected), actual);
+  EXPECT_EQ(ReadTextFile(expected), actual);
 }
 
 class TrackCase : public testing::TestWithParam<std::string> {};
 
 TEST_P(TrackCase, ValuesMatchExpected) {
-  Compare(kCases / (GetParam() + ".out"), RunTrackScript(ReadAll(kCases / (GetParam() + ".track"))));
+  Compare(kCases / (GetParam() + ".out"), RunTrackScript(ReadTextFile(kCases / (GetParam() + ".track"))));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TrackCase, testing::ValuesIn(CaseNames(".track")), CaseName);
@@ -59,7 +49,7 @@ class KeyTextCase : public testing::TestWithParam<std::string> {};
 
 TEST_P(KeyTextCase, RewrittenFormMatchesExpected) {
   std::string rewritten;
-  const std::string written = ParseAndWriteMotions(ReadAll(kCases / (GetParam() + ".motion")), &rewritten);
+  const std::string written = ParseAndWriteMotions(ReadTextFile(kCases / (GetParam() + ".motion")), &rewritten);
   Compare(kCases / (GetParam() + ".written"), written);
   // What was written reads back to the same keys.
   const std::string body = written.substr(written.find('\n') + 1);
@@ -74,7 +64,7 @@ TEST_P(CaseTableCase, RecordsMatchExpected) {
   std::vector<std::string> names = {"Stand", "Walk", "Run", "Jump"};
   if (fs::exists(kCases / (GetParam() + ".motions"))) {
     names.clear();
-    std::istringstream list(ReadAll(kCases / (GetParam() + ".motions")));
+    std::istringstream list(ReadTextFile(kCases / (GetParam() + ".motions")));
     for (std::string name; list >> name;) names.push_back(name);
   }
   std::vector<Motion> motions = MakeMotions(names);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_files.h"
 #include "files/markup_writer.h"
 #include "motion/object_class.h"
 
@@ -19,19 +20,8 @@ namespace fs = std::filesystem;
 
 const fs::path kGolden = fs::path(T3D_SOURCE_DIR) / "tests/motion/golden";
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 std::vector<std::string> GoldenNames() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(kGolden))
-    if (entry.path().extension() == ".txt") names.push_back(entry.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
+  return ListCases(kGolden, ".txt");
 }
 
 std::string Written(ObjectClass& objectClass) {
@@ -68,7 +58,7 @@ TEST_P(GoldenClassFile, WrittenBackAsExpectedAndReadsBackToItself) {
   if (!IsCanonical(GetParam()) && std::getenv("OBJECT_CLASS_GOLDEN_WRITE") != nullptr)
     std::ofstream(expected, std::ios::binary) << written;
   ASSERT_TRUE(fs::exists(expected)) << "missing " << expected;
-  EXPECT_EQ(ReadAll(expected), written);
+  EXPECT_EQ(ReadTextFile(expected), written);
 
   ObjectClass again;
   ASSERT_TRUE(again.LoadText(written.c_str(), input.string()));
@@ -80,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(Golden, GoldenClassFile, testing::ValuesIn(GoldenNames(
 
 TEST(GoldenClassFile, NewClassWritesItsDefaults) {
   ObjectClass objectClass;
-  EXPECT_EQ(ReadAll(kGolden / "new_class.written"), Written(objectClass));
+  EXPECT_EQ(ReadTextFile(kGolden / "new_class.written"), Written(objectClass));
 }
 
 }  // namespace

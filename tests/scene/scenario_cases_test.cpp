@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/case_files.h"
 #include "classes/class_object.h"
 #include "platform/system/content_path.h"
 #include "platform/system/temp_folder.h"
@@ -24,13 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/scene/cases";
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // Trace.Log(text) and Scene.Mark(text) both append a line to the trace.
 class MarkClass : public ClassObject {
@@ -92,7 +86,7 @@ class RecordingScene : public ScenarioScene {
 
 std::string RunCase(const std::string& name) {
   TempFolder folder;
-  folder.Write("RootScenairo.csc", ReadAll(kCases / (name + ".csc")));
+  folder.Write("RootScenairo.csc", ReadTextFile(kCases / (name + ".csc")));
   SetProgramDir(folder.path());
   std::string trace;
   {
@@ -115,17 +109,13 @@ std::string RunCase(const std::string& name) {
 }
 
 std::vector<std::string> CaseNames() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(kCases))
-    if (entry.path().extension() == ".csc") names.push_back(entry.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
+  return ListCases(kCases, ".csc");
 }
 
 class ScenarioCase : public testing::TestWithParam<std::string> {};
 
 TEST_P(ScenarioCase, TraceMatchesExpected) {
-  EXPECT_EQ(RunCase(GetParam()), ReadAll(kCases / (GetParam() + ".expected")));
+  EXPECT_EQ(RunCase(GetParam()), ReadTextFile(kCases / (GetParam() + ".expected")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ScenarioCase, testing::ValuesIn(CaseNames()),

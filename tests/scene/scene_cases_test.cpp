@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/case_files.h"
 #include "scene/scene_steps.h"
 
 namespace {
@@ -17,19 +18,8 @@ namespace fs = std::filesystem;
 
 const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/scene/cases";
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 std::vector<std::string> CaseNames() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(kCases / "steps"))
-    if (entry.path().extension() == ".steps") names.push_back(entry.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
+  return ListCases(kCases / "steps", ".steps");
 }
 
 class SceneCase : public testing::TestWithParam<std::string> {};
@@ -38,13 +28,13 @@ class SceneCase : public testing::TestWithParam<std::string> {};
 // one: expected values are worked out by hand and reviewed).
 TEST_P(SceneCase, TraceMatchesExpected) {
   const fs::path expected = kCases / "steps" / (GetParam() + ".trace");
-  const std::string trace = RunSceneSteps(ReadAll(kCases / "steps" / (GetParam() + ".steps")), kCases.string() + "/");
+  const std::string trace = RunSceneSteps(ReadTextFile(kCases / "steps" / (GetParam() + ".steps")), kCases.string() + "/");
   if (!fs::exists(expected) && std::getenv("SCENE_CASES_WRITE") != nullptr) {
     std::ofstream(expected, std::ios::binary) << trace;
     GTEST_SKIP() << "wrote " << expected;
   }
   ASSERT_TRUE(fs::exists(expected)) << "missing " << expected;
-  EXPECT_EQ(ReadAll(expected), trace);
+  EXPECT_EQ(ReadTextFile(expected), trace);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SceneCase, testing::ValuesIn(CaseNames()),

@@ -10,18 +10,13 @@
 
 #include <cstdio>
 
+#include "support/case_files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
 const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/script/cases";
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // Each case runs in a process of its own, through the script-run tool itself:
 // member-name ids depend on what a process registered before.
@@ -39,11 +34,7 @@ std::string RunDriver(const fs::path& source, const std::string& function, const
 }
 
 std::vector<std::string> CaseNames() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(kCases))
-    if (entry.path().extension() == ".csc") names.push_back(entry.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
+  return ListCases(kCases, ".csc");
 }
 
 class ScriptCase : public testing::TestWithParam<std::string> {};
@@ -52,7 +43,7 @@ TEST_P(ScriptCase, OutputMatchesExpected) {
   const fs::path source = kCases / (GetParam() + ".csc");
   std::string function = "main";
   std::vector<std::string> args;
-  const std::string text = ReadAll(source);
+  const std::string text = ReadTextFile(source);
   std::istringstream firstLine(text.substr(0, text.find('\n')));
   std::string word;
   if (firstLine >> word && word == "//" && firstLine >> word && word == "run:") {
@@ -61,7 +52,7 @@ TEST_P(ScriptCase, OutputMatchesExpected) {
   }
   const fs::path expected = kCases / (GetParam() + ".expected");
   ASSERT_TRUE(fs::exists(expected)) << "missing " << expected;
-  EXPECT_EQ(ReadAll(expected), RunDriver(source, function, args));
+  EXPECT_EQ(ReadTextFile(expected), RunDriver(source, function, args));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ScriptCase, testing::ValuesIn(CaseNames()),
