@@ -3,6 +3,8 @@
 // property list, and long frame names that must still animate.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -35,8 +37,12 @@ std::string Wrap(const std::string& body) { return "<MotionObject>\n" + body + "
 const std::string kBox = " <MeshFile value=\"branching_box.x\"/>\n";
 
 // A fresh folder of its own for files a test writes.
+// One folder per test and process: CTest runs the tests of a fixture side by
+// side, and a shared folder would be emptied under a running test.
 fs::path ScratchFolder(const std::string& name) {
-  fs::path folder = fs::path(testing::TempDir()) / ("object_class_" + name);
+  const char* test = testing::UnitTest::GetInstance()->current_test_info()->name();
+  fs::path folder = fs::path(testing::TempDir()) /
+                    ("object_class_" + name + "_" + test + "_" + std::to_string(getpid()));
   fs::remove_all(folder);
   fs::create_directories(folder);
   return folder;
