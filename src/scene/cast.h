@@ -141,6 +141,8 @@ class Cast {
   std::int32_t GetInitMotion() const { return initMotion_; }
   std::int32_t GetInitTime() const { return initTime_; }
   const ScriptValue& GetInitProperty(int index) const { return initProperty_[Slot(index, kCastPropertyCount)]; }
+  // The swept-move action keeps the previous position in the first three.
+  ScriptValue& InitProperty(int index) { return initProperty_[Slot(index, kCastPropertyCount)]; }
   std::int32_t GetRegionType() const { return regionType_; }
   float GetRegionRadius() const { return regionRadius_; }
   float GetRegionHeight() const { return regionHeight_; }
@@ -192,6 +194,12 @@ class Cast {
   // The motion's OnPreRender hook, or the class's.
   void RunPreRender(Scene& scene);
   BoneControl* GetBoneControls() { return boneControls_.get(); }
+  // The named frame's matrix in world axes (with or without the cast's
+  // position). Bones are not posed for casts yet: no frame answers.
+  bool GetBoneMatrix(const char* frame, bool withPosition, Matrix& out) const;
+  // A point in the named frame's axes carried into world axes; false (out
+  // untouched) when the frame does not answer.
+  bool TransformByBone(const char* frame, const Vector3& point, Vector3& out) const;
   int GetBoneControlCount() const { return boneControlCount_; }
 
   // ---- properties, links, contacts ----
@@ -205,6 +213,8 @@ class Cast {
   CastHitList& HitList(int index) { return hitLists_[Slot(index, 2)]; }
   int GetCurrentHitList() const { return currentHitList_; }
   IKChain& GetIKChain() { return ikChain_; }
+  // The scene frame of the last direction press of the control word.
+  std::uint32_t GetLastDirectionFrame() const { return lastStickPressFrame_; }
   // 0: the facing at the press before the last, 1: at the last press.
   float GetControlYaw(int index) const { return index == 0 ? previousPressYaw_ : pressYaw_; }
 

@@ -52,16 +52,6 @@ void Scene::FreeParkedObjects() {
 
 int Scene::Run() { return kRunNoDevice; }
 
-// Until Commands are parsed and run, every hook keeps its text and stays of
-// type none; an action that is already resolved goes where unknown actions go.
-bool Scene::ParseCommand(Command&) { return true; }
-
-int Scene::ExecuteCommand(const Command& command, Cast* cast, ScriptValue*, int) {
-  return command.type == CommandType::Action ? OnUserCommand(command, cast) : 0;
-}
-
-int Scene::OnUserCommand(const Command&, Cast*) { return 0; }
-
 ScriptValue& Scene::Parameter(int index) {
   return parameters_[index >= 0 && index < kSceneParameterCount ? static_cast<std::size_t>(index) : 0];
 }

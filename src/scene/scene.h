@@ -71,14 +71,32 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   bool OnText(const char* elementName, const char* text, void* user, MarkupReader& reader) override;
 
   // ---- hooks ----
-  // Resolves a Command once its scripts are compiled. Commands are not parsed
-  // yet: every Command keeps its text and runs as nothing.
+  // Resolves a Command once its scripts are compiled (commands.cpp): a
+  // function name of the scene's engine, or "#" with a four-character action
+  // and its parameters. A name no script defines leaves the Command as it
+  // was; false for a parameter that does not read (those before it stay).
   bool ParseCommand(Command& command);
   // Runs a Command for a cast (or none) with extra arguments; 0 or the
-  // script error code.
+  // script error code. A script function gets the cast first, then the
+  // arguments, 16 values at most. Errors an action throws end here.
   int ExecuteCommand(const Command& command, Cast* cast, ScriptValue* args, int argCount);
   // Four-character actions the scene does not know; the game's scene answers them.
   virtual int OnUserCommand(const Command& command, Cast* cast);
+  // The class object through which scripts see casts; a member-less stand-in
+  // until one is set.
+  void SetCastClass(NativeClass* castClass) { castClass_ = castClass; }
+  NativeClass* GetCastClass();
+
+  // ---- seams of the camera, sound and collision that come later ----
+  // The device's current view matrix; identity until the camera sets it.
+  const Matrix& GetViewMatrix() const { return viewMatrix_; }
+  void SetViewMatrix(const Matrix& view) { viewMatrix_ = view; }
+  // Plays a sound of the sound manager; nothing plays until it arrives.
+  virtual void PlayCommandSound(std::uint32_t code, float volume, float pan);
+  // Ray test against the mesh of the root frame of the cast's model, in the
+  // cast's own axes: the distance along `direction` (in its lengths) of the
+  // first hit. No hit until collision geometry arrives.
+  virtual bool IntersectCastMesh(Cast& cast, const Vector3& origin, const Vector3& direction, float& distance);
 
   // ---- class table (class_table.cpp) ----
   using CCScript::RegisterClass;
@@ -188,6 +206,8 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   bool paused_ = false;
   std::array<Command, kSceneCommandCount> commands_{};
   std::array<ScriptValue, kSceneParameterCount> parameters_;
+  NativeClass* castClass_ = nullptr;
+  Matrix viewMatrix_ = MatrixIdentity();
 
   // The cast whose element the scene file is in; null outside one.
   CastHandle readingCast_;

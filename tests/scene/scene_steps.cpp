@@ -71,6 +71,7 @@ class Runner {
       std::vector<std::string> w;
       for (std::string word; words >> word;) w.push_back(word);
       if (w.empty() || w[0][0] == '#') continue;
+      line_ = line;
       Step(w);
     }
     return out_;
@@ -154,6 +155,15 @@ class Runner {
       for (int frame = 1; frame <= I(w, 1); ++frame) scene_->Update();
     } else if (op == "print") {
       for (std::size_t i = 1; i < w.size(); ++i) out_ += State(w[i]) + "\n";
+    } else if (op == "do") {
+      Do(w);
+    } else if (op == "link") {
+      Cast* parent = Find(w[1]);
+      Cast* child = w.size() > 2 ? Find(w[2]) : nullptr;
+      if (parent && child) {
+        parent->GetChildLink().cast = child->GetHandle();
+        child->GetParentLink().cast = parent->GetHandle();
+      }
     } else if (op == "tables") {
       Tables();
     } else {
@@ -184,6 +194,21 @@ class Runner {
     }
   }
 
+  // "do CAST|- TEXT": the text (the rest of the line, kept as written) parsed
+  // as a Command and run for the cast or for none.
+  void Do(const std::vector<std::string>& w) {
+    if (w.size() < 3) return;
+    Cast* cast = nullptr;
+    if (w[1] != "-" && !(cast = Find(w[1]))) return;
+    const std::size_t at = line_.find(w[2], line_.find(w[1], line_.find("do") + 2) + w[1].size());
+    Command command;
+    command.SetText(line_.c_str() + at);
+    const bool parsed = scene_->ParseCommand(command);
+    const int result = scene_->ExecuteCommand(command, cast, nullptr, 0);
+    out_ += "do " + std::string(command.GetText()) + (parsed ? "" : " (parse failed)") + " -> " +
+            std::to_string(result) + "\n";
+  }
+
   std::string State(const std::string& name) {
     Cast* cast = scene_->FindCast(name.c_str());
     if (!cast) return name + " gone";
@@ -200,6 +225,11 @@ class Runner {
                                    std::to_string(cast->GetMotionTime());
       if (field == "flags") text += " flags " + Hex(cast->GetFlags());
       if (field == "own") text += " own " + Hex(cast->GetOwnFlags());
+      if (field == "mask") text += " mask " + Hex(cast->GetFlagMask());
+      if (field == "initprop")
+        text += " initprop " + ValueText(cast->GetInitProperty(0)) + " " + ValueText(cast->GetInitProperty(1)) + " " +
+                ValueText(cast->GetInitProperty(2));
+      if (field == "turn") text += " turn " + Num(cast->GetTurnFactor()) + " extra " + Quat(cast->GetAngularSpeed());
     }
     return text;
   }
@@ -243,10 +273,23 @@ class Runner {
     }
   }
 
+  // Sounds print where they are played.
+  class RecordingScene : public Scene {
+   public:
+    explicit RecordingScene(std::string& out) : out_(out) {}
+    void PlayCommandSound(std::uint32_t code, float volume, float pan) override {
+      out_ += "sound " + Hex(code) + " volume " + Num(volume) + " pan " + Num(pan) + "\n";
+    }
+
+   private:
+    std::string& out_;
+  };
+
   std::string dir_;
-  std::unique_ptr<Scene> scene_ = std::make_unique<Scene>();
-  std::vector<std::string> show_ = {"pos"};
+  std::string line_;
   std::string out_;
+  std::unique_ptr<Scene> scene_ = std::make_unique<RecordingScene>(out_);
+  std::vector<std::string> show_ = {"pos"};
 };
 
 }  // namespace
