@@ -10,16 +10,18 @@
 
 namespace {
 
-// Blanks as the tokenizer reads them: every Space token before the position.
+// Blanks as the tokenizer skips them before a token.
 void SkipBlanks(const char** pos) {
+  while (**pos == ' ' || **pos == '\t') ++*pos;
+}
+
+// Reads the comma that introduces a parameter; anything else is left in place.
+bool ReadComma(const char** pos) {
   char scratch[kTokenBufferSize];
-  for (;;) {
-    const char* at = *pos;
-    if (**pos == '\0' || ReadToken(pos, scratch, false, false) != TokenKind::Space) {
-      *pos = at;
-      return;
-    }
-  }
+  const char* at = *pos;
+  if (ReadToken(pos, scratch, false, false) == TokenKind::Comma) return true;
+  *pos = at;
+  return false;
 }
 
 bool IsWordChar(char c) {
@@ -67,9 +69,7 @@ bool ParseAction(Command& command) {
     if (*pos != '\0') command.code |= static_cast<unsigned char>(*pos++);
   }
   for (CommandParam& param : command.params) {
-    SkipBlanks(&pos);
-    if (*pos != ',') return true;
-    ++pos;
+    if (*pos == '\0' || !ReadComma(&pos)) return true;
     SkipBlanks(&pos);
     if (*pos == '\0') return true;
     if (!ReadParameter(&pos, param)) return false;
