@@ -68,18 +68,18 @@ void WidenExponent(std::string& text) {
 std::string FormatOne(const Conversion& c, double value) {
   // Printed without the width first, so that the exponent can be widened
   // before the padding is measured.
-  char spec[16];
+  char conversion[16];
   std::size_t n = 0;
-  spec[n++] = '%';
-  if (c.sign) spec[n++] = c.sign;
-  if (c.alternate) spec[n++] = '#';
-  spec[n++] = '.';
-  spec[n] = 0;
+  conversion[n++] = '%';
+  if (c.sign) conversion[n++] = c.sign;
+  if (c.alternate) conversion[n++] = '#';
+  conversion[n++] = '.';
+  conversion[n] = 0;
   const int precision = c.precision < 0 ? 6 : c.precision;
-  std::snprintf(spec + n, sizeof spec - n, "%d%c", precision, c.type);
-  const int size = std::snprintf(nullptr, 0, spec, value);
+  std::snprintf(conversion + n, sizeof conversion - n, "%d%c", precision, c.type);
+  const int size = std::snprintf(nullptr, 0, conversion, value);
   std::string text(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
-  if (size > 0) std::snprintf(text.data(), text.size() + 1, spec, value);
+  if (size > 0) std::snprintf(text.data(), text.size() + 1, conversion, value);
   if (c.type != 'f') WidenExponent(text);
 
   const std::size_t width = static_cast<std::size_t>(c.width);
