@@ -10,6 +10,11 @@ ClassObject::ClassObject(const char* name, std::initializer_list<MemberRecord> m
   members_.push_back({MK_End, SVT_None, nullptr, 0, 0});
 }
 
+ClassObject::ClassObject(const char* name, const MemberRecord* members, std::size_t count)
+    : name_(name), members_(members, members + count) {
+  members_.push_back({MK_End, SVT_None, nullptr, 0, 0});
+}
+
 void ThrowScriptError(EErrorCode code) { throw code; }
 
 double ArgNumber(CCScript& engine, const ScriptValue& value) {
@@ -48,6 +53,17 @@ double ArgExactNumber(CCScript& engine, const ScriptValue& value) {
   const ScriptValue* target = engine.FollowReferences(value);
   if (!target || target->type != SVT_Number) ThrowScriptError(ERR_ARGUMENT_TYPE);
   return target->number;
+}
+
+std::uint32_t ArgSoundId(CCScript& engine, const ScriptValue& value) {
+  double number = 0;
+  if (engine.ToNumber(value, number)) return static_cast<std::uint32_t>(TruncateToInt32(number));
+  const std::string text = ArgText(engine, value);
+  std::uint32_t id = 0;
+  // Shorter texts pack as far as they go, the terminator giving zero bytes.
+  for (std::size_t i = 0; i < 4; ++i)
+    id = id << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+  return id;
 }
 
 void* ArgObject(CCScript& engine, const ScriptValue& value, const char* className) {

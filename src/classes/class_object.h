@@ -2,6 +2,7 @@
 // argument conversions and range tests, which throw the same codes in every class.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -20,6 +21,8 @@ class ClassObject : public NativeClass {
  protected:
   // Each record as {kind, result type, name, 0, argument count}.
   ClassObject(const char* name, std::initializer_list<MemberRecord> members);
+  // The same from a table held elsewhere (count records, without the end record).
+  ClassObject(const char* name, const MemberRecord* members, std::size_t count);
 
  private:
   const char* name_;
@@ -48,6 +51,10 @@ bool IsEmptyArg(CCScript& engine, const ScriptValue& value);
 // (resp. a number). 36 otherwise.
 std::string ArgExactString(CCScript& engine, const ScriptValue& value);
 double ArgExactNumber(CCScript& engine, const ScriptValue& value);
+// A sound id: a value that converts as a number is that number truncated;
+// otherwise its text's first four bytes packed big-endian (a four-character
+// code). 36 when it is neither.
+std::uint32_t ArgSoundId(CCScript& engine, const ScriptValue& value);
 // An object value whose class is named `className`; its instance (may be null:
 // the class name used by itself). 36 otherwise.
 void* ArgObject(CCScript& engine, const ScriptValue& value, const char* className);

@@ -135,6 +135,11 @@ class Cast {
 
   // ---- initial state (what Reset restores) ----
   std::uint32_t GetInitFlags() const { return initFlags_; }
+  // The selection bit of the initial flags: it reaches Flags at the next
+  // Reset; Flags and the flag cache stay as they are.
+  void SetSelected(bool selected) {
+    initFlags_ = selected ? initFlags_ | kCastSelected : initFlags_ & ~kCastSelected;
+  }
   std::uint32_t GetInitFlagMask() const { return initFlagMask_; }
   const Vector3& GetInitPos() const { return initPos_; }
   const Quaternion& GetInitRotate() const { return initRotate_; }

@@ -17,6 +17,7 @@
 #include "files/markup_reader.h"
 #include "motion/command.h"
 #include "scene/cast.h"
+#include "scene/cast_class.h"
 #include "scene/scenario_scene.h"
 #include "scene/scene_limits.h"
 #include "script/game_script.h"
@@ -63,6 +64,13 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   NativeClass* GetSceneClass() override { return this; }
   // Members of the "Scene" class object act on the scene itself.
   void* GetOwner() override { return static_cast<void*>(this); }
+  // The "Scene" members (scene_class.cpp, scene_class_text.cpp).
+  bool GetProperty(int member, void* instance, ScriptValue& out, CCScript& engine) override;
+  bool SetProperty(int member, void* instance, const ScriptValue& in, CCScript& engine) override;
+  bool CallMethod(int member, void* instance, ScriptValue& result, ScriptValue* args, int argCount,
+                  CCScript& engine) override;
+  // The "Cast" class object, registered with this scene's engine.
+  CastClass& GetCastObject() { return castObject_; }
 
   // ---- the scene file (scene_file.cpp) ----
   bool OnStartElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
@@ -185,6 +193,7 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   void RemoveCastAt(int index);
   void UnlinkForRemoval(Cast& cast);
   void FreeParkedObjects();
+  bool CallTextMethod(int member, ScriptValue& result, ScriptValue* args, CCScript& engine);
 
   SystemClass system_;
   MathClass math_;
@@ -207,6 +216,7 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   std::array<Command, kSceneCommandCount> commands_{};
   std::array<ScriptValue, kSceneParameterCount> parameters_;
   NativeClass* castClass_ = nullptr;
+  CastClass castObject_{*this};
   Matrix viewMatrix_ = MatrixIdentity();
 
   // The cast whose element the scene file is in; null outside one.

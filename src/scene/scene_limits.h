@@ -23,6 +23,8 @@ constexpr int kSceneParameterCount = 32;
 // and one deleted while it runs (left out of every pass until it is removed).
 constexpr std::uint32_t kCastAddedWhileRunning = 0x2000000u;
 constexpr std::uint32_t kCastDeletedWhileRunning = 0x4000000u;
+// The selection bit scripts set in a cast's initial flags.
+constexpr std::uint32_t kCastSelected = 0x1000000u;
 
 // A flag cache holding this is to be computed again.
 constexpr std::uint32_t kFlagCacheInvalid = 0xFFFFFFFFu;
