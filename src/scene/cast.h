@@ -194,18 +194,35 @@ class Cast {
   void SetMotionTime(std::int64_t time, Scene* scene);
   // The class's OnCreate hook, then a bone-control table for the model.
   void OnCreate(Scene& scene);
-  // The class's OnDelete hook, then the bone-control table goes.
+  // The class's OnDelete hook (once until the cast is started again, however
+  // often it is deleted), then the bone-control table goes.
   void OnDelete(Scene& scene);
   // The motion's OnPreRender hook, or the class's.
   void RunPreRender(Scene& scene);
   BoneControl* GetBoneControls() { return boneControls_.get(); }
-  // The named frame's matrix in world axes (with or without the cast's
-  // position). Bones are not posed for casts yet: no frame answers.
+  int GetBoneControlCount() const { return boneControlCount_; }
+  // ---- the model (cast_bones.cpp) ----
+  // Poses the class's model at this cast's motion and time with its bone
+  // controls; false when the model has no animation controller. The model
+  // is shared by the casts of a class: the pose is the last one made.
+  bool ApplyMotionPose();
+  // The named frame's matrix as last posed (the root frame when the model
+  // has no such frame) turned by the cast's rotation, with or without the
+  // cast's position. False without a class or model.
   bool GetBoneMatrix(const char* frame, bool withPosition, Matrix& out) const;
   // A point in the named frame's axes carried into world axes; false (out
-  // untouched) when the frame does not answer.
+  // untouched) when there is no model.
   bool TransformByBone(const char* frame, const Vector3& point, Vector3& out) const;
-  int GetBoneControlCount() const { return boneControlCount_; }
+  // Bone control `index` (in the class's frame order) := identity, or the
+  // rotation's matrix, plus the offset in its translation, with its diagonal
+  // scaled; each of the three may be null. False (nothing changed) for an
+  // index outside the table or before OnCreate built one.
+  bool SetBoneControl(int index, const Quaternion* rotation, const Vector3* offset, const Vector3* scale,
+                      std::int32_t mode, std::uint32_t flag);
+  // The same for the class's frame of that name; a name without a frame changes nothing.
+  bool SetBoneControlByFrame(const char* frame, const Quaternion* rotation, const Vector3* offset,
+                             const Vector3* scale, std::int32_t mode, std::uint32_t flag);
+  bool SetBoneMatrix(int index, const Matrix& matrix, std::int32_t mode, std::uint32_t flag);
 
   // ---- properties, links, contacts ----
   ScriptValue& Property(int index) { return properties_[Slot(index, kCastPropertyCount)]; }
@@ -246,9 +263,14 @@ class Cast {
   // motion time, speed and gravity. Nothing without a current motion.
   void Update(Scene& scene);
 
-  // ---- passes of later parts: they do nothing yet ----
-  // The control word and the case table of the current motion.
+  // ---- control (cast_control.cpp) ----
+  // Builds the control word from the pad, the contacts and the conditions
+  // and walks the current motion's case list with it: matching records
+  // switch the motion, set its time and run their Commands.
   void UpdateControl(Scene& scene);
+  std::uint32_t GetPreviousControl() const { return previousControl_; }
+
+  // ---- passes of later parts: they do nothing yet ----
   // The hit regions against the other casts.
   void UpdateHitRegions(Scene& scene);
   // Carried by the obstacles it stands on.
@@ -276,6 +298,10 @@ class Cast {
   static void ReleaseHandle(CastHandle handle);
 
   void ReadName(const char* value, Scene& scene);
+  std::uint32_t BuildControlWord(Scene& scene);
+  std::uint32_t ContactBits();
+  float FacingFromCamera(const Scene& scene) const;
+  bool IsPushing(const Scene& scene, std::uint32_t pad);
   void RunHook(const Command* command, Scene& scene);
   const Command* ClassHook(int which) const;
   void RunMoveMode();
@@ -289,6 +315,8 @@ class Cast {
   CastHandle handle_;
   ObjectClass* class_ = nullptr;
   bool beingDeleted_ = false;
+  // The delete hook has run since the cast was last started.
+  bool deleteHookRun_ = false;
   char name_[kCastNameSize] = {};
   std::uint32_t initFlags_ = 0;
   std::uint32_t initFlagMask_ = 0xFFFFFFFFu;

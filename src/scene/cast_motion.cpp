@@ -57,6 +57,7 @@ void Cast::SetMotionTime(std::int64_t time, Scene* scene) {
 }
 
 void Cast::OnCreate(Scene& scene) {
+  deleteHookRun_ = false;
   if (const Command* hook = ClassHook(kClassOnCreate)) {
     if (IsSet(*hook) && scene.ExecuteCommand(*hook, this, nullptr, 0) == kHookStopped) return;
   }
@@ -77,7 +78,10 @@ void Cast::OnCreate(Scene& scene) {
 }
 
 void Cast::OnDelete(Scene& scene) {
-  RunHook(ClassHook(kClassOnDelete), scene);
+  if (!deleteHookRun_) {
+    deleteHookRun_ = true;
+    RunHook(ClassHook(kClassOnDelete), scene);
+  }
   FreeBoneControls();
 }
 

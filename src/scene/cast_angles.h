@@ -1,0 +1,21 @@
+// The angle helpers of the cast passes: the angle between two vectors, the
+// direction of a 2-D vector and the Euler angles of a rotation. The control word, actions and script members use them.
+#pragma once
+
+#include "platform/math/math_types.h"
+
+// The angle between a and b: 0 when they are equal or either has no length,
+// pi/2 when the cosine is exactly 0, else the arc cosine of the cosine
+// (clamped, so nearly parallel vectors never give NaN).
+float Vec3Angle(const Vector3& a, const Vector3& b);
+
+// The angle of (a, b) from the +a axis toward +b, in [0, 2 pi).
+float Angle2D(float a, float b);
+
+// About x, about y (in [-pi/2, pi/2]) and about z, in that order, in single precision.
+struct EulerAngles {
+  float x = 0.0f;
+  float y = 0.0f;
+  float z = 0.0f;
+};
+EulerAngles QuatToEuler(const Quaternion& rotation);
