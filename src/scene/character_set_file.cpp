@@ -32,6 +32,10 @@ bool ReadCommaInt(const char** pos, int& out) {
 void ReadLine(const char** pos, CharacterSetFile& file) {
   char token[kTokenBufferSize];
   const TokenKind first = ReadToken(pos, token, true, true);
+  // A line of blanks or of a comment only ends at the line end the lexer
+  // just read: hand it back, or the caller would skip the next line as the
+  // rest of this one.
+  if (first == TokenKind::CR || first == TokenKind::LF) *pos -= std::strlen(token);
   if (first != TokenKind::String) return;
   if (strcasecmp(token, "IMAGE") == 0) {
     if (!ExpectToken(pos, TokenKind::Comma, token, true, false)) return;
