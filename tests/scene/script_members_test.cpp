@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "files/archive.h"
+#include "files/text_scan.h"
 #include "platform/system/content_path.h"
 #include "platform/system/shift_jis.h"
 #include "scene/scene.h"
@@ -51,15 +53,33 @@ class Recorder : public ScriptServices {
     out_ << "  | charset " << set << " image " << image.size() << " glyphs " << glyphs.size() << "\n";
   }
   void PutCharacters(const CharacterRequest& r) override {
-    out_ << "  | put " << r.slot << " " << r.set << " \"" << ShiftJisToUtf8(r.text.c_str()) << "\" " << std::hex
-         << r.color << std::dec << " " << Num(r.x) << " " << Num(r.angle) << " " << r.duration << " " << r.flags
-         << "\n";
+    out_ << "  | put " << r.slot << " " << r.set << " " << Text(r.text) << " " << std::hex << r.color << std::dec
+         << " " << Num(r.x) << " " << Num(r.y) << " " << Num(r.pivotX) << " " << Num(r.pivotY) << " "
+         << Num(r.scaleX) << " " << Num(r.scaleY) << " " << Num(r.angle) << " " << Num(r.angleStep) << " "
+         << r.duration << " " << r.flags << "\n";
   }
   void DeleteCharacters(int slot) override { out_ << "  | erase " << slot << "\n"; }
+  // The width of a text is its byte count here, so cut texts show.
+  float CharacterLength(int set, const std::string& text) override {
+    out_ << "  | length " << set << " " << Text(text) << "\n";
+    return static_cast<float>(text.size());
+  }
+  void LoadStringList(const std::string& file) override {
+    const std::string dir = GetProgramDir();
+    out_ << "  | strings " << (file.rfind(dir, 0) == 0 ? file.substr(dir.size()) : file) << "\n";
+  }
   bool GetString(std::int32_t id, std::string& out) override {
     if (id != 7) return false;
     out = "seven";
     return true;
+  }
+
+  // Short texts as they are; long ones by their length and whether they end
+  // on a character boundary.
+  static std::string Text(const std::string& text) {
+    if (text.size() <= 24) return "\"" + ShiftJisToUtf8(text.c_str()) + "\"";
+    const bool whole = WholeCharPrefix(text, text.size()) == text.size();
+    return "<" + std::to_string(text.size()) + " bytes, " + (whole ? "whole" : "split") + ">";
   }
 
   static std::string Describe(const ScriptValue& value) {
