@@ -28,6 +28,11 @@ std::string Num(double value) { return NumberToText(value); }
 class Recorder : public ScriptServices {
  public:
   explicit Recorder(std::ostringstream& out) : out_(out) {}
+  // Cast B stands for a class with an edge-stopper wall.
+  bool CastHasEdgeStopper(const Cast& cast) override { return std::string(cast.GetName()) == "B"; }
+  void CastDeleteEdgeStopperFaces(Cast& cast, Cast& other, const char* frame) override {
+    out_ << "  | edge " << cast.GetName() << " " << other.GetName() << " " << frame << "\n";
+  }
   void CastFollowTarget(Cast& camera, Cast& target) override {
     out_ << "  | follow " << camera.GetName() << " " << target.GetName() << "\n";
   }
