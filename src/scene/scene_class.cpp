@@ -3,6 +3,7 @@
 #include "scene/scene_class.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "files/archive.h"
@@ -173,9 +174,12 @@ bool Scene::CallMethod(int member, void*, ScriptValue& result, ScriptValue* args
       double n[6];
       for (int i = 0; i < 6; ++i) n[i] = ArgNumber(engine, args[i]);
       FadeRequest fade;
-      const double total = std::max(0.0, n[0]);
-      const double inEnd = std::clamp(n[1], 0.0, total);
-      const double outStart = std::clamp(n[2], inEnd, total);
+      // NaN passes every comparison-based clamp, and a total past the 32-bit
+      // range would truncate to a negative count: both are held in range.
+      auto within = [](double v, double low, double high) { return std::isnan(v) ? low : std::clamp(v, low, high); };
+      const double total = within(n[0], 0.0, 2147483647.0);
+      const double inEnd = within(n[1], 0.0, total);
+      const double outStart = within(n[2], inEnd, total);
       fade.total = TruncateToInt32(total);
       fade.inEnd = TruncateToInt32(inEnd);
       fade.outStart = TruncateToInt32(outStart);
