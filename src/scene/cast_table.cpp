@@ -76,7 +76,7 @@ bool Scene::DeleteCast(Cast* cast) {
   // cast marked during the run has had its hook: the hook runs once.
   if (cast->IsBeingDeleted()) return true;
   if (cast->IsDeletedWhileRunning()) {
-    if (!IsRunning()) RemoveCastAt(indexOf(cast));
+    if (!DefersDeletes()) RemoveCastAt(indexOf(cast));
     return true;
   }
   const CastHandle handle = cast->GetHandle();
@@ -87,7 +87,7 @@ bool Scene::DeleteCast(Cast* cast) {
   cast = handle.Get();
   if (!cast) return true;
   cast->SetBeingDeleted(false);
-  if (IsRunning()) {
+  if (DefersDeletes()) {
     cast->SetOwnFlags(cast->GetOwnFlags() | kCastDeletedWhileRunning);
     return true;
   }

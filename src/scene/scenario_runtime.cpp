@@ -47,7 +47,9 @@ void ScenarioRuntime::RunScenario(ScenarioScene& scene) {
     // Once the window has quit (or when there is no device) every later
     // scene would end at once, and a script that keeps naming scenes would
     // keep a program without a window alive: the scenario ends here.
-    if (result == ScenarioScene::kRunQuit || result == ScenarioScene::kRunNoDevice) break;
+    // A scene that fails before its loop returns its own code, so the
+    // window's quit is asked of the scene as well.
+    if (result == ScenarioScene::kRunQuit || result == ScenarioScene::kRunNoDevice || scene.QuitRequested()) break;
   }
   CallIfPresent("OnEnd");
 }

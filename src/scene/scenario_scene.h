@@ -21,6 +21,9 @@ class ScenarioScene {
   // or record and replay buffers: 0 at a normal end, kRunQuit, kRunNoDevice or
   // the failing code of the scene.
   virtual int Run() = 0;
+  // True once the window has asked to quit: no further scene is to run, even
+  // when the last one failed before it could see the message.
+  virtual bool QuitRequested() const { return false; }
   // The "Scene" class object that start-up registers with the root
   // scenario's engine; null for a scene that has none.
   virtual NativeClass* GetSceneClass() { return nullptr; }

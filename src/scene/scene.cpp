@@ -38,9 +38,10 @@ void Scene::ClearScene() {
   hasScript_ = false;
   ClearFunctions();
   FreeParkedObjects();
+  ReleaseRenderResources();
   for (ScriptValue& parameter : parameters_) parameter.Clear();
-  // Render resources, timers, fades, character sets and text layers are
-  // cleared here too once the scene has them.
+  ClearRunState();
+  // Character sets are emptied here too once the scene has them.
 }
 
 void Scene::FreeParkedObjects() {
@@ -52,8 +53,6 @@ void Scene::FreeParkedObjects() {
   }
   parkedFunctions_.clear();
 }
-
-int Scene::Run() { return kRunNoDevice; }
 
 ScriptValue& Scene::Parameter(int index) {
   return parameters_[index >= 0 && index < kSceneParameterCount ? static_cast<std::size_t>(index) : 0];

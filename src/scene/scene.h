@@ -18,8 +18,11 @@
 #include "motion/command.h"
 #include "scene/cast.h"
 #include "scene/cast_class.h"
+#include "scene/run_host.h"
 #include "scene/scenario_scene.h"
 #include "scene/scene_limits.h"
+#include "scene/scene_timer.h"
+#include "scene/text_slot.h"
 #include "script/game_script.h"
 
 class ObjectClass;
@@ -58,9 +61,33 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   // not compile or a hook that does not parse; a failing element only cuts
   // the file short.
   bool LoadScene(const std::string& path) override;
-  // The run loop comes with the graphics device: until then every scene ends
-  // at once as one without a device does.
+  // The fixed-rate loop over the host's clock, input and device (run_loop.cpp):
+  // Init, a frame update per pass, draws when there is time (four skipped at
+  // most), Exit. 0 at a normal end, kRunQuit when the window quit, kRunNoDevice
+  // without a device, else the failing code of Init, Update or Exit. The
+  // record count is capacity in, frames recorded out; a replay ends the scene
+  // when it runs out.
   int Run() override;
+  int Run(std::uint32_t* record, std::uint32_t* recordCount, const std::uint32_t* replay, std::uint32_t replayCount);
+  bool QuitRequested() const override { return quitRequested_; }
+  // What the loop runs on; the pointers are borrowed.
+  void SetRunHost(const RunHost& host) { host_ = host; }
+  const RunHost& GetRunHost() const { return host_; }
+  // Null when the host has no input.
+  InputSource* GetInput() const { return host_.input; }
+  // The scene's start: render resources, a first poll, casts reset, camera
+  // switch and fades zeroed, casts started, OnBegin. 4 when OnBegin fails.
+  virtual int Init();
+  // The scene's end: OnEnd (4 when it fails), casts added during the run
+  // removed, the others' delete hooks run, render resources released.
+  virtual int Exit();
+  // ---- seams of the renderer; they do nothing until it arrives ----
+  virtual int CreateRenderResources() { return 0; }
+  virtual void ReleaseRenderResources() {}
+  // Resets the device and builds the resources again.
+  virtual void ResetDevice();
+  virtual void Render() {}
+  virtual void RenderCharacterSlots() {}
   NativeClass* GetSceneClass() override { return this; }
   // Members of the "Scene" class object act on the scene itself.
   void* GetOwner() override { return static_cast<void*>(this); }
@@ -144,10 +171,43 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   // Resets every cast, then starts each (its OnCreate hook and bone
   // controls), in table order: what the scene does as it begins.
   void StartCasts();
-  // One frame of the casts: the per-frame preparation, the cast passes in
-  // update order and the removal of casts deleted during the frame. The run
-  // loop adds input, hooks, timers, fades and the camera around it.
-  int Update();
+  // One frame of the game (frame_update.cpp): input (recorded or replayed),
+  // OnInput, OnLoop, then unless paused the casts' preparation, due timers,
+  // the cast passes in update order and the removal of casts deleted during
+  // the frame; fades, text layers, camera weights and the camera switch.
+  // 0, or 4 when OnLoop or a timer function fails.
+  int Update(std::uint32_t* record, std::uint32_t recordCapacity, const std::uint32_t* replay,
+             std::uint32_t replayCount);
+  int Update() { return Update(nullptr, 0, nullptr, 0); }
+  // The scene ends after the running pass.
+  void EndScene() { frameCounter_ = kSceneNotRunning; }
+
+  // ---- timers, fades, camera (frame_update.cpp, scene_camera.cpp) ----
+  // A timer due `delay` frames from now calling the named function of the
+  // scene's script with its id and copies of the values (references
+  // followed). False, nothing set, for a full table or an unknown function.
+  bool SetTimer(std::int32_t delay, std::int32_t id, const char* function, const ScriptValue* values,
+                int valueCount);
+  // Removes every timer with the id, every timer for -1; also those due this
+  // frame and not yet called.
+  void KillTimer(std::int32_t id);
+  int GetTimerCount() const { return timerCount_; }
+  const SceneTimer& TimerAt(int index) const { return timers_[static_cast<std::size_t>(index >= 0 && index < kSceneTimerCount ? index : 0)]; }
+  // The first free fade slot gets the fade (colours ARGB; mode: bit 31 runs
+  // while paused, the low 24 bits the blend), total >= 0 and the two marks
+  // clamped into it. False when all four run.
+  bool AddFadeEffect(std::int32_t total, std::int32_t inEnd, std::int32_t outStart, std::uint32_t color1,
+                     std::uint32_t color2, std::uint32_t mode);
+  FadeSlot& Fade(int index) { return fades_[static_cast<std::size_t>(index >= 0 && index < kFadeSlotCount ? index : 0)]; }
+  CharacterSlot& TextSlot(int index) { return textSlots_[static_cast<std::size_t>(index >= 0 && index < kTextSlotCount ? index : 0)]; }
+  // Mode 0 makes the cast the camera at once; any other mode switches to it
+  // over `frames`, blending when bit 8 is set.
+  void SwitchCamera(Cast* cast, std::uint32_t mode, std::int32_t frames, std::uint32_t extra);
+  const CameraSwitch& GetCameraSwitch() const { return camera_; }
+  // The view from a cast: from its position along its z axis, its y axis up.
+  static Matrix GetCameraView(const Matrix& world);
+  // Runs the OnMessage hook with the four values; nothing when it is not set.
+  int SendMessage(ScriptValue* values, int count);
   // Update order: obstacles first, then casts holding a child, then lower ones first.
   static bool CompareCastsForUpdate(Cast& a, Cast& b);
   bool IsRunning() const { return frameCounter_ != kSceneNotRunning; }
@@ -191,6 +251,17 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   // calls and resolved Commands may still point at them) until the scene clears.
   void DetachFunctions(const std::vector<ScriptFunction*>& functions);
   void RemoveCastAt(int index);
+  // Deletes wait for the end of the frame while the scene runs and for the
+  // rest of a frame that ended the scene.
+  bool DefersDeletes() const { return IsRunning() || inFrame_; }
+  void PrepareCastsForFrame();
+  int FireDueTimers();
+  void RunCastPasses();
+  void RemoveDeletedCasts();
+  void AdvanceFades();
+  void UpdateCameraWeights();
+  void UpdateCameraSwitch();
+  void ClearRunState();
   void UnlinkForRemoval(Cast& cast);
   void FreeParkedObjects();
   bool CallTextMethod(int member, ScriptValue& result, ScriptValue* args, CCScript& engine);
@@ -218,6 +289,19 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   NativeClass* castClass_ = nullptr;
   CastClass castObject_{*this};
   Matrix viewMatrix_ = MatrixIdentity();
+  RunHost host_;
+  bool quitRequested_ = false;
+  bool inFrame_ = false;
+  std::array<SceneTimer, kSceneTimerCount> timers_;
+  int timerCount_ = 0;
+  // Timers due this frame, taken out of the table before any is called, so
+  // that functions setting or killing timers never disturb the walk.
+  std::array<SceneTimer, kSceneTimerCount> dueTimers_;
+  std::array<bool, kSceneTimerCount> dueKilled_{};
+  int dueCount_ = 0;
+  std::array<FadeSlot, kFadeSlotCount> fades_{};
+  std::array<CharacterSlot, kTextSlotCount> textSlots_{};
+  CameraSwitch camera_;
 
   // The cast whose element the scene file is in; null outside one.
   CastHandle readingCast_;

@@ -1,5 +1,5 @@
-// One frame of the casts: the per-frame preparation, the update order, the
-// six cast passes and the removal of casts deleted during the frame.
+// The casts' part of a frame: the per-frame preparation, the update order,
+// the six cast passes and the removal of casts deleted during the frame.
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
 #include "platform/math/quaternion.h"
@@ -34,13 +34,8 @@ bool Scene::CompareCastsForUpdate(Cast& a, Cast& b) {
   return a.GetPosition().y < b.GetPosition().y;
 }
 
-int Scene::Update() {
-  // Nothing of a class unregistered last frame can be running any more.
-  parkedClasses_.clear();
-  if (paused_) return 0;
-
-  const int count = castCount_;
-  for (int i = 0; i < count; ++i) {
+void Scene::PrepareCastsForFrame() {
+  for (int i = 0; i < castCount_; ++i) {
     Cast& cast = *casts_[static_cast<std::size_t>(i)];
     cast.SetStoredWorldMatrix(cast.GetWorldMatrix(false));
     cast.SetAngularSpeed(QuaternionIdentity());
@@ -55,9 +50,10 @@ int Scene::Update() {
       }
     }
   }
+}
 
-  // Script timers fire here once the scene has them.
-
+void Scene::RunCastPasses() {
+  const int count = castCount_;
   // The order: an insertion sort, stable and without allocation; the order
   // changes little from one frame to the next.
   for (int i = 0; i < count; ++i) {
@@ -95,7 +91,9 @@ int Scene::Update() {
   pass([&](Cast& cast) {
     if (cast.GetFlags() & kFlagActive) cast.RunPreRender(*this);
   });
+}
 
+void Scene::RemoveDeletedCasts() {
   // Casts added while the scene runs and deleted during the frame leave the
   // table now; those of the scene file stay, marked, until the scene ends.
   for (int i = castCount_ - 1; i >= 0; --i) {
@@ -111,7 +109,6 @@ int Scene::Update() {
     }();
     RemoveCastAt(index);
   }
-  return 0;
 }
 
 void Scene::UnlinkForRemoval(Cast& cast) {
