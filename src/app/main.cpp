@@ -9,6 +9,7 @@
 #include "platform/system/message_box.h"
 #include "platform/system/random.h"
 #include "platform/system/window_title.h"
+#include "scene/headless_host.h"
 #include "scene/scenario_runtime.h"
 #include "scene/scene.h"
 #include "script/preprocessor.h"
@@ -38,6 +39,16 @@ int RunPlayer() {
 
   // The one scene, alive for the whole run.
   auto scene = std::make_unique<Scene>();
+  // Until the window arrives scenes run headless: the real clock paces them,
+  // nothing is drawn and no key is pressed.
+  SteadyClock clock;
+  NullDevice device;
+  HeadlessWindow window;
+  RunHost host;
+  host.clock = &clock;
+  host.device = &device;
+  host.window = &window;
+  scene->SetRunHost(host);
   auto runtime = std::make_unique<ScenarioRuntime>();
   // The root scenario reaches the scene through the scene's class object.
   if (NativeClass* sceneClass = scene->GetSceneClass()) runtime->RegisterClass(sceneClass);

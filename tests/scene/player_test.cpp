@@ -80,6 +80,25 @@ TEST(PlayerTest, ReadsTheStartupArchiveAndItsIncludesBeforeTheDisk) {
   EXPECT_EQ(folder.Read("Config.sav"), Settings("Archive", {{"Value", "42"}}));
 }
 
+// Without a window the scene runs headless on the real clock until its
+// script ends it.
+TEST(PlayerTest, PlaysAHeadlessSceneToItsEnd) {
+  TempFolder folder;
+  folder.Write("RootScenairo.csc",
+               "OnBegin() { Scenario.SceneFile = \"stage.scn\"; }\n"
+               "OnEndScene() { Storage.SaveValue(empty, \"Scene\", \"ended\"); Scenario.SceneFile = empty; }\n"
+               "OnEnd() { Storage.SaveValue(empty, \"Scenario\", \"ended\"); }\n");
+  folder.Write("stage.scn",
+               "<Scene>\n <FPS value=\"100\"/>\n <Script>\n"
+               "Begin() { $frames = 0; }\n"
+               "Loop() { $frames = $frames + 1; if ($frames == 5) Scene.EndScene(); }\n </Script>\n"
+               " <Function OnBegin=\"Begin\" OnLoop=\"Loop\"/>\n</Scene>\n");
+  const RunResult result = RunPlayerIn(folder);
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.output, "");
+  EXPECT_EQ(folder.Read("Config.sav"), Settings("Config", {{"Scene", "ended"}, {"Scenario", "ended"}}));
+}
+
 TEST(PlayerTest, MissingRootScenarioIsShownAndFails) {
   TempFolder folder;
   const RunResult result = RunPlayerIn(folder);
