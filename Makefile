@@ -62,6 +62,7 @@ bench: build
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
 	$(BUILD)/bench/script/bench_script bench/script
 	$(BUILD)/bench/mesh/bench_mesh
+	$(BUILD)/bench/scene/bench_scene bench/scene
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

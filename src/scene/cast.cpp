@@ -108,11 +108,10 @@ void Cast::RollProfile() {
   profile_.fill(0);
 }
 
-// ---- seams of the parts that come later: control words and case tables,
-// hit regions, riding, the swept move and the contact pass. Until they exist
-// a cast has no contacts and no hits, which is what these answer.
+// ---- seams of the parts that come later: hit regions, riding, the swept
+// move and the contact pass. Until they exist a cast has no contacts and no
+// hits, which is what these answer.
 
-void Cast::UpdateControl(Scene&) {}
 void Cast::UpdateHitRegions(Scene&) {}
 void Cast::RidePlatform(Scene&) {}
 void Cast::StepMovement(Scene&) {}

@@ -13,6 +13,7 @@
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
 #include "platform/math/quaternion.h"
+#include "scene/run_host.h"
 #include "scene/scene.h"
 
 namespace {
@@ -61,7 +62,11 @@ std::uint32_t Word(const std::string& text) {
 
 class Runner {
  public:
-  explicit Runner(std::string casesDir) : dir_(std::move(casesDir)) {}
+  explicit Runner(std::string casesDir) : dir_(std::move(casesDir)) {
+    RunHost host;
+    host.input = &pad_;
+    scene_->SetRunHost(host);
+  }
 
   std::string Run(const std::string& steps) {
     std::istringstream lines(steps);
@@ -113,6 +118,7 @@ class Runner {
       scene_->StartCasts();
     } else if (op == "run") {
       scene_->SetFrameCounter(0);
+      tick_ = 0;
     } else if (op == "stop") {
       scene_->SetFrameCounter(kSceneNotRunning);
     } else if (op == "fallspeed") {
@@ -151,6 +157,23 @@ class Runner {
         scene_->Update();
         for (std::size_t i = 2; i < w.size(); ++i) out_ += "[" + std::to_string(frame) + "] " + State(w[i]) + "\n";
       }
+    } else if (op == "tick") {
+      // Frames with the frame counter counting up from the last "run".
+      for (int frame = 1; frame <= I(w, 1); ++frame) {
+        scene_->SetFrameCounter(tick_++);
+        scene_->Update();
+        for (std::size_t i = 2; i < w.size(); ++i) out_ += "[" + std::to_string(tick_ - 1) + "] " + State(w[i]) + "\n";
+      }
+    } else if (op == "hooks") {
+      scene_->traceHooks = true;
+    } else if (op == "pad") {
+      pad_.SetPadButtons(Word(w[1]));
+    } else if (op == "contact") {
+      Contact(w);
+    } else if (op == "hit") {
+      Cast* cast = Find(w[1]);
+      Cast* other = w[4] == "-" ? nullptr : Find(w[4]);
+      if (cast) cast->HitList(I(w, 2))[static_cast<std::size_t>(I(w, 3))] = {CastHandle::Of(other), Word(w[5])};
     } else if (op == "frames") {
       for (int frame = 1; frame <= I(w, 1); ++frame) scene_->Update();
     } else if (op == "print") {
@@ -187,6 +210,8 @@ class Runner {
       cast.SetMotion(I(w, 3), scene_.get());
     } else if (field == "time") {
       cast.SetMotionTime(I(w, 3), scene_.get());
+    } else if (field == "quiettime") {
+      cast.SetMotionTime(I(w, 3), nullptr);
     } else if (field == "alpha") {
       cast.SetAlpha(F(w, 3));
     } else {
@@ -209,6 +234,17 @@ class Runner {
             std::to_string(result) + "\n";
   }
 
+  // "contact CAST INDEX OTHER|- DX DY DZ": one obstacle contact ("-" ends the list there).
+  void Contact(const std::vector<std::string>& w) {
+    Cast* cast = Find(w[1]);
+    Cast* other = w[3] == "-" ? nullptr : Find(w[3]);
+    if (!cast) return;
+    CastContact& contact = cast->Contact(I(w, 2));
+    contact = CastContact();
+    contact.cast = CastHandle::Of(other);
+    contact.direction = {F(w, 4), F(w, 5), F(w, 6)};
+  }
+
   std::string State(const std::string& name) {
     Cast* cast = scene_->FindCast(name.c_str());
     if (!cast) return name + " gone";
@@ -229,6 +265,8 @@ class Runner {
       if (field == "initprop")
         text += " initprop " + ValueText(cast->GetInitProperty(0)) + " " + ValueText(cast->GetInitProperty(1)) + " " +
                 ValueText(cast->GetInitProperty(2));
+      if (field == "ctrl") text += " ctrl " + Hex(cast->GetPreviousControl());
+      if (field == "yaw") text += " yaw " + Num(cast->GetControlYaw(0)) + " " + Num(cast->GetControlYaw(1));
       if (field == "turn") text += " turn " + Num(cast->GetTurnFactor()) + " extra " + Quat(cast->GetAngularSpeed());
     }
     return text;
@@ -273,13 +311,38 @@ class Runner {
     }
   }
 
-  // Sounds print where they are played.
+  // The pad word stays as the last "pad" step set it.
+  class FixedPad : public InputSource {
+   public:
+    bool Poll() override { return true; }
+    int GetHoldCount(int) const override { return 0; }
+    bool IsKeyReleased(int) const override { return false; }
+    std::uint32_t GetPadButtons() const override { return pad_; }
+    void SetPadButtons(std::uint32_t buttons) override { pad_ = buttons; }
+
+   private:
+    std::uint32_t pad_ = 0;
+  };
+
+  // Sounds print where they are played; after a "hooks" step, actions the
+  // scene does not know (the hooks of the case classes) where they run, with
+  // the cast's motion and time, and "#KILL" then deletes its cast.
   class RecordingScene : public Scene {
    public:
     explicit RecordingScene(std::string& out) : out_(out) {}
+    int OnUserCommand(const Command& command, Cast* cast) override {
+      if (!traceHooks) return 0;
+      out_ += std::string("  ") + command.GetText() + " " + (cast ? cast->GetName() : "-");
+      if (cast) out_ += " " + std::to_string(cast->GetMotionIndex()) + "@" + std::to_string(cast->GetMotionTime());
+      out_ += "\n";
+      if (cast && std::string(command.GetText()) == "#KILL") DeleteCast(cast);
+      return 0;
+    }
     void PlayCommandSound(std::uint32_t code, float volume, float pan) override {
       out_ += "sound " + Hex(code) + " volume " + Num(volume) + " pan " + Num(pan) + "\n";
     }
+
+    bool traceHooks = false;
 
    private:
     std::string& out_;
@@ -287,8 +350,10 @@ class Runner {
 
   std::string dir_;
   std::string line_;
+  FixedPad pad_;
+  std::uint32_t tick_ = 0;
   std::string out_;
-  std::unique_ptr<Scene> scene_ = std::make_unique<RecordingScene>(out_);
+  std::unique_ptr<RecordingScene> scene_ = std::make_unique<RecordingScene>(out_);
   std::vector<std::string> show_ = {"pos"};
 };
 
