@@ -4,6 +4,7 @@
 
 #include "classes/class_object.h"
 #include "scene/class_seams.h"
+#include "scene/scene_services.h"
 
 class Cast;
 class Scene;
@@ -28,9 +29,9 @@ class CastClass : public ClassObject {
                   CCScript& engine) override;
 
   // What the members ask of posing, contacts, camera, sound and the scene's
-  // run-time records; a service that answers "nothing" until set.
+  // run-time records: the scene's own until a test puts another in place.
   ScriptServices& Services() { return *services_; }
-  void SetServices(ScriptServices* services) { services_ = services ? services : &none_; }
+  void SetServices(ScriptServices* services) { services_ = services ? services : &own_; }
 
  private:
   // Each member family in a function of its own (cast_class.cpp, cast_class_links.cpp).
@@ -39,8 +40,8 @@ class CastClass : public ClassObject {
   bool CallLinks(int member, Cast& cast, ScriptValue& result, ScriptValue* args, CCScript& engine);
 
   Scene& scene_;
-  ScriptServices none_;
-  ScriptServices* services_ = &none_;
+  SceneServices own_{scene_};
+  ScriptServices* services_ = &own_;
 };
 
 // A cast argument: an object of class "Cast" (36 otherwise). Null for the

@@ -18,6 +18,7 @@
 #include "motion/command.h"
 #include "scene/cast.h"
 #include "scene/cast_class.h"
+#include "scene/class_seams.h"
 #include "scene/run_host.h"
 #include "scene/scenario_scene.h"
 #include "scene/scene_limits.h"
@@ -200,6 +201,12 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
                      std::uint32_t color2, std::uint32_t mode);
   FadeSlot& Fade(int index) { return fades_[static_cast<std::size_t>(index >= 0 && index < kFadeSlotCount ? index : 0)]; }
   CharacterSlot& TextSlot(int index) { return textSlots_[static_cast<std::size_t>(index >= 0 && index < kTextSlotCount ? index : 0)]; }
+  // Text slot `request.slot` (0..63) moves to the request's text in set
+  // 0..31 over its duration, from where the slot stands now; a duration of 0
+  // shows the new text at once. False, nothing changed, outside the ranges.
+  bool PutCharacters(const CharacterRequest& request);
+  // Frees the slot; false outside 0..63.
+  bool DeleteCharacters(int slot);
   // Mode 0 makes the cast the camera at once; any other mode switches to it
   // over `frames`, blending when bit 8 is set.
   void SwitchCamera(Cast* cast, std::uint32_t mode, std::int32_t frames, std::uint32_t extra);
