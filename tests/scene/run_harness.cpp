@@ -7,7 +7,22 @@
 namespace {
 
 enum Member { kLog, kFrame, kNow, kEndScene, kSetTimer, kKillTimer, kAddCast, kDeleteCast, kName, kCastCount,
-              kTimers, kPad, kFail };
+              kTimers, kPad, kFail, kFade, kSlot, kCamera };
+
+std::string Num(double value) { return NumberToText(value); }
+
+std::string Argb(const std::array<std::uint8_t, 4>& c) {
+  return std::to_string(c[0]) + "," + std::to_string(c[1]) + "," + std::to_string(c[2]) + "," + std::to_string(c[3]);
+}
+
+std::string Describe(const TextState& state) {
+  return std::string("\"") + state.text.data() + "\" " + Num(state.x) + "," + Num(state.y) + " " + Argb(state.color);
+}
+
+std::string CastName(const CastHandle& handle) {
+  const Cast* cast = handle.Get();
+  return cast ? cast->GetName() : "-";
+}
 
 }  // namespace
 
@@ -24,7 +39,10 @@ TestClass::TestClass(std::string& trace, Scene& scene, FrameClock& clock)
                            {MK_Method, SVT_Number, "CastCount", 0, 0},
                            {MK_Method, SVT_Number, "Timers", 0, 0},
                            {MK_Method, SVT_Number, "Pad", 0, 0},
-                           {MK_Method, SVT_None, "Fail", 0, 0}}),
+                           {MK_Method, SVT_None, "Fail", 0, 0},
+                           {MK_Method, SVT_String, "Fade", 0, 1},
+                           {MK_Method, SVT_String, "Slot", 0, 1},
+                           {MK_Method, SVT_String, "Camera", 0, 0}}),
       trace_(trace),
       scene_(scene),
       clock_(clock) {}
@@ -57,6 +75,33 @@ bool TestClass::CallMethod(int member, void*, ScriptValue& result, ScriptValue* 
     case kTimers: result.SetNumber(scene_.GetTimerCount()); return true;
     case kPad: result.SetNumber(scene_.GetInput() ? scene_.GetInput()->GetPadButtons() : 0); return true;
     case kFail: ThrowScriptError(ERR_OUT_OF_RANGE);
+    case kFade: {
+      const FadeSlot& fade = scene_.Fade(ArgIndex(engine, args[0], kFadeSlotCount));
+      const std::string text = fade.active == 0 ? "free"
+                                                : Num(fade.elapsed) + "/" + Num(fade.total) + " in " + Num(fade.inEnd) +
+                                                      " out " + Num(fade.outStart) + " " + Argb(fade.color1) + " " +
+                                                      Argb(fade.color2) + " blend " + Num(fade.blendMode);
+      result.SetString(text.c_str());
+      return true;
+    }
+    case kSlot: {
+      const CharacterSlot& slot = scene_.TextSlot(ArgIndex(engine, args[0], kTextSlotCount));
+      std::string text = "free";
+      if (slot.flags & kTextSlotInUse) {
+        text = "set " + Num(slot.characterSet) + ((slot.flags & kTextSlotCrossFade) ? " cross" : "") + " " +
+               Num(slot.elapsed) + "/" + Num(slot.duration) + " old " + Describe(slot.oldState) + " new " +
+               Describe(slot.newState);
+      }
+      result.SetString(text.c_str());
+      return true;
+    }
+    case kCamera: {
+      const CameraSwitch& camera = scene_.GetCameraSwitch();
+      const std::string text = CastName(camera.current) + " -> " + CastName(camera.next) + " " +
+                               Num(camera.elapsed) + "/" + Num(camera.frames) + " mode " + Num(camera.mode);
+      result.SetString(text.c_str());
+      return true;
+    }
     default: return false;
   }
 }

@@ -10,7 +10,8 @@
 
 // Test.Log(text), Frame(), Now(), EndScene(), SetTimer(delay, id, name, a, b, c),
 // KillTimer(id), AddCast(class), DeleteCast(name), Name(cast), CastCount(),
-// Timers(), Pad(), Fail() (throws error 48).
+// Timers(), Pad(), Fail() (throws error 48), and the scene's records as text:
+// Fade(slot), Slot(text slot), Camera().
 class TestClass : public ClassObject {
  public:
   TestClass(std::string& trace, Scene& scene, FrameClock& clock);
