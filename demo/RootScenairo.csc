@@ -1,5 +1,5 @@
-// The demo's root scenario, run by `make run`. It names no scene yet: it sets
-// the window title, counts its runs in Config.sav and ends.
+// The demo's root scenario, run by `make run`. It sets the window title,
+// counts its runs in Config.sav, plays the title scene once and ends.
 #include "scripts/demo_settings.csc"
 
 OnBegin()
@@ -7,7 +7,12 @@ OnBegin()
   System.Title = "T3D Player demo";
   runs = Storage.LoadNumber("Demo", "Runs", 0) + RUN_STEP;
   Storage.SaveValue("Demo", "Runs", runs);
-  // An empty scene name ends the scenario after OnBegin: OnEnd runs next.
+  Scenario.SceneFile = "title.scn";
+}
+
+OnEndScene()
+{
+  // An empty scene name ends the scenario: OnEnd runs next.
   Scenario.SceneFile = empty;
 }
 
