@@ -51,7 +51,12 @@ void ReadLine(const char** pos, CharacterSetFile& file) {
         !ReadCommaInt(pos, extra))
       return;
     if (file.glyphs.size() >= kMaxCharacterGlyphs) return;
-    file.glyphs.push_back({code, x, y, x + w, y + h, extra});
+    // Right and bottom wrap as 32-bit sums did; a huge width never becomes
+    // undefined behaviour.
+    const auto wrapSum = [](int a, int b) {
+      return static_cast<int>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+    };
+    file.glyphs.push_back({code, x, y, wrapSum(x, w), wrapSum(y, h), extra});
   }
 }
 

@@ -58,6 +58,7 @@ const FileCase kCases[] = {
      "image \"\"\n61 0 0 1 1 0\n62 0 0 1 1 0\n63 0 0 1 1 0"},
     {"EmptyImageNameIgnored", "IMAGE, \"\"\nIMAGE,\nIMAGE\n", "image \"\""},
     {"EmptyText", "", "image \"\""},
+    {"HugeSizesWrapAt32Bits", "CHAR, a, 2147483647, 1, 1, 2147483647, 0\n", "image \"\"\n61 2147483647 1 -2147483648 -2147483648 0"},
     {"CommentBetweenLines", "IMAGE, \"f.img\"\r\n// glyphs\r\nCHAR, a, 0, 0, 8, 16, 0\r\nCHAR, \"1\", 8, 0, 8, 16, 1\r\n",
      "image \"f.img\"\n61 0 0 8 16 0\n31 8 0 16 16 1"},
     // Single bytes 0x80..0xFF widen as signed values.
