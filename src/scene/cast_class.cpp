@@ -13,6 +13,7 @@
 #include "platform/math/vector.h"
 #include "platform/system/numbers.h"
 #include "scene/cast.h"
+#include "scene/cast_angles.h"
 #include "scene/scene.h"
 
 namespace {
@@ -75,34 +76,6 @@ constexpr MemberRecord kCastMembers[] = {
     {MK_Method, SVT_None, "StartMoving", 0, 7},
     {MK_Method, SVT_None, "PlaySound", 0, 3},
 };
-
-// The angle of (a, b) from the +a axis toward +b, in [0, 2 pi).
-float Angle2D(float a, float b) {
-  constexpr float kPi = std::numbers::pi_v<float>;
-  if (a == 0.0f) return b > 0.0f ? kPi / 2.0f : (b < 0.0f ? 3.0f * kPi / 2.0f : 0.0f);
-  const float r = std::atan(b / std::fabs(a));
-  if (a < 0.0f) return kPi - r;
-  return b < 0.0f ? 2.0f * kPi + r : r;
-}
-
-// The rotation as angles about x, y (in [-pi/2, pi/2]) and z.
-struct EulerAngles {
-  float x = 0.0f, y = 0.0f, z = 0.0f;
-};
-EulerAngles QuatToEuler(const Quaternion& q) {
-  EulerAngles out;
-  const float s = 2.0f * (q.w * q.y - q.x * q.z);
-  // A rotation not quite of unit length may give |s| above 1.
-  const float c = std::sqrt(std::max(0.0f, 1.0f - s * s));
-  out.y = std::atan2(s, c);
-  if (c == 0.0f) {
-    out.x = std::atan2(2.0f * (q.w * q.x - q.y * q.z), 1.0f - 2.0f * q.x * q.x - 2.0f * q.z * q.z);
-  } else {
-    out.x = std::atan2((2.0f * q.w * q.x + 2.0f * q.y * q.z) / c, (1.0f - 2.0f * q.x * q.x - 2.0f * q.y * q.y) / c);
-    out.z = std::atan2((2.0f * q.w * q.z + 2.0f * q.x * q.y) / c, (1.0f - 2.0f * q.y * q.y - 2.0f * q.z * q.z) / c);
-  }
-  return out;
-}
 
 float& Component(Vector3& v, int axis) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; }
 float& Component(Quaternion& q, int axis) { return axis == 0 ? q.x : axis == 1 ? q.y : axis == 2 ? q.z : q.w; }

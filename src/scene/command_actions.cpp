@@ -17,6 +17,7 @@
 #include "platform/math/vector.h"
 #include "platform/system/numbers.h"
 #include "scene/cast.h"
+#include "scene/cast_angles.h"
 #include "scene/motion_query.h"
 #include "scene/scene.h"
 #include "script/errors.h"
@@ -35,14 +36,6 @@ const CommandParam& P(const Command& c, int i) { return c.params[static_cast<std
 bool Is(const Command& c, int i, Kind kind) { return P(c, i).kind == kind; }
 float NumberOr(const Command& c, int i, float fallback) { return Is(c, i, Kind::Number) ? P(c, i).number : fallback; }
 std::int32_t Truncate(float value) { return TruncateToInt32(static_cast<double>(value)); }
-
-// The angle of (a, b) from the +a axis toward +b, in [0, 2 pi).
-float Angle2D(float a, float b) {
-  if (a == 0.0f) return b > 0.0f ? kPi / 2.0f : (b < 0.0f ? 3.0f * kPi / 2.0f : 0.0f);
-  const float r = std::atan(b / std::fabs(a));
-  if (a < 0.0f) return kPi - r;
-  return b < 0.0f ? kTwoPi + r : r;
-}
 
 // The value of a key kind on a track at the cast's motion time: the kind's
 // default when the track has keys but none of that kind; false only for a
