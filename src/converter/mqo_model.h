@@ -53,8 +53,17 @@ struct MqoMaterial {
   char texture[kMqoTextureNameSize] = {};
 };
 
+// One bone of the skeleton; node 0 is the root.
+struct BoneNode {
+  char name[kMqoNameSize] = {};
+  float head[3] = {};
+  float tail[3] = {};
+  int parent = -1;  // index into XConverter::bones; -1 for the root
+};
+
 struct XConverter {
   std::vector<MqoObject> objects;
   std::vector<MqoMaterial> materials;
   bool weightsComputed = false;
+  std::vector<BoneNode> bones;
 };
