@@ -118,4 +118,14 @@ TEST(BonesForColour, BoneCountIsBounded) {
   EXPECT_EQ(0, out[kMaxBonesPerColour]);
 }
 
+// The message for an unweighted vertex shows its coordinates cut to integers;
+// ones no integer holds must not make that cut undefined.
+TEST(ComputeWeights, HugeCoordinatesOfUnweightedVerticesAreReported) {
+  XConverter model;
+  ASSERT_TRUE(ReadMqoText("Object \"body\" {\nvertex 3 {\n1e30 -1e30 0\n0 1 0\n1 0 0\n}\nface 1 {\n3 V(0 1 2)\n}\n}\n",
+                          model));
+  EXPECT_EQ(3, ComputeWeights(model));
+  EXPECT_TRUE(model.weightsComputed);
+}
+
 }  // namespace
