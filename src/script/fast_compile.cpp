@@ -113,15 +113,21 @@ class FastCompiler {
     return Add(node, statements);
   }
 
-  std::int32_t If(int depth) {
-    const std::int32_t start = p_;
-    ++p_;
+  // "( expression )" after an if or while keyword, with the plain path's codes.
+  std::int32_t Condition(int depth) {
     if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
     ++p_;
     const std::int32_t condition = Comma(depth);
     if (condition < 0) throw ERR_NO_EXPRESSION;
     if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
     ++p_;
+    return condition;
+  }
+
+  std::int32_t If(int depth) {
+    const std::int32_t start = p_;
+    ++p_;
+    const std::int32_t condition = Condition(depth);
     FastNode node = Make(FastOp::If, start);
     node.pos2 = p_;
     node.a = condition;
@@ -138,12 +144,7 @@ class FastCompiler {
   std::int32_t While(int depth) {
     const std::int32_t start = p_;
     ++p_;
-    if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
-    ++p_;
-    const std::int32_t condition = Comma(depth);
-    if (condition < 0) throw ERR_NO_EXPRESSION;
-    if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
-    ++p_;
+    const std::int32_t condition = Condition(depth);
     FastNode node = Make(FastOp::While, start);
     node.pos2 = p_;
     node.a = condition;

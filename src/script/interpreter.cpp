@@ -253,6 +253,17 @@ bool CCScript::IfStatement(bool execute, int& control) {
   return true;
 }
 
+// After one pass of a loop body: the loop ends after its parse-only pass, on
+// break, and on return, which the statement list around the loop then sees.
+static bool LoopEnds(bool ran, int bodyControl, int& control) {
+  if (!ran || bodyControl == kBreak) return true;
+  if (bodyControl == kReturn) {
+    control = kReturn;
+    return true;
+  }
+  return false;
+}
+
 bool CCScript::WhileStatement(bool execute, int& control) {
   ++pc_;
   const Token* loopStart = pc_;
@@ -266,11 +277,7 @@ bool CCScript::WhileStatement(bool execute, int& control) {
     const bool run = execute && Truth(condition);
     int bodyControl = kNormal;
     if (!Statement(run, bodyControl)) throw ERR_NO_EXPRESSION;
-    if (!run || bodyControl == kBreak) return true;
-    if (bodyControl == kReturn) {
-      control = kReturn;
-      return true;
-    }
+    if (LoopEnds(run, bodyControl, control)) return true;
     pc_ = loopStart;
   }
 }
@@ -301,11 +308,7 @@ bool CCScript::ForStatement(bool execute, int& control) {
     const bool run = execute && Truth(value);
     int bodyControl = kNormal;
     if (!Statement(run, bodyControl)) throw ERR_NO_STATEMENT;
-    if (!run || bodyControl == kBreak) return true;
-    if (bodyControl == kReturn) {
-      control = kReturn;
-      return true;
-    }
+    if (LoopEnds(run, bodyControl, control)) return true;
     pc_ = stepStart;
     CommaExpression(true, value);
     pc_ = conditionStart;
