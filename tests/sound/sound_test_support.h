@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "files/archive.h"
@@ -23,6 +24,14 @@ class ProgramFolder {
  private:
   TempFolder folder_;
 };
+
+// Four characters packed as a sound id, the first in the highest byte.
+constexpr std::uint32_t Code(const char (&text)[5]) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(text[0])) << 24 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(text[1])) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 8 |
+         static_cast<unsigned char>(text[3]);
+}
 
 // A file of tests/sound/data.
 std::string DataFile(const std::string& name);
