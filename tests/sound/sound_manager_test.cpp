@@ -82,11 +82,14 @@ TEST(SoundManagerTest, PlaysLevelsPansMastersAndStartsAsHeard) {
     SleepMs(120);
   }
   // Played again while playing, a sound starts over.
+  const Samples longRamp = Ramp(13230);
+  const std::string longWave = MakeWave(2, 16, 44100, SampleBytes(longRamp));
+  ASSERT_TRUE(manager.AddSound(Code("LONG"), longWave.data(), longWave.size()));
   manager.PutSoundVolume(1.0f);
-  manager.PlaySound(Code("RAMP"), 1.0f, 0.0f, 0.0f);
-  SleepMs(20);
-  manager.PlaySound(Code("RAMP"), 1.0f, 0.0f, 0.0f);
-  SleepMs(120);
+  manager.PlaySound(Code("LONG"), 1.0f, 0.0f, 0.0f);
+  SleepMs(100);
+  manager.PlaySound(Code("LONG"), 1.0f, 0.0f, 0.0f);
+  SleepMs(400);
   manager.Terminate();
 
   const std::vector<SoundRun> runs = SplitRuns(capture.Read());
@@ -97,12 +100,13 @@ TEST(SoundManagerTest, PlaysLevelsPansMastersAndStartsAsHeard) {
     EXPECT_EQ(FirstDifference(runs[run++].samples, c.heard), "") << c.name;
   }
   ASSERT_EQ(runs.size(), run + 1);
+  // The beginning of the sound, then the whole sound.
   const Samples& restarted = runs[run].samples;
-  ASSERT_GT(restarted.size(), ramp.size());
-  EXPECT_EQ(FirstDifference(Samples(restarted.end() - static_cast<std::ptrdiff_t>(ramp.size()), restarted.end()),
-                            ramp), "");
-  EXPECT_EQ(FirstDifference(Samples(restarted.begin(), restarted.begin() + 2), Samples(ramp.begin(), ramp.begin() + 2)),
-            "");
+  ASSERT_GT(restarted.size(), longRamp.size());
+  const std::size_t cut = restarted.size() - longRamp.size();
+  Samples expected(longRamp.begin(), longRamp.begin() + static_cast<std::ptrdiff_t>(cut));
+  expected.insert(expected.end(), longRamp.begin(), longRamp.end());
+  EXPECT_EQ(FirstDifference(restarted, expected), "");
 }
 
 TEST(SoundManagerTest, AMasterChangeReachesAPlayingSound) {
