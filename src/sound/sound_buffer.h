@@ -37,8 +37,6 @@ class SoundBuffer {
 
   std::uint32_t GetId() const { return id_; }
   bool InUse() const { return id_ != 0; }
-  // For tests: the mixer's buffer, or null.
-  const PcmBuffer* GetBuffer() const { return buffer_.get(); }
 
  private:
   std::uint32_t id_ = 0;

@@ -83,9 +83,7 @@ class SoundManager {
   virtual bool LoadFileBytes(const char* file, FileData& out) = 0;
 
   bool IsInitialized() const { return initialized_; }
-  // For tests.
-  AudioMixer& GetMixer() { return mixer_; }
-  const VorbisLibrary& GetVorbisLibrary() const { return library_; }
+  // Records in use at the front of the table.
   int GetSoundCount() const { return soundCount_; }
 
  private:

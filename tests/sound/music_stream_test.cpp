@@ -57,9 +57,8 @@ Samples Repeated(const Samples& piece, std::size_t samples) {
 }
 
 TEST(MusicStreamTest, ALoopFillsTheRingWithWholeCopiesAndNoGap) {
-  ProgramFolder program;
-  DiskCapture capture;
-  GameSoundManager manager;
+  Listener listener;
+  GameSoundManager& manager = listener.manager;
   ASSERT_TRUE(manager.Initialize());
   const std::string ogg = DataFile("tone_stereo.ogg");
   const DecodedPiece piece = DecodeOgg(ogg);
@@ -73,8 +72,7 @@ TEST(MusicStreamTest, ALoopFillsTheRingWithWholeCopiesAndNoGap) {
   EXPECT_TRUE(manager.IsMusicPlaying(Code("LOOP")));
   manager.StopMusic(Code("LOOP"));
   EXPECT_FALSE(manager.IsMusicPlaying(Code("LOOP")));
-  manager.Terminate();
-  const std::vector<SoundRun> runs = SplitRuns(capture.Read(), kGapFrames);
+  const std::vector<SoundRun> runs = SplitRuns(listener.Finish(), kGapFrames);
   ASSERT_EQ(runs.size(), 1u);
   ASSERT_GT(runs[0].samples.size(), 2u * 44100 * 19 / 10);
   EXPECT_EQ(FirstDifference(runs[0].samples, Repeated(piece.samples, runs[0].samples.size())), "");
@@ -96,9 +94,8 @@ Samples Resampled(const Samples& mono) {
 }
 
 TEST(MusicStreamTest, WithoutLoopAPieceIsHeardOnceThenSilenceAndPlaysAgainWhenAsked) {
-  ProgramFolder program;
-  DiskCapture capture;
-  GameSoundManager manager;
+  Listener listener;
+  GameSoundManager& manager = listener.manager;
   ASSERT_TRUE(manager.Initialize());
   const std::string ogg = DataFile("tone_mono_22050.ogg");
   manager.LoadMusic(Code("ONCE"), Bytes(ogg));
@@ -108,17 +105,15 @@ TEST(MusicStreamTest, WithoutLoopAPieceIsHeardOnceThenSilenceAndPlaysAgainWhenAs
     SleepMs(1400);
     EXPECT_FALSE(manager.IsMusicPlaying(Code("ONCE"))) << "time " << time;
   }
-  manager.Terminate();
   const Samples expected = Resampled(DecodeOgg(ogg).samples);
-  const std::vector<SoundRun> runs = SplitRuns(capture.Read(), kGapFrames);
+  const std::vector<SoundRun> runs = SplitRuns(listener.Finish(), kGapFrames);
   ASSERT_EQ(runs.size(), 2u);
   for (const SoundRun& run : runs) EXPECT_EQ(FirstDifference(run.samples, expected), "");
 }
 
 TEST(MusicStreamTest, AFadeToZeroEndsAtOnePercentThenStopsOnTheFrameAfter) {
-  ProgramFolder program;
-  DiskCapture capture;
-  GameSoundManager manager;
+  Listener listener;
+  GameSoundManager& manager = listener.manager;
   ASSERT_TRUE(manager.Initialize());
   const std::string ogg = DataFile("tone_stereo.ogg");
   manager.LoadMusic(Code("FADE"), Bytes(ogg));
@@ -134,12 +129,11 @@ TEST(MusicStreamTest, AFadeToZeroEndsAtOnePercentThenStopsOnTheFrameAfter) {
   manager.Update();
   EXPECT_FALSE(manager.IsMusicPlaying(Code("FADE")));
   SleepMs(200);
-  manager.Terminate();
+  const std::vector<SoundRun> runs = SplitRuns(listener.Finish(), kGapFrames);
 
-  const Samples& piece = DecodeOgg(ogg).samples;
+  const Samples piece = DecodeOgg(ogg).samples;
   int peak = 0;
   for (std::int16_t s : piece) peak = std::max(peak, std::abs(static_cast<int>(s)));
-  const std::vector<SoundRun> runs = SplitRuns(capture.Read(), kGapFrames);
   ASSERT_EQ(runs.size(), 1u);
   const Samples& heard = runs[0].samples;
   ASSERT_GT(heard.size(), 2u * 44100 * 3 / 10);

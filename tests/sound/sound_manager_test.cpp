@@ -41,9 +41,8 @@ Samples Ramp(std::size_t frames) {
 Samples Frames(const Samples& samples, std::size_t from) { return Samples(samples.begin() + 2 * from, samples.end()); }
 
 TEST(SoundManagerTest, PlaysLevelsPansMastersAndStartsAsHeard) {
-  ProgramFolder program;
-  DiskCapture capture;
-  GameSoundManager manager;
+  Listener listener;
+  GameSoundManager& manager = listener.manager;
   ASSERT_TRUE(manager.Initialize());
   const Samples ramp = Ramp(2205);
   const std::string flat = MakeWave(2, 16, 44100, SampleBytes(Constant(2205, 10000, 10000)));
@@ -90,9 +89,7 @@ TEST(SoundManagerTest, PlaysLevelsPansMastersAndStartsAsHeard) {
   SleepMs(100);
   manager.PlaySound(Code("LONG"), 1.0f, 0.0f, 0.0f);
   SleepMs(400);
-  manager.Terminate();
-
-  const std::vector<SoundRun> runs = SplitRuns(capture.Read());
+  const std::vector<SoundRun> runs = SplitRuns(listener.Finish());
   std::size_t run = 0;
   for (const Case& c : cases) {
     if (c.heard.empty()) continue;
@@ -110,9 +107,8 @@ TEST(SoundManagerTest, PlaysLevelsPansMastersAndStartsAsHeard) {
 }
 
 TEST(SoundManagerTest, AMasterChangeReachesAPlayingSound) {
-  ProgramFolder program;
-  DiskCapture capture;
-  GameSoundManager manager;
+  Listener listener;
+  GameSoundManager& manager = listener.manager;
   ASSERT_TRUE(manager.Initialize());
   const std::string wave = MakeWave(2, 16, 44100, SampleBytes(Constant(13230, 10000, 10000)));
   ASSERT_TRUE(manager.AddSound(1, wave.data(), wave.size()));
@@ -120,8 +116,7 @@ TEST(SoundManagerTest, AMasterChangeReachesAPlayingSound) {
   SleepMs(100);
   manager.PutSoundVolume(0.5f);
   SleepMs(350);
-  manager.Terminate();
-  const std::vector<SoundRun> runs = SplitRuns(capture.Read());
+  const std::vector<SoundRun> runs = SplitRuns(listener.Finish());
   ASSERT_EQ(runs.size(), 1u);
   const Samples& heard = runs[0].samples;
   ASSERT_EQ(heard.size(), 2u * 13230);

@@ -10,6 +10,7 @@
 #include "files/archive.h"
 #include "platform/audio/audio_capture.h"
 #include "platform/system/temp_folder.h"
+#include "sound/sound_manager.h"
 
 // A temporary program folder with the Ogg library copied in; ProgramDir
 // answers it until the folder goes.
@@ -32,6 +33,20 @@ constexpr std::uint32_t Code(const char (&text)[5]) {
          static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 8 |
          static_cast<unsigned char>(text[3]);
 }
+
+// A sound manager of a program folder of its own, heard through the disk
+// driver. Initialize it first; Finish terminates it and reads what it played.
+class Listener {
+ public:
+  Samples Finish();
+
+ private:
+  ProgramFolder program_;
+  DiskCapture capture_;
+
+ public:
+  GameSoundManager manager;
+};
 
 // A file of tests/sound/data.
 std::string DataFile(const std::string& name);
