@@ -14,7 +14,7 @@ constexpr int kDirectionEntryCount = 4;
 constexpr int kJoystickEntryShift = 20;
 
 std::uint32_t EntryBit(int entry) {
-  constexpr std::uint32_t kDirectionBits[kDirectionEntryCount] = {kButtonUp, kButtonDown, kButtonLeft, kButtonRight};
+  constexpr std::uint32_t kDirectionBits[kDirectionEntryCount] = {kPadUp, kPadDown, kPadLeft, kPadRight};
   if (entry < kDirectionEntryCount) return kDirectionBits[entry];
   if (entry < InputManager::kKeyEntryCount) return 1u << entry;
   return 1u << (entry - kJoystickEntryShift);
@@ -80,10 +80,10 @@ std::uint32_t InputManager::BuildMask(const InputState& state) const {
     if (key != kKeyNone && IsKeyCode(key) && IsDown(state.keys[key])) mask |= EntryBit(entry);
   }
   // The device's dead zone has already made small deflections 0.
-  if (state.joystick.y < 0) mask |= kButtonUp;
-  if (state.joystick.y > 0) mask |= kButtonDown;
-  if (state.joystick.x < 0) mask |= kButtonLeft;
-  if (state.joystick.x > 0) mask |= kButtonRight;
+  if (state.joystick.y < 0) mask |= kPadUp;
+  if (state.joystick.y > 0) mask |= kPadDown;
+  if (state.joystick.x < 0) mask |= kPadLeft;
+  if (state.joystick.x > 0) mask |= kPadRight;
   for (int entry = kJoystickEntryFirst; entry < kKeyMapSize; ++entry) {
     const std::int32_t button = keyMap_[entry];
     if (button >= 0 && button < kJoystickButtonCount && IsDown(state.joystick.buttons[button]))

@@ -9,14 +9,15 @@
 
 #include "platform/input/input_device.h"
 
-// Button mask bits. The four directions are not in key-map order: entry 0
-// (up) sets 0x8, entries 1 to 3 set 0x1, 0x2 and 0x4.
-constexpr std::uint32_t kButtonDown = 0x1;
-constexpr std::uint32_t kButtonLeft = 0x2;
-constexpr std::uint32_t kButtonRight = 0x4;
-constexpr std::uint32_t kButtonUp = 0x8;
-// The first of the twenty buttons; button n (1..20) is kButton1 << (n - 1).
-constexpr std::uint32_t kButton1 = 0x10;
+// Button mask bits (the pad word): the four directions, then buttons 1 to 20
+// from 0x10 up. The directions are not in key-map order: entry 0 (up) sets
+// 0x8, entries 1 to 3 set 0x1, 0x2 and 0x4.
+constexpr std::uint32_t kPadDown = 0x1;
+constexpr std::uint32_t kPadLeft = 0x2;
+constexpr std::uint32_t kPadRight = 0x4;
+constexpr std::uint32_t kPadUp = 0x8;
+constexpr std::uint32_t kPadStick = 0xF;
+constexpr std::uint32_t kPadButtons1To8 = 0xFF0;
 
 // The low eight mask bits are mirrored as key codes 0xE0 to 0xE7 (down,
 // left, right, up, buttons 1 to 4), overwriting whatever key has those codes.
