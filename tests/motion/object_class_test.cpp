@@ -148,11 +148,12 @@ TEST(ObjectClassFrames, LongNamedFrameAnimates) {
 TEST(ObjectClassMotions, CurrentMotionAndTimeStayWithinTheMotion) {
   ObjectClass objectClass;
   ASSERT_TRUE(LoadInGolden(objectClass, Wrap(kBox + " <Motion name=\"Walk\" length=\"60\"/>\n"
-                                                    " <Motion name=\"Still\" length=\"0\"/>\n")));
+                                                    " <Motion name=\"Still\" length=\"0\"/>\n"
+                                                    " <Motion name=\"Early\" length=\"1333333333333333333337\"/>\n")));
   objectClass.SetCurrentTime(7);
   EXPECT_EQ(objectClass.GetCurrentTime(), -1) << "no current motion";
   EXPECT_FALSE(objectClass.SetCurrentMotion(-1));
-  EXPECT_FALSE(objectClass.SetCurrentMotion(2));
+  EXPECT_FALSE(objectClass.SetCurrentMotion(3));
   EXPECT_EQ(objectClass.GetCurrentMotionIndex(), -1);
   EXPECT_EQ(objectClass.CurrentMotionLength(), 0);
 
@@ -170,6 +171,10 @@ TEST(ObjectClassMotions, CurrentMotionAndTimeStayWithinTheMotion) {
   EXPECT_EQ(objectClass.GetCurrentTime(), 12) << "a refused index changes nothing";
   ASSERT_TRUE(objectClass.SetCurrentMotion(1));
   EXPECT_EQ(objectClass.GetCurrentTime(), -1) << "a motion without frames";
+  ASSERT_TRUE(objectClass.SetCurrentMotion(2));
+  EXPECT_EQ(objectClass.CurrentMotionLength(), 2147483647) << "a length past 32 bits saturates";
+  objectClass.SetCurrentTime(1 << 30);
+  EXPECT_EQ(objectClass.GetCurrentTime(), 1 << 30) << "a time inside the long motion is kept";
 }
 
 TEST(ObjectClassMotions, ResizingKeepsMotionsAndGivesNewOnesATrackPerFrame) {
