@@ -186,8 +186,3 @@ bool GameSoundManager::LoadFileBytes(const char* file, FileData& out) {
   SafeStrCat(path, file, sizeof path);
   return LoadFile(path, out);
 }
-
-GameSoundManager& GetSoundManager() {
-  static GameSoundManager manager;
-  return manager;
-}

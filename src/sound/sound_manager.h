@@ -1,7 +1,7 @@
 // The sound manager: 256 sound effects, four music streams, the two master
-// volumes, the audio device and the Ogg Vorbis library. One GameSoundManager
-// lives for the whole run (GetSoundManager); scripts, built-in actions and the
-// run loop reach it through the calls below. Main thread only.
+// volumes, the audio device and the Ogg Vorbis library. The program owns one
+// GameSoundManager for the whole run; scripts, built-in actions and the run
+// loop reach it through the calls below. Main thread only.
 #pragma once
 
 #include <array>
@@ -110,6 +110,3 @@ class GameSoundManager : public SoundManager {
   // The program folder and the name, cut to 259 characters, through LoadFile.
   bool LoadFileBytes(const char* file, FileData& out) override;
 };
-
-// The one manager of the program.
-GameSoundManager& GetSoundManager();
