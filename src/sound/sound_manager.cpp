@@ -27,8 +27,10 @@ SoundManager::~SoundManager() {
 bool SoundManager::Initialize(AudioOutput output) {
   const int loaded = LoadVorbisLibrary(library_, nullptr);
   if (loaded != kVorbisLoaded) {
-    std::fprintf(stderr, "t3dplayer: the Ogg Vorbis library \"%s\" could not be loaded (%d)\n",
-                 kVorbisLibraryName, loaded);
+    const char* why = loaded == kVorbisNameMissing     ? "an entry point is missing"
+                      : loaded == kVorbisStateTooLarge ? "its decoder state is too large"
+                                                       : "it is missing or is no library";
+    std::fprintf(stderr, "t3dplayer: the Ogg Vorbis library \"%s\" cannot be used: %s\n", kVorbisLibraryName, why);
     return false;
   }
   library_.setCpuType(library_.detectCpu());

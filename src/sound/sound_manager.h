@@ -20,9 +20,9 @@ constexpr int kMusicStreamCount = 4;
 
 // Ids are 32-bit: numbers, or four characters packed big-endian. Id 0 names
 // no sound; to the stop and delete calls it means all of them. Before
-// Initialize the sound calls answer true and do nothing, so a scene runs
-// silent without the manager. Volumes are 0 to 1; a pan is -1 (left speaker)
-// to 1 (right speaker); starts are in seconds.
+// Initialize the effect calls answer true and do nothing and no music loads,
+// so a scene runs silent. Volumes are 0 to 1; a pan is -1 (left speaker) to
+// 1 (right speaker) for every caller; starts are in seconds.
 class SoundManager {
  public:
   SoundManager() = default;

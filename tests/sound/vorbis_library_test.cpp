@@ -53,7 +53,7 @@ TEST(VorbisLibraryTest, OpensTheLibraryOfTheProgramFolderOnce) {
   testing::internal::CaptureStderr();
   EXPECT_FALSE(manager.Initialize(AudioOutput::kNone));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "t3dplayer: the Ogg Vorbis library \"wuvorbis.so\" could not be loaded (1)\n");
+            "t3dplayer: the Ogg Vorbis library \"wuvorbis.so\" cannot be used: it is missing or is no library\n");
 }
 
 TEST(VorbisLibraryTest, DecodesTheCommittedPieces) {
