@@ -24,9 +24,9 @@ int PercentToDecibels(float percent) {
   const int i = static_cast<int>(percent);
   const float f = percent - static_cast<float>(i);
   if (f == 0.0f) return kDecibelTable[i];
-  // In double, as the original's arithmetic was: 30.000002 percent (volume 1
-  // under a master of 0.3f) gives -1045, where float arithmetic would round
-  // to -1046 first.
+  // The step is added in double, so 30.000002 percent (volume 1 under a
+  // master of 0.3f) gives -1045 as it always has; float arithmetic would
+  // round to -1046 first.
   const double value = kDecibelTable[i] + static_cast<double>(kDecibelTable[i + 1] - kDecibelTable[i]) * f;
   return static_cast<int>(value);
 }

@@ -1,7 +1,9 @@
 // Sound effects as the player hears them (the disk driver's samples): levels
 // through the decibel table, pans, masters, starts and restarts; the table of
-// 256 sounds; loading relative to the program folder.
+// 256 sounds; a game without an audio device; loading relative to the program
+// folder.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <cmath>
 #include <limits>
@@ -155,6 +157,23 @@ TEST(SoundManagerTest, TableKeepsTheFirstSoundOfAnIdAndHolds256) {
   EXPECT_EQ(manager.GetSoundVolume(), 0.0f);
   manager.PutMusicVolume(std::numeric_limits<float>::quiet_NaN());
   EXPECT_EQ(manager.GetMusicVolume(), 0.0f);
+}
+
+TEST(SoundManagerTest, WithoutAnAudioDeviceTheGameRunsSilent) {
+  ProgramFolder program;
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  GameSoundManager manager;
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(manager.Initialize());
+  const std::string said = testing::internal::GetCapturedStderr();
+  unsetenv("SDL_AUDIODRIVER");
+  EXPECT_EQ(said.rfind("t3dplayer: no audio device, the game runs silent (", 0), 0u) << said;
+  const std::string wave = MakeWave(1, 16, 44100, SampleBytes(Samples(10, 1)));
+  EXPECT_TRUE(manager.AddSound(1, wave.data(), wave.size()));
+  EXPECT_TRUE(manager.PlaySound(1, 1.0f, 0.0f, 0.0f));
+  manager.LoadMusic(2, Bytes(DataFile("tone_stereo.ogg")));
+  EXPECT_TRUE(manager.PlayMusic(2, true, 1.0f));
+  EXPECT_TRUE(manager.IsMusicPlaying(2));
 }
 
 TEST(SoundManagerTest, LoadsSoundsRelativeToTheProgramFolderAndSaysWhyOneIsRefused) {
