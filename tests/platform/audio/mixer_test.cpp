@@ -1,14 +1,12 @@
 // The mixer as the device pulls it: sample formats, rates, volume, pan, loops,
-// start positions and clipping, from the mixed frames; locks; and the SDL
-// device writing the mix.
+// start positions and clipping, from the mixed frames; and locks. The device
+// itself is heard in the sound manager's tests.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/audio/audio_capture.h"
-#include "platform/audio/audio_device.h"
 #include "platform/audio/audio_mixer.h"
 
 namespace {
@@ -112,37 +110,6 @@ TEST(AudioMixerTest, LocksUpToTwoRegionsAndMovesToWholeFrames) {
   EXPECT_EQ(buffer->GetCurrentPosition(), 4u);
   EXPECT_EQ(mixer.CreateBuffer({2, 16, 44100}, 3), nullptr);
   EXPECT_EQ(mixer.CreateBuffer({3, 16, 44100}, 64), nullptr);
-}
-
-TEST(AudioDeviceTest, WritesTheMixToTheDevice) {
-  DiskCapture capture;
-  AudioMixer mixer;
-  const Samples sound = Constant(2205, 1234, -1234);
-  auto buffer = mixer.CreateBuffer({2, 16, 44100}, sound.size() * 2);
-  PcmBuffer::Regions regions;
-  ASSERT_TRUE(buffer->LockAll(regions));
-  const std::string bytes = SampleBytes(sound);
-  std::copy(bytes.begin(), bytes.end(), regions.first);
-  buffer->Unlock(regions);
-  {
-    AudioDevice device(mixer);
-    ASSERT_TRUE(device.Open()) << device.GetError();
-    buffer->Play(false);
-    SleepMs(250);
-  }
-  const std::vector<SoundRun> runs = SplitRuns(capture.Read());
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].samples, sound);
-}
-
-TEST(AudioDeviceTest, ReportsWhyThereIsNoDevice) {
-  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-  AudioMixer mixer;
-  AudioDevice device(mixer);
-  EXPECT_FALSE(device.Open());
-  EXPECT_FALSE(device.IsOpen());
-  EXPECT_NE(device.GetError(), "");
-  unsetenv("SDL_AUDIODRIVER");
 }
 
 }  // namespace
