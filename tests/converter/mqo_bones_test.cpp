@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -135,6 +136,69 @@ TEST(ComputeBodyNormals, GridGivesThePairwiseSums) {
       const auto& n = face.normals[static_cast<std::size_t>(c)];
       ASSERT_TRUE(n[0] == expected[k].x && n[1] == expected[k].y && n[2] == expected[k].z) << "corner " << k;
     }
+}
+
+// Welding as its rule states it: every corner's record sorted (stably), the
+// first of each run of equal records kept. Corners share vertices, equal
+// records come from different vertices too, and zeros of both signs (equal,
+// but printed apart) show which record of a run was kept.
+TEST(WeldBodyVertices, KeepsTheFirstRecordOfEachRunInSortedOrder) {
+  std::uint32_t seed = 777;
+  auto next = [&seed](int range) {
+    seed = seed * 214013u + 2531011u;
+    return static_cast<int>((seed >> 16) & 0x7FFF) % range;
+  };
+  const float values[] = {0.0f, -0.0f, 0.5f, 1.0f};
+  XConverter model;
+  MqoObject& body = model.objects.emplace_back();
+  std::snprintf(body.name, sizeof body.name, "body");
+  for (int i = 0; i < 60; ++i) {
+    MqoVertex& v = body.vertices.emplace_back();
+    v.x = values[next(4)];
+    v.y = values[next(4)];
+    v.bones[0] = next(3);
+    v.weights[0] = v.bones[0] != 0 ? 1.0f : 0.0f;
+  }
+  for (int f = 0; f < 400; ++f) {
+    MqoFace& face = body.faces.emplace_back();
+    face.cornerCount = 3;
+    for (std::size_t c = 0; c < 3; ++c) {
+      face.vertices[c] = next(60);
+      face.normals[c] = {values[next(2)], 0.0f, 1.0f};
+      face.u[c] = values[next(3)];
+    }
+  }
+  using Record = std::array<float, 8 + 2 * kMqoMaxInfluences>;
+  std::vector<Record> records;
+  for (const MqoFace& face : body.faces)
+    for (std::size_t c = 0; c < 3; ++c) {
+      const MqoVertex& v = body.vertices[static_cast<std::size_t>(face.vertices[c])];
+      Record r{v.x, v.y, v.z, face.normals[c][0], face.normals[c][1], face.normals[c][2], face.u[c], face.v[c]};
+      for (std::size_t s = 0; s < kMqoMaxInfluences; ++s) {
+        r[8 + 2 * s] = static_cast<float>(v.bones[s]);
+        r[9 + 2 * s] = v.weights[s];
+      }
+      records.push_back(r);
+    }
+  std::vector<std::size_t> order(records.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return records[a] < records[b]; });
+  std::vector<Record> kept;
+  std::vector<std::size_t> index(records.size());
+  for (std::size_t i : order) {
+    if (kept.empty() || kept.back() < records[i] || records[i] < kept.back()) kept.push_back(records[i]);
+    index[i] = kept.size() - 1;
+  }
+
+  ASSERT_TRUE(WeldBodyVertices(model));
+  auto bits = DumpNumber;  // "-0" apart from "0"
+  std::string expected, actual;
+  for (const Record& r : kept) expected += bits(r[0]) + " " + bits(r[1]) + " " + bits(r[3]) + " " + bits(r[6]) + "\n";
+  for (const MqoVertex& v : body.vertices) actual += bits(v.x) + " " + bits(v.y) + " " + bits(v.nx) + " " + bits(v.u) + "\n";
+  EXPECT_EQ(expected, actual);
+  std::size_t k = 0;
+  for (const MqoFace& face : body.faces)
+    for (std::size_t c = 0; c < 3; ++c, ++k) ASSERT_EQ(index[k], static_cast<std::size_t>(face.vertices[c])) << "corner " << k;
 }
 
 TEST(SideName, BracketsBecomeTheSideOfX) {
