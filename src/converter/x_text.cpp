@@ -2,6 +2,7 @@
 // decimals exact to the last digit without going through printf.
 #include "converter/x_text.h"
 
+#include <algorithm>
 #include <cassert>
 #include <charconv>
 #include <cmath>

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -272,6 +273,6 @@ bool WriteX(const XConverter& model, std::string_view path, std::string* error) 
   // An existing file is replaced where it is, whatever the case of its name.
   std::string target;
   if (!FindFileOnDisk(path, target)) target = NormalizeContentPath(path);
-  if (!WriteFileAtomically(target, text)) return Fail(error, "the file cannot be written");
+  if (!WriteFileAtomically(target, text)) return Fail(error, "the .x file cannot be written");
   return true;
 }
