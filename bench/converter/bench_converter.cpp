@@ -155,14 +155,16 @@ int main(int argc, char** argv) {
   std::printf("model: %zu triangles, %d bones; %zu vertices welded, %.1f MB of .x text\n", whole.faces, kBones,
               whole.vertices, whole.bytes / 1e6);
   const char* names[] = {"read .mqo", "normals", "bones", "weights", "weld", "write .x text", "whole conversion"};
-  const double wholeTimes[] = {whole.read, whole.normals, whole.bones, whole.weights, whole.weld, whole.write, whole.whole};
-  const double quarterTimes[] = {quarter.read,    quarter.normals, quarter.bones, quarter.weights,
-                                 quarter.weld,    quarter.write,   quarter.whole};
+  const double wholeTimes[] = {whole.read, whole.normals, whole.bones, whole.weights,
+                               whole.weld, whole.write,   whole.whole};
+  const double quarterTimes[] = {quarter.read, quarter.normals, quarter.bones, quarter.weights,
+                                 quarter.weld, quarter.write,   quarter.whole};
   std::printf("%-18s %10s %10s %8s\n", "step", "100k tris", "25k tris", "ratio");
   for (int i = 0; i < 7; ++i)
     std::printf("%-18s %8.1f ms %8.1f ms %7.2fx\n", names[i], wholeTimes[i] * 1e3, quarterTimes[i] * 1e3,
                 wholeTimes[i] / quarterTimes[i]);
-  std::printf("aim: the whole conversion under 500 ms; four times the triangles about 4x the time (16x would be "
-              "quadratic)\n");
+  std::printf(
+      "aim: the whole conversion under 500 ms; four times the triangles about 4x the time (16x would be "
+      "quadratic)\n");
   return 0;
 }

@@ -114,7 +114,8 @@ class ColourBones {
     Sides& sides = byMaterial_[static_cast<std::size_t>(entry->second)];
     const std::size_t side = x <= 0.0f ? 0 : 1;  // as SideName decides
     if (!sides.known[side]) {
-      sides.bones[side] = BonesForName(sideNames_, SideName(model_.materials[static_cast<std::size_t>(entry->second)].name, x));
+      const MqoMaterial& material = model_.materials[static_cast<std::size_t>(entry->second)];
+      sides.bones[side] = BonesForName(sideNames_, SideName(material.name, x));
       sides.known[side] = true;
     }
     return sides.bones[side];
@@ -277,10 +278,13 @@ std::vector<std::string> ComputeWeights(XConverter& model) {
     if (unweighted == 0) continue;
     const MqoVertex& v = object.vertices[first];
     char text[512];
-    int length = std::snprintf(text, sizeof text, "nTotalWeight == 0 Mesh:%d[%s] Vertex: %d (%d,%d,%d)", static_cast<int>(o),
-                               object.name, static_cast<int>(first), CutToInt(v.x), CutToInt(v.y), CutToInt(v.z));
-    if (unweighted > 1 && length >= 0 && static_cast<std::size_t>(length) < sizeof text)
-      std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), " and %d more vertices", unweighted - 1);
+    const int length = std::snprintf(text, sizeof text, "nTotalWeight == 0 Mesh:%d[%s] Vertex: %d (%d,%d,%d)",
+                                     static_cast<int>(o), object.name, static_cast<int>(first), CutToInt(v.x),
+                                     CutToInt(v.y), CutToInt(v.z));
+    if (unweighted > 1 && length >= 0 && static_cast<std::size_t>(length) < sizeof text) {
+      std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), " and %d more vertices",
+                    unweighted - 1);
+    }
     messages.emplace_back(text);
   }
   model.weightsComputed = true;

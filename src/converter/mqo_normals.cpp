@@ -142,7 +142,7 @@ void ComputeObjectNormals(MqoObject& object) {
   GatherPlaces(corners, places, cells);
   const FacetTest facet(object.facet);
   std::vector<std::uint32_t> nearby;
-  std::vector<std::uint8_t> meets;                     // per corner of the place, per near corner
+  std::vector<std::uint8_t> meets;                    // per corner of the place, per near corner
   std::vector<std::pair<std::size_t, Vector3>> sums;  // the corner that made each, and the sum
   for (const Place& here : places) {
     nearby.clear();

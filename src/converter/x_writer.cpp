@@ -33,8 +33,10 @@ class XWriter {
   explicit XWriter(const XConverter& model) : model_(model), children_(model.bones.size()) {
     for (std::size_t i = 0; i < model.bones.size(); ++i) {
       const int parent = model.bones[i].parent;
-      if (parent < 0) roots_.push_back(static_cast<int>(i));
-      else children_[static_cast<std::size_t>(parent)].push_back(static_cast<int>(i));
+      if (parent < 0)
+        roots_.push_back(static_cast<int>(i));
+      else
+        children_[static_cast<std::size_t>(parent)].push_back(static_cast<int>(i));
     }
   }
 
@@ -129,7 +131,8 @@ class XWriter {
     for (int f = 0; f < faceCount; ++f) {
       const MqoFace& face = object.faces[static_cast<std::size_t>(f)];
       out_.Put("    %d;", face.cornerCount);
-      for (int c = 0; c < face.cornerCount; ++c) out_.Put("%d%c", normalOfCorner[corner++], separator(c, face.cornerCount));
+      for (int c = 0; c < face.cornerCount; ++c)
+        out_.Put("%d%c", normalOfCorner[corner++], separator(c, face.cornerCount));
       out_.Put(f + 1 < faceCount ? ",\n" : ";\n");
     }
 
@@ -166,7 +169,8 @@ class XWriter {
           const float value = n[i] == 0.0f ? 0.0f : n[i];
           std::memcpy(&key.bits[i], &value, sizeof value);
         }
-        auto [entry, added] = hasNan ? std::pair{seen.end(), true} : seen.try_emplace(key, static_cast<int>(normals.size()));
+        auto [entry, added] =
+            hasNan ? std::pair{seen.end(), true} : seen.try_emplace(key, static_cast<int>(normals.size()));
         if (added) {
           normalOfCorner.push_back(static_cast<int>(normals.size()));
           normals.push_back(&n);
@@ -205,14 +209,17 @@ class XWriter {
       const BoneNode& bone = model_.bones[b];
       const int count = static_cast<int>(list.size());
       out_.Put("    SkinWeights {\n     \"%s\";\n     %d;\n", Side(bone), count);
-      for (int k = 0; k < count; ++k) out_.Put("     %d%c\n", list[static_cast<std::size_t>(k)].vertex, k + 1 < count ? ',' : ';');
-      for (int k = 0; k < count; ++k) out_.Put("     %0.5f%c\n", list[static_cast<std::size_t>(k)].weight, k + 1 < count ? ',' : ';');
+      for (int k = 0; k < count; ++k)
+        out_.Put("     %d%c\n", list[static_cast<std::size_t>(k)].vertex, k + 1 < count ? ',' : ';');
+      for (int k = 0; k < count; ++k)
+        out_.Put("     %0.5f%c\n", list[static_cast<std::size_t>(k)].weight, k + 1 < count ? ',' : ';');
       // Mesh space to the bone's space at rest: a move by minus the head.
       const bool moved = bone.parent >= 0;
-      out_.Put("     %0.5f,%0.5f,%0.5f,%0.5f,\n     %0.5f,%0.5f,%0.5f,%0.5f,\n     %0.5f,%0.5f,%0.5f,%0.5f,\n"
-               "     %0.5f,%0.5f,%0.5f,%0.5f;;\n    }\n\n",
-               1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, moved ? -bone.head[0] : 0.0f,
-               moved ? -bone.head[1] : 0.0f, moved ? -bone.head[2] : 0.0f, 1.0f);
+      out_.Put(
+          "     %0.5f,%0.5f,%0.5f,%0.5f,\n     %0.5f,%0.5f,%0.5f,%0.5f,\n     %0.5f,%0.5f,%0.5f,%0.5f,\n"
+          "     %0.5f,%0.5f,%0.5f,%0.5f;;\n    }\n\n",
+          1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, moved ? -bone.head[0] : 0.0f,
+          moved ? -bone.head[1] : 0.0f, moved ? -bone.head[2] : 0.0f, 1.0f);
     }
   }
 
@@ -265,7 +272,8 @@ std::string WriteXText(const XConverter& model) { return XWriter(model).Write();
 bool WriteX(const XConverter& model, std::string_view path, std::string* error) {
   // A name cut to the system's buffer would name another file.
   const std::string templatePath = GetProgramDir() + "Template.x";
-  if (templatePath.size() >= kPathCapacity) return Fail(error, "the program folder's path is too long for \"Template.x\"");
+  if (templatePath.size() >= kPathCapacity)
+    return Fail(error, "the program folder's path is too long for \"Template.x\"");
   std::string text;
   if (!ReadWholeFile(templatePath, text)) return Fail(error, "\"Template.x\" cannot be read from the program folder");
   text += WriteXText(model);

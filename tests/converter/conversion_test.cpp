@@ -90,7 +90,8 @@ std::string DumpLoaded(const std::string& bytes) {
   std::string out;
   for (std::size_t i = 0; i < frames.size(); ++i) {
     const Frame& frame = *frames[i];
-    out += "frame '" + frame.name + "' at " + Placement(atLoad[i]) + " animated " + Placement(frame.transformationMatrix) + "\n";
+    out += "frame '" + frame.name + "' at " + Placement(atLoad[i]) + " animated " +
+           Placement(frame.transformationMatrix) + "\n";
     for (const MeshContainer* c = frame.meshContainer; c != nullptr; c = c->next) {
       out += " mesh vertices " + std::to_string(c->mesh->GetNumVertices()) + " faces " +
              std::to_string(c->mesh->GetNumFaces()) + "\n";

@@ -25,7 +25,8 @@ fs::path CorpusDir() {
 
 std::string Summary(const XConverter& model) {
   std::string out;
-  for (const MqoMaterial& m : model.materials) out += "material '" + std::string(m.name) + "' tex '" + m.texture + "'\n";
+  for (const MqoMaterial& m : model.materials)
+    out += "material '" + std::string(m.name) + "' tex '" + m.texture + "'\n";
   for (const MqoObject& o : model.objects)
     out += "object '" + std::string(o.name) + "' vertices " + std::to_string(o.vertices.size()) + " faces " +
            std::to_string(o.faces.size()) + "\n";

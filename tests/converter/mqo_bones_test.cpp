@@ -194,11 +194,13 @@ TEST(WeldBodyVertices, KeepsTheFirstRecordOfEachRunInSortedOrder) {
   auto bits = DumpNumber;  // "-0" apart from "0"
   std::string expected, actual;
   for (const Record& r : kept) expected += bits(r[0]) + " " + bits(r[1]) + " " + bits(r[3]) + " " + bits(r[6]) + "\n";
-  for (const MqoVertex& v : body.vertices) actual += bits(v.x) + " " + bits(v.y) + " " + bits(v.nx) + " " + bits(v.u) + "\n";
+  for (const MqoVertex& v : body.vertices)
+    actual += bits(v.x) + " " + bits(v.y) + " " + bits(v.nx) + " " + bits(v.u) + "\n";
   EXPECT_EQ(expected, actual);
   std::size_t k = 0;
   for (const MqoFace& face : body.faces)
-    for (std::size_t c = 0; c < 3; ++c, ++k) ASSERT_EQ(index[k], static_cast<std::size_t>(face.vertices[c])) << "corner " << k;
+    for (std::size_t c = 0; c < 3; ++c, ++k)
+      ASSERT_EQ(index[k], static_cast<std::size_t>(face.vertices[c])) << "corner " << k;
 }
 
 TEST(SideName, BracketsBecomeTheSideOfX) {
@@ -244,7 +246,8 @@ TEST(ComputeWeights, HugeCoordinatesOfUnweightedVerticesAreReported) {
   XConverter model;
   ASSERT_TRUE(ReadMqoText("Object \"body\" {\nvertex 3 {\n1e30 -1e30 0\n0 1 0\n1 0 0\n}\nface 1 {\n3 V(0 1 2)\n}\n}\n",
                           model));
-  EXPECT_EQ(std::vector<std::string>{"nTotalWeight == 0 Mesh:0[body] Vertex: 0 (2147483647,-2147483648,0) and 2 more vertices"},
+  EXPECT_EQ(std::vector<std::string>{"nTotalWeight == 0 Mesh:0[body] Vertex: 0 (2147483647,-2147483648,0) and 2 "
+                                      "more vertices"},
             ComputeWeights(model));
   EXPECT_TRUE(model.weightsComputed);
 }

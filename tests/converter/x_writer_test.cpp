@@ -102,8 +102,10 @@ TEST_F(WriteXFile, AFailedWriteLeavesTheOldFile) {
        "\"Template.x\" cannot be read from the program folder"},
       {"program folder too long", folder_.string() + "/" + std::string(260, 'p'), (folder_ / "m.x").string(),
        "the program folder's path is too long for \"Template.x\""},
-      {"no such folder", (folder_ / "program").string(), (folder_ / "none" / "m.x").string(), "the .x file cannot be written"},
-      {"a folder in the way", (folder_ / "program").string(), (folder_ / "dir.x").string(), "the .x file cannot be written"},
+      {"no such folder", (folder_ / "program").string(), (folder_ / "none" / "m.x").string(),
+       "the .x file cannot be written"},
+      {"a folder in the way", (folder_ / "program").string(), (folder_ / "dir.x").string(),
+       "the .x file cannot be written"},
   };
   fs::create_directories(folder_ / "elsewhere");
   fs::create_directories(folder_ / "dir.x");

@@ -20,8 +20,7 @@ void CheckCorners(const XConverter& model) {
       if (face.cornerCount < 2 || face.cornerCount > kMqoMaxCorners) std::abort();
       if (materials > 0 && (face.material < 0 || face.material >= materials)) std::abort();
       for (int c = 0; c < face.cornerCount; ++c)
-        if (face.vertices[c] < 0 || static_cast<std::size_t>(face.vertices[c]) >= object.vertices.size())
-          std::abort();
+        if (face.vertices[c] < 0 || static_cast<std::size_t>(face.vertices[c]) >= object.vertices.size()) std::abort();
     }
   }
 }
