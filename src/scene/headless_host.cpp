@@ -1,30 +1,9 @@
 // The headless clock, input, device and window.
 #include "scene/headless_host.h"
 
-#include <chrono>
-#include <thread>
-
 void VirtualClock::WaitUntil(std::uint32_t deadline) {
   if (!TimeReached(now_, deadline)) now_ = deadline;
 }
-
-namespace {
-
-std::int64_t SteadyNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-}  // namespace
-
-SteadyClock::SteadyClock() : originNs_(SteadyNs()) {}
-
-std::uint32_t SteadyClock::NowMs() {
-  // Truncated to 32 bits, as the counter wraps in the rest of the program.
-  return static_cast<std::uint32_t>(static_cast<std::uint64_t>((SteadyNs() - originNs_) / 1000000));
-}
-
-void SteadyClock::SleepMs(std::uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 void ScriptedInput::KeyAt(int poll, int key, bool down) {
   if (key >= 0 && key < kKeyCount) changes_.push_back({poll, key, down ? 1u : 0u});

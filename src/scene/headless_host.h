@@ -22,17 +22,6 @@ class VirtualClock : public FrameClock {
   std::uint32_t now_;
 };
 
-// The process's monotonic clock, in milliseconds from its construction.
-class SteadyClock : public FrameClock {
- public:
-  SteadyClock();
-  std::uint32_t NowMs() override;
-  void SleepMs(std::uint32_t ms) override;
-
- private:
-  std::int64_t originNs_;
-};
-
 // Keys and pad words that change at given polls (poll 1 is the first).
 class ScriptedInput : public InputSource {
  public:
