@@ -9,7 +9,7 @@
 #include "platform/system/message_box.h"
 #include "platform/system/random.h"
 #include "platform/system/window_title.h"
-#include "scene/headless_host.h"
+#include "app/headless_host.h"
 #include "scene/scenario_runtime.h"
 #include "scene/scene.h"
 #include "script/preprocessor.h"

@@ -1,7 +1,7 @@
 // The scene record: construction with its class objects, clearing between
 // scenes, the hook seams and the scene parameters.
 #include "scene/scene.h"
-#include "scene/scene_class.h"
+#include "classes/scene_class.h"
 
 #include "motion/object_class.h"
 

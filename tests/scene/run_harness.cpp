@@ -2,7 +2,7 @@
 #include "run_harness.h"
 
 #include "motion/object_class.h"
-#include "scene/cast_handle.h"
+#include "scene/cast/cast_handle.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "motion/model.h"
 #include "motion/object_class.h"
 #include "platform/system/safe_string.h"
-#include "scene/cast.h"
-#include "scene/motion_query.h"
+#include "scene/cast/cast.h"
+#include "scene/cast/motion_query.h"
 #include "scene/scene.h"
 
 namespace {

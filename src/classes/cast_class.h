@@ -3,8 +3,8 @@
 #pragma once
 
 #include "classes/class_object.h"
-#include "scene/class_seams.h"
-#include "scene/scene_services.h"
+#include "classes/script_services.h"
+#include "classes/scene_services.h"
 
 class Cast;
 class Scene;

@@ -1,13 +1,13 @@
 // The cast record: construction, reset, the effective flags and the plain
 // accessors that need more than a field.
-#include "scene/cast.h"
+#include "scene/cast/cast.h"
 
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
 #include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
 #include "platform/system/safe_string.h"
-#include "scene/motion_query.h"
+#include "scene/cast/motion_query.h"
 
 Cast::Cast(ObjectClass* cls) : handle_(RegisterHandle(this)), class_(cls) {}
 

@@ -5,7 +5,7 @@
 #include "platform/math/matrix.h"
 #include "platform/math/vector.h"
 #include "platform/mesh/animation_controller.h"
-#include "scene/cast.h"
+#include "scene/cast/cast.h"
 
 bool Cast::ApplyMotionPose() {
   Model* model = class_ ? class_->GetModel() : nullptr;

@@ -20,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/scene/cases/members";
+const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/classes/cases/members";
 
 std::string Num(double value) { return NumberToText(value); }
 

@@ -5,7 +5,7 @@
 
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
-#include "scene/cast.h"
+#include "scene/cast/cast.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "motion/object_flags.h"
 #include "platform/system/numbers.h"
 #include "platform/system/content_path.h"
-#include "scene/cast.h"
+#include "scene/cast/cast.h"
 #include "scene/scene.h"
 
 namespace {

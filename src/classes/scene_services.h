@@ -2,7 +2,7 @@
 // test puts its own in place; timers, fades, camera switches and text slots act on the scene.
 #pragma once
 
-#include "scene/class_seams.h"
+#include "classes/script_services.h"
 
 class Scene;
 

@@ -1,6 +1,6 @@
 // Sphere sweeps, contact queries and the region test against values worked
 // out by hand.
-#include "scene/collision.h"
+#include "collision/collision.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
 #include "platform/math/vector.h"
-#include "scene/cast.h"
-#include "scene/cast_class.h"
+#include "scene/cast/cast.h"
+#include "classes/cast_class.h"
 #include "scene/scene.h"
 
 namespace {

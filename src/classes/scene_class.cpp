@@ -1,6 +1,6 @@
 // Scene members: classes, casts, messages, timers, the camera, parameters,
 // colours, fades, the end of the scene and pausing.
-#include "scene/scene_class.h"
+#include "classes/scene_class.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +9,7 @@
 #include "files/archive.h"
 #include "motion/object_class.h"
 #include "platform/system/numbers.h"
-#include "scene/cast_class.h"
+#include "classes/cast_class.h"
 #include "scene/scene.h"
 
 const MemberRecord kSceneMembers[] = {

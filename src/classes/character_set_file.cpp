@@ -1,5 +1,5 @@
 // Reading character-set files with the script lexer.
-#include "scene/character_set_file.h"
+#include "classes/character_set_file.h"
 
 #include <cstdint>
 #include <cstring>

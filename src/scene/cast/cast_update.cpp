@@ -10,8 +10,8 @@
 #include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
-#include "scene/cast.h"
-#include "scene/motion_query.h"
+#include "scene/cast/cast.h"
+#include "scene/cast/motion_query.h"
 #include "scene/scene.h"
 
 namespace {

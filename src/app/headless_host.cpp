@@ -1,5 +1,5 @@
 // The headless clock, input, device and window.
-#include "scene/headless_host.h"
+#include "app/headless_host.h"
 
 void VirtualClock::WaitUntil(std::uint32_t deadline) {
   if (!TimeReached(now_, deadline)) now_ = deadline;

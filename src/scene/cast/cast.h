@@ -9,8 +9,8 @@
 
 #include "motion/bone_control.h"
 #include "platform/math/math_types.h"
-#include "scene/cast_handle.h"
-#include "scene/ik_chain.h"
+#include "scene/cast/cast_handle.h"
+#include "scene/cast/ik_chain.h"
 #include "scene/scene_limits.h"
 #include "script/value.h"
 

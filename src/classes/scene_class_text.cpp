@@ -5,10 +5,10 @@
 #include "files/archive.h"
 #include "files/text_scan.h"
 #include "platform/system/numbers.h"
-#include "scene/cast_class.h"
-#include "scene/character_set_file.h"
+#include "classes/cast_class.h"
+#include "classes/character_set_file.h"
 #include "scene/scene.h"
-#include "scene/scene_class.h"
+#include "classes/scene_class.h"
 
 namespace {
 

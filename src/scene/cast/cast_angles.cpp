@@ -1,5 +1,5 @@
 // The angle helpers of the cast passes.
-#include "scene/cast_angles.h"
+#include "scene/cast/cast_angles.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
 // The registry behind cast handles: one entry per live cast, reused after a
 // generation step when the cast is deleted.
-#include "scene/cast_handle.h"
+#include "scene/cast/cast_handle.h"
 
 #include <vector>
 
-#include "scene/cast.h"
+#include "scene/cast/cast.h"
 #include "script/value.h"
 
 static_assert(sizeof(void*) >= sizeof(std::uint64_t), "a handle travels in a script value's instance pointer");

@@ -1,6 +1,6 @@
 // Sphere sweeps and contact queries against obstacle meshes, in the obstacle's
 // model space; the mesh's bounding-volume hierarchy picks the candidate faces.
-#include "scene/collision.h"
+#include "collision/collision.h"
 
 #include <algorithm>
 #include <cmath>

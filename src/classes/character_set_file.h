@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/class_seams.h"
+#include "classes/script_services.h"
 
 constexpr int kMaxCharacterGlyphs = 1024;
 

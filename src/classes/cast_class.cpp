@@ -1,6 +1,6 @@
 // Cast members: the member table, the properties, and the members that place,
 // turn and move a cast or change its motion.
-#include "scene/cast_class.h"
+#include "classes/cast_class.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,8 +12,8 @@
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
 #include "platform/system/numbers.h"
-#include "scene/cast.h"
-#include "scene/cast_angles.h"
+#include "scene/cast/cast.h"
+#include "scene/cast/cast_angles.h"
 #include "scene/scene.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
-#include "scene/cast.h"
-#include "scene/cast_angles.h"
-#include "scene/control_word.h"
+#include "scene/cast/cast.h"
+#include "scene/cast/cast_angles.h"
+#include "scene/cast/control_word.h"
 #include "scene/scene.h"
 
 namespace {

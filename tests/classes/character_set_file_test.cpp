@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/system/shift_jis.h"
-#include "scene/character_set_file.h"
+#include "classes/character_set_file.h"
 
 namespace {
 

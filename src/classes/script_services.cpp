@@ -1,7 +1,7 @@
 // The services of the script classes as they stand before their parts arrive:
 // no pose (identity), no contacts, no edge stoppers, no sound, no timers,
 // fades, camera switches or text.
-#include "scene/class_seams.h"
+#include "classes/script_services.h"
 
 Matrix ScriptServices::CastFrameMatrix(Cast&, const char*) { return MatrixIdentity(); }
 bool ScriptServices::CastObstacleHitYaw(const Cast&, float&) { return false; }

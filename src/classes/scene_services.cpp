@@ -1,6 +1,6 @@
 // The scene's own services for the script classes: each forwards to the
 // scene's timers, fades, camera switch or text slots.
-#include "scene/scene_services.h"
+#include "classes/scene_services.h"
 
 #include "scene/scene.h"
 
