@@ -1,21 +1,38 @@
-// The "Scene" script class: its member table. The scene itself is the class
-// object (scene.h); its members are in scene_class.cpp and scene_class_text.cpp.
+// SceneClass: the "Scene" script class, whose members act on the scene that
+// holds it (classes and casts, messages, timers, the camera, parameters,
+// colours, fades, text and pausing). Each scene's SceneClasses holds one.
 #pragma once
 
 #include <cstddef>
 
-#include "script/native_class.h"
+#include "classes/class_object.h"
 
-enum SceneMember {
-  kSceneRegisterClass, kSceneUnregisterClass, kSceneAddCast, kSceneDeleteCast, kSceneClearCastSelection,
-  kSceneSelectCast, kSceneGetCast, kSceneSendMessage, kSceneSetTimer, kSceneKillTimer, kSceneSwitchCamera,
-  kSceneSetParam, kSceneGetParam, kSceneEnableCountDown, kSceneClearColor, kSceneRenderFlags,
-  kSceneAddFadeEffect, kSceneEndScene, kSceneLoadCharacterSet, kScenePutCharacters, kSceneDeleteCharacters,
-  kSceneGetCharacterLength, kSceneLoadStringList, kSceneGetString, kScenePause, kSceneIsPausing,
+class Scene;
+class SceneClasses;
+class ScriptServices;
+
+// What a Scene member acts on: the scene and its services.
+struct SceneCall {
+  Scene& scene;
+  ScriptServices& services;
+  CCScript& engine;
 };
 
-extern const MemberRecord kSceneMembers[];
-extern const std::size_t kSceneMemberCount;
+class SceneClass : public TableClassObject<SceneCall> {
+ public:
+  explicit SceneClass(SceneClasses& classes);
+  // The bare name "Scene" designates the scene itself.
+  void* GetOwner() override;
+  // Every method answers 0 unless it gives another result.
+  bool CallMethod(int member, void* instance, ScriptValue& result, ScriptValue* args, int argCount,
+                  CCScript& engine) override;
+
+ protected:
+  SceneCall Bind(void* instance, CCScript& engine) override;
+
+ private:
+  SceneClasses& classes_;
+};
 
 // Texts handed to a text slot keep at most this many bytes.
 constexpr std::size_t kSceneTextLimit = 511;

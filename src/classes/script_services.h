@@ -1,7 +1,7 @@
 // ScriptServices: what the Cast and Scene script classes ask of parts of the
 // player beside the scene tables (posing, contacts, edge stoppers, camera
 // follow, sound, timers, fades, camera switches, character sets, text slots,
-// string lists). The scene holds one; tests put a recorder in its place.
+// string lists). Each scene's SceneClasses holds one; tests put a recorder in its place.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/math/math_types.h"
+#include "scene/text_slot.h"
 #include "script/value.h"
 
 class Cast;
@@ -28,17 +29,6 @@ struct CharacterGlyph {
   std::uint16_t code = 0;
   std::int32_t left = 0, top = 0, right = 0, bottom = 0;
   std::int32_t extra = 0;  // added to the advance
-};
-// A text slot's contents as PutCharacters gives them.
-struct CharacterRequest {
-  int slot = 0;
-  int set = 0;
-  std::string text;
-  std::uint32_t color = 0;
-  float x = 0, y = 0, pivotX = 0, pivotY = 0, scaleX = 0, scaleY = 0;
-  float angle = 0, angleStep = 0;  // radians
-  std::int32_t duration = 0;
-  std::uint32_t flags = 0;
 };
 
 class ScriptServices {

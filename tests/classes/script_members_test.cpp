@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "classes/script_classes.h"
 #include "files/archive.h"
 #include "files/text_scan.h"
 #include "platform/system/content_path.h"
@@ -136,10 +137,11 @@ std::string Answer(CCScript& engine, int& counter, const std::string& fragment) 
 std::string RunMembers(const std::string& text) {
   std::ostringstream out, calls;
   Recorder recorder(calls);
+  UseGameScriptClasses();
   QuietScene scene;
-  scene.GetCastObject().SetServices(&recorder);
+  ClassesOf(scene).SetServices(&recorder);
   RootEngine root;
-  root.RegisterClass(&scene);
+  root.RegisterClass(scene.GetSceneClass());
   int counter = 0;
   std::istringstream in(text);
   std::string line;

@@ -47,7 +47,7 @@ TEST(CastHandleTest, DeletedCastReadsAsNoInstance) {
   Cast* box = scene.CreateCast(scene.FindObjectClass("Box"));
   Cast* other = scene.CreateCast(scene.FindObjectClass("Box"));
   ASSERT_TRUE(box && other);
-  ClassObject* castClass = &scene;  // any class object carries the handle the same way
+  NativeClass* castClass = scene.GetCastClass();
   ScriptValue value;
   SetCastValue(value, castClass, box);
   other->GetParentLink().cast = box->GetHandle();
