@@ -210,7 +210,7 @@ void SetMotionTime(CastCall& call, ScriptValue&, ScriptValue* args) {
 
 void MoveCastToFrame(CastCall& call, ScriptValue&, ScriptValue* args) {
   const std::string frame = ArgExactString(call.engine, args[0]);
-  Cast* other = ArgCast(call.engine, args[1]);
+  Cast* other = ArgCast(call.scene, call.engine, args[1]);
   const std::string otherFrame = ArgExactString(call.engine, args[2]);
   if (!other) return;
   const CastHandle self = call.cast.GetHandle();
@@ -286,18 +286,18 @@ constexpr Row kCastMembers[] = {
 
 }  // namespace
 
-Cast* ArgCast(CCScript& engine, const ScriptValue& value) {
+Cast* ArgCast(const Scene& scene, CCScript& engine, const ScriptValue& value) {
   void* instance = ArgObject(engine, value, "Cast");
   if (!instance) return nullptr;
-  Cast* cast = CastOfInstance(instance);
+  Cast* cast = scene.CastOfInstance(instance);
   // A handle kept past its cast's deletion (or past the scene) is an error of
   // the script, not an empty argument.
   if (!cast) ThrowScriptError(ERR_NO_INSTANCE);
   return cast;
 }
 
-Cast& RequireCast(void* instance) {
-  Cast* cast = CastOfInstance(RequireInstance(instance));
+Cast& RequireCast(const Scene& scene, void* instance) {
+  Cast* cast = scene.CastOfInstance(RequireInstance(instance));
   if (!cast) ThrowScriptError(ERR_NO_INSTANCE);
   return *cast;
 }
@@ -305,6 +305,7 @@ Cast& RequireCast(void* instance) {
 CastClass::CastClass(SceneClasses& classes) : TableClassObject("Cast", kCastMembers), classes_(classes) {}
 
 CastCall CastClass::Bind(void* instance, CCScript& engine) {
-  Cast& cast = RequireCast(instance);
-  return {*this, classes_.GetScene(), classes_.Services(), cast, engine};
+  Scene& scene = classes_.GetScene();
+  Cast& cast = RequireCast(scene, instance);
+  return {*this, scene, classes_.Services(), cast, engine};
 }

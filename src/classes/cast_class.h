@@ -32,8 +32,9 @@ class CastClass : public TableClassObject<CastCall> {
   SceneClasses& classes_;
 };
 
-// A cast argument: an object of class "Cast" (36 otherwise). Null for the
-// class used by itself; 44 for a cast that has been deleted.
-Cast* ArgCast(CCScript& engine, const ScriptValue& value);
+// A cast argument: an object of class "Cast" (36 otherwise), read in the
+// scene's registry. Null for the class used by itself; 44 for a cast that has
+// been deleted.
+Cast* ArgCast(const Scene& scene, CCScript& engine, const ScriptValue& value);
 // The cast a member was called on: 44 without one or when it has been deleted.
-Cast& RequireCast(void* instance);
+Cast& RequireCast(const Scene& scene, void* instance);

@@ -48,20 +48,20 @@ void SetLinkedCast(CastCall& call, ScriptValue& result, const CastLink& link) {
 void CastMoveCameraPos(CastCall& call, ScriptValue&, ScriptValue* args) {
   const ScriptValue* target = call.engine.FollowReferences(args[0]);
   if (!target || target->type == SVT_None || target->type == SVT_Empty) return;
-  if (Cast* followed = ArgCast(call.engine, args[0])) call.services.CastFollowTarget(call.cast, *followed);
+  if (Cast* followed = ArgCast(call.scene, call.engine, args[0])) call.services.CastFollowTarget(call.cast, *followed);
 }
 
 void CastSetCameraGuide(CastCall& call, ScriptValue&, ScriptValue* args) {
   const int index = ArgIndex(call.engine, args[0], kCameraGuideCount);
   const std::uint32_t maskA = ArgWord(call.engine, args[1]);
   const std::uint32_t maskB = ArgWord(call.engine, args[2]);
-  Cast* other = ArgCast(call.engine, args[3]);
+  Cast* other = ArgCast(call.scene, call.engine, args[3]);
   // Without a cast there is no position to take: the guide stays.
   if (other) call.cast.Guide(index) = {maskA, maskB, other->GetPosition()};
 }
 
 void CastJoint(CastCall& call, ScriptValue&, ScriptValue* args) {
-  Cast* parent = ArgCast(call.engine, args[0]);
+  Cast* parent = ArgCast(call.scene, call.engine, args[0]);
   const std::string childFrame = ArgExactString(call.engine, args[1]);
   const std::string parentFrame = ArgExactString(call.engine, args[2]);
   // A cast is never its own parent: the joint passes walk the links.
@@ -125,14 +125,14 @@ void CastDelete(CastCall& call, ScriptValue&, ScriptValue*) { call.scene.DeleteC
 void CastClearRail(CastCall& call, ScriptValue&, ScriptValue*) { call.cast.ClearRail(); }
 
 void CastAddRailCast(CastCall& call, ScriptValue&, ScriptValue* args) {
-  Cast* other = ArgCast(call.engine, args[0]);
+  Cast* other = ArgCast(call.scene, call.engine, args[0]);
   const std::int32_t frames = ArgInt(call.engine, args[1]);
   // The class used by itself gives no point to follow.
   if (other) call.cast.AddRailCast(other, frames);
 }
 
 void CastAddRailPos(CastCall& call, ScriptValue&, ScriptValue* args) {
-  Cast* other = ArgCast(call.engine, args[0]);
+  Cast* other = ArgCast(call.scene, call.engine, args[0]);
   const std::int32_t frames = ArgInt(call.engine, args[1]);
   // The class used by itself gives no point to copy.
   if (other) call.cast.AddRailPos(other->GetPosition(), other->GetRotation(), frames);
@@ -146,7 +146,7 @@ void CastRunOnTheRail(CastCall& call, ScriptValue&, ScriptValue* args) {
 
 void CastDeleteEdgeStopper(CastCall& call, ScriptValue&, ScriptValue* args) {
   if (!call.services.CastHasEdgeStopper(call.cast)) return;
-  Cast* other = ArgCast(call.engine, args[0]);
+  Cast* other = ArgCast(call.scene, call.engine, args[0]);
   const std::string frame = ArgText(call.engine, args[1]);
   if (other) call.services.CastDeleteEdgeStopperFaces(call.cast, *other, frame.c_str());
 }

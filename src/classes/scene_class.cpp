@@ -98,7 +98,7 @@ void AddCast(SceneCall& call, ScriptValue& result, ScriptValue* args) {
 void DeleteCast(SceneCall& call, ScriptValue& result, ScriptValue* args) {
   std::string name;
   Cast* cast = TryArgText(call.engine, args[0], name) ? call.scene.FindCast(name.c_str())
-                                                      : ArgCast(call.engine, args[0]);
+                                                      : ArgCast(call.scene, call.engine, args[0]);
   if (cast && call.scene.DeleteCast(cast)) result.SetNumber(1);
 }
 
@@ -145,7 +145,7 @@ void SetTimer(SceneCall& call, ScriptValue&, ScriptValue* args) {
 void KillTimer(SceneCall& call, ScriptValue&, ScriptValue* args) { call.services.KillTimer(ArgInt(call.engine, args[0])); }
 
 void SwitchCamera(SceneCall& call, ScriptValue&, ScriptValue* args) {
-  Cast* camera = ArgCast(call.engine, args[0]);
+  Cast* camera = ArgCast(call.scene, call.engine, args[0]);
   const std::int32_t mode = ArgInt(call.engine, args[1]);
   const std::int32_t frames = ArgInt(call.engine, args[2]);
   const std::int32_t x = ArgInt(call.engine, args[3]);

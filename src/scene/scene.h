@@ -160,6 +160,10 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   int CastCount() const { return castCount_; }
   // Null outside 0..CastCount()-1.
   Cast* CastAt(int index) const;
+  // The cast an object value (or a member call's instance) designates; null
+  // for other values and for casts that have been deleted.
+  Cast* CastOfValue(const ScriptValue& value) const { return castRegistry_.CastOfValue(value); }
+  Cast* CastOfInstance(const void* instance) const { return castRegistry_.CastOfInstance(instance); }
 
   // ---- frames (scene_update.cpp) ----
   // Resets every cast, then starts each (its OnCreate hook and bone
@@ -271,6 +275,8 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   std::uint32_t renderFlags_ = kDefaultRenderFlags;
   std::uint32_t clearColor_ = kDefaultClearColor;
   std::array<ClassSlot, kClassTableSize> classes_;
+  // Before the casts, so that it outlives them.
+  CastRegistry castRegistry_;
   std::array<std::unique_ptr<Cast>, kCastTableSize> casts_;
   int castCount_ = 0;
   int fps_ = kDefaultFps;

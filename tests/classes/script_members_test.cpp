@@ -28,7 +28,7 @@ std::string Num(double value) { return NumberToText(value); }
 // Prints every service the members call.
 class Recorder : public ScriptServices {
  public:
-  explicit Recorder(std::ostringstream& out) : out_(out) {}
+  Recorder(std::ostringstream& out, const Scene& scene) : out_(out), scene_(scene) {}
   // Cast B stands for a class with an edge-stopper wall.
   bool CastHasEdgeStopper(const Cast& cast) override { return std::string(cast.GetName()) == "B"; }
   void CastDeleteEdgeStopperFaces(Cast& cast, Cast& other, const char* frame) override {
@@ -88,13 +88,13 @@ class Recorder : public ScriptServices {
     return "<" + std::to_string(text.size()) + " bytes, " + (whole ? "whole" : "split") + ">";
   }
 
-  static std::string Describe(const ScriptValue& value) {
+  std::string Describe(const ScriptValue& value) const {
     switch (value.type) {
       case SVT_None: return "<none>";
       case SVT_Number: return Num(value.number);
       case SVT_String: return "\"" + ShiftJisToUtf8(value.text) + "\"";
       case SVT_Object: {
-        if (Cast* cast = CastOfValue(value)) return std::string("<cast ") + cast->GetName() + ">";
+        if (Cast* cast = scene_.CastOfValue(value)) return std::string("<cast ") + cast->GetName() + ">";
         return value.object.instance ? "<cast deleted>" : "<class>";
       }
       default: return "<other>";
@@ -103,6 +103,7 @@ class Recorder : public ScriptServices {
 
  private:
   std::ostringstream& out_;
+  const Scene& scene_;
 };
 
 class QuietScene : public Scene {
@@ -116,7 +117,7 @@ class RootEngine : public CCScript {
   bool OnError(int, int, int) override { return false; }
 };
 
-std::string Answer(CCScript& engine, int& counter, const std::string& fragment) {
+std::string Answer(CCScript& engine, const Recorder& recorder, int& counter, const std::string& fragment) {
   const std::string name = "Case" + std::to_string(++counter);
   const std::string body = fragment.find(';') == std::string::npos ? "$r = " + fragment + ";" : fragment;
   const std::string source = name + "()\n{\n  $r = empty;\n  " + Utf8ToShiftJis(body) + "\n}\n";
@@ -128,7 +129,7 @@ std::string Answer(CCScript& engine, int& counter, const std::string& fragment) 
     GlobalVar& global = engine.Global(i);
     if (std::string(global.name) == "r") {
       const ScriptValue* value = engine.FollowReferences(global.value);
-      return value ? Recorder::Describe(*value) : "<none>";
+      return value ? recorder.Describe(*value) : "<none>";
     }
   }
   return "<none>";
@@ -136,9 +137,9 @@ std::string Answer(CCScript& engine, int& counter, const std::string& fragment) 
 
 std::string RunMembers(const std::string& text) {
   std::ostringstream out, calls;
-  Recorder recorder(calls);
   UseGameScriptClasses();
   QuietScene scene;
+  Recorder recorder(calls, scene);
   ClassesOf(scene).SetServices(&recorder);
   RootEngine root;
   root.RegisterClass(scene.GetSceneClass());
@@ -153,7 +154,7 @@ std::string RunMembers(const std::string& text) {
       out << line.substr(0, arrow + 4);
       CCScript& engine = fragment.rfind("root ", 0) == 0 ? static_cast<CCScript&>(root) : scene;
       if (&engine == &root) fragment = fragment.substr(5);
-      out << Answer(engine, counter, fragment) << "\n" << calls.str();
+      out << Answer(engine, recorder, counter, fragment) << "\n" << calls.str();
       calls.str("");
       continue;
     }
@@ -174,6 +175,7 @@ std::string RunMembers(const std::string& text) {
       scene.ClearScene();
     }
   }
+  ClassesOf(scene).SetServices(nullptr);
   return out.str();
 }
 

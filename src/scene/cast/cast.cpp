@@ -9,12 +9,13 @@
 #include "platform/system/safe_string.h"
 #include "scene/cast/motion_query.h"
 
-Cast::Cast(ObjectClass* cls) : handle_(RegisterHandle(this)), class_(cls) {}
+Cast::Cast(ObjectClass* cls, CastRegistry& registry)
+    : registry_(registry), handle_(registry.Register(this)), class_(cls) {}
 
 Cast::~Cast() {
   // Every handle to this cast (scripts, links, rails, contacts of others)
   // reads as null from here on.
-  ReleaseHandle(handle_);
+  registry_.Release(handle_);
 }
 
 void Cast::SetClass(ObjectClass* cls) {

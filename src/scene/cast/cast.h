@@ -86,8 +86,9 @@ enum CastRegionType : std::int32_t { kRegionNone = 0, kRegionSphere = 1, kRegion
 class Cast {
  public:
   // A cast of `cls` (may be null: a scene file may name no loaded class) with
-  // the initial state; not reset.
-  explicit Cast(ObjectClass* cls);
+  // the initial state; not reset. Its handle comes from the scene's
+  // registry, which must outlive it.
+  Cast(ObjectClass* cls, CastRegistry& registry);
   ~Cast();
   Cast(const Cast&) = delete;
   Cast& operator=(const Cast&) = delete;
@@ -294,8 +295,6 @@ class Cast {
   static std::size_t Slot(int index, int count) {
     return index >= 0 && index < count ? static_cast<std::size_t>(index) : 0;
   }
-  static CastHandle RegisterHandle(Cast* cast);
-  static void ReleaseHandle(CastHandle handle);
 
   void ReadName(const char* value, Scene& scene);
   std::uint32_t BuildControlWord(Scene& scene);
@@ -312,6 +311,7 @@ class Cast {
   void UpdateSpeed(Scene& scene);
   void FreeBoneControls();
 
+  CastRegistry& registry_;
   CastHandle handle_;
   ObjectClass* class_ = nullptr;
   bool beingDeleted_ = false;
