@@ -142,7 +142,9 @@ void SetTimer(SceneCall& call, ScriptValue&, ScriptValue* args) {
   call.services.SetTimer(delay, id, function.c_str(), values);
 }
 
-void KillTimer(SceneCall& call, ScriptValue&, ScriptValue* args) { call.services.KillTimer(ArgInt(call.engine, args[0])); }
+void KillTimer(SceneCall& call, ScriptValue&, ScriptValue* args) {
+  call.services.KillTimer(ArgInt(call.engine, args[0]));
+}
 
 void SwitchCamera(SceneCall& call, ScriptValue&, ScriptValue* args) {
   Cast* camera = ArgCast(call.scene, call.engine, args[0]);
@@ -190,8 +192,14 @@ void AddFadeEffect(SceneCall& call, ScriptValue&, ScriptValue* args) {
 }
 
 void EndScene(SceneCall& call, ScriptValue&, ScriptValue*) { call.scene.SetFrameCounter(kSceneNotRunning); }
-void Pause(SceneCall& call, ScriptValue&, ScriptValue* args) { call.scene.SetPausing(ArgNumber(call.engine, args[0]) != 0); }
-void IsPausing(SceneCall& call, ScriptValue& result, ScriptValue*) { result.SetNumber(call.scene.IsPausing() ? 1 : 0); }
+
+void Pause(SceneCall& call, ScriptValue&, ScriptValue* args) {
+  call.scene.SetPausing(ArgNumber(call.engine, args[0]) != 0);
+}
+
+void IsPausing(SceneCall& call, ScriptValue& result, ScriptValue*) {
+  result.SetNumber(call.scene.IsPausing() ? 1 : 0);
+}
 
 // ---- text ----
 
