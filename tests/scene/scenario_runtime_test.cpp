@@ -1,5 +1,5 @@
-// The runtime beyond the script-driven cases: its class objects, and root
-// scenarios and archives found in archives before the disk.
+// The runtime beyond the script-driven cases: root scenarios and archives
+// found in archives before the disk, and a real scene run without a device.
 #include "scene/scenario_runtime.h"
 
 #include <gtest/gtest.h>
@@ -55,17 +55,6 @@ std::string GlobalText(CCScript& engine, const char* name) {
     return engine.ToString(engine.Global(i).value, text) ? text : "<none>";
   }
   return "<missing>";
-}
-
-TEST_F(ScenarioRuntimeTest, RegistersItsClassObjectsInOrder) {
-  ScenarioRuntime runtime;
-  std::string names;
-  for (int slot = 0; slot < kMaxClasses && runtime.ClassAt(slot); ++slot)
-    names += std::string(runtime.ClassAt(slot)->ClassName()) + " ";
-  EXPECT_EQ(names, "System Math Storage Scenario ");
-  EXPECT_EQ(runtime.ClassAt(3)->GetOwner(), static_cast<void*>(&runtime));
-  EXPECT_FALSE(runtime.IsRunning());
-  EXPECT_STREQ(runtime.GetSceneFile(), "");
 }
 
 TEST_F(ScenarioRuntimeTest, MissingRootScenarioDoesNotLoad) {
