@@ -6,7 +6,7 @@
 #include "classes/math_class.h"
 #include "classes/scenario_class.h"
 #include "classes/scene_class.h"
-#include "classes/scene_services.h"
+#include "classes/script_services.h"
 #include "classes/storage_class.h"
 #include "classes/system_class.h"
 #include "scene/script_class_hooks.h"

@@ -1,7 +1,8 @@
 // ScriptServices: what the Cast and Scene script classes ask of parts of the
 // player beside the scene tables (posing, contacts, edge stoppers, camera
 // follow, sound, timers, fades, camera switches, character sets, text slots,
-// string lists). Each scene's SceneClasses holds one; tests put a recorder in its place.
+// string lists), and SceneServices, the scene's own. Each scene's
+// SceneClasses holds one; tests put a recorder in its place.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include "script/value.h"
 
 class Cast;
+class Scene;
 
 // A full-screen fade as the frame update advances it.
 struct FadeRequest {
@@ -73,4 +75,22 @@ class ScriptServices {
   virtual void LoadStringList(const std::string& file);
   // The list's text for the id; false when it has none.
   virtual bool GetString(std::int32_t id, std::string& out);
+};
+
+// The services a scene gives its script classes unless a test puts its own in
+// place: timers, fades, camera switches and text slots act on the scene.
+// Posing, contacts, edge stoppers, camera follow, sound, character sets and
+// string lists stay as the defaults until their parts arrive.
+class SceneServices : public ScriptServices {
+ public:
+  explicit SceneServices(Scene& scene) : scene_(scene) {}
+  bool SetTimer(std::int32_t delay, std::int32_t id, const char* function, const ScriptValue (&values)[3]) override;
+  void KillTimer(std::int32_t id) override;
+  void SwitchCamera(Cast* camera, std::int32_t mode, std::int32_t frames, std::int32_t x) override;
+  bool AddFade(const FadeRequest& fade) override;
+  void PutCharacters(const CharacterRequest& request) override;
+  void DeleteCharacters(int slot) override;
+
+ private:
+  Scene& scene_;
 };
