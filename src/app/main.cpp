@@ -5,11 +5,12 @@
 #include <string>
 #include <thread>
 
+#include "app/headless_host.h"
+#include "classes/script_classes.h"
 #include "files/archive.h"
 #include "platform/system/message_box.h"
 #include "platform/system/random.h"
 #include "platform/system/window_title.h"
-#include "scene/headless_host.h"
 #include "scene/scenario_runtime.h"
 #include "scene/scene.h"
 #include "script/preprocessor.h"
@@ -27,6 +28,8 @@ constexpr char kStartupArchive[] = "Startup.dat";
 // when start-up failed (the failure has been shown).
 int RunPlayer() {
   SeedSharedRandomFromClock();
+  // Every engine of the game, the root scenario's and the scene's, gets the script classes.
+  UseGameScriptClasses();
   // Script includes are found in the archives first, like every other file.
   SetScriptFileReader([](const std::string& path, std::string& out) {
     FileData data;

@@ -2,6 +2,7 @@
 #include "classes/class_object.h"
 
 #include <cstring>
+#include <utility>
 
 #include "platform/system/numbers.h"
 
@@ -10,9 +11,15 @@ ClassObject::ClassObject(const char* name, std::initializer_list<MemberRecord> m
   members_.push_back({MK_End, SVT_None, nullptr, 0, 0});
 }
 
-ClassObject::ClassObject(const char* name, const MemberRecord* members, std::size_t count)
-    : name_(name), members_(members, members + count) {
+ClassObject::ClassObject(const char* name, std::vector<MemberRecord> members)
+    : name_(name), members_(std::move(members)) {
   members_.push_back({MK_End, SVT_None, nullptr, 0, 0});
+}
+
+int ClassObject::MemberIndex(const char* name) const {
+  for (std::size_t i = 0; members_[i].kind != MK_End; ++i)
+    if (std::strcmp(members_[i].name, name) == 0) return static_cast<int>(i);
+  return -1;
 }
 
 void ThrowScriptError(EErrorCode code) { throw code; }
@@ -39,6 +46,16 @@ std::string ArgText(CCScript& engine, const ScriptValue& value) {
 
 bool TryArgText(CCScript& engine, const ScriptValue& value, std::string& out) {
   return engine.ToString(value, out);
+}
+
+ScriptValue ArgStoredValue(CCScript& engine, const ScriptValue& value) {
+  ScriptValue stored;
+  double number = 0;
+  std::string text;
+  if (engine.ToNumber(value, number)) stored.SetNumber(number);
+  else if (TryArgText(engine, value, text)) stored.SetString(text.c_str(), text.size());
+  else ThrowScriptError(ERR_ARGUMENT_TYPE);
+  return stored;
 }
 
 bool IsEmptyArg(CCScript& engine, const ScriptValue& value) { return engine.KindOf(value) == SVT_Empty; }

@@ -16,9 +16,9 @@
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
 #include "platform/system/numbers.h"
-#include "scene/cast.h"
-#include "scene/cast_angles.h"
-#include "scene/motion_query.h"
+#include "scene/cast/cast.h"
+#include "scene/cast/cast_angles.h"
+#include "scene/cast/motion_query.h"
 #include "scene/scene.h"
 #include "script/errors.h"
 

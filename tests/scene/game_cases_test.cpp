@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "classes/script_classes.h"
 #include "platform/system/content_path.h"
 #include "platform/system/temp_folder.h"
 #include "run_harness.h"
@@ -54,6 +55,7 @@ std::string RunGame(const std::string& name) {
   }
   SetProgramDir(folder.path());
   std::string trace;
+  UseGameScriptClasses();
   {
     RunHarness harness;
     if (fs::exists(kGames / name / "input")) ScriptHost(harness, ReadTextFile(kGames / name / "input"));
