@@ -1,13 +1,12 @@
 // CCScript's host side: construction, class registration, the host entry
-// CallFunction, error reports, and the value operations that need the engine.
+// CallFunction, error reports, and the value operations hosts reach, which the
+// interpreter carries out.
 #include "script/engine.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "platform/system/numbers.h"
 #include "platform/system/safe_string.h"
-#include "platform/system/stack_guard.h"
 #include "script/fast_path.h"
 
 ScriptFunction::ScriptFunction() = default;
@@ -17,7 +16,7 @@ ScriptFunction::~ScriptFunction() {
     if (token.kind == TokenKind::String) DeleteScriptText(token.text);
 }
 
-CCScript::CCScript() : stack_(new ScriptValue[kStackSize]) {}
+CCScript::CCScript() : interpreter_(std::make_unique<Interpreter>(*this)) {}
 
 CCScript::~CCScript() = default;
 
@@ -61,32 +60,7 @@ void CCScript::ClearFunctions() {
 
 EErrorCode CCScript::CallFunction(ScriptFunction* function, ScriptValue* args, int argCount) {
   if (!function) return ERR_NONE;
-  const Token* savedPc = pc_;
-  ScriptFunction* savedRunning = running_;
-  ScriptValue* savedReturn = returnValue_;
-  int savedSp = stackPointer_;
-  int savedBase = frameBase_;
-  int savedDepth = depth_;
-  if (hostDepth_++ == 0) {
-    stackLimit_ = NativeStackLimit();
-    stepsLeft_ = stepBudget_;
-  }
-  EErrorCode result = ERR_NONE;
-  try {
-    pc_ = function->tokens.data();
-    running_ = function;
-    ScriptValue value;
-    CallScript(function, args, argCount, value, true);
-  } catch (EErrorCode code) {
-    result = code;
-    OnError(pc_ ? pc_->line : 0, pc_ ? pc_->column : 0, code);
-  }
-  pc_ = savedPc;
-  running_ = savedRunning;
-  returnValue_ = savedReturn;
-  stackPointer_ = savedSp;
-  frameBase_ = savedBase;
-  depth_ = savedDepth;
+  const EErrorCode result = interpreter_->HostCall(function, args, argCount, hostDepth_++ == 0);
   if (--hostDepth_ == 0) retired_.clear();
   return result;
 }
@@ -102,9 +76,10 @@ void CCScript::FormatError(int line, int column, int code, char* out, std::size_
   std::string text;
   const char* message = GetErrorMessage(code);
   ScriptFunction* owner = nullptr;
-  for (int i = 0; i < kMaxFunctions && functions_[i] && pc_; ++i) {
+  const Token* position = interpreter_->Position();
+  for (int i = 0; i < kMaxFunctions && functions_[i] && position; ++i) {
     const std::vector<Token>& tokens = functions_[i]->tokens;
-    if (!tokens.empty() && pc_ >= tokens.data() && pc_ < tokens.data() + tokens.size()) {
+    if (!tokens.empty() && position >= tokens.data() && position < tokens.data() + tokens.size()) {
       owner = functions_[i].get();
       break;
     }
@@ -162,3 +137,20 @@ void CCScript::FormatError(int line, int column, int code, char* out, std::size_
   text += '\n';
   SafeStrCopy(out, text.c_str(), size);
 }
+
+// ---- what hosts reach of the interpreter ----------------------------------
+
+ScriptValue* CCScript::VariableAddress(int kind, int index) { return interpreter_->VariableAddress(kind, index); }
+ScriptValue* CCScript::ResolveReference(const ScriptValue& value) { return interpreter_->ResolveReference(value); }
+const ScriptValue* CCScript::FollowReferences(const ScriptValue& value) { return interpreter_->FollowReferences(value); }
+int CCScript::KindOf(const ScriptValue& value) { return interpreter_->KindOf(value); }
+bool CCScript::ToNumber(const ScriptValue& value, double& out) { return interpreter_->ToNumber(value, out); }
+bool CCScript::ToString(const ScriptValue& value, std::string& out) { return interpreter_->ToString(value, out); }
+void CCScript::Push(const ScriptValue& value) { interpreter_->Push(value); }
+void CCScript::SetStackPointer(int n) { interpreter_->SetStackPointer(n); }
+GlobalVar& CCScript::Global(int index) { return interpreter_->Global(index); }
+int CCScript::StackPointer() const { return interpreter_->StackPointer(); }
+int CCScript::FrameBase() const { return interpreter_->FrameBase(); }
+void CCScript::SetStepBudget(std::uint64_t steps) { interpreter_->SetStepBudget(steps); }
+void CCScript::SetFastPath(bool on) { interpreter_->SetFastPath(on); }
+bool CCScript::FastPath() const { return interpreter_->FastPath(); }

@@ -1,12 +1,19 @@
-// The script engine's inside, for the files of src/script only: the operator
-// table and the numeric operators that both execution paths use.
+// The script engine's inside, for the files of src/script only: the
+// interpreter with its registers, value stack and globals, the compiler of one
+// function, and the operator table and numeric operators both execution paths
+// use. Hosts see CCScript (engine.h) alone.
 #pragma once
 
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "script/engine.h"
+
+struct FastFrame;
+struct FastNode;
 
 // The operator table both execution paths parse with.
 // Binary operator levels, tighter binding higher; 0 is no binary operator.
@@ -101,3 +108,140 @@ __attribute__((always_inline)) inline bool NumericOp(int code, double x, double 
     default: return false;
   }
 }
+
+// The interpreter of one engine. The plain routines (interpreter.cpp) walk the
+// token array, parsing while they execute; the fast path (fast_path.cpp) runs
+// statements from a compiled form cached per token position and must behave
+// exactly like them; operations.cpp holds what both do to values. CCScript
+// owns one and hands it the host's value operations.
+class Interpreter {
+ public:
+  explicit Interpreter(CCScript& engine);
+  Interpreter(const Interpreter&) = delete;
+  Interpreter& operator=(const Interpreter&) = delete;
+
+  // The host entry: runs `fn` with the host's arguments, reports a thrown code
+  // through the engine's OnError and leaves the registers as it found them.
+  // The outermost call starts the native-stack limit and the step budget.
+  EErrorCode HostCall(ScriptFunction* fn, ScriptValue* args, int argCount, bool outermost);
+
+  // Value operations (CCScript's public ones).
+  ScriptValue* VariableAddress(int kind, int index);
+  ScriptValue* ResolveReference(const ScriptValue& value);
+  const ScriptValue* FollowReferences(const ScriptValue& value);
+  int KindOf(const ScriptValue& value);
+  bool ToNumber(const ScriptValue& value, double& out);
+  bool ToString(const ScriptValue& value, std::string& out);
+  void Push(const ScriptValue& value);
+  void SetStackPointer(int n);
+
+  GlobalVar& Global(int index) { return globals_[index]; }
+  // The token the running function stands at; null outside a call.
+  const Token* Position() const { return pc_; }
+  int StackPointer() const { return stackPointer_; }
+  int FrameBase() const { return frameBase_; }
+  void SetStepBudget(std::uint64_t steps) { stepBudget_ = steps; }
+  void SetFastPath(bool on) { fastPath_ = on; }
+  bool FastPath() const { return fastPath_; }
+
+ private:
+  // A value's text without copying where it already is one.
+  struct TextView {
+    const char* text = "";
+    std::size_t length = 0;
+    std::string storage;
+  };
+  bool TextOf(const ScriptValue& value, TextView& view);
+  const MemberRecord& ReadableMember(const ScriptValue& memberRef);
+
+  // Plain routines (interpreter.cpp).
+  void CallScript(ScriptFunction* function, ScriptValue* args, int argCount, ScriptValue& result, bool hostEntry);
+  void RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* function);
+  bool Statement(bool execute, int& control);
+  void StatementList(bool execute, int& control);
+  bool Block(bool execute, int& control);
+  bool IfStatement(bool execute, int& control);
+  bool WhileStatement(bool execute, int& control);
+  bool ForStatement(bool execute, int& control);
+  bool JumpStatement(bool execute, int& control);
+  bool CommaExpression(bool execute, ScriptValue& value);
+  bool AssignExpression(bool execute, ScriptValue& value);
+  bool BinaryExpression(bool execute, ScriptValue& value, int minLevel);
+  bool UnaryExpression(bool execute, ScriptValue& value);
+  bool PostfixExpression(bool execute, ScriptValue& value);
+  bool PrimaryExpression(bool execute, ScriptValue& value);
+  int Arguments(bool execute, ScriptValue* args);
+  // Assignment may take a temporary source's text instead of copying it.
+  void Assign(ScriptValue& target, ScriptValue& source);
+  void AssignToVariable(ScriptValue& variable, ScriptValue& source);
+  void BinaryOp(ScriptValue& result, const ScriptValue& a, const ScriptValue& b, int code);
+  bool IsNumeric(const ScriptValue& value);
+  bool ReadProperty(const ScriptValue& memberRef, ScriptValue& out);
+  bool Truth(const ScriptValue& value);
+  // The fast path (fast_path.cpp): runs the statement at pc_ (its own nesting
+  // unit and step already counted) or a function body from its compiled form;
+  // false when it has none and the plain routines must run it.
+  bool RunCachedStatement(int& control);
+  bool RunCachedBody(ScriptFunction* fn);
+  void FastExec(const FastFrame& frame, std::int32_t node, int& control);
+  void FastStatement(const FastFrame& frame, std::int32_t node, int& control);
+  void FastBlock(const FastFrame& frame, const FastNode& node, int& control);
+  void FastEval(const FastFrame& frame, std::int32_t node, ScriptValue& out);
+  void FastArguments(const FastFrame& frame, const FastNode& node, ScriptValue* args);
+  bool FastNumber(const FastFrame& frame, std::int32_t node, double& out);
+  void FastCall(const FastFrame& frame, const FastNode& node, ScriptValue& out);
+  void FastMethod(const FastFrame& frame, const FastNode& node, ScriptValue& out);
+  bool FastCondition(const FastFrame& frame, std::int32_t node, std::int32_t pos);
+  bool FastOperand(const FastFrame& frame, std::int32_t node, double& out);
+  // The variable at the end of a reference chain (the value itself otherwise).
+  const ScriptValue* Deref(const ScriptValue& value) {
+    if (value.type != SVT_Reference) return &value;
+    if (value.ref.kind == kStorageLocal && value.ref.index >= 0 && frameBase_ + value.ref.index < kStackSize) {
+      const ScriptValue* slot = &stack_[frameBase_ + value.ref.index];
+      if (slot->type != SVT_Reference) return slot;
+    }
+    return FollowReferences(value);
+  }
+
+  // Counts one level of nesting for as long as it lives; 46 past kMaxNesting.
+  class NestingUnit {
+   public:
+    explicit NestingUnit(Interpreter& machine);
+    ~NestingUnit() { --machine_.depth_; }
+    NestingUnit(const NestingUnit&) = delete;
+    NestingUnit& operator=(const NestingUnit&) = delete;
+
+   private:
+    Interpreter& machine_;
+  };
+
+  const Token& Current() const { return *pc_; }
+  TokenKind Peek() const { return pc_->kind; }
+
+  // The registers first: the loops read them all the time.
+  const Token* pc_ = nullptr;
+  std::unique_ptr<ScriptValue[]> stack_;
+  int stackPointer_ = 0;
+  int frameBase_ = 0;
+  int depth_ = 0;  // nesting units in use (NestingUnit)
+  int peak_ = 0;   // the most units in use since the parse-only statement being memoised began
+  ScriptFunction* running_ = nullptr;
+  ScriptValue* returnValue_ = nullptr;
+  std::uint64_t stepBudget_ = 0;
+  std::uint64_t stepsLeft_ = 0;
+  std::uintptr_t stackLimit_ = 0;
+  bool fastPath_ = true;
+  CCScript& engine_;  // handed to the classes it calls
+  std::array<GlobalVar, kMaxGlobals> globals_;
+};
+
+// Compiles one function's text into an engine (compiler.cpp).
+class FunctionCompiler {
+ public:
+  explicit FunctionCompiler(CCScript& engine) : engine_(engine) {}
+  EErrorCode Compile(const char* text, std::size_t length);
+
+ private:
+  void Tokenize(ScriptFunction& function, const char* text, std::size_t length, bool singleFunction);
+  CCScript& engine_;
+};

@@ -16,12 +16,11 @@
 //   raise 46 where they always did. Calls run at the depth they would have.
 // A statement with a syntax error anywhere is never compiled, so the plain
 // routines run it and its side effects before the error happen as they did.
-// CCScript::SetFastPath(false) turns all of this off; the differential tests
+// Interpreter::SetFastPath(false) turns all of this off; the differential tests
 // and the fuzz target run both ways and compare.
 #include <new>
 
 #include "platform/system/stack_guard.h"
-#include "script/engine.h"
 #include "script/fast_path.h"
 
 namespace {
@@ -49,7 +48,7 @@ class ArgumentArray {
 
 }  // namespace
 
-bool CCScript::RunCachedStatement(int& control) {
+bool Interpreter::RunCachedStatement(int& control) {
   ScriptFunction* fn = running_;
   if (!fn->fast) fn->fast = std::make_unique<FastCode>();
   FastCode& code = *fn->fast;
@@ -67,7 +66,7 @@ bool CCScript::RunCachedStatement(int& control) {
   return true;
 }
 
-bool CCScript::RunCachedBody(ScriptFunction* fn) {
+bool Interpreter::RunCachedBody(ScriptFunction* fn) {
   if (fn->fast && fn->fast->body) {
     const FastRoot& root = *fn->fast->body;
     if (depth_ + root.maxRel > kMaxNesting || NativeStackExhausted(stackLimit_)) return false;
@@ -108,7 +107,7 @@ bool CCScript::RunCachedBody(ScriptFunction* fn) {
 }
 
 // A nested statement as the plain Statement runs it: one step, then the statement.
-void CCScript::FastStatement(const FastFrame& f, std::int32_t n, int& control) {
+void Interpreter::FastStatement(const FastFrame& f, std::int32_t n, int& control) {
   if (stepBudget_ && --stepsLeft_ == 0) {
     pc_ = f.base + f.nodes[n].pos;
     throw ERR_USER_STOP;
@@ -129,7 +128,7 @@ inline bool IsNumberValue(const ScriptValue* v) { return v && v->type == SVT_Num
 
 // A condition's truth, as Truth judges the value the condition evaluates to.
 // `pos` is where the plain routines stand when they judge it.
-bool CCScript::FastCondition(const FastFrame& f, std::int32_t n, std::int32_t pos) {
+bool Interpreter::FastCondition(const FastFrame& f, std::int32_t n, std::int32_t pos) {
   double number;
   if (f.nodes[n].pure && FastOperand(f, n, number)) return number != 0;
   ScriptValue condition;
@@ -140,7 +139,7 @@ bool CCScript::FastCondition(const FastFrame& f, std::int32_t n, std::int32_t po
   return Truth(condition);
 }
 
-void CCScript::FastBlock(const FastFrame& f, const FastNode& node, int& control) {
+void Interpreter::FastBlock(const FastFrame& f, const FastNode& node, int& control) {
   const std::int32_t* items = f.lists + node.c;
   for (int i = 0; i < node.count; ++i) {
     if (control != kNormal) return;
@@ -175,7 +174,7 @@ void CCScript::FastBlock(const FastFrame& f, const FastNode& node, int& control)
   }
 }
 
-void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
+void Interpreter::FastExec(const FastFrame& f, std::int32_t n, int& control) {
   const FastNode& node = f.nodes[n];
   switch (node.op) {
     case FastOp::Expression: {
@@ -294,7 +293,7 @@ void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
 
 // A literal or a local holding a number without a call; anything else through
 // FastNumber.
-inline bool CCScript::FastOperand(const FastFrame& f, std::int32_t n, double& out) {
+inline bool Interpreter::FastOperand(const FastFrame& f, std::int32_t n, double& out) {
   const FastNode& node = f.nodes[n];
   if (node.op == FastOp::Number) {
     out = node.number;
@@ -315,7 +314,7 @@ inline bool CCScript::FastOperand(const FastFrame& f, std::int32_t n, double& ou
 // A number-only tree straight to a double, with no values made. False when a
 // variable in it holds no number: the caller then evaluates the tree the
 // general way, which reads the same variables again (reading has no effects).
-bool CCScript::FastNumber(const FastFrame& f, std::int32_t n, double& out) {
+bool Interpreter::FastNumber(const FastFrame& f, std::int32_t n, double& out) {
   const FastNode& node = f.nodes[n];
   switch (node.op) {
     case FastOp::Number:
@@ -354,14 +353,14 @@ bool CCScript::FastNumber(const FastFrame& f, std::int32_t n, double& out) {
   }
 }
 
-void CCScript::FastArguments(const FastFrame& f, const FastNode& node, ScriptValue* args) {
+void Interpreter::FastArguments(const FastFrame& f, const FastNode& node, ScriptValue* args) {
   const std::int32_t* items = f.lists + node.c;
   for (int i = 0; i < node.count; ++i) FastEval(f, items[i], args[i]);
 }
 
 // Calls live apart from FastEval so that its frame stays small: the argument
 // arrays would otherwise be reserved on every evaluation.
-__attribute__((noinline)) void CCScript::FastCall(const FastFrame& f, const FastNode& node, ScriptValue& out) {
+__attribute__((noinline)) void Interpreter::FastCall(const FastFrame& f, const FastNode& node, ScriptValue& out) {
   FastEval(f, node.a, out);
   ArgumentArray args(node.count);
   FastArguments(f, node, args.data());
@@ -375,7 +374,7 @@ __attribute__((noinline)) void CCScript::FastCall(const FastFrame& f, const Fast
   out.MoveFrom(result);
 }
 
-__attribute__((noinline)) void CCScript::FastMethod(const FastFrame& f, const FastNode& node, ScriptValue& out) {
+__attribute__((noinline)) void Interpreter::FastMethod(const FastFrame& f, const FastNode& node, ScriptValue& out) {
   FastEval(f, node.a, out);
   pc_ = f.base + node.pos;
   const ScriptValue* target = FollowReferences(out);
@@ -392,10 +391,10 @@ __attribute__((noinline)) void CCScript::FastMethod(const FastFrame& f, const Fa
   if (row.kind != MK_Method) throw ERR_NOT_METHOD;
   if (row.argCount != node.count) throw ERR_ARGUMENT_COUNT;
   out.Clear();
-  cls->CallMethod(member, instance, out, args, node.count, *this);
+  cls->CallMethod(member, instance, out, args, node.count, engine_);
 }
 
-void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
+void Interpreter::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
   const FastNode& node = f.nodes[n];
   switch (node.op) {
     case FastOp::Number:

@@ -4,10 +4,6 @@
 // a loop are checked. These routines define the language; statements that run
 // are handed to the fast path (fast_path.cpp) when it is on, which must and
 // does behave exactly like them.
-#include <cmath>
-#include <cstring>
-
-#include "platform/system/numbers.h"
 #include "platform/system/stack_guard.h"
 #include "script/engine_internal.h"
 
@@ -19,22 +15,24 @@ inline const OperatorInfo& InfoOf(TokenKind kind) { return kOperators[static_cas
 
 }  // namespace
 
+Interpreter::Interpreter(CCScript& engine) : stack_(new ScriptValue[kStackSize]), engine_(engine) {}
+
 // Nesting is bounded by a count of recursive constructs (statements, groups,
 // argument lists, assignment right sides, calls) rather than by the native
 // stack alone, so that where 46 is raised does not depend on frame sizes and
 // is the same whichever way a statement is executed. The native check stays
 // as a backstop for hosts that call in with little stack left.
-CCScript::NestingUnit::NestingUnit(CCScript& engine) : engine_(engine) {
-  if (++engine_.depth_ > engine_.peak_) engine_.peak_ = engine_.depth_;
-  if (engine_.depth_ > kMaxNesting || NativeStackExhausted(engine_.stackLimit_)) {
-    --engine_.depth_;
+Interpreter::NestingUnit::NestingUnit(Interpreter& machine) : machine_(machine) {
+  if (++machine_.depth_ > machine_.peak_) machine_.peak_ = machine_.depth_;
+  if (machine_.depth_ > kMaxNesting || NativeStackExhausted(machine_.stackLimit_)) {
+    --machine_.depth_;
     throw ERR_STACK_OVERFLOW;
   }
 }
 
 // ---- calls ---------------------------------------------------------------
 
-void CCScript::RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* fn) {
+void Interpreter::RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* fn) {
   if (execute && fastPath_ && RunCachedBody(fn)) return;
   ++pc_;  // the function's name
   if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
@@ -47,7 +45,7 @@ void CCScript::RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction
   if (!Block(execute, control)) throw ERR_NO_PARENTHESIS;
 }
 
-int CCScript::Arguments(bool execute, ScriptValue* args) {
+int Interpreter::Arguments(bool execute, ScriptValue* args) {
   NestingUnit unit(*this);
   int count = 0;
   if (AssignExpression(execute, args[0])) {
@@ -66,7 +64,7 @@ int CCScript::Arguments(bool execute, ScriptValue* args) {
 
 // ---- statements ----------------------------------------------------------
 
-bool CCScript::Statement(bool execute, int& control) {
+bool Interpreter::Statement(bool execute, int& control) {
   NestingUnit unit(*this);
   const Token* base = running_->tokens.data();
   const std::size_t at = static_cast<std::size_t>(pc_ - base);
@@ -120,12 +118,12 @@ bool CCScript::Statement(bool execute, int& control) {
   return found;
 }
 
-void CCScript::StatementList(bool execute, int& control) {
+void Interpreter::StatementList(bool execute, int& control) {
   while (Statement(execute && control == kNormal, control)) {
   }
 }
 
-bool CCScript::Block(bool execute, int& control) {
+bool Interpreter::Block(bool execute, int& control) {
   if (Peek() != TokenKind::LMiddleParenthesis) return false;
   ++pc_;
   StatementList(execute, control);
@@ -134,7 +132,7 @@ bool CCScript::Block(bool execute, int& control) {
   return true;
 }
 
-bool CCScript::IfStatement(bool execute, int& control) {
+bool Interpreter::IfStatement(bool execute, int& control) {
   ++pc_;
   if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
   ++pc_;
@@ -162,7 +160,7 @@ static bool LoopEnds(bool ran, int bodyControl, int& control) {
   return false;
 }
 
-bool CCScript::WhileStatement(bool execute, int& control) {
+bool Interpreter::WhileStatement(bool execute, int& control) {
   ++pc_;
   const Token* loopStart = pc_;
   for (;;) {
@@ -180,7 +178,7 @@ bool CCScript::WhileStatement(bool execute, int& control) {
   }
 }
 
-bool CCScript::ForStatement(bool execute, int& control) {
+bool Interpreter::ForStatement(bool execute, int& control) {
   ++pc_;
   if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
   ++pc_;
@@ -215,7 +213,7 @@ bool CCScript::ForStatement(bool execute, int& control) {
   }
 }
 
-bool CCScript::JumpStatement(bool execute, int& control) {
+bool Interpreter::JumpStatement(bool execute, int& control) {
   const TokenKind kind = Peek();
   ++pc_;
   switch (kind) {
@@ -260,7 +258,7 @@ bool CCScript::JumpStatement(bool execute, int& control) {
 
 // ---- expressions ---------------------------------------------------------
 
-bool CCScript::CommaExpression(bool execute, ScriptValue& value) {
+bool Interpreter::CommaExpression(bool execute, ScriptValue& value) {
   if (!AssignExpression(execute, value)) return false;
   while (Peek() == TokenKind::Comma) {
     ++pc_;
@@ -269,7 +267,7 @@ bool CCScript::CommaExpression(bool execute, ScriptValue& value) {
   return true;
 }
 
-bool CCScript::AssignExpression(bool execute, ScriptValue& value) {
+bool Interpreter::AssignExpression(bool execute, ScriptValue& value) {
   if (!BinaryExpression(execute, value, kOrOr)) return false;
   const int code = InfoOf(Peek()).assignCode;
   if (!code) return true;
@@ -289,7 +287,7 @@ bool CCScript::AssignExpression(bool execute, ScriptValue& value) {
   return true;
 }
 
-bool CCScript::BinaryExpression(bool execute, ScriptValue& value, int minLevel) {
+bool Interpreter::BinaryExpression(bool execute, ScriptValue& value, int minLevel) {
   if (!UnaryExpression(execute, value)) return false;
   bool andChainLive = execute;  // cleared once a && operand was zero
   for (;;) {
@@ -322,7 +320,7 @@ bool CCScript::BinaryExpression(bool execute, ScriptValue& value, int minLevel) 
   }
 }
 
-bool CCScript::UnaryExpression(bool execute, ScriptValue& value) {
+bool Interpreter::UnaryExpression(bool execute, ScriptValue& value) {
   const TokenKind kind = Peek();
   if (kind != TokenKind::Minus && kind != TokenKind::Plus) return PostfixExpression(execute, value);
   ++pc_;
@@ -336,7 +334,7 @@ bool CCScript::UnaryExpression(bool execute, ScriptValue& value) {
   return true;
 }
 
-bool CCScript::PostfixExpression(bool execute, ScriptValue& value) {
+bool Interpreter::PostfixExpression(bool execute, ScriptValue& value) {
   if (!PrimaryExpression(execute, value)) return false;
   switch (Peek()) {
     case TokenKind::LParenthesis: {
@@ -375,7 +373,7 @@ bool CCScript::PostfixExpression(bool execute, ScriptValue& value) {
           if (row.kind != MK_Method) throw ERR_NOT_METHOD;
           if (row.argCount != count) throw ERR_ARGUMENT_COUNT;
           value.Clear();
-          cls->CallMethod(member, instance, value, args, count, *this);
+          cls->CallMethod(member, instance, value, args, count, engine_);
         }
       } else if (execute) {
         const int member = cls->FindMember(nameId);
@@ -404,7 +402,7 @@ bool CCScript::PostfixExpression(bool execute, ScriptValue& value) {
   }
 }
 
-bool CCScript::PrimaryExpression(bool execute, ScriptValue& value) {
+bool Interpreter::PrimaryExpression(bool execute, ScriptValue& value) {
   const Token& token = Current();
   switch (token.kind) {
     case TokenKind::Number:

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/system/numbers.h"
+#include "platform/system/stack_guard.h"
 #include "script/engine_internal.h"
 
 namespace {
@@ -14,7 +15,7 @@ bool IsEmptyLike(int kind) { return kind == SVT_Empty || kind == SVT_None; }
 
 // ---- values --------------------------------------------------------------
 
-ScriptValue* CCScript::VariableAddress(int kind, int index) {
+ScriptValue* Interpreter::VariableAddress(int kind, int index) {
   switch (kind) {
     case kStorageGlobal:
       return index >= 0 && index < kMaxGlobals ? &globals_[index].value : nullptr;
@@ -29,12 +30,12 @@ ScriptValue* CCScript::VariableAddress(int kind, int index) {
   }
 }
 
-ScriptValue* CCScript::ResolveReference(const ScriptValue& value) {
+ScriptValue* Interpreter::ResolveReference(const ScriptValue& value) {
   if (value.type != SVT_Reference) return nullptr;
   return VariableAddress(value.ref.kind, value.ref.index);
 }
 
-const ScriptValue* CCScript::FollowReferences(const ScriptValue& value) {
+const ScriptValue* Interpreter::FollowReferences(const ScriptValue& value) {
   const ScriptValue* current = &value;
   // A chain longer than the stack can only be a cycle made by a host.
   for (int steps = 0; current->type == SVT_Reference; ++steps) {
@@ -45,25 +46,25 @@ const ScriptValue* CCScript::FollowReferences(const ScriptValue& value) {
   return current;
 }
 
-int CCScript::KindOf(const ScriptValue& value) {
+int Interpreter::KindOf(const ScriptValue& value) {
   const ScriptValue* target = FollowReferences(value);
   return target ? target->type : SVT_None;
 }
 
-const MemberRecord& CCScript::ReadableMember(const ScriptValue& memberRef) {
+const MemberRecord& Interpreter::ReadableMember(const ScriptValue& memberRef) {
   const MemberRecord& row = memberRef.memberRef.cls->GetMemberTable()[memberRef.memberRef.member];
   if (row.kind == MK_WriteOnly) throw ERR_PROPERTY_NOT_READABLE;
   if (row.kind != MK_ReadOnly && row.kind != MK_ReadWrite) throw ERR_NOT_PROPERTY;
   return row;
 }
 
-bool CCScript::ReadProperty(const ScriptValue& memberRef, ScriptValue& out) {
+bool Interpreter::ReadProperty(const ScriptValue& memberRef, ScriptValue& out) {
   ReadableMember(memberRef);
   out.Clear();
-  return memberRef.memberRef.cls->GetProperty(memberRef.memberRef.member, memberRef.memberRef.instance, out, *this);
+  return memberRef.memberRef.cls->GetProperty(memberRef.memberRef.member, memberRef.memberRef.instance, out, engine_);
 }
 
-bool CCScript::ToNumber(const ScriptValue& value, double& out) {
+bool Interpreter::ToNumber(const ScriptValue& value, double& out) {
   const ScriptValue* target = FollowReferences(value);
   if (!target) return false;
   switch (target->type) {
@@ -84,7 +85,7 @@ bool CCScript::ToNumber(const ScriptValue& value, double& out) {
   }
 }
 
-bool CCScript::TextOf(const ScriptValue& value, TextView& view) {
+bool Interpreter::TextOf(const ScriptValue& value, TextView& view) {
   const ScriptValue* target = FollowReferences(value);
   if (!target) return false;
   switch (target->type) {
@@ -112,20 +113,20 @@ bool CCScript::TextOf(const ScriptValue& value, TextView& view) {
   }
 }
 
-bool CCScript::ToString(const ScriptValue& value, std::string& out) {
+bool Interpreter::ToString(const ScriptValue& value, std::string& out) {
   TextView view;
   if (!TextOf(value, view)) return false;
   out.assign(view.text, view.length);
   return true;
 }
 
-void CCScript::SetStackPointer(int n) {
+void Interpreter::SetStackPointer(int n) {
   if (n < 0) throw ERR_STACK_UNDERFLOW;
   if (n >= kStackSize) throw ERR_STACK_OVERFLOW;
   stackPointer_ = n;
 }
 
-void CCScript::Push(const ScriptValue& value) {
+void Interpreter::Push(const ScriptValue& value) {
   if (stackPointer_ + 1 >= kStackSize) throw ERR_STACK_OVERFLOW;
   if (value.type == SVT_Number) {
     stack_[stackPointer_].SetNumber(value.number);
@@ -136,7 +137,7 @@ void CCScript::Push(const ScriptValue& value) {
 }
 
 
-bool CCScript::Truth(const ScriptValue& value) {
+bool Interpreter::Truth(const ScriptValue& value) {
   double number;
   if (value.type == SVT_Number) {
     number = value.number;
@@ -148,7 +149,7 @@ bool CCScript::Truth(const ScriptValue& value) {
 
 // ---- calls ---------------------------------------------------------------
 
-void CCScript::CallScript(ScriptFunction* fn, ScriptValue* args, int argCount, ScriptValue& result, bool hostEntry) {
+void Interpreter::CallScript(ScriptFunction* fn, ScriptValue* args, int argCount, ScriptValue& result, bool hostEntry) {
   NestingUnit unit(*this);
   const int callerBase = frameBase_;
   const int newBase = stackPointer_;
@@ -199,8 +200,8 @@ void CCScript::CallScript(ScriptFunction* fn, ScriptValue* args, int argCount, S
     } else if (flags & kParamClass) {
       const ScriptValue* target = FollowReferences(arg);
       const int classSlot = flags >> 8;
-      if (!target || target->type != SVT_Object || classSlot >= kMaxClasses || !classes_[classSlot] ||
-          target->object.cls != classes_[classSlot])
+      if (!target || target->type != SVT_Object || classSlot >= kMaxClasses || !engine_.ClassAt(classSlot) ||
+          target->object.cls != engine_.ClassAt(classSlot))
         throw ERR_ARGUMENT_TYPE;
       Push(*target);
       continue;
@@ -237,9 +238,40 @@ void CCScript::CallScript(ScriptFunction* fn, ScriptValue* args, int argCount, S
   frameBase_ = callerBase;
 }
 
+EErrorCode Interpreter::HostCall(ScriptFunction* fn, ScriptValue* args, int argCount, bool outermost) {
+  const Token* savedPc = pc_;
+  ScriptFunction* savedRunning = running_;
+  ScriptValue* savedReturn = returnValue_;
+  const int savedSp = stackPointer_;
+  const int savedBase = frameBase_;
+  const int savedDepth = depth_;
+  if (outermost) {
+    stackLimit_ = NativeStackLimit();
+    stepsLeft_ = stepBudget_;
+  }
+  EErrorCode result = ERR_NONE;
+  try {
+    pc_ = fn->tokens.data();
+    running_ = fn;
+    ScriptValue value;
+    CallScript(fn, args, argCount, value, true);
+  } catch (EErrorCode code) {
+    result = code;
+    // Reported before the registers go back: the report reads the position.
+    engine_.OnError(pc_ ? pc_->line : 0, pc_ ? pc_->column : 0, code);
+  }
+  pc_ = savedPc;
+  running_ = savedRunning;
+  returnValue_ = savedReturn;
+  stackPointer_ = savedSp;
+  frameBase_ = savedBase;
+  depth_ = savedDepth;
+  return result;
+}
+
 // ---- assignment and operators -------------------------------------------
 
-void CCScript::AssignToVariable(ScriptValue& variable, ScriptValue& source) {
+void Interpreter::AssignToVariable(ScriptValue& variable, ScriptValue& source) {
   // The new value is made completely before the variable is touched, so
   // "x = x;" and a byref parameter assigned from its own referent keep it.
   ScriptValue stored;
@@ -273,7 +305,7 @@ void CCScript::AssignToVariable(ScriptValue& variable, ScriptValue& source) {
   variable.MoveFrom(stored);
 }
 
-void CCScript::Assign(ScriptValue& target, ScriptValue& source) {
+void Interpreter::Assign(ScriptValue& target, ScriptValue& source) {
   switch (target.type) {
     case SVT_Reference: {
       ScriptValue* variable = const_cast<ScriptValue*>(FollowReferences(target));
@@ -287,7 +319,7 @@ void CCScript::Assign(ScriptValue& target, ScriptValue& source) {
       if (row.kind != MK_WriteOnly && row.kind != MK_ReadWrite) throw ERR_NOT_PROPERTY;
       ScriptValue temp;
       AssignToVariable(temp, source);
-      target.memberRef.cls->SetProperty(target.memberRef.member, target.memberRef.instance, temp, *this);
+      target.memberRef.cls->SetProperty(target.memberRef.member, target.memberRef.instance, temp, engine_);
       return;
     }
     case SVT_Object:
@@ -299,7 +331,7 @@ void CCScript::Assign(ScriptValue& target, ScriptValue& source) {
   }
 }
 
-bool CCScript::IsNumeric(const ScriptValue& value) {
+bool Interpreter::IsNumeric(const ScriptValue& value) {
   const ScriptValue* target = value.type == SVT_Reference ? FollowReferences(value) : &value;
   if (!target) return false;
   if (target->type == SVT_Number) return true;
@@ -308,7 +340,7 @@ bool CCScript::IsNumeric(const ScriptValue& value) {
   return false;
 }
 
-void CCScript::BinaryOp(ScriptValue& result, const ScriptValue& a, const ScriptValue& b, int code) {
+void Interpreter::BinaryOp(ScriptValue& result, const ScriptValue& a, const ScriptValue& b, int code) {
   if (code == 0) throw ERR_NO_OPERATOR;
   if ((code == 11 || code == 12) && (a.type == SVT_Empty || b.type == SVT_Empty)) {
     const bool equal = IsEmptyLike(KindOf(a)) && IsEmptyLike(KindOf(b));
