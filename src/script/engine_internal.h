@@ -14,6 +14,32 @@
 
 struct FastFrame;
 struct FastNode;
+struct FastRoot;
+
+// A statement list's control code: how the statements after the current one,
+// and the loop around it, go on.
+enum Control { kNormal = 0, kBreak = 1, kContinue = 2, kReturn = 3 };
+
+// After one pass of a loop body: the loop ends after its parse-only pass (the
+// body did not run), on break, and on return, which the statement list around
+// the loop then sees. Continue, and the body's other codes, go no further.
+inline bool LoopEnds(bool ran, int bodyControl, int& control) {
+  if (!ran || bodyControl == kBreak) return true;
+  if (bodyControl == kReturn) {
+    control = kReturn;
+    return true;
+  }
+  return false;
+}
+
+// Where a function's body starts: the token after its name and the parameter
+// list up to ")". On a broken header `at` is where the scan stopped and
+// `fault` what the plain routines raise there.
+struct BodyStart {
+  std::int32_t at;
+  EErrorCode fault;
+};
+BodyStart FindBodyStart(const Token* tokens);
 
 // The operator table both execution paths parse with.
 // Binary operator levels, tighter binding higher; 0 is no binary operator.
@@ -145,6 +171,8 @@ class Interpreter {
   bool FastPath() const { return fastPath_; }
 
  private:
+  // ---- what both paths do (operations.cpp); the callers set pc_ first
+
   // A value's text without copying where it already is one.
   struct TextView {
     const char* text = "";
@@ -153,9 +181,55 @@ class Interpreter {
   };
   bool TextOf(const ScriptValue& value, TextView& view);
   const MemberRecord& ReadableMember(const ScriptValue& memberRef);
+  bool ReadProperty(const ScriptValue& memberRef, ScriptValue& out);
+  bool IsNumeric(const ScriptValue& value);
+  // A condition's or a logical operand's truth; 27 when it is no number.
+  bool Truth(const ScriptValue& value);
 
-  // Plain routines (interpreter.cpp).
+  // A script call: binds the arguments to the parameters (checking, converting
+  // and pushing them), runs the body and leaves the registers as they were.
   void CallScript(ScriptFunction* function, ScriptValue* args, int argCount, ScriptValue& result, bool hostEntry);
+  // "value(arguments)": 43 unless the value is a function; the value becomes the result.
+  void CallFunctionValue(ScriptValue& value, ScriptValue* args, int argCount);
+  // "return value;": the result of the running call.
+  void StoreReturnValue(ScriptValue& value);
+  // One statement's step of the budget: when spent, the call ends as if the
+  // script asked to stop, reported at `at`.
+  void CountStep(const Token* at) {
+    if (stepBudget_ && --stepsLeft_ == 0) {
+      pc_ = at;
+      throw ERR_USER_STOP;
+    }
+  }
+
+  // "object.name": the object before the period (29 when it is none), a
+  // method called on it (30, 32, 33) or a reference to a property (30, 31).
+  struct ObjectRef {
+    NativeClass* cls;
+    void* instance;
+  };
+  ObjectRef ObjectOf(const ScriptValue& value);
+  void CallMember(const ObjectRef& object, int nameId, ScriptValue& result, ScriptValue* args, int argCount);
+  void PropertyOf(const ObjectRef& object, int nameId, ScriptValue& out);
+
+  // Assignment may take a temporary source's text instead of copying it.
+  void Assign(ScriptValue& target, ScriptValue& source);
+  void AssignToVariable(ScriptValue& variable, ScriptValue& source);
+  // "=" (code 1) or a compound assignment with its BinaryOp code.
+  void AssignWith(ScriptValue& target, ScriptValue& source, int code);
+  void BinaryOp(ScriptValue& result, const ScriptValue& a, const ScriptValue& b, int code);
+  // value = value (code) right.
+  void ApplyBinary(ScriptValue& value, const ScriptValue& right, int code);
+  // Prefix "-" (negate) or "+".
+  void ApplySign(ScriptValue& value, bool negate);
+  // Postfix "++" (step 1) or "--" (step -1).
+  void StepBy(ScriptValue& value, double step);
+  // value = value || right.
+  void LogicalOr(ScriptValue& value, const ScriptValue& right);
+  // One "&& right" of a live chain: value becomes 1 or 0; false ends the chain.
+  bool LogicalAnd(ScriptValue& value, const ScriptValue& right);
+
+  // ---- the plain routines (interpreter.cpp)
   void RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* function);
   bool Statement(bool execute, int& control);
   void StatementList(bool execute, int& control);
@@ -171,18 +245,13 @@ class Interpreter {
   bool PostfixExpression(bool execute, ScriptValue& value);
   bool PrimaryExpression(bool execute, ScriptValue& value);
   int Arguments(bool execute, ScriptValue* args);
-  // Assignment may take a temporary source's text instead of copying it.
-  void Assign(ScriptValue& target, ScriptValue& source);
-  void AssignToVariable(ScriptValue& variable, ScriptValue& source);
-  void BinaryOp(ScriptValue& result, const ScriptValue& a, const ScriptValue& b, int code);
-  bool IsNumeric(const ScriptValue& value);
-  bool ReadProperty(const ScriptValue& memberRef, ScriptValue& out);
-  bool Truth(const ScriptValue& value);
-  // The fast path (fast_path.cpp): runs the statement at pc_ (its own nesting
-  // unit and step already counted) or a function body from its compiled form;
-  // false when it has none and the plain routines must run it.
+
+  // ---- the fast path (fast_path.cpp): runs the statement at pc_ (its own
+  // nesting unit and step already counted) or a function body from its
+  // compiled form; false when it has none and the plain routines must run it.
   bool RunCachedStatement(int& control);
   bool RunCachedBody(ScriptFunction* fn);
+  bool RunRoot(const FastRoot& root, const Token* base, int& control);
   void FastExec(const FastFrame& frame, std::int32_t node, int& control);
   void FastStatement(const FastFrame& frame, std::int32_t node, int& control);
   void FastBlock(const FastFrame& frame, const FastNode& node, int& control);
@@ -192,7 +261,10 @@ class Interpreter {
   void FastCall(const FastFrame& frame, const FastNode& node, ScriptValue& out);
   void FastMethod(const FastFrame& frame, const FastNode& node, ScriptValue& out);
   bool FastCondition(const FastFrame& frame, std::int32_t node, std::int32_t pos);
+  bool FastTruth(const ScriptValue& value, const Token* at);
   bool FastOperand(const FastFrame& frame, std::int32_t node, double& out);
+  bool FastStoreNumber(const FastFrame& frame, const FastNode& assign);
+  bool FastStepLocal(const FastFrame& frame, const FastNode& step, ScriptValue& out);
   // The variable at the end of a reference chain (the value itself otherwise).
   const ScriptValue* Deref(const ScriptValue& value) {
     if (value.type != SVT_Reference) return &value;

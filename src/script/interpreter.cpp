@@ -3,13 +3,12 @@
 // same routines only parse, which is how untaken branches and the final pass of
 // a loop are checked. These routines define the language; statements that run
 // are handed to the fast path (fast_path.cpp) when it is on, which must and
-// does behave exactly like them.
+// does behave exactly like them. What both do to values, calls and members is
+// written once, in operations.cpp.
 #include "platform/system/stack_guard.h"
 #include "script/engine_internal.h"
 
 namespace {
-
-enum Control { kNormal = 0, kBreak = 1, kContinue = 2, kReturn = 3 };
 
 inline const OperatorInfo& InfoOf(TokenKind kind) { return kOperators[static_cast<int>(kind)]; }
 
@@ -34,13 +33,9 @@ Interpreter::NestingUnit::NestingUnit(Interpreter& machine) : machine_(machine) 
 
 void Interpreter::RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* fn) {
   if (execute && fastPath_ && RunCachedBody(fn)) return;
-  ++pc_;  // the function's name
-  if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
-  while (Peek() != TokenKind::RParenthesis) {
-    if (Peek() == TokenKind::None) throw ERR_NO_CLOSE_PARENTHESIS;
-    ++pc_;
-  }
-  ++pc_;
+  const BodyStart body = FindBodyStart(pc_);
+  pc_ += body.at;
+  if (body.fault != ERR_NONE) throw body.fault;
   int control = kNormal;
   if (!Block(execute, control)) throw ERR_NO_PARENTHESIS;
 }
@@ -85,7 +80,7 @@ bool Interpreter::Statement(bool execute, int& control) {
     outerPeak = peak_;
     peak_ = depth_;
   } else {
-    if (stepBudget_ && --stepsLeft_ == 0) throw ERR_USER_STOP;
+    CountStep(pc_);
     if (fastPath_ && RunCachedStatement(control)) return true;
   }
   bool found;
@@ -147,17 +142,6 @@ bool Interpreter::IfStatement(bool execute, int& control) {
     if (!Statement(execute && !taken && control == kNormal, control)) throw ERR_NO_EXPRESSION;
   }
   return true;
-}
-
-// After one pass of a loop body: the loop ends after its parse-only pass, on
-// break, and on return, which the statement list around the loop then sees.
-static bool LoopEnds(bool ran, int bodyControl, int& control) {
-  if (!ran || bodyControl == kBreak) return true;
-  if (bodyControl == kReturn) {
-    control = kReturn;
-    return true;
-  }
-  return false;
 }
 
 bool Interpreter::WhileStatement(bool execute, int& control) {
@@ -235,18 +219,7 @@ bool Interpreter::JumpStatement(bool execute, int& control) {
       const bool hasValue = CommaExpression(execute, value);
       if (Peek() != TokenKind::Semicolon) throw ERR_NO_SEMICOLON;
       if (execute) {
-        if (hasValue && returnValue_) {
-          if (value.type == SVT_Reference) {
-            const ScriptValue* target = FollowReferences(value);
-            if (target) {
-              returnValue_->Assign(*target);
-            } else {
-              returnValue_->Clear();
-            }
-          } else {
-            returnValue_->MoveFrom(value);
-          }
-        }
+        if (hasValue) StoreReturnValue(value);
         control = kReturn;
       }
       break;
@@ -275,15 +248,7 @@ bool Interpreter::AssignExpression(bool execute, ScriptValue& value) {
   NestingUnit unit(*this);
   ScriptValue right;
   if (!AssignExpression(execute, right)) throw ERR_NO_RIGHT_VALUE;
-  if (execute) {
-    if (code == 1) {
-      Assign(value, right);
-    } else {
-      ScriptValue combined;
-      BinaryOp(combined, value, right, code);
-      Assign(value, combined);
-    }
-  }
+  if (execute) AssignWith(value, right, code);
   return true;
 }
 
@@ -298,24 +263,16 @@ bool Interpreter::BinaryExpression(bool execute, ScriptValue& value, int minLeve
     if (op.level == kAndAnd) {
       if (andChainLive && !Truth(value)) andChainLive = false;
       if (!BinaryExpression(andChainLive, right, op.level + 1)) throw kMissingOperand[op.level];
-      if (andChainLive) {
-        const bool truth = Truth(right);
-        value.SetNumber(truth ? 1 : 0);
-        andChainLive = truth;
-      }
+      if (andChainLive) andChainLive = LogicalAnd(value, right);
       continue;
     }
     andChainLive = execute;
     if (!BinaryExpression(execute, right, op.level + 1)) throw kMissingOperand[op.level];
     if (!execute) continue;
     if (op.level == kOrOr) {
-      const bool left = Truth(value);
-      const bool either = Truth(right) || left;
-      value.SetNumber(either ? 1 : 0);
+      LogicalOr(value, right);
     } else {
-      ScriptValue result;
-      BinaryOp(result, value, right, op.code);
-      value.MoveFrom(result);
+      ApplyBinary(value, right, op.code);
     }
   }
 }
@@ -325,12 +282,7 @@ bool Interpreter::UnaryExpression(bool execute, ScriptValue& value) {
   if (kind != TokenKind::Minus && kind != TokenKind::Plus) return PostfixExpression(execute, value);
   ++pc_;
   if (!PostfixExpression(execute, value)) throw ERR_NO_RIGHT_VALUE;
-  if (execute) {
-    if (kind == TokenKind::Minus && !IsNumeric(value)) throw ERR_NOT_NUMBER;
-    double number;
-    if (!ToNumber(value, number)) throw ERR_NOT_NUMBER;
-    if (kind == TokenKind::Minus) value.SetNumber(-number);
-  }
+  if (execute) ApplySign(value, kind == TokenKind::Minus);
   return true;
 }
 
@@ -341,24 +293,13 @@ bool Interpreter::PostfixExpression(bool execute, ScriptValue& value) {
       ++pc_;
       ScriptValue args[kMaxParameters];
       const int count = Arguments(execute, args);
-      if (execute) {
-        if (value.type != SVT_FunctionReference) throw ERR_NOT_FUNCTION;
-        ScriptValue result;
-        CallScript(value.function, args, count, result, false);
-        value.MoveFrom(result);
-      }
+      if (execute) CallFunctionValue(value, args, count);
       return true;
     }
     case TokenKind::Period: {
       ++pc_;
-      NativeClass* cls = nullptr;
-      void* instance = nullptr;
-      if (execute) {
-        const ScriptValue* target = FollowReferences(value);
-        if (!target || target->type != SVT_Object) throw ERR_NOT_OBJECT;
-        cls = target->object.cls;
-        instance = target->object.instance;
-      }
+      ObjectRef object{};
+      if (execute) object = ObjectOf(value);
       if (Peek() != TokenKind::Identifier) throw ERR_NO_MEMBER;
       const int nameId = Current().index;
       ++pc_;
@@ -366,21 +307,9 @@ bool Interpreter::PostfixExpression(bool execute, ScriptValue& value) {
         ++pc_;
         ScriptValue args[kMaxParameters];
         const int count = Arguments(execute, args);
-        if (execute) {
-          const int member = cls->FindMember(nameId);
-          if (member < 0) throw ERR_NO_SUCH_MEMBER;
-          const MemberRecord& row = cls->GetMemberTable()[member];
-          if (row.kind != MK_Method) throw ERR_NOT_METHOD;
-          if (row.argCount != count) throw ERR_ARGUMENT_COUNT;
-          value.Clear();
-          cls->CallMethod(member, instance, value, args, count, engine_);
-        }
+        if (execute) CallMember(object, nameId, value, args, count);
       } else if (execute) {
-        const int member = cls->FindMember(nameId);
-        if (member < 0) throw ERR_NO_SUCH_MEMBER;
-        const int kind = cls->GetMemberTable()[member].kind;
-        if (kind != MK_ReadOnly && kind != MK_WriteOnly && kind != MK_ReadWrite) throw ERR_NOT_PROPERTY;
-        value.SetMemberReference(cls, member, instance);
+        PropertyOf(object, nameId, value);
       }
       return true;
     }
@@ -388,13 +317,7 @@ bool Interpreter::PostfixExpression(bool execute, ScriptValue& value) {
     case TokenKind::MinusMinus: {
       const double step = Peek() == TokenKind::PlusPlus ? 1 : -1;
       ++pc_;
-      if (execute) {
-        double number;
-        if (!ToNumber(value, number)) throw ERR_NOT_NUMBER;
-        ScriptValue next;
-        next.SetNumber(number + step);
-        Assign(value, next);
-      }
+      if (execute) StepBy(value, step);
       return true;
     }
     default:

@@ -1,6 +1,8 @@
-// The operations both execution paths share: reading values (references,
-// properties, numbers, texts), the value stack, script calls with their
-// argument binding, assignment and the operators.
+// The operations both execution paths share, each written once: reading values
+// (references, properties, numbers, texts), the value stack, script calls with
+// their argument binding, the host entry, return values, member access,
+// assignment and the operators. The callers set pc_ first, so that an error
+// thrown here is reported at the same token whichever path called.
 #include <cstring>
 
 #include "platform/system/numbers.h"
@@ -136,7 +138,6 @@ void Interpreter::Push(const ScriptValue& value) {
   SetStackPointer(stackPointer_ + 1);
 }
 
-
 bool Interpreter::Truth(const ScriptValue& value) {
   double number;
   if (value.type == SVT_Number) {
@@ -269,6 +270,67 @@ EErrorCode Interpreter::HostCall(ScriptFunction* fn, ScriptValue* args, int argC
   return result;
 }
 
+void Interpreter::CallFunctionValue(ScriptValue& value, ScriptValue* args, int argCount) {
+  if (value.type != SVT_FunctionReference) throw ERR_NOT_FUNCTION;
+  ScriptValue result;
+  CallScript(value.function, args, argCount, result, false);
+  value.MoveFrom(result);
+}
+
+void Interpreter::StoreReturnValue(ScriptValue& value) {
+  if (!returnValue_) return;
+  if (value.type != SVT_Reference) {
+    returnValue_->MoveFrom(value);
+    return;
+  }
+  // A variable's value, not the variable: the frame it lives in is about to go.
+  const ScriptValue* target = FollowReferences(value);
+  if (target) {
+    returnValue_->Assign(*target);
+  } else {
+    returnValue_->Clear();
+  }
+}
+
+BodyStart FindBodyStart(const Token* tokens) {
+  std::int32_t at = 1;  // after the function's name
+  if (tokens[at].kind != TokenKind::LParenthesis) return {at, ERR_NO_PARENTHESIS};
+  while (tokens[at].kind != TokenKind::RParenthesis) {
+    if (tokens[at].kind == TokenKind::None) return {at, ERR_NO_CLOSE_PARENTHESIS};
+    ++at;
+  }
+  return {at + 1, ERR_NONE};
+}
+
+// ---- members ---------------------------------------------------------------
+
+Interpreter::ObjectRef Interpreter::ObjectOf(const ScriptValue& value) {
+  const ScriptValue* target = FollowReferences(value);
+  if (!target || target->type != SVT_Object) throw ERR_NOT_OBJECT;
+  return {target->object.cls, target->object.instance};
+}
+
+void Interpreter::CallMember(const ObjectRef& object, int nameId, ScriptValue& result, ScriptValue* args,
+                             int argCount) {
+  const int member = object.cls->FindMember(nameId);
+  if (member < 0) throw ERR_NO_SUCH_MEMBER;
+  const MemberRecord& row = object.cls->GetMemberTable()[member];
+  if (row.kind != MK_Method) throw ERR_NOT_METHOD;
+  if (row.argCount != argCount) throw ERR_ARGUMENT_COUNT;
+  result.Clear();
+  // The class's answer means nothing to a call.
+  object.cls->CallMethod(member, object.instance, result, args, argCount, engine_);
+}
+
+void Interpreter::PropertyOf(const ObjectRef& object, int nameId, ScriptValue& out) {
+  const int member = object.cls->FindMember(nameId);
+  if (member < 0) throw ERR_NO_SUCH_MEMBER;
+  const int kind = object.cls->GetMemberTable()[member].kind;
+  if (kind != MK_ReadOnly && kind != MK_WriteOnly && kind != MK_ReadWrite) throw ERR_NOT_PROPERTY;
+  // Read or written only when the value is used.
+  out.SetMemberReference(object.cls, member, object.instance);
+}
+
 // ---- assignment and operators -------------------------------------------
 
 void Interpreter::AssignToVariable(ScriptValue& variable, ScriptValue& source) {
@@ -377,4 +439,50 @@ void Interpreter::BinaryOp(ScriptValue& result, const ScriptValue& a, const Scri
     case 16: r = order >= 0; break;
   }
   result.SetNumber(r ? 1 : 0);
+}
+
+void Interpreter::AssignWith(ScriptValue& target, ScriptValue& source, int code) {
+  if (code == 1) {
+    Assign(target, source);
+    return;
+  }
+  ScriptValue combined;
+  BinaryOp(combined, target, source, code);
+  Assign(target, combined);
+}
+
+void Interpreter::ApplyBinary(ScriptValue& value, const ScriptValue& right, int code) {
+  ScriptValue result;
+  BinaryOp(result, value, right, code);
+  value.MoveFrom(result);
+}
+
+void Interpreter::ApplySign(ScriptValue& value, bool negate) {
+  // "-" needs a number (or a property declared one); "+" anything that
+  // converts, which it leaves as it is.
+  if (negate && !IsNumeric(value)) throw ERR_NOT_NUMBER;
+  double number;
+  if (!ToNumber(value, number)) throw ERR_NOT_NUMBER;
+  if (negate) value.SetNumber(-number);
+}
+
+void Interpreter::StepBy(ScriptValue& value, double step) {
+  double number;
+  if (!ToNumber(value, number)) throw ERR_NOT_NUMBER;
+  ScriptValue next;
+  next.SetNumber(number + step);
+  Assign(value, next);
+}
+
+void Interpreter::LogicalOr(ScriptValue& value, const ScriptValue& right) {
+  // Both operands are judged, the left first.
+  const bool left = Truth(value);
+  const bool either = Truth(right) || left;
+  value.SetNumber(either ? 1 : 0);
+}
+
+bool Interpreter::LogicalAnd(ScriptValue& value, const ScriptValue& right) {
+  const bool truth = Truth(right);
+  value.SetNumber(truth ? 1 : 0);
+  return truth;
 }
