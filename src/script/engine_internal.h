@@ -234,6 +234,7 @@ class Interpreter {
   bool Statement(bool execute, int& control);
   void StatementList(bool execute, int& control);
   bool Block(bool execute, int& control);
+  bool Condition(bool execute);
   bool IfStatement(bool execute, int& control);
   bool WhileStatement(bool execute, int& control);
   bool ForStatement(bool execute, int& control);
@@ -258,6 +259,7 @@ class Interpreter {
   void FastEval(const FastFrame& frame, std::int32_t node, ScriptValue& out);
   void FastArguments(const FastFrame& frame, const FastNode& node, ScriptValue* args);
   bool FastNumber(const FastFrame& frame, std::int32_t node, double& out);
+  bool FastNumberValue(const FastFrame& frame, std::int32_t node, ScriptValue& out);
   void FastCall(const FastFrame& frame, const FastNode& node, ScriptValue& out);
   void FastMethod(const FastFrame& frame, const FastNode& node, ScriptValue& out);
   bool FastCondition(const FastFrame& frame, std::int32_t node, std::int32_t pos);

@@ -308,6 +308,14 @@ bool Interpreter::FastNumber(const FastFrame& f, std::int32_t n, double& out) {
   }
 }
 
+// FastNumber into a value.
+inline bool Interpreter::FastNumberValue(const FastFrame& f, std::int32_t n, ScriptValue& out) {
+  double number;
+  if (!FastNumber(f, n, number)) return false;
+  out.SetNumber(number);
+  return true;
+}
+
 void Interpreter::FastArguments(const FastFrame& f, const FastNode& node, ScriptValue* args) {
   const std::int32_t* items = f.lists + node.c;
   for (int i = 0; i < node.count; ++i) FastEval(f, items[i], args[i]);
@@ -396,13 +404,7 @@ void Interpreter::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out)
       return;
     }
     case FastOp::Negate: {
-      if (node.pure) {
-        double number;
-        if (FastNumber(f, n, number)) {
-          out.SetNumber(number);
-          return;
-        }
-      }
+      if (node.pure && FastNumberValue(f, n, out)) return;
       FastEval(f, node.a, out);
       const ScriptValue* v = Deref(out);
       if (IsNumberValue(v)) {
@@ -421,13 +423,7 @@ void Interpreter::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out)
       return;
     }
     case FastOp::Binary: {
-      if (node.pure) {
-        double number;
-        if (FastNumber(f, n, number)) {
-          out.SetNumber(number);
-          return;
-        }
-      }
+      if (node.pure && FastNumberValue(f, n, out)) return;
       FastEval(f, node.a, out);
       ScriptValue right;
       FastEval(f, node.b, right);

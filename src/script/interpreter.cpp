@@ -127,15 +127,21 @@ bool Interpreter::Block(bool execute, int& control) {
   return true;
 }
 
-bool Interpreter::IfStatement(bool execute, int& control) {
-  ++pc_;
+// "( expression )" after an if or a while; true when executing and the value
+// is not zero.
+bool Interpreter::Condition(bool execute) {
   if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
   ++pc_;
   ScriptValue condition;
   if (!CommaExpression(execute, condition)) throw ERR_NO_EXPRESSION;
   if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
   ++pc_;
-  const bool taken = execute && Truth(condition);
+  return execute && Truth(condition);
+}
+
+bool Interpreter::IfStatement(bool execute, int& control) {
+  ++pc_;
+  const bool taken = Condition(execute);
   if (!Statement(taken, control)) throw ERR_NO_EXPRESSION;
   if (Peek() == TokenKind::Else) {
     ++pc_;
@@ -148,13 +154,7 @@ bool Interpreter::WhileStatement(bool execute, int& control) {
   ++pc_;
   const Token* loopStart = pc_;
   for (;;) {
-    if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
-    ++pc_;
-    ScriptValue condition;
-    if (!CommaExpression(execute, condition)) throw ERR_NO_EXPRESSION;
-    if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
-    ++pc_;
-    const bool run = execute && Truth(condition);
+    const bool run = Condition(execute);
     int bodyControl = kNormal;
     if (!Statement(run, bodyControl)) throw ERR_NO_EXPRESSION;
     if (LoopEnds(run, bodyControl, control)) return true;
