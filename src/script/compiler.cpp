@@ -8,6 +8,7 @@
 #include "platform/system/shift_jis.h"
 #include "script/engine_internal.h"
 #include "script/preprocessor.h"
+#include "script/script_context.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ EErrorCode CCScript::CompileScript(const char* source, const char* path) {
   }
   std::string text;
   std::vector<PreprocessorDefinition> definitions;
-  if (!Preprocess(source, text, {folder}, definitions)) return ERR_INCLUDE_NOT_FOUND;
+  if (!Preprocess(source, text, {folder}, definitions, context_.fileReader)) return ERR_INCLUDE_NOT_FOUND;
 
   const char* pos = text.c_str();
   for (;;) {
@@ -284,7 +285,7 @@ void FunctionCompiler::Tokenize(ScriptFunction& fn, const char* text, std::size_
           token.cls = cls;
           break;
         }
-        int member = FindMemberName(word);
+        int member = engine_.context_.memberNames.Find(word);
         if (member >= 0) {
           token.kind = TokenKind::Identifier;
           token.index = member;

@@ -8,6 +8,7 @@
 
 #include "platform/system/safe_string.h"
 #include "script/fast_path.h"
+#include "script/script_context.h"
 
 ScriptFunction::ScriptFunction() = default;
 
@@ -16,7 +17,10 @@ ScriptFunction::~ScriptFunction() {
     if (token.kind == TokenKind::String) DeleteScriptText(token.text);
 }
 
-CCScript::CCScript() : interpreter_(std::make_unique<Interpreter>(*this)) {}
+CCScript::CCScript() : CCScript(ScriptContext::Program()) {}
+
+CCScript::CCScript(ScriptContext& context)
+    : context_(context), interpreter_(std::make_unique<Interpreter>(*this)) {}
 
 CCScript::~CCScript() = default;
 
@@ -28,6 +32,9 @@ int CCScript::ClassSlotOf(NativeClass* cls) const {
 
 bool CCScript::RegisterClass(NativeClass* cls) {
   if (!cls) return false;
+  // Name ids index one context's table; a class registered in two contexts
+  // would have one context's ids written over the other's.
+  if (cls->memberNames_ && cls->memberNames_ != &context_.memberNames) return false;
   int slot = 0;
   for (; slot < kMaxClasses && classes_[slot]; ++slot) {
     if (classes_[slot] == cls || std::strcmp(classes_[slot]->ClassName(), cls->ClassName()) == 0) return false;
@@ -35,8 +42,10 @@ bool CCScript::RegisterClass(NativeClass* cls) {
   if (slot == kMaxClasses) return false;
   classes_[slot] = cls;
   if (MemberRecord* table = cls->GetMemberTable()) {
-    for (int row = 0; table[row].kind != MK_End; ++row) table[row].nameId = InternMemberName(table[row].name);
+    for (int row = 0; table[row].kind != MK_End; ++row)
+      table[row].nameId = context_.memberNames.Intern(table[row].name);
   }
+  cls->memberNames_ = &context_.memberNames;
   cls->memberCacheBuilt_ = false;
   return true;
 }

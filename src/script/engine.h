@@ -75,10 +75,13 @@ struct ScriptFunction {
 
 class Interpreter;
 class FunctionCompiler;
+struct ScriptContext;
 
 class CCScript {
  public:
+  // An engine of the program (ScriptContext::Program), or of the given context.
   CCScript();
+  explicit CCScript(ScriptContext& context);
   virtual ~CCScript();
   CCScript(const CCScript&) = delete;
   CCScript& operator=(const CCScript&) = delete;
@@ -139,6 +142,7 @@ class CCScript {
   friend class FunctionCompiler;
   friend class Interpreter;
 
+  ScriptContext& context_;
   std::array<NativeClass*, kMaxClasses> classes_{};
   std::unique_ptr<Interpreter> interpreter_;
 };
