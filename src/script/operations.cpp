@@ -172,31 +172,25 @@ void Interpreter::CallScript(ScriptFunction* fn, ScriptValue* args, int argCount
         Push(absolute);
         continue;
       }
-    } else if (flags & kParamString) {
-      if (arg.type != SVT_String) {
-        TextView view;
-        if (!TextOf(arg, view)) throw ERR_ARGUMENT_TYPE;
-        ScriptValue text;
-        text.SetString(view.text, view.length);
-        if (hostEntry) {
-          arg.MoveFrom(text);
+    } else if (flags & (kParamString | kParamNumber)) {
+      const bool toText = (flags & kParamString) != 0;
+      if (arg.type != (toText ? SVT_String : SVT_Number)) {
+        ScriptValue converted;
+        if (toText) {
+          TextView view;
+          if (!TextOf(arg, view)) throw ERR_ARGUMENT_TYPE;
+          converted.SetString(view.text, view.length);
         } else {
-          Push(text);
+          double number;
+          if (!ToNumber(arg, number)) throw ERR_ARGUMENT_TYPE;
+          converted.SetNumber(number);
+        }
+        if (!hostEntry) {
+          Push(converted);
           continue;
         }
-      }
-    } else if (flags & kParamNumber) {
-      if (arg.type != SVT_Number) {
-        double number;
-        if (!ToNumber(arg, number)) throw ERR_ARGUMENT_TYPE;
-        if (hostEntry) {
-          arg.SetNumber(number);
-        } else {
-          ScriptValue value;
-          value.SetNumber(number);
-          Push(value);
-          continue;
-        }
+        // The host's own array holds the converted value afterwards.
+        arg.MoveFrom(converted);
       }
     } else if (flags & kParamClass) {
       const ScriptValue* target = FollowReferences(arg);
