@@ -189,17 +189,36 @@ class Interpreter {
   // A script call: binds the arguments to the parameters (checking, converting
   // and pushing them), runs the body and leaves the registers as they were.
   void CallScript(ScriptFunction* function, ScriptValue* args, int argCount, ScriptValue& result, bool hostEntry);
-  // "value(arguments)": 43 unless the value is a function; the value becomes the result.
-  void CallFunctionValue(ScriptValue& value, ScriptValue* args, int argCount);
+  // "value(arguments)": 43 unless the value is a function; the value becomes
+  // the result. Here, like the next two, so that every call inlines it.
+  void CallFunctionValue(ScriptValue& value, ScriptValue* args, int argCount) {
+    if (value.type != SVT_FunctionReference) throw ERR_NOT_FUNCTION;
+    ScriptValue result;
+    CallScript(value.function, args, argCount, result, false);
+    value.MoveFrom(result);
+  }
   // "return value;": the result of the running call.
-  void StoreReturnValue(ScriptValue& value);
-  // One statement's step of the budget: when spent, the call ends as if the
-  // script asked to stop, reported at `at`.
-  void CountStep(const Token* at) {
-    if (stepBudget_ && --stepsLeft_ == 0) {
-      pc_ = at;
-      throw ERR_USER_STOP;
+  void StoreReturnValue(ScriptValue& value) {
+    if (!returnValue_) return;
+    if (value.type != SVT_Reference) {
+      returnValue_->MoveFrom(value);
+      return;
     }
+    // A variable's value, not the variable: the frame it lives in is about to go.
+    const ScriptValue* target = FollowReferences(value);
+    if (target) {
+      returnValue_->Assign(*target);
+    } else {
+      returnValue_->Clear();
+    }
+  }
+  // One statement's step of the budget; true when it is spent and the call
+  // must end as if the script asked to stop (StopAt the statement). Apart, so
+  // that the fast path works out the position only when it is needed.
+  bool StepSpent() { return stepBudget_ && --stepsLeft_ == 0; }
+  [[noreturn]] void StopAt(const Token* at) {
+    pc_ = at;
+    throw ERR_USER_STOP;
   }
 
   // "object.name": the object before the period (29 when it is none), a
@@ -263,7 +282,7 @@ class Interpreter {
   void FastCall(const FastFrame& frame, const FastNode& node, ScriptValue& out);
   void FastMethod(const FastFrame& frame, const FastNode& node, ScriptValue& out);
   bool FastCondition(const FastFrame& frame, std::int32_t node, std::int32_t pos);
-  bool FastTruth(const ScriptValue& value, const Token* at);
+  bool FastTruth(const ScriptValue& value, const FastFrame& frame, std::int32_t pos);
   bool FastOperand(const FastFrame& frame, std::int32_t node, double& out);
   bool FastStoreNumber(const FastFrame& frame, const FastNode& assign);
   bool FastStepLocal(const FastFrame& frame, const FastNode& step, ScriptValue& out);

@@ -94,7 +94,7 @@ bool Interpreter::RunCachedBody(ScriptFunction* fn) {
 
 // A nested statement as the plain Statement runs it: one step, then the statement.
 void Interpreter::FastStatement(const FastFrame& f, std::int32_t n, int& control) {
-  CountStep(f.base + f.nodes[n].pos);
+  if (StepSpent()) StopAt(f.base + f.nodes[n].pos);
   if (f.nodes[n].op == FastOp::Block) {
     FastBlock(f, f.nodes[n], control);
   } else {
@@ -109,15 +109,15 @@ bool Interpreter::FastCondition(const FastFrame& f, std::int32_t n, std::int32_t
   if (f.nodes[n].pure && FastOperand(f, n, number)) return number != 0;
   ScriptValue condition;
   FastEval(f, n, condition);
-  return FastTruth(condition, f.base + pos);
+  return FastTruth(condition, f, pos);
 }
 
-// Truth, judging a number without a call; `at` is where the plain routines
+// Truth, judging a number without a call; `pos` is where the plain routines
 // stand when they judge the value.
-inline bool Interpreter::FastTruth(const ScriptValue& value, const Token* at) {
+inline bool Interpreter::FastTruth(const ScriptValue& value, const FastFrame& f, std::int32_t pos) {
   const ScriptValue* v = Deref(value);
   if (IsNumberValue(v)) return v->number != 0;
-  pc_ = at;
+  pc_ = f.base + pos;
   return Truth(value);
 }
 
@@ -155,7 +155,7 @@ void Interpreter::FastBlock(const FastFrame& f, const FastNode& node, int& contr
       FastStatement(f, items[i], control);
       continue;
     }
-    CountStep(f.base + statement.pos);
+    if (StepSpent()) StopAt(f.base + statement.pos);
     const FastNode& expression = f.nodes[statement.a];
     if (expression.op == FastOp::Assign && FastStoreNumber(f, expression)) continue;
     ScriptValue value;
@@ -163,7 +163,7 @@ void Interpreter::FastBlock(const FastFrame& f, const FastNode& node, int& contr
   }
   // The statement list ends with a statement that is not there, which still
   // costs a step when nothing is pending.
-  if (control == kNormal) CountStep(f.base + node.pos2);
+  if (control == kNormal && StepSpent()) StopAt(f.base + node.pos2);
 }
 
 void Interpreter::FastExec(const FastFrame& f, std::int32_t n, int& control) {
@@ -198,7 +198,7 @@ void Interpreter::FastExec(const FastFrame& f, std::int32_t n, int& control) {
       if (node.a >= 0) FastEval(f, node.a, value);
       if (node.b >= 0) FastEval(f, node.b, value);
       for (;;) {
-        if (!FastTruth(value, f.base + node.pos2)) return;
+        if (!FastTruth(value, f, node.pos2)) return;
         int bodyControl = kNormal;
         FastStatement(f, node.d, bodyControl);
         if (LoopEnds(true, bodyControl, control)) return;

@@ -80,7 +80,7 @@ bool Interpreter::Statement(bool execute, int& control) {
     outerPeak = peak_;
     peak_ = depth_;
   } else {
-    CountStep(pc_);
+    if (StepSpent()) StopAt(pc_);
     if (fastPath_ && RunCachedStatement(control)) return true;
   }
   bool found;

@@ -264,28 +264,6 @@ EErrorCode Interpreter::HostCall(ScriptFunction* fn, ScriptValue* args, int argC
   return result;
 }
 
-void Interpreter::CallFunctionValue(ScriptValue& value, ScriptValue* args, int argCount) {
-  if (value.type != SVT_FunctionReference) throw ERR_NOT_FUNCTION;
-  ScriptValue result;
-  CallScript(value.function, args, argCount, result, false);
-  value.MoveFrom(result);
-}
-
-void Interpreter::StoreReturnValue(ScriptValue& value) {
-  if (!returnValue_) return;
-  if (value.type != SVT_Reference) {
-    returnValue_->MoveFrom(value);
-    return;
-  }
-  // A variable's value, not the variable: the frame it lives in is about to go.
-  const ScriptValue* target = FollowReferences(value);
-  if (target) {
-    returnValue_->Assign(*target);
-  } else {
-    returnValue_->Clear();
-  }
-}
-
 BodyStart FindBodyStart(const Token* tokens) {
   std::int32_t at = 1;  // after the function's name
   if (tokens[at].kind != TokenKind::LParenthesis) return {at, ERR_NO_PARENTHESIS};
