@@ -33,27 +33,72 @@ enum : std::uint16_t {
   kTokLastType = 52,   // array
 };
 
-bool IsBlank(std::uint8_t c) {
-  // NUL and Ctrl-Z pad the end of some files written by old tools.
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' || c == 0 ||
-         c == 0x1A;
-}
+// Byte classes of the text grammar, looked up once per byte.
+enum : std::uint8_t {
+  kBlank = 1,        // NUL and Ctrl-Z pad the end of some files written by old tools
+  kPunctuation = 2,  // ends a word
+  kLeadByte = 4,     // first byte of a Shift-JIS double-byte character
+};
 
-bool IsPunctuation(std::uint8_t c) {
-  return c == '{' || c == '}' || c == '[' || c == ']' || c == '(' || c == ')' || c == '<' ||
-         c == '>' || c == ';' || c == ',' || c == '"';
-}
+struct ByteClasses {
+  std::uint8_t of[256] = {};
+  constexpr ByteClasses() {
+    for (unsigned char c : {' ', '\t', '\r', '\n', '\f', '\v', '\0', '\x1A'}) of[c] = kBlank;
+    for (unsigned char c : {'{', '}', '[', ']', '(', ')', '<', '>', ';', ',', '"'}) {
+      of[c] = kPunctuation;
+    }
+    for (int c = 0x81; c <= 0x9F; ++c) of[c] = kLeadByte;
+    for (int c = 0xE0; c <= 0xFC; ++c) of[c] = kLeadByte;
+  }
+};
+constexpr ByteClasses kClasses;
 
+bool IsBlank(std::uint8_t c) { return kClasses.of[c] & kBlank; }
 bool IsDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
 
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// "digits.digits" with at most 15 significant digits and 22 after the point:
+// the digits and the power of ten are both exact doubles, so one division
+// rounds to the same double as the full decimal reader, which the other forms
+// go to. False when the word has another form.
+bool ParsePlainDecimal(std::string_view word, std::size_t i, bool negative, double* value) {
+  std::uint64_t digits = 0;
+  int significant = 0, afterPoint = 0;
+  bool point = false, any = false;
+  for (; i < word.size(); ++i) {
+    const std::uint8_t c = static_cast<std::uint8_t>(word[i]);
+    if (IsDigit(c)) {
+      any = true;
+      if (point) ++afterPoint;
+      if (digits == 0 && c == '0') continue;
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      if (++significant > 15) return false;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (!any || afterPoint > 22) return false;
+  const double magnitude = static_cast<double>(digits) / kExactPowersOfTen[afterPoint];
+  *value = negative ? -magnitude : magnitude;
+  return true;
+}
+
 // A text word is a number when all of it reads as one. Integers keep their
-// exact value (counts and indices up to 2^32); the forms "1.#QNAN0",
-// "-1.#IND00" and "1.#INF00" that some exporters print read as 0 and the
-// largest finite float, since a NaN would poison every bound built from it.
-bool ParseNumberWord(std::string_view word, double* value, bool* integral) {
+// exact value (counts and indices up to 2^32, larger ones stay too large); the
+// forms "1.#QNAN0", "-1.#IND00" and "1.#INF00" that some exporters print read
+// as 0 and the largest finite float, since a NaN would poison every bound
+// built from it.
+bool ParseNumberWord(std::string_view word, XToken* token) {
   if (word.empty() || word.size() > 63) return false;
   const std::uint8_t first = static_cast<std::uint8_t>(word[0]);
   if (!IsDigit(first) && first != '-' && first != '+' && first != '.') return false;
+  const bool negative = first == '-';
 
   std::size_t i = (first == '-' || first == '+') ? 1 : 0;
   if (i < word.size() && IsDigit(static_cast<std::uint8_t>(word[i]))) {
@@ -64,11 +109,14 @@ bool ParseNumberWord(std::string_view word, double* value, bool* integral) {
       ++j;
     }
     if (j == word.size()) {
-      *value = first == '-' ? -static_cast<double>(v) : static_cast<double>(v);
-      *integral = true;
+      token->integral = true;
+      token->negative = negative;
+      token->integer = v;
       return true;
     }
   }
+  token->integral = false;
+  if (ParsePlainDecimal(word, i, negative, &token->number)) return true;
 
   char buffer[64];
   std::memcpy(buffer, word.data(), word.size());
@@ -77,9 +125,8 @@ bool ParseNumberWord(std::string_view word, double* value, bool* integral) {
   const double parsed = ReadDecimal(buffer, &end);
   if (end == buffer) return false;
   const std::size_t used = static_cast<std::size_t>(end - buffer);
-  *integral = false;
   if (used == word.size()) {
-    *value = parsed;
+    token->number = parsed;
     return true;
   }
   std::size_t mark = used;
@@ -87,9 +134,9 @@ bool ParseNumberWord(std::string_view word, double* value, bool* integral) {
   if (buffer[mark] != '#') return false;
   const std::string_view rest = word.substr(mark);
   if (rest.find("INF") != std::string_view::npos) {
-    *value = first == '-' ? -FLT_MAX : FLT_MAX;
+    token->number = first == '-' ? -FLT_MAX : FLT_MAX;
   } else {
-    *value = 0.0;
+    token->number = 0.0;
   }
   return true;
 }
@@ -148,24 +195,6 @@ bool XFileLexer::Fail(const char* message) {
 std::string XFileLexer::Where() const {
   if (encoding_ == XFileEncoding::Text) return "line " + std::to_string(tokenLine_);
   return "offset " + std::to_string(tokenStart_ + kXFileHeaderSize);
-}
-
-bool XFileLexer::Next(XToken* token) {
-  if (peeked_) {
-    peeked_ = false;
-    *token = peek_;
-    return peekOk_;
-  }
-  return Scan(token);
-}
-
-bool XFileLexer::Peek(XToken* token) {
-  if (!peeked_) {
-    peekOk_ = Scan(&peek_);
-    peeked_ = true;
-  }
-  *token = peek_;
-  return peekOk_;
 }
 
 bool XFileLexer::Scan(XToken* token) {
@@ -241,13 +270,14 @@ bool XFileLexer::ScanText(XToken* token) {
   // A word: a name or a number. The second byte of a double-byte character is
   // part of the word even when it looks like punctuation ("{", "}", "[", "]").
   std::size_t end = pos_;
-  while (end < size && !IsBlank(body_[end]) && !IsPunctuation(body_[end])) {
-    if (IsShiftJisLeadByte(body_[end]) && end + 1 < size && body_[end + 1] != '\0') ++end;
-    ++end;
+  for (; end < size; ++end) {
+    const std::uint8_t classes = kClasses.of[body_[end]];
+    if (classes & (kBlank | kPunctuation)) break;
+    if ((classes & kLeadByte) && end + 1 < size && body_[end + 1] != '\0') ++end;
   }
   const std::string_view word(base + pos_, end - pos_);
   pos_ = end;
-  if (ParseNumberWord(word, &token->number, &token->integral)) {
+  if (ParseNumberWord(word, token)) {
     token->kind = XTokenKind::Number;
     return true;
   }
@@ -289,7 +319,7 @@ bool XFileLexer::ScanBinaryOnce(XToken* token, bool* produced) {
     if (!listFloats_) {
       std::uint32_t v;
       ReadDword(&v);  // the list's size was checked when it started
-      token->number = v;
+      token->integer = v;
       token->integral = true;
     } else if (floatBits_ == 64) {
       double d;
@@ -335,7 +365,7 @@ bool XFileLexer::ScanBinaryOnce(XToken* token, bool* produced) {
       std::uint32_t v;
       if (!ReadDword(&v)) return Fail("integer runs past the end of the data");
       token->kind = XTokenKind::Number;
-      token->number = v;
+      token->integer = v;
       token->integral = true;
       return true;
     }

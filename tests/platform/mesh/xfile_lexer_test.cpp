@@ -10,15 +10,21 @@ std::string Tokens(const std::vector<std::uint8_t>& body, XFileEncoding encoding
                    int floatBits = 32) {
   XFileLexer lexer(body, encoding, floatBits);
   std::string out;
-  XToken token;
   for (;;) {
-    if (!lexer.Next(&token)) return out + "error:" + lexer.Error();
+    const XToken* next = lexer.Next();
+    if (!next) return out + "error:" + lexer.Error();
+    const XToken& token = *next;
     switch (token.kind) {
       case XTokenKind::End: return out + "end";
       case XTokenKind::Name: out += "name:" + std::string(token.text); break;
       case XTokenKind::String: out += "string:" + std::string(token.text); break;
       case XTokenKind::Number:
-        out += (token.integral ? "int:" : "float:") + std::to_string(token.number);
+        if (token.integral) {
+          const double magnitude = static_cast<double>(token.integer);
+          out += "int:" + std::to_string(token.negative ? -magnitude : magnitude);
+        } else {
+          out += "float:" + std::to_string(token.number);
+        }
         break;
       case XTokenKind::Guid: out += "guid"; break;
       case XTokenKind::OpenBrace: out += "{"; break;

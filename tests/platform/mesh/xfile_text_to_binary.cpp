@@ -38,19 +38,20 @@ std::vector<std::uint8_t> TextToBinary(std::string_view text) {
         std::memcpy(&bits, &f, 4);
         PutDword(&out, bits);
       } else {
-        PutDword(&out, static_cast<std::uint32_t>(v));
+        PutDword(&out, static_cast<std::uint32_t>(static_cast<std::int64_t>(v)));
       }
     }
     run.clear();
   };
-  XToken token;
   bool afterString = false;
-  while (lexer.Next(&token) && token.kind != XTokenKind::End) {
+  for (const XToken* next; (next = lexer.Next()) && next->kind != XTokenKind::End;) {
+    const XToken& token = *next;
     if (token.kind == XTokenKind::Number) {
       const bool isFloat = !token.integral;
       if (!run.empty() && isFloat != runFloats) flush();
       runFloats = isFloat;
-      run.push_back(token.number);
+      const double magnitude = static_cast<double>(token.integer);
+      run.push_back(isFloat ? token.number : (token.negative ? -magnitude : magnitude));
       afterString = false;
       continue;
     }
