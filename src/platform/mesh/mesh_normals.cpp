@@ -48,9 +48,9 @@ namespace {
 std::vector<std::uint32_t> FirstVertexAtEachPosition(const Mesh& mesh) {
   constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
   const std::uint32_t numVertices = mesh.GetNumVertices();
-  std::size_t capacity = 16;
-  while (capacity < static_cast<std::size_t>(numVertices) * 2) capacity *= 2;
-  const std::size_t mask = capacity - 1;
+  int bits = 4;
+  while ((std::size_t{1} << bits) < static_cast<std::size_t>(numVertices) * 2) ++bits;
+  const std::size_t capacity = std::size_t{1} << bits, mask = capacity - 1;
   std::vector<std::uint32_t> slots(capacity, kEmpty);
   std::vector<std::uint32_t> point(numVertices);
   const std::uint8_t* vertices = mesh.VertexBytes().data();
@@ -58,19 +58,24 @@ std::vector<std::uint32_t> FirstVertexAtEachPosition(const Mesh& mesh) {
   for (std::uint32_t v = 0; v < numVertices; ++v) {
     // The position is the first 12 bytes of a vertex.
     const std::uint8_t* position = vertices + v * stride;
-    std::uint32_t bits[3];
-    std::memcpy(bits, position, sizeof bits);
-    std::uint64_t h = (bits[0] | static_cast<std::uint64_t>(bits[1]) << 32) * 0x9E3779B97F4A7C15ull;
-    h ^= bits[2] * 0xC2B2AE3D27D4EB4Full;
-    h ^= h >> 29;
-    for (std::size_t slot = h & mask;; slot = (slot + 1) & mask) {
+    std::uint32_t words[3];
+    std::memcpy(words, position, sizeof words);
+    // Coordinates repeat across rows of a grid and their low bits are often
+    // zero, so every bit is mixed into the top bits that pick the slot.
+    std::uint64_t h = (words[0] | static_cast<std::uint64_t>(words[1]) << 32) ^
+                      static_cast<std::uint64_t>(words[2]) * 0x9E3779B97F4A7C15ull;
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    for (std::size_t slot = h >> (64 - bits);; slot = (slot + 1) & mask) {
       const std::uint32_t other = slots[slot];
       if (other == kEmpty) {
         slots[slot] = v;
         point[v] = v;
         break;
       }
-      if (std::memcmp(vertices + other * stride, position, sizeof bits) == 0) {
+      if (std::memcmp(vertices + other * stride, position, sizeof words) == 0) {
         point[v] = other;
         break;
       }
