@@ -141,6 +141,12 @@ bool ParseNumberWord(std::string_view word, XToken* token) {
   return true;
 }
 
+// Little-endian, whatever the machine.
+std::uint32_t LoadDword(const std::uint8_t* at) {
+  return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+         static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
 }  // namespace
 
 bool ParseXFileHeader(std::span<const std::uint8_t> file, XFileHeader* header,
@@ -295,9 +301,7 @@ bool XFileLexer::ReadWord(std::uint16_t* value) {
 
 bool XFileLexer::ReadDword(std::uint32_t* value) {
   if (body_.size() - pos_ < 4) return false;
-  *value = static_cast<std::uint32_t>(body_[pos_]) | (static_cast<std::uint32_t>(body_[pos_ + 1]) << 8) |
-           (static_cast<std::uint32_t>(body_[pos_ + 2]) << 16) |
-           (static_cast<std::uint32_t>(body_[pos_ + 3]) << 24);
+  *value = LoadDword(body_.data() + pos_);
   pos_ += 4;
   return true;
 }
@@ -316,11 +320,11 @@ bool XFileLexer::ScanBinaryOnce(XToken* token, bool* produced) {
   if (listLeft_ > 0) {
     --listLeft_;
     token->kind = XTokenKind::Number;
+    // The list's size was checked when it started.
     if (!listFloats_) {
-      std::uint32_t v;
-      ReadDword(&v);  // the list's size was checked when it started
-      token->integer = v;
+      token->integer = LoadDword(body_.data() + pos_);
       token->integral = true;
+      pos_ += 4;
     } else if (floatBits_ == 64) {
       double d;
       std::memcpy(&d, body_.data() + pos_, sizeof d);
