@@ -61,62 +61,67 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// "digits.digits" with at most 15 significant digits and 22 after the point:
-// the digits and the power of ten are both exact doubles, so one division
-// rounds to the same double as the full decimal reader, which the other forms
-// go to. False when the word has another form.
-bool ParsePlainDecimal(std::string_view word, std::size_t i, bool negative, double* value) {
-  std::uint64_t digits = 0;
-  int significant = 0, afterPoint = 0;
-  bool point = false, any = false;
-  for (; i < word.size(); ++i) {
-    const std::uint8_t c = static_cast<std::uint8_t>(word[i]);
-    if (IsDigit(c)) {
-      any = true;
-      if (point) ++afterPoint;
-      if (digits == 0 && c == '0') continue;
-      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-      if (++significant > 15) return false;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
+// Reads "[sign]digits[.digits]" from `at`, up to the first other byte, and
+// returns where it stopped; null when that is no such number, or a decimal
+// that the full reader must take. Integers keep their exact value (counts
+// and indices up to 2^32; growth stops past 2^40, so larger ones stay too
+// large). A decimal of at most 15 significant digits, 22 after the point and
+// 12 before it is one division of two exact doubles, which rounds to the
+// double the full decimal reader gives.
+const std::uint8_t* ReadPlainNumber(const std::uint8_t* at, const std::uint8_t* end,
+                                    XToken* token) {
+  const bool negative = *at == '-';
+  if (*at == '-' || *at == '+') ++at;
+  const std::uint8_t* const whole = at;
+  std::uint64_t integer = 0;
+  for (; at < end && IsDigit(*at); ++at) {
+    if (integer < (1ull << 40)) integer = integer * 10 + static_cast<std::uint64_t>(*at - '0');
   }
-  if (!any || afterPoint > 22) return false;
+  if (at == end || *at != '.') {
+    if (at == whole) return nullptr;
+    token->integral = true;
+    token->negative = negative;
+    token->integer = integer;
+    return at;
+  }
+  std::size_t significant = 0;
+  if (integer != 0) {
+    const std::uint8_t* first = whole;
+    while (*first == '0') ++first;
+    significant = static_cast<std::size_t>(at - first);
+    if (significant > 12) return nullptr;
+  }
+  const std::uint8_t* const fraction = ++at;
+  std::uint64_t digits = integer;  // wraps only for decimals refused below
+  for (; at < end && IsDigit(*at); ++at) digits = digits * 10 + static_cast<std::uint64_t>(*at - '0');
+  const std::size_t afterPoint = static_cast<std::size_t>(at - fraction);
+  if (integer == 0) {
+    const std::uint8_t* first = fraction;
+    while (first < at && *first == '0') ++first;
+    significant = static_cast<std::size_t>(at - first);
+  } else {
+    significant += afterPoint;
+  }
+  if (fraction - 1 == whole && afterPoint == 0) return nullptr;
+  if (significant > 15 || afterPoint > 22) return nullptr;
   const double magnitude = static_cast<double>(digits) / kExactPowersOfTen[afterPoint];
-  *value = negative ? -magnitude : magnitude;
-  return true;
+  token->integral = false;
+  token->number = negative ? -magnitude : magnitude;
+  return at;
 }
 
-// A text word is a number when all of it reads as one. Integers keep their
-// exact value (counts and indices up to 2^32, larger ones stay too large); the
-// forms "1.#QNAN0", "-1.#IND00" and "1.#INF00" that some exporters print read
-// as 0 and the largest finite float, since a NaN would poison every bound
-// built from it.
+bool StartsNumber(std::uint8_t c) { return IsDigit(c) || c == '-' || c == '+' || c == '.'; }
+
+// A text word is a number when all of it reads as one. The forms "1.#QNAN0",
+// "-1.#IND00" and "1.#INF00" that some exporters print read as 0 and the
+// largest finite float, since a NaN would poison every bound built from it.
 bool ParseNumberWord(std::string_view word, XToken* token) {
   if (word.empty() || word.size() > 63) return false;
   const std::uint8_t first = static_cast<std::uint8_t>(word[0]);
-  if (!IsDigit(first) && first != '-' && first != '+' && first != '.') return false;
-  const bool negative = first == '-';
-
-  std::size_t i = (first == '-' || first == '+') ? 1 : 0;
-  if (i < word.size() && IsDigit(static_cast<std::uint8_t>(word[i]))) {
-    std::size_t j = i;
-    std::uint64_t v = 0;
-    while (j < word.size() && IsDigit(static_cast<std::uint8_t>(word[j]))) {
-      if (v < (1ull << 40)) v = v * 10 + static_cast<std::uint64_t>(word[j] - '0');
-      ++j;
-    }
-    if (j == word.size()) {
-      token->integral = true;
-      token->negative = negative;
-      token->integer = v;
-      return true;
-    }
-  }
-  token->integral = false;
-  if (ParsePlainDecimal(word, i, negative, &token->number)) return true;
+  if (!StartsNumber(first)) return false;
+  const auto* begin = reinterpret_cast<const std::uint8_t*>(word.data());
+  if (ReadPlainNumber(begin, begin + word.size(), token) == begin + word.size()) return true;
+  *token = XToken{};
 
   char buffer[64];
   std::memcpy(buffer, word.data(), word.size());
@@ -211,15 +216,16 @@ bool XFileLexer::Scan(XToken* token) {
 
 bool XFileLexer::ScanText(XToken* token) {
   const std::size_t size = body_.size();
+  const std::uint8_t* const data = body_.data();
   // Blanks and comments ("#" or "//" to the end of the line).
   for (;;) {
-    while (pos_ < size && IsBlank(body_[pos_])) {
-      if (body_[pos_] == '\n') ++line_;
+    while (pos_ < size && IsBlank(data[pos_])) {
+      if (data[pos_] == '\n') ++line_;
       ++pos_;
     }
-    if (pos_ < size && (body_[pos_] == '#' ||
-                        (body_[pos_] == '/' && pos_ + 1 < size && body_[pos_ + 1] == '/'))) {
-      while (pos_ < size && body_[pos_] != '\n') ++pos_;
+    if (pos_ < size &&
+        (data[pos_] == '#' || (data[pos_] == '/' && pos_ + 1 < size && data[pos_ + 1] == '/'))) {
+      while (pos_ < size && data[pos_] != '\n') ++pos_;
       continue;
     }
     break;
@@ -273,13 +279,26 @@ bool XFileLexer::ScanText(XToken* token) {
     default:
       break;
   }
+  // Most words are plain numbers, read as they are scanned: the word ends
+  // where the number does when a blank or punctuation follows it.
+  if (StartsNumber(c)) {
+    const std::uint8_t* begin = data + pos_;
+    const std::uint8_t* stop = ReadPlainNumber(begin, data + size, token);
+    if (stop && stop - begin <= 63 &&
+        (stop == data + size || (kClasses.of[*stop] & (kBlank | kPunctuation)))) {
+      token->kind = XTokenKind::Number;
+      pos_ = static_cast<std::size_t>(stop - data);
+      return true;
+    }
+    *token = XToken{};
+  }
   // A word: a name or a number. The second byte of a double-byte character is
   // part of the word even when it looks like punctuation ("{", "}", "[", "]").
   std::size_t end = pos_;
   for (; end < size; ++end) {
-    const std::uint8_t classes = kClasses.of[body_[end]];
+    const std::uint8_t classes = kClasses.of[data[end]];
     if (classes & (kBlank | kPunctuation)) break;
-    if ((classes & kLeadByte) && end + 1 < size && body_[end + 1] != '\0') ++end;
+    if ((classes & kLeadByte) && end + 1 < size && data[end + 1] != '\0') ++end;
   }
   const std::string_view word(base + pos_, end - pos_);
   pos_ = end;
