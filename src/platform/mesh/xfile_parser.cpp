@@ -60,6 +60,11 @@ class Parser {
     }
     return false;
   }
+  // The message is made out of line, so the readers that run once per
+  // number carry no string building.
+  [[gnu::cold]] bool Fail(const char* problem, const char* what = "") {
+    return Fail(std::string(problem) + what);
+  }
   // The lexer's tokens, null after a failure; a token stays valid until the
   // next Peek, Next or read.
   const XToken* Next() {
@@ -145,7 +150,7 @@ const XToken* Parser::NextNumber(const char* what) {
   const XToken* token = SkipSeparators();
   if (!token) return nullptr;
   if (token->kind != XTokenKind::Number) {
-    Fail(std::string("expected a number for ") + what);
+    Fail("expected a number for ", what);
     return nullptr;
   }
   return lex_.Next();
@@ -157,7 +162,7 @@ bool Parser::ReadUInt(std::uint32_t* value, const char* what) {
   if (token->integral) {
     // "-0" is zero; other negative counts are refused like large ones.
     if ((token->negative && token->integer != 0) || token->integer > 0xFFFFFFFFu) {
-      return Fail(std::string("expected a count or index for ") + what);
+      return Fail("expected a count or index for ", what);
     }
     *value = static_cast<std::uint32_t>(token->integer);
     return true;
@@ -165,7 +170,7 @@ bool Parser::ReadUInt(std::uint32_t* value, const char* what) {
   // A count written with a point, or from a float list, serves when it is whole.
   const double number = token->number;
   if (!(number >= 0.0 && number <= 4294967295.0) || number != std::floor(number)) {
-    return Fail(std::string("expected a count or index for ") + what);
+    return Fail("expected a count or index for ", what);
   }
   *value = static_cast<std::uint32_t>(number);
   return true;
@@ -193,7 +198,7 @@ bool Parser::ReadString(std::string* value, const char* what) {
   const XToken* token = lex_.Next();
   // Some exporters leave texture names unquoted.
   if (token->kind != XTokenKind::String && token->kind != XTokenKind::Name) {
-    return Fail(std::string("expected a string for ") + what);
+    return Fail("expected a string for ", what);
   }
   value->assign(token->text);
   return true;
@@ -215,13 +220,13 @@ bool Parser::ReadMatrix(Matrix* value, const char* what) {
 bool Parser::ReadPolygons(XPolygons* polygons, const char* what) {
   std::uint32_t count;
   if (!ReadUInt(&count, what)) return false;
-  if (count > kMaxMeshFaces) return Fail(std::string("too many faces in ") + what);
+  if (count > kMaxMeshFaces) return Fail("too many faces in ", what);
   polygons->sizes.reserve(std::min(count, kMaxReserve));
   for (std::uint32_t f = 0; f < count; ++f) {
     std::uint32_t corners;
     if (!ReadUInt(&corners, what)) return false;
     if (corners > kMaxCorners - polygons->corners.size()) {
-      return Fail(std::string("too many face corners in ") + what);
+      return Fail("too many face corners in ", what);
     }
     polygons->sizes.push_back(corners);
     for (std::uint32_t k = 0; k < corners; ++k) {
