@@ -209,6 +209,11 @@ std::string XFileLexer::Where() const {
 }
 
 bool XFileLexer::Scan(XToken* token) {
+  // The numbers of binary lists, most of a binary file, go the short way.
+  if (listLeft_ > 0 && error_.empty()) {
+    ReadListItem(token);
+    return true;
+  }
   *token = XToken{};
   if (!error_.empty()) return false;
   return encoding_ == XFileEncoding::Text ? ScanText(token) : ScanBinary(token);
@@ -334,27 +339,33 @@ bool XFileLexer::ScanBinary(XToken* token) {
   }
 }
 
+void XFileLexer::ReadListItem(XToken* token) {
+  tokenStart_ = pos_;
+  --listLeft_;
+  *token = XToken{};
+  token->kind = XTokenKind::Number;
+  // The list's size was checked when it started.
+  if (!listFloats_) {
+    token->integer = LoadDword(body_.data() + pos_);
+    token->integral = true;
+    pos_ += 4;
+  } else if (floatBits_ == 64) {
+    double d;
+    std::memcpy(&d, body_.data() + pos_, sizeof d);
+    pos_ += 8;
+    token->number = d;
+  } else {
+    float f;
+    std::memcpy(&f, body_.data() + pos_, sizeof f);
+    pos_ += 4;
+    token->number = f;
+  }
+}
+
 bool XFileLexer::ScanBinaryOnce(XToken* token, bool* produced) {
   tokenStart_ = pos_;
   if (listLeft_ > 0) {
-    --listLeft_;
-    token->kind = XTokenKind::Number;
-    // The list's size was checked when it started.
-    if (!listFloats_) {
-      token->integer = LoadDword(body_.data() + pos_);
-      token->integral = true;
-      pos_ += 4;
-    } else if (floatBits_ == 64) {
-      double d;
-      std::memcpy(&d, body_.data() + pos_, sizeof d);
-      pos_ += 8;
-      token->number = d;
-    } else {
-      float f;
-      std::memcpy(&f, body_.data() + pos_, sizeof f);
-      pos_ += 4;
-      token->number = f;
-    }
+    ReadListItem(token);
     return true;
   }
   // Some writers pad the end of the stream; a lone odd byte or zero word ends it.

@@ -92,6 +92,7 @@ class XFileLexer {
   bool ScanText(XToken* token);
   bool ScanBinary(XToken* token);
   bool ScanBinaryOnce(XToken* token, bool* produced);
+  void ReadListItem(XToken* token);
   bool Fail(const char* message);
   bool ReadWord(std::uint16_t* value);
   bool ReadDword(std::uint32_t* value);
