@@ -38,6 +38,7 @@ enum : std::uint8_t {
   kBlank = 1,        // NUL and Ctrl-Z pad the end of some files written by old tools
   kPunctuation = 2,  // ends a word
   kLeadByte = 4,     // first byte of a Shift-JIS double-byte character
+  kSeparator = 8,    // "," and ";", which value readers may skip like blanks
 };
 
 struct ByteClasses {
@@ -47,13 +48,14 @@ struct ByteClasses {
     for (unsigned char c : {'{', '}', '[', ']', '(', ')', '<', '>', ';', ',', '"'}) {
       of[c] = kPunctuation;
     }
+    of[static_cast<unsigned char>(',')] |= kSeparator;
+    of[static_cast<unsigned char>(';')] |= kSeparator;
     for (int c = 0x81; c <= 0x9F; ++c) of[c] = kLeadByte;
     for (int c = 0xE0; c <= 0xFC; ++c) of[c] = kLeadByte;
   }
 };
 constexpr ByteClasses kClasses;
 
-bool IsBlank(std::uint8_t c) { return kClasses.of[c] & kBlank; }
 bool IsDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
 
 // Powers of ten that a double holds exactly.
@@ -208,7 +210,7 @@ std::string XFileLexer::Where() const {
   return "offset " + std::to_string(tokenStart_ + kXFileHeaderSize);
 }
 
-bool XFileLexer::Scan(XToken* token) {
+bool XFileLexer::Scan(XToken* token, bool skipSeparators) {
   // The numbers of binary lists, most of a binary file, go the short way.
   if (listLeft_ > 0 && error_.empty()) {
     ReadListItem(token);
@@ -216,15 +218,16 @@ bool XFileLexer::Scan(XToken* token) {
   }
   *token = XToken{};
   if (!error_.empty()) return false;
-  return encoding_ == XFileEncoding::Text ? ScanText(token) : ScanBinary(token);
+  return encoding_ == XFileEncoding::Text ? ScanText(token, skipSeparators) : ScanBinary(token);
 }
 
-bool XFileLexer::ScanText(XToken* token) {
+bool XFileLexer::ScanText(XToken* token, bool skipSeparators) {
   const std::size_t size = body_.size();
   const std::uint8_t* const data = body_.data();
+  const std::uint8_t skipped = skipSeparators ? kBlank | kSeparator : kBlank;
   // Blanks and comments ("#" or "//" to the end of the line).
   for (;;) {
-    while (pos_ < size && IsBlank(data[pos_])) {
+    while (pos_ < size && (kClasses.of[data[pos_]] & skipped)) {
       if (data[pos_] == '\n') ++line_;
       ++pos_;
     }

@@ -82,14 +82,27 @@ class XFileLexer {
     peeked_ = false;
     return token;
   }
+  // Peek after stepping over "," and ";", which values are read across as
+  // loose separators. Text skips them with the blanks, making no tokens.
+  const XToken* PeekPastSeparators() {
+    for (;;) {
+      if (!peeked_) {
+        peekOk_ = Scan(&peek_, true);
+        peeked_ = true;
+      }
+      if (!peekOk_) return nullptr;
+      if (peek_.kind != XTokenKind::Comma && peek_.kind != XTokenKind::Semicolon) return &peek_;
+      peeked_ = false;
+    }
+  }
 
   const std::string& Error() const { return error_; }
   // Where the last token started: a line number for text, a byte offset for binary.
   std::string Where() const;
 
  private:
-  bool Scan(XToken* token);
-  bool ScanText(XToken* token);
+  bool Scan(XToken* token, bool skipSeparators = false);
+  bool ScanText(XToken* token, bool skipSeparators);
   bool ScanBinary(XToken* token);
   bool ScanBinaryOnce(XToken* token, bool* produced);
   void ReadListItem(XToken* token);

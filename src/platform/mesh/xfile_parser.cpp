@@ -131,12 +131,9 @@ bool Is(std::string_view identifier, std::string_view templateName) {
 
 // The first token that is not "," or ";", left unread.
 const XToken* Parser::SkipSeparators() {
-  for (;;) {
-    const XToken* token = Peek();
-    if (!token) return nullptr;
-    if (token->kind != XTokenKind::Comma && token->kind != XTokenKind::Semicolon) return token;
-    lex_.Next();
-  }
+  const XToken* token = lex_.PeekPastSeparators();
+  if (!token) Fail("bad token");
+  return token;
 }
 
 bool Parser::PeekIsNumber(bool* isNumber) {
