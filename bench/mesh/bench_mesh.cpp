@@ -152,16 +152,11 @@ void Destroy(LoadedHierarchy* loaded, AllocateHierarchy& allocator) {
 }
 
 // Best time of one load, repeated within each run until the run lasts about
-// 20 ms so that small files time well; negative when the bytes do not load.
-double LoadTime(int runs, const std::vector<std::uint8_t>& bytes) {
-  DefaultAllocateHierarchy allocator;
-  std::string error;
+// 20 ms so that small files time well; negative when a load fails.
+template <typename Load>
+double TimePerLoad(int runs, Load&& load) {
   bool ok = true;
-  auto once = [&] {
-    LoadedHierarchy loaded;
-    ok = LoadMeshHierarchyFromXInMemory(bytes, allocator, &loaded, &error) && ok;
-    Destroy(&loaded, allocator);
-  };
+  auto once = [&] { ok = load() && ok; };
   const double first = BestOf(1, once);
   if (!ok) return -1.0;
   const int repeats = std::max(1, static_cast<int>(0.02 / std::max(first, 1e-7)));
@@ -170,20 +165,25 @@ double LoadTime(int runs, const std::vector<std::uint8_t>& bytes) {
   }) / repeats;
 }
 
+double LoadTime(int runs, const std::vector<std::uint8_t>& bytes) {
+  DefaultAllocateHierarchy allocator;
+  std::string error;
+  return TimePerLoad(runs, [&] {
+    LoadedHierarchy loaded;
+    const bool ok = LoadMeshHierarchyFromXInMemory(bytes, allocator, &loaded, &error);
+    Destroy(&loaded, allocator);
+    return ok;
+  });
+}
+
 #ifdef T3D_BENCH_ASSIMP
 double AssimpLoadTime(int runs, const std::vector<std::uint8_t>& bytes) {
   Assimp::Importer importer;
-  bool ok = true;
-  auto once = [&] {
-    ok = importer.ReadFileFromMemory(bytes.data(), bytes.size(), 0, "x") != nullptr && ok;
+  return TimePerLoad(runs, [&] {
+    const bool ok = importer.ReadFileFromMemory(bytes.data(), bytes.size(), 0, "x") != nullptr;
     importer.FreeScene();
-  };
-  const double first = BestOf(1, once);
-  if (!ok) return -1.0;
-  const int repeats = std::max(1, static_cast<int>(0.02 / std::max(first, 1e-7)));
-  return BestOf(runs, [&] {
-    for (int i = 0; i < repeats; ++i) once();
-  }) / repeats;
+    return ok;
+  });
 }
 #endif
 
