@@ -6,11 +6,11 @@
 // Arguments: [runs] [corpus folder].
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -241,7 +241,7 @@ int main(int argc, char** argv) {
               compressed.size() / 1e6);
 
 #ifdef T3D_BENCH_ASSIMP
-  std::printf("load (best of %d)                                       ours        assimp   ratio\n", runs);
+  std::printf("load (best of %d)%39s ours        assimp   ratio\n", runs, "");
 #else
   std::printf("load (best of %d); the comparison with assimp was skipped: built without it\n",
               runs);
