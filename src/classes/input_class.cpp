@@ -2,7 +2,6 @@
 #include "classes/input_class.h"
 
 #include "input/input_manager.h"
-#include "scene/game_managers.h"
 
 namespace {
 
@@ -53,12 +52,4 @@ constexpr Row kInputMembers[] = {
 
 }  // namespace
 
-InputClass::InputClass(const GameManagers& managers) : TableClassObject("Input", kInputMembers), managers_(managers) {}
-
-bool InputClass::CallMethod(int member, void* instance, ScriptValue& result, ScriptValue* args, int argCount,
-                            CCScript& engine) {
-  result.SetNumber(0);
-  return TableClassObject::CallMethod(member, instance, result, args, argCount, engine);
-}
-
-InputCall InputClass::Bind(void*, CCScript& engine) { return {engine, managers_.input}; }
+InputClass::InputClass(const GameManagers& managers) : ManagerClassObject("Input", kInputMembers, managers) {}

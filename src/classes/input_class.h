@@ -3,29 +3,15 @@
 // scene's engine holds one.
 #pragma once
 
-#include "classes/class_object.h"
+#include "classes/manager_class.h"
 
 class InputManager;
-struct GameManagers;
 
-// What an Input member acts on: the input manager, null in a scene that has
-// none (then the pad reads 0 and changes go nowhere).
-struct InputCall {
-  CCScript& engine;
-  InputManager* manager;
-};
+// Without an input manager the pad reads 0 and changes go nowhere.
+using InputCall = ManagerCall<InputManager>;
 
-class InputClass : public TableClassObject<InputCall> {
+class InputClass : public ManagerClassObject<InputManager, &GameManagers::input> {
  public:
-  // `managers` is the host's record, read at every call.
+  // `managers` is the host's record, which outlives the class object.
   explicit InputClass(const GameManagers& managers);
-  // Every method answers 0 unless it gives another result.
-  bool CallMethod(int member, void* instance, ScriptValue& result, ScriptValue* args, int argCount,
-                  CCScript& engine) override;
-
- protected:
-  InputCall Bind(void* instance, CCScript& engine) override;
-
- private:
-  const GameManagers& managers_;
 };

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "platform/system/numbers.h"
-#include "scene/game_managers.h"
 #include "sound/sound_manager.h"
 
 namespace {
@@ -116,12 +115,4 @@ constexpr Row kSoundMembers[] = {
 
 }  // namespace
 
-SoundClass::SoundClass(const GameManagers& managers) : TableClassObject("Sound", kSoundMembers), managers_(managers) {}
-
-bool SoundClass::CallMethod(int member, void* instance, ScriptValue& result, ScriptValue* args, int argCount,
-                            CCScript& engine) {
-  result.SetNumber(0);
-  return TableClassObject::CallMethod(member, instance, result, args, argCount, engine);
-}
-
-SoundCall SoundClass::Bind(void*, CCScript& engine) { return {engine, managers_.sound}; }
+SoundClass::SoundClass(const GameManagers& managers) : ManagerClassObject("Sound", kSoundMembers, managers) {}

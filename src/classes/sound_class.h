@@ -3,29 +3,15 @@
 // scenario's each hold one; both act on the one manager.
 #pragma once
 
-#include "classes/class_object.h"
+#include "classes/manager_class.h"
 
 class SoundManager;
-struct GameManagers;
 
-// What a Sound member acts on: the sound manager, null in a host that has
-// none (then nothing plays and the volumes read 0).
-struct SoundCall {
-  CCScript& engine;
-  SoundManager* manager;
-};
+// Without a sound manager nothing plays and the volumes read 0.
+using SoundCall = ManagerCall<SoundManager>;
 
-class SoundClass : public TableClassObject<SoundCall> {
+class SoundClass : public ManagerClassObject<SoundManager, &GameManagers::sound> {
  public:
-  // `managers` is the host's record, read at every call.
+  // `managers` is the host's record, which outlives the class object.
   explicit SoundClass(const GameManagers& managers);
-  // Every method answers 0.
-  bool CallMethod(int member, void* instance, ScriptValue& result, ScriptValue* args, int argCount,
-                  CCScript& engine) override;
-
- protected:
-  SoundCall Bind(void* instance, CCScript& engine) override;
-
- private:
-  const GameManagers& managers_;
 };
