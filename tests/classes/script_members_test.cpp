@@ -13,9 +13,9 @@
 #include <sstream>
 
 #include "classes/script_classes.h"
-#include "input/input_manager.h"
 #include "files/archive.h"
 #include "files/text_scan.h"
+#include "input/input_manager.h"
 #include "platform/system/content_path.h"
 #include "platform/system/shift_jis.h"
 #include "scene/scenario_runtime.h"
@@ -152,17 +152,18 @@ std::string Answer(CCScript& engine, const Recorder& recorder, int& counter, con
 std::string RunMembers(const std::string& text) {
   std::ostringstream out, calls;
   UseGameScriptClasses();
-  QuietScene scene;
-  Recorder recorder(calls, scene);
-  ClassesOf(scene).SetServices(&recorder);
-  QuietRuntime root;
-  root.RegisterClass(scene.GetSceneClass());
+  // The managers outlive the engines that are handed them.
   auto owned = std::make_unique<ScriptedInputDevice>();
   ScriptedInputDevice& device = *owned;
   InputManager input;
   input.Initialize(std::move(owned));
   std::string soundCalls;
   RecordingSoundManager sound(soundCalls, "  | ");
+  QuietScene scene;
+  Recorder recorder(calls, scene);
+  ClassesOf(scene).SetServices(&recorder);
+  QuietRuntime root;
+  root.RegisterClass(scene.GetSceneClass());
   scene.SetManagers({&input, &sound});
   root.SetManagers({&input, &sound});
   int counter = 0;

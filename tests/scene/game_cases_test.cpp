@@ -19,9 +19,9 @@
 #include <sstream>
 
 #include "classes/script_classes.h"
+#include "input/input_manager.h"
 #include "platform/system/content_path.h"
 #include "platform/system/temp_folder.h"
-#include "input/input_manager.h"
 #include "run_harness.h"
 #include "scene/scenario_runtime.h"
 #include "support/case_files.h"
