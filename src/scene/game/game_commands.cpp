@@ -198,10 +198,10 @@ int FlyArrow(Scene& scene, Cast& cast) {
   }
   const Vector3 speed = cast.GetSpeed();
   const float climb = -Angle2D(speed.z, speed.y);
-  // Any contact at all answers the ground query (a wall contact is a contact
-  // too), so it stands for both queries of touching an obstacle.
-  float ground = 0.0f;
-  if (cast.GetObstacleHitGroundAngle(ground)) {
+  // Touching: the ground query answers for any contact at all and the wall
+  // query for wall contacts, so together they ask whether the contact list
+  // (ended by its first empty entry) holds anything.
+  if (cast.Contact(0).cast.Get()) {
     if (IsInMotion(cast, "Land")) return 0;
     cast.SetRotation(QuaternionMultiply(QuaternionRotationAxis({1.0f, 0.0f, 0.0f}, climb), cast.GetRotation()));
     cast.SetSpeed({0.0f, 0.0f, 0.0f});
