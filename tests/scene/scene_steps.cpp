@@ -13,8 +13,8 @@
 
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
-#include "platform/math/quaternion.h"
 #include "platform/math/matrix.h"
+#include "platform/math/quaternion.h"
 #include "scene/game/camera_follow.h"
 #include "scene/game/game_scene.h"
 #include "scene/run_host.h"
@@ -206,7 +206,8 @@ class Runner {
     } else if (op == "view") {
       const Matrix& m = scene_->GetViewMatrix();
       out_ += "view";
-      for (const auto& row : m.m) out_ += " (" + Num(row[0]) + " " + Num(row[1]) + " " + Num(row[2]) + " " + Num(row[3]) + ")";
+      for (const auto& row : m.m)
+        out_ += " (" + Num(row[0]) + " " + Num(row[1]) + " " + Num(row[2]) + " " + Num(row[3]) + ")";
       out_ += "\n";
     } else {
       out_ += "unknown step " + op + "\n";

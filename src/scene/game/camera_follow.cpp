@@ -367,8 +367,10 @@ void MoveCameraPos(Cast& camera, Cast& target, Scene& scene) {
   const float w1 = NumberOf(camera.Property(kWeight1));
   const ScriptValue& modeValue = camera.Property(kMode);
   const std::int32_t mode = modeValue.type == SVT_Number ? TruncateToInt32(modeValue.number) : 0;
-  const CameraPose pose0 = w0 != 0.0f && mode == 0 ? FollowPose(camera, target, scene) : PoseOfParameters(camera, kPose0);
-  const CameraPose pose1 = w1 != 0.0f && mode == 1 ? ShoulderPose(camera, target, scene) : PoseOfParameters(camera, kPose1);
+  const CameraPose pose0 =
+      w0 != 0.0f && mode == 0 ? FollowPose(camera, target, scene) : PoseOfParameters(camera, kPose0);
+  const CameraPose pose1 =
+      w1 != 0.0f && mode == 1 ? ShoulderPose(camera, target, scene) : PoseOfParameters(camera, kPose1);
   // The weights are not divided by their sum: scripts keep them summing to 1.
   camera.SetPosition(pose0.position * w0 + pose1.position * w1);
   camera.SetRotation(QuaternionSlerp(pose0.rotation, pose1.rotation, w1));

@@ -51,8 +51,9 @@ constexpr float kLookPitchMax = 1.7453293f;
 // An arrow this far down has fallen out of the world.
 constexpr float kArrowFloor = -1000.0f;
 
-// "TRGT" calls the hit cast's hook with the bits moved from the acting group
-// to the target group of the region kinds.
+// "TRGT" hands the target's own hit hook the bits moved from the acting group
+// to the target group of the region kinds; the passing cast's hook gets them
+// as written.
 constexpr int kHitBitsShift = 10;
 constexpr std::uint32_t kTargetKinds = 0x3C00u;  // Target1 to Target4
 

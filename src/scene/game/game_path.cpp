@@ -114,7 +114,8 @@ void AimAtTarget(Scene& scene, Cast& cast, Cast& target, const Vector3& start, f
   }
   TurnCast(cast, turn);
   const float dx = aim.x - start.x, dz = aim.z - start.z;
-  const float wantedPitch = BestPitch(std::sqrt(dx * dx + dz * dz), aim.y - start.y, speed, scene.GetFallSpeed(), pitch);
+  const float wantedPitch =
+      BestPitch(std::sqrt(dx * dx + dz * dz), aim.y - start.y, speed, scene.GetFallSpeed(), pitch);
   pitch = (1.0f - kAimFollow) * pitch + kAimFollow * wantedPitch;
   yaw = (1.0f - kAimFollow) * yaw + kAimFollow * wantedYaw;
   cast.Property(kAimPitchParam).SetNumber(pitch);
@@ -131,8 +132,8 @@ void BendUpperBody(Cast& cast, float yaw, float pitch) {
   for (const char* name : {"body3", "body2"}) {
     const ModelFrame* frame = model ? model->FindFrameByStoredName(name) : nullptr;
     if (!frame) continue;
-    const Vector3 axis =
-        Vec3TransformCoord({1.0f, 0.0f, 0.0f}, InverseOrIdentity(WithoutTranslation(frame->combinedTransformationMatrix)));
+    const Matrix turn = WithoutTranslation(frame->combinedTransformationMatrix);
+    const Vector3 axis = Vec3TransformCoord({1.0f, 0.0f, 0.0f}, InverseOrIdentity(turn));
     const Quaternion bend = QuaternionMultiply(QuaternionRotationAxis(axis, -pitch / 2.0f), q);
     cast.SetBoneControlByFrame(name, &bend, nullptr, nullptr, kBoneControlLocal, 0);
   }
