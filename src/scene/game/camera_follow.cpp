@@ -152,12 +152,12 @@ class SceneRegions {
 // reaches, maskB against those the camera's reaches.
 const CameraGuide* SelectGuide(Cast& camera, Scene& scene, const Vector3& t, float rt, const Vector3& c0,
                                float rc) {
-  const SceneRegions* regions = nullptr;
-  std::optional<SceneRegions> gathered;
+  // Gathered at the first guide in use: most cameras have none.
+  std::optional<SceneRegions> regions;
   for (int i = 0; i < kCameraGuideCount; ++i) {
     const CameraGuide& guide = camera.Guide(i);
     if (guide.maskA == 0 && guide.maskB == 0) continue;
-    if (!regions) regions = &gathered.emplace(scene);
+    if (!regions) regions.emplace(scene);
     if (guide.maskA != 0 && (regions->FlagsAt(t, rt) & guide.maskA) == 0) continue;
     if (guide.maskB != 0 && (regions->FlagsAt(c0, rc) & guide.maskB) == 0) continue;
     return &guide;
