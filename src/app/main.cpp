@@ -12,6 +12,7 @@
 #include "platform/system/message_box.h"
 #include "platform/system/random.h"
 #include "platform/system/window_title.h"
+#include "scene/game/game_scene.h"
 #include "scene/game_managers.h"
 #include "scene/scenario_runtime.h"
 #include "scene/scene.h"
@@ -54,8 +55,8 @@ int RunPlayer() {
   ManagerInput inputSource(input);
   ManagerSoundPump soundPump(sound);
 
-  // The one scene, alive for the whole run.
-  auto scene = std::make_unique<Scene>();
+  // The one scene, alive for the whole run: this game's, with its own actions.
+  auto scene = std::make_unique<GameScene>();
   scene->SetManagers(managers);
   // Until the window arrives scenes run headless: the real clock paces them
   // and nothing is drawn.

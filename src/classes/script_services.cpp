@@ -4,6 +4,7 @@
 // timers, fades, camera switch and text slots.
 #include "classes/script_services.h"
 
+#include "scene/game/camera_follow.h"
 #include "scene/scene.h"
 #include "sound/sound_manager.h"
 
@@ -27,6 +28,8 @@ bool ScriptServices::GetString(std::int32_t, std::string&) { return false; }
 void SceneServices::PlaySound(std::uint32_t id, float volume, float pan, float start) {
   if (SoundManager* sound = scene_.GetManagers().sound) sound->PlaySound(id, volume, pan, start);
 }
+
+void SceneServices::CastFollowTarget(Cast& camera, Cast& target) { MoveCameraPos(camera, target, scene_); }
 
 bool SceneServices::SetTimer(std::int32_t delay, std::int32_t id, const char* function,
                              const ScriptValue (&values)[3]) {

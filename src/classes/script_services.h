@@ -80,13 +80,15 @@ class ScriptServices {
 
 // The services a scene gives its script classes unless a test puts its own in
 // place: sound goes to the scene's sound manager; timers, fades, camera
-// switches and text slots act on the scene. Posing, contacts, edge stoppers,
-// camera follow, character sets and string lists stay as the defaults until
-// their parts arrive.
+// switches and text slots act on the scene, and the camera follow places the
+// camera cast. Posing, contacts, edge stoppers, character sets and string
+// lists stay as the defaults until their parts arrive.
 class SceneServices : public ScriptServices {
  public:
   explicit SceneServices(Scene& scene) : scene_(scene) {}
   void PlaySound(std::uint32_t id, float volume, float pan, float start) override;
+  // The game's camera follow.
+  void CastFollowTarget(Cast& camera, Cast& target) override;
   bool SetTimer(std::int32_t delay, std::int32_t id, const char* function, const ScriptValue (&values)[3]) override;
   void KillTimer(std::int32_t id) override;
   void SwitchCamera(Cast* camera, std::int32_t mode, std::int32_t frames, std::int32_t x) override;

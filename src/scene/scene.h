@@ -122,7 +122,8 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   NativeClass* GetCastClass();
 
   // ---- seams of the camera, sound and collision that come later ----
-  // The device's current view matrix; identity until the camera sets it.
+  // The device's current view matrix: the camera switch's, each frame; the
+  // identity until a scene makes a camera cast current.
   const Matrix& GetViewMatrix() const { return viewMatrix_; }
   void SetViewMatrix(const Matrix& view) { viewMatrix_ = view; }
   // Plays a sound of the sound manager from its start (pan -1 the left
@@ -214,8 +215,9 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // over `frames`, blending when bit 8 is set.
   void SwitchCamera(Cast* cast, std::uint32_t mode, std::int32_t frames, std::uint32_t extra);
   const CameraSwitch& GetCameraSwitch() const { return camera_; }
-  // The view from a cast: from its position along its z axis, its y axis up.
-  static Matrix GetCameraView(const Matrix& world);
+  // The view from a cast's pose: from its position along its z axis, its y
+  // axis up (the rotation taken at unit length).
+  static Matrix GetCameraView(const Quaternion& rotation, const Vector3& position);
   // Runs the OnMessage hook with the four values; nothing when it is not set.
   int SendMessage(ScriptValue* values, int count);
   // Update order: obstacles first, then casts holding a child, then lower ones first.

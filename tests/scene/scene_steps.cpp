@@ -2,6 +2,7 @@
 // comment line; every step that answers prints one line.
 #include "scene/scene_steps.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +13,10 @@
 
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
+#include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
+#include "scene/game/camera_follow.h"
+#include "scene/game/game_scene.h"
 #include "scene/run_host.h"
 #include "scene/scene.h"
 
@@ -39,8 +43,12 @@ std::string Hex(std::uint32_t word) {
   return text;
 }
 
-std::string ValueText(const ScriptValue& value) {
+std::string ValueText(const ScriptValue& value, const Scene* scene = nullptr) {
   switch (value.type) {
+    case SVT_Object: {
+      const Cast* cast = scene ? scene->CastOfValue(value) : nullptr;
+      return cast ? std::string("cast ") + cast->GetName() : "cast gone";
+    }
     case SVT_None:
       return "none";
     case SVT_Empty:
@@ -117,8 +125,8 @@ class Runner {
     } else if (op == "start") {
       scene_->StartCasts();
     } else if (op == "run") {
-      scene_->SetFrameCounter(0);
-      tick_ = 0;
+      tick_ = w.size() > 1 ? Word(w[1]) : 0;
+      scene_->SetFrameCounter(tick_);
     } else if (op == "stop") {
       scene_->SetFrameCounter(kSceneNotRunning);
     } else if (op == "fallspeed") {
@@ -189,6 +197,18 @@ class Runner {
       }
     } else if (op == "tables") {
       Tables();
+    } else if (op == "follow") {
+      Cast* camera = Find(w[1]);
+      Cast* target = Find(w[2]);
+      if (camera && target) MoveCameraPos(*camera, *target, *scene_);
+    } else if (op == "camera") {
+      if (Cast* cast = Find(w[1])) scene_->SwitchCamera(cast, 0, 0, 0);
+    } else if (op == "view") {
+      const Matrix& m = scene_->GetViewMatrix();
+      out_ += "view";
+      for (const auto& row : m.m)
+        out_ += " (" + Num(row[0]) + " " + Num(row[1]) + " " + Num(row[2]) + " " + Num(row[3]) + ")";
+      out_ += "\n";
     } else {
       out_ += "unknown step " + op + "\n";
     }
@@ -214,8 +234,34 @@ class Runner {
       cast.SetMotionTime(I(w, 3), nullptr);
     } else if (field == "alpha") {
       cast.SetAlpha(F(w, 3));
+    } else if (field == "param") {
+      SetParam(cast.Property(I(w, 3)), w.size() > 4 ? w[4] : "none");
+    } else if (field == "vector") {
+      cast.SetScriptVector({F(w, 3), F(w, 4), F(w, 5)});
+    } else if (field == "guide") {
+      cast.Guide(I(w, 3)) = {Word(w[4]), Word(w[5]), {F(w, 6), F(w, 7), F(w, 8)}};
+    } else if (field == "region") {
+      const char* names[] = {"type", "radius", "height", "attr"};
+      const char* values[] = {w[3].c_str(), w[4].c_str(), w[5].c_str(), w[6].c_str()};
+      cast.ReadElement("Region", names, values, 4, *scene_);
     } else {
       out_ += "unknown field " + field + "\n";
+    }
+  }
+
+  // A parameter's value: a number, 'text', empty, none, or @CAST (the cast as
+  // scripts hold it).
+  void SetParam(ScriptValue& value, const std::string& text) {
+    if (text == "none") {
+      value.Clear();
+    } else if (text == "empty") {
+      value.SetEmpty();
+    } else if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
+      value.SetString(text.substr(1, text.size() - 2).c_str());
+    } else if (text[0] == '@') {
+      SetCastValue(value, scene_->GetCastClass(), Find(text.substr(1)));
+    } else {
+      value.SetNumber(std::strtod(text.c_str(), nullptr));
     }
   }
 
@@ -268,6 +314,24 @@ class Runner {
       if (field == "ctrl") text += " ctrl " + Hex(cast->GetPreviousControl());
       if (field == "yaw") text += " yaw " + Num(cast->GetControlYaw(0)) + " " + Num(cast->GetControlYaw(1));
       if (field == "turn") text += " turn " + Num(cast->GetTurnFactor()) + " extra " + Quat(cast->GetAngularSpeed());
+      if (field == "vec") text += " vec " + Vec(cast->GetScriptVector());
+      if (field[0] == 'p' && field.size() > 1 && std::isdigit(static_cast<unsigned char>(field[1])))
+        text += " " + field + " " + ValueText(cast->Property(std::atoi(field.c_str() + 1)), scene_.get());
+      if (field == "bones") text += Bones(*cast);
+    }
+    return text;
+  }
+
+  // The bone controls in use: frame, mode, rotation and offset.
+  static std::string Bones(Cast& cast) {
+    std::string text = " bones";
+    const BoneControl* controls = cast.GetBoneControls();
+    for (int i = 0; controls && i < cast.GetBoneControlCount(); ++i) {
+      const BoneControl& control = controls[i];
+      if (control.mode == kBoneControlNone) continue;
+      const Matrix& m = control.matrix;
+      text += std::string(" ") + control.name + ":" + std::to_string(control.mode) + " " +
+              Quat(QuaternionRotationMatrix(m)) + " " + Vec({m.m[3][0], m.m[3][1], m.m[3][2]});
     }
     return text;
   }
@@ -327,16 +391,19 @@ class Runner {
   // Sounds print where they are played; after a "hooks" step, actions the
   // scene does not know (the hooks of the case classes) where they run, with
   // the cast's motion and time, and "#KILL" then deletes its cast.
-  class RecordingScene : public Scene {
+  class RecordingScene : public GameScene {
    public:
     explicit RecordingScene(std::string& out) : out_(out) {}
     int OnUserCommand(const Command& command, Cast* cast) override {
-      if (!traceHooks) return 0;
+      if (!traceHooks) return GameScene::OnUserCommand(command, cast);
       out_ += std::string("  ") + command.GetText() + " " + (cast ? cast->GetName() : "-");
       if (cast) out_ += " " + std::to_string(cast->GetMotionIndex()) + "@" + std::to_string(cast->GetMotionTime());
       out_ += "\n";
-      if (cast && std::string(command.GetText()) == "#KILL") DeleteCast(cast);
-      return 0;
+      if (cast && std::string(command.GetText()) == "#KILL") {
+        DeleteCast(cast);
+        return 0;
+      }
+      return GameScene::OnUserCommand(command, cast);
     }
     void PlayCommandSound(std::uint32_t code, float volume, float pan) override {
       out_ += "sound " + Hex(code) + " volume " + Num(volume) + " pan " + Num(pan) + "\n";
