@@ -342,9 +342,18 @@ class Cast {
   const Matrix& PosedFrame(int index) const;
   Matrix BoneMatrixAt(int classFrame, bool withPosition) const;
   Vector3 BonePointAt(int classFrame, const Vector3& point) const;
-  // The hit section's walk of the other casts for one attack sphere (hits.cpp).
+  // The hit section (hits.cpp): the cast's region spheres at its motion and
+  // time in world axes, kept until any of those changes, and the walk of the
+  // other casts' spheres for one attack sphere.
+  struct RegionSphere {
+    std::int32_t track = 0;
+    std::uint32_t kinds = 0;  // the "SPHR" key's region word
+    float radius = 0.0f;
+    Vector3 centre{0.0f, 0.0f, 0.0f};
+  };
   struct SphereHit;
-  void FindSphereHit(Scene& scene, const Vector3& centre, float radius, SphereHit& hit) const;
+  const std::vector<RegionSphere>& RegionSpheres() const;
+  void FindSphereHit(Scene& scene, const RegionSphere& attack, SphereHit& hit) const;
 
   CastRegistry& registry_;
   CastHandle handle_;
@@ -424,4 +433,13 @@ class Cast {
   mutable std::int32_t posedMotion_ = 0;
   mutable std::int32_t posedTime_ = 0;
   mutable std::uint32_t posedRevision_ = 0;
+  // The region spheres as they stood for this motion, time, pose revision,
+  // position and rotation; the hit sections of all casts read them.
+  mutable std::vector<RegionSphere> spheres_;
+  mutable bool spheresValid_ = false;
+  mutable const Motion* spheresMotion_ = nullptr;
+  mutable std::int32_t spheresTime_ = 0;
+  mutable std::uint32_t spheresRevision_ = 0;
+  mutable Vector3 spheresPosition_{0.0f, 0.0f, 0.0f};
+  mutable Quaternion spheresRotation_{0.0f, 0.0f, 0.0f, 1.0f};
 };

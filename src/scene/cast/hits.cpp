@@ -16,11 +16,6 @@ std::uint32_t AttackKinds(std::uint32_t word) { return word & kRegionKindMask; }
 std::uint32_t TargetKinds(std::uint32_t word) { return (word >> kRegionTargetShift) & kRegionKindMask; }
 std::uint32_t DefenceKinds(std::uint32_t word) { return (word >> kRegionDefendShift) & kRegionKindMask; }
 
-// The "SPHR" value of a track at a time; false for a track without one.
-bool SphereAt(const MotionFrame& track, std::int32_t time, MotionKey& key) {
-  return track.GetKey(kKindSphere, time, key, false);
-}
-
 // The motion's hook when set, else the class's.
 const Command* HitHook(const Motion* motion, const ObjectClass* cls) {
   if (motion && motion->OnHit().type != CommandType::None) return &motion->OnHit();
@@ -48,11 +43,33 @@ struct Cast::SphereHit {
   std::uint32_t bits = 0;   // the kinds of every target sphere that passed
 };
 
-void Cast::FindSphereHit(Scene& scene, const Vector3& centre, float radius, SphereHit& hit) const {
+const std::vector<Cast::RegionSphere>& Cast::RegionSpheres() const {
+  const Motion* motion = GetCurrentMotion();
+  if (spheresValid_ && spheresMotion_ == motion && spheresTime_ == motionTime_ && spheresRevision_ == poseRevision_ &&
+      spheresPosition_ == position_ && spheresRotation_ == rotation_) {
+    return spheres_;
+  }
+  // Every other cast's hit section reads these: the keys are looked up and
+  // the centres carried through the pose once, not once per attacker.
+  spheres_.clear();
+  MotionKey key;
+  for (int track = 0; motion && track < motion->TrackCount(); ++track) {
+    if (!motion->FrameAt(track)->GetKey(kKindSphere, motionTime_, key, false) || key.GetRegionFlags() == 0) continue;
+    spheres_.push_back({track, key.GetRegionFlags(), key.GetRadius(), BonePointAt(track, key.GetVector())});
+  }
+  spheresValid_ = true;
+  spheresMotion_ = motion;
+  spheresTime_ = motionTime_;
+  spheresRevision_ = poseRevision_;
+  spheresPosition_ = position_;
+  spheresRotation_ = rotation_;
+  return spheres_;
+}
+
+void Cast::FindSphereHit(Scene& scene, const RegionSphere& attack, SphereHit& hit) const {
   // A power distance: a sphere passes when it is nearer, in that sense, than
   // every sphere that passed before it (the attack's own radius the first bound).
-  float best = radius * radius;
-  MotionKey key;
+  float best = attack.radius * attack.radius;
   for (int slot = 0; slot < scene.CastCount(); ++slot) {
     Cast* other = scene.CastAt(slot);
     if (!other || other == this) continue;
@@ -60,23 +77,21 @@ void Cast::FindSphereHit(Scene& scene, const Vector3& centre, float radius, Sphe
     if (!(flags & kFlagVisible) || (flags & kCastDeletedWhileRunning)) continue;
     const Motion* motion = other->GetCurrentMotion();
     if (!motion) continue;
-    for (int g = 0; g < motion->TrackCount(); ++g) {
-      const MotionFrame& track = *motion->FrameAt(g);
-      if (!SphereAt(track, other->motionTime_, key)) continue;
-      const std::uint32_t target = hit.kinds & TargetKinds(key.GetRegionFlags());
-      const std::uint32_t defence = hit.kinds & DefenceKinds(key.GetRegionFlags());
+    // Each cast's spheres sit on its own pose, never on whichever cast of
+    // its class the shared model was last posed for.
+    for (const RegionSphere& sphere : other->RegionSpheres()) {
+      const std::uint32_t target = hit.kinds & TargetKinds(sphere.kinds);
+      const std::uint32_t defence = hit.kinds & DefenceKinds(sphere.kinds);
       if (!target && !defence) continue;
-      // Read from the other cast's own pose, never from whichever cast of
-      // its class the shared model was last posed for.
-      const float distance = Vec3LengthSq(centre - other->BonePointAt(g, key.GetVector()));
-      const float r2 = key.GetRadius() * key.GetRadius();
+      const float distance = Vec3LengthSq(attack.centre - sphere.centre);
+      const float r2 = sphere.radius * sphere.radius;
       if (!(distance < r2 + best)) continue;
       best = distance - r2;
       if (!target) {
         hit.kinds &= ~defence;
       } else {
         hit.cast = other;
-        hit.frame = track.GetName();
+        hit.frame = motion->FrameAt(sphere.track)->GetName();
         hit.bits |= target;
       }
     }
@@ -91,13 +106,15 @@ void Cast::UpdateHitRegions(Scene& scene) {
   const CastHitList& last = hitLists_[static_cast<std::size_t>(written ^ 1)];
   const CastHandle self = handle_;
   int count = 0;
-  MotionKey key;
-  for (int f = 0; f < motion->TrackCount(); ++f) {
-    const MotionFrame& track = *motion->FrameAt(f);
-    if (!SphereAt(track, motionTime_, key) || !AttackKinds(key.GetRegionFlags())) continue;
+  // By index: a hook that moves this cast or sets its time makes its spheres
+  // be read again.
+  for (std::size_t i = 0; i < RegionSpheres().size(); ++i) {
+    const RegionSphere attack = RegionSpheres()[i];
+    if (!AttackKinds(attack.kinds)) continue;
+    const MotionFrame& track = *motion->FrameAt(attack.track);
     SphereHit hit;
-    hit.kinds = AttackKinds(key.GetRegionFlags());
-    FindSphereHit(scene, BonePointAt(f, key.GetVector()), key.GetRadius(), hit);
+    hit.kinds = AttackKinds(attack.kinds);
+    FindSphereHit(scene, attack, hit);
     if (!hit.cast || !hit.bits) continue;
 
     // New unless last frame's list holds the same cast with all these kinds.
@@ -124,6 +141,9 @@ void Cast::UpdateHitRegions(Scene& scene) {
     }
     // Recorded whether or not the hooks ran; the hooks of hits past the list's end still run.
     if (count < kCastHitListSize) list[static_cast<std::size_t>(count++)] = {hitHandle, hit.bits};
+    // A hook that switched the motion ends the walk: the spheres left
+    // belong to a motion the cast no longer plays.
+    if (GetCurrentMotion() != motion) break;
   }
   if (count < kCastHitListSize) list[static_cast<std::size_t>(count)] = CastHit();
   currentHitList_ = written ^ 1;
