@@ -8,6 +8,8 @@ JOBS       ?= $(shell nproc)
 DEBIAN_PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                   libgtest-dev libgmock-dev googletest libbenchmark-dev lua5.4 liblua5.4-dev zlib1g-dev \
                   libpng-dev libjpeg62-turbo-dev libsdl2-dev libvorbis-dev vorbis-tools sox
+# For bench/mesh only (assimp's load times beside ours); the program never links it.
+DEBIAN_PACKAGES += libassimp-dev
 
 .PHONY: all deps configure build test run asan tsan fuzz bench clean
 

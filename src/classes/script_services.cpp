@@ -1,10 +1,11 @@
 // The services of the script classes: a cast's pose as the cast takes it, the
 // rest as they stand before their parts arrive (no contacts, edge stoppers,
 // sound, timers, fades, camera switches or text), and the scene's own, which
-// forward to its timers, fades, camera switch and text slots.
+// forward to its sound manager, timers, fades, camera switch and text slots.
 #include "classes/script_services.h"
 
 #include "scene/scene.h"
+#include "sound/sound_manager.h"
 
 Matrix ScriptServices::CastFrameMatrix(Cast& cast, const char* frame) { return cast.GetPosedFrameMatrix(frame); }
 bool ScriptServices::CastObstacleHitYaw(const Cast&, float&) { return false; }
@@ -22,6 +23,10 @@ void ScriptServices::DeleteCharacters(int) {}
 float ScriptServices::CharacterLength(int, const std::string&) { return 0.0f; }
 void ScriptServices::LoadStringList(const std::string&) {}
 bool ScriptServices::GetString(std::int32_t, std::string&) { return false; }
+
+void SceneServices::PlaySound(std::uint32_t id, float volume, float pan, float start) {
+  if (SoundManager* sound = scene_.GetManagers().sound) sound->PlaySound(id, volume, pan, start);
+}
 
 bool SceneServices::SetTimer(std::int32_t delay, std::int32_t id, const char* function,
                              const ScriptValue (&values)[3]) {

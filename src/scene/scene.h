@@ -13,6 +13,7 @@
 #include "files/markup_reader.h"
 #include "motion/command.h"
 #include "scene/cast/cast.h"
+#include "scene/game_managers.h"
 #include "scene/run_host.h"
 #include "scene/scenario_scene.h"
 #include "scene/scene_limits.h"
@@ -71,6 +72,10 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   const RunHost& GetRunHost() const { return host_; }
   // Null when the host has no input.
   InputSource* GetInput() const { return host_.input; }
+  // The program's input and sound managers, borrowed; the script classes and
+  // the sound action reach them here.
+  void SetManagers(const GameManagers& managers) { managers_ = managers; }
+  const GameManagers& GetManagers() const { return managers_; }
   // The scene's start: render resources, a first poll, casts reset, camera
   // switch and fades zeroed, casts started, OnBegin. 4 when OnBegin fails.
   virtual int Init();
@@ -120,7 +125,8 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // The device's current view matrix; identity until the camera sets it.
   const Matrix& GetViewMatrix() const { return viewMatrix_; }
   void SetViewMatrix(const Matrix& view) { viewMatrix_ = view; }
-  // Plays a sound of the sound manager; nothing plays until it arrives.
+  // Plays a sound of the sound manager from its start (pan -1 the left
+  // speaker, +1 the right); silent without a manager.
   virtual void PlayCommandSound(std::uint32_t code, float volume, float pan);
   // Ray test against the mesh of the root frame of the cast's model, in the
   // cast's own axes: the distance along `direction` (in its lengths) of the
@@ -292,6 +298,7 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   std::unique_ptr<ScriptClassSet> scriptClasses_;
   Matrix viewMatrix_ = MatrixIdentity();
   RunHost host_;
+  GameManagers managers_;
   bool quitRequested_ = false;
   bool inFrame_ = false;
   std::array<SceneTimer, kSceneTimerCount> timers_;
