@@ -37,7 +37,7 @@ int NamedModelFrame(const Cast& cast, std::int32_t classFrame) {
   return model ? model->StoredNameFrameIndex(classFrame) : -1;
 }
 
-// A point of the world carried into the cast's own axes, its position left out.
+// A world direction turned into the cast's own axes.
 Vector3 IntoCastAxes(const Cast& cast, const Vector3& v) {
   return Vec3TransformNormal(v, MatrixRotationQuaternion(QuaternionConjugate(UnitRotation(cast.GetRotation()))));
 }
@@ -111,7 +111,7 @@ bool Cast::StepJoint(Scene& scene) {
     return false;
   }
 
-  // Once, on the frame the count reaches the mark; an unset OnMessage hears nothing.
+  // Once, on the frame the count reaches the mark (it goes on counting after).
   if (strainCounter_ == kStretchNoticeFrames && stretched && (stretched->GetFlags() & kFlagNoticeIKStretched) != 0) {
     ScriptValue args[4];
     args[0].SetNumber(kMessageStretched);
