@@ -1,14 +1,14 @@
-// The services of the script classes as they stand before their parts arrive
-// (no pose: identity; no contacts, edge stoppers, sound, timers, fades, camera
-// switches or text), and the scene's own, which forward to its sound manager,
-// timers, fades, camera switch and text slots.
+// The services of the script classes: a cast's pose as the cast takes it, the
+// rest as they stand before their parts arrive (no contacts, edge stoppers,
+// sound, timers, fades, camera switches or text), and the scene's own, which
+// forward to its sound manager, timers, fades, camera switch and text slots.
 #include "classes/script_services.h"
 
 #include "scene/game/camera_follow.h"
 #include "scene/scene.h"
 #include "sound/sound_manager.h"
 
-Matrix ScriptServices::CastFrameMatrix(Cast&, const char*) { return MatrixIdentity(); }
+Matrix ScriptServices::CastFrameMatrix(Cast& cast, const char* frame) { return cast.GetPosedFrameMatrix(frame); }
 bool ScriptServices::CastObstacleHitYaw(const Cast&, float&) { return false; }
 bool ScriptServices::CastHasEdgeStopper(const Cast&) { return false; }
 void ScriptServices::CastDeleteEdgeStopperFaces(Cast&, Cast&, const char*) {}

@@ -38,8 +38,9 @@ class ScriptServices {
   virtual ~ScriptServices() = default;
 
   // ---- casts ----
-  // The named frame's combined matrix in the model's current pose, posed with
-  // the identity as world matrix (the root frame when no frame has the name).
+  // The named frame's combined matrix in the cast's own pose at its motion
+  // and time, with the identity as world matrix (the root frame when no
+  // frame has the name).
   virtual Matrix CastFrameMatrix(Cast& cast, const char* frame);
   // The yaw of this frame's obstacle contact, radians; false without one.
   virtual bool CastObstacleHitYaw(const Cast& cast, float& angle);
@@ -80,9 +81,10 @@ class ScriptServices {
 
 // The services a scene gives its script classes unless a test puts its own in
 // place: sound goes to the scene's sound manager; timers, fades, camera
-// switches and text slots act on the scene, and the camera follow places the
-// camera cast. Posing, contacts, edge stoppers, character sets and string
-// lists stay as the defaults until their parts arrive.
+// switches and text slots act on the scene, the camera follow places the
+// camera cast and frame matrices come from the cast's own pose. Contacts, edge
+// stoppers, character sets and string lists stay as the defaults until their
+// parts arrive.
 class SceneServices : public ScriptServices {
  public:
   explicit SceneServices(Scene& scene) : scene_(scene) {}

@@ -3,6 +3,7 @@
 #include "scene/scene_steps.h"
 
 #include <cctype>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "classes/class_object.h"
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
 #include "platform/math/matrix.h"
@@ -68,12 +70,35 @@ std::uint32_t Word(const std::string& text) {
   return static_cast<std::uint32_t>(std::strtoll(text.c_str(), nullptr, 10));
 }
 
+// "Trace.Log(a, b, c, d, e)" in the scripts of the case classes and scenes
+// prints its five values (a cast as its name), so hooks show their arguments.
+class TraceClass : public ClassObject {
+ public:
+  TraceClass(std::string& out, const Scene& scene)
+      : ClassObject("Trace", {{MK_Method, SVT_None, "Log", 0, 5}}), out_(out), scene_(scene) {}
+  bool CallMethod(int, void*, ScriptValue&, ScriptValue* args, int count, CCScript& engine) override {
+    out_ += "  log";
+    for (int i = 0; i < count; ++i) {
+      const ScriptValue* value = engine.FollowReferences(args[i]);
+      const Cast* cast = value ? scene_.CastOfValue(*value) : nullptr;
+      out_ += " " + (cast ? std::string(cast->GetName()) : value ? ValueText(*value) : "none");
+    }
+    out_ += "\n";
+    return true;
+  }
+
+ private:
+  std::string& out_;
+  const Scene& scene_;
+};
+
 class Runner {
  public:
   explicit Runner(std::string casesDir) : dir_(std::move(casesDir)) {
     RunHost host;
     host.input = &pad_;
     scene_->SetRunHost(host);
+    scene_->RegisterClass(&trace_);
   }
 
   std::string Run(const std::string& steps) {
@@ -181,7 +206,11 @@ class Runner {
     } else if (op == "hit") {
       Cast* cast = Find(w[1]);
       Cast* other = w[4] == "-" ? nullptr : Find(w[4]);
-      if (cast) cast->HitList(I(w, 2))[static_cast<std::size_t>(I(w, 3))] = {CastHandle::Of(other), Word(w[5])};
+      const int list = cast && w[2] == "cur" ? cast->GetCurrentHitList() : I(w, 2);
+      if (cast) cast->HitList(list)[static_cast<std::size_t>(I(w, 3))] = {CastHandle::Of(other), Word(w[5])};
+    } else if (op == "ik") {
+      Cast* cast = Find(w[1]);
+      if (cast && !cast->AddIKFrame(w[2].c_str(), F(w, 3), F(w, 4), F(w, 5))) out_ += "ik " + w[2] + " -> 0\n";
     } else if (op == "frames") {
       for (int frame = 1; frame <= I(w, 1); ++frame) scene_->Update();
     } else if (op == "print") {
@@ -194,6 +223,11 @@ class Runner {
       if (parent && child) {
         parent->GetChildLink().cast = child->GetHandle();
         child->GetParentLink().cast = parent->GetHandle();
+        // The frames by name as a script's Joint finds them (0 when missing).
+        if (w.size() > 4) {
+          child->GetParentLink().frame = std::max(0, parent->GetClass()->FindFrameNodeIndex(w[3].c_str()));
+          parent->GetChildLink().frame = std::max(0, child->GetClass()->FindFrameNodeIndex(w[4].c_str()));
+        }
       }
     } else if (op == "tables") {
       Tables();
@@ -318,6 +352,18 @@ class Runner {
       if (field[0] == 'p' && field.size() > 1 && std::isdigit(static_cast<unsigned char>(field[1])))
         text += " " + field + " " + ValueText(cast->Property(std::atoi(field.c_str() + 1)), scene_.get());
       if (field == "bones") text += Bones(*cast);
+      if (field == "strain") text += " strain " + std::to_string(cast->GetStrainCounter());
+      if (field == "hits") text += " hits" + Hits(*cast);
+      if (field == "ik") {
+        text += " ik";
+        const IKChain& chain = cast->GetIKChain();
+        for (int i = 0; i < chain.GetCount(); ++i)
+          text += " " + Vec({chain.GetJoint(i)->angleX, chain.GetJoint(i)->angleY, chain.GetJoint(i)->angleZ});
+      }
+      // "@FRAME": where the frame's origin stands in the world.
+      Vector3 point;
+      if (field[0] == '@' && cast->TransformByBone(field.c_str() + 1, {0.0f, 0.0f, 0.0f}, point))
+        text += " " + field + " " + Vec(point);
     }
     return text;
   }
@@ -332,6 +378,18 @@ class Runner {
       const Matrix& m = control.matrix;
       text += std::string(" ") + control.name + ":" + std::to_string(control.mode) + " " +
               Quat(QuaternionRotationMatrix(m)) + " " + Vec({m.m[3][0], m.m[3][1], m.m[3][2]});
+    }
+    return text;
+  }
+
+  // The latest hits: the list the last hit section filled, up to its end; a
+  // cast that is gone shows as "-".
+  static std::string Hits(Cast& cast) {
+    std::string text;
+    for (const CastHit& hit : cast.HitList(cast.GetCurrentHitList() ^ 1)) {
+      if (hit.cast.IsNull()) break;
+      const Cast* other = hit.cast.Get();
+      text += std::string(" ") + (other ? other->GetName() : "-") + " " + Hex(hit.bits);
     }
     return text;
   }
@@ -421,6 +479,7 @@ class Runner {
   std::uint32_t tick_ = 0;
   std::string out_;
   std::unique_ptr<RecordingScene> scene_ = std::make_unique<RecordingScene>(out_);
+  TraceClass trace_{out_, *scene_};
   std::vector<std::string> show_ = {"pos"};
 };
 

@@ -20,6 +20,7 @@ Cast::~Cast() {
 
 void Cast::SetClass(ObjectClass* cls) {
   class_ = cls;
+  ++poseRevision_;
   InvalidateFlags();
 }
 
@@ -109,12 +110,11 @@ void Cast::RollProfile() {
   profile_.fill(0);
 }
 
-// ---- seams of the parts that come later: hit regions, riding, the swept
-// move and the contact pass. Until they exist a cast has no contacts and no
-// hits, which is what these answer.
+// ---- seams of the parts that come later: riding, the swept move after the
+// joint step and the contact pass. Until they exist a cast has no contacts,
+// which is what these answer.
 
-void Cast::UpdateHitRegions(Scene&) {}
 void Cast::RidePlatform(Scene&) {}
-void Cast::StepMovement(Scene&) {}
+void Cast::StepMovement(Scene& scene) { StepJoint(scene); }
 void Cast::CollideCasts(Scene&, float) {}
 bool Cast::GetObstacleHitGroundAngle(float&) const { return false; }
