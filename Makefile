@@ -7,7 +7,8 @@ JOBS       ?= $(shell nproc)
 
 DEBIAN_PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                   libgtest-dev libgmock-dev googletest libbenchmark-dev lua5.4 liblua5.4-dev zlib1g-dev \
-                  libpng-dev libjpeg62-turbo-dev
+                  libpng-dev libjpeg62-turbo-dev \
+                  libsdl2-dev libepoxy-dev libegl-mesa0 libgl1-mesa-dri libegl-dev
 
 .PHONY: all deps configure build test run asan fuzz bench clean
 
