@@ -19,7 +19,7 @@ constexpr GLenum kUploadUnit = GL_TEXTURE2;
 
 GLint InternalFormat(TextureFormat format) {
   // Without an alpha channel, sampling and blending read alpha as 1.
-  return format == TextureFormat::X8R8G8B8 ? GL_RGB8 : GL_RGBA8;
+  return format == TextureFormat::A8R8G8B8 ? GL_RGBA8 : GL_RGB8;
 }
 
 class GlTexture : public Texture {
@@ -282,15 +282,7 @@ bool GlDevice::Create(const PresentParameters& parameters, std::string* error) {
     if (error != nullptr) *error = "OpenGL 3.3 is required";
     return false;
   }
-  DeviceLimits limits;
-  GLint value = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &value);
-  limits.maxTextureSize = static_cast<std::uint32_t>(value);
-  if (epoxy_gl_version() >= 44) {
-    glGetIntegerv(GL_MAX_VERTEX_ATTRIB_STRIDE, &value);
-    limits.maxStreamStride = static_cast<std::uint32_t>(value);
-  }
-  caps_ = DescribeDeviceCaps(limits);
+  caps_ = ReadGlDeviceCaps();
 
   glGenVertexArrays(1, &upVao_);
   glGenBuffers(1, &upVbo_);
@@ -613,6 +605,18 @@ void GlDevice::Warm(GLuint program) {
 }
 
 }  // namespace
+
+DeviceCaps ReadGlDeviceCaps() {
+  DeviceLimits limits;
+  GLint value = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &value);
+  limits.maxTextureSize = static_cast<std::uint32_t>(value);
+  if (epoxy_gl_version() >= 44) {
+    glGetIntegerv(GL_MAX_VERTEX_ATTRIB_STRIDE, &value);
+    limits.maxStreamStride = static_cast<std::uint32_t>(value);
+  }
+  return DescribeDeviceCaps(limits);
+}
 
 std::unique_ptr<GraphicsDevice> CreateGlDevice(GlWindow& window, const PresentParameters& parameters,
                                                std::string* error) {

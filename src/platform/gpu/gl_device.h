@@ -9,6 +9,9 @@
 #include "platform/gpu/device.h"
 #include "platform/gpu/gl_window.h"
 
+// What a device on the current context can do, before one is created.
+DeviceCaps ReadGlDeviceCaps();
+
 // The window (and its current context) must outlive the device. Null with
 // the reason in *error (may be null) when the context cannot run the
 // device's programs.
