@@ -64,6 +64,7 @@ bench: build
 	$(BUILD)/bench/script/bench_script bench/script
 	$(BUILD)/bench/mesh/bench_mesh
 	$(BUILD)/bench/scene/bench_scene bench/scene
+	$(BUILD)/bench/render/bench_render
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
