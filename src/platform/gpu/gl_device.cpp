@@ -554,7 +554,7 @@ void GlDevice::DoDraw(std::uint32_t vertexCount, const std::uint8_t* vertices, s
   // A fresh store for every draw, so the driver never waits for the last one.
   glBufferData(GL_ARRAY_BUFFER, size, vertices, GL_STREAM_DRAW);
   PointAttributes(GetFVF(), stride, 0);
-  const DriverAllocations driver;
+  [[maybe_unused]] const DriverAllocations driver;
   glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertexCount));
 }
 
@@ -564,7 +564,7 @@ void GlDevice::DoDrawSubset(DeviceMesh& deviceMesh, const AttributeRange& range)
   glBindVertexArray(mesh.vao);
   const bool wide = mesh.GetMesh().Has32BitIndices();
   const std::size_t offset = static_cast<std::size_t>(range.faceStart) * 3 * (wide ? 4 : 2);
-  const DriverAllocations driver;
+  [[maybe_unused]] const DriverAllocations driver;
   glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.faceCount * 3),
                  wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, reinterpret_cast<const void*>(offset));
 }
@@ -611,7 +611,7 @@ void GlDevice::Warm(GLuint program) {
   glBindBuffer(GL_ARRAY_BUFFER, upVbo_);
   glBufferData(GL_ARRAY_BUFFER, sizeof kTriangle, kTriangle, GL_STREAM_DRAW);
   PointAttributes(kFvfPositionNormalTex, 32, 0);
-  const DriverAllocations driver;
+  [[maybe_unused]] const DriverAllocations driver;
   glDrawArrays(GL_TRIANGLES, 0, 3);
   glFinish();
   glBindFramebuffer(GL_FRAMEBUFFER, backFbo_);
