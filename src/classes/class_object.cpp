@@ -1,7 +1,9 @@
 // Member tables and argument conversion shared by all class objects.
 #include "classes/class_object.h"
 
+#include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "platform/system/numbers.h"
 
@@ -10,9 +12,15 @@ ClassObject::ClassObject(const char* name, std::initializer_list<MemberRecord> m
   members_.push_back({MK_End, SVT_None, nullptr, 0, 0});
 }
 
-ClassObject::ClassObject(const char* name, const MemberRecord* members, std::size_t count)
-    : name_(name), members_(members, members + count) {
+ClassObject::ClassObject(const char* name, std::vector<MemberRecord> members)
+    : name_(name), members_(std::move(members)) {
   members_.push_back({MK_End, SVT_None, nullptr, 0, 0});
+}
+
+int ClassObject::MemberIndex(const char* name) const {
+  for (std::size_t i = 0; members_[i].kind != MK_End; ++i)
+    if (std::strcmp(members_[i].name, name) == 0) return static_cast<int>(i);
+  return -1;
 }
 
 void ThrowScriptError(EErrorCode code) { throw code; }
@@ -27,8 +35,15 @@ std::int32_t ArgInt(CCScript& engine, const ScriptValue& value) {
   return TruncateToInt32(ArgNumber(engine, value));
 }
 
-std::uint32_t ArgWord(CCScript& engine, const ScriptValue& value) {
-  return static_cast<std::uint32_t>(ArgInt(engine, value));
+std::uint32_t ArgWord(CCScript& engine, const ScriptValue& value) { return WordOfNumber(ArgNumber(engine, value)); }
+
+std::uint32_t WordOfNumber(double number) {
+  if (!std::isfinite(number)) return 0;
+  constexpr double kWordRange = 4294967296.0;
+  // fmod is exact, so even numbers far past 2^53 keep the low bits they have.
+  double low = std::fmod(std::trunc(number), kWordRange);
+  if (low < 0) low += kWordRange;
+  return static_cast<std::uint32_t>(low);
 }
 
 std::string ArgText(CCScript& engine, const ScriptValue& value) {
@@ -39,6 +54,16 @@ std::string ArgText(CCScript& engine, const ScriptValue& value) {
 
 bool TryArgText(CCScript& engine, const ScriptValue& value, std::string& out) {
   return engine.ToString(value, out);
+}
+
+ScriptValue ArgStoredValue(CCScript& engine, const ScriptValue& value) {
+  ScriptValue stored;
+  double number = 0;
+  std::string text;
+  if (engine.ToNumber(value, number)) stored.SetNumber(number);
+  else if (TryArgText(engine, value, text)) stored.SetString(text.c_str(), text.size());
+  else ThrowScriptError(ERR_ARGUMENT_TYPE);
+  return stored;
 }
 
 bool IsEmptyArg(CCScript& engine, const ScriptValue& value) { return engine.KindOf(value) == SVT_Empty; }

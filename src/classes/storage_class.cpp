@@ -34,6 +34,66 @@ bool ReadEntry(const std::string& section, const std::string& key, std::string& 
   return true;
 }
 
+void SaveValue(EngineCall& call, ScriptValue& result, ScriptValue* args) {
+  const std::string section = SectionArg(call.engine, args[0]);
+  const std::string key = ArgText(call.engine, args[1]);
+  const std::string value = ArgText(call.engine, args[2]);
+  bool saved = false;
+  if (Fits(section) && Fits(key) && Fits(value)) {
+    const int storageKey = GetStorageKey();
+    saved = WriteProfileString(SettingsFilePath(), EncodeStorageText(storageKey, section),
+                               EncodeStorageText(storageKey, key), EncodeStorageText(storageKey, value));
+  }
+  result.SetNumber(saved ? 1 : 0);
+  // The codec's fixed seeding must not leave scripts a predictable sequence.
+  SeedSharedRandomFromClock();
+}
+
+void LoadString(EngineCall& call, ScriptValue& result, ScriptValue* args) {
+  const std::string section = SectionArg(call.engine, args[0]);
+  const std::string key = ArgText(call.engine, args[1]);
+  const std::string fallback = ArgText(call.engine, args[2]);
+  std::string plain;
+  if (!Fits(section) || !Fits(key) || !Fits(fallback)) {
+    result.SetNumber(0);
+  } else if (ReadEntry(section, key, plain)) {
+    result.SetString(plain.c_str());
+  } else {
+    result.SetString(fallback.c_str());
+  }
+  SeedSharedRandomFromClock();
+}
+
+void LoadNumber(EngineCall& call, ScriptValue& result, ScriptValue* args) {
+  const std::string section = SectionArg(call.engine, args[0]);
+  const std::string key = ArgText(call.engine, args[1]);
+  // A missing entry gives back the very number given, not a six-decimal
+  // round trip of it through the codec.
+  const double fallback = ArgNumber(call.engine, args[2]);
+  std::string plain;
+  if (!Fits(section) || !Fits(key)) {
+    result.SetNumber(0);
+  } else if (ReadEntry(section, key, plain)) {
+    result.SetNumber(ReadDecimal(plain.c_str()));
+  } else {
+    result.SetNumber(fallback);
+  }
+  SeedSharedRandomFromClock();
+}
+
+void SetEncodeKey(EngineCall& call, ScriptValue&, ScriptValue* args) {
+  SetStorageKey(ArgIndex(call.engine, args[0], 256));
+}
+
+using Row = MemberRow<EngineCall>;
+
+constexpr Row kStorageMembers[] = {
+    Row::Method(SVT_Number, "SaveValue", 3, SaveValue),
+    Row::Method(SVT_Number, "LoadString", 3, LoadString),
+    Row::Method(SVT_Number, "LoadNumber", 3, LoadNumber),
+    Row::Method(SVT_None, "SetEncodeKey", 1, SetEncodeKey),
+};
+
 }  // namespace
 
 int GetStorageKey() { return g_storageKey; }
@@ -41,67 +101,4 @@ void SetStorageKey(int key) { g_storageKey = key; }
 
 std::string SettingsFilePath() { return GetProgramDir() + "Config.sav"; }
 
-StorageClass::StorageClass()
-    : ClassObject("Storage", {
-                                 {MK_Method, SVT_Number, "SaveValue", 0, 3},
-                                 {MK_Method, SVT_Number, "LoadString", 0, 3},
-                                 {MK_Method, SVT_Number, "LoadNumber", 0, 3},
-                                 {MK_Method, SVT_None, "SetEncodeKey", 0, 1},
-                             }) {}
-
-bool StorageClass::CallMethod(int member, void*, ScriptValue& result, ScriptValue* args, int, CCScript& engine) {
-  switch (member) {
-    case kSaveValue: {
-      const std::string section = SectionArg(engine, args[0]);
-      const std::string key = ArgText(engine, args[1]);
-      const std::string value = ArgText(engine, args[2]);
-      bool saved = false;
-      if (Fits(section) && Fits(key) && Fits(value)) {
-        const int storageKey = GetStorageKey();
-        saved = WriteProfileString(SettingsFilePath(), EncodeStorageText(storageKey, section),
-                                   EncodeStorageText(storageKey, key), EncodeStorageText(storageKey, value));
-      }
-      result.SetNumber(saved ? 1 : 0);
-      // The codec's fixed seeding must not leave scripts a predictable sequence.
-      SeedSharedRandomFromClock();
-      return true;
-    }
-    case kLoadString: {
-      const std::string section = SectionArg(engine, args[0]);
-      const std::string key = ArgText(engine, args[1]);
-      const std::string fallback = ArgText(engine, args[2]);
-      std::string plain;
-      if (!Fits(section) || !Fits(key) || !Fits(fallback)) {
-        result.SetNumber(0);
-      } else if (ReadEntry(section, key, plain)) {
-        result.SetString(plain.c_str());
-      } else {
-        result.SetString(fallback.c_str());
-      }
-      SeedSharedRandomFromClock();
-      return true;
-    }
-    case kLoadNumber: {
-      const std::string section = SectionArg(engine, args[0]);
-      const std::string key = ArgText(engine, args[1]);
-      // A missing entry gives back the very number given, not a six-decimal
-      // round trip of it through the codec.
-      const double fallback = ArgNumber(engine, args[2]);
-      std::string plain;
-      if (!Fits(section) || !Fits(key)) {
-        result.SetNumber(0);
-      } else if (ReadEntry(section, key, plain)) {
-        result.SetNumber(ReadDecimal(plain.c_str()));
-      } else {
-        result.SetNumber(fallback);
-      }
-      SeedSharedRandomFromClock();
-      return true;
-    }
-    case kSetEncodeKey:
-      SetStorageKey(ArgIndex(engine, args[0], 256));
-      return true;
-    default:
-      return false;
-  }
-}
+StorageClass::StorageClass() : EngineClassObject("Storage", kStorageMembers) {}

@@ -17,11 +17,7 @@ void SetStorageKey(int key);
 // The settings file: the program folder followed by "Config.sav", whole.
 std::string SettingsFilePath();
 
-class StorageClass : public ClassObject {
+class StorageClass : public EngineClassObject {
  public:
-  enum Member { kSaveValue, kLoadString, kLoadNumber, kSetEncodeKey };
-
   StorageClass();
-  bool CallMethod(int member, void* instance, ScriptValue& result, ScriptValue* args, int argCount,
-                  CCScript& engine) override;
 };

@@ -8,25 +8,38 @@
 #include "platform/system/random.h"
 #include "platform/system/window_title.h"
 
-SystemClass::SystemClass()
-    : ClassObject("System", {
-                                {MK_ReadWrite, SVT_String, "Title", 0, 0},
-                                {MK_Method, SVT_None, "DebugOutput", 0, 1},
-                                {MK_Method, SVT_None, "Abort", 0, 0},
-                                {MK_Method, SVT_Number, "Random", 0, 2},
-                            }) {}
+namespace {
 
-bool SystemClass::GetProperty(int member, void*, ScriptValue& out, CCScript&) {
-  if (member != kTitle) return false;
-  out.SetString(GetWindowTitle());
-  return true;
+using Row = MemberRow<EngineCall>;
+
+void GetTitle(EngineCall&, ScriptValue& out) { out.SetString(GetWindowTitle()); }
+
+void SetTitle(EngineCall& call, const ScriptValue& in) { SetWindowTitle(ArgText(call.engine, in).c_str()); }
+
+void DebugOutput(EngineCall& call, ScriptValue&, ScriptValue* args) {
+  // The text has nowhere to go; only the conversion happens.
+  std::string ignored;
+  TryArgText(call.engine, args[0], ignored);
 }
 
-bool SystemClass::SetProperty(int member, void*, const ScriptValue& in, CCScript& engine) {
-  if (member != kTitle) return false;
-  SetWindowTitle(ArgText(engine, in).c_str());
-  return true;
+void Abort(EngineCall&, ScriptValue&, ScriptValue*) { ThrowScriptError(ERR_USER_STOP); }
+
+void Random(EngineCall& call, ScriptValue& result, ScriptValue* args) {
+  const double a = ArgNumber(call.engine, args[0]);
+  const double b = ArgNumber(call.engine, args[1]);
+  result.SetNumber(DrawRandomInRange(a, b, SharedRandom()));
 }
+
+constexpr Row kSystemMembers[] = {
+    Row::ReadWrite(SVT_String, "Title", GetTitle, SetTitle),
+    Row::Method(SVT_None, "DebugOutput", 1, DebugOutput),
+    Row::Method(SVT_None, "Abort", 0, Abort),
+    Row::Method(SVT_Number, "Random", 2, Random),
+};
+
+}  // namespace
+
+SystemClass::SystemClass() : EngineClassObject("System", kSystemMembers) {}
 
 double DrawRandomInRange(double a, double b, RandomGenerator& generator) {
   a = std::floor(a);
@@ -39,25 +52,4 @@ double DrawRandomInRange(double a, double b, RandomGenerator& generator) {
   const double width = b - a;
   if (width < RandomGenerator::kMax) r %= static_cast<int>(width) + 1;
   return a + r;
-}
-
-bool SystemClass::CallMethod(int member, void*, ScriptValue& result, ScriptValue* args, int, CCScript& engine) {
-  switch (member) {
-    case kDebugOutput: {
-      // The text has nowhere to go; only the conversion happens.
-      std::string ignored;
-      TryArgText(engine, args[0], ignored);
-      return true;
-    }
-    case kAbort:
-      ThrowScriptError(ERR_USER_STOP);
-    case kRandom: {
-      const double a = ArgNumber(engine, args[0]);
-      const double b = ArgNumber(engine, args[1]);
-      result.SetNumber(DrawRandomInRange(a, b, SharedRandom()));
-      return true;
-    }
-    default:
-      return false;
-  }
 }

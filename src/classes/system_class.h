@@ -6,15 +6,9 @@
 
 class RandomGenerator;
 
-class SystemClass : public ClassObject {
+class SystemClass : public EngineClassObject {
  public:
-  enum Member { kTitle, kDebugOutput, kAbort, kRandom };
-
   SystemClass();
-  bool GetProperty(int member, void* instance, ScriptValue& out, CCScript& engine) override;
-  bool SetProperty(int member, void* instance, const ScriptValue& in, CCScript& engine) override;
-  bool CallMethod(int member, void* instance, ScriptValue& result, ScriptValue* args, int argCount,
-                  CCScript& engine) override;
 };
 
 // System.Random's draw: an integer from floor(a) to floor(b) (either order)

@@ -1,22 +1,18 @@
-// Normals, bones, weights and welding of the converter's working model.
+// The bone tree from the bone triangles, and the skin weights that the colours
+// painted on the skin give through the materials named after bones.
 #include "converter/mqo_bones.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/math/vector.h"
-#include "platform/system/message_box.h"
 
 namespace {
 
-constexpr float kDegreesPerRadian = 57.295776f;
-// Corners this close (sum of the axis distances) share their smoothing.
-constexpr float kNearDistance = 0.1f * 3.0f;
 // Material colours only count below this distance, and only name bones below
 // the second one.
 constexpr float kColourConsidered = 255.0f;
@@ -28,10 +24,6 @@ void Store(float (&p)[3], const Vector3& v) {
   p[0] = v.x;
   p[1] = v.y;
   p[2] = v.z;
-}
-
-bool StartsWith(const char* text, const char* prefix) {
-  return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
 }
 
 // The corner's vertex, or null when a damaged face points past the vertices.
@@ -46,13 +38,6 @@ bool UsableFace(const MqoObject& object, const MqoFace& face, int minCorners, in
   for (int c = 0; c < face.cornerCount; ++c)
     if (CornerVertex(object, face, c) == nullptr) return false;
   return true;
-}
-
-// Rounding error can carry the dot product of two unit vectors just past 1,
-// where acos has no value; equal normals must still meet at angle 0.
-float AngleDegrees(const Vector3& a, const Vector3& b) {
-  const float dot = std::clamp(Vec3Dot(a, b), -1.0f, 1.0f);
-  return std::acos(dot) * kDegreesPerRadian;
 }
 
 // A float to int the way the message shows coordinates, without the undefined
@@ -93,32 +78,16 @@ int FindNode(const std::vector<std::string>& sideNames, const std::string& part)
   return -1;
 }
 
-int BonesForColourWith(const XConverter& model, const std::vector<std::string>& sideNames, std::uint32_t colour,
-                       float x, std::int32_t* out) {
-  const float red = static_cast<float>(colour & 0xFFu);
-  const float green = static_cast<float>((colour >> 8) & 0xFFu);
-  const float blue = static_cast<float>((colour >> 16) & 0xFFu);
-  int best = -1;
-  float bestDistance = kColourConsidered;
-  for (std::size_t i = 0; i < model.materials.size(); ++i) {
-    const MqoMaterial& m = model.materials[i];
-    const float distance = Vec3Length({m.red * 255.0f - red, m.green * 255.0f - green, m.blue * 255.0f - blue});
-    if (distance < bestDistance) {
-      bestDistance = distance;
-      best = static_cast<int>(i);
-    }
-  }
-  if (best < 0 || !(bestDistance < kColourMatch)) return 0;
-
-  const std::string name = SideName(model.materials[static_cast<std::size_t>(best)].name, x);
-  int count = 0;
+// The bones of a material's name for one side of x = 0.
+std::vector<std::int32_t> BonesForName(const std::vector<std::string>& sideNames, const std::string& name) {
+  std::vector<std::int32_t> bones;
   auto add = [&](const std::string& part) {
     const int node = FindNode(sideNames, part);
-    if (node >= 0 && count < kMaxBonesPerColour) out[count++] = node;
+    if (node >= 0 && bones.size() < static_cast<std::size_t>(kMaxBonesPerColour)) bones.push_back(node);
   };
   if (name.empty() || name[0] != '#') {
     add(name);
-    return count;
+    return bones;
   }
   std::size_t start = 1;
   for (;;) {
@@ -127,64 +96,70 @@ int BonesForColourWith(const XConverter& model, const std::vector<std::string>& 
     if (plus == std::string::npos) break;
     start = plus + 1;
   }
-  return count;
+  return bones;
 }
+
+// Which bones the colours painted on a skin name. A skin paints few colours on
+// many corners, so the nearest material is found once per colour and its
+// bones once per material and side.
+class ColourBones {
+ public:
+  explicit ColourBones(const XConverter& model)
+      : model_(model), sideNames_(NodeSideNames(model)), byMaterial_(model.materials.size()) {}
+
+  const std::vector<std::int32_t>& Find(std::uint32_t colour, float x) {
+    auto [entry, added] = nearest_.try_emplace(colour, -1);
+    if (added) entry->second = NearestMaterial(colour);
+    if (entry->second < 0) return none_;
+    Sides& sides = byMaterial_[static_cast<std::size_t>(entry->second)];
+    const std::size_t side = x <= 0.0f ? 0 : 1;  // as SideName decides
+    if (!sides.known[side]) {
+      const MqoMaterial& material = model_.materials[static_cast<std::size_t>(entry->second)];
+      sides.bones[side] = BonesForName(sideNames_, SideName(material.name, x));
+      sides.known[side] = true;
+    }
+    return sides.bones[side];
+  }
+
+ private:
+  int NearestMaterial(std::uint32_t colour) const {
+    const float red = static_cast<float>(colour & 0xFFu);
+    const float green = static_cast<float>((colour >> 8) & 0xFFu);
+    const float blue = static_cast<float>((colour >> 16) & 0xFFu);
+    int best = -1;
+    float bestDistance = kColourConsidered;
+    for (std::size_t i = 0; i < model_.materials.size(); ++i) {
+      const MqoMaterial& m = model_.materials[i];
+      const float distance = Vec3Length({m.red * 255.0f - red, m.green * 255.0f - green, m.blue * 255.0f - blue});
+      if (distance < bestDistance) {
+        bestDistance = distance;
+        best = static_cast<int>(i);
+      }
+    }
+    return bestDistance < kColourMatch ? best : -1;
+  }
+
+  struct Sides {
+    bool known[2] = {false, false};
+    std::vector<std::int32_t> bones[2];
+  };
+  const XConverter& model_;
+  std::vector<std::string> sideNames_;
+  std::unordered_map<std::uint32_t, int> nearest_;
+  std::vector<Sides> byMaterial_;
+  std::vector<std::int32_t> none_;
+};
 
 }  // namespace
 
 std::string SideName(const char* name, float x) {
   std::string side(name);
   const std::size_t mark = side.find("[]");
-  if (mark != std::string::npos) side.replace(mark, std::string::npos, x <= 0.0f ? "R" : "L");
+  if (mark != std::string::npos) {
+    side.resize(mark);
+    side += x <= 0.0f ? 'R' : 'L';
+  }
   return side;
-}
-
-void ComputeBodyNormals(XConverter& model) {
-  MqoObject* body = nullptr;
-  for (MqoObject& object : model.objects)
-    if (std::strcmp(object.name, "body") == 0) {
-      body = &object;
-      break;
-    }
-  if (body == nullptr) return;
-
-  struct Corner {
-    Vector3 position;
-    Vector3 faceNormal;
-  };
-  std::vector<std::vector<Corner>> corners(body->faces.size());
-  for (std::size_t f = 0; f < body->faces.size(); ++f) {
-    MqoFace& face = body->faces[f];
-    // Faces left over by the reader have no corners; a face needs three to
-    // have a plane at all.
-    if (!UsableFace(*body, face, 3, kMqoMaxCorners)) continue;
-    const int n = face.cornerCount;
-    for (int c = 0; c < n; ++c) {
-      const Vector3 p = Position(*CornerVertex(*body, face, c));
-      const Vector3 next = Position(*CornerVertex(*body, face, (c + 1) % n));
-      const Vector3 prev = Position(*CornerVertex(*body, face, (c - 1 + n) % n));
-      // Coincident corners give a zero edge; Vec3Normalize keeps it zero.
-      const Vector3 normal = Vec3Normalize(Vec3Cross(Vec3Normalize(next - p), Vec3Normalize(prev - p)));
-      corners[f].push_back({p, normal});
-      face.normals[static_cast<std::size_t>(c)] = {normal.x, normal.y, normal.z};
-    }
-  }
-  if (body->facet == 0.0f) return;
-
-  for (std::size_t f = 0; f < corners.size(); ++f) {
-    for (std::size_t c = 0; c < corners[f].size(); ++c) {
-      const Corner& here = corners[f][c];
-      Vector3 sum{0.0f, 0.0f, 0.0f};
-      for (const std::vector<Corner>& other : corners)
-        for (const Corner& there : other) {
-          const Vector3 d = there.position - here.position;
-          if (std::fabs(d.x) + std::fabs(d.y) + std::fabs(d.z) >= kNearDistance) continue;
-          if (AngleDegrees(here.faceNormal, there.faceNormal) < body->facet)
-            sum = Vec3Normalize(sum + there.faceNormal);
-        }
-      body->faces[f].normals[c] = {sum.x, sum.y, sum.z};
-    }
-  }
 }
 
 bool BuildBones(XConverter& model) {
@@ -252,121 +227,66 @@ bool BuildBones(XConverter& model) {
 }
 
 int BonesForColour(const XConverter& model, std::uint32_t colour, float x, std::int32_t* out) {
-  return BonesForColourWith(model, NodeSideNames(model), colour, x, out);
+  ColourBones colourBones(model);
+  const std::vector<std::int32_t>& bones = colourBones.Find(colour, x);
+  std::copy(bones.begin(), bones.end(), out);
+  return static_cast<int>(bones.size());
 }
 
-int ComputeWeights(XConverter& model) {
-  const std::vector<std::string> sideNames = NodeSideNames(model);
-  int unweighted = 0;
+std::vector<std::string> ComputeWeights(XConverter& model) {
+  ColourBones colourBones(model);
+  std::vector<std::string> messages;
   for (std::size_t o = 0; o < model.objects.size(); ++o) {
     MqoObject& object = model.objects[o];
-    if (!StartsWith(object.name, "body")) continue;
+    if (!IsBodyObject(object)) continue;
     std::vector<float> totals(object.vertices.size(), 0.0f);
+    std::vector<bool> used(object.vertices.size(), false);
     for (MqoVertex& v : object.vertices) {
       v.bones.fill(0);
       v.weights.fill(0.0f);
     }
     for (const MqoFace& face : object.faces) {
-      for (int c = 0; c < face.cornerCount && c < kMqoMaxCorners; ++c) {
-        const std::int32_t index = face.vertices[static_cast<std::size_t>(c)];
-        if (index < 0 || static_cast<std::size_t>(index) >= object.vertices.size()) continue;
-        MqoVertex& v = object.vertices[static_cast<std::size_t>(index)];
-        const std::uint32_t colour = face.hasColour[static_cast<std::size_t>(c)] ? face.colours[static_cast<std::size_t>(c)] : 0;
-        std::int32_t found[kMaxBonesPerColour];
-        const int count = BonesForColourWith(model, sideNames, colour, v.x, found);
-        for (int i = 0; i < count; ++i) {
-          const std::int32_t bone = found[i];
+      for (int c = 0; c < face.cornerCount; ++c) {
+        const auto k = static_cast<std::size_t>(c);
+        const auto index = static_cast<std::size_t>(face.vertices[k]);
+        MqoVertex& v = object.vertices[index];
+        used[index] = true;
+        for (const std::int32_t bone : colourBones.Find(face.hasColour[k] ? face.colours[k] : 0, v.x)) {
           std::size_t slot = 0;
           while (slot < v.bones.size() && v.bones[slot] != 0 && v.bones[slot] != bone) ++slot;
           if (slot == v.bones.size()) continue;  // all slots hold other bones
           v.bones[slot] = bone;
           v.weights[slot] += 1.0f;
-          totals[static_cast<std::size_t>(index)] += 1.0f;
+          totals[index] += 1.0f;
         }
       }
     }
+    // One message per object: a skin painted with a wrong colour leaves many
+    // vertices bare, and a box for each would have to be closed one by one.
+    // A vertex no face uses never reaches the file, so it is not reported.
+    int unweighted = 0;
+    std::size_t first = 0;
     for (std::size_t i = 0; i < object.vertices.size(); ++i) {
       MqoVertex& v = object.vertices[i];
       if (totals[i] == 0.0f) {
-        char text[512];
-        std::snprintf(text, sizeof text, "nTotalWeight == 0 Mesh:%d[%s] Vertex: %d (%d,%d,%d)", static_cast<int>(o),
-                      object.name, static_cast<int>(i), CutToInt(v.x), CutToInt(v.y), CutToInt(v.z));
-        ShowMessageBox(text, "XConverter");
-        ++unweighted;
+        if (used[i] && unweighted++ == 0) first = i;
         continue;
       }
       for (std::size_t s = 0; s < v.bones.size(); ++s)
         if (v.bones[s] != 0) v.weights[s] /= totals[i];
     }
+    if (unweighted == 0) continue;
+    const MqoVertex& v = object.vertices[first];
+    char text[512];
+    const int length = std::snprintf(text, sizeof text, "nTotalWeight == 0 Mesh:%d[%s] Vertex: %d (%d,%d,%d)",
+                                     static_cast<int>(o), object.name, static_cast<int>(first), CutToInt(v.x),
+                                     CutToInt(v.y), CutToInt(v.z));
+    if (unweighted > 1 && length >= 0 && static_cast<std::size_t>(length) < sizeof text) {
+      std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), " and %d more vertices",
+                    unweighted - 1);
+    }
+    messages.emplace_back(text);
   }
   model.weightsComputed = true;
-  return unweighted;
-}
-
-namespace {
-
-// A total order on floats (NaN after every number), so a damaged model cannot
-// break the sort.
-int CompareFloat(float a, float b) {
-  if (a < b) return -1;
-  if (b < a) return 1;
-  const bool aNan = a != a, bNan = b != b;
-  return aNan == bNan ? 0 : (aNan ? 1 : -1);
-}
-
-int CompareVertex(const MqoVertex& a, const MqoVertex& b) {
-  const float ka[] = {a.x, a.y, a.z, a.nx, a.ny, a.nz, a.u, a.v};
-  const float kb[] = {b.x, b.y, b.z, b.nx, b.ny, b.nz, b.u, b.v};
-  for (std::size_t i = 0; i < 8; ++i)
-    if (int r = CompareFloat(ka[i], kb[i])) return r;
-  for (std::size_t s = 0; s < a.bones.size(); ++s) {
-    if (a.bones[s] != b.bones[s]) return a.bones[s] < b.bones[s] ? -1 : 1;
-    if (int r = CompareFloat(a.weights[s], b.weights[s])) return r;
-  }
-  return 0;
-}
-
-void WeldObject(MqoObject& object) {
-  std::vector<MqoVertex> records;
-  std::vector<std::size_t> recordOfCorner;
-  for (const MqoFace& face : object.faces)
-    for (int c = 0; c < face.cornerCount && c < kMqoMaxCorners; ++c) {
-      const MqoVertex* source = CornerVertex(object, face, c);
-      MqoVertex record = source != nullptr ? *source : MqoVertex{};
-      const std::size_t k = static_cast<std::size_t>(c);
-      record.nx = face.normals[k][0];
-      record.ny = face.normals[k][1];
-      record.nz = face.normals[k][2];
-      record.u = face.u[k];
-      record.v = face.v[k];
-      records.push_back(record);
-    }
-  std::vector<std::size_t> order(records.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return CompareVertex(records[a], records[b]) < 0; });
-
-  std::vector<MqoVertex> kept;
-  std::vector<std::int32_t> newIndex(records.size());
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    if (kept.empty() || CompareVertex(kept.back(), records[order[i]]) != 0) kept.push_back(records[order[i]]);
-    newIndex[order[i]] = static_cast<std::int32_t>(kept.size() - 1);
-  }
-  std::size_t next = 0;
-  for (MqoFace& face : object.faces)
-    for (int c = 0; c < face.cornerCount && c < kMqoMaxCorners; ++c)
-      face.vertices[static_cast<std::size_t>(c)] = newIndex[next++];
-  object.vertices = std::move(kept);
-}
-
-}  // namespace
-
-bool WeldBodyVertices(XConverter& model) {
-  try {
-    for (MqoObject& object : model.objects)
-      if (StartsWith(object.name, "body")) WeldObject(object);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  return true;
+  return messages;
 }

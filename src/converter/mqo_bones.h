@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "converter/mqo_model.h"
 
@@ -16,8 +17,8 @@ constexpr int kMaxBonesPerColour = 64;
 // for x <= 0, else "L".
 std::string SideName(const char* name, float x);
 
-// Corner normals of the object named exactly "body", smoothed across nearby
-// corners whose faces meet below the object's facet angle. No "body": nothing.
+// Corner normals of every skin object, each smoothed across nearby corners of
+// its own whose faces meet below the object's facet angle.
 void ComputeBodyNormals(XConverter& model);
 
 // The bone tree from the first object named exactly "bone". False when there is
@@ -28,10 +29,10 @@ bool BuildBones(XConverter& model);
 // kMaxBonesPerColour are written to out. Returns how many.
 int BonesForColour(const XConverter& model, std::uint32_t colour, float x, std::int32_t* out);
 
-// Influences of every vertex of every object whose name begins with "body".
-// A vertex left without any shows a message; returns how many there were.
-int ComputeWeights(XConverter& model);
+// Influences of every vertex of every skin object. Returns one message for
+// each object that has vertices in its faces without any influence.
+std::vector<std::string> ComputeWeights(XConverter& model);
 
-// Merges the corners of every "body..." object into one vertex per distinct
+// Merges the corners of every skin object into one vertex per distinct
 // position, normal, texture point and weighting. False when memory runs out.
 bool WeldBodyVertices(XConverter& model);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 // Name fields hold this many bytes with their NUL; longer names are cut on a
@@ -43,6 +44,9 @@ struct MqoObject {
   float facet = 0;  // degrees; 0 when the file gives none
   bool visible = true;
 };
+
+// Objects whose name begins with "body" are the skin: each becomes one mesh.
+inline bool IsBodyObject(const MqoObject& object) { return std::strncmp(object.name, "body", 4) == 0; }
 
 struct MqoMaterial {
   char name[kMqoNameSize] = {};

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "files/line_reader.h"
@@ -61,9 +62,31 @@ bool ReadUnsigned(const char** p, std::uint32_t* out) {
 
 bool Expect(const char** p, TokenKind kind) { return ExpectToken(p, kind, nullptr, true, false); }
 
+// Current modellers add groups of their own ("reflect(0.188)", "proj_pos(0 0
+// 0)"): the values in parentheses go with the word.
+void SkipGroupValues(const char** p) {
+  const char* q = *p;
+  if (!Expect(&q, TokenKind::LParenthesis)) return;
+  char token[kTokenBufferSize];
+  for (;;) {
+    const TokenKind kind = ReadToken(&q, token, true, false);
+    if (kind == TokenKind::None || kind == TokenKind::RParenthesis) break;
+  }
+  *p = q;
+}
+
+// A line that opens a block of its own ("vertexattr {").
+bool OpensBlock(const char* line) {
+  std::size_t end = std::strlen(line);
+  while (end > 0 && (line[end - 1] == ' ' || line[end - 1] == '\t' || line[end - 1] == '\r')) --end;
+  return end > 0 && line[end - 1] == '{';
+}
+
 class MqoReader {
  public:
   MqoReader(LineReader& lines, XConverter& model) : lines_(lines), model_(model) {}
+
+  const std::string& Error() const { return error_; }
 
   bool Read() {
     char word[kTokenBufferSize];
@@ -90,17 +113,25 @@ class MqoReader {
  private:
   bool NextLine() { return lines_.ReadLine(true); }
 
+  bool Fail(int line, const std::string& what) {
+    error_ = "line " + std::to_string(line) + ": " + what;
+    return false;
+  }
+
   bool ReadMaterials(const char* p) {
+    const int start = lines_.GetLineNumber();
     int count = 0;
-    if (!ReadInt(&p, &count)) return false;
+    if (!ReadInt(&p, &count)) return Fail(start, "the material count does not read");
     // Materials are added per line read, so a count larger than the file
     // costs nothing before the file runs out.
     for (int i = 0; i < count; ++i) {
-      if (!NextLine()) return false;
+      if (!NextLine()) return Fail(start, "the file ends before its " + std::to_string(count) + " materials");
       MqoMaterial& material = model_.materials.emplace_back();
-      if (!ReadMaterialLine(lines_.GetLine(), material)) return false;
+      if (!ReadMaterialLine(lines_.GetLine(), material))
+        return Fail(lines_.GetLineNumber(), "a material's group is incomplete");
     }
-    return NextLine();  // the closing "}", not looked at
+    // The closing "}", not looked at.
+    return NextLine() || Fail(start, "the file ends before the materials' closing line");
   }
 
   static bool ReadMaterialLine(const char* p, MqoMaterial& material) {
@@ -132,7 +163,8 @@ class MqoReader {
              ReadToken(&p, word, true, false) == TokenKind::String;
         if (ok) SafeStrCopy(material.texture, word, sizeof material.texture);
       } else {
-        break;  // an unknown word ends the groups
+        SkipGroupValues(&p);
+        continue;
       }
       if (!ok || !Expect(&p, TokenKind::RParenthesis)) return false;
     }
@@ -140,6 +172,7 @@ class MqoReader {
   }
 
   bool ReadObject(const char* p) {
+    const int start = lines_.GetLineNumber();
     char word[kTokenBufferSize];
     if (ReadToken(&p, word, true, false) != TokenKind::String) word[0] = '\0';
     MqoObject& object = model_.objects.emplace_back();
@@ -161,8 +194,12 @@ class MqoReader {
       } else if (std::strcmp(word, "face") == 0) {
         faceBlockComplete = ReadFaces(p, object, boneObject);
         if (!faceBlockComplete) break;
+      } else if (OpensBlock(p)) {
+        SkipBlock();
       }
     }
+    if (!faceBlockComplete && error_.empty())
+      return Fail(start, "the object \"" + std::string(object.name) + "\" has no complete face block");
     if (!faceBlockComplete) return false;
 
     // A corner past the vertices read (the count promised more, or the index
@@ -179,6 +216,16 @@ class MqoReader {
       object.visible = false;
     }
     return true;
+  }
+
+  // An unknown block, with the blocks inside it, up to its closing line.
+  void SkipBlock() {
+    int depth = 1;
+    while (depth > 0 && NextLine()) {
+      const char* line = lines_.GetLine();
+      if (line[0] == '}') --depth;
+      else if (OpensBlock(line)) ++depth;
+    }
   }
 
   // False when the file ends before the block's "}".
@@ -205,7 +252,7 @@ class MqoReader {
       if (q[0] == '}') return true;
       if (static_cast<int>(object.faces.size()) >= count) continue;
       MqoFace face;
-      if (!ReadInt(&q, &face.cornerCount)) return false;
+      if (!ReadInt(&q, &face.cornerCount)) return Fail(lines_.GetLineNumber(), "a face line has no corner count");
       // More corners than a face holds would write past its arrays.
       if (face.cornerCount < 1 || face.cornerCount > kMqoMaxCorners) continue;
       ReadFaceGroups(q, face, object);
@@ -247,18 +294,32 @@ class MqoReader {
 
   LineReader& lines_;
   XConverter& model_;
+  std::string error_;
 };
+
+bool Read(LineReader& lines, XConverter& model, std::string* error) {
+  MqoReader reader(lines, model);
+  if (reader.Read()) return true;
+  if (error != nullptr) *error = reader.Error();
+  return false;
+}
 
 }  // namespace
 
-bool ReadMqoFile(std::string_view path, XConverter& model) {
+bool ReadMqoFile(std::string_view path, XConverter& model, std::string* error) {
   LineReader lines;
-  if (!lines.Open(path)) return false;
-  return MqoReader(lines, model).Read();
+  if (!lines.Open(path)) {
+    if (error != nullptr) *error = "the file cannot be read";
+    return false;
+  }
+  return Read(lines, model, error);
 }
 
-bool ReadMqoText(const char* text, XConverter& model) {
+bool ReadMqoText(const char* text, XConverter& model, std::string* error) {
   LineReader lines;
-  if (text == nullptr || !lines.SetText(text)) return false;
-  return MqoReader(lines, model).Read();
+  if (text == nullptr || !lines.SetText(text)) {
+    if (error != nullptr) *error = "the text is empty";
+    return false;
+  }
+  return Read(lines, model, error);
 }

@@ -1,4 +1,4 @@
-// The conversion check by file times and the registered converter.
+// The conversion check by file times.
 #include "motion/mesh_conversion.h"
 
 #include <sys/stat.h>
@@ -9,8 +9,6 @@
 #include "platform/system/content_path.h"
 
 namespace {
-
-MeshConverter g_converter = nullptr;
 
 // The last-write time of a regular file on disk, in nanoseconds.
 bool LastWriteTime(std::string_view name, std::int64_t& time) {
@@ -23,10 +21,6 @@ bool LastWriteTime(std::string_view name, std::int64_t& time) {
 }
 
 }  // namespace
-
-void SetMeshConverter(MeshConverter converter) { g_converter = converter; }
-
-MeshConverter GetMeshConverter() { return g_converter; }
 
 bool IsMeshConversionDue(std::string_view mqoPath, std::string_view xPath) {
   std::int64_t source = 0;

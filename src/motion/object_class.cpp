@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
+#include "converter/x_converter.h"
 #include "files/markup_reader.h"
 #include "files/tag_handler_stack.h"
 #include "motion/key_type.h"
@@ -16,6 +18,7 @@
 #include "motion/object_flags.h"
 #include "platform/mesh/mesh_queries.h"
 #include "platform/system/safe_string.h"
+#include "platform/system/shift_jis.h"
 
 ObjectClass::ObjectClass() = default;
 
@@ -163,10 +166,14 @@ void ObjectClass::AlignMotionTracks() {
 bool ObjectClass::ConvertMeshIfNewer(const std::string& mqoPath, const std::string& xPath, float scaleX,
                                      float scaleY, float scaleZ) {
   if (!IsMeshConversionDue(mqoPath, xPath)) return true;
-  MeshConverter converter = GetMeshConverter();
-  if (converter == nullptr) return false;
   // The converter's Z axis runs the other way.
-  return converter(mqoPath, xPath, scaleX, scaleY, -scaleZ);
+  std::string error;
+  if (ConvertMqoToX(mqoPath, xPath, scaleX, scaleY, -scaleZ, &error)) return true;
+  // No box: the class loads whatever .x file is there. The author still
+  // learns why the model did not change.
+  const std::string line = ShiftJisToUtf8(mqoPath + ": not converted: " + error) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  return false;
 }
 
 void ObjectClass::Finish() {

@@ -71,7 +71,8 @@ class ObjectClass : public MarkupElement, public PropertyBase {
   // when it cannot be loaded. Every motion's tracks follow the new frames.
   bool LoadMesh(const std::string& path);
   // Converts the .mqo file into the .x file (Z scale negated) when that is
-  // due; true when not due, else the converter's answer.
+  // due; true when not due, else whether the conversion succeeded (a failure
+  // leaves the old .x file and says why on standard error).
   bool ConvertMeshIfNewer(const std::string& mqoPath, const std::string& xPath, float scaleX, float scaleY,
                           float scaleZ);
   void SetModelLoader(ModelLoader loader) { modelLoader_ = std::move(loader); }

@@ -39,7 +39,7 @@ bool Scene::RenameCast(Cast* cast, const char* name) {
 Cast* Scene::CreateCast(ObjectClass* cls) {
   if (!cls || castCount_ >= kCastTableSize) return nullptr;
   auto& slot = casts_[static_cast<std::size_t>(castCount_++)];
-  slot = std::make_unique<Cast>(cls);
+  slot = std::make_unique<Cast>(cls, castRegistry_);
   Cast* cast = slot.get();
   // Box_1, Box_2, ...: the first free number. The class name gives at most
   // 28 bytes, fewer when the number would not fit in the name otherwise, so

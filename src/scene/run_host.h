@@ -1,5 +1,5 @@
-// What the run loop stands on: clock, input, graphics device, window pump and sound step.
-// Used by the scene's run loop and frame update; headless_host.h has stand-ins, the window issue the real ones.
+// What the run loop stands on: clock, input, graphics device, window pump and sound step, and the
+// real clock. Used by the scene's run loop and frame update; app/ has the headless stand-ins and the real host.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,17 @@ class FrameClock {
   // it, then polls. A deadline more than a second away (a clock that jumped)
   // is waited for a second at most, so the loop never hangs.
   virtual void WaitUntil(std::uint32_t deadline);
+};
+
+// The process's monotonic clock, in milliseconds from its construction.
+class SteadyClock : public FrameClock {
+ public:
+  SteadyClock();
+  std::uint32_t NowMs() override;
+  void SleepMs(std::uint32_t ms) override;
+
+ private:
+  std::int64_t originNs_;
 };
 
 // True once `now` is at or past `when`, across the counter's wrap.

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "scene/headless_host.h"
 #include "scene/scene.h"
 
 namespace {

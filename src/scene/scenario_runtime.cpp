@@ -1,4 +1,4 @@
-// The root scenario: loading, the outer loop and the Scenario members.
+// The root scenario: loading and the outer loop.
 #include "scene/scenario_runtime.h"
 
 #include <string>
@@ -6,19 +6,11 @@
 #include "files/archive.h"
 #include "platform/system/safe_string.h"
 
-ScenarioRuntime::ScenarioRuntime()
-    : ClassObject("Scenario", {
-                                  {MK_ReadWrite, SVT_String, "SceneFile", 0, 0},
-                                  {MK_Method, SVT_None, "Exit", 0, 0},
-                                  {MK_Method, SVT_Number, "AddArchiveFile", 0, 1},
-                              }) {
-  // The order of the original: System, Math, Sound, Storage, Scenario. The
-  // Sound class object joins between Math and Storage when sound exists.
-  RegisterClass(&system_);
-  RegisterClass(&math_);
-  RegisterClass(&storage_);
-  RegisterClass(this);
+ScenarioRuntime::ScenarioRuntime() {
+  if (const auto makeClasses = GetScriptClassHooks().scenario) scriptClasses_ = makeClasses(*this);
 }
+
+void ScenarioRuntime::SetSceneFile(const char* name) { SafeStrCopy(sceneFile_, name, sizeof sceneFile_); }
 
 bool ScenarioRuntime::LoadScenario(const char* name) {
   // The whole path, never cut: a cut path could name another file.
@@ -52,33 +44,4 @@ void ScenarioRuntime::RunScenario(ScenarioScene& scene) {
     if (result == ScenarioScene::kRunQuit || result == ScenarioScene::kRunNoDevice || scene.QuitRequested()) break;
   }
   CallIfPresent("OnEnd");
-}
-
-bool ScenarioRuntime::GetProperty(int member, void*, ScriptValue& out, CCScript&) {
-  if (member != kSceneFile) return false;
-  if (sceneFile_[0] != '\0') out.SetString(sceneFile_);
-  return true;
-}
-
-bool ScenarioRuntime::SetProperty(int member, void*, const ScriptValue& in, CCScript& engine) {
-  if (member != kSceneFile) return false;
-  // A value without a text form (such as empty) empties the name, which ends
-  // the scenario after the running scene.
-  std::string text;
-  SafeStrCopy(sceneFile_, TryArgText(engine, in, text) ? text.c_str() : "", sizeof sceneFile_);
-  return true;
-}
-
-bool ScenarioRuntime::CallMethod(int member, void*, ScriptValue& result, ScriptValue* args, int,
-                                 CCScript& engine) {
-  switch (member) {
-    case kExit:
-      scenarioRunning_ = false;
-      return true;
-    case kAddArchiveFile:
-      result.SetNumber(GetArchiveManager().AddArchiveFile(ArgText(engine, args[0])) ? 1 : 0);
-      return true;
-    default:
-      return false;
-  }
 }

@@ -1,24 +1,23 @@
-// ScenarioRuntime: the root scenario's script engine, its outer loop over
-// scene files, and the "Scenario" class object that its scripts see. Used by start-up.
+// ScenarioRuntime: the root scenario's script engine and its outer loop over
+// scene files. Used by start-up; the "Scenario" class object its scripts see
+// comes through the script class hook.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
-#include "classes/class_object.h"
-#include "classes/math_class.h"
-#include "classes/storage_class.h"
-#include "classes/system_class.h"
+#include "scene/game_managers.h"
 #include "scene/scenario_scene.h"
+#include "scene/script_class_hooks.h"
 #include "script/game_script.h"
 
-class ScenarioRuntime : public GameScript, public ClassObject {
+class ScenarioRuntime : public GameScript {
  public:
-  enum Member { kSceneFile, kExit, kAddArchiveFile };
   // The scene file name keeps at most 259 bytes.
   static constexpr std::size_t kSceneFileSize = 260;
 
-  // Registers System, Math, Storage and the runtime itself as "Scenario" with
-  // its engine; start-up adds the scene's class object after.
+  // The script class hook, when set, gives the engine its classes (System,
+  // Math, Sound, Storage, Scenario); start-up adds the scene's class object after.
   ScenarioRuntime();
   ScenarioRuntime(const ScenarioRuntime&) = delete;
   ScenarioRuntime& operator=(const ScenarioRuntime&) = delete;
@@ -31,21 +30,20 @@ class ScenarioRuntime : public GameScript, public ClassObject {
   void RunScenario(ScenarioScene& scene);
 
   const char* GetSceneFile() const { return sceneFile_; }
+  // An empty name ends the scenario after the running scene.
+  void SetSceneFile(const char* name);
   bool IsRunning() const { return scenarioRunning_; }
-
-  // The "Scenario" class object.
-  void* GetOwner() override { return static_cast<void*>(this); }
-  bool GetProperty(int member, void* instance, ScriptValue& out, CCScript& engine) override;
-  bool SetProperty(int member, void* instance, const ScriptValue& in, CCScript& engine) override;
-  bool CallMethod(int member, void* instance, ScriptValue& result, ScriptValue* args, int argCount,
-                  CCScript& engine) override;
+  // The scenario ends after the running scene.
+  void EndScenario() { scenarioRunning_ = false; }
+  // The program's managers, borrowed, for the classes of the root scenario.
+  void SetManagers(const GameManagers& managers) { managers_ = managers; }
+  const GameManagers& GetManagers() const { return managers_; }
 
  private:
   void CallIfPresent(const char* function);
 
-  SystemClass system_;
-  MathClass math_;
-  StorageClass storage_;
   char sceneFile_[kSceneFileSize] = {};
   bool scenarioRunning_ = false;
+  GameManagers managers_;
+  std::unique_ptr<ScriptClassSet> scriptClasses_;
 };

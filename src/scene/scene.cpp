@@ -1,19 +1,11 @@
-// The scene record: construction with its class objects, clearing between
-// scenes, the hook seams and the scene parameters.
+// The scene record: construction with its script classes, clearing between
+// scenes, and the scene parameters.
 #include "scene/scene.h"
-#include "scene/scene_class.h"
 
 #include "motion/object_class.h"
 
-Scene::Scene() : ClassObject("Scene", kSceneMembers, kSceneMemberCount) {
-  // The order of the original: System, Math, Cast, Input, Sound, Storage,
-  // Scene. Cast, Input and Sound join in their places as they come.
-  RegisterClass(&system_);
-  RegisterClass(&math_);
-  RegisterClass(&castObject_);
-  SetCastClass(&castObject_);
-  RegisterClass(&storage_);
-  RegisterClass(static_cast<NativeClass*>(this));
+Scene::Scene() {
+  if (const auto makeClasses = GetScriptClassHooks().scene) scriptClasses_ = makeClasses(*this);
 }
 
 Scene::~Scene() { ClearScene(); }

@@ -10,19 +10,15 @@
 #include <string_view>
 #include <vector>
 
-#include "classes/class_object.h"
-#include "classes/math_class.h"
-#include "classes/storage_class.h"
-#include "classes/system_class.h"
 #include "files/markup_reader.h"
 #include "motion/command.h"
-#include "scene/cast.h"
-#include "scene/cast_class.h"
-#include "scene/class_seams.h"
+#include "scene/cast/cast.h"
+#include "scene/game_managers.h"
 #include "scene/run_host.h"
 #include "scene/scenario_scene.h"
 #include "scene/scene_limits.h"
 #include "scene/scene_timer.h"
+#include "scene/script_class_hooks.h"
 #include "scene/text_slot.h"
 #include "script/game_script.h"
 
@@ -45,9 +41,9 @@ struct FieldBounds {
   float zMax = 10000.0f, zMin = -10000.0f;
 };
 
-class Scene : public ElementHandler, public GameScript, public ClassObject, public ScenarioScene {
+class Scene : public ElementHandler, public GameScript, public ScenarioScene {
  public:
-  // Registers the class objects with the scene's engine.
+  // The script class hook, when set, gives the scene's engine its classes.
   Scene();
   ~Scene() override;
   Scene(const Scene&) = delete;
@@ -76,6 +72,10 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   const RunHost& GetRunHost() const { return host_; }
   // Null when the host has no input.
   InputSource* GetInput() const { return host_.input; }
+  // The program's input and sound managers, borrowed; the script classes and
+  // the sound action reach them here.
+  void SetManagers(const GameManagers& managers) { managers_ = managers; }
+  const GameManagers& GetManagers() const { return managers_; }
   // The scene's start: render resources, a first poll, casts reset, camera
   // switch and fades zeroed, casts started, OnBegin. 4 when OnBegin fails.
   virtual int Init();
@@ -89,16 +89,14 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   virtual void ResetDevice();
   virtual void Render() {}
   virtual void RenderCharacterSlots() {}
-  NativeClass* GetSceneClass() override { return this; }
-  // Members of the "Scene" class object act on the scene itself.
-  void* GetOwner() override { return static_cast<void*>(this); }
-  // The "Scene" members (scene_class.cpp, scene_class_text.cpp).
-  bool GetProperty(int member, void* instance, ScriptValue& out, CCScript& engine) override;
-  bool SetProperty(int member, void* instance, const ScriptValue& in, CCScript& engine) override;
-  bool CallMethod(int member, void* instance, ScriptValue& result, ScriptValue* args, int argCount,
-                  CCScript& engine) override;
-  // The "Cast" class object, registered with this scene's engine.
-  CastClass& GetCastObject() { return castObject_; }
+
+  // ---- script classes (script_class_hooks.h) ----
+  // The class objects the hook gave this scene's engine; null without a hook.
+  ScriptClassSet* GetScriptClasses() const { return scriptClasses_.get(); }
+  // The "Scene" class object, which start-up registers with the root
+  // scenario's engine too; null until the hook sets it.
+  NativeClass* GetSceneClass() override { return sceneClass_; }
+  void SetSceneClass(NativeClass* sceneClass) { sceneClass_ = sceneClass; }
 
   // ---- the scene file (scene_file.cpp) ----
   bool OnStartElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
@@ -127,7 +125,8 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   // The device's current view matrix; identity until the camera sets it.
   const Matrix& GetViewMatrix() const { return viewMatrix_; }
   void SetViewMatrix(const Matrix& view) { viewMatrix_ = view; }
-  // Plays a sound of the sound manager; nothing plays until it arrives.
+  // Plays a sound of the sound manager from its start (pan -1 the left
+  // speaker, +1 the right); silent without a manager.
   virtual void PlayCommandSound(std::uint32_t code, float volume, float pan);
   // Ray test against the mesh of the root frame of the cast's model, in the
   // cast's own axes: the distance along `direction` (in its lengths) of the
@@ -167,6 +166,10 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   int CastCount() const { return castCount_; }
   // Null outside 0..CastCount()-1.
   Cast* CastAt(int index) const;
+  // The cast an object value (or a member call's instance) designates; null
+  // for other values and for casts that have been deleted.
+  Cast* CastOfValue(const ScriptValue& value) const { return castRegistry_.CastOfValue(value); }
+  Cast* CastOfInstance(const void* instance) const { return castRegistry_.CastOfInstance(instance); }
 
   // ---- frames (scene_update.cpp) ----
   // Resets every cast, then starts each (its OnCreate hook and bone
@@ -271,11 +274,6 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   void ClearRunState();
   void UnlinkForRemoval(Cast& cast);
   void FreeParkedObjects();
-  bool CallTextMethod(int member, ScriptValue& result, ScriptValue* args, CCScript& engine);
-
-  SystemClass system_;
-  MathClass math_;
-  StorageClass storage_;
 
   char name_[kSceneNameSize] = {};
   float fallSpeed_ = kDefaultFallSpeed;
@@ -283,6 +281,8 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   std::uint32_t renderFlags_ = kDefaultRenderFlags;
   std::uint32_t clearColor_ = kDefaultClearColor;
   std::array<ClassSlot, kClassTableSize> classes_;
+  // Before the casts, so that it outlives them.
+  CastRegistry castRegistry_;
   std::array<std::unique_ptr<Cast>, kCastTableSize> casts_;
   int castCount_ = 0;
   int fps_ = kDefaultFps;
@@ -294,9 +294,11 @@ class Scene : public ElementHandler, public GameScript, public ClassObject, publ
   std::array<Command, kSceneCommandCount> commands_{};
   std::array<ScriptValue, kSceneParameterCount> parameters_;
   NativeClass* castClass_ = nullptr;
-  CastClass castObject_{*this};
+  NativeClass* sceneClass_ = nullptr;
+  std::unique_ptr<ScriptClassSet> scriptClasses_;
   Matrix viewMatrix_ = MatrixIdentity();
   RunHost host_;
+  GameManagers managers_;
   bool quitRequested_ = false;
   bool inFrame_ = false;
   std::array<SceneTimer, kSceneTimerCount> timers_;

@@ -49,7 +49,7 @@ bool Scene::ReadSceneElement(const char* name, const char* const* attributeNames
   } else if (NameIs(name, "Cast")) {
     if (castCount_ >= kCastTableSize) return false;
     auto& slot = casts_[static_cast<std::size_t>(castCount_++)];
-    slot = std::make_unique<Cast>(nullptr);
+    slot = std::make_unique<Cast>(nullptr, castRegistry_);
     readingCast_ = slot->GetHandle();
   } else if (NameIs(name, "MotionObject")) {
     const char* file = attribute("File");

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "scene/cast_handle.h"
+#include "scene/cast/cast_handle.h"
 #include "script/value.h"
 
 struct ScriptFunction;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 constexpr int kTextSlotCount = 64;
 constexpr std::size_t kTextStateSize = 512;
@@ -20,6 +21,18 @@ struct TextState {
 constexpr std::uint32_t kTextSlotInUse = 0x80000000u;
 constexpr std::uint32_t kTextSlotCrossFade = 0x40000000u;
 constexpr std::uint32_t kTextSlotRunsWhilePaused = 0x20000000u;
+
+// A text slot's contents as PutCharacters gives them.
+struct CharacterRequest {
+  int slot = 0;
+  int set = 0;
+  std::string text;
+  std::uint32_t color = 0;
+  float x = 0, y = 0, pivotX = 0, pivotY = 0, scaleX = 0, scaleY = 0;
+  float angle = 0, angleStep = 0;  // radians
+  std::int32_t duration = 0;
+  std::uint32_t flags = 0;
+};
 
 struct CharacterSlot {
   std::uint32_t flags = 0;

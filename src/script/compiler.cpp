@@ -6,8 +6,9 @@
 #include "platform/system/numbers.h"
 #include "platform/system/safe_string.h"
 #include "platform/system/shift_jis.h"
-#include "script/engine.h"
+#include "script/engine_internal.h"
 #include "script/preprocessor.h"
+#include "script/script_context.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ EErrorCode CCScript::CompileScript(const char* source, const char* path) {
   }
   std::string text;
   std::vector<PreprocessorDefinition> definitions;
-  if (!Preprocess(source, text, {folder}, definitions)) return ERR_INCLUDE_NOT_FOUND;
+  if (!Preprocess(source, text, {folder}, definitions, context_.fileReader)) return ERR_INCLUDE_NOT_FOUND;
 
   const char* pos = text.c_str();
   for (;;) {
@@ -108,29 +109,30 @@ EErrorCode CCScript::CompileScript(const char* source, const char* path) {
     const char* probe = pos;
     ReadToken(&probe, name, false, false);
     if (FindFunction(name)) return ERR_DUPLICATE_FUNCTION;
-    EErrorCode code = CompileFunction(pos, length);
+    EErrorCode code = FunctionCompiler(*this).Compile(pos, length);
     if (code != ERR_NONE) return code;
     pos += length;
   }
 }
 
-EErrorCode CCScript::CompileFunction(const char* source, std::size_t length) {
+EErrorCode FunctionCompiler::Compile(const char* source, std::size_t length) {
   std::string text(source, length);
   const char* pos = text.c_str();
   char name[kTokenBufferSize];
   if (ReadToken(&pos, name, false, false) != TokenKind::String) return ERR_NO_FUNCTION_NAME;
 
+  auto& functions = engine_.functions_;
   int slot = 0;
-  for (; slot < kMaxFunctions && functions_[slot]; ++slot)
-    if (std::strcmp(functions_[slot]->name, name) == 0) break;
+  for (; slot < kMaxFunctions && functions[slot]; ++slot)
+    if (std::strcmp(functions[slot]->name, name) == 0) break;
   if (slot == kMaxFunctions) return ERR_TOO_MANY_FUNCTIONS;
 
   // The function takes its slot before its body is read, so it can call itself.
   auto function = std::make_unique<ScriptFunction>();
   SafeStrCopy(function->name, name, sizeof function->name);
   ScriptFunction* fn = function.get();
-  std::unique_ptr<ScriptFunction> replaced = std::move(functions_[slot]);
-  functions_[slot] = std::move(function);
+  std::unique_ptr<ScriptFunction> replaced = std::move(functions[slot]);
+  functions[slot] = std::move(function);
 
   try {
     Tokenize(*fn, text.c_str(), text.size(), true);
@@ -151,7 +153,7 @@ EErrorCode CCScript::CompileFunction(const char* source, std::size_t length) {
             case TokenKind::StringType: flags |= kParamString; break;
             case TokenKind::NumberType: flags |= kParamNumber; break;
             default: {
-              int classSlot = ClassSlotOf(t[i].cls);
+              int classSlot = engine_.ClassSlotOf(t[i].cls);
               flags = static_cast<std::uint16_t>(flags | kParamClass | ((classSlot < 0 ? 255 : classSlot) << 8));
               break;
             }
@@ -176,13 +178,13 @@ EErrorCode CCScript::CompileFunction(const char* source, std::size_t length) {
     if (t[i].kind != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
   } catch (EErrorCode code) {
     // A half-built function must not stay callable.
-    functions_[slot] = std::move(replaced);
+    functions[slot] = std::move(replaced);
     return code;
   }
   return ERR_NONE;
 }
 
-void CCScript::Tokenize(ScriptFunction& fn, const char* text, std::size_t length, bool singleFunction) {
+void FunctionCompiler::Tokenize(ScriptFunction& fn, const char* text, std::size_t length, bool singleFunction) {
   std::array<char[32], kMaxLocals> locals{};
   int localCount = 0;
   int labelCount = 0;
@@ -252,10 +254,10 @@ void CCScript::Tokenize(ScriptFunction& fn, const char* text, std::size_t length
         ShortName name(word);
         int index = -1;
         for (int i = 0; i < kMaxGlobals && index < 0; ++i)
-          if (globals_[i].name[0] && std::strcmp(globals_[i].name, name.text) == 0) index = i;
+          if (engine_.Global(i).name[0] && std::strcmp(engine_.Global(i).name, name.text) == 0) index = i;
         for (int i = 0; i < kMaxGlobals && index < 0; ++i) {
-          if (!globals_[i].name[0]) {
-            std::memcpy(globals_[i].name, name.text, sizeof name.text);
+          if (!engine_.Global(i).name[0]) {
+            std::memcpy(engine_.Global(i).name, name.text, sizeof name.text);
             index = i;
           }
         }
@@ -270,20 +272,20 @@ void CCScript::Tokenize(ScriptFunction& fn, const char* text, std::size_t length
           token.kind = reserved;
           break;
         }
-        if (ScriptFunction* called = FindFunction(word)) {
+        if (ScriptFunction* called = engine_.FindFunction(word)) {
           token.kind = TokenKind::Function;
           token.function = called;
           break;
         }
         NativeClass* cls = nullptr;
-        for (int i = 0; i < kMaxClasses && classes_[i] && !cls; ++i)
-          if (std::strcmp(classes_[i]->ClassName(), word) == 0) cls = classes_[i];
+        for (int i = 0; i < kMaxClasses && engine_.ClassAt(i) && !cls; ++i)
+          if (std::strcmp(engine_.ClassAt(i)->ClassName(), word) == 0) cls = engine_.ClassAt(i);
         if (cls) {
           token.kind = TokenKind::Class;
           token.cls = cls;
           break;
         }
-        int member = FindMemberName(word);
+        int member = engine_.context_.memberNames.Find(word);
         if (member >= 0) {
           token.kind = TokenKind::Identifier;
           token.index = member;

@@ -1,14 +1,14 @@
 // CCScript's host side: construction, class registration, the host entry
-// CallFunction, error reports, and the value operations that need the engine.
+// CallFunction, error reports, and the value operations hosts reach, which the
+// interpreter carries out.
 #include "script/engine.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "platform/system/numbers.h"
 #include "platform/system/safe_string.h"
-#include "platform/system/stack_guard.h"
 #include "script/fast_path.h"
+#include "script/script_context.h"
 
 ScriptFunction::ScriptFunction() = default;
 
@@ -17,7 +17,10 @@ ScriptFunction::~ScriptFunction() {
     if (token.kind == TokenKind::String) DeleteScriptText(token.text);
 }
 
-CCScript::CCScript() : stack_(new ScriptValue[kStackSize]) {}
+CCScript::CCScript() : CCScript(ScriptContext::Program()) {}
+
+CCScript::CCScript(ScriptContext& context)
+    : context_(context), interpreter_(std::make_unique<Interpreter>(*this)) {}
 
 CCScript::~CCScript() = default;
 
@@ -29,6 +32,9 @@ int CCScript::ClassSlotOf(NativeClass* cls) const {
 
 bool CCScript::RegisterClass(NativeClass* cls) {
   if (!cls) return false;
+  // Name ids index one context's table; a class registered in two contexts
+  // would have one context's ids written over the other's.
+  if (cls->memberNames_ && cls->memberNames_ != &context_.memberNames) return false;
   int slot = 0;
   for (; slot < kMaxClasses && classes_[slot]; ++slot) {
     if (classes_[slot] == cls || std::strcmp(classes_[slot]->ClassName(), cls->ClassName()) == 0) return false;
@@ -36,8 +42,10 @@ bool CCScript::RegisterClass(NativeClass* cls) {
   if (slot == kMaxClasses) return false;
   classes_[slot] = cls;
   if (MemberRecord* table = cls->GetMemberTable()) {
-    for (int row = 0; table[row].kind != MK_End; ++row) table[row].nameId = InternMemberName(table[row].name);
+    for (int row = 0; table[row].kind != MK_End; ++row)
+      table[row].nameId = context_.memberNames.Intern(table[row].name);
   }
+  cls->memberNames_ = &context_.memberNames;
   cls->memberCacheBuilt_ = false;
   return true;
 }
@@ -61,32 +69,7 @@ void CCScript::ClearFunctions() {
 
 EErrorCode CCScript::CallFunction(ScriptFunction* function, ScriptValue* args, int argCount) {
   if (!function) return ERR_NONE;
-  const Token* savedPc = pc_;
-  ScriptFunction* savedRunning = running_;
-  ScriptValue* savedReturn = returnValue_;
-  int savedSp = stackPointer_;
-  int savedBase = frameBase_;
-  int savedDepth = depth_;
-  if (hostDepth_++ == 0) {
-    stackLimit_ = NativeStackLimit();
-    stepsLeft_ = stepBudget_;
-  }
-  EErrorCode result = ERR_NONE;
-  try {
-    pc_ = function->tokens.data();
-    running_ = function;
-    ScriptValue value;
-    CallScript(function, args, argCount, value, true);
-  } catch (EErrorCode code) {
-    result = code;
-    OnError(pc_ ? pc_->line : 0, pc_ ? pc_->column : 0, code);
-  }
-  pc_ = savedPc;
-  running_ = savedRunning;
-  returnValue_ = savedReturn;
-  stackPointer_ = savedSp;
-  frameBase_ = savedBase;
-  depth_ = savedDepth;
+  const EErrorCode result = interpreter_->HostCall(function, args, argCount, hostDepth_++ == 0);
   if (--hostDepth_ == 0) retired_.clear();
   return result;
 }
@@ -102,9 +85,10 @@ void CCScript::FormatError(int line, int column, int code, char* out, std::size_
   std::string text;
   const char* message = GetErrorMessage(code);
   ScriptFunction* owner = nullptr;
-  for (int i = 0; i < kMaxFunctions && functions_[i] && pc_; ++i) {
+  const Token* position = interpreter_->Position();
+  for (int i = 0; i < kMaxFunctions && functions_[i] && position; ++i) {
     const std::vector<Token>& tokens = functions_[i]->tokens;
-    if (!tokens.empty() && pc_ >= tokens.data() && pc_ < tokens.data() + tokens.size()) {
+    if (!tokens.empty() && position >= tokens.data() && position < tokens.data() + tokens.size()) {
       owner = functions_[i].get();
       break;
     }
@@ -163,123 +147,19 @@ void CCScript::FormatError(int line, int column, int code, char* out, std::size_
   SafeStrCopy(out, text.c_str(), size);
 }
 
-ScriptValue* CCScript::VariableAddress(int kind, int index) {
-  switch (kind) {
-    case kStorageGlobal:
-      return index >= 0 && index < kMaxGlobals ? &globals_[index].value : nullptr;
-    case kStorageStack:
-      return index >= 0 && index < kStackSize ? &stack_[index] : nullptr;
-    case kStorageLocal: {
-      int slot = frameBase_ + index;
-      return index >= 0 && slot < kStackSize ? &stack_[slot] : nullptr;
-    }
-    default:
-      return nullptr;
-  }
-}
+// ---- what hosts reach of the interpreter ----------------------------------
 
-ScriptValue* CCScript::ResolveReference(const ScriptValue& value) {
-  if (value.type != SVT_Reference) return nullptr;
-  return VariableAddress(value.ref.kind, value.ref.index);
-}
-
-const ScriptValue* CCScript::FollowReferences(const ScriptValue& value) {
-  const ScriptValue* current = &value;
-  // A chain longer than the stack can only be a cycle made by a host.
-  for (int steps = 0; current->type == SVT_Reference; ++steps) {
-    if (steps > kStackSize) return nullptr;
-    current = ResolveReference(*current);
-    if (!current) return nullptr;
-  }
-  return current;
-}
-
-int CCScript::KindOf(const ScriptValue& value) {
-  const ScriptValue* target = FollowReferences(value);
-  return target ? target->type : SVT_None;
-}
-
-const MemberRecord& CCScript::ReadableMember(const ScriptValue& memberRef) {
-  const MemberRecord& row = memberRef.memberRef.cls->GetMemberTable()[memberRef.memberRef.member];
-  if (row.kind == MK_WriteOnly) throw ERR_PROPERTY_NOT_READABLE;
-  if (row.kind != MK_ReadOnly && row.kind != MK_ReadWrite) throw ERR_NOT_PROPERTY;
-  return row;
-}
-
-bool CCScript::ReadProperty(const ScriptValue& memberRef, ScriptValue& out) {
-  ReadableMember(memberRef);
-  out.Clear();
-  return memberRef.memberRef.cls->GetProperty(memberRef.memberRef.member, memberRef.memberRef.instance, out, *this);
-}
-
-bool CCScript::ToNumber(const ScriptValue& value, double& out) {
-  const ScriptValue* target = FollowReferences(value);
-  if (!target) return false;
-  switch (target->type) {
-    case SVT_Number:
-      out = target->number;
-      return true;
-    case SVT_String:
-      if (!IsNumberString(target->text)) return false;
-      out = ReadDecimal(target->text);
-      return true;
-    case SVT_MemberReference: {
-      ScriptValue temp;
-      if (!ReadProperty(*target, temp)) return false;
-      return ToNumber(temp, out);
-    }
-    default:
-      return false;
-  }
-}
-
-bool CCScript::TextOf(const ScriptValue& value, TextView& view) {
-  const ScriptValue* target = FollowReferences(value);
-  if (!target) return false;
-  switch (target->type) {
-    case SVT_String:
-      view.text = target->text;
-      view.length = std::strlen(target->text);
-      return true;
-    case SVT_Number:
-      view.storage = NumberToText(target->number);
-      view.text = view.storage.c_str();
-      view.length = view.storage.size();
-      return true;
-    case SVT_MemberReference: {
-      ScriptValue temp;
-      if (!ReadProperty(*target, temp)) return false;
-      TextView inner;
-      if (!TextOf(temp, inner)) return false;
-      view.storage.assign(inner.text, inner.length);
-      view.text = view.storage.c_str();
-      view.length = view.storage.size();
-      return true;
-    }
-    default:
-      return false;
-  }
-}
-
-bool CCScript::ToString(const ScriptValue& value, std::string& out) {
-  TextView view;
-  if (!TextOf(value, view)) return false;
-  out.assign(view.text, view.length);
-  return true;
-}
-
-void CCScript::SetStackPointer(int n) {
-  if (n < 0) throw ERR_STACK_UNDERFLOW;
-  if (n >= kStackSize) throw ERR_STACK_OVERFLOW;
-  stackPointer_ = n;
-}
-
-void CCScript::Push(const ScriptValue& value) {
-  if (stackPointer_ + 1 >= kStackSize) throw ERR_STACK_OVERFLOW;
-  if (value.type == SVT_Number) {
-    stack_[stackPointer_].SetNumber(value.number);
-  } else {
-    stack_[stackPointer_].Assign(value);
-  }
-  SetStackPointer(stackPointer_ + 1);
-}
+ScriptValue* CCScript::VariableAddress(int kind, int index) { return interpreter_->VariableAddress(kind, index); }
+ScriptValue* CCScript::ResolveReference(const ScriptValue& value) { return interpreter_->ResolveReference(value); }
+const ScriptValue* CCScript::FollowReferences(const ScriptValue& value) { return interpreter_->FollowReferences(value); }
+int CCScript::KindOf(const ScriptValue& value) { return interpreter_->KindOf(value); }
+bool CCScript::ToNumber(const ScriptValue& value, double& out) { return interpreter_->ToNumber(value, out); }
+bool CCScript::ToString(const ScriptValue& value, std::string& out) { return interpreter_->ToString(value, out); }
+void CCScript::Push(const ScriptValue& value) { interpreter_->Push(value); }
+void CCScript::SetStackPointer(int n) { interpreter_->SetStackPointer(n); }
+GlobalVar& CCScript::Global(int index) { return interpreter_->Global(index); }
+int CCScript::StackPointer() const { return interpreter_->StackPointer(); }
+int CCScript::FrameBase() const { return interpreter_->FrameBase(); }
+void CCScript::SetStepBudget(std::uint64_t steps) { interpreter_->SetStepBudget(steps); }
+void CCScript::SetFastPath(bool on) { interpreter_->SetFastPath(on); }
+bool CCScript::FastPath() const { return interpreter_->FastPath(); }

@@ -39,8 +39,6 @@ enum ParameterFlag : std::uint16_t {
 
 struct ScriptFunction;
 struct FastCode;
-struct FastFrame;
-struct FastNode;
 
 struct Token {
   TokenKind kind = TokenKind::None;
@@ -75,9 +73,15 @@ struct ScriptFunction {
   ~ScriptFunction();
 };
 
+class Interpreter;
+class FunctionCompiler;
+struct ScriptContext;
+
 class CCScript {
  public:
+  // An engine of the program (ScriptContext::Program), or of the given context.
   CCScript();
+  explicit CCScript(ScriptContext& context);
   virtual ~CCScript();
   CCScript(const CCScript&) = delete;
   CCScript& operator=(const CCScript&) = delete;
@@ -106,116 +110,39 @@ class CCScript {
   const ScriptValue* FollowReferences(const ScriptValue& value);
 
   // Introspection for hosts and tools.
-  GlobalVar& Global(int index) { return globals_[index]; }
+  GlobalVar& Global(int index);
   ScriptFunction* FunctionAt(int slot) { return functions_[slot].get(); }
   NativeClass* ClassAt(int slot) { return classes_[slot]; }
   int ClassSlotOf(NativeClass* cls) const;
-  int StackPointer() const { return stackPointer_; }
-  int FrameBase() const { return frameBase_; }
+  int StackPointer() const;
+  int FrameBase() const;
 
   // Bounds the statements one host call may run (0: unbounded); when spent the
   // call ends as if the script asked to stop (code 4). For tools and fuzzing.
-  void SetStepBudget(std::uint64_t steps) { stepBudget_ = steps; }
+  void SetStepBudget(std::uint64_t steps);
 
   // Statements run through a compiled form cached per token position (on by
   // default). Off, every statement runs through the plain parse-while-executing
   // routines; both ways give the same results, which the tests compare.
-  void SetFastPath(bool on) { fastPath_ = on; }
-  bool FastPath() const { return fastPath_; }
+  void SetFastPath(bool on);
+  bool FastPath() const;
 
  protected:
-  // A value's text without copying where it already is one.
-  struct TextView {
-    const char* text = "";
-    std::size_t length = 0;
-    std::string storage;
-  };
-  bool TextOf(const ScriptValue& value, TextView& view);
-  const MemberRecord& ReadableMember(const ScriptValue& memberRef);
-
-  // Compiler.
-  EErrorCode CompileFunction(const char* text, std::size_t length);
-  void Tokenize(ScriptFunction& function, const char* text, std::size_t length, bool singleFunction);
-
-  // Interpreter (interpreter.cpp).
-  void CallScript(ScriptFunction* function, ScriptValue* args, int argCount, ScriptValue& result, bool hostEntry);
-  void RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* function);
-  bool Statement(bool execute, int& control);
-  void StatementList(bool execute, int& control);
-  bool Block(bool execute, int& control);
-  bool IfStatement(bool execute, int& control);
-  bool WhileStatement(bool execute, int& control);
-  bool ForStatement(bool execute, int& control);
-  bool JumpStatement(bool execute, int& control);
-  bool CommaExpression(bool execute, ScriptValue& value);
-  bool AssignExpression(bool execute, ScriptValue& value);
-  bool BinaryExpression(bool execute, ScriptValue& value, int minLevel);
-  bool UnaryExpression(bool execute, ScriptValue& value);
-  bool PostfixExpression(bool execute, ScriptValue& value);
-  bool PrimaryExpression(bool execute, ScriptValue& value);
-  int Arguments(bool execute, ScriptValue* args);
-  // Assignment may take a temporary source's text instead of copying it.
-  void Assign(ScriptValue& target, ScriptValue& source);
-  void AssignToVariable(ScriptValue& variable, ScriptValue& source);
-  void BinaryOp(ScriptValue& result, const ScriptValue& a, const ScriptValue& b, int code);
-  bool IsNumeric(const ScriptValue& value);
-  bool ReadProperty(const ScriptValue& memberRef, ScriptValue& out);
-  bool Truth(const ScriptValue& value);
-  // The fast path (fast_path.cpp): runs the statement at pc_ (its own nesting
-  // unit and step already counted) or a function body from its compiled form;
-  // false when it has none and the plain routines must run it.
-  bool RunCachedStatement(int& control);
-  bool RunCachedBody(ScriptFunction* fn);
-  void FastExec(const FastFrame& frame, std::int32_t node, int& control);
-  void FastStatement(const FastFrame& frame, std::int32_t node, int& control);
-  void FastBlock(const FastFrame& frame, const FastNode& node, int& control);
-  void FastEval(const FastFrame& frame, std::int32_t node, ScriptValue& out);
-  void FastArguments(const FastFrame& frame, const FastNode& node, ScriptValue* args);
-  bool FastNumber(const FastFrame& frame, std::int32_t node, double& out);
-  void FastCall(const FastFrame& frame, const FastNode& node, ScriptValue& out);
-  void FastMethod(const FastFrame& frame, const FastNode& node, ScriptValue& out);
-  bool FastCondition(const FastFrame& frame, std::int32_t node, std::int32_t pos);
-  bool FastOperand(const FastFrame& frame, std::int32_t node, double& out);
-  // The variable at the end of a reference chain (the value itself otherwise).
-  const ScriptValue* Deref(const ScriptValue& value) {
-    if (value.type != SVT_Reference) return &value;
-    if (value.ref.kind == kStorageLocal && value.ref.index >= 0 && frameBase_ + value.ref.index < kStackSize) {
-      const ScriptValue* slot = &stack_[frameBase_ + value.ref.index];
-      if (slot->type != SVT_Reference) return slot;
-    }
-    return FollowReferences(value);
-  }
-
-  // Counts one level of nesting for as long as it lives; 46 past kMaxNesting.
-  class NestingUnit {
-   public:
-    explicit NestingUnit(CCScript& engine);
-    ~NestingUnit() { --engine_.depth_; }
-    NestingUnit(const NestingUnit&) = delete;
-    NestingUnit& operator=(const NestingUnit&) = delete;
-
-   private:
-    CCScript& engine_;
-  };
-
-  const Token& Current() const { return *pc_; }
-  TokenKind Peek() const { return pc_->kind; }
-
+  // Filled from slot 0 without holes. A host that takes back the functions of
+  // a failed load edits the table itself.
   std::array<std::unique_ptr<ScriptFunction>, kMaxFunctions> functions_;
-  std::array<NativeClass*, kMaxClasses> classes_{};
-  std::array<GlobalVar, kMaxGlobals> globals_;
-  std::unique_ptr<ScriptValue[]> stack_;
-  int stackPointer_ = 0;
-  int frameBase_ = 0;
-  const Token* pc_ = nullptr;
-  ScriptFunction* running_ = nullptr;
-  ScriptValue* returnValue_ = nullptr;
+  // Functions taken out while a script of this engine still runs: their tokens
+  // must outlive that call, so they are freed when the outermost call ends.
   std::vector<std::unique_ptr<ScriptFunction>> retired_;
-  std::uintptr_t stackLimit_ = 0;
-  int hostDepth_ = 0;
-  int depth_ = 0;  // nesting units in use (NestingUnit)
-  int peak_ = 0;   // the most units in use since the parse-only statement being memoised began
-  std::uint64_t stepBudget_ = 0;
-  std::uint64_t stepsLeft_ = 0;
-  bool fastPath_ = true;
+  int hostDepth_ = 0;  // CallFunction calls in progress, nested ones included
+
+ private:
+  // The compiler and the interpreter (engine_internal.h) are the engine's
+  // inside; hosts see only the operations above.
+  friend class FunctionCompiler;
+  friend class Interpreter;
+
+  ScriptContext& context_;
+  std::array<NativeClass*, kMaxClasses> classes_{};
+  std::unique_ptr<Interpreter> interpreter_;
 };

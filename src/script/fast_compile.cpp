@@ -124,15 +124,22 @@ class FastCompiler {
     return condition;
   }
 
-  std::int32_t If(int depth) {
+  // An if or a while up to its statement: the condition in `a`, the
+  // statement in `b`, where the condition is judged in `pos2`.
+  FastNode Conditional(FastOp op, int depth) {
     const std::int32_t start = p_;
     ++p_;
     const std::int32_t condition = Condition(depth);
-    FastNode node = Make(FastOp::If, start);
+    FastNode node = Make(op, start);
     node.pos2 = p_;
     node.a = condition;
     node.b = Nested(depth);
     if (node.b < 0) throw ERR_NO_EXPRESSION;
+    return node;
+  }
+
+  std::int32_t If(int depth) {
+    FastNode node = Conditional(FastOp::If, depth);
     if (Peek() == TokenKind::Else) {
       ++p_;
       node.c = Nested(depth);
@@ -142,14 +149,7 @@ class FastCompiler {
   }
 
   std::int32_t While(int depth) {
-    const std::int32_t start = p_;
-    ++p_;
-    const std::int32_t condition = Condition(depth);
-    FastNode node = Make(FastOp::While, start);
-    node.pos2 = p_;
-    node.a = condition;
-    node.b = Nested(depth);
-    if (node.b < 0) throw ERR_NO_EXPRESSION;
+    const FastNode node = Conditional(FastOp::While, depth);
     return Add(node, {node.a, node.b});
   }
 

@@ -16,17 +16,14 @@
 //   raise 46 where they always did. Calls run at the depth they would have.
 // A statement with a syntax error anywhere is never compiled, so the plain
 // routines run it and its side effects before the error happen as they did.
-// CCScript::SetFastPath(false) turns all of this off; the differential tests
+// Interpreter::SetFastPath(false) turns all of this off; the differential tests
 // and the fuzz target run both ways and compare.
 #include <new>
 
 #include "platform/system/stack_guard.h"
-#include "script/engine.h"
 #include "script/fast_path.h"
 
 namespace {
-
-enum Control { kNormal = 0, kBreak = 1, kContinue = 2, kReturn = 3 };
 
 // The arguments of a script call: only as many values as there are arguments
 // are made (the plain routines' array of 16 costs more than the call itself).
@@ -47,72 +44,57 @@ class ArgumentArray {
   alignas(ScriptValue) unsigned char storage_[kMaxParameters * sizeof(ScriptValue)];
 };
 
+// The function's cache of compiled statements, made on first use.
+FastCode& CodeOf(ScriptFunction& fn) {
+  if (!fn.fast) fn.fast = std::make_unique<FastCode>();
+  if (fn.fast->at.empty()) fn.fast->at.assign(fn.tokens.size(), 0);
+  return *fn.fast;
+}
+
+inline bool IsNumberValue(const ScriptValue* v) { return v && v->type == SVT_Number; }
+
 }  // namespace
 
-bool CCScript::RunCachedStatement(int& control) {
-  ScriptFunction* fn = running_;
-  if (!fn->fast) fn->fast = std::make_unique<FastCode>();
-  FastCode& code = *fn->fast;
-  const Token* base = fn->tokens.data();
-  if (code.at.empty()) code.at.assign(fn->tokens.size(), 0);
+// Runs a compiled root when the deepest nesting it can reach fits.
+bool Interpreter::RunRoot(const FastRoot& root, const Token* base, int& control) {
+  if (depth_ + root.maxRel > kMaxNesting || NativeStackExhausted(stackLimit_)) return false;
+  const FastFrame frame{root.nodes.data(), root.lists.data(), base, depth_};
+  FastExec(frame, root.node, control);
+  pc_ = base + root.end;
+  return true;
+}
+
+bool Interpreter::RunCachedStatement(int& control) {
+  FastCode& code = CodeOf(*running_);
+  const Token* base = running_->tokens.data();
   const std::int32_t at = static_cast<std::int32_t>(pc_ - base);
   std::int32_t slot = code.at[at];
   if (slot == 0) slot = code.at[at] = CompileFastStatement(code, base, at, false);
   if (slot < 0) return false;
-  const FastRoot& root = *code.roots[slot - 1];
-  if (depth_ + root.maxRel > kMaxNesting || NativeStackExhausted(stackLimit_)) return false;
-  const FastFrame frame{root.nodes.data(), root.lists.data(), base, depth_};
-  FastExec(frame, root.node, control);
-  pc_ = base + root.end;
-  return true;
+  return RunRoot(*code.roots[slot - 1], base, control);
 }
 
-bool CCScript::RunCachedBody(ScriptFunction* fn) {
-  if (fn->fast && fn->fast->body) {
-    const FastRoot& root = *fn->fast->body;
-    if (depth_ + root.maxRel > kMaxNesting || NativeStackExhausted(stackLimit_)) return false;
-    const FastFrame frame{root.nodes.data(), root.lists.data(), fn->tokens.data(), depth_};
-    int control = kNormal;
-    FastExec(frame, root.node, control);
-    pc_ = frame.base + root.end;
-    return true;
-  }
-  if (!fn->fast) fn->fast = std::make_unique<FastCode>();
-  FastCode& code = *fn->fast;
-  const Token* base = fn->tokens.data();
-  if (code.at.empty()) code.at.assign(fn->tokens.size(), 0);
-  if (code.bodyStart == 0) {
-    // The header as the plain routines skip it; a broken one stays theirs.
-    std::int32_t i = 1;
-    if (base[i].kind != TokenKind::LParenthesis) {
-      code.bodyStart = -1;
-    } else {
-      while (base[i].kind != TokenKind::RParenthesis && base[i].kind != TokenKind::None) ++i;
-      code.bodyStart = base[i].kind == TokenKind::None ? -1 : i + 1;
-    }
-  }
-  if (!code.body) {
-    if (code.bodyStart < 0) return false;
-    std::int32_t& slot = code.at[code.bodyStart];
-    if (slot == 0) slot = CompileFastStatement(code, base, code.bodyStart, true);
-    if (slot < 0) return false;
-    code.body = code.roots[slot - 1].get();
-  }
-  const FastRoot& root = *code.body;
-  if (depth_ + root.maxRel > kMaxNesting || NativeStackExhausted(stackLimit_)) return false;
-  const FastFrame frame{root.nodes.data(), root.lists.data(), base, depth_};
+bool Interpreter::RunCachedBody(ScriptFunction* fn) {
   int control = kNormal;
-  FastExec(frame, root.node, control);
-  pc_ = base + root.end;
-  return true;
+  if (fn->fast && fn->fast->body) return RunRoot(*fn->fast->body, fn->tokens.data(), control);
+  FastCode& code = CodeOf(*fn);
+  const Token* base = fn->tokens.data();
+  if (code.bodyStart == 0) {
+    // A broken header stays with the plain routines, which raise its fault.
+    const BodyStart body = FindBodyStart(base);
+    code.bodyStart = body.fault != ERR_NONE ? -1 : body.at;
+  }
+  if (code.bodyStart < 0) return false;
+  std::int32_t& slot = code.at[code.bodyStart];
+  if (slot == 0) slot = CompileFastStatement(code, base, code.bodyStart, true);
+  if (slot < 0) return false;
+  code.body = code.roots[slot - 1].get();
+  return RunRoot(*code.body, base, control);
 }
 
 // A nested statement as the plain Statement runs it: one step, then the statement.
-void CCScript::FastStatement(const FastFrame& f, std::int32_t n, int& control) {
-  if (stepBudget_ && --stepsLeft_ == 0) {
-    pc_ = f.base + f.nodes[n].pos;
-    throw ERR_USER_STOP;
-  }
+void Interpreter::FastStatement(const FastFrame& f, std::int32_t n, int& control) {
+  if (StepSpent()) StopAt(f.base + f.nodes[n].pos);
   if (f.nodes[n].op == FastOp::Block) {
     FastBlock(f, f.nodes[n], control);
   } else {
@@ -120,27 +102,51 @@ void CCScript::FastStatement(const FastFrame& f, std::int32_t n, int& control) {
   }
 }
 
-namespace {
-
-// A condition's truth; numbers are judged without a call.
-inline bool IsNumberValue(const ScriptValue* v) { return v && v->type == SVT_Number; }
-
-}  // namespace
-
 // A condition's truth, as Truth judges the value the condition evaluates to.
 // `pos` is where the plain routines stand when they judge it.
-bool CCScript::FastCondition(const FastFrame& f, std::int32_t n, std::int32_t pos) {
+bool Interpreter::FastCondition(const FastFrame& f, std::int32_t n, std::int32_t pos) {
   double number;
   if (f.nodes[n].pure && FastOperand(f, n, number)) return number != 0;
   ScriptValue condition;
   FastEval(f, n, condition);
-  const ScriptValue* v = Deref(condition);
-  if (IsNumberValue(v)) return v->number != 0;
-  pc_ = f.base + pos;
-  return Truth(condition);
+  return FastTruth(condition, f, pos);
 }
 
-void CCScript::FastBlock(const FastFrame& f, const FastNode& node, int& control) {
+// Truth, judging a number without a call; `pos` is where the plain routines
+// stand when they judge the value.
+inline bool Interpreter::FastTruth(const ScriptValue& value, const FastFrame& f, std::int32_t pos) {
+  const ScriptValue* v = Deref(value);
+  if (IsNumberValue(v)) return v->number != 0;
+  pc_ = f.base + pos;
+  return Truth(value);
+}
+
+// "local = number-only expression", the commonest statement, without
+// temporaries; false when the local holds a reference or the expression no
+// number (the general way then runs it, reading the same variables again).
+inline bool Interpreter::FastStoreNumber(const FastFrame& f, const FastNode& assign) {
+  const FastNode& target = f.nodes[assign.a];
+  if (assign.code != 1 || target.op != FastOp::Local || !f.nodes[assign.b].pure) return false;
+  ScriptValue& variable = stack_[frameBase_ + target.index];
+  double number;
+  if (variable.type == SVT_Reference || !FastNumber(f, assign.b, number)) return false;
+  variable.SetNumber(number);
+  return true;
+}
+
+// "local++" or "local--" on a local holding a number, in place; `out` becomes
+// the reference to it, as Step leaves it.
+inline bool Interpreter::FastStepLocal(const FastFrame& f, const FastNode& step, ScriptValue& out) {
+  const FastNode& target = f.nodes[step.a];
+  if (target.op != FastOp::Local) return false;
+  ScriptValue& variable = stack_[frameBase_ + target.index];
+  if (variable.type != SVT_Number) return false;
+  variable.number = variable.number + (step.code ? 1 : -1);
+  out.SetReference(kStorageLocal, target.index);
+  return true;
+}
+
+void Interpreter::FastBlock(const FastFrame& f, const FastNode& node, int& control) {
   const std::int32_t* items = f.lists + node.c;
   for (int i = 0; i < node.count; ++i) {
     if (control != kNormal) return;
@@ -149,33 +155,18 @@ void CCScript::FastBlock(const FastFrame& f, const FastNode& node, int& control)
       FastStatement(f, items[i], control);
       continue;
     }
-    if (stepBudget_ && --stepsLeft_ == 0) {
-      pc_ = f.base + statement.pos;
-      throw ERR_USER_STOP;
-    }
-    // A number into a local, the commonest statement, without temporaries.
+    if (StepSpent()) StopAt(f.base + statement.pos);
     const FastNode& expression = f.nodes[statement.a];
-    if (expression.op == FastOp::Assign && expression.code == 1 && f.nodes[expression.a].op == FastOp::Local &&
-        f.nodes[expression.b].pure) {
-      ScriptValue& variable = stack_[frameBase_ + f.nodes[expression.a].index];
-      double number;
-      if (variable.type != SVT_Reference && FastNumber(f, expression.b, number)) {
-        variable.SetNumber(number);
-        continue;
-      }
-    }
+    if (expression.op == FastOp::Assign && FastStoreNumber(f, expression)) continue;
     ScriptValue value;
     FastEval(f, statement.a, value);
   }
   // The statement list ends with a statement that is not there, which still
   // costs a step when nothing is pending.
-  if (control == kNormal && stepBudget_ && --stepsLeft_ == 0) {
-    pc_ = f.base + node.pos2;
-    throw ERR_USER_STOP;
-  }
+  if (control == kNormal && StepSpent()) StopAt(f.base + node.pos2);
 }
 
-void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
+void Interpreter::FastExec(const FastFrame& f, std::int32_t n, int& control) {
   const FastNode& node = f.nodes[n];
   switch (node.op) {
     case FastOp::Expression: {
@@ -200,46 +191,20 @@ void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
         if (!FastCondition(f, node.a, node.pos2)) return;
         int bodyControl = kNormal;
         FastStatement(f, node.b, bodyControl);
-        if (bodyControl == kBreak) return;
-        if (bodyControl == kReturn) {
-          control = kReturn;
-          return;
-        }
+        if (LoopEnds(true, bodyControl, control)) return;
       }
     case FastOp::For: {
       ScriptValue value;
       if (node.a >= 0) FastEval(f, node.a, value);
       if (node.b >= 0) FastEval(f, node.b, value);
       for (;;) {
-        const ScriptValue* v = Deref(value);
-        bool run;
-        if (IsNumberValue(v)) {
-          run = v->number != 0;
-        } else {
-          pc_ = f.base + node.pos2;
-          run = Truth(value);
-        }
-        if (!run) return;
+        if (!FastTruth(value, f, node.pos2)) return;
         int bodyControl = kNormal;
         FastStatement(f, node.d, bodyControl);
-        if (bodyControl == kBreak) return;
-        if (bodyControl == kReturn) {
-          control = kReturn;
-          return;
-        }
+        if (LoopEnds(true, bodyControl, control)) return;
         if (node.c >= 0) {
           const FastNode& step = f.nodes[node.c];
-          ScriptValue* variable = nullptr;
-          if (step.op == FastOp::Step && f.nodes[step.a].op == FastOp::Local) {
-            variable = &stack_[frameBase_ + f.nodes[step.a].index];
-            if (variable->type != SVT_Number) variable = nullptr;
-          }
-          if (variable) {  // "i++": what Step does, and the value it leaves
-            variable->number = variable->number + (step.code ? 1 : -1);
-            value.SetReference(kStorageLocal, f.nodes[step.a].index);
-          } else {
-            FastEval(f, node.c, value);
-          }
+          if (step.op != FastOp::Step || !FastStepLocal(f, step, value)) FastEval(f, node.c, value);
         }
         if (node.b >= 0) {
           double number;
@@ -265,21 +230,10 @@ void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
         control = kReturn;
         return;
       }
-      ScriptValue value;
       if (node.a >= 0) {
+        ScriptValue value;
         FastEval(f, node.a, value);
-        if (returnValue_) {
-          if (value.type == SVT_Reference) {
-            const ScriptValue* target = FollowReferences(value);
-            if (target) {
-              returnValue_->Assign(*target);
-            } else {
-              returnValue_->Clear();
-            }
-          } else {
-            returnValue_->MoveFrom(value);
-          }
-        }
+        StoreReturnValue(value);
       }
       control = kReturn;
       return;
@@ -294,7 +248,7 @@ void CCScript::FastExec(const FastFrame& f, std::int32_t n, int& control) {
 
 // A literal or a local holding a number without a call; anything else through
 // FastNumber.
-inline bool CCScript::FastOperand(const FastFrame& f, std::int32_t n, double& out) {
+inline bool Interpreter::FastOperand(const FastFrame& f, std::int32_t n, double& out) {
   const FastNode& node = f.nodes[n];
   if (node.op == FastOp::Number) {
     out = node.number;
@@ -315,7 +269,7 @@ inline bool CCScript::FastOperand(const FastFrame& f, std::int32_t n, double& ou
 // A number-only tree straight to a double, with no values made. False when a
 // variable in it holds no number: the caller then evaluates the tree the
 // general way, which reads the same variables again (reading has no effects).
-bool CCScript::FastNumber(const FastFrame& f, std::int32_t n, double& out) {
+bool Interpreter::FastNumber(const FastFrame& f, std::int32_t n, double& out) {
   const FastNode& node = f.nodes[n];
   switch (node.op) {
     case FastOp::Number:
@@ -354,48 +308,45 @@ bool CCScript::FastNumber(const FastFrame& f, std::int32_t n, double& out) {
   }
 }
 
-void CCScript::FastArguments(const FastFrame& f, const FastNode& node, ScriptValue* args) {
+// FastNumber into a value.
+inline bool Interpreter::FastNumberValue(const FastFrame& f, std::int32_t n, ScriptValue& out) {
+  double number;
+  if (!FastNumber(f, n, number)) return false;
+  out.SetNumber(number);
+  return true;
+}
+
+void Interpreter::FastArguments(const FastFrame& f, const FastNode& node, ScriptValue* args) {
   const std::int32_t* items = f.lists + node.c;
   for (int i = 0; i < node.count; ++i) FastEval(f, items[i], args[i]);
 }
 
 // Calls live apart from FastEval so that its frame stays small: the argument
 // arrays would otherwise be reserved on every evaluation.
-__attribute__((noinline)) void CCScript::FastCall(const FastFrame& f, const FastNode& node, ScriptValue& out) {
+__attribute__((noinline)) void Interpreter::FastCall(const FastFrame& f, const FastNode& node, ScriptValue& out) {
   FastEval(f, node.a, out);
   ArgumentArray args(node.count);
   FastArguments(f, node, args.data());
   pc_ = f.base + node.pos;
-  if (out.type != SVT_FunctionReference) throw ERR_NOT_FUNCTION;
+  // The call runs at the nesting depth the plain routines would be at.
   const int savedDepth = depth_;
   depth_ = f.depth + node.rel;
-  ScriptValue result;
-  CallScript(out.function, args.data(), node.count, result, false);
+  CallFunctionValue(out, args.data(), node.count);
   depth_ = savedDepth;
-  out.MoveFrom(result);
 }
 
-__attribute__((noinline)) void CCScript::FastMethod(const FastFrame& f, const FastNode& node, ScriptValue& out) {
+__attribute__((noinline)) void Interpreter::FastMethod(const FastFrame& f, const FastNode& node, ScriptValue& out) {
   FastEval(f, node.a, out);
   pc_ = f.base + node.pos;
-  const ScriptValue* target = FollowReferences(out);
-  if (!target || target->type != SVT_Object) throw ERR_NOT_OBJECT;
-  NativeClass* cls = target->object.cls;
-  void* instance = target->object.instance;
+  const ObjectRef object = ObjectOf(out);
   // A method gets the whole array, as from the plain routines.
   ScriptValue args[kMaxParameters];
   FastArguments(f, node, args);
   pc_ = f.base + node.pos2;
-  const int member = cls->FindMember(node.index);
-  if (member < 0) throw ERR_NO_SUCH_MEMBER;
-  const MemberRecord& row = cls->GetMemberTable()[member];
-  if (row.kind != MK_Method) throw ERR_NOT_METHOD;
-  if (row.argCount != node.count) throw ERR_ARGUMENT_COUNT;
-  out.Clear();
-  cls->CallMethod(member, instance, out, args, node.count, *this);
+  CallMember(object, node.index, out, args, node.count);
 }
 
-void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
+void Interpreter::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
   const FastNode& node = f.nodes[n];
   switch (node.op) {
     case FastOp::Number:
@@ -432,27 +383,13 @@ void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
     case FastOp::Property: {
       FastEval(f, node.a, out);
       pc_ = f.base + node.pos;
-      const ScriptValue* target = FollowReferences(out);
-      if (!target || target->type != SVT_Object) throw ERR_NOT_OBJECT;
-      NativeClass* cls = target->object.cls;
-      void* instance = target->object.instance;
+      const ObjectRef object = ObjectOf(out);
       pc_ = f.base + node.pos2;
-      const int member = cls->FindMember(node.index);
-      if (member < 0) throw ERR_NO_SUCH_MEMBER;
-      const int kind = cls->GetMemberTable()[member].kind;
-      if (kind != MK_ReadOnly && kind != MK_WriteOnly && kind != MK_ReadWrite) throw ERR_NOT_PROPERTY;
-      out.SetMemberReference(cls, member, instance);
+      PropertyOf(object, node.index, out);
       return;
     }
     case FastOp::Step: {
-      if (f.nodes[node.a].op == FastOp::Local) {
-        ScriptValue& variable = stack_[frameBase_ + f.nodes[node.a].index];
-        if (variable.type == SVT_Number) {
-          variable.number = variable.number + (node.code ? 1 : -1);
-          out.SetReference(kStorageLocal, f.nodes[node.a].index);
-          return;
-        }
-      }
+      if (FastStepLocal(f, node, out)) return;
       FastEval(f, node.a, out);
       pc_ = f.base + node.pos;
       const double step = node.code ? 1 : -1;
@@ -463,21 +400,11 @@ void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
           return;
         }
       }
-      double number;
-      if (!ToNumber(out, number)) throw ERR_NOT_NUMBER;
-      ScriptValue next;
-      next.SetNumber(number + step);
-      Assign(out, next);
+      StepBy(out, step);
       return;
     }
     case FastOp::Negate: {
-      if (node.pure) {
-        double number;
-        if (FastNumber(f, n, number)) {
-          out.SetNumber(number);
-          return;
-        }
-      }
+      if (node.pure && FastNumberValue(f, n, out)) return;
       FastEval(f, node.a, out);
       const ScriptValue* v = Deref(out);
       if (IsNumberValue(v)) {
@@ -485,28 +412,18 @@ void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
         return;
       }
       pc_ = f.base + node.pos;
-      if (!IsNumeric(out)) throw ERR_NOT_NUMBER;
-      double number;
-      if (!ToNumber(out, number)) throw ERR_NOT_NUMBER;
-      out.SetNumber(-number);
+      ApplySign(out, true);
       return;
     }
     case FastOp::Plus: {
       FastEval(f, node.a, out);
       if (IsNumberValue(Deref(out))) return;
       pc_ = f.base + node.pos;
-      double number;
-      if (!ToNumber(out, number)) throw ERR_NOT_NUMBER;
+      ApplySign(out, false);
       return;
     }
     case FastOp::Binary: {
-      if (node.pure) {
-        double number;
-        if (FastNumber(f, n, number)) {
-          out.SetNumber(number);
-          return;
-        }
-      }
+      if (node.pure && FastNumberValue(f, n, out)) return;
       FastEval(f, node.a, out);
       ScriptValue right;
       FastEval(f, node.b, right);
@@ -522,9 +439,7 @@ void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
         return;
       }
       pc_ = f.base + node.pos;
-      ScriptValue result;
-      BinaryOp(result, out, right, node.code);
-      out.MoveFrom(result);
+      ApplyBinary(out, right, node.code);
       return;
     }
     case FastOp::Or: {
@@ -532,9 +447,7 @@ void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
       ScriptValue right;
       FastEval(f, node.b, right);
       pc_ = f.base + node.pos;
-      const bool left = Truth(out);
-      const bool either = Truth(right) || left;
-      out.SetNumber(either ? 1 : 0);
+      LogicalOr(out, right);
       return;
     }
     case FastOp::AndChain: {
@@ -548,24 +461,16 @@ void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
         ScriptValue right;
         FastEval(f, items[i], right);
         pc_ = f.base + items[i + 2];
-        const bool truth = Truth(right);
-        out.SetNumber(truth ? 1 : 0);
-        if (!truth) return;
+        if (!LogicalAnd(out, right)) return;
       }
       return;
     }
     case FastOp::Assign: {
-      const FastNode& target = f.nodes[node.a];
-      if (node.code == 1 && target.op == FastOp::Local && f.nodes[node.b].pure) {
-        // A number into a local: the right side is read first either way,
-        // and making the target's reference has no effects.
-        ScriptValue& variable = stack_[frameBase_ + target.index];
-        double number;
-        if (variable.type != SVT_Reference && FastNumber(f, node.b, number)) {
-          variable.SetNumber(number);
-          out.SetReference(kStorageLocal, target.index);
-          return;
-        }
+      // The right side is read first either way, and making the target's
+      // reference has no effects.
+      if (FastStoreNumber(f, node)) {
+        out.SetReference(kStorageLocal, f.nodes[node.a].index);
+        return;
       }
       FastEval(f, node.a, out);
       ScriptValue right;
@@ -590,13 +495,7 @@ void CCScript::FastEval(const FastFrame& f, std::int32_t n, ScriptValue& out) {
           }
         }
       }
-      if (node.code == 1) {
-        Assign(out, right);
-      } else {
-        ScriptValue combined;
-        BinaryOp(combined, out, right, node.code);
-        Assign(out, combined);
-      }
+      AssignWith(out, right, node.code);
       return;
     }
     case FastOp::Comma: {

@@ -3,153 +3,44 @@
 // same routines only parse, which is how untaken branches and the final pass of
 // a loop are checked. These routines define the language; statements that run
 // are handed to the fast path (fast_path.cpp) when it is on, which must and
-// does behave exactly like them.
-#include <cmath>
-#include <cstring>
-
-#include "platform/system/numbers.h"
+// does behave exactly like them. What both do to values, calls and members is
+// written once, in operations.cpp.
 #include "platform/system/stack_guard.h"
-#include "script/engine.h"
-#include "script/fast_path.h"
+#include "script/engine_internal.h"
 
 namespace {
 
-enum Control { kNormal = 0, kBreak = 1, kContinue = 2, kReturn = 3 };
-
 inline const OperatorInfo& InfoOf(TokenKind kind) { return kOperators[static_cast<int>(kind)]; }
 
-bool IsEmptyLike(int kind) { return kind == SVT_Empty || kind == SVT_None; }
-
 }  // namespace
+
+Interpreter::Interpreter(CCScript& engine) : stack_(new ScriptValue[kStackSize]), engine_(engine) {}
 
 // Nesting is bounded by a count of recursive constructs (statements, groups,
 // argument lists, assignment right sides, calls) rather than by the native
 // stack alone, so that where 46 is raised does not depend on frame sizes and
 // is the same whichever way a statement is executed. The native check stays
 // as a backstop for hosts that call in with little stack left.
-CCScript::NestingUnit::NestingUnit(CCScript& engine) : engine_(engine) {
-  if (++engine_.depth_ > engine_.peak_) engine_.peak_ = engine_.depth_;
-  if (engine_.depth_ > kMaxNesting || NativeStackExhausted(engine_.stackLimit_)) {
-    --engine_.depth_;
+Interpreter::NestingUnit::NestingUnit(Interpreter& machine) : machine_(machine) {
+  if (++machine_.depth_ > machine_.peak_) machine_.peak_ = machine_.depth_;
+  if (machine_.depth_ > kMaxNesting || NativeStackExhausted(machine_.stackLimit_)) {
+    --machine_.depth_;
     throw ERR_STACK_OVERFLOW;
   }
 }
 
-bool CCScript::Truth(const ScriptValue& value) {
-  double number;
-  if (value.type == SVT_Number) {
-    number = value.number;
-  } else if (!ToNumber(value, number)) {
-    throw ERR_NOT_NUMBER;
-  }
-  return number != 0;  // a NaN counts as true
-}
-
 // ---- calls ---------------------------------------------------------------
 
-void CCScript::CallScript(ScriptFunction* fn, ScriptValue* args, int argCount, ScriptValue& result, bool hostEntry) {
-  NestingUnit unit(*this);
-  const int callerBase = frameBase_;
-  const int newBase = stackPointer_;
-  for (int i = 0; i < argCount; ++i) {
-    const std::uint16_t flags = fn->parameterFlags[i];
-    if (!(flags & kParamPresent)) throw ERR_TOO_MANY_ARGUMENTS;
-    ScriptValue& arg = args[i];
-    if (hostEntry && arg.type == SVT_Reference) {
-      // The host's references are followed one step, in the host's frame.
-      const ScriptValue* target = ResolveReference(arg);
-      ScriptValue followed;
-      if (target) followed.Assign(*target);
-      arg.MoveFrom(followed);
-    }
-    if (flags & kParamByRef) {
-      if (arg.type == SVT_Reference && arg.ref.kind == kStorageLocal) {
-        ScriptValue absolute;
-        absolute.SetReference(kStorageStack, arg.ref.index + callerBase);
-        Push(absolute);
-        continue;
-      }
-    } else if (flags & kParamString) {
-      if (arg.type != SVT_String) {
-        TextView view;
-        if (!TextOf(arg, view)) throw ERR_ARGUMENT_TYPE;
-        ScriptValue text;
-        text.SetString(view.text, view.length);
-        if (hostEntry) {
-          arg.MoveFrom(text);
-        } else {
-          Push(text);
-          continue;
-        }
-      }
-    } else if (flags & kParamNumber) {
-      if (arg.type != SVT_Number) {
-        double number;
-        if (!ToNumber(arg, number)) throw ERR_ARGUMENT_TYPE;
-        if (hostEntry) {
-          arg.SetNumber(number);
-        } else {
-          ScriptValue value;
-          value.SetNumber(number);
-          Push(value);
-          continue;
-        }
-      }
-    } else if (flags & kParamClass) {
-      const ScriptValue* target = FollowReferences(arg);
-      const int classSlot = flags >> 8;
-      if (!target || target->type != SVT_Object || classSlot >= kMaxClasses || !classes_[classSlot] ||
-          target->object.cls != classes_[classSlot])
-        throw ERR_ARGUMENT_TYPE;
-      Push(*target);
-      continue;
-    } else if (arg.type == SVT_Reference) {
-      const ScriptValue* target = FollowReferences(arg);
-      Push(target ? *target : ScriptValue());
-      continue;
-    }
-    Push(arg);
-  }
-  // The spare flag word after the sixteenth keeps this test in bounds.
-  if (fn->parameterFlags[argCount] & kParamPresent) throw ERR_TOO_FEW_ARGUMENTS;
-
-  const int savedSp = newBase;
-  const Token* savedPc = pc_;
-  ScriptFunction* savedRunning = running_;
-  ScriptValue* savedReturn = returnValue_;
-  frameBase_ = newBase;
-  SetStackPointer(frameBase_ + fn->localCount);
-  // Locals that are not parameters start unset rather than with whatever an
-  // earlier call left in their slots.
-  for (int slot = newBase + argCount; slot < stackPointer_; ++slot) stack_[slot].Clear();
-
-  pc_ = fn->tokens.data();
-  running_ = fn;
-  returnValue_ = &result;
-  result.Clear();
-  RunFunctionBody(true, result, fn);
-
-  pc_ = savedPc;
-  running_ = savedRunning;
-  returnValue_ = savedReturn;
-  stackPointer_ = savedSp;
-  frameBase_ = callerBase;
-}
-
-void CCScript::RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* fn) {
+void Interpreter::RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* fn) {
   if (execute && fastPath_ && RunCachedBody(fn)) return;
-  ++pc_;  // the function's name
-  if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
-  while (Peek() != TokenKind::RParenthesis) {
-    if (Peek() == TokenKind::None) throw ERR_NO_CLOSE_PARENTHESIS;
-    ++pc_;
-  }
-  ++pc_;
+  const BodyStart body = FindBodyStart(pc_);
+  pc_ += body.at;
+  if (body.fault != ERR_NONE) throw body.fault;
   int control = kNormal;
   if (!Block(execute, control)) throw ERR_NO_PARENTHESIS;
 }
 
-int CCScript::Arguments(bool execute, ScriptValue* args) {
+int Interpreter::Arguments(bool execute, ScriptValue* args) {
   NestingUnit unit(*this);
   int count = 0;
   if (AssignExpression(execute, args[0])) {
@@ -168,7 +59,7 @@ int CCScript::Arguments(bool execute, ScriptValue* args) {
 
 // ---- statements ----------------------------------------------------------
 
-bool CCScript::Statement(bool execute, int& control) {
+bool Interpreter::Statement(bool execute, int& control) {
   NestingUnit unit(*this);
   const Token* base = running_->tokens.data();
   const std::size_t at = static_cast<std::size_t>(pc_ - base);
@@ -189,7 +80,7 @@ bool CCScript::Statement(bool execute, int& control) {
     outerPeak = peak_;
     peak_ = depth_;
   } else {
-    if (stepBudget_ && --stepsLeft_ == 0) throw ERR_USER_STOP;
+    if (StepSpent()) StopAt(pc_);
     if (fastPath_ && RunCachedStatement(control)) return true;
   }
   bool found;
@@ -222,12 +113,12 @@ bool CCScript::Statement(bool execute, int& control) {
   return found;
 }
 
-void CCScript::StatementList(bool execute, int& control) {
+void Interpreter::StatementList(bool execute, int& control) {
   while (Statement(execute && control == kNormal, control)) {
   }
 }
 
-bool CCScript::Block(bool execute, int& control) {
+bool Interpreter::Block(bool execute, int& control) {
   if (Peek() != TokenKind::LMiddleParenthesis) return false;
   ++pc_;
   StatementList(execute, control);
@@ -236,15 +127,21 @@ bool CCScript::Block(bool execute, int& control) {
   return true;
 }
 
-bool CCScript::IfStatement(bool execute, int& control) {
-  ++pc_;
+// "( expression )" after an if or a while; true when executing and the value
+// is not zero.
+bool Interpreter::Condition(bool execute) {
   if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
   ++pc_;
   ScriptValue condition;
   if (!CommaExpression(execute, condition)) throw ERR_NO_EXPRESSION;
   if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
   ++pc_;
-  const bool taken = execute && Truth(condition);
+  return execute && Truth(condition);
+}
+
+bool Interpreter::IfStatement(bool execute, int& control) {
+  ++pc_;
+  const bool taken = Condition(execute);
   if (!Statement(taken, control)) throw ERR_NO_EXPRESSION;
   if (Peek() == TokenKind::Else) {
     ++pc_;
@@ -253,28 +150,11 @@ bool CCScript::IfStatement(bool execute, int& control) {
   return true;
 }
 
-// After one pass of a loop body: the loop ends after its parse-only pass, on
-// break, and on return, which the statement list around the loop then sees.
-static bool LoopEnds(bool ran, int bodyControl, int& control) {
-  if (!ran || bodyControl == kBreak) return true;
-  if (bodyControl == kReturn) {
-    control = kReturn;
-    return true;
-  }
-  return false;
-}
-
-bool CCScript::WhileStatement(bool execute, int& control) {
+bool Interpreter::WhileStatement(bool execute, int& control) {
   ++pc_;
   const Token* loopStart = pc_;
   for (;;) {
-    if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
-    ++pc_;
-    ScriptValue condition;
-    if (!CommaExpression(execute, condition)) throw ERR_NO_EXPRESSION;
-    if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
-    ++pc_;
-    const bool run = execute && Truth(condition);
+    const bool run = Condition(execute);
     int bodyControl = kNormal;
     if (!Statement(run, bodyControl)) throw ERR_NO_EXPRESSION;
     if (LoopEnds(run, bodyControl, control)) return true;
@@ -282,7 +162,7 @@ bool CCScript::WhileStatement(bool execute, int& control) {
   }
 }
 
-bool CCScript::ForStatement(bool execute, int& control) {
+bool Interpreter::ForStatement(bool execute, int& control) {
   ++pc_;
   if (Peek() != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
   ++pc_;
@@ -317,7 +197,7 @@ bool CCScript::ForStatement(bool execute, int& control) {
   }
 }
 
-bool CCScript::JumpStatement(bool execute, int& control) {
+bool Interpreter::JumpStatement(bool execute, int& control) {
   const TokenKind kind = Peek();
   ++pc_;
   switch (kind) {
@@ -339,18 +219,7 @@ bool CCScript::JumpStatement(bool execute, int& control) {
       const bool hasValue = CommaExpression(execute, value);
       if (Peek() != TokenKind::Semicolon) throw ERR_NO_SEMICOLON;
       if (execute) {
-        if (hasValue && returnValue_) {
-          if (value.type == SVT_Reference) {
-            const ScriptValue* target = FollowReferences(value);
-            if (target) {
-              returnValue_->Assign(*target);
-            } else {
-              returnValue_->Clear();
-            }
-          } else {
-            returnValue_->MoveFrom(value);
-          }
-        }
+        if (hasValue) StoreReturnValue(value);
         control = kReturn;
       }
       break;
@@ -362,7 +231,7 @@ bool CCScript::JumpStatement(bool execute, int& control) {
 
 // ---- expressions ---------------------------------------------------------
 
-bool CCScript::CommaExpression(bool execute, ScriptValue& value) {
+bool Interpreter::CommaExpression(bool execute, ScriptValue& value) {
   if (!AssignExpression(execute, value)) return false;
   while (Peek() == TokenKind::Comma) {
     ++pc_;
@@ -371,7 +240,7 @@ bool CCScript::CommaExpression(bool execute, ScriptValue& value) {
   return true;
 }
 
-bool CCScript::AssignExpression(bool execute, ScriptValue& value) {
+bool Interpreter::AssignExpression(bool execute, ScriptValue& value) {
   if (!BinaryExpression(execute, value, kOrOr)) return false;
   const int code = InfoOf(Peek()).assignCode;
   if (!code) return true;
@@ -379,19 +248,11 @@ bool CCScript::AssignExpression(bool execute, ScriptValue& value) {
   NestingUnit unit(*this);
   ScriptValue right;
   if (!AssignExpression(execute, right)) throw ERR_NO_RIGHT_VALUE;
-  if (execute) {
-    if (code == 1) {
-      Assign(value, right);
-    } else {
-      ScriptValue combined;
-      BinaryOp(combined, value, right, code);
-      Assign(value, combined);
-    }
-  }
+  if (execute) AssignWith(value, right, code);
   return true;
 }
 
-bool CCScript::BinaryExpression(bool execute, ScriptValue& value, int minLevel) {
+bool Interpreter::BinaryExpression(bool execute, ScriptValue& value, int minLevel) {
   if (!UnaryExpression(execute, value)) return false;
   bool andChainLive = execute;  // cleared once a && operand was zero
   for (;;) {
@@ -402,67 +263,43 @@ bool CCScript::BinaryExpression(bool execute, ScriptValue& value, int minLevel) 
     if (op.level == kAndAnd) {
       if (andChainLive && !Truth(value)) andChainLive = false;
       if (!BinaryExpression(andChainLive, right, op.level + 1)) throw kMissingOperand[op.level];
-      if (andChainLive) {
-        const bool truth = Truth(right);
-        value.SetNumber(truth ? 1 : 0);
-        andChainLive = truth;
-      }
+      if (andChainLive) andChainLive = LogicalAnd(value, right);
       continue;
     }
     andChainLive = execute;
     if (!BinaryExpression(execute, right, op.level + 1)) throw kMissingOperand[op.level];
     if (!execute) continue;
     if (op.level == kOrOr) {
-      const bool left = Truth(value);
-      const bool either = Truth(right) || left;
-      value.SetNumber(either ? 1 : 0);
+      LogicalOr(value, right);
     } else {
-      ScriptValue result;
-      BinaryOp(result, value, right, op.code);
-      value.MoveFrom(result);
+      ApplyBinary(value, right, op.code);
     }
   }
 }
 
-bool CCScript::UnaryExpression(bool execute, ScriptValue& value) {
+bool Interpreter::UnaryExpression(bool execute, ScriptValue& value) {
   const TokenKind kind = Peek();
   if (kind != TokenKind::Minus && kind != TokenKind::Plus) return PostfixExpression(execute, value);
   ++pc_;
   if (!PostfixExpression(execute, value)) throw ERR_NO_RIGHT_VALUE;
-  if (execute) {
-    if (kind == TokenKind::Minus && !IsNumeric(value)) throw ERR_NOT_NUMBER;
-    double number;
-    if (!ToNumber(value, number)) throw ERR_NOT_NUMBER;
-    if (kind == TokenKind::Minus) value.SetNumber(-number);
-  }
+  if (execute) ApplySign(value, kind == TokenKind::Minus);
   return true;
 }
 
-bool CCScript::PostfixExpression(bool execute, ScriptValue& value) {
+bool Interpreter::PostfixExpression(bool execute, ScriptValue& value) {
   if (!PrimaryExpression(execute, value)) return false;
   switch (Peek()) {
     case TokenKind::LParenthesis: {
       ++pc_;
       ScriptValue args[kMaxParameters];
       const int count = Arguments(execute, args);
-      if (execute) {
-        if (value.type != SVT_FunctionReference) throw ERR_NOT_FUNCTION;
-        ScriptValue result;
-        CallScript(value.function, args, count, result, false);
-        value.MoveFrom(result);
-      }
+      if (execute) CallFunctionValue(value, args, count);
       return true;
     }
     case TokenKind::Period: {
       ++pc_;
-      NativeClass* cls = nullptr;
-      void* instance = nullptr;
-      if (execute) {
-        const ScriptValue* target = FollowReferences(value);
-        if (!target || target->type != SVT_Object) throw ERR_NOT_OBJECT;
-        cls = target->object.cls;
-        instance = target->object.instance;
-      }
+      ObjectRef object{};
+      if (execute) object = ObjectOf(value);
       if (Peek() != TokenKind::Identifier) throw ERR_NO_MEMBER;
       const int nameId = Current().index;
       ++pc_;
@@ -470,21 +307,9 @@ bool CCScript::PostfixExpression(bool execute, ScriptValue& value) {
         ++pc_;
         ScriptValue args[kMaxParameters];
         const int count = Arguments(execute, args);
-        if (execute) {
-          const int member = cls->FindMember(nameId);
-          if (member < 0) throw ERR_NO_SUCH_MEMBER;
-          const MemberRecord& row = cls->GetMemberTable()[member];
-          if (row.kind != MK_Method) throw ERR_NOT_METHOD;
-          if (row.argCount != count) throw ERR_ARGUMENT_COUNT;
-          value.Clear();
-          cls->CallMethod(member, instance, value, args, count, *this);
-        }
+        if (execute) CallMember(object, nameId, value, args, count);
       } else if (execute) {
-        const int member = cls->FindMember(nameId);
-        if (member < 0) throw ERR_NO_SUCH_MEMBER;
-        const int kind = cls->GetMemberTable()[member].kind;
-        if (kind != MK_ReadOnly && kind != MK_WriteOnly && kind != MK_ReadWrite) throw ERR_NOT_PROPERTY;
-        value.SetMemberReference(cls, member, instance);
+        PropertyOf(object, nameId, value);
       }
       return true;
     }
@@ -492,13 +317,7 @@ bool CCScript::PostfixExpression(bool execute, ScriptValue& value) {
     case TokenKind::MinusMinus: {
       const double step = Peek() == TokenKind::PlusPlus ? 1 : -1;
       ++pc_;
-      if (execute) {
-        double number;
-        if (!ToNumber(value, number)) throw ERR_NOT_NUMBER;
-        ScriptValue next;
-        next.SetNumber(number + step);
-        Assign(value, next);
-      }
+      if (execute) StepBy(value, step);
       return true;
     }
     default:
@@ -506,7 +325,7 @@ bool CCScript::PostfixExpression(bool execute, ScriptValue& value) {
   }
 }
 
-bool CCScript::PrimaryExpression(bool execute, ScriptValue& value) {
+bool Interpreter::PrimaryExpression(bool execute, ScriptValue& value) {
   const Token& token = Current();
   switch (token.kind) {
     case TokenKind::Number:
@@ -545,114 +364,4 @@ bool CCScript::PrimaryExpression(bool execute, ScriptValue& value) {
   }
   ++pc_;
   return true;
-}
-
-// ---- assignment and operators -------------------------------------------
-
-void CCScript::AssignToVariable(ScriptValue& variable, ScriptValue& source) {
-  // The new value is made completely before the variable is touched, so
-  // "x = x;" and a byref parameter assigned from its own referent keep it.
-  ScriptValue stored;
-  const ScriptValue* from = &source;
-  ScriptValue property;
-  if (from->type == SVT_Reference) {
-    from = FollowReferences(*from);
-    if (!from) from = &property;  // a dangling reference reads as unset
-  }
-  if (from->type == SVT_MemberReference) {
-    ReadProperty(*from, property);
-    from = &property;
-  }
-  switch (from->type) {
-    case SVT_Number:
-      stored.SetNumber(from->number);
-      break;
-    case SVT_String:
-      if (from == &source || from == &property) {
-        stored.MoveFrom(*const_cast<ScriptValue*>(from));  // a temporary: take its text
-      } else {
-        stored.Assign(*from);
-      }
-      break;
-    case SVT_Object:
-      stored.SetObject(from->object.cls, from->object.instance);
-      break;
-    default:  // None, functions and empty leave the variable unset
-      break;
-  }
-  variable.MoveFrom(stored);
-}
-
-void CCScript::Assign(ScriptValue& target, ScriptValue& source) {
-  switch (target.type) {
-    case SVT_Reference: {
-      ScriptValue* variable = const_cast<ScriptValue*>(FollowReferences(target));
-      if (!variable) throw ERR_NOT_ASSIGNABLE;
-      AssignToVariable(*variable, source);
-      return;
-    }
-    case SVT_MemberReference: {
-      const MemberRecord& row = target.memberRef.cls->GetMemberTable()[target.memberRef.member];
-      if (row.kind == MK_ReadOnly) throw ERR_PROPERTY_NOT_WRITABLE;
-      if (row.kind != MK_WriteOnly && row.kind != MK_ReadWrite) throw ERR_NOT_PROPERTY;
-      ScriptValue temp;
-      AssignToVariable(temp, source);
-      target.memberRef.cls->SetProperty(target.memberRef.member, target.memberRef.instance, temp, *this);
-      return;
-    }
-    case SVT_Object:
-    case SVT_FunctionReference:
-    case SVT_Empty:
-      return;
-    default:
-      throw ERR_NOT_ASSIGNABLE;
-  }
-}
-
-bool CCScript::IsNumeric(const ScriptValue& value) {
-  const ScriptValue* target = value.type == SVT_Reference ? FollowReferences(value) : &value;
-  if (!target) return false;
-  if (target->type == SVT_Number) return true;
-  if (target->type == SVT_MemberReference)
-    return target->memberRef.cls->GetMemberTable()[target->memberRef.member].resultType == SVT_Number;
-  return false;
-}
-
-void CCScript::BinaryOp(ScriptValue& result, const ScriptValue& a, const ScriptValue& b, int code) {
-  if (code == 0) throw ERR_NO_OPERATOR;
-  if ((code == 11 || code == 12) && (a.type == SVT_Empty || b.type == SVT_Empty)) {
-    const bool equal = IsEmptyLike(KindOf(a)) && IsEmptyLike(KindOf(b));
-    result.SetNumber((equal == (code == 11)) ? 1 : 0);
-    return;
-  }
-  double x, y;
-  if (IsNumeric(a) && ToNumber(b, y) && ToNumber(a, x)) {
-    double r;
-    if (!NumericOp(code, x, y, r)) throw ERR_WRONG_OPERATOR;
-    result.SetNumber(r);
-    return;
-  }
-  TextView left, right;
-  if (!TextOf(a, left)) throw ERR_LEFT_NOT_TEXT;
-  if (!TextOf(b, right)) throw ERR_RIGHT_NOT_TEXT;
-  if (code == 2) {
-    char* joined = new char[left.length + right.length + 1];
-    std::memcpy(joined, left.text, left.length);
-    std::memcpy(joined + left.length, right.text, right.length);
-    joined[left.length + right.length] = '\0';
-    result.TakeString(joined);
-    return;
-  }
-  if (code < 11 || code > 16) throw ERR_WRONG_OPERATOR;
-  const int order = std::strcmp(left.text, right.text);  // strcmp compares as unsigned bytes
-  bool r = false;
-  switch (code) {
-    case 11: r = order == 0; break;
-    case 12: r = order != 0; break;
-    case 13: r = order < 0; break;
-    case 14: r = order > 0; break;
-    case 15: r = order <= 0; break;
-    case 16: r = order >= 0; break;
-  }
-  result.SetNumber(r ? 1 : 0);
 }

@@ -1,48 +1,26 @@
-// The shared member-name table and the per-class member look-up by name id.
+// The member-name table and the per-class member look-up by name id.
 #include "script/native_class.h"
 
 #include <cstring>
 
 #include "platform/system/safe_string.h"
 
-namespace {
-
-struct MemberNameTable {
-  char names[kMemberNameCount][kMemberNameLength] = {};
-  int count = 0;
-};
-
-MemberNameTable& Names() {
-  static MemberNameTable table;
-  return table;
-}
-
-}  // namespace
-
-int FindMemberName(const char* name) {
-  MemberNameTable& table = Names();
-  for (int i = 0; i < table.count; ++i) {
-    if (std::strncmp(table.names[i], name, kMemberNameLength - 1) == 0 &&
-        std::strlen(name) < kMemberNameLength)
+int MemberNameTable::Find(const char* name) const {
+  for (int i = 0; i < count_; ++i) {
+    if (std::strncmp(names_[i], name, kMemberNameLength - 1) == 0 && std::strlen(name) < kMemberNameLength)
       return i;
   }
   return -1;
 }
 
-int InternMemberName(const char* name) {
-  int index = FindMemberName(name);
+int MemberNameTable::Intern(const char* name) {
+  int index = Find(name);
   if (index >= 0) return index;
-  MemberNameTable& table = Names();
   // A full table cannot take more names; such a member stays unreachable
   // rather than aliasing another name.
-  if (table.count >= kMemberNameCount || std::strlen(name) >= kMemberNameLength) return -1;
-  SafeStrCopy(table.names[table.count], name, kMemberNameLength);
-  return table.count++;
-}
-
-const char* MemberNameAt(int index) {
-  if (index < 0 || index >= Names().count) return "";
-  return Names().names[index];
+  if (count_ >= kMemberNameCount || std::strlen(name) >= kMemberNameLength) return -1;
+  SafeStrCopy(names_[count_], name, kMemberNameLength);
+  return count_++;
 }
 
 int NativeClass::FindMember(int nameId) {

@@ -1,5 +1,6 @@
 // The interface of a script-visible class (NativeClass with its member table of
-// MemberRecords) and the member-name table that every engine shares.
+// MemberRecords) and the member-name table that the engines of one program
+// share (held by their ScriptContext).
 #pragma once
 
 #include <array>
@@ -28,6 +29,8 @@ struct MemberRecord {
 constexpr int kMemberNameCount = 256;
 constexpr int kMemberNameLength = 32;
 
+class MemberNameTable;
+
 class NativeClass {
  public:
   virtual ~NativeClass() = default;
@@ -49,11 +52,20 @@ class NativeClass {
   friend class CCScript;  // registration writes name ids and resets the cache
   std::array<std::int16_t, kMemberNameCount> memberByNameId_{};
   bool memberCacheBuilt_ = false;
+  const MemberNameTable* memberNames_ = nullptr;  // the table the ids index, once registered
 };
 
-// The shared member-name table: first-come indexes, never emptied.
-// Returns the index of the name, adding it when new; -1 when the table is full.
-int InternMemberName(const char* name);
-// The index of the name, or -1 when it was never interned.
-int FindMemberName(const char* name);
-const char* MemberNameAt(int index);
+// Member names by first-come index, never emptied: the compiler turns a member
+// name into its index once, and the interpreter compares integers.
+class MemberNameTable {
+ public:
+  // The index of the name, adding it when new; -1 when the table is full or
+  // the name longer than 31 characters.
+  int Intern(const char* name);
+  // The index of the name, or -1 when it was never interned.
+  int Find(const char* name) const;
+
+ private:
+  char names_[kMemberNameCount][kMemberNameLength] = {};
+  int count_ = 0;
+};

@@ -36,11 +36,6 @@ bool ReadDiskFile(const std::string& path, std::string& out) {
   return ok;
 }
 
-ScriptFileReader& InstalledReader() {
-  static ScriptFileReader reader;
-  return reader;
-}
-
 // The text cut to at most `limit` bytes without splitting a double-byte
 // character, as the fixed-size rows of the original kept it.
 std::string CutText(std::string_view text, std::size_t limit) {
@@ -124,8 +119,8 @@ class DefinitionTable {
 class Preprocessor {
  public:
   Preprocessor(const std::vector<std::string>& folders, std::vector<PreprocessorDefinition>& rows,
-               std::string& output)
-      : folders_(folders), definitions_(rows), output_(output) {}
+               const ScriptFileReader& reader, std::string& output)
+      : folders_(folders), definitions_(rows), reader_(reader), output_(output) {}
 
   bool Run(const char* text, int depth) {
     const char* p = text;
@@ -208,7 +203,7 @@ class Preprocessor {
     std::string source;
     bool found = false;
     for (const std::string& folder : folders_) {
-      if (ReadScriptFile(folder + name, source)) {
+      if (ReadScriptFile(reader_, folder + name, source)) {
         found = true;
         break;
       }
@@ -219,22 +214,20 @@ class Preprocessor {
 
   const std::vector<std::string>& folders_;
   DefinitionTable definitions_;
+  const ScriptFileReader& reader_;
   std::string& output_;
 };
 
 }  // namespace
 
-void SetScriptFileReader(ScriptFileReader reader) { InstalledReader() = std::move(reader); }
-
-bool ReadScriptFile(const std::string& path, std::string& out) {
-  const ScriptFileReader& reader = InstalledReader();
+bool ReadScriptFile(const ScriptFileReader& reader, const std::string& path, std::string& out) {
   return reader ? reader(path, out) : ReadDiskFile(path, out);
 }
 
 bool Preprocess(const char* text, std::string& output, const std::vector<std::string>& includeFolders,
-                std::vector<PreprocessorDefinition>& definitions) {
+                std::vector<PreprocessorDefinition>& definitions, const ScriptFileReader& reader) {
   output.clear();
   if (text == nullptr) return true;
-  Preprocessor preprocessor(includeFolders, definitions, output);
+  Preprocessor preprocessor(includeFolders, definitions, reader, output);
   return preprocessor.Run(text, 0);
 }

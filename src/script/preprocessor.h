@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
-// Reads a whole named file into `out`; false when it does not exist. The
-// default reads the disk; the archive layer installs its own at start-up so
-// that includes are found in archives first.
+// Reads a whole named file into `out`; false when it does not exist. An empty
+// reader reads the disk. Each engine uses its ScriptContext's.
 using ScriptFileReader = std::function<bool(const std::string& path, std::string& out)>;
+// Through `reader`, or from the disk when it is empty.
+bool ReadScriptFile(const ScriptFileReader& reader, const std::string& path, std::string& out);
+// Sets the reader of the program's engines (ScriptContext::Program): the
+// program installs one at start-up so that includes are found in archives first.
 void SetScriptFileReader(ScriptFileReader reader);
-bool ReadScriptFile(const std::string& path, std::string& out);
 
 struct PreprocessorDefinition {
   std::string name;   // at most 63 characters kept
@@ -28,6 +30,7 @@ constexpr int kMaxIncludeDepth = 32;
 constexpr std::size_t kMaxPreprocessedSize = std::size_t{64} << 20;
 
 // Preprocesses `text` into `output`. Include names are tried after each folder
-// (each ending in a separator, or empty) in turn. False when an include fails.
+// (each ending in a separator, or empty) in turn, read through `reader`. False
+// when an include fails.
 bool Preprocess(const char* text, std::string& output, const std::vector<std::string>& includeFolders,
-                std::vector<PreprocessorDefinition>& definitions);
+                std::vector<PreprocessorDefinition>& definitions, const ScriptFileReader& reader);

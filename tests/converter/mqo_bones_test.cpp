@@ -3,13 +3,17 @@
 // bones and the welded skin, dumped as text, must equal NAME.bones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "converter/model_dump.h"
 #include "converter/mqo_bones.h"
 #include "converter/mqo_reader.h"
+#include "platform/math/vector.h"
 #include "support/case_files.h"
 
 namespace {
@@ -65,9 +69,10 @@ std::string Convert(const std::string& text) {
   if (!ReadMqoText(text.c_str(), model)) return "read failed\n";
   ComputeBodyNormals(model);
   if (!BuildBones(model)) return "no bones\n";
-  const int unweighted = ComputeWeights(model);
+  std::string messages;
+  for (const std::string& message : ComputeWeights(model)) messages += "message " + message + "\n";
   if (!WeldBodyVertices(model)) return "weld failed\n";
-  return DumpBones(model) + "unweighted " + std::to_string(unweighted) + "\n" + DumpSkin(model);
+  return DumpBones(model) + messages + DumpSkin(model);
 }
 
 class BoneCase : public testing::TestWithParam<std::string> {};
@@ -80,6 +85,123 @@ TEST_P(BoneCase, BonesAndSkinMatchExpected) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, BoneCase, testing::ValuesIn(ListCases(kCases, ".mqo")),
                          [](const testing::TestParamInfo<std::string>& param) { return param.param; });
+
+// The smoothing as its rule states it, every corner against every corner, in
+// face and corner order; the grid that finds near corners must give the same
+// bits. Corners come from a small pool of points spaced about the near
+// distance apart, so many pairs lie near the limit and across cell borders.
+TEST(ComputeBodyNormals, GridGivesThePairwiseSums) {
+  std::uint32_t seed = 12345;
+  auto next = [&seed](int range) {
+    seed = seed * 214013u + 2531011u;
+    return static_cast<int>((seed >> 16) & 0x7FFF) % range;
+  };
+  XConverter model;
+  MqoObject& body = model.objects.emplace_back();
+  std::snprintf(body.name, sizeof body.name, "body");
+  for (int i = 0; i < 300; ++i) {
+    MqoVertex& v = body.vertices.emplace_back();
+    v.x = static_cast<float>(next(40)) * 0.07f - 1.0f;
+    v.y = static_cast<float>(next(40)) * 0.07f - 1.0f;
+    v.z = static_cast<float>(next(4)) * 0.11f;
+  }
+  for (int f = 0; f < 800; ++f) {
+    MqoFace& face = body.faces.emplace_back();
+    face.cornerCount = 3 + next(2);
+    for (int c = 0; c < face.cornerCount; ++c) face.vertices[static_cast<std::size_t>(c)] = next(300);
+  }
+  ComputeBodyNormals(model);  // facet 0: the face normals alone
+  std::vector<std::pair<Vector3, Vector3>> corners;  // position, face normal
+  for (const MqoFace& face : body.faces)
+    for (int c = 0; c < face.cornerCount; ++c) {
+      const MqoVertex& v = body.vertices[static_cast<std::size_t>(face.vertices[static_cast<std::size_t>(c)])];
+      const auto& n = face.normals[static_cast<std::size_t>(c)];
+      corners.push_back({{v.x, v.y, v.z}, {n[0], n[1], n[2]}});
+    }
+  std::vector<Vector3> expected;
+  for (const auto& [p, a] : corners) {
+    Vector3 sum{0, 0, 0};
+    for (const auto& [q, b] : corners) {
+      if (!(std::fabs(p.x - q.x) + std::fabs(p.y - q.y) + std::fabs(p.z - q.z) < 0.1f * 3.0f)) continue;
+      if (std::acos(std::clamp(Vec3Dot(a, b), -1.0f, 1.0f)) * 57.295776f < 50.0f) sum = Vec3Normalize(sum + b);
+    }
+    expected.push_back(sum);
+  }
+
+  body.facet = 50.0f;
+  ComputeBodyNormals(model);
+  std::size_t k = 0;
+  for (const MqoFace& face : body.faces)
+    for (int c = 0; c < face.cornerCount; ++c, ++k) {
+      const auto& n = face.normals[static_cast<std::size_t>(c)];
+      ASSERT_TRUE(n[0] == expected[k].x && n[1] == expected[k].y && n[2] == expected[k].z) << "corner " << k;
+    }
+}
+
+// Welding as its rule states it: every corner's record sorted (stably), the
+// first of each run of equal records kept. Corners share vertices, equal
+// records come from different vertices too, and zeros of both signs (equal,
+// but printed apart) show which record of a run was kept.
+TEST(WeldBodyVertices, KeepsTheFirstRecordOfEachRunInSortedOrder) {
+  std::uint32_t seed = 777;
+  auto next = [&seed](int range) {
+    seed = seed * 214013u + 2531011u;
+    return static_cast<int>((seed >> 16) & 0x7FFF) % range;
+  };
+  const float values[] = {0.0f, -0.0f, 0.5f, 1.0f};
+  XConverter model;
+  MqoObject& body = model.objects.emplace_back();
+  std::snprintf(body.name, sizeof body.name, "body");
+  for (int i = 0; i < 60; ++i) {
+    MqoVertex& v = body.vertices.emplace_back();
+    v.x = values[next(4)];
+    v.y = values[next(4)];
+    v.bones[0] = next(3);
+    v.weights[0] = v.bones[0] != 0 ? 1.0f : 0.0f;
+  }
+  for (int f = 0; f < 400; ++f) {
+    MqoFace& face = body.faces.emplace_back();
+    face.cornerCount = 3;
+    for (std::size_t c = 0; c < 3; ++c) {
+      face.vertices[c] = next(60);
+      face.normals[c] = {values[next(2)], 0.0f, 1.0f};
+      face.u[c] = values[next(3)];
+    }
+  }
+  using Record = std::array<float, 8 + 2 * kMqoMaxInfluences>;
+  std::vector<Record> records;
+  for (const MqoFace& face : body.faces)
+    for (std::size_t c = 0; c < 3; ++c) {
+      const MqoVertex& v = body.vertices[static_cast<std::size_t>(face.vertices[c])];
+      Record r{v.x, v.y, v.z, face.normals[c][0], face.normals[c][1], face.normals[c][2], face.u[c], face.v[c]};
+      for (std::size_t s = 0; s < kMqoMaxInfluences; ++s) {
+        r[8 + 2 * s] = static_cast<float>(v.bones[s]);
+        r[9 + 2 * s] = v.weights[s];
+      }
+      records.push_back(r);
+    }
+  std::vector<std::size_t> order(records.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return records[a] < records[b]; });
+  std::vector<Record> kept;
+  std::vector<std::size_t> index(records.size());
+  for (std::size_t i : order) {
+    if (kept.empty() || kept.back() < records[i] || records[i] < kept.back()) kept.push_back(records[i]);
+    index[i] = kept.size() - 1;
+  }
+
+  ASSERT_TRUE(WeldBodyVertices(model));
+  auto bits = DumpNumber;  // "-0" apart from "0"
+  std::string expected, actual;
+  for (const Record& r : kept) expected += bits(r[0]) + " " + bits(r[1]) + " " + bits(r[3]) + " " + bits(r[6]) + "\n";
+  for (const MqoVertex& v : body.vertices)
+    actual += bits(v.x) + " " + bits(v.y) + " " + bits(v.nx) + " " + bits(v.u) + "\n";
+  EXPECT_EQ(expected, actual);
+  std::size_t k = 0;
+  for (const MqoFace& face : body.faces)
+    for (std::size_t c = 0; c < 3; ++c, ++k)
+      ASSERT_EQ(index[k], static_cast<std::size_t>(face.vertices[c])) << "corner " << k;
+}
 
 TEST(SideName, BracketsBecomeTheSideOfX) {
   EXPECT_EQ("armR", SideName("arm[]", -3.0f));
@@ -124,7 +246,9 @@ TEST(ComputeWeights, HugeCoordinatesOfUnweightedVerticesAreReported) {
   XConverter model;
   ASSERT_TRUE(ReadMqoText("Object \"body\" {\nvertex 3 {\n1e30 -1e30 0\n0 1 0\n1 0 0\n}\nface 1 {\n3 V(0 1 2)\n}\n}\n",
                           model));
-  EXPECT_EQ(3, ComputeWeights(model));
+  EXPECT_EQ(std::vector<std::string>{"nTotalWeight == 0 Mesh:0[body] Vertex: 0 (2147483647,-2147483648,0) and 2 "
+                                      "more vertices"},
+            ComputeWeights(model));
   EXPECT_TRUE(model.weightsComputed);
 }
 

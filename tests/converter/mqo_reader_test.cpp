@@ -1,6 +1,6 @@
 // Data-driven cases of the .mqo reader, in cases/: NAME.mqo is read and the
 // model it yields, dumped as text, must equal NAME.model; a failed read is the
-// single line "read failed".
+// single line "read failed: " and the reason.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,7 +18,8 @@ const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/converter/cases";
 
 std::string ReadAndDump(const fs::path& path) {
   XConverter model;
-  if (!ReadMqoFile(path.string(), model)) return "read failed\n";
+  std::string error;
+  if (!ReadMqoFile(path.string(), model, &error)) return "read failed: " + error + "\n";
   return DumpModel(model);
 }
 

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "classes/script_classes.h"
 #include "scene/scene.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static Scene* scene = [] {
+    UseGameScriptClasses();
     auto* s = new Scene();
     s->CompileScript("Hello(c) { return 1; }", "fuzz");
     return s;

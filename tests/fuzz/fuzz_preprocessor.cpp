@@ -49,14 +49,12 @@ void SplitFunctions(const char* text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool installed = (SetScriptFileReader(ReadFromMemory), true);
-  (void)installed;
   g_input.assign(reinterpret_cast<const char*>(data), size);
   const char* text = g_input.c_str();
 
   std::string output;
   std::vector<PreprocessorDefinition> definitions;
-  Preprocess(text, output, {""}, definitions);
+  Preprocess(text, output, {""}, definitions, ReadFromMemory);
 
   LexAll(text);
   SplitFunctions(text);

@@ -36,13 +36,13 @@ const std::string& ProgramFolder() {
   return folder;
 }
 
-void Load(StorageClass& storage, CCScript& engine, int member, const char* section, const char* key) {
+void Load(StorageClass& storage, CCScript& engine, const char* member, const char* section, const char* key) {
   ScriptValue args[3];
   if (section) args[0].SetString(section); else args[0].SetEmpty();
   args[1].SetString(key);
-  if (member == StorageClass::kLoadNumber) args[2].SetNumber(1.5); else args[2].SetString("default");
+  if (std::string_view(member) == "LoadNumber") args[2].SetNumber(1.5); else args[2].SetString("default");
   ScriptValue result;
-  storage.CallMethod(member, nullptr, result, args, 3, engine);
+  storage.CallMethod(storage.MemberIndex(member), nullptr, result, args, 3, engine);
 }
 
 }  // namespace
@@ -59,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int storageKey : {0, 42}) {
     SetStorageKey(storageKey);
     for (const char* key : keys) {
-      Load(storage, engine, StorageClass::kLoadString, nullptr, key);
-      Load(storage, engine, StorageClass::kLoadNumber, "Scores", key);
+      Load(storage, engine, "LoadString", nullptr, key);
+      Load(storage, engine, "LoadNumber", "Scores", key);
     }
   }
   // Every "name=value" line's value, as the codec would meet it.

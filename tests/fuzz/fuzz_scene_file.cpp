@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "classes/script_classes.h"
 #include "scene/scene.h"
 
 namespace {
@@ -41,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path = Folder() + "input.scn";
   WriteFile(path, reinterpret_cast<const char*>(data), size);
 
-  static Scene* scene = new Scene();
+  // Scripts of the scene file see the classes they see in the game.
+  static Scene* scene = (UseGameScriptClasses(), new Scene());
   scene->ClearScene();
   scene->LoadScene(path);
   if (scene->CastCount() < 0 || scene->CastCount() > kCastTableSize) __builtin_trap();

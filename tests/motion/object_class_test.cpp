@@ -1,5 +1,5 @@
 // Object classes: frame order and frame nodes, bounds, current motion and
-// time, motions and look-ups, mesh paths and conversion, reloading, the
+// time, motions and look-ups, mesh paths and conversion from .mqo sources, reloading, the
 // property list, and long frame names that must still animate.
 #include <gtest/gtest.h>
 
@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "motion/key_type.h"
-#include "motion/mesh_conversion.h"
 #include "motion/model.h"
 #include "motion/object_class.h"
 #include "platform/mesh/animation_set.h"
+#include "platform/system/content_path.h"
 
 namespace {
 
@@ -49,6 +49,11 @@ fs::path ScratchFolder(const std::string& name) {
 }
 
 void WriteFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
 
 // Seconds after a fixed moment in the past.
 void SetWriteTime(const fs::path& path, long seconds) {
@@ -148,11 +153,12 @@ TEST(ObjectClassFrames, LongNamedFrameAnimates) {
 TEST(ObjectClassMotions, CurrentMotionAndTimeStayWithinTheMotion) {
   ObjectClass objectClass;
   ASSERT_TRUE(LoadInGolden(objectClass, Wrap(kBox + " <Motion name=\"Walk\" length=\"60\"/>\n"
-                                                    " <Motion name=\"Still\" length=\"0\"/>\n")));
+                                                    " <Motion name=\"Still\" length=\"0\"/>\n"
+                                                    " <Motion name=\"Early\" length=\"1333333333333333333337\"/>\n")));
   objectClass.SetCurrentTime(7);
   EXPECT_EQ(objectClass.GetCurrentTime(), -1) << "no current motion";
   EXPECT_FALSE(objectClass.SetCurrentMotion(-1));
-  EXPECT_FALSE(objectClass.SetCurrentMotion(2));
+  EXPECT_FALSE(objectClass.SetCurrentMotion(3));
   EXPECT_EQ(objectClass.GetCurrentMotionIndex(), -1);
   EXPECT_EQ(objectClass.CurrentMotionLength(), 0);
 
@@ -170,6 +176,10 @@ TEST(ObjectClassMotions, CurrentMotionAndTimeStayWithinTheMotion) {
   EXPECT_EQ(objectClass.GetCurrentTime(), 12) << "a refused index changes nothing";
   ASSERT_TRUE(objectClass.SetCurrentMotion(1));
   EXPECT_EQ(objectClass.GetCurrentTime(), -1) << "a motion without frames";
+  ASSERT_TRUE(objectClass.SetCurrentMotion(2));
+  EXPECT_EQ(objectClass.CurrentMotionLength(), 2147483647) << "a length past 32 bits saturates";
+  objectClass.SetCurrentTime(1 << 30);
+  EXPECT_EQ(objectClass.GetCurrentTime(), 1 << 30) << "a time inside the long motion is kept";
 }
 
 TEST(ObjectClassMotions, ResizingKeepsMotionsAndGivesNewOnesATrackPerFrame) {
@@ -314,34 +324,23 @@ TEST(ObjectClassMesh, MeshIsTakenFromTheClassFilesFolder) {
   EXPECT_EQ(loaded, std::vector<std::string>{"b.x"});
 }
 
-struct Conversion {
-  std::string mqo;
-  std::string x;
-  float scale[3];
-};
-std::vector<Conversion>* g_conversions = nullptr;
-bool g_conversionResult = true;
-
-bool RecordConversion(std::string_view mqo, std::string_view x, float sx, float sy, float sz) {
-  g_conversions->push_back({std::string(mqo), std::string(x), {sx, sy, sz}});
-  return g_conversionResult;
-}
+// A skin of one triangle on one bone; its third corner lies off the plane
+// z = 0, so the converted model shows the scale given on every axis.
+const char kTriangleMqo[] =
+    "Material 1 {\n\"b\" col(1 0 0 1)\n}\n"
+    "Object \"bone\" {\nvertex 3 {\n0 0 0\n0 4 0\n1 0 0\n}\nface 1 {\n3 V(0 1 2)\n}\n}\n"
+    "Object \"body\" {\nvertex 3 {\n0 0 0\n2 0 0\n0 2 1\n}\nface 1 {\n3 V(0 1 2) COL(255 255 255)\n}\n}\n";
 
 class ObjectClassConversion : public testing::Test {
  protected:
   void SetUp() override {
-    g_conversions = &conversions_;
-    SetMeshConverter(RecordConversion);
     folder_ = ScratchFolder("conversion");
+    WriteFile(folder_ / "Template.x", "xof 0303txt 0032\r\n");
+    SetProgramDir(folder_.string());
   }
-  void TearDown() override {
-    SetMeshConverter(nullptr);
-    g_conversions = nullptr;
-    g_conversionResult = true;
-  }
+  void TearDown() override { SetProgramDir(""); }
   std::string Path(const char* name) const { return (folder_ / name).string(); }
 
-  std::vector<Conversion> conversions_;
   fs::path folder_;
 };
 
@@ -362,55 +361,58 @@ TEST_F(ObjectClassConversion, DueOnlyWhenTheSourceIsNewerOrTheModelMissing) {
     fs::remove(Path("m.mqo"));
     fs::remove(Path("m.x"));
     if (c.mqoTime != 0) {
-      WriteFile(Path("m.mqo"), "Metasequoia");
+      WriteFile(Path("m.mqo"), kTriangleMqo);
       SetWriteTime(Path("m.mqo"), c.mqoTime);
     }
     if (c.xTime != 0) {
-      WriteFile(Path("m.x"), "xof");
+      WriteFile(Path("m.x"), "old");
       SetWriteTime(Path("m.x"), c.xTime);
     }
-    conversions_.clear();
     ObjectClass objectClass;
-    g_conversionResult = false;
-    EXPECT_EQ(objectClass.ConvertMeshIfNewer(Path("m.mqo"), Path("m.x"), 1, 2, 3), !c.converted) << c.what;
-    EXPECT_EQ(conversions_.size(), c.converted ? 1u : 0u) << c.what;
+    EXPECT_TRUE(objectClass.ConvertMeshIfNewer(Path("m.mqo"), Path("m.x"), 1, 1, 1)) << c.what;
+    const std::string x = fs::exists(Path("m.x")) ? ReadFile(Path("m.x")) : "";
+    EXPECT_EQ(x.rfind("xof 0303txt 0032\r\nFrame Scene_Root {", 0) == 0, c.converted) << c.what;
   }
 }
 
 TEST_F(ObjectClassConversion, ReaderConvertsWithTheZScaleNegatedBeforeLoading) {
-  fs::copy_file(kGolden + "branching_box.x", folder_ / "m.x");
-  SetWriteTime(Path("m.x"), 1000);
-  WriteFile(Path("m.mqo"), "Metasequoia");
-  SetWriteTime(Path("m.mqo"), 2000);
+  WriteFile(Path("m.mqo"), kTriangleMqo);
   WriteFile(Path("cat.txt"), Wrap(" <MeshFile value=\"m.x\" src=\"m.mqo\" scaleX=\"0.5\" scaleZ=\"2\"/>\n"));
   ObjectClass objectClass;
-  // The converter's answer is not looked at: the .x file there is loaded.
-  g_conversionResult = false;
   ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
-  ASSERT_EQ(conversions_.size(), 1u);
-  EXPECT_EQ(conversions_[0].mqo, Path("m.mqo"));
-  EXPECT_EQ(conversions_[0].x, Path("m.x"));
-  EXPECT_EQ(conversions_[0].scale[0], 0.5f);
-  EXPECT_EQ(conversions_[0].scale[1], 1.0f);
-  EXPECT_EQ(conversions_[0].scale[2], -2.0f);
   EXPECT_STREQ(objectClass.GetMeshSrcFile(), "m.mqo");
   EXPECT_EQ(objectClass.GetConvScale().z, 2.0f);
-  EXPECT_NE(objectClass.GetModel(), nullptr);
+  EXPECT_EQ(FrameNames(objectClass), "Scene_Root b");
+  ASSERT_NE(objectClass.GetModel(), nullptr);
+  const Mesh& mesh = *objectClass.GetModel()->GetRootFrame()->meshContainer->mesh;
+  std::string positions;
+  for (std::uint32_t v = 0; v < mesh.GetNumVertices(); ++v) {
+    const Vector3 p = mesh.Position(v);
+    positions += std::to_string(p.x) + " " + std::to_string(p.y) + " " + std::to_string(p.z + 0.0f) + "\n";
+  }
+  EXPECT_EQ(positions, "0.000000 0.000000 0.000000\n0.000000 2.000000 -2.000000\n1.000000 0.000000 0.000000\n");
 
   // An empty source names no file: nothing is converted.
-  conversions_.clear();
+  fs::remove(Path("m.x"));
   WriteFile(Path("cat.txt"), Wrap(" <MeshFile value=\"m.x\" src=\"\"/>\n"));
   ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
-  EXPECT_TRUE(conversions_.empty());
-  EXPECT_STREQ(objectClass.GetMeshSrcFile(), "");
+  EXPECT_FALSE(fs::exists(Path("m.x")));
+  EXPECT_EQ(objectClass.GetModel(), nullptr);
 }
 
-TEST_F(ObjectClassConversion, WithoutAConverterADueConversionFails) {
-  SetMeshConverter(nullptr);
-  WriteFile(Path("m.mqo"), "Metasequoia");
+// A source that does not convert leaves the old .x file, whole, and the class
+// loads it.
+TEST_F(ObjectClassConversion, AFailedConversionKeepsTheOldModel) {
+  fs::copy_file(kGolden + "branching_box.x", folder_ / "m.x");
+  SetWriteTime(Path("m.x"), 1000);
+  WriteFile(Path("m.mqo"), "Object \"bone\" {\nface 0 {\n}\n}\n");
+  SetWriteTime(Path("m.mqo"), 2000);
+  WriteFile(Path("cat.txt"), Wrap(" <MeshFile value=\"m.x\" src=\"m.mqo\"/>\n"));
   ObjectClass objectClass;
   EXPECT_FALSE(objectClass.ConvertMeshIfNewer(Path("m.mqo"), Path("m.x"), 1, 1, 1));
-  EXPECT_TRUE(objectClass.ConvertMeshIfNewer(Path("none.mqo"), Path("m.x"), 1, 1, 1));
+  ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
+  EXPECT_EQ(ReadFile(Path("m.x")), ReadFile(kGolden + "branching_box.x"));
+  EXPECT_NE(objectClass.GetModel(), nullptr);
 }
 
 TEST(ObjectClassProperties, FortyTwoEntriesInTheirOrder) {

@@ -157,7 +157,7 @@ TEST_F(CommandScript, FunctionGetsTheCastFirst) {
   ScriptValue extra;
   extra.SetNumber(7);
   EXPECT_EQ(Run("First", cast, &extra, 1), 0);
-  EXPECT_EQ(CastOfValue(runner_.noted), cast);
+  EXPECT_EQ(scene_.CastOfValue(runner_.noted), cast);
   ScriptValue two[2] = {extra, extra};
   EXPECT_EQ(Run("First", nullptr, two, 2), 0);
   EXPECT_EQ(runner_.noted.type, SVT_Number);

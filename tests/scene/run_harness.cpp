@@ -2,7 +2,7 @@
 #include "run_harness.h"
 
 #include "motion/object_class.h"
-#include "scene/cast_handle.h"
+#include "scene/cast/cast_handle.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ bool TestClass::CallMethod(int member, void*, ScriptValue& result, ScriptValue* 
     case kDeleteCast: result.SetNumber(scene_.DeleteCast(scene_.FindCast(ArgText(engine, args[0]).c_str()))); return true;
     case kName:
       if (const ScriptValue* value = engine.FollowReferences(args[0]))
-        if (const Cast* cast = CastOfValue(*value)) result.SetString(cast->GetName());
+        if (const Cast* cast = scene_.CastOfValue(*value)) result.SetString(cast->GetName());
       return true;
     case kCastCount: result.SetNumber(scene_.CastCount()); return true;
     case kTimers: result.SetNumber(scene_.GetTimerCount()); return true;

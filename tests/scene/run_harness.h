@@ -5,7 +5,7 @@
 #include <string>
 
 #include "classes/class_object.h"
-#include "scene/headless_host.h"
+#include "app/headless_host.h"
 #include "scene/scene.h"
 
 // Test.Log(text), Frame(), Now(), EndScene(), SetTimer(delay, id, name, a, b, c),

@@ -16,6 +16,7 @@
 
 #include "support/case_files.h"
 #include "classes/class_object.h"
+#include "classes/script_classes.h"
 #include "platform/system/content_path.h"
 #include "platform/system/temp_folder.h"
 #include "scene/scenario_runtime.h"
@@ -89,6 +90,7 @@ std::string RunCase(const std::string& name) {
   folder.Write("RootScenairo.csc", ReadTextFile(kCases / (name + ".csc")));
   SetProgramDir(folder.path());
   std::string trace;
+  UseGameScriptClasses();
   {
     MarkClass traceClass("Trace", "", trace);
     RecordingScene scene(trace, folder.path());

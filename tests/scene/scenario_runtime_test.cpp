@@ -1,11 +1,12 @@
-// The runtime beyond the script-driven cases: its class objects, and root
-// scenarios and archives found in archives before the disk.
+// The runtime beyond the script-driven cases: root scenarios and archives
+// found in archives before the disk, and a real scene run without a device.
 #include "scene/scenario_runtime.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "classes/script_classes.h"
 #include "files/archive.h"
 #include "files/archive_writer.h"
 #include "platform/system/content_path.h"
@@ -41,6 +42,12 @@ class ProgramFolder {
   TempFolder folder;
 };
 
+// Every runtime and scene of these tests gets the program's script classes.
+class ScenarioRuntimeTest : public testing::Test {
+ protected:
+  void SetUp() override { UseGameScriptClasses(); }
+};
+
 std::string GlobalText(CCScript& engine, const char* name) {
   for (int i = 0; i < kMaxGlobals; ++i) {
     if (std::string(engine.Global(i).name) != name) continue;
@@ -50,18 +57,7 @@ std::string GlobalText(CCScript& engine, const char* name) {
   return "<missing>";
 }
 
-TEST(ScenarioRuntimeTest, RegistersItsClassObjectsInOrder) {
-  ScenarioRuntime runtime;
-  std::string names;
-  for (int slot = 0; slot < kMaxClasses && runtime.ClassAt(slot); ++slot)
-    names += std::string(runtime.ClassAt(slot)->ClassName()) + " ";
-  EXPECT_EQ(names, "System Math Storage Scenario ");
-  EXPECT_EQ(runtime.GetOwner(), static_cast<void*>(&runtime));
-  EXPECT_FALSE(runtime.IsRunning());
-  EXPECT_STREQ(runtime.GetSceneFile(), "");
-}
-
-TEST(ScenarioRuntimeTest, MissingRootScenarioDoesNotLoad) {
+TEST_F(ScenarioRuntimeTest, MissingRootScenarioDoesNotLoad) {
   ProgramFolder program;
   ScenarioRuntime runtime;
   EXPECT_FALSE(runtime.LoadScenario("RootScenairo.csc"));
@@ -69,7 +65,7 @@ TEST(ScenarioRuntimeTest, MissingRootScenarioDoesNotLoad) {
   EXPECT_FALSE(runtime.LoadScenario("RootScenairo.csc"));  // an empty file counts as missing
 }
 
-TEST(ScenarioRuntimeTest, RootScenarioInAnArchiveShadowsTheDisk) {
+TEST_F(ScenarioRuntimeTest, RootScenarioInAnArchiveShadowsTheDisk) {
   ProgramFolder program;
   program.folder.Write("RootScenairo.csc", "OnBegin() { $from = \"disk\"; }");
   program.folder.Write("Startup.dat",
@@ -82,7 +78,7 @@ TEST(ScenarioRuntimeTest, RootScenarioInAnArchiveShadowsTheDisk) {
   EXPECT_EQ(GlobalText(runtime, "from"), "archive");
 }
 
-TEST(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
+TEST_F(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
   ProgramFolder program;
   program.folder.Write("Data/extra.dat", BuildTestArchive({Entry("STAGE.SCN", "<Scene/>")}));
   program.folder.Write("RootScenairo.csc",
@@ -100,7 +96,7 @@ TEST(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
 
 // Without a graphics device a loaded scene ends at once as one without a
 // device does: "OnEndScene" runs, then the scenario ends with "OnEnd".
-TEST(ScenarioRuntimeTest, RealSceneLoadsClearsAndEndsWithoutADevice) {
+TEST_F(ScenarioRuntimeTest, RealSceneLoadsClearsAndEndsWithoutADevice) {
   ProgramFolder program;
   program.folder.Write("title.scn", "<Scene>\n <Name value=\"Title\"/>\n <FPS value=\"60\"/>\n</Scene>\n");
   program.folder.Write("RootScenairo.csc",
@@ -117,7 +113,7 @@ TEST(ScenarioRuntimeTest, RealSceneLoadsClearsAndEndsWithoutADevice) {
   EXPECT_EQ(runtime.lastError, 0);
 }
 
-TEST(ScenarioRuntimeTest, MissingSceneFileEndsTheScenarioWithoutOnEnd) {
+TEST_F(ScenarioRuntimeTest, MissingSceneFileEndsTheScenarioWithoutOnEnd) {
   ProgramFolder program;
   program.folder.Write("RootScenairo.csc",
                        "OnBegin() { $log = \"begin\"; Scenario.SceneFile = \"title.scn\"; }\n"

@@ -47,25 +47,25 @@ TEST(CastHandleTest, DeletedCastReadsAsNoInstance) {
   Cast* box = scene.CreateCast(scene.FindObjectClass("Box"));
   Cast* other = scene.CreateCast(scene.FindObjectClass("Box"));
   ASSERT_TRUE(box && other);
-  ClassObject* castClass = &scene;  // any class object carries the handle the same way
+  NativeClass* castClass = scene.GetCastClass();
   ScriptValue value;
   SetCastValue(value, castClass, box);
   other->GetParentLink().cast = box->GetHandle();
-  ASSERT_EQ(CastOfValue(value), box);
+  ASSERT_EQ(scene.CastOfValue(value), box);
 
   ASSERT_TRUE(scene.DeleteCast(box));
-  EXPECT_EQ(CastOfValue(value), nullptr);
+  EXPECT_EQ(scene.CastOfValue(value), nullptr);
   EXPECT_EQ(other->GetParentLink().cast.Get(), nullptr);
   // A cast made afterwards (perhaps at the same address) is not the old one.
   Cast* next = scene.CreateCast(scene.FindObjectClass("Box"));
   ASSERT_NE(next, nullptr);
-  EXPECT_EQ(CastOfValue(value), nullptr);
-  EXPECT_EQ(CastOfInstance(value.object.instance), nullptr);
+  EXPECT_EQ(scene.CastOfValue(value), nullptr);
+  EXPECT_EQ(scene.CastOfInstance(value.object.instance), nullptr);
 
   ScriptValue none;
   SetCastValue(none, castClass, nullptr);
   EXPECT_EQ(none.type, SVT_Object);
-  EXPECT_EQ(CastOfValue(none), nullptr);
+  EXPECT_EQ(scene.CastOfValue(none), nullptr);
 }
 
 TEST(ClassTableTest, SamePathLoadsOnce) {

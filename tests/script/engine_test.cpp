@@ -4,8 +4,10 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "script/engine.h"
+#include "script/script_context.h"
 
 namespace {
 
@@ -16,6 +18,8 @@ struct Report {
 
 class TestEngine : public CCScript {
  public:
+  TestEngine() = default;
+  explicit TestEngine(ScriptContext& context) : CCScript(context) {}
   Report last;
   int reports = 0;
   bool OnError(int line, int column, int code) override {
@@ -185,6 +189,27 @@ TEST(Engine, ClassRegistrationRules) {
   // A class without members is a value, but every member access fails.
   ASSERT_EQ(ERR_NONE, engine.CompileScript("f() { b = Bare; $x = b.Shared; }", ""));
   EXPECT_EQ(ERR_NO_SUCH_MEMBER, engine.CallFunction(engine.FindFunction("f"), nullptr, 0));
+}
+
+// Each context numbers member names on its own; a class object keeps the ids
+// of the context it was registered in, for any number of its engines.
+TEST(Engine, MemberNameIdsBelongToTheirContext) {
+  ScriptContext first, second;
+  TestEngine a(first), b(second), c(first);
+  Other shared("Shared"), alone("Alone");
+  Reentrant host;  // "Call", "Stop"
+  EXPECT_TRUE(a.RegisterClass(&shared));
+  EXPECT_TRUE(b.RegisterClass(&host));
+  EXPECT_TRUE(b.RegisterClass(&alone));
+  EXPECT_FALSE(b.RegisterClass(&shared));
+  EXPECT_TRUE(c.RegisterClass(&shared));
+  const auto ids = [](const Other& cls) { return std::vector<int>{cls.members_[0].nameId, cls.members_[1].nameId}; };
+  EXPECT_EQ((std::vector<int>{0, 1}), ids(shared));
+  EXPECT_EQ((std::vector<int>{2, 0}), ids(alone));
+  // A script of the second context calls its own "Call".
+  ASSERT_EQ(ERR_NONE, b.CompileScript("f() { $r = Host.Call(\"g\"); } g() { }", ""));
+  EXPECT_EQ(ERR_NONE, b.CallFunction(b.FindFunction("f"), nullptr, 0));
+  EXPECT_EQ(0, host.lastCode);
 }
 
 TEST(Engine, FailedCompileLeavesNoHalfBuiltFunction) {

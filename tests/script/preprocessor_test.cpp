@@ -15,19 +15,15 @@ namespace {
 // Serves includes from memory and records every path asked for.
 class PreprocessorTest : public testing::Test {
  protected:
-  void SetUp() override {
-    SetScriptFileReader([this](const std::string& path, std::string& out) {
-      requested_ += path + ";";
-      auto found = files_.find(path);
-      if (found == files_.end()) return false;
-      out = found->second;
-      return true;
-    });
-  }
-  void TearDown() override { SetScriptFileReader(nullptr); }
-
   std::map<std::string, std::string> files_;
   std::string requested_;
+  const ScriptFileReader reader_ = [this](const std::string& path, std::string& out) {
+    requested_ += path + ";";
+    auto found = files_.find(path);
+    if (found == files_.end()) return false;
+    out = found->second;
+    return true;
+  };
 };
 
 struct Case {
@@ -79,7 +75,7 @@ TEST_F(PreprocessorTest, CopiesTokensDropsCommentsAndReplacesDefinitions) {
   for (const Case& c : cases) {
     std::string output = "stale";
     std::vector<PreprocessorDefinition> definitions;
-    EXPECT_TRUE(Preprocess(c.text.c_str(), output, {}, definitions)) << c.text;
+    EXPECT_TRUE(Preprocess(c.text.c_str(), output, {}, definitions, reader_)) << c.text;
     EXPECT_EQ(output, c.expected) << c.text;
   }
 }
@@ -87,7 +83,7 @@ TEST_F(PreprocessorTest, CopiesTokensDropsCommentsAndReplacesDefinitions) {
 TEST_F(PreprocessorTest, DefinitionRowsAreSharedInAndOut) {
   std::vector<PreprocessorDefinition> definitions = {{"OLD", "7"}};
   std::string output;
-  ASSERT_TRUE(Preprocess("#define NEW 8\n#define E\nOLD NEW", output, {}, definitions));
+  ASSERT_TRUE(Preprocess("#define NEW 8\n#define E\nOLD NEW", output, {}, definitions, reader_));
   EXPECT_EQ(output, "7 8");
   ASSERT_EQ(definitions.size(), 3u);
   EXPECT_EQ(definitions[1].name, "NEW");
@@ -110,7 +106,7 @@ TEST_F(PreprocessorTest, IncludeInsertsTheFileInPlaceOfTheDirective) {
   for (const Case& c : cases) {
     std::string output;
     std::vector<PreprocessorDefinition> definitions;
-    EXPECT_TRUE(Preprocess(c.text.c_str(), output, folders, definitions)) << c.text;
+    EXPECT_TRUE(Preprocess(c.text.c_str(), output, folders, definitions, reader_)) << c.text;
     EXPECT_EQ(output, c.expected) << c.text;
   }
   EXPECT_EQ(requested_, "dir/lib.txt;dir/lib;dir/x.h;other/x.h;dir/x.h;other/x.h;");
@@ -131,7 +127,7 @@ TEST_F(PreprocessorTest, IncludeFailures) {
   for (const char* text : texts) {
     std::string output;
     std::vector<PreprocessorDefinition> definitions;
-    EXPECT_FALSE(Preprocess(text, output, {""}, definitions)) << text;
+    EXPECT_FALSE(Preprocess(text, output, {""}, definitions, reader_)) << text;
   }
 }
 
@@ -145,10 +141,10 @@ TEST_F(PreprocessorTest, IncludesNestToTheDepthLimit) {
   std::vector<PreprocessorDefinition> definitions;
   std::string output;
   chain(kMaxIncludeDepth);
-  EXPECT_TRUE(Preprocess("#include file1", output, {""}, definitions));
+  EXPECT_TRUE(Preprocess("#include file1", output, {""}, definitions, reader_));
   EXPECT_EQ(output, "end");
   chain(kMaxIncludeDepth + 1);
-  EXPECT_FALSE(Preprocess("#include file1", output, {""}, definitions));
+  EXPECT_FALSE(Preprocess("#include file1", output, {""}, definitions, reader_));
 }
 
 TEST_F(PreprocessorTest, OutputBeyondTheSizeLimitFails) {
@@ -157,11 +153,10 @@ TEST_F(PreprocessorTest, OutputBeyondTheSizeLimitFails) {
   for (std::size_t i = 0; i <= (kMaxPreprocessedSize >> 20); ++i) text += "#include big\n";
   std::string output;
   std::vector<PreprocessorDefinition> definitions;
-  EXPECT_FALSE(Preprocess(text.c_str(), output, {""}, definitions));
+  EXPECT_FALSE(Preprocess(text.c_str(), output, {""}, definitions, reader_));
 }
 
 TEST(ScriptFileReader, DefaultReadsRegularFilesFromDiskWithEitherSeparator) {
-  SetScriptFileReader(nullptr);
   char folder[] = "/tmp/preprocessor_testXXXXXX";
   ASSERT_NE(mkdtemp(folder), nullptr);
   const std::string base = folder;
@@ -172,13 +167,13 @@ TEST(ScriptFileReader, DefaultReadsRegularFilesFromDiskWithEitherSeparator) {
   std::fclose(file);
 
   std::string out;
-  EXPECT_TRUE(ReadScriptFile(base + "\\sub\\lib.txt", out));
+  EXPECT_TRUE(ReadScriptFile({}, base + "\\sub\\lib.txt", out));
   EXPECT_EQ(out, "A\r\nB");
-  EXPECT_FALSE(ReadScriptFile(base + "/sub", out));
-  EXPECT_FALSE(ReadScriptFile(base + "/sub/none.txt", out));
+  EXPECT_FALSE(ReadScriptFile({}, base + "/sub", out));
+  EXPECT_FALSE(ReadScriptFile({}, base + "/sub/none.txt", out));
 
   std::vector<PreprocessorDefinition> definitions;
-  EXPECT_TRUE(Preprocess("#include \"lib.txt\"", out, {base + "\\sub\\"}, definitions));
+  EXPECT_TRUE(Preprocess("#include \"lib.txt\"", out, {base + "\\sub\\"}, definitions, {}));
   EXPECT_EQ(out, "A\r\nB");
 
   std::remove((base + "/sub/lib.txt").c_str());

@@ -6,6 +6,7 @@
 
 #include "platform/system/shift_jis.h"
 #include "script/engine.h"
+#include "script/script_context.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ class Probe : public NativeClass {
 
 class DriverEngine : public CCScript {
  public:
+  explicit DriverEngine(ScriptContext& context) : CCScript(context) {}
   std::string report;
   bool OnError(int line, int column, int code) override {
     char text[1024];
@@ -81,8 +83,11 @@ std::string RunScriptFile(const std::string& path, const std::string& function,
   std::stringstream source;
   source << file.rdbuf();
 
+  // A context of its own, so that member-name ids in error reports are the
+  // same whatever ran before in this process.
+  ScriptContext context;
   Probe probe;
-  DriverEngine engine;
+  DriverEngine engine(context);
   engine.RegisterClass(&probe);
   std::ostringstream out;
   EErrorCode compiled = engine.CompileScript(source.str().c_str(), path.c_str());

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
-// The driver's whole output for one run, as script-run prints it.
+// The driver's whole output for one run, as script-run prints it. Each run has
+// a script context of its own, so runs in one process do not affect each other.
 std::string RunScriptFile(const std::string& path, const std::string& function,
                           const std::vector<std::string>& args);

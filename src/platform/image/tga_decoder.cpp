@@ -1,5 +1,5 @@
-// TGA: colour-mapped, true-colour and grey images, plain or run-length
-// encoded, in either vertical and horizontal order.
+// TGA: colour-mapped, true-colour, grey and grey-with-alpha images, plain or
+// run-length encoded, in either vertical and horizontal order.
 #include <cstdint>
 
 #include "platform/image/image.h"
@@ -36,20 +36,23 @@ bool HeaderIsValid(const TgaHeader& h) {
     case 2:
       return IsColourDepth(h.depth);
     case 3:
-      return h.depth == 8;
+      return h.depth == 8 || h.depth == 16;
     default:
       return false;
   }
 }
 
 // 16-bit pixels carry alpha in their top bit only when the header says the
-// image has an alpha bit; 32-bit pixels likewise only with alpha bits.
-void PutPixel(const std::uint8_t* src, std::uint32_t depth, bool alpha, std::uint8_t* rgba) {
+// image has an alpha bit; 32-bit pixels likewise only with alpha bits. A grey
+// pixel of 16 bits is the grey byte and then an alpha byte, under the same
+// rule, as paint programs write grey images with transparency.
+void PutPixel(const std::uint8_t* src, std::uint32_t depth, bool grey, bool alpha, std::uint8_t* rgba) {
+  if (grey) {
+    rgba[0] = rgba[1] = rgba[2] = src[0];
+    rgba[3] = depth == 16 && alpha ? src[1] : 255;
+    return;
+  }
   switch (depth) {
-    case 8:
-      rgba[0] = rgba[1] = rgba[2] = src[0];
-      rgba[3] = 255;
-      break;
     case 15:
     case 16: {
       const std::uint32_t v = src[0] | (src[1] << 8);
@@ -99,6 +102,7 @@ bool DecodeTga(std::span<const std::uint8_t> file, Image* out, std::string* erro
     at += mapBytes;
   }
   const bool mapped = (h.imageType & ~8u) == 1;
+  const bool grey = (h.imageType & ~8u) == 3;
   const bool rle = (h.imageType & 8u) != 0;
 
   out->width = h.width;
@@ -110,14 +114,14 @@ bool DecodeTga(std::span<const std::uint8_t> file, Image* out, std::string* erro
 
   // One source pixel to RGBA; a map index outside the map gives opaque black.
   auto convert = [&](const std::uint8_t* src, std::uint8_t* rgba) {
-    if (!mapped) return PutPixel(src, h.depth, alpha, rgba);
+    if (!mapped) return PutPixel(src, h.depth, grey, alpha, rgba);
     const std::uint32_t index = src[0];
     if (index < h.mapFirst || index - h.mapFirst >= h.mapLength) {
       rgba[0] = rgba[1] = rgba[2] = 0;
       rgba[3] = 255;
       return;
     }
-    PutPixel(map.data() + (index - h.mapFirst) * mapEntryBytes, h.mapDepth, alpha, rgba);
+    PutPixel(map.data() + (index - h.mapFirst) * mapEntryBytes, h.mapDepth, false, alpha, rgba);
   };
   auto target = [&](std::size_t n) {
     const std::size_t row = n / h.width, column = n % h.width;

@@ -1,6 +1,5 @@
 bone 0 "Scene_Root" head 0 0 0 tail 0 0 0 parent -1
 bone 1 "root" head 0 0 0 tail 0 10 0 parent 0
-unweighted 0
 skin "body" vertices 7
  v 0 -1 0.5 n 0 0.447214 0.894427 uv 0 0 w 1:1
  v 0 0 0 n 0 0 -1 uv 0 0 w 1:1

@@ -125,6 +125,12 @@ const DecodeCase kCases[] = {
      "2x1\n060504ff 030201ff"},
     {"TgaRleGrey", [] { return Tga(11, 3, 1, 8, 0x20, {0x82, 0x7f}); },
      "3x1\n7f7f7fff 7f7f7fff 7f7f7fff"},
+    {"TgaGreyWithAlpha", [] { return Tga(3, 2, 2, 16, 0x08, {0x40, 0x80, 0x10, 0xff, 0xc0, 0x00, 0x20, 0x01}); },
+     "2x2\nc0c0c000 20202001\n40404080 101010ff"},
+    {"TgaGreyWithAlphaWithoutAlphaBitsIsOpaque", [] { return Tga(3, 1, 1, 16, 0x20, {0x40, 0x00}); },
+     "1x1\n404040ff"},
+    {"TgaRleGreyWithAlpha", [] { return Tga(11, 3, 1, 16, 0x28, {0x81, 0x7f, 0x33, 0x00, 0x05, 0x06}); },
+     "3x1\n7f7f7f33 7f7f7f33 05050506"},
 };
 
 class DecodeCases : public ::testing::TestWithParam<DecodeCase> {};

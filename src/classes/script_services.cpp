@@ -1,0 +1,48 @@
+// The services of the script classes as they stand before their parts arrive
+// (no pose: identity; no contacts, edge stoppers, sound, timers, fades, camera
+// switches or text), and the scene's own, which forward to its sound manager,
+// timers, fades, camera switch and text slots.
+#include "classes/script_services.h"
+
+#include "scene/scene.h"
+#include "sound/sound_manager.h"
+
+Matrix ScriptServices::CastFrameMatrix(Cast&, const char*) { return MatrixIdentity(); }
+bool ScriptServices::CastObstacleHitYaw(const Cast&, float&) { return false; }
+bool ScriptServices::CastHasEdgeStopper(const Cast&) { return false; }
+void ScriptServices::CastDeleteEdgeStopperFaces(Cast&, Cast&, const char*) {}
+void ScriptServices::CastFollowTarget(Cast&, Cast&) {}
+void ScriptServices::PlaySound(std::uint32_t, float, float, float) {}
+bool ScriptServices::SetTimer(std::int32_t, std::int32_t, const char*, const ScriptValue (&)[3]) { return false; }
+void ScriptServices::KillTimer(std::int32_t) {}
+void ScriptServices::SwitchCamera(Cast*, std::int32_t, std::int32_t, std::int32_t) {}
+bool ScriptServices::AddFade(const FadeRequest&) { return false; }
+void ScriptServices::SetCharacterSet(int, const std::vector<unsigned char>&, std::vector<CharacterGlyph>) {}
+void ScriptServices::PutCharacters(const CharacterRequest&) {}
+void ScriptServices::DeleteCharacters(int) {}
+float ScriptServices::CharacterLength(int, const std::string&) { return 0.0f; }
+void ScriptServices::LoadStringList(const std::string&) {}
+bool ScriptServices::GetString(std::int32_t, std::string&) { return false; }
+
+void SceneServices::PlaySound(std::uint32_t id, float volume, float pan, float start) {
+  if (SoundManager* sound = scene_.GetManagers().sound) sound->PlaySound(id, volume, pan, start);
+}
+
+bool SceneServices::SetTimer(std::int32_t delay, std::int32_t id, const char* function,
+                             const ScriptValue (&values)[3]) {
+  return scene_.SetTimer(delay, id, function, values, 3);
+}
+
+void SceneServices::KillTimer(std::int32_t id) { scene_.KillTimer(id); }
+
+void SceneServices::SwitchCamera(Cast* camera, std::int32_t mode, std::int32_t frames, std::int32_t x) {
+  scene_.SwitchCamera(camera, static_cast<std::uint32_t>(mode), frames, static_cast<std::uint32_t>(x));
+}
+
+bool SceneServices::AddFade(const FadeRequest& fade) {
+  return scene_.AddFadeEffect(fade.total, fade.inEnd, fade.outStart, fade.color1, fade.color2, fade.mode);
+}
+
+void SceneServices::PutCharacters(const CharacterRequest& request) { scene_.PutCharacters(request); }
+
+void SceneServices::DeleteCharacters(int slot) { scene_.DeleteCharacters(slot); }

@@ -1,0 +1,330 @@
+// Sphere sweeps and contact queries against obstacle meshes, in the obstacle's
+// model space; the mesh's bounding-volume hierarchy picks the candidate faces.
+#include "collision/collision.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "platform/math/intersect.h"
+#include "platform/math/matrix.h"
+#include "platform/math/vector.h"
+#include "platform/mesh/mesh_queries.h"
+
+namespace {
+
+// A move whose remaining part runs this close to straight into the surface
+// normal stops instead of sliding.
+constexpr float kHeadOnAngle = 3.1405928f;
+constexpr float kBackOff = 5.0f;
+constexpr float kPushOut = 1.0f / 50.0f;
+constexpr int kMaxSweepPasses = 10;
+
+bool Finite(const Vector3& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+struct FaceCorners {
+  Vector3 a, b, c;
+};
+
+FaceCorners Corners(const Mesh& mesh, std::uint32_t face) {
+  std::uint32_t corner[3];
+  mesh.GetFace(face, corner);
+  return {mesh.Position(corner[0]), mesh.Position(corner[1]), mesh.Position(corner[2])};
+}
+
+// Candidate faces are gathered into one buffer per thread so that a frame of
+// sweeps does not allocate.
+std::vector<std::uint32_t>& FaceScratch() {
+  thread_local std::vector<std::uint32_t> faces;
+  return faces;
+}
+
+}  // namespace
+
+float PointPlaneDistance(const Vector3& p, const Vector3& a, const Vector3& o, const Vector3& b) {
+  return std::fabs(Vec3Dot(p - o, Vec3Normalize(Vec3Cross(a, b))));
+}
+
+float ProjectOnAxis(const Vector3& p, const Vector3& o, const Vector3& axis) {
+  return Vec3Dot(p - o, axis);
+}
+
+bool IntersectSegmentSphere(Vector3* out, const Vector3& p, const Vector3& u, const Vector3& c,
+                            float r) {
+  Vector3 v = c - p;
+  float t = Vec3Dot(v, u);
+  // Rounding can make |v|^2 - t^2 slightly negative for a line through the
+  // centre; that is a distance of 0, not a miss.
+  float d = std::sqrt(std::max(0.0f, Vec3LengthSq(v) - t * t));
+  if (!(d <= r)) return false;
+  *out = p + u * (t - std::sqrt(r * r - d * d));
+  return true;
+}
+
+bool IntersectSegmentCircle(Vector2* out, const Vector2& p, const Vector2& u, const Vector2& c,
+                            float r) {
+  Vector2 v = c - p;
+  float t = Vec2Dot(v, u);
+  float d = std::sqrt(std::fabs(Vec2LengthSq(v) - t * t));
+  if (!(d <= r)) return false;
+  *out = p + u * (t - std::sqrt(r * r - d * d));
+  return true;
+}
+
+bool SweepSphereEdge(Vector3* centre, Vector3* normal, const Vector3& s, const Vector3& u,
+                     const Vector3& p1, const Vector3& p2, float r) {
+  Vector3 k = p2 - p1;
+  float length = Vec3Length(k);
+  if (!(length > 0.0f)) return false;
+  Vector3 kn = k * (1.0f / length);
+  if (!(PointPlaneDistance(s, u, p1, kn) <= r)) return false;
+  // Work in the cross-section of the edge: the parts of the start and the
+  // direction across the edge line. This is the same plane a rotation of the
+  // edge onto +y gives, without that rotation's breakdown for edges along y.
+  Vector3 w = s - p1;
+  float along = Vec3Dot(w, kn);
+  Vector3 across = w - kn * along;
+  float uAlong = Vec3Dot(u, kn);
+  Vector3 uAcross = u - kn * uAlong;
+  float m = Vec3Length(uAcross);
+  // A move along the edge line never closes on it.
+  if (!(m > 1e-6f)) return false;
+  Vector3 dir = uAcross * (1.0f / m);
+  Vector3 v = -across;
+  float t0 = Vec3Dot(v, dir);
+  float dSq = std::max(0.0f, Vec3LengthSq(v) - t0 * t0);
+  if (!(dSq <= r * r)) return false;
+  float entry = t0 - std::sqrt(r * r - dSq);
+  // An entry behind the start (the sphere moving away, or already around the
+  // edge) is no contact ahead; its distance must not be read as one.
+  if (entry < 0.0f) return false;
+  float t = entry / m;
+  float h = uAlong * t + along;
+  if (h < 0.0f || h > length) return false;
+  *centre = s + u * t;
+  *normal = across + dir * entry;
+  return true;
+}
+
+TriangleHit SweepSphereTriangle(Vector3* centre, Vector3* normal, const Vector3& s,
+                                const Vector3& e, float r, const Vector3& a, const Vector3& b,
+                                const Vector3& c) {
+  Vector3 n = Vec3Cross(b - a, c - a);
+  if (!(ProjectOnAxis(s, a, n) > 0.0f)) return TriangleHit::kNone;
+  n = Vec3Normalize(n);
+  if (n == Vector3{0.0f, 0.0f, 0.0f}) return TriangleHit::kNone;
+  Vector3 lift = n * r;
+  Vector3 a2 = a + lift, b2 = b + lift, c2 = c + lift;
+  if (!(ProjectOnAxis(e, a2, n) < 0.0f)) return TriangleHit::kNone;
+  Vector3 d = e - s;
+  if (Vec3LengthSq(d) == 0.0f) return TriangleHit::kNone;
+  float distance = 0.0f;
+  if (IntersectTri(a2, b2, c2, s, d, nullptr, nullptr, &distance) && distance < 1.0f) {
+    *centre = s + d * distance;
+    *normal = n;
+    return TriangleHit::kFace;
+  }
+  Vector3 u = Vec3Normalize(d);
+  const Vector3* ends[3][2] = {{&a, &b}, {&b, &c}, {&c, &a}};
+  for (int i = 0; i < 3; ++i) {
+    const Vector3& p1 = *ends[i][0];
+    const Vector3& p2 = *ends[i][1];
+    Vector3 hitCentre, hitNormal;
+    if (!SweepSphereEdge(&hitCentre, &hitNormal, s, u, p1, p2, r)) continue;
+    if (Vec3Dot(hitCentre - p1, Vec3Cross(n, p2 - p1)) < 0.0f) {
+      *centre = hitCentre;
+      *normal = hitNormal;
+      return static_cast<TriangleHit>(static_cast<int>(TriangleHit::kEdgeAB) + i);
+    }
+  }
+  const Vector3* corners[3] = {&a, &b, &c};
+  int best = -1;
+  float bestSq = 0.0f;
+  Vector3 bestPoint{};
+  for (int i = 0; i < 3; ++i) {
+    Vector3 point;
+    if (!IntersectSegmentSphere(&point, s, u, *corners[i], r)) continue;
+    float sq = Vec3LengthSq(point - s);
+    if (best < 0 || sq < bestSq) {
+      best = i;
+      bestSq = sq;
+      bestPoint = point;
+    }
+  }
+  if (best < 0) return TriangleHit::kNone;
+  *centre = bestPoint;
+  *normal = bestPoint - *corners[best];
+  return static_cast<TriangleHit>(static_cast<int>(TriangleHit::kVertexA) + best);
+}
+
+bool SweepSphereMesh(const Vector3& s, const Vector3& e, float r, Vector3* centre, Vector3* normal,
+                     const Mesh& mesh) {
+  if (!Finite(s) || !Finite(e) || !std::isfinite(r) || r < 0.0f) return false;
+  Vector3 pad{r, r, r};
+  std::vector<std::uint32_t>& faces = FaceScratch();
+  CollectFacesInBox(mesh, Vec3Minimize(s, e) - pad, Vec3Maximize(s, e) + pad, &faces);
+  bool found = false;
+  float bestSq = 0.0f;
+  for (std::uint32_t face : faces) {
+    FaceCorners t = Corners(mesh, face);
+    Vector3 hitCentre, hitNormal;
+    if (SweepSphereTriangle(&hitCentre, &hitNormal, s, e, r, t.a, t.b, t.c) == TriangleHit::kNone)
+      continue;
+    float sq = Vec3LengthSq(hitCentre - s);
+    if (!found || sq < bestSq) {
+      found = true;
+      bestSq = sq;
+      *centre = hitCentre;
+      *normal = hitNormal;
+    }
+  }
+  return found;
+}
+
+bool ClosestPointOnSegment(const Vector3& p, float r, const Vector3& a, const Vector3& b,
+                           Vector3* out) {
+  Vector3 d = b - a;
+  Vector3 f = a - p;
+  float qa = Vec3LengthSq(d);
+  // A segment of no length has no crossing to find.
+  if (!(qa > 0.0f)) return false;
+  float qb = Vec3Dot(f, d);
+  float qc = Vec3LengthSq(f) - r * r;
+  float disc = qb * qb - qa * qc;
+  if (!(disc >= 0.0f)) return false;
+  float root = std::sqrt(disc);
+  float t1 = (-qb - root) / qa;
+  float t2 = (-qb + root) / qa;
+  float t = t1;
+  if (t < 0.0f && t2 > 0.0f) t = t2;
+  if (!(t >= 0.0f && t <= 1.0f)) return false;
+  *out = a + d * t;
+  return true;
+}
+
+bool ClosestPointOnTriangle(const Vector3& p, float r, const Vector3& a, const Vector3& b,
+                            const Vector3& c, Vector3* out) {
+  Vector3 n = Vec3Normalize(Vec3Cross(b - a, c - a));
+  float h = Vec3Dot(p - a, n);
+  if (!(std::fabs(h) <= r)) return false;
+  float distance = 0.0f;
+  if (IntersectTri(a, b, c, p, -n, nullptr, nullptr, &distance) && distance < r) {
+    *out = p - n * distance;
+    return true;
+  }
+  for (const Vector3* corner : {&a, &b, &c}) {
+    if (Vec3LengthSq(*corner - p) < r * r) {
+      *out = *corner;
+      return true;
+    }
+  }
+  if (ClosestPointOnSegment(p, r, a, b, out)) return true;
+  if (ClosestPointOnSegment(p, r, b, c, out)) return true;
+  return ClosestPointOnSegment(p, r, c, a, out);
+}
+
+std::size_t ClosestPointOnMesh(const Vector3& p, float r, const Mesh& mesh,
+                               std::span<MeshContact> out) {
+  if (out.empty() || !Finite(p) || !std::isfinite(r) || r < 0.0f) return 0;
+  Vector3 pad{r, r, r};
+  std::vector<std::uint32_t>& faces = FaceScratch();
+  CollectFacesInBox(mesh, p - pad, p + pad, &faces);
+  std::size_t count = 0;
+  for (std::uint32_t face : faces) {
+    if (count >= out.size()) break;
+    FaceCorners t = Corners(mesh, face);
+    Vector3 point;
+    if (!ClosestPointOnTriangle(p, r, t.a, t.b, t.c, &point)) continue;
+    out[count] = {point, Vec3Cross(t.b - t.a, t.c - t.a), face};
+    ++count;
+  }
+  return count;
+}
+
+namespace {
+
+// The nearer hit of one mesh in world space, when nearer than *bestSq.
+void SweepAgainst(const Mesh* mesh, const Matrix& world, const Matrix& inverse,
+                  const Vector3& start, const Vector3& to, float radius, float* bestSq,
+                  bool* found, Vector3* hitCentre, Vector3* hitNormal) {
+  if (!mesh) return;
+  Vector3 s = Vec3TransformCoord(start, inverse);
+  Vector3 e = Vec3TransformCoord(to, inverse);
+  Vector3 centre, normal;
+  if (!SweepSphereMesh(s, e, radius, &centre, &normal, *mesh)) return;
+  // Compared in world space, so that obstacles of different scales rank fairly.
+  Vector3 worldCentre = Vec3TransformCoord(centre, world);
+  float sq = Vec3LengthSq(worldCentre - start);
+  if (!(sq < *bestSq)) return;
+  *bestSq = sq;
+  *found = true;
+  *hitCentre = worldCentre;
+  *hitNormal = Vec3TransformNormal(normal, world);
+}
+
+}  // namespace
+
+Vector3 SweepSphereAmongObstacles(const Vector3& from, const Vector3& to,
+                                  const Vector3& centreOffset, float radius,
+                                  std::span<const SweepObstacle> obstacles, bool withEdgeWalls) {
+  if (!Finite(from) || !Finite(to) || !Finite(centreOffset) || !std::isfinite(radius))
+    return to;
+  Vector3 start = from + centreOffset;
+  Vector3 end = to + centreOffset;
+  Vector3 push{0.0f, 0.0f, 0.0f};
+  for (int pass = 0; pass < kMaxSweepPasses; ++pass) {
+    Vector3 move = end - start;
+    if (Vec3LengthSq(move) < 1e-5f) break;
+    Vector3 backed = start - Vec3Normalize(move) * kBackOff;
+    float bestSq = Vec3LengthSq(end - backed);
+    bool found = false;
+    Vector3 hitCentre{}, hitNormal{};
+    for (const SweepObstacle& o : obstacles) {
+      Matrix inverse;
+      // A collapsed obstacle (a zero scale) has no model space to sweep in.
+      if (!MatrixInverse(&inverse, nullptr, o.world)) continue;
+      SweepAgainst(o.mesh, o.world, inverse, backed, end, radius, &bestSq, &found, &hitCentre,
+                   &hitNormal);
+      if (withEdgeWalls)
+        SweepAgainst(o.edgeWalls, o.world, inverse, backed, end, radius, &bestSq, &found,
+                     &hitCentre, &hitNormal);
+    }
+    if (!found) {
+      start = end;
+      break;
+    }
+    start = hitCentre;
+    Vector3 n = Vec3Normalize(hitNormal);
+    // Without a normal there is no surface to slide along.
+    if (n == Vector3{0.0f, 0.0f, 0.0f}) break;
+    Vector3 v = end - start;
+    float vLength = Vec3Length(v);
+    if (vLength > 0.0f) {
+      float cosine = std::clamp(Vec3Dot(n, v) / vLength, -1.0f, 1.0f);
+      if (std::acos(cosine) >= kHeadOnAngle) break;
+    }
+    end = end - n * Vec3Dot(n, v);
+    Vector3 nudge = n * kPushOut;
+    start += nudge;
+    end += nudge;
+    push += nudge;
+  }
+  return start - centreOffset - push;
+}
+
+std::uint32_t GetRegionFlags(const Vector3& p, float r, std::span<const RegionProbe> regions) {
+  std::uint32_t flags = 0;
+  for (const RegionProbe& region : regions) {
+    Vector3 d = p - region.position;
+    if (region.type == 1) {
+      if (Vec3Length(d) <= region.radius + r) flags |= region.attribute;
+    } else if (region.type == 2) {
+      if (std::sqrt(d.x * d.x + d.z * d.z) <= region.radius + r &&
+          std::fabs(d.y) < region.height + r / 2.0f)
+        flags |= region.attribute;
+    }
+  }
+  return flags;
+}

@@ -1,0 +1,190 @@
+// The sound manager's effects, music and master volumes.
+#include "sound/sound_manager.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "platform/system/safe_string.h"
+#include "sound/sound_report.h"
+#include "sound/wave_file.h"
+
+namespace {
+
+constexpr std::size_t kPathSize = 260;
+
+float ClampVolume(float volume) { return std::isnan(volume) ? 0.0f : std::clamp(volume, 0.0f, 1.0f); }
+
+}  // namespace
+
+SoundManager::~SoundManager() {
+  StopMusic(0);
+  ReleaseAll();
+  Terminate();
+}
+
+bool SoundManager::Initialize(AudioOutput output) {
+  const int loaded = LoadVorbisLibrary(library_, nullptr);
+  if (loaded != kVorbisLoaded) {
+    const char* why = loaded == kVorbisNameMissing     ? "an entry point is missing"
+                      : loaded == kVorbisStateTooLarge ? "its decoder state is too large"
+                                                       : "it is missing or is no library";
+    std::fprintf(stderr, "t3dplayer: the Ogg Vorbis library \"%s\" cannot be used: %s\n", kVorbisLibraryName, why);
+    return false;
+  }
+  library_.setCpuType(library_.detectCpu());
+  if (output == AudioOutput::kDevice && !device_.Open())
+    std::fprintf(stderr, "t3dplayer: no audio device, the game runs silent (%s)\n", device_.GetError().c_str());
+  initialized_ = true;
+  return true;
+}
+
+void SoundManager::Terminate() {
+  StopMusic(0);
+  DeleteMusic(0);
+  device_.Close();
+  UnloadVorbisLibrary(library_);
+  initialized_ = false;
+}
+
+bool SoundManager::LoadSound(std::uint32_t id, const char* file) {
+  if (!initialized_) return true;
+  FileData bytes;
+  if (!LoadFileBytes(file, bytes)) return false;
+  return AddSound(id, bytes.data(), bytes.size());
+}
+
+bool SoundManager::AddSound(std::uint32_t id, const void* bytes, std::size_t size) {
+  if (!initialized_) return true;
+  if (id == 0 || soundCount_ >= kSoundCount) return false;
+  if (FindSound(id)) return true;
+  const WaveFile wave = ParseWave(bytes, size);
+  if (wave.error != WaveError::kNone) {
+    ReportSoundError("sound", id, WaveErrorText(wave.error));
+    return false;
+  }
+  if (!sounds_[static_cast<std::size_t>(soundCount_)].Create(mixer_, id, wave)) return false;
+  ++soundCount_;
+  return true;
+}
+
+bool SoundManager::PlaySound(std::uint32_t id, float volume, float pan, float start) {
+  if (!initialized_) return true;
+  SoundBuffer* sound = FindSound(id);
+  return sound && sound->Play(volume, pan, GetSoundVolume(), start);
+}
+
+bool SoundManager::StopSound(std::uint32_t id) {
+  if (!initialized_) return true;
+  if (id == 0) {
+    for (SoundBuffer& sound : sounds_)
+      if (sound.InUse()) sound.Stop();
+    return false;
+  }
+  SoundBuffer* sound = FindSound(id);
+  return sound && sound->Stop();
+}
+
+void SoundManager::ReleaseAll() {
+  for (SoundBuffer& sound : sounds_) sound.Release();
+  // The table is empty again: the next sound takes the first record.
+  soundCount_ = 0;
+  for (MusicStream& music : music_) music.Close();
+}
+
+void SoundManager::PutSoundVolume(float volume) {
+  volume = ClampVolume(volume);
+  if (volume == soundVolume_) return;
+  soundVolume_ = volume;
+  for (SoundBuffer& sound : sounds_)
+    if (sound.InUse()) sound.SetVolume(GetSoundVolume());
+}
+
+void SoundManager::LoadMusic(std::uint32_t id, FileData bytes) {
+  if (!initialized_ || id == 0) return;
+  for (MusicStream& music : music_) {
+    if (music.GetId() == id) return;
+    if (music.GetId() == 0) {
+      music.Open(mixer_, library_, id, std::move(bytes));
+      return;
+    }
+  }
+}
+
+void SoundManager::LoadMusicFile(std::uint32_t id, const char* file) {
+  FileData bytes;
+  if (!LoadFileBytes(file, bytes)) ReportSoundError("music", id, std::string("cannot read \"") + file + "\"");
+  LoadMusic(id, std::move(bytes));
+}
+
+void SoundManager::DeleteMusic(std::uint32_t id) {
+  if (id == 0) {
+    for (MusicStream& music : music_) music.Close();
+  } else if (MusicStream* music = FindMusic(id)) {
+    music->Close();
+  }
+}
+
+bool SoundManager::PlayMusic(std::uint32_t id, bool loop, float volume) {
+  MusicStream* music = FindMusic(id);
+  return music && music->Play(loop, volume, GetMusicVolume());
+}
+
+void SoundManager::StopMusic(std::uint32_t id) {
+  if (id == 0) {
+    for (MusicStream& music : music_) music.Stop();
+  } else if (MusicStream* music = FindMusic(id)) {
+    music->Stop();
+  }
+}
+
+bool SoundManager::IsMusicPlaying(std::uint32_t id) const {
+  const MusicStream* music = FindMusic(id);
+  return music && music->IsPlaying();
+}
+
+bool SoundManager::SetMusicVolume(std::uint32_t id, float target, std::int32_t steps, bool stopAtEnd) {
+  MusicStream* music = FindMusic(id);
+  if (!music) return false;
+  music->SetFade(target, steps, stopAtEnd);
+  return true;
+}
+
+void SoundManager::PutMusicVolume(float volume) {
+  volume = ClampVolume(volume);
+  if (volume == musicVolume_) return;
+  musicVolume_ = volume;
+  for (MusicStream& music : music_) music.ApplyVolume(GetMusicVolume());
+}
+
+void SoundManager::Update() {
+  for (MusicStream& music : music_) music.UpdateFade(GetMusicVolume());
+}
+
+SoundBuffer* SoundManager::FindSound(std::uint32_t id) {
+  for (int i = 0; i < soundCount_; ++i)
+    if (sounds_[static_cast<std::size_t>(i)].GetId() == id) return &sounds_[static_cast<std::size_t>(i)];
+  return nullptr;
+}
+
+MusicStream* SoundManager::FindMusic(std::uint32_t id) {
+  // Id 0 finds no stream: a free one has nothing to play.
+  if (id == 0) return nullptr;
+  for (MusicStream& music : music_)
+    if (music.GetId() == id) return &music;
+  return nullptr;
+}
+
+const MusicStream* SoundManager::FindMusic(std::uint32_t id) const {
+  return const_cast<SoundManager*>(this)->FindMusic(id);
+}
+
+GameSoundManager::~GameSoundManager() = default;
+
+bool GameSoundManager::LoadFileBytes(const char* file, FileData& out) {
+  char path[kPathSize];
+  SafeStrCopy(path, GetProgramDir().c_str(), sizeof path);
+  SafeStrCat(path, file, sizeof path);
+  return LoadFile(path, out);
+}

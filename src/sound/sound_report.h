@@ -1,0 +1,11 @@
+// Lines on standard error for sounds and music the player refuses, naming the
+// sound by its id. Scripts see nothing of these; the author reading the
+// console does.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// "t3dplayer: sound 'BANG': <what>" for a printable four-character id, else
+// the id in decimal.
+void ReportSoundError(const char* kind, std::uint32_t id, const std::string& what);

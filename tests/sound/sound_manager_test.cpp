@@ -1,0 +1,198 @@
+// Sound effects as the player hears them (the disk driver's samples): levels
+// through the decibel table, pans, masters, starts and restarts; the table of
+// 256 sounds; a game without an audio device; loading relative to the program
+// folder.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "sound/sound_manager.h"
+#include "sound/sound_test_support.h"
+
+namespace {
+
+TEST(SoundConversionTest, PercentsAndPansBecomeHundredthsOfADecibel) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const std::vector<std::pair<float, int>> percents = {
+      {0.0f, -4000}, {1.0f, -4000}, {2.0f, -3398}, {10.0f, -2000}, {25.0f, -1204}, {50.0f, -602},
+      {100.0f, 0},   {150.0f, 0},   {-5.0f, -4000}, {nan, -4000}, {inf, 0}, {-inf, -4000},
+      {0.3f * 1.0f * 100.0f, -1045},  // volume 1 under a master of 0.3, in float
+      {2.5f, -3222},                  // halfway between -3398 and -3046
+  };
+  for (const auto& [percent, expected] : percents) EXPECT_EQ(PercentToDecibels(percent), expected) << percent;
+  const std::vector<std::pair<float, std::int32_t>> pans = {
+      {0.0f, 0}, {1.0f, 4000}, {-1.0f, -4000}, {0.5f, 602}, {-0.5f, -602}, {3.0f, 4000}, {nan, 0},
+  };
+  for (const auto& [pan, expected] : pans) EXPECT_EQ(PanToBufferPan(pan), expected) << pan;
+}
+
+Samples Ramp(std::size_t frames) {
+  Samples samples;
+  for (std::size_t i = 0; i < frames; ++i) {
+    samples.push_back(static_cast<std::int16_t>(1000 + i));
+    samples.push_back(static_cast<std::int16_t>(-1000 - static_cast<int>(i)));
+  }
+  return samples;
+}
+
+Samples Frames(const Samples& samples, std::size_t from) { return Samples(samples.begin() + 2 * from, samples.end()); }
+
+TEST(SoundManagerTest, PlaysLevelsPansMastersAndStartsAsHeard) {
+  Listener listener;
+  GameSoundManager& manager = listener.manager;
+  ASSERT_TRUE(manager.Initialize());
+  const Samples ramp = Ramp(2205);
+  const std::string flat = MakeWave(2, 16, 44100, SampleBytes(Constant(2205, 10000, 10000)));
+  ASSERT_TRUE(manager.AddSound(Code("FLAT"), flat.data(), flat.size()));
+  const std::string mono = MakeWave(1, 8, 44100, std::string(1102, '\xC0'));
+  ASSERT_TRUE(manager.AddSound(Code("MONO"), mono.data(), mono.size()));
+  const std::string rampWave = MakeWave(2, 16, 44100, SampleBytes(ramp));
+  ASSERT_TRUE(manager.AddSound(Code("RAMP"), rampWave.data(), rampWave.size()));
+
+  struct Case {
+    const char* name;
+    std::uint32_t id;
+    float volume, pan, start, master;
+    bool played;
+    Samples heard;  // empty: nothing
+  };
+  const std::vector<Case> cases = {
+      {"full volume", Code("FLAT"), 1.0f, 0.0f, 0.0f, 1.0f, true, Constant(2205, 10000, 10000)},
+      {"half volume, -602", Code("FLAT"), 0.5f, 0.0f, 0.0f, 1.0f, true, Constant(2205, 5000, 5000)},
+      {"half under a half master, -1204", Code("FLAT"), 0.5f, 0.0f, 0.0f, 0.5f, true, Constant(2205, 2500, 2500)},
+      {"full under a master of 0.3, -1045", Code("FLAT"), 1.0f, 0.0f, 0.0f, 0.3f, true, Constant(2205, 3003, 3003)},
+      {"volume 0 is -40 dB, not silence", Code("FLAT"), 0.0f, 0.0f, 0.0f, 1.0f, true, Constant(2205, 100, 100)},
+      {"pan 1 is the right speaker", Code("FLAT"), 1.0f, 1.0f, 0.0f, 1.0f, true, Constant(2205, 100, 10000)},
+      {"pan -1 is the left speaker", Code("FLAT"), 1.0f, -1.0f, 0.0f, 1.0f, true, Constant(2205, 10000, 100)},
+      {"pan 0.5 halves the left", Code("FLAT"), 1.0f, 0.5f, 0.0f, 1.0f, true, Constant(2205, 5000, 10000)},
+      {"8-bit mono on both speakers", Code("MONO"), 1.0f, 0.0f, 0.0f, 1.0f, true, Constant(1102, 16384, 16384)},
+      {"a start moves down to a whole frame", Code("RAMP"), 1.0f, 0.0f, 0.005f, 1.0f, true, Frames(ramp, 220)},
+      {"a negative start is the beginning", Code("RAMP"), 1.0f, 0.0f, -1.0f, 1.0f, true, ramp},
+      {"a start at the end plays nothing", Code("RAMP"), 1.0f, 0.0f, 0.05f, 1.0f, false, {}},
+      {"a start past the end plays nothing", Code("RAMP"), 1.0f, 0.0f, 10.0f, 1.0f, false, {}},
+      {"an id not loaded", Code("NONE"), 1.0f, 0.0f, 0.0f, 1.0f, false, {}},
+  };
+  for (const Case& c : cases) {
+    manager.PutSoundVolume(c.master);
+    EXPECT_EQ(manager.PlaySound(c.id, c.volume, c.pan, c.start), c.played) << c.name;
+    SleepMs(120);
+  }
+  // Played again while playing, a sound starts over.
+  const Samples longRamp = Ramp(13230);
+  const std::string longWave = MakeWave(2, 16, 44100, SampleBytes(longRamp));
+  ASSERT_TRUE(manager.AddSound(Code("LONG"), longWave.data(), longWave.size()));
+  manager.PutSoundVolume(1.0f);
+  manager.PlaySound(Code("LONG"), 1.0f, 0.0f, 0.0f);
+  SleepMs(100);
+  manager.PlaySound(Code("LONG"), 1.0f, 0.0f, 0.0f);
+  SleepMs(400);
+  const std::vector<SoundRun> runs = SplitRuns(listener.Finish());
+  std::size_t run = 0;
+  for (const Case& c : cases) {
+    if (c.heard.empty()) continue;
+    ASSERT_LT(run, runs.size()) << c.name;
+    EXPECT_EQ(FirstDifference(runs[run++].samples, c.heard), "") << c.name;
+  }
+  ASSERT_EQ(runs.size(), run + 1);
+  // The beginning of the sound, then the whole sound.
+  const Samples& restarted = runs[run].samples;
+  ASSERT_GT(restarted.size(), longRamp.size());
+  const std::size_t cut = restarted.size() - longRamp.size();
+  Samples expected(longRamp.begin(), longRamp.begin() + static_cast<std::ptrdiff_t>(cut));
+  expected.insert(expected.end(), longRamp.begin(), longRamp.end());
+  EXPECT_EQ(FirstDifference(restarted, expected), "");
+}
+
+TEST(SoundManagerTest, AMasterChangeReachesAPlayingSound) {
+  Listener listener;
+  GameSoundManager& manager = listener.manager;
+  ASSERT_TRUE(manager.Initialize());
+  const std::string wave = MakeWave(2, 16, 44100, SampleBytes(Constant(13230, 10000, 10000)));
+  ASSERT_TRUE(manager.AddSound(1, wave.data(), wave.size()));
+  manager.PlaySound(1, 1.0f, 0.0f, 0.0f);
+  SleepMs(100);
+  manager.PutSoundVolume(0.5f);
+  SleepMs(350);
+  const std::vector<SoundRun> runs = SplitRuns(listener.Finish());
+  ASSERT_EQ(runs.size(), 1u);
+  const Samples& heard = runs[0].samples;
+  ASSERT_EQ(heard.size(), 2u * 13230);
+  std::size_t full = 0;
+  while (full < heard.size() && heard[full] == 10000) ++full;
+  EXPECT_GT(full, 0u);
+  EXPECT_LT(full, heard.size());
+  EXPECT_EQ(FirstDifference(Samples(heard.begin() + static_cast<std::ptrdiff_t>(full), heard.end()),
+                            Samples(heard.size() - full, 5000)), "");
+}
+
+TEST(SoundManagerTest, TableKeepsTheFirstSoundOfAnIdAndHolds256) {
+  ProgramFolder program;
+  GameSoundManager manager;
+  const std::string wave = MakeWave(1, 16, 44100, SampleBytes(Samples(10, 1)));
+  // Before Initialize nothing is loaded and every call answers true.
+  EXPECT_TRUE(manager.AddSound(1, wave.data(), wave.size()));
+  EXPECT_TRUE(manager.PlaySound(1, 1.0f, 0.0f, 0.0f));
+  EXPECT_EQ(manager.GetSoundCount(), 0);
+  ASSERT_TRUE(manager.Initialize(AudioOutput::kNone));
+  EXPECT_FALSE(manager.AddSound(0, wave.data(), wave.size()));
+  for (std::uint32_t id = 1; id <= 255; ++id) ASSERT_TRUE(manager.AddSound(id, wave.data(), wave.size())) << id;
+  EXPECT_TRUE(manager.AddSound(7, "ignored", 7));
+  EXPECT_TRUE(manager.AddSound(256, wave.data(), wave.size()));
+  EXPECT_FALSE(manager.AddSound(257, wave.data(), wave.size()));
+  EXPECT_EQ(manager.GetSoundCount(), 256);
+  EXPECT_TRUE(manager.StopSound(256));
+  EXPECT_FALSE(manager.StopSound(0));
+  EXPECT_FALSE(manager.StopSound(257));
+  manager.ReleaseAll();
+  EXPECT_EQ(manager.GetSoundCount(), 0);
+  EXPECT_TRUE(manager.AddSound(257, wave.data(), wave.size()));
+  manager.PutSoundVolume(2.0f);
+  EXPECT_EQ(manager.GetSoundVolume(), 1.0f);
+  manager.PutSoundVolume(-1.0f);
+  EXPECT_EQ(manager.GetSoundVolume(), 0.0f);
+  manager.PutMusicVolume(std::numeric_limits<float>::quiet_NaN());
+  EXPECT_EQ(manager.GetMusicVolume(), 0.0f);
+}
+
+TEST(SoundManagerTest, WithoutAnAudioDeviceTheGameRunsSilent) {
+  ProgramFolder program;
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  GameSoundManager manager;
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(manager.Initialize());
+  const std::string said = testing::internal::GetCapturedStderr();
+  unsetenv("SDL_AUDIODRIVER");
+  EXPECT_EQ(said.rfind("t3dplayer: no audio device, the game runs silent (", 0), 0u) << said;
+  const std::string wave = MakeWave(1, 16, 44100, SampleBytes(Samples(10, 1)));
+  EXPECT_TRUE(manager.AddSound(1, wave.data(), wave.size()));
+  EXPECT_TRUE(manager.PlaySound(1, 1.0f, 0.0f, 0.0f));
+  manager.LoadMusic(2, Bytes(DataFile("tone_stereo.ogg")));
+  EXPECT_TRUE(manager.PlayMusic(2, true, 1.0f));
+  EXPECT_TRUE(manager.IsMusicPlaying(2));
+}
+
+TEST(SoundManagerTest, LoadsSoundsRelativeToTheProgramFolderAndSaysWhyOneIsRefused) {
+  ProgramFolder program;
+  program.Folder().Write("Sound/Hit.wav", MakeWave(2, 16, 44100, SampleBytes(Constant(4, 1, 1))));
+  std::string floatWave = MakeWave(2, 16, 44100, SampleBytes(Constant(4, 1, 1)));
+  floatWave[20] = 3;
+  program.Folder().Write("Sound/Float.wav", floatWave);
+  GameSoundManager manager;
+  ASSERT_TRUE(manager.Initialize(AudioOutput::kNone));
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(manager.LoadSound(Code("HIT "), "sound\\hit.wav"));
+  EXPECT_FALSE(manager.LoadSound(Code("MISS"), "sound\\missing.wav"));
+  EXPECT_FALSE(manager.LoadSound(Code("FLT "), "Sound/Float.wav"));
+  EXPECT_FALSE(manager.LoadSound(2, "Sound/Float.wav"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "t3dplayer: sound 'FLT ': WAVE with floating-point samples is not supported (16-bit or 8-bit PCM only)\n"
+            "t3dplayer: sound 2: WAVE with floating-point samples is not supported (16-bit or 8-bit PCM only)\n");
+  EXPECT_EQ(manager.GetSoundCount(), 1);
+}
+
+}  // namespace
