@@ -38,20 +38,6 @@ void Named(const std::unique_ptr<Texture>& texture, const char* name) {
 
 }  // namespace
 
-int MakeGridGlyphTable(CharacterGlyph* glyphs, int n, int cellWidth, int cellHeight, int columns) {
-  const int count = n < kSystemFontGlyphs ? n : kSystemFontGlyphs;
-  for (int i = 0; i < count; ++i) {
-    CharacterGlyph& g = glyphs[i];
-    g.code = static_cast<std::uint16_t>(i);
-    g.left = (i % columns) * cellWidth;
-    g.top = (i / columns) * cellHeight;
-    g.right = g.left + cellWidth - 1;
-    g.bottom = g.top + cellHeight - 1;
-    g.extra = 0;
-  }
-  return count > 0 ? count : 0;
-}
-
 void RenderResources::Release() {
   renderTarget.reset();
   shadowVertexShader.reset();
@@ -120,7 +106,7 @@ int RenderResources::Create(GraphicsDevice& device, const ArchiveManager& archiv
   if (missing) return kRenderResourcesFailed;
   // An unreadable font image keeps the font the set had.
   if (font && systemFont != nullptr) {
-    systemFont->glyphs.assign(kSystemFontGlyphs, CharacterGlyph{});
+    systemFont->glyphs.assign(kSystemFontGlyphs, Glyph{});
     MakeGridGlyphTable(systemFont->glyphs.data(), kSystemFontGlyphs, 8, 16, 16);
     systemFont->texture = std::move(font);
   }

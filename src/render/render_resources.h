@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/gpu/device.h"
-#include "scene/class_seams.h"
+#include "render/glyph.h"
 
 class ArchiveManager;
 
@@ -25,13 +25,8 @@ constexpr std::uint32_t kRenderTargetSize = 128;
 // the resources; a creation whose font image cannot be read leaves it as it was.
 struct SystemFont {
   std::unique_ptr<Texture> texture;
-  std::vector<CharacterGlyph> glyphs;
+  std::vector<Glyph> glyphs;
 };
-
-// Glyphs for codes 0 .. min(n, 128) - 1 in cells of cellWidth x cellHeight,
-// `columns` to a row; right and bottom are inclusive edges, so a cell of 8
-// spans left to left + 7. Returns the number made.
-int MakeGridGlyphTable(CharacterGlyph* glyphs, int n, int cellWidth, int cellHeight, int columns);
 
 class RenderResources {
  public:

@@ -93,9 +93,11 @@ TEST(RenderResources, CreatesTheTenAndTheSystemFont) {
   ASSERT_TRUE(font.texture);
   EXPECT_EQ(font.texture->GetFormat(), TextureFormat::A8R8G8B8);
   ASSERT_EQ(font.glyphs.size(), 128u);
-  const CharacterGlyph& a = font.glyphs['A'];  // row 4, column 1 of the 8x16 grid
+  const Glyph& a = font.glyphs['A'];  // row 4, column 1 of the 8x16 grid
   EXPECT_EQ((std::vector<int>{a.code, a.left, a.top, a.right, a.bottom, a.extra}),
             (std::vector<int>{65, 8, 64, 15, 79, 0}));
+  std::vector<Glyph> more(200);
+  EXPECT_EQ(MakeGridGlyphTable(more.data(), 200, 8, 16, 16), 128);  // the 7-bit codes only
   resources.Release();
   EXPECT_EQ(Table(resources), "-\n-\n-\n-\n-\n-\n-\n-\n-\n-\n");
   EXPECT_TRUE(font.texture);  // the font belongs to its character set
