@@ -179,7 +179,7 @@ TEST(RenderResources, AResetAfterALossRebuildsEverything) {
 
 TEST(RenderResources, TheProgramsBuildAndShadeOnTheGlDevice) {
   GameFolder game;
-  GlTestDevice gl = MakeGlTestDevice(16, 8);
+  GlTestDevice gl = MakeGlTestDevice(24, 8);
   ASSERT_TRUE(gl.device);
   GraphicsDevice& device = *gl.device;
   RenderResources resources;
@@ -187,8 +187,8 @@ TEST(RenderResources, TheProgramsBuildAndShadeOnTheGlDevice) {
   ASSERT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), nullptr), 0);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(Table(resources), kAllTen);
-  // The flat colour program on the left half, the untextured toon program
-  // on the right, with the ramp image on stage 0.
+  // The flat colour program on the left, the untextured toon program in
+  // the middle with the ramp image on stage 0, the outline on the right.
   device.Clear(kClearTarget | kClearZBuffer, 0xFF000000u, 1.0f);
   device.SetRenderState(RenderState::CullMode, kCullNone);
   const Matrix identity = MatrixIdentity();
@@ -207,15 +207,25 @@ TEST(RenderResources, TheProgramsBuildAndShadeOnTheGlDevice) {
     return v;
   };
   device.SetVertexShader(resources.flatColorShader.get());
-  auto left = quad(-1.0625f, -0.0625f);
+  auto left = quad(-1.0f - 1.0f / 24, -1.0f / 3 - 1.0f / 24);
   device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, left.data(), 32);
   device.SetVertexShader(resources.toonUntexturedShader.get());
   device.SetTexture(0, resources.toonTexture.get());
-  auto right = quad(-0.0625f, 0.9375f);
+  auto middle = quad(-1.0f / 3 - 1.0f / 24, 1.0f / 3 - 1.0f / 24);
+  device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, middle.data(), 32);
+  // The outline of a square seen face on: its normals have no direction on
+  // the screen, so it stays where it is instead of flying off to infinity.
+  device.SetVertexShader(resources.outlineShader.get());
+  const float zeroAndWidth[8] = {0.0f, 0.0f, 0.0f, 0.0f, 0.1f, 0.0f, 0.0f, 0.0f};  // c0 zero, as the pass sets it
+  device.SetVertexShaderConstantF(0, zeroAndWidth, 2);
+  device.SetRenderState(RenderState::TextureFactor, 0xFF6C3E32u);
+  device.SetTextureStageState(0, TextureStageState::ColorOp, kTopSelectArg1);
+  device.SetTextureStageState(0, TextureStageState::ColorArg1, kTaTFactor);
+  auto right = quad(1.0f / 3 - 1.0f / 24, 1.0f - 1.0f / 24);
   device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, right.data(), 32);
   // Facing the light (k = -1) reads the ramp at (0, 0): its grey, times the colour in c1.
-  EXPECT_TRUE(PicturesMatch("resource_programs", gl.BackBuffer(), MakePicture(16, 8, [](std::uint32_t x, std::uint32_t) {
-                              return x < 8 ? 0xFF4080FFu : 0xFFC06060u;
+  EXPECT_TRUE(PicturesMatch("resource_programs", gl.BackBuffer(), MakePicture(24, 8, [](std::uint32_t x, std::uint32_t) {
+                              return x < 8 ? 0xFF4080FFu : x < 16 ? 0xFFC06060u : 0xFF6C3E32u;
                             })));
 }
 
