@@ -82,13 +82,19 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // The scene's end: OnEnd (4 when it fails), casts added during the run
   // removed, the others' delete hooks run, render resources released.
   virtual int Exit();
-  // ---- seams of the renderer; they do nothing until it arrives ----
-  virtual int CreateRenderResources() { return 0; }
-  virtual void ReleaseRenderResources() {}
+  // ---- drawing: forwarded to the host's SceneDrawing, nothing without one ----
+  virtual int CreateRenderResources() { return host_.drawing ? host_.drawing->CreateResources(*this) : 0; }
+  virtual void ReleaseRenderResources() {
+    if (host_.drawing) host_.drawing->ReleaseResources(*this);
+  }
   // Resets the device and builds the resources again.
   virtual void ResetDevice();
-  virtual void Render() {}
-  virtual void RenderCharacterSlots() {}
+  virtual void Render() {
+    if (host_.drawing) host_.drawing->Render(*this);
+  }
+  virtual void RenderCharacterSlots() {
+    if (host_.drawing) host_.drawing->RenderCharacterSlots(*this);
+  }
 
   // ---- script classes (script_class_hooks.h) ----
   // The class objects the hook gave this scene's engine; null without a hook.
