@@ -7,6 +7,16 @@
 
 #include "platform/system/shift_jis.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+// SDL's video start-up on X11 asks D-Bus for the session bus, and libdbus
+// keeps a block of that attempt to the end, out of reach: the leak checker
+// does not count what the window's creation allocates.
+using SystemLibraryAllocations = __lsan::ScopedDisabler;
+#else
+struct SystemLibraryAllocations {};
+#endif
+
 namespace {
 
 static_assert(SDL_SCANCODE_F12 - SDL_SCANCODE_F1 == kVirtualKeyF12 - kVirtualKeyF1,
@@ -39,8 +49,12 @@ std::unique_ptr<WindowShell> WindowShell::Create(const char* className, const ch
     setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", className, 1);
   }
-  std::unique_ptr<GlWindow> window = GlWindow::Create(
-      ShiftJisToUtf8(titleShiftJis != nullptr ? titleShiftJis : "").c_str(), clientWidth, clientHeight, error);
+  const std::string title = ShiftJisToUtf8(titleShiftJis != nullptr ? titleShiftJis : "");
+  std::unique_ptr<GlWindow> window;
+  {
+    [[maybe_unused]] const SystemLibraryAllocations library;
+    window = GlWindow::Create(title.c_str(), clientWidth, clientHeight, error);
+  }
   if (!window) return nullptr;
   std::unique_ptr<WindowShell> shell(new WindowShell);
   shell->window_ = std::move(window);
