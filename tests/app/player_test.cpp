@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -164,11 +165,28 @@ TEST(PlayerTest, StartupFailuresShowTheirTextAndExitWith1) {
   }
 }
 
+// The program on an X server of the test's own.
+class PlayerWindowTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(xvfb_.IsRunning()) << xvfb_.Error(); }
+
+  // Starts the game of `folder` and waits until its scene has saved Ready;
+  // the id of its window, 0 when none came.
+  unsigned long StartAndFindWindow(const TempFolder& folder) {
+    PlayerOptions options;
+    options.display = xvfb_.Name();
+    player_ = std::make_unique<PlayerProcess>(folder, options);
+    if (!WaitForText(folder, "Config.sav", EncodeStorageText(0, "Ready"))) return 0;
+    return xvfb_.FindWindow("T3DPLAYER");
+  }
+
+  XvfbDisplay xvfb_;
+  std::unique_ptr<PlayerProcess> player_;
+};
+
 // Key presses sent to the window reach the scene's script through the input
 // manager, one pressed edge each, in the order they were pressed.
-TEST(PlayerWindowTest, KeyPressesReachTheGameScript) {
-  XvfbDisplay xvfb;
-  ASSERT_TRUE(xvfb.IsRunning()) << xvfb.Error();
+TEST_F(PlayerWindowTest, KeyPressesReachTheGameScript) {
   TempFolder folder;
   folder.Write("RootScenairo.csc",
                "OnBegin() { Scenario.SceneFile = \"keys.scn\"; }\n"
@@ -180,25 +198,19 @@ TEST(PlayerWindowTest, KeyPressesReachTheGameScript) {
                                                  "    Scene.EndScene();\n"
                                                  "  }\n",
                                                  "End() {}\n"));
-  PlayerOptions options;
-  options.display = xvfb.Name();
-  PlayerProcess player(folder, options);
-  ASSERT_TRUE(WaitForText(folder, "Config.sav", EncodeStorageText(0, "Ready"))) << player.Output();
-  const unsigned long window = xvfb.FindWindow("T3DPLAYER");
-  ASSERT_NE(window, 0u);
-  xvfb.Run("xdotool windowfocus --sync " + std::to_string(window));
+  const unsigned long window = StartAndFindWindow(folder);
+  ASSERT_NE(window, 0u) << player_->Output();
+  xvfb_.Run("xdotool windowfocus --sync " + std::to_string(window));
   // Apart enough that each press lands in a frame of its own.
-  xvfb.Run("xdotool key --delay 150 Up Left Right Down x z");
-  EXPECT_EQ(player.Wait(), 0) << player.Output();
+  xvfb_.Run("xdotool key --delay 150 Up Left Right Down x z");
+  EXPECT_EQ(player_->Wait(), 0) << player_->Output();
   EXPECT_EQ(folder.Read("Config.sav"), Settings("Config", {{"Ready", "1"}, {"Seen", " 8 2 4 1 32 16"}}));
 }
 
 // The close button ends the running scene (its OnEnd runs), then the
 // scenario (OnEndScene and OnEnd run, and no scene after), and the program
 // with 0; every value saved on the way is in the settings file.
-TEST(PlayerWindowTest, CloseButtonEndsTheGameWithItsSettingsWhole) {
-  XvfbDisplay xvfb;
-  ASSERT_TRUE(xvfb.IsRunning()) << xvfb.Error();
+TEST_F(PlayerWindowTest, CloseButtonEndsTheGameWithItsSettingsWhole) {
   TempFolder folder;
   folder.Write("RootScenairo.csc",
                "OnBegin() { System.Title = \"Closing test\"; Scenario.SceneFile = \"loop.scn\"; }\n"
@@ -206,16 +218,12 @@ TEST(PlayerWindowTest, CloseButtonEndsTheGameWithItsSettingsWhole) {
                "OnEndScene() { Storage.SaveValue(empty, \"Scene\", \"ended\"); }\n"
                "OnEnd() { Storage.SaveValue(empty, \"Scenario\", \"ended\"); }\n");
   folder.Write("loop.scn", SceneThatSignalsReady("", "End() { Storage.SaveValue(empty, \"Exit\", \"ran\"); }\n"));
-  PlayerOptions options;
-  options.display = xvfb.Name();
-  PlayerProcess player(folder, options);
-  ASSERT_TRUE(WaitForText(folder, "Config.sav", EncodeStorageText(0, "Ready"))) << player.Output();
-  const unsigned long window = xvfb.FindWindow("T3DPLAYER");
-  ASSERT_NE(window, 0u);
-  EXPECT_EQ(xvfb.Run("xdotool getwindowname " + std::to_string(window)), "Closing test\n");
-  ASSERT_TRUE(xvfb.RequestClose(window));
-  EXPECT_EQ(player.Wait(), 0) << player.Output();
-  EXPECT_EQ(player.Output(), "");
+  const unsigned long window = StartAndFindWindow(folder);
+  ASSERT_NE(window, 0u) << player_->Output();
+  EXPECT_EQ(xvfb_.Run("xdotool getwindowname " + std::to_string(window)), "Closing test\n");
+  ASSERT_TRUE(xvfb_.RequestClose(window));
+  EXPECT_EQ(player_->Wait(), 0) << player_->Output();
+  EXPECT_EQ(player_->Output(), "");
   EXPECT_EQ(folder.Read("Config.sav"),
             Settings("Config", {{"Ready", "1"}, {"Exit", "ran"}, {"Scene", "ended"}, {"Scenario", "ended"}}));
 }
