@@ -84,7 +84,6 @@ bool Model::LoadBytes(std::string_view path, const ArchiveManager& archives, std
   for (ModelFrame* frame : frames_) {
     frame->savedTransformationMatrix = frame->transformationMatrix;
   }
-  if (!CreateDeviceResources()) return Fail(error, std::string(path) + ": no device resources");
   return true;
 }
 
@@ -97,6 +96,7 @@ void Model::Release() {
   controller_.reset();
   hasTextures_ = false;
   dirty_ = true;
+  device_ = nullptr;
   ForgetLastPose();
 }
 
@@ -106,6 +106,8 @@ void Model::ForgetLastPose() {
   lastPoseValid_ = false;
   lastPoseHadTable_ = false;
   lastSet_ = nullptr;
+  // The same motion index may name another animation set from now on.
+  skinKeyValid_ = false;
 }
 
 bool Model::CloneAnimationController(std::uint32_t numAnimationSets) {
@@ -195,11 +197,4 @@ bool Model::SkinContainer(ModelMeshContainer& container) {
   }
   return container.skinInfo->UpdateSkinnedMesh(std::span(boneMatrices_.data(), bones),
                                                *container.sourceMesh, container.mesh.get());
-}
-
-bool Model::CreateDeviceResources() {
-  // DEVICE STEP: the graphics device uploads each container's mesh and each
-  // decoded texture here and makes the vertex declaration from the root
-  // frame's first container. Until it exists the model lives on the CPU only.
-  return true;
 }

@@ -35,6 +35,7 @@ void Model::AdvanceTime(float time, const BoneControl* table, std::size_t count,
   if (controller_) controller_->SetTime(time);
   if (root_) UpdateCombined(root_, &modelMatrix_, table, table ? count : 0, weight);
   dirty_ = true;
+  poseClaimed_ = false;
   lastTime_ = time;
   lastWeight_ = weight;
   lastPoseValid_ = true;
