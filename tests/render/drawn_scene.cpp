@@ -1,0 +1,114 @@
+// The drawn-scene harness of the frame renderer's tests.
+#include "drawn_scene.h"
+
+#include "classes/script_classes.h"
+#include "files/archive.h"
+
+namespace {
+
+const ArchiveManager& NoArchives() {
+  static const ArchiveManager archives;
+  return archives;
+}
+
+}  // namespace
+
+void PicturedFrames::Present() {
+  Picture picture;
+  const PresentParameters& p = graphics_.GetDevice()->GetPresentParameters();
+  picture.width = p.backBufferWidth;
+  picture.height = p.backBufferHeight;
+  graphics_.GetDevice()->ReadBackBuffer(&picture.pixels);
+  pictures.push_back(std::move(picture));
+  inner_.Present();
+}
+
+DrawnScene::DrawnScene() {
+  // Scripts of the scene reach the Scene class.
+  UseGameScriptClasses();
+}
+
+DrawnScene::~DrawnScene() {
+  // The scene first: it releases its resources through the renderer.
+  scene.reset();
+  renderer.reset();
+}
+
+std::unique_ptr<DrawnScene> DrawnScene::OnGl(std::uint32_t width, std::uint32_t height) {
+  std::unique_ptr<DrawnScene> drawn(new DrawnScene());
+  UseOffscreenVideo();
+  std::string error;
+  drawn->window = GlWindow::Create("render test", static_cast<int>(width), static_cast<int>(height), &error);
+  EXPECT_TRUE(drawn->window) << "no GL window: " << error;
+  if (!drawn->window || !drawn->graphics.Initialize(drawn->window.get(), true, false)) {
+    ADD_FAILURE() << "no graphics device";
+    return nullptr;
+  }
+  drawn->graphics.SetBackBufferSize(static_cast<int>(width), static_cast<int>(height));
+  drawn->renderer = std::make_unique<SceneRenderer>(drawn->graphics, NoArchives(), drawn->game.Folder());
+  drawn->scene = std::make_unique<Scene>();
+  drawn->Attach(drawn->frameDevice_, nullptr, nullptr);
+  return drawn;
+}
+
+std::unique_ptr<DrawnScene> DrawnScene::Recorded(std::uint32_t width, std::uint32_t height) {
+  std::unique_ptr<DrawnScene> drawn(new DrawnScene());
+  auto device = std::make_unique<RecordingDevice>(PresentParameters{});
+  drawn->recorder = device.get();
+  drawn->graphics.InitializeWithDevice(std::move(device), TextureFormat::X8R8G8B8);
+  drawn->graphics.SetBackBufferSize(static_cast<int>(width), static_cast<int>(height));
+  drawn->renderer = std::make_unique<SceneRenderer>(drawn->graphics, NoArchives(), drawn->game.Folder());
+  drawn->scene = std::make_unique<Scene>();
+  drawn->Attach(drawn->frameDevice_, nullptr, nullptr);
+  drawn->recorder->ClearLines();
+  return drawn;
+}
+
+void DrawnScene::Attach(FrameDevice& device, WindowPump* pump, FrameClock* clock) {
+  RunHost host;
+  host.device = &device;
+  host.window = pump;
+  host.clock = clock;
+  host.drawing = renderer.get();
+  scene->SetRunHost(host);
+}
+
+bool DrawnScene::Load(const std::string& sceneText) {
+  Write("scene.scn", sceneText);
+  return scene->LoadScene(game.Folder() + "scene.scn");
+}
+
+void DrawnScene::Start() {
+  EXPECT_EQ(scene->CreateRenderResources(), 0);
+  scene->StartCasts();
+  scene->SetFrameCounter(0);
+}
+
+Picture DrawnScene::DrawFrame() {
+  frameDevice_.Clear(scene->GetClearColor(), 1.0f);
+  EXPECT_TRUE(frameDevice_.BeginScene());
+  scene->Render();
+  frameDevice_.EndScene();
+  Picture picture;
+  const PresentParameters& p = graphics.GetDevice()->GetPresentParameters();
+  picture.width = p.backBufferWidth;
+  picture.height = p.backBufferHeight;
+  graphics.GetDevice()->ReadBackBuffer(&picture.pixels);
+  return picture;
+}
+
+std::vector<Picture> DrawnScene::Run(int frames) {
+  WaitingClock clock;
+  CountedWindow pump(frames);
+  PicturedFrames device(graphics);
+  Attach(device, &pump, &clock);
+  scene->Run();
+  Attach(frameDevice_, nullptr, nullptr);
+  return device.pictures;
+}
+
+void Paint(Picture& picture, int x0, int y0, int x1, int y1, std::uint32_t color) {
+  for (int y = std::max(y0, 0); y < std::min(y1, static_cast<int>(picture.height)); ++y)
+    for (int x = std::max(x0, 0); x < std::min(x1, static_cast<int>(picture.width)); ++x)
+      picture.pixels[static_cast<std::size_t>(y) * picture.width + static_cast<std::size_t>(x)] = color;
+}
