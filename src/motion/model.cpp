@@ -88,6 +88,9 @@ bool Model::LoadBytes(std::string_view path, const ArchiveManager& archives, std
 }
 
 void Model::Release() {
+  ReleaseDeviceResources();
+  claimed_ = nullptr;
+  skinCopies_.clear();
   DestroyFrameHierarchy(root_, *allocator_);
   root_ = nullptr;
   frames_.clear();
@@ -96,7 +99,6 @@ void Model::Release() {
   controller_.reset();
   hasTextures_ = false;
   dirty_ = true;
-  device_ = nullptr;
   ForgetLastPose();
 }
 
@@ -107,7 +109,8 @@ void Model::ForgetLastPose() {
   lastPoseHadTable_ = false;
   lastSet_ = nullptr;
   // The same motion index may name another animation set from now on.
-  skinKeyValid_ = false;
+  for (auto& copy : skinCopies_) copy->keyValid = false;
+  unclaimedSkinned_ = false;
 }
 
 bool Model::CloneAnimationController(std::uint32_t numAnimationSets) {
@@ -185,8 +188,9 @@ int Model::FindFrameIndexByStoredName(std::string_view name) const {
   return frame && at != frames_.end() ? static_cast<int>(at - frames_.begin()) : -1;
 }
 
-bool Model::SkinContainer(ModelMeshContainer& container) {
-  if (!container.skinInfo || !container.sourceMesh || !container.mesh) return false;
+bool Model::SkinContainer(ModelMeshContainer& container, Mesh* target) {
+  if (!target) target = container.mesh.get();
+  if (!container.skinInfo || !container.sourceMesh || !target) return false;
   const std::uint32_t bones = container.skinInfo->GetNumBones();
   if (bones > boneMatrices_.size() || container.boneMatrixPointers.size() != bones ||
       container.boneOffsetMatrices.size() != bones) {
@@ -196,5 +200,5 @@ bool Model::SkinContainer(ModelMeshContainer& container) {
     boneMatrices_[i] = container.boneOffsetMatrices[i] * *container.boneMatrixPointers[i];
   }
   return container.skinInfo->UpdateSkinnedMesh(std::span(boneMatrices_.data(), bones),
-                                               *container.sourceMesh, container.mesh.get());
+                                               *container.sourceMesh, target);
 }

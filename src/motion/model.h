@@ -79,6 +79,10 @@ struct ModelPoseKey {
   bool operator==(const ModelPoseKey&) const = default;
 };
 
+// How many casts keep a skinned copy of one model at a time: as many as a
+// scene has casts.
+constexpr std::size_t kSkinCopies = 256;
+
 // The material of a mesh that names none: mid grey, opaque.
 Material DefaultModelMaterial();
 
@@ -120,8 +124,9 @@ class Model {
 
   // The CPU half of drawing a skinned container: bone matrix i := offset i x
   // the combined matrix of bone i's frame, then the posed vertices of
-  // container.mesh from container.sourceMesh. False for an unskinned container.
-  bool SkinContainer(ModelMeshContainer& container);
+  // `target` (container.mesh when null) from container.sourceMesh. False for
+  // an unskinned container.
+  bool SkinContainer(ModelMeshContainer& container, Mesh* target = nullptr);
 
   // ---- drawing (model_draw.cpp) ----
   // The device's copies of every container's mesh and every decoded
@@ -133,12 +138,16 @@ class Model {
   // The vertex format of the root frame's first container, which stands for
   // its vertex declaration; 0 without one.
   std::uint32_t GetVertexDeclaration() const;
-  // The renderer names the cast it has just posed the model for: when the
-  // skinned vertices already hold that pose, the dirty flag is cleared and
-  // the next draw reuses them; else the next draw skins again. True when kept.
+  // The renderer names the cast it has just posed the model for; the draws
+  // until the next pose use that cast's own skinned copy of the vertices
+  // (made at its first draw; the copies of the least recently drawn casts
+  // are reused past kSkinCopies). When the copy already holds the key's pose
+  // the dirty flag is cleared and the draws reuse it; else the next draw
+  // skins it again. True when kept.
   bool KeepSkinFor(const ModelPoseKey& key);
   // Draws every container, walking the frames in frame order. A skinned
-  // container is skinned first when the model is dirty; then for each of its
+  // container is skinned first when the model is dirty (or, drawn without a
+  // cast named, when it was last skinned for another pose); then for each of its
   // attribute groups, with material a copied and its diffuse alpha times
   // `alpha`: the diffuse colour into vertex constant `shaderRegister` (none
   // for -1); unless `skipMaterial`, the material with every alpha times
@@ -183,8 +192,8 @@ class Model {
   bool LoadBytes(std::string_view path, const ArchiveManager& archives, std::string* error);
   void BindBoneMatrices();
   void ForgetLastPose();
-  void DrawContainer(GraphicsDevice& device, ModelMeshContainer& container, int shaderRegister,
-                     bool skipMaterial, bool skipTexture, float alpha);
+  void DrawContainer(GraphicsDevice& device, const ModelMeshContainer& container, DeviceMesh& mesh,
+                     int shaderRegister, bool skipMaterial, bool skipTexture, float alpha);
   void UpdateCombined(ModelFrame* frame, const Matrix* parent, const BoneControl* table,
                       std::size_t count, float weight);
 
@@ -202,11 +211,25 @@ class Model {
   bool lastPoseHadTable_ = false;
   const AnimationSet* lastSet_ = nullptr;
   Matrix lastModelMatrix_ = MatrixIdentity();
-  // Whose pose the skinned vertices hold (valid only when skinned while a
-  // key was claimed since the last pose), and the device of the copies.
-  ModelPoseKey skinKey_;
-  bool skinKeyValid_ = false;
-  bool poseClaimed_ = false;
+  // One cast's skinned copies of the skinned containers (in draw order) and
+  // the pose they hold.
+  struct SkinCopy {
+    std::uint64_t owner = 0;
+    ModelPoseKey key;
+    bool keyValid = false;
+    std::uint64_t lastUse = 0;
+    std::vector<std::unique_ptr<Mesh>> meshes;
+    std::vector<std::unique_ptr<DeviceMesh>> deviceMeshes;  // after meshes: destroyed first
+  };
+  SkinCopy& CopyFor(std::uint64_t owner);
+  // Draws without a named cast skin container.mesh, which holds the pose
+  // of this pose number.
+  std::vector<std::unique_ptr<SkinCopy>> skinCopies_;
+  SkinCopy* claimed_ = nullptr;  // the cast named since the last pose
+  std::uint64_t poseNumber_ = 0;
+  std::uint64_t unclaimedPoseNumber_ = 0;
+  bool unclaimedSkinned_ = false;
+  std::uint64_t drawCount_ = 0;
   GraphicsDevice* device_ = nullptr;
 
   std::vector<ModelFrame*> frames_;

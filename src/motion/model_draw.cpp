@@ -39,6 +39,12 @@ void Model::ReleaseDeviceResources() {
       container.deviceTextures.clear();
     }
   }
+  // The casts' copies are made again, from the pose, at their next draws.
+  for (auto& copy : skinCopies_) {
+    copy->deviceMeshes.clear();
+    copy->meshes.clear();
+    copy->keyValid = false;
+  }
   device_ = nullptr;
 }
 
@@ -47,14 +53,33 @@ std::uint32_t Model::GetVertexDeclaration() const {
   return first && first->mesh ? first->mesh->GetFvf() : 0;
 }
 
+Model::SkinCopy& Model::CopyFor(std::uint64_t owner) {
+  SkinCopy* oldest = nullptr;
+  for (auto& copy : skinCopies_) {
+    if (copy->owner == owner) return *copy;
+    if (!oldest || copy->lastUse < oldest->lastUse) oldest = copy.get();
+  }
+  // Casts come and go; the copies of those drawn longest ago serve new ones.
+  if (skinCopies_.size() >= kSkinCopies) {
+    oldest->owner = owner;
+    oldest->keyValid = false;
+    return *oldest;
+  }
+  skinCopies_.push_back(std::make_unique<SkinCopy>());
+  skinCopies_.back()->owner = owner;
+  return *skinCopies_.back();
+}
+
 bool Model::KeepSkinFor(const ModelPoseKey& key) {
-  poseClaimed_ = true;
-  if (skinKeyValid_ && skinKey_ == key) {
+  SkinCopy& copy = CopyFor(key.owner);
+  claimed_ = &copy;
+  copy.lastUse = ++drawCount_;
+  if (copy.keyValid && copy.key == key) {
     dirty_ = false;
     return true;
   }
-  skinKey_ = key;
-  skinKeyValid_ = false;
+  copy.key = key;
+  copy.keyValid = false;
   dirty_ = true;
   return false;
 }
@@ -63,19 +88,39 @@ void Model::Draw(GraphicsDevice& device, const ModelPlacement& placement, int sh
                  bool skipTexture, float alpha) {
   if (!root_) return;
   CreateDeviceResources(device);
-  const bool skin = dirty_;
-  // The vertices about to be skinned hold the claimed pose only when nobody
-  // posed the model again since the claim.
-  if (skin) skinKeyValid_ = poseClaimed_;
+  SkinCopy* copy = claimed_;
+  // Without a cast named, container.mesh is skinned when it holds another pose.
+  const bool skin = dirty_ || (copy ? !copy->keyValid : !unclaimedSkinned_ || unclaimedPoseNumber_ != poseNumber_);
+  if (skin && copy) copy->keyValid = true;
+  if (skin && !copy) {
+    unclaimedSkinned_ = true;
+    unclaimedPoseNumber_ = poseNumber_;
+  }
   // Which matrix the device holds: the caller's placement, or a container's.
   const Matrix* placed = &placement.World();
   Matrix containerWorld;
+  std::size_t skinned = 0;
   for (ModelFrame* frame : frames_) {
     for (MeshContainer* c = frame->meshContainer; c; c = c->next) {
       auto& container = static_cast<ModelMeshContainer&>(*c);
       if (!container.deviceMesh) continue;
+      DeviceMesh* drawn = container.deviceMesh.get();
       if (container.skinInfo) {
-        if (skin && SkinContainer(container)) container.deviceMesh->UpdateVertices();
+        if (copy) {
+          if (copy->meshes.size() <= skinned) {
+            // The cast's own vertices, made at its first draw.
+            copy->meshes.push_back(container.mesh->CloneWithFvf(container.mesh->GetFvf()));
+            copy->deviceMeshes.push_back(copy->meshes.back() ? device.CreateMesh(*copy->meshes.back(), drawn->GetName())
+                                                             : nullptr);
+          }
+          Mesh* own = copy->meshes[skinned].get();
+          drawn = copy->deviceMeshes[skinned].get();
+          ++skinned;
+          if (!drawn) continue;
+          if (skin && SkinContainer(container, own)) drawn->UpdateVertices();
+        } else if (skin && SkinContainer(container)) {
+          drawn->UpdateVertices();
+        }
         // Skinned vertices are in the model's space: the cast's placement.
         if (placed != &placement.World()) {
           placement.Place(device, placement.World());
@@ -87,7 +132,7 @@ void Model::Draw(GraphicsDevice& device, const ModelPlacement& placement, int sh
         placement.Place(device, containerWorld);
         placed = &containerWorld;
       }
-      DrawContainer(device, container, shaderRegister, skipMaterial, skipTexture, alpha);
+      DrawContainer(device, container, *drawn, shaderRegister, skipMaterial, skipTexture, alpha);
     }
   }
   if (placed != &placement.World()) placement.Place(device, placement.World());
@@ -97,8 +142,8 @@ void Model::Draw(GraphicsDevice& device, const ModelPlacement& placement, int sh
 // Unskinned containers take the same rules as skinned ones: their colour
 // reaches the vertex program and fades with the cast, and a pass that keeps
 // its own stage-0 texture (the toon ramp) keeps it for them too.
-void Model::DrawContainer(GraphicsDevice& device, ModelMeshContainer& container, int shaderRegister,
-                          bool skipMaterial, bool skipTexture, float alpha) {
+void Model::DrawContainer(GraphicsDevice& device, const ModelMeshContainer& container, DeviceMesh& mesh,
+                          int shaderRegister, bool skipMaterial, bool skipTexture, float alpha) {
   for (const AttributeRange& group : container.mesh->AttributeTable()) {
     const std::uint32_t a = group.attribId;
     if (a >= container.materials.size()) continue;
@@ -115,6 +160,6 @@ void Model::DrawContainer(GraphicsDevice& device, ModelMeshContainer& container,
       device.SetMaterial(material);
     }
     if (!skipTexture) device.SetTexture(0, a < container.deviceTextures.size() ? container.deviceTextures[a].get() : nullptr);
-    device.DrawSubset(*container.deviceMesh, a);
+    device.DrawSubset(mesh, a);
   }
 }

@@ -13,13 +13,13 @@ namespace {
 
 constexpr std::uint32_t kClear = 0xFF1E415Au;  // the scene's default clear colour
 
-// A class of one model with its flags and extra elements.
+// A class of one model with its flags, its first motion "Stand" and extra elements.
 std::string ClassText(const std::string& name, const std::string& mesh, std::uint32_t flags,
                       const std::string& extra = "", const std::string& motion = "") {
   char word[16];
   std::snprintf(word, sizeof word, "#%08x", flags);
   return "<MotionObject>\n <Name value=\"" + name + "\"/>\n <MeshFile value=\"" + mesh + "\"/>\n <Flags value=\"" +
-         word + "\"/>\n" + extra + " <Motion name=\"Stand\" length=\"1\">\n" + motion + " </Motion>\n</MotionObject>\n";
+         word + "\"/>\n <Motion name=\"Stand\" length=\"1\">\n" + motion + " </Motion>\n" + extra + "</MotionObject>\n";
 }
 
 std::string CastText(const std::string& name, const std::string& cls, float x = 0, float y = 0, float z = 0) {
@@ -198,21 +198,26 @@ TEST(ScenePictures, ASkinnedToonCastIsShadedByTheRampAndOutlinedAtItsSilhouette)
     return x < 16 ? 0xFFFFFFFFu : 0xFF808080u;
   }));
   drawn->Write("tube.x", SkinnedTubeX(120, 400, 32, 8, 3, XMaterial{1, 0.8f, 0.4f, 1}));
-  // The middle joint turned 45 degrees about z: the upper half leans left.
-  drawn->Write("tube.txt", ClassText("Tube", "tube.x", kFlagVisible | kFlagToonRender | kFlagEdgeRender, "",
+  // In "Stand" the middle joint turns 45 degrees about z, so the upper half
+  // leans left; in "Straight" the tube stands upright. A second cast of the
+  // class stands to the right in "Straight": each draws its own pose.
+  drawn->Write("tube.txt", ClassText("Tube", "tube.x", kFlagVisible | kFlagToonRender | kFlagEdgeRender,
+                                     " <Motion name=\"Straight\" length=\"1\">\n </Motion>\n",
                                      "  <MotionFrame name=\"Bone1\">\n   <RotationKey time=\"0\" x=\"0\" y=\"0\" "
                                      "z=\"0.3826834\" w=\"0.9238795\"/>\n  </MotionFrame>\n"));
-  ASSERT_TRUE(drawn->Load("<Scene>\n <MotionObject File=\"tube.txt\"/>\n" + CastText("Tube", "Tube", 0, -250, 700) +
-                          "</Scene>\n"));
+  ASSERT_TRUE(drawn->Load("<Scene>\n <MotionObject File=\"tube.txt\"/>\n" + CastText("Leaning", "Tube", 0, -250, 700) +
+                          " <Cast>\n  <Name value=\"Upright\"/>\n  <ClassName value=\"Tube\"/>\n"
+                          "  <InitPos x=\"260\" y=\"-250\" z=\"700\"/>\n  <InitMotion MotionName=\"Straight\"/>\n"
+                          " </Cast>\n</Scene>\n"));
   drawn->Start();
   const Picture picture = drawn->DrawFrame();
   if (std::getenv("T3D_WRITE_PICTURES")) WritePicture("toon_tube", picture);
 
   // The material colour times the ramp's white or grey (128).
   constexpr std::uint32_t kOutline = 0xFF6C3E32u, kLit = 0xFFFFCC66u, kShaded = 0xFF806633u;
-  // Rows across the lower, upright half: from either side the first pixel
-  // of the cast is the outline's.
-  for (std::uint32_t y = 420; y < 520; y += 7) {
+  // Rows across the lower halves: from either side the first pixel of a
+  // cast is the outline's.
+  for (std::uint32_t y = 420; y < 490; y += 7) {
     std::uint32_t left = 0, right = picture.width - 1;
     while (left < right && picture.At(left, y) == kClear) ++left;
     while (right > left && picture.At(right, y) == kClear) --right;
@@ -227,6 +232,7 @@ TEST(ScenePictures, ASkinnedToonCastIsShadedByTheRampAndOutlinedAtItsSilhouette)
       {400, 470, kShaded, "the front, turned away from the light"},
       {469, 187, kClear, "where the upright tube would be, the leaning one is not"},
       {305, 250, kShaded, "the front of the leaning half"},
+      {633, 190, kShaded, "the other cast of the class, upright to its top"},
   };
   for (const auto& p : probes) EXPECT_TRUE(ColorsMatch(picture.At(p.x, p.y), p.color)) << p.what;
 }
