@@ -2,6 +2,8 @@
 // CPU skinning once per pose, and one draw per attribute group.
 #include "motion/model.h"
 
+#include <cstring>
+
 #include "platform/gpu/texture_loader.h"
 #include "platform/math/matrix.h"
 
@@ -96,9 +98,13 @@ void Model::Draw(GraphicsDevice& device, const ModelPlacement& placement, int sh
     unclaimedSkinned_ = true;
     unclaimedPoseNumber_ = poseNumber_;
   }
-  // Which matrix the device holds: the caller's placement, or a container's.
-  const Matrix* placed = &placement.World();
-  Matrix containerWorld;
+  // What the device holds: the caller's placement, or a container's.
+  Matrix placed = placement.World();
+  auto placeAt = [&](const Matrix& world) {
+    if (std::memcmp(&world, &placed, sizeof world) == 0) return;
+    placement.Place(device, world);
+    placed = world;
+  };
   std::size_t skinned = 0;
   for (ModelFrame* frame : frames_) {
     for (MeshContainer* c = frame->meshContainer; c; c = c->next) {
@@ -122,20 +128,15 @@ void Model::Draw(GraphicsDevice& device, const ModelPlacement& placement, int sh
           drawn->UpdateVertices();
         }
         // Skinned vertices are in the model's space: the cast's placement.
-        if (placed != &placement.World()) {
-          placement.Place(device, placement.World());
-          placed = &placement.World();
-        }
+        placeAt(placement.World());
       } else {
         // Drawn where its frame is on the cast, not at the model's origin.
-        containerWorld = frame->combinedTransformationMatrix * placement.World();
-        placement.Place(device, containerWorld);
-        placed = &containerWorld;
+        placeAt(frame->combinedTransformationMatrix * placement.World());
       }
       DrawContainer(device, container, *drawn, shaderRegister, skipMaterial, skipTexture, alpha);
     }
   }
-  if (placed != &placement.World()) placement.Place(device, placement.World());
+  placeAt(placement.World());
   dirty_ = false;
 }
 

@@ -286,7 +286,9 @@ void DrawCastPasses(const FrameState& frame, const RenderEntry& entry) {
   // Outside a run, tools pose casts freely: skin every draw.
   if (!frame.running) model.SetDirty(true);
   d.SetTransform(TransformState::World, world);
+  // Every pass tests depth, and the silhouette and outline change the test.
   d.SetRenderState(RenderState::ZEnable, 1);
+  d.SetRenderState(RenderState::ZFunc, kCmpLessEqual);
 
   if (flags & kFlagSolidTRender) DrawSilhouette(d, model, cls, world);
   d.SetRenderState(RenderState::ZWriteEnable, (flags & kFlagNoDepthWrite) ? 0 : 1);

@@ -38,7 +38,8 @@ void SetScreenQuadStates(GraphicsDevice& d, ScreenBlend blend, Texture* texture)
   d.SetTexture(0, texture);
   d.SetTexture(1, nullptr);
   d.SetVertexShader(nullptr);
-  d.SetRenderState(RenderState::ZFunc, kCmpLessEqual);
+  // Over everything drawn before, whatever depths it left.
+  d.SetRenderState(RenderState::ZEnable, 0);
 }
 
 std::uint32_t FadeColor(const FadeSlot& fade) {

@@ -16,8 +16,7 @@ enum class ScreenBlend : std::uint32_t { Alpha = 0, Add = 1, Multiply = 2 };
 
 // Every state a screen quad of vertex format 0x44 or 0x144 depends on: the
 // blend, both texture stages (the vertex colour times `texture` on stage 0,
-// null for none), no vertex program, front faces only, the depth test that
-// lets z 0 through.
+// null for none), no vertex program, front faces only, no depth test.
 void SetScreenQuadStates(GraphicsDevice& device, ScreenBlend blend, Texture* texture);
 
 // The fade's colour this frame (ARGB): colour 1 until the fade-in end,

@@ -107,8 +107,16 @@ std::vector<Picture> DrawnScene::Run(int frames) {
   return device.pictures;
 }
 
-void Paint(Picture& picture, int x0, int y0, int x1, int y1, std::uint32_t color) {
-  for (int y = std::max(y0, 0); y < std::min(y1, static_cast<int>(picture.height)); ++y)
-    for (int x = std::max(x0, 0); x < std::min(x1, static_cast<int>(picture.width)); ++x)
-      picture.pixels[static_cast<std::size_t>(y) * picture.width + static_cast<std::size_t>(x)] = color;
+std::string ClassText(const std::string& name, const std::string& mesh, std::uint32_t flags, const std::string& extra,
+                      const std::string& motion) {
+  char word[16];
+  std::snprintf(word, sizeof word, "#%08x", flags);
+  return "<MotionObject>\n <Name value=\"" + name + "\"/>\n <MeshFile value=\"" + mesh + "\"/>\n <Flags value=\"" +
+         word + "\"/>\n <Motion name=\"Stand\" length=\"1\">\n" + motion + " </Motion>\n" + extra + "</MotionObject>\n";
+}
+
+std::string CastText(const std::string& name, const std::string& cls, float x, float y, float z, const std::string& more) {
+  return " <Cast>\n  <Name value=\"" + name + "\"/>\n  <ClassName value=\"" + cls + "\"/>\n  <InitPos x=\"" +
+         std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" z=\"" + std::to_string(z) + "\"/>\n" + more +
+         " </Cast>\n";
 }

@@ -96,5 +96,10 @@ class DrawnScene {
   GraphicsFrameDevice frameDevice_{graphics};
 };
 
-// The same picture with the rectangle [x0, x1) x [y0, y1) painted over.
-void Paint(Picture& picture, int x0, int y0, int x1, int y1, std::uint32_t color);
+// A class file's text: one model, its flags, a first motion "Stand" of
+// one frame with `motion` inside, then `extra` elements.
+std::string ClassText(const std::string& name, const std::string& mesh, std::uint32_t flags,
+                      const std::string& extra = "", const std::string& motion = "");
+// A scene file's Cast element at that place; `more` adds child elements.
+std::string CastText(const std::string& name, const std::string& cls, float x = 0, float y = 0, float z = 0,
+                     const std::string& more = "");

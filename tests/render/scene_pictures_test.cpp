@@ -13,20 +13,6 @@ namespace {
 
 constexpr std::uint32_t kClear = 0xFF1E415Au;  // the scene's default clear colour
 
-// A class of one model with its flags, its first motion "Stand" and extra elements.
-std::string ClassText(const std::string& name, const std::string& mesh, std::uint32_t flags,
-                      const std::string& extra = "", const std::string& motion = "") {
-  char word[16];
-  std::snprintf(word, sizeof word, "#%08x", flags);
-  return "<MotionObject>\n <Name value=\"" + name + "\"/>\n <MeshFile value=\"" + mesh + "\"/>\n <Flags value=\"" +
-         word + "\"/>\n <Motion name=\"Stand\" length=\"1\">\n" + motion + " </Motion>\n" + extra + "</MotionObject>\n";
-}
-
-std::string CastText(const std::string& name, const std::string& cls, float x = 0, float y = 0, float z = 0) {
-  return " <Cast>\n  <Name value=\"" + name + "\"/>\n  <ClassName value=\"" + cls + "\"/>\n  <InitPos x=\"" +
-         std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" z=\"" + std::to_string(z) + "\"/>\n </Cast>\n";
-}
-
 // A rectangle facing the camera of the identity view: the pixels whose
 // centres it covers. Its edges are kept off pixel centres, so that no
 // rounding rule of the rasteriser decides.
@@ -136,7 +122,7 @@ TEST(ScenePictures, BlendedCastsDrawFarthestFirstOverTheOpaqueOnes) {
   // Two opaque rectangles (red far, white near) and two half-transparent
   // ones between them (green farther, blue nearer). The table lists them
   // nearest last, so only the sort puts them in order.
-  const XMaterial red{0, 0, 0, 1, 1, 0, 0}, white{0, 0, 0, 1, 1, 1, 1};
+  const XMaterial red = EmissiveMaterial(1, 0, 0), white = EmissiveMaterial(1, 1, 1);
   drawn->Write("red.x", RectangleX(-330, -210, 110, 190, 0, red));
   drawn->Write("white.x", RectangleX(-30, -70, 60, 30, 0, white));
   drawn->Write("glass.x", RectangleX(-110, -130, 250, 140, 0, XMaterial{}));
@@ -170,8 +156,8 @@ TEST(ScenePictures, BlendedCastsDrawFarthestFirstOverTheOpaqueOnes) {
 TEST(ScenePictures, ASilhouetteShowsOnlyWhereTheCastIsHidden) {
   auto drawn = DrawnScene::OnGl(160, 120);
   ASSERT_TRUE(drawn);
-  drawn->Write("wall.x", RectangleX(-260, -170, -10, 130, 0, XMaterial{0, 0, 0, 1, 0.5f, 0.5f, 0.5f}));
-  drawn->Write("cast.x", RectangleX(-190, -110, 170, 90, 0, XMaterial{0, 0, 0, 1, 1, 0, 0}));
+  drawn->Write("wall.x", RectangleX(-260, -170, -10, 130, 0, EmissiveMaterial(0.5f, 0.5f, 0.5f)));
+  drawn->Write("cast.x", RectangleX(-190, -110, 170, 90, 0, EmissiveMaterial(1, 0, 0)));
   drawn->Write("wall.txt", ClassText("Wall", "wall.x", kFlagVisible));
   drawn->Write("cast.txt", ClassText("Hero", "cast.x", kFlagVisible | kFlagSolidTRender,
                                      " <SolidColor value=\"#ff00ff00\"/>\n"));
@@ -197,7 +183,7 @@ TEST(ScenePictures, ASkinnedToonCastIsShadedByTheRampAndOutlinedAtItsSilhouette)
   drawn->game.Write("toon.bmp", GameFolder::Png(32, 4, [](std::uint32_t x, std::uint32_t) {
     return x < 16 ? 0xFFFFFFFFu : 0xFF808080u;
   }));
-  drawn->Write("tube.x", SkinnedTubeX(120, 400, 32, 8, 3, XMaterial{1, 0.8f, 0.4f, 1}));
+  drawn->Write("tube.x", SkinnedTubeX(120, 400, 32, 8, 3, DiffuseMaterial(1, 0.8f, 0.4f)));
   // In "Stand" the middle joint turns 45 degrees about z, so the upper half
   // leans left; in "Straight" the tube stands upright. A second cast of the
   // class stands to the right in "Straight": each draws its own pose.
@@ -206,9 +192,8 @@ TEST(ScenePictures, ASkinnedToonCastIsShadedByTheRampAndOutlinedAtItsSilhouette)
                                      "  <MotionFrame name=\"Bone1\">\n   <RotationKey time=\"0\" x=\"0\" y=\"0\" "
                                      "z=\"0.3826834\" w=\"0.9238795\"/>\n  </MotionFrame>\n"));
   ASSERT_TRUE(drawn->Load("<Scene>\n <MotionObject File=\"tube.txt\"/>\n" + CastText("Leaning", "Tube", 0, -250, 700) +
-                          " <Cast>\n  <Name value=\"Upright\"/>\n  <ClassName value=\"Tube\"/>\n"
-                          "  <InitPos x=\"260\" y=\"-250\" z=\"700\"/>\n  <InitMotion MotionName=\"Straight\"/>\n"
-                          " </Cast>\n</Scene>\n"));
+                          CastText("Upright", "Tube", 260, -250, 700, "  <InitMotion MotionName=\"Straight\"/>\n") +
+                          "</Scene>\n"));
   drawn->Start();
   const Picture picture = drawn->DrawFrame();
   if (std::getenv("T3D_WRITE_PICTURES")) WritePicture("toon_tube", picture);

@@ -65,7 +65,8 @@ struct MeshText {
     for (std::size_t f = 0; f < faceCount; ++f) t += f + 1 < faceCount ? "0," : "0;;\n";
     t += "    Material {\n      " + Num(m.r) + ";" + Num(m.g) + ";" + Num(m.b) + ";" + Num(m.a) +
          ";;\n      1.0;\n      0.0;0.0;0.0;;\n      " + Num(m.emissiveR) + ";" + Num(m.emissiveG) + ";" +
-         Num(m.emissiveB) + ";;\n    }\n    }\n";
+         Num(m.emissiveB) + ";;\n" + (m.texture.empty() ? "" : "      TextureFilename { \"" + m.texture + "\"; }\n") +
+         "    }\n    }\n";
     if (!bones.empty()) {
       // A bone no vertex follows (the top joint) gets no weights.
       const auto used = std::count_if(bones.begin(), bones.end(), [](const auto& weights) { return !weights.empty(); });

@@ -10,7 +10,20 @@
 struct XMaterial {
   float r = 0.0f, g = 0.0f, b = 0.0f, a = 1.0f;
   float emissiveR = 0.0f, emissiveG = 0.0f, emissiveB = 0.0f;
+  std::string texture;  // a file beside the model, or none
 };
+// Drawn in this colour however it is lit.
+inline XMaterial EmissiveMaterial(float r, float g, float b) {
+  XMaterial m;
+  m.emissiveR = r, m.emissiveG = g, m.emissiveB = b;
+  return m;
+}
+// Lit, or coloured by a vertex program, in this colour.
+inline XMaterial DiffuseMaterial(float r, float g, float b, float a = 1.0f) {
+  XMaterial m;
+  m.r = r, m.g = g, m.b = b, m.a = a;
+  return m;
+}
 
 // One unskinned rectangle in the plane z, from (x0, y0) to (x1, y1), whose
 // front faces a camera looking along +z. Its root frame holds the mesh.
