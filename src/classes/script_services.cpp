@@ -1,15 +1,20 @@
-// The services of the script classes as they stand before their parts arrive
-// (no pose: identity; no contacts, edge stoppers, sound, timers, fades, camera
-// switches or text), and the scene's own, which forward to its timers, fades,
-// camera switch and text slots.
+// The services of the script classes: the cast's contacts and edge stoppers,
+// the others as they stand before their parts arrive (no pose: identity; no
+// sound, timers, fades, camera switches or text); and the scene's own, which
+// forward to its timers, fades, camera switch and text slots.
 #include "classes/script_services.h"
 
+#include "scene/edge_walls.h"
 #include "scene/scene.h"
 
 Matrix ScriptServices::CastFrameMatrix(Cast&, const char*) { return MatrixIdentity(); }
-bool ScriptServices::CastObstacleHitYaw(const Cast&, float&) { return false; }
-bool ScriptServices::CastHasEdgeStopper(const Cast&) { return false; }
-void ScriptServices::CastDeleteEdgeStopperFaces(Cast&, Cast&, const char*) {}
+bool ScriptServices::CastObstacleHitYaw(const Cast& cast, float& angle) {
+  return cast.GetObstacleHitYawAngle(angle);
+}
+bool ScriptServices::CastHasEdgeStopper(const Cast& cast) { return EdgeStopperWallMesh(cast.GetClass()) != nullptr; }
+void ScriptServices::CastDeleteEdgeStopperFaces(Cast& cast, Cast& other, const char* frame) {
+  DeleteEdgeStopperFaces(cast, other, frame);
+}
 void ScriptServices::CastFollowTarget(Cast&, Cast&) {}
 void ScriptServices::PlaySound(std::uint32_t, float, float, float) {}
 bool ScriptServices::SetTimer(std::int32_t, std::int32_t, const char*, const ScriptValue (&)[3]) { return false; }

@@ -78,9 +78,10 @@ class ScriptServices {
 };
 
 // The services a scene gives its script classes unless a test puts its own in
-// place: timers, fades, camera switches and text slots act on the scene.
-// Posing, contacts, edge stoppers, camera follow, sound, character sets and
-// string lists stay as the defaults until their parts arrive.
+// place: timers, fades, camera switches and text slots act on the scene;
+// contacts and edge stoppers act on the casts as the defaults do. Posing,
+// camera follow, sound, character sets and string lists stay as the defaults
+// until their parts arrive.
 class SceneServices : public ScriptServices {
  public:
   explicit SceneServices(Scene& scene) : scene_(scene) {}

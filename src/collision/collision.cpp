@@ -146,6 +146,9 @@ TriangleHit SweepSphereTriangle(Vector3* centre, Vector3* normal, const Vector3&
   for (int i = 0; i < 3; ++i) {
     Vector3 point;
     if (!IntersectSegmentSphere(&point, s, u, *corners[i], r)) continue;
+    // The line meets the corner's sphere behind the start too; its distance
+    // would read as a contact that far ahead.
+    if (Vec3Dot(point - s, u) < 0.0f) continue;
     float sq = Vec3LengthSq(point - s);
     if (best < 0 || sq < bestSq) {
       best = i;
@@ -245,10 +248,18 @@ std::size_t ClosestPointOnMesh(const Vector3& p, float r, const Mesh& mesh,
 
 namespace {
 
-// The nearer hit of one mesh in world space, when nearer than *bestSq.
-void SweepAgainst(const Mesh* mesh, const Matrix& world, const Matrix& inverse,
-                  const Vector3& start, const Vector3& to, float radius, float* bestSq,
-                  bool* found, Vector3* hitCentre, Vector3* hitNormal) {
+// The nearest surface of one pass so far.
+struct PassHit {
+  float bestSq;
+  bool found;
+  bool edgeWall;
+  Vector3 centre;
+  Vector3 normal;
+};
+
+// The hit of one mesh in world space, when nearer than the pass's best.
+void SweepAgainst(const Mesh* mesh, bool edgeWall, const Matrix& world, const Matrix& inverse,
+                  const Vector3& start, const Vector3& to, float radius, PassHit* hit) {
   if (!mesh) return;
   Vector3 s = Vec3TransformCoord(start, inverse);
   Vector3 e = Vec3TransformCoord(to, inverse);
@@ -257,46 +268,45 @@ void SweepAgainst(const Mesh* mesh, const Matrix& world, const Matrix& inverse,
   // Compared in world space, so that obstacles of different scales rank fairly.
   Vector3 worldCentre = Vec3TransformCoord(centre, world);
   float sq = Vec3LengthSq(worldCentre - start);
-  if (!(sq < *bestSq)) return;
-  *bestSq = sq;
-  *found = true;
-  *hitCentre = worldCentre;
-  *hitNormal = Vec3TransformNormal(normal, world);
+  if (!(sq < hit->bestSq)) return;
+  hit->bestSq = sq;
+  hit->found = true;
+  hit->edgeWall = edgeWall;
+  hit->centre = worldCentre;
+  hit->normal = Vec3TransformNormal(normal, world);
 }
 
 }  // namespace
 
-Vector3 SweepSphereAmongObstacles(const Vector3& from, const Vector3& to,
-                                  const Vector3& centreOffset, float radius,
-                                  std::span<const SweepObstacle> obstacles, bool withEdgeWalls) {
+SweepResult SweepSphereAmongObstacles(const Vector3& from, const Vector3& to,
+                                      const Vector3& centreOffset, float radius,
+                                      std::span<const SweepObstacle> obstacles,
+                                      bool withEdgeWalls) {
   if (!Finite(from) || !Finite(to) || !Finite(centreOffset) || !std::isfinite(radius))
-    return to;
+    return {to, false};
   Vector3 start = from + centreOffset;
   Vector3 end = to + centreOffset;
   Vector3 push{0.0f, 0.0f, 0.0f};
+  bool metEdgeWall = false;
   for (int pass = 0; pass < kMaxSweepPasses; ++pass) {
     Vector3 move = end - start;
     if (Vec3LengthSq(move) < 1e-5f) break;
     Vector3 backed = start - Vec3Normalize(move) * kBackOff;
-    float bestSq = Vec3LengthSq(end - backed);
-    bool found = false;
-    Vector3 hitCentre{}, hitNormal{};
+    PassHit hit{Vec3LengthSq(end - backed), false, false, {}, {}};
     for (const SweepObstacle& o : obstacles) {
       Matrix inverse;
       // A collapsed obstacle (a zero scale) has no model space to sweep in.
       if (!MatrixInverse(&inverse, nullptr, o.world)) continue;
-      SweepAgainst(o.mesh, o.world, inverse, backed, end, radius, &bestSq, &found, &hitCentre,
-                   &hitNormal);
-      if (withEdgeWalls)
-        SweepAgainst(o.edgeWalls, o.world, inverse, backed, end, radius, &bestSq, &found,
-                     &hitCentre, &hitNormal);
+      SweepAgainst(o.mesh, false, o.world, inverse, backed, end, radius, &hit);
+      if (withEdgeWalls) SweepAgainst(o.edgeWalls, true, o.world, inverse, backed, end, radius, &hit);
     }
-    if (!found) {
+    if (!hit.found) {
       start = end;
       break;
     }
-    start = hitCentre;
-    Vector3 n = Vec3Normalize(hitNormal);
+    metEdgeWall = metEdgeWall || hit.edgeWall;
+    start = hit.centre;
+    Vector3 n = Vec3Normalize(hit.normal);
     // Without a normal there is no surface to slide along.
     if (n == Vector3{0.0f, 0.0f, 0.0f}) break;
     Vector3 v = end - start;
@@ -311,7 +321,7 @@ Vector3 SweepSphereAmongObstacles(const Vector3& from, const Vector3& to,
     end += nudge;
     push += nudge;
   }
-  return start - centreOffset - push;
+  return {start - centreOffset - push, metEdgeWall};
 }
 
 std::uint32_t GetRegionFlags(const Vector3& p, float r, std::span<const RegionProbe> regions) {

@@ -143,5 +143,3 @@ int Scene::ExecuteCommand(const Command& command, Cast* cast, ScriptValue* args,
 int Scene::OnUserCommand(const Command&, Cast*) { return 0; }
 
 void Scene::PlayCommandSound(std::uint32_t, float, float) {}
-
-bool Scene::IntersectCastMesh(Cast&, const Vector3&, const Vector3&, float&) { return false; }

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "collision/collision.h"
 #include "files/markup_reader.h"
 #include "motion/command.h"
 #include "scene/cast/cast.h"
@@ -122,10 +123,25 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   void SetViewMatrix(const Matrix& view) { viewMatrix_ = view; }
   // Plays a sound of the sound manager; nothing plays until it arrives.
   virtual void PlayCommandSound(std::uint32_t code, float volume, float pan);
+
+  // ---- obstacles (obstacles.cpp, edge_walls.cpp) ----
+  // The swept move of the cast's "SPHR" sphere from `from` to `to` (cast
+  // positions) against the meshes of the other visible, undeleted obstacles
+  // in slot order, and with `withEdgeWalls` their edge-stopper walls. False
+  // without a sphere key; a sphere of radius 0 gives `to` itself.
+  bool SweepCast(Cast& cast, const Vector3& from, const Vector3& to, bool withEdgeWalls, SweepResult& result);
   // Ray test against the mesh of the root frame of the cast's model, in the
   // cast's own axes: the distance along `direction` (in its lengths) of the
-  // first hit. No hit until collision geometry arrives.
-  virtual bool IntersectCastMesh(Cast& cast, const Vector3& origin, const Vector3& direction, float& distance);
+  // nearest hit, from either side.
+  bool IntersectCastMesh(Cast& cast, const Vector3& origin, const Vector3& direction, float& distance);
+  // The OR of the region attributes of the undeleted casts whose region the
+  // sphere (point, radius) reaches.
+  std::uint32_t GetRegionFlags(const Vector3& point, float radius) const;
+  // Every class with the "EdgeStopper" flag gets the walls of its floor's
+  // open edges; every other class loses any it had. The scene's start runs it.
+  void BuildEdgeStopperWalls();
+  // Every class loses its walls; the scene's end runs it.
+  void ReleaseEdgeStopperWalls();
 
   // ---- class table (class_table.cpp) ----
   using CCScript::RegisterClass;
@@ -315,4 +331,6 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // leaves the order pointing at freed memory.
   std::array<Cast*, kCastTableSize> order_{};
   std::array<CastHandle, kCastTableSize> orderHandles_{};
+  // The obstacles of one sweep, kept so that the sweeps of a frame do not allocate.
+  std::array<SweepObstacle, kCastTableSize> sweepObstacles_{};
 };

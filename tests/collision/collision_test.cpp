@@ -244,30 +244,34 @@ TEST(CollisionGeometry, SweptMoveAmongObstacles) {
     Vector3 from, to, offset;
     bool walls;
     Vector3 expected;
+    bool metEdgeWall;
   };
   const Case cases[] = {
       {"nothing in the way", floor, {30, 5, 30}, {31.5f, -7.25f, 33}, {0, 1, 0}, false,
-       {31.5f, -7.25f, 33}},
+       {31.5f, -7.25f, 33}, false},
       {"straight down stops on the floor", floor, {3, 5, 3}, {3, -5, 3}, {0, 1, 0}, false,
-       {3, 0, 3}},
+       {3, 0, 3}, false},
       {"diagonal slides without the push-outs", floor, {3, 2, 3}, {6, -1, 3}, {0, 0, 0}, false,
-       {6, 1, 3}},
-      {"moved obstacle", lowered, {3, 0, 3}, {3, -20, 3}, {0, 0, 0}, false, {3, -9, 3}},
+       {6, 1, 3}, false},
+      {"moved obstacle", lowered, {3, 0, 3}, {3, -20, 3}, {0, 0, 0}, false, {3, -9, 3}, false},
       {"edge walls ignored without the flag", wallsOnly, {3, 5, 3}, {3, -5, 3}, {0, 0, 0}, false,
-       {3, -5, 3}},
+       {3, -5, 3}, false},
       {"edge walls met with the flag", wallsOnly, {3, 5, 3}, {3, -5, 3}, {0, 0, 0}, true,
-       {3, 1, 3}},
+       {3, 1, 3}, true},
       {"collapsed obstacle is skipped", collapsed, {3, 5, 3}, {3, -5, 3}, {0, 0, 0}, false,
-       {3, -5, 3}},
+       {3, -5, 3}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ExpectNear(SweepSphereAmongObstacles(c.from, c.to, c.offset, 1, c.obstacles, c.walls),
-               c.expected);
+    const SweepResult result =
+        SweepSphereAmongObstacles(c.from, c.to, c.offset, 1, c.obstacles, c.walls);
+    ExpectNear(result.position, c.expected);
+    EXPECT_EQ(result.metEdgeWall, c.metEdgeWall);
   }
   // A move that hits nothing returns the target bit for bit.
   const Vector3 target{31.1f, -7.3f, 33.7f};
-  EXPECT_EQ(SweepSphereAmongObstacles({30, 5, 30}, target, {0, 1, 0}, 1, floor, false), target);
+  EXPECT_EQ(SweepSphereAmongObstacles({30, 5, 30}, target, {0, 1, 0}, 1, floor, false).position,
+            target);
 }
 
 TEST(CollisionGeometry, RegionFlagsOfSpheresAndCylinders) {

@@ -109,12 +109,8 @@ void Cast::RollProfile() {
   profile_.fill(0);
 }
 
-// ---- seams of the parts that come later: hit regions, riding, the swept
-// move and the contact pass. Until they exist a cast has no contacts and no
-// hits, which is what these answer.
+// ---- seams of the parts that come later: hit regions and the joint step.
+// Until they exist a cast has no hits and hangs from nothing.
 
 void Cast::UpdateHitRegions(Scene&) {}
-void Cast::RidePlatform(Scene&) {}
-void Cast::StepMovement(Scene&) {}
-void Cast::CollideCasts(Scene&, float) {}
-bool Cast::GetObstacleHitGroundAngle(float&) const { return false; }
+bool Cast::StepJoint(Scene&) { return true; }

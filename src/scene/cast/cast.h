@@ -274,14 +274,30 @@ class Cast {
   // ---- passes of later parts: they do nothing yet ----
   // The hit regions against the other casts.
   void UpdateHitRegions(Scene& scene);
-  // Carried by the obstacles it stands on.
+  // The joint step of a cast hanging from a parent; false when it placed the
+  // cast itself and the swept move is not to run.
+  bool StepJoint(Scene& scene);
+
+  // ---- ground, riding and contacts (contacts.cpp, riding.cpp, ground.cpp) ----
+  // Carried by the obstacles of last frame's contacts: turned with a platform
+  // that turned, moved with one it stands on.
   void RidePlatform(Scene& scene);
-  // The swept move against obstacles (and the joint step before it).
+  // The joint step, then the swept move from the previous to the current
+  // position against the obstacles (and, standing on ground with
+  // "StopByEdge", their edge-stopper walls).
   void StepMovement(Scene& scene);
-  // This frame's obstacle contacts.
+  // The contact list refilled from the obstacle meshes within `margin` of the
+  // cast's sphere, when the cast has "Active", "CollisionDetection" and a sphere.
   void CollideCasts(Scene& scene, float margin);
-  // The smallest angle between down and a contact direction; false without contacts.
+  // Entries up to the first empty one: 32 when the list is full, which then
+  // has no terminator and dropped what did not fit.
+  int GetContactCount() const;
+  // The smallest ground angle of the contacts (to down of the direction, to
+  // up of the normal); false without contacts.
   bool GetObstacleHitGroundAngle(float& angle) const;
+  // The circular mean of the negated headings of the wall contacts (30 to 150
+  // degrees from down), in [-pi, pi); false and 0 without wall contacts.
+  bool GetObstacleHitYawAngle(float& angle) const;
 
   // Time spent per update section (counter 0: the whole pass), this second
   // and the last complete one.
@@ -309,6 +325,7 @@ class Cast {
   void RunAlphaFade();
   void RunStartMoving();
   void UpdateSpeed(Scene& scene);
+  void CarryBy(const Cast& platform, const Vector3& sphereCentre, bool standing);
   void FreeBoneControls();
 
   CastRegistry& registry_;

@@ -1,0 +1,117 @@
+// The cast's obstacle contacts: the contact pass that fills the list from the
+// obstacle meshes around its sphere, and the ground and wall angles read from it.
+#include <array>
+#include <cmath>
+#include <numbers>
+
+#include "collision/collision.h"
+#include "motion/object_class.h"
+#include "motion/object_flags.h"
+#include "platform/math/matrix.h"
+#include "platform/math/quaternion.h"
+#include "platform/math/vector.h"
+#include "scene/cast/cast.h"
+#include "scene/cast/cast_angles.h"
+#include "scene/cast/obstacles.h"
+#include "scene/scene.h"
+
+namespace {
+
+constexpr float kPi = std::numbers::pi_v<float>;
+// Contacts count as walls between these angles from straight down (30 and
+// 150 degrees).
+constexpr float kSideLow = 0.5235988f;
+constexpr float kSideHigh = 2.6179938f;
+const Vector3 kDown{0.0f, -1.0f, 0.0f};
+const Vector3 kUp{0.0f, 1.0f, 0.0f};
+
+}  // namespace
+
+int Cast::GetContactCount() const {
+  int count = 0;
+  while (count < kCastContactCount && !contacts_[static_cast<std::size_t>(count)].cast.IsNull()) ++count;
+  return count;
+}
+
+void Cast::CollideCasts(Scene& scene, float margin) {
+  const std::uint32_t needed = kFlagActive | kFlagCollisionDetection;
+  if ((GetFlags() & needed) != needed) return;
+  CastSphere sphere;
+  // Without a sphere the contacts of the last frame stay.
+  if (!GetCastSphere(*this, sphere) || !(sphere.radius > 0.0f)) return;
+  const Vector3 centre = Vec3TransformNormal(sphere.centre, MatrixRotationQuaternion(rotation_)) + position_;
+  const float reach = sphere.radius + margin;
+
+  std::array<MeshContact, kCastContactCount> found;
+  int count = 0;
+  for (int i = 0; i < scene.CastCount() && count < kCastContactCount; ++i) {
+    Cast* other = scene.CastAt(i);
+    if (!other || other == this || !IsLiveObstacle(*other)) continue;
+    const ObjectClass* cls = other->GetClass();
+    const Mesh* mesh = ObstacleMesh(cls);
+    if (!mesh) continue;
+    const Matrix world = other->GetWorldMatrix(false);
+    Matrix inverse;
+    if (!MatrixInverse(&inverse, nullptr, world)) continue;
+    const Vector3 local = Vec3TransformCoord(centre, inverse);
+    if (Vec3Length(local - cls->GetBoundingCenter()) - reach > cls->GetBoundingRadius()) continue;
+    const std::size_t hits = ClosestPointOnMesh(local, reach, *mesh, found);
+    // A full list takes no more: the rest are dropped and the list has no
+    // terminator (GetContactCount says 32).
+    for (std::size_t j = 0; j < hits && count < kCastContactCount; ++j) {
+      const Vector3 point = Vec3TransformCoord(found[j].point, world);
+      CastContact& contact = contacts_[static_cast<std::size_t>(count++)];
+      contact.cast = other->GetHandle();
+      contact.direction = point - centre;
+      contact.normal = Vec3TransformNormal(Vec3Normalize(found[j].normal), world);
+      contact.point = point - other->GetPosition();
+      contact.face = found[j].face;
+    }
+  }
+  if (count < kCastContactCount) contacts_[static_cast<std::size_t>(count)] = CastContact();
+}
+
+bool Cast::GetObstacleHitGroundAngle(float& angle) const {
+  bool any = false;
+  float smallest = kPi;
+  for (int i = 0; i < GetContactCount(); ++i) {
+    const CastContact& contact = contacts_[static_cast<std::size_t>(i)];
+    // An obstacle deleted since the contact was found holds nothing up.
+    if (!contact.cast.Get()) continue;
+    any = true;
+    float ground = Vec3Angle(kDown, contact.direction);
+    // A face without area has no normal to lean on; its direction alone counts.
+    if (contact.normal != Vector3{0.0f, 0.0f, 0.0f}) ground = std::fmin(ground, Vec3Angle(kUp, contact.normal));
+    smallest = std::fmin(smallest, ground);
+  }
+  if (any) angle = smallest;
+  return any;
+}
+
+bool Cast::GetObstacleHitYawAngle(float& angle) const {
+  // A circular mean: walls at 170 and 190 degrees lie behind the cast (180),
+  // where the mean of the angles as numbers would put them in front (0).
+  double sumSin = 0.0;
+  double sumCos = 0.0;
+  bool any = false;
+  for (int i = 0; i < GetContactCount(); ++i) {
+    const CastContact& contact = contacts_[static_cast<std::size_t>(i)];
+    if (!contact.cast.Get()) continue;
+    const float a = Vec3Angle(kDown, contact.direction);
+    if (a < kSideLow || a > kSideHigh) continue;
+    float h = Angle2D(contact.direction.x, contact.direction.z);
+    if (h > kPi) h -= 2.0f * kPi;
+    sumSin += std::sin(-static_cast<double>(h));
+    sumCos += std::cos(-static_cast<double>(h));
+    any = true;
+  }
+  if (!any) {
+    angle = 0.0f;
+    return false;
+  }
+  // Kept in [-pi, pi) as the negated headings are.
+  double mean = std::atan2(sumSin, sumCos);
+  if (mean >= std::numbers::pi - 1e-9) mean -= 2.0 * std::numbers::pi;
+  angle = static_cast<float>(mean);
+  return true;
+}

@@ -1,0 +1,54 @@
+// The scene's queries against its obstacles: the swept move of a cast's
+// sphere, the ray test of the swept-move action and the region test.
+#include "collision/collision.h"
+#include "motion/object_class.h"
+#include "platform/math/matrix.h"
+#include "platform/math/quaternion.h"
+#include "platform/math/vector.h"
+#include "platform/mesh/mesh_queries.h"
+#include "scene/cast/obstacles.h"
+#include "scene/edge_walls.h"
+#include "scene/scene.h"
+
+bool Scene::SweepCast(Cast& cast, const Vector3& from, const Vector3& to, bool withEdgeWalls,
+                      SweepResult& result) {
+  CastSphere sphere;
+  if (!GetCastSphere(cast, sphere)) return false;
+  result = {to, false};
+  // A sphere of no size meets nothing: the cast keeps its target.
+  if (!(sphere.radius > 0.0f)) return true;
+  int count = 0;
+  for (int i = 0; i < castCount_; ++i) {
+    Cast& other = *casts_[static_cast<std::size_t>(i)];
+    if (&other == &cast || !IsLiveObstacle(other)) continue;
+    const Mesh* mesh = ObstacleMesh(other.GetClass());
+    const Mesh* walls = EdgeStopperWallMesh(other.GetClass());
+    if (!mesh && !walls) continue;
+    sweepObstacles_[static_cast<std::size_t>(count++)] = {other.GetWorldMatrix(false), mesh, walls};
+  }
+  const Vector3 offset = Vec3TransformNormal(sphere.centre, MatrixRotationQuaternion(cast.GetRotation()));
+  result = SweepSphereAmongObstacles(from, to, offset, sphere.radius,
+                                     std::span<const SweepObstacle>(sweepObstacles_.data(), static_cast<std::size_t>(count)),
+                                     withEdgeWalls);
+  return true;
+}
+
+bool Scene::IntersectCastMesh(Cast& cast, const Vector3& origin, const Vector3& direction, float& distance) {
+  const Mesh* mesh = ObstacleMesh(cast.GetClass());
+  RayHit hit;
+  if (!mesh || !IntersectMesh(*mesh, origin, direction, &hit)) return false;
+  distance = hit.distance;
+  return true;
+}
+
+std::uint32_t Scene::GetRegionFlags(const Vector3& point, float radius) const {
+  std::uint32_t flags = 0;
+  for (int i = 0; i < castCount_; ++i) {
+    const Cast& cast = *casts_[static_cast<std::size_t>(i)];
+    if (cast.IsDeletedWhileRunning()) continue;
+    const RegionProbe probe{cast.GetPosition(), cast.GetRegionType(), cast.GetRegionRadius(), cast.GetRegionHeight(),
+                            cast.GetRegionAttribute()};
+    flags |= ::GetRegionFlags(point, radius, std::span<const RegionProbe>(&probe, 1));
+  }
+  return flags;
+}
