@@ -13,6 +13,9 @@
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
 #include "platform/math/quaternion.h"
+#include "platform/math/matrix.h"
+#include "platform/math/vector.h"
+#include "scene/edge_walls.h"
 #include "scene/run_host.h"
 #include "scene/scene.h"
 
@@ -189,6 +192,19 @@ class Runner {
       }
     } else if (op == "tables") {
       Tables();
+    } else if (op == "walls") {
+      Walls();
+    } else if (op == "local") {
+      Cast* cast = Find(w[1]);
+      Cast* other = Find(w[2]);
+      if (cast && other) Local(*cast, *other);
+    } else if (op == "region") {
+      out_ += "region " + Hex(scene_->GetRegionFlags({F(w, 1), F(w, 2), F(w, 3)}, F(w, 4))) + "\n";
+    } else if (op == "openwall") {
+      Cast* cast = Find(w[1]);
+      Cast* other = Find(w[2]);
+      if (cast && other) DeleteEdgeStopperFaces(*cast, *other, w[3].c_str());
+      Walls();
     } else {
       out_ += "unknown step " + op + "\n";
     }
@@ -268,8 +284,46 @@ class Runner {
       if (field == "ctrl") text += " ctrl " + Hex(cast->GetPreviousControl());
       if (field == "yaw") text += " yaw " + Num(cast->GetControlYaw(0)) + " " + Num(cast->GetControlYaw(1));
       if (field == "turn") text += " turn " + Num(cast->GetTurnFactor()) + " extra " + Quat(cast->GetAngularSpeed());
+      if (field == "prev") text += " prev " + Vec(cast->GetPreviousPosition());
+      if (field == "contacts") text += " contacts " + std::to_string(cast->GetContactCount());
+      float angle = 0.0f;
+      if (field == "ground")
+        text += " ground " + (cast->GetObstacleHitGroundAngle(angle) ? Num(angle / kDegrees) : std::string("none"));
+      if (field == "wallyaw")
+        text += " wallyaw " + (cast->GetObstacleHitYawAngle(angle) ? Num(angle / kDegrees) : std::string("none"));
     }
     return text;
+  }
+
+  // The classes' edge-stopper walls: the faces that still stand (a removed
+  // face has all its corners at vertex 0), each as its three corners.
+  void Walls() {
+    for (int i = 0; i < scene_->ClassCount(); ++i) {
+      const ObjectClass* cls = scene_->ClassAt(i);
+      const Mesh* walls = EdgeStopperWallMesh(cls);
+      if (!walls) continue;
+      std::string faces;
+      int standing = 0;
+      for (std::uint32_t f = 0; f < walls->GetNumFaces(); ++f) {
+        std::uint32_t c[3];
+        walls->GetFace(f, c);
+        if (c[0] == 0 && c[1] == 0 && c[2] == 0) continue;
+        ++standing;
+        faces += " " + Vec(walls->Position(c[0])) + Vec(walls->Position(c[1])) + Vec(walls->Position(c[2])) + "\n";
+      }
+      out_ += std::string("walls ") + cls->GetClassName() + " " + std::to_string(standing) + " of " +
+              std::to_string(walls->GetNumFaces()) + " faces, " + std::to_string(walls->GetNumVertices()) +
+              " vertices\n" + faces;
+    }
+  }
+
+  // The cast's position in the other's own axes and its yaw against the other's.
+  void Local(Cast& cast, Cast& other) {
+    Matrix inverse;
+    MatrixInverse(&inverse, nullptr, other.GetWorldMatrix(false));
+    const Quaternion turn = QuaternionMultiply(cast.GetRotation(), QuaternionInverse(other.GetRotation()));
+    out_ += std::string(cast.GetName()) + " in " + other.GetName() + " " +
+            Vec(Vec3TransformCoord(cast.GetPosition(), inverse)) + " turned " + Quat(turn) + "\n";
   }
 
   void Tables() {
