@@ -192,7 +192,14 @@ class Runner {
       }
     } else if (op == "tables") {
       Tables();
+    } else if (op == "ride") {
+      if (Cast* cast = Find(w[1])) {
+        cast->RidePlatform(*scene_);
+        out_ += "ride " + w[1] + " pos " + Vec(cast->GetPosition()) + " prev " + Vec(cast->GetPreviousPosition()) +
+                " rot " + Quat(cast->GetRotation()) + "\n";
+      }
     } else if (op == "walls") {
+      scene_->BuildEdgeStopperWalls();
       Walls();
     } else if (op == "local") {
       Cast* cast = Find(w[1]);
@@ -218,6 +225,8 @@ class Runner {
       cast.SetSpeed({F(w, 3), F(w, 4), F(w, 5)});
     } else if (field == "rot") {
       cast.SetRotationBoth({F(w, 3), F(w, 4), F(w, 5), F(w, 6)});
+    } else if (field == "turn") {
+      cast.SetRotation({F(w, 3), F(w, 4), F(w, 5), F(w, 6)});
     } else if (field == "flags") {
       cast.SetOwnFlags(Word(w[3]));
     } else if (field == "mask") {
