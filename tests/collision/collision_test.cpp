@@ -124,6 +124,9 @@ TEST(CollisionGeometry, SphereSweptAgainstATriangle) {
       {{-.5f, 5, -.5f}, {-.5f, -5, -.5f}, TriangleHit::kVertexA, {-.5f, g, -.5f},
        {-.5f, g, -.5f}},
       {{20, 5, 20}, {20, -5, 20}, TriangleHit::kNone, {}, {}},
+      // Overlapping corner a and moving away: the line meets a's sphere only
+      // behind the start, which is no contact ahead.
+      {{-.5f, .5f, -.5f}, {-1.5f, -.5f, -1.5f}, TriangleHit::kNone, {}, {}},
   };
   for (const Case& c : cases) {
     Vector3 centre{}, normal{};
