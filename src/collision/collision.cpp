@@ -14,8 +14,9 @@
 namespace {
 
 // A move whose remaining part runs this close to straight into the surface
-// normal stops instead of sliding.
+// normal stops instead of sliding; compared as its cosine.
 constexpr float kHeadOnAngle = 3.1405928f;
+const float kHeadOnCosine = std::cos(kHeadOnAngle);
 constexpr float kBackOff = 5.0f;
 constexpr float kPushOut = 1.0f / 50.0f;
 constexpr int kMaxSweepPasses = 10;
@@ -257,14 +258,107 @@ struct PassHit {
   Vector3 normal;
 };
 
+float SegmentDistanceSq(const Vector3& p, const Vector3& s, const Vector3& e) {
+  const Vector3 d = e - s;
+  const float lengthSq = Vec3LengthSq(d);
+  float t = lengthSq > 0.0f ? Vec3Dot(p - s, d) / lengthSq : 0.0f;
+  t = std::clamp(t, 0.0f, 1.0f);
+  return Vec3LengthSq(p - (s + d * t));
+}
+
+// A face of one pass: its corners and the box they span.
+struct PassFace {
+  FaceCorners t;
+  Vector3 lo, hi;
+};
+
+std::vector<PassFace>& PassFaceScratch() {
+  thread_local std::vector<PassFace> faces;
+  return faces;
+}
+
+// SweepSphereTriangle's test of the face itself (the sphere meeting the face
+// inside its edges): the squared distance from s to the centre at contact.
+bool FaceHitSq(const Vector3& s, const Vector3& e, float r, const FaceCorners& t, float* sq) {
+  Vector3 n = Vec3Cross(t.b - t.a, t.c - t.a);
+  if (!(ProjectOnAxis(s, t.a, n) > 0.0f)) return false;
+  n = Vec3Normalize(n);
+  const Vector3 lift = n * r;
+  if (!(ProjectOnAxis(e, t.a + lift, n) < 0.0f)) return false;
+  const Vector3 d = e - s;
+  float distance = 0.0f;
+  if (!IntersectTri(t.a + lift, t.b + lift, t.c + lift, s, d, nullptr, nullptr, &distance) || !(distance < 1.0f))
+    return false;
+  *sq = Vec3LengthSq(s + d * distance - s);
+  return true;
+}
+
+float BoxDistanceSq(const Vector3& p, const Vector3& lo, const Vector3& hi) {
+  const Vector3 outside = Vec3Maximize(Vec3Maximize(lo - p, p - hi), Vector3{0.0f, 0.0f, 0.0f});
+  return Vec3LengthSq(outside);
+}
+
+// SweepSphereMesh for one pass of the swept move, which takes no hit past the
+// end of the pass, with the same hits in the same order. Two kinds of faces
+// are passed by before the exact test: those whose box lies farther than r
+// from the segment s e, and, once some face is met inside its edges, those
+// too far from s to be met nearer (every contact centre lies within r of its
+// face). Most faces around a sphere on the ground are of the second kind.
+bool SweepPassAgainstMesh(const Vector3& s, const Vector3& e, float r, Vector3* centre, Vector3* normal,
+                          const Mesh& mesh) {
+  if (!Finite(s) || !Finite(e) || !std::isfinite(r) || r < 0.0f) return false;
+  Vector3 pad{r, r, r};
+  std::vector<std::uint32_t>& indices = FaceScratch();
+  CollectFacesInBox(mesh, Vec3Minimize(s, e) - pad, Vec3Maximize(s, e) + pad, &indices);
+  std::vector<PassFace>& faces = PassFaceScratch();
+  faces.clear();
+  float bound = 0.0f;
+  bool bounded = false;
+  for (std::uint32_t face : indices) {
+    PassFace f{Corners(mesh, face), {}, {}};
+    f.lo = Vec3Minimize(Vec3Minimize(f.t.a, f.t.b), f.t.c);
+    f.hi = Vec3Maximize(Vec3Maximize(f.t.a, f.t.b), f.t.c);
+    const float reach = Vec3Length(f.hi - f.lo) * 0.5f + r;
+    if (SegmentDistanceSq((f.lo + f.hi) * 0.5f, s, e) > reach * reach) continue;
+    float sq = 0.0f;
+    if (FaceHitSq(s, e, r, f.t, &sq) && (!bounded || sq < bound)) {
+      bound = sq;
+      bounded = true;
+    }
+    faces.push_back(f);
+  }
+  // A little slack, so that rounding in the box distance never passes by a
+  // face whose contact would tie with the bound.
+  const float limit = bound * 1.0001f + 1e-4f;
+  bool found = false;
+  float bestSq = 0.0f;
+  for (const PassFace& f : faces) {
+    if (bounded) {
+      const float away = std::sqrt(BoxDistanceSq(s, f.lo, f.hi)) - r;
+      if (away > 0.0f && away * away > limit) continue;
+    }
+    Vector3 hitCentre, hitNormal;
+    if (SweepSphereTriangle(&hitCentre, &hitNormal, s, e, r, f.t.a, f.t.b, f.t.c) == TriangleHit::kNone)
+      continue;
+    float sq = Vec3LengthSq(hitCentre - s);
+    if (!found || sq < bestSq) {
+      found = true;
+      bestSq = sq;
+      *centre = hitCentre;
+      *normal = hitNormal;
+    }
+  }
+  return found;
+}
+
 // The hit of one mesh in world space, when nearer than the pass's best.
 void SweepAgainst(const Mesh* mesh, bool edgeWall, const Matrix& world, const Matrix& inverse,
                   const Vector3& start, const Vector3& to, float radius, PassHit* hit) {
   if (!mesh) return;
   Vector3 s = Vec3TransformCoord(start, inverse);
   Vector3 e = Vec3TransformCoord(to, inverse);
-  Vector3 centre, normal;
-  if (!SweepSphereMesh(s, e, radius, &centre, &normal, *mesh)) return;
+  Vector3 centre{}, normal{};
+  if (!SweepPassAgainstMesh(s, e, radius, &centre, &normal, *mesh)) return;
   // Compared in world space, so that obstacles of different scales rank fairly.
   Vector3 worldCentre = Vec3TransformCoord(centre, world);
   float sq = Vec3LengthSq(worldCentre - start);
@@ -294,11 +388,13 @@ SweepResult SweepSphereAmongObstacles(const Vector3& from, const Vector3& to,
     Vector3 backed = start - Vec3Normalize(move) * kBackOff;
     PassHit hit{Vec3LengthSq(end - backed), false, false, {}, {}};
     for (const SweepObstacle& o : obstacles) {
-      Matrix inverse;
-      // A collapsed obstacle (a zero scale) has no model space to sweep in.
-      if (!MatrixInverse(&inverse, nullptr, o.world)) continue;
-      SweepAgainst(o.mesh, false, o.world, inverse, backed, end, radius, &hit);
-      if (withEdgeWalls) SweepAgainst(o.edgeWalls, true, o.world, inverse, backed, end, radius, &hit);
+      // A pass that comes nowhere near the obstacle's bound meets none of it.
+      if (o.boundRadius >= 0.0f) {
+        const float near = o.boundRadius + radius;
+        if (SegmentDistanceSq(o.boundCentre, backed, end) > near * near) continue;
+      }
+      SweepAgainst(o.mesh, false, o.world, o.inverse, backed, end, radius, &hit);
+      if (withEdgeWalls) SweepAgainst(o.edgeWalls, true, o.world, o.inverse, backed, end, radius, &hit);
     }
     if (!hit.found) {
       start = end;
@@ -311,10 +407,7 @@ SweepResult SweepSphereAmongObstacles(const Vector3& from, const Vector3& to,
     if (n == Vector3{0.0f, 0.0f, 0.0f}) break;
     Vector3 v = end - start;
     float vLength = Vec3Length(v);
-    if (vLength > 0.0f) {
-      float cosine = std::clamp(Vec3Dot(n, v) / vLength, -1.0f, 1.0f);
-      if (std::acos(cosine) >= kHeadOnAngle) break;
-    }
+    if (vLength > 0.0f && Vec3Dot(n, v) / vLength <= kHeadOnCosine) break;
     end = end - n * Vec3Dot(n, v);
     Vector3 nudge = n * kPushOut;
     start += nudge;

@@ -78,11 +78,18 @@ std::size_t ClosestPointOnMesh(const Vector3& p, float r, const Mesh& mesh,
                                std::span<MeshContact> out);
 
 // One obstacle a moving sphere meets: its world matrix (without angular
-// speed), its obstacle mesh and its edge-stopper walls (either may be null).
+// speed) and that matrix's inverse, its obstacle mesh and its edge-stopper
+// walls (either may be null), and a sphere in world space that holds both (a
+// negative radius: no bound), which lets the sweep pass by far obstacles
+// without their exact test. A collapsed obstacle (no inverse) has no model
+// space to sweep in: callers leave it out.
 struct SweepObstacle {
   Matrix world;
+  Matrix inverse;
   const Mesh* mesh;
   const Mesh* edgeWalls;
+  Vector3 boundCentre;
+  float boundRadius;
 };
 
 // Where a swept move ends, and whether an edge-stopper wall was the nearest
@@ -95,8 +102,9 @@ struct SweepResult {
 
 // The swept move of a cast's sphere from `from` to `to` (cast positions) with
 // sliding and push-out, over the obstacles in order: at most 10 passes, each
-// taking the nearest surface, sliding the rest of the move along it. A move
-// straight into a surface stops there. `centreOffset` is the sphere centre
+// taking the nearest surface (SweepSphereMesh of each mesh in the obstacle's
+// model space), sliding the rest of the move along it. A move straight into a
+// surface stops there. `centreOffset` is the sphere centre
 // already turned by the cast's rotation; the push-outs that keep each pass
 // off a surface are not in the result. `withEdgeWalls` adds the edge-stopper
 // walls. The caller leaves out obstacles that must not collide (deleted,

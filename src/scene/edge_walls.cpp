@@ -13,6 +13,7 @@
 #include "motion/object_flags.h"
 #include "platform/math/matrix.h"
 #include "platform/math/vector.h"
+#include "platform/mesh/mesh_queries.h"
 #include "scene/cast/cast.h"
 #include "scene/scene.h"
 
@@ -23,11 +24,20 @@ constexpr int kEdgeWallSlot = 0;
 // At most this many wall faces go per removal.
 constexpr int kMaxRemovedFaces = 128;
 
-class EdgeWallAttachment : public ClassAttachment {
+class EdgeWallAttachment final : public ClassAttachment {
  public:
-  explicit EdgeWallAttachment(std::unique_ptr<Mesh> wallMesh) : mesh(std::move(wallMesh)) {}
+  explicit EdgeWallAttachment(std::unique_ptr<Mesh> wallMesh) : mesh(std::move(wallMesh)) {
+    ComputeMeshBoundingSphere(*mesh, &centre, &radius);
+  }
   std::unique_ptr<Mesh> mesh;
+  // Faces removed later only shrink what the sphere has to hold.
+  Vector3 centre{0.0f, 0.0f, 0.0f};
+  float radius = 0.0f;
 };
+
+const EdgeWallAttachment* Walls(const ObjectClass* cls) {
+  return cls ? dynamic_cast<const EdgeWallAttachment*>(cls->GetAttachment(kEdgeWallSlot)) : nullptr;
+}
 
 // The mesh of the model's first mesh container, in frame order.
 const Mesh* FirstMesh(const ObjectClass& cls) {
@@ -42,8 +52,16 @@ const Mesh* FirstMesh(const ObjectClass& cls) {
 }  // namespace
 
 Mesh* EdgeStopperWallMesh(const ObjectClass* cls) {
-  const auto* walls = cls ? dynamic_cast<const EdgeWallAttachment*>(cls->GetAttachment(kEdgeWallSlot)) : nullptr;
+  const EdgeWallAttachment* walls = Walls(cls);
   return walls ? walls->mesh.get() : nullptr;
+}
+
+const Mesh* EdgeStopperWallBounds(const ObjectClass* cls, Vector3& centre, float& radius) {
+  const EdgeWallAttachment* walls = Walls(cls);
+  if (!walls) return nullptr;
+  centre = walls->centre;
+  radius = walls->radius;
+  return walls->mesh.get();
 }
 
 void Scene::BuildEdgeStopperWalls() {

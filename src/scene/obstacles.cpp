@@ -18,19 +18,27 @@ bool Scene::SweepCast(Cast& cast, const Vector3& from, const Vector3& to, bool w
   // A sphere of no size meets nothing: the cast keeps its target.
   if (!(sphere.radius > 0.0f)) return true;
   int count = 0;
-  for (int i = 0; i < castCount_; ++i) {
-    Cast& other = *casts_[static_cast<std::size_t>(i)];
-    if (&other == &cast || !IsLiveObstacle(other)) continue;
-    const Mesh* mesh = ObstacleMesh(other.GetClass());
-    const Mesh* walls = EdgeStopperWallMesh(other.GetClass());
-    if (!mesh && !walls) continue;
-    sweepObstacles_[static_cast<std::size_t>(count++)] = {other.GetWorldMatrix(false), mesh, walls};
-  }
+  ForEachObstacle(&cast, [&](int index, Cast& other) {
+    const ObstacleFrame* frame = GetObstacleFrame(index);
+    ObstacleShape shape;
+    if (!frame || !GetObstacleShape(other, frame->world, withEdgeWalls, shape)) return;
+    // The bound lets the sweep pass by obstacles far from the move (most of a
+    // level's crates, for any one cast).
+    sweepObstacles_[static_cast<std::size_t>(count++)] = {frame->world, frame->inverse, shape.mesh,
+                                                          shape.walls, shape.centre, shape.radius};
+  });
   const Vector3 offset = Vec3TransformNormal(sphere.centre, MatrixRotationQuaternion(cast.GetRotation()));
   result = SweepSphereAmongObstacles(from, to, offset, sphere.radius,
                                      std::span<const SweepObstacle>(sweepObstacles_.data(), static_cast<std::size_t>(count)),
                                      withEdgeWalls);
   return true;
+}
+
+const ObstacleFrame* Scene::GetObstacleFrame(int index) {
+  Cast* cast = CastAt(index);
+  if (!cast) return nullptr;
+  ObstacleFrame& frame = obstacleFrames_[static_cast<std::size_t>(index)];
+  return UpdateObstacleFrame(*cast, frame) ? &frame : nullptr;
 }
 
 bool Scene::IntersectCastMesh(Cast& cast, const Vector3& origin, const Vector3& direction, float& distance) {

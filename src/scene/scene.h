@@ -14,6 +14,7 @@
 #include "files/markup_reader.h"
 #include "motion/command.h"
 #include "scene/cast/cast.h"
+#include "scene/cast/obstacles.h"
 #include "scene/run_host.h"
 #include "scene/scenario_scene.h"
 #include "scene/scene_limits.h"
@@ -130,6 +131,18 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // in slot order, and with `withEdgeWalls` their edge-stopper walls. False
   // without a sphere key; a sphere of radius 0 gives `to` itself.
   bool SweepCast(Cast& cast, const Vector3& from, const Vector3& to, bool withEdgeWalls, SweepResult& result);
+  // Calls visit(index, cast) for every live obstacle but `except`, in slot order.
+  template <typename Visit>
+  void ForEachObstacle(const Cast* except, Visit&& visit) {
+    for (int i = 0; i < castCount_; ++i) {
+      Cast& cast = *casts_[static_cast<std::size_t>(i)];
+      if (&cast != except && IsLiveObstacle(cast)) visit(i, cast);
+    }
+  }
+  // The world matrix and its inverse of the cast in table slot `index`, kept
+  // while it neither moves nor turns; null outside the table or without an
+  // inverse.
+  const ObstacleFrame* GetObstacleFrame(int index);
   // Ray test against the mesh of the root frame of the cast's model, in the
   // cast's own axes: the distance along `direction` (in its lengths) of the
   // nearest hit, from either side.
@@ -333,4 +346,5 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   std::array<CastHandle, kCastTableSize> orderHandles_{};
   // The obstacles of one sweep, kept so that the sweeps of a frame do not allocate.
   std::array<SweepObstacle, kCastTableSize> sweepObstacles_{};
+  std::array<ObstacleFrame, kCastTableSize> obstacleFrames_{};
 };

@@ -71,7 +71,8 @@ bool CaseRecordMatches(const CaseRecord& record, std::uint32_t held, std::uint32
 std::uint32_t Cast::ContactBits() {
   std::uint32_t word = 0;
   const float yaw = QuatToEuler(rotation_).y;
-  for (int i = 0; i < GetContactCount(); ++i) {
+  const int count = GetContactCount();
+  for (int i = 0; i < count; ++i) {
     const CastContact& contact = contacts_[static_cast<std::size_t>(i)];
     // An obstacle deleted since the contact was found is no wall.
     if (!contact.cast.Get()) continue;

@@ -23,7 +23,6 @@ constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kSideLow = 0.5235988f;
 constexpr float kSideHigh = 2.6179938f;
 const Vector3 kDown{0.0f, -1.0f, 0.0f};
-const Vector3 kUp{0.0f, 1.0f, 0.0f};
 
 }  // namespace
 
@@ -44,47 +43,51 @@ void Cast::CollideCasts(Scene& scene, float margin) {
 
   std::array<MeshContact, kCastContactCount> found;
   int count = 0;
-  for (int i = 0; i < scene.CastCount() && count < kCastContactCount; ++i) {
-    Cast* other = scene.CastAt(i);
-    if (!other || other == this || !IsLiveObstacle(*other)) continue;
-    const ObjectClass* cls = other->GetClass();
-    const Mesh* mesh = ObstacleMesh(cls);
-    if (!mesh) continue;
-    const Matrix world = other->GetWorldMatrix(false);
-    Matrix inverse;
-    if (!MatrixInverse(&inverse, nullptr, world)) continue;
-    const Vector3 local = Vec3TransformCoord(centre, inverse);
-    if (Vec3Length(local - cls->GetBoundingCenter()) - reach > cls->GetBoundingRadius()) continue;
-    const std::size_t hits = ClosestPointOnMesh(local, reach, *mesh, found);
+  scene.ForEachObstacle(this, [&](int index, Cast& other) {
+    if (count >= kCastContactCount) return;
+    const ObstacleFrame* frame = scene.GetObstacleFrame(index);
+    ObstacleShape shape;
+    if (!frame || !GetObstacleShape(other, frame->world, false, shape)) return;
+    // Far obstacles are left out at once; the test below on the class's
+    // sphere in the obstacle's space decides for the others.
+    if (Vec3Length(centre - shape.centre) - reach > shape.radius) return;
+    const ObjectClass* cls = other.GetClass();
+    const Vector3 local = Vec3TransformCoord(centre, frame->inverse);
+    if (Vec3Length(local - cls->GetBoundingCenter()) - reach > cls->GetBoundingRadius()) return;
+    const std::size_t hits = ClosestPointOnMesh(local, reach, *shape.mesh, found);
     // A full list takes no more: the rest are dropped and the list has no
     // terminator (GetContactCount says 32).
     for (std::size_t j = 0; j < hits && count < kCastContactCount; ++j) {
-      const Vector3 point = Vec3TransformCoord(found[j].point, world);
+      const Vector3 point = Vec3TransformCoord(found[j].point, frame->world);
       CastContact& contact = contacts_[static_cast<std::size_t>(count++)];
-      contact.cast = other->GetHandle();
+      contact.cast = other.GetHandle();
       contact.direction = point - centre;
-      contact.normal = Vec3TransformNormal(Vec3Normalize(found[j].normal), world);
-      contact.point = point - other->GetPosition();
+      contact.normal = Vec3TransformNormal(Vec3Normalize(found[j].normal), frame->world);
+      contact.point = point - other.GetPosition();
       contact.face = found[j].face;
     }
-  }
+  });
   if (count < kCastContactCount) contacts_[static_cast<std::size_t>(count)] = CastContact();
 }
 
 bool Cast::GetObstacleHitGroundAngle(float& angle) const {
+  // The smallest angle is the arc cosine of the largest cosine.
   bool any = false;
-  float smallest = kPi;
-  for (int i = 0; i < GetContactCount(); ++i) {
+  float largest = -1.0f;
+  const Cast* live = nullptr;
+  const int count = GetContactCount();
+  for (int i = 0; i < count; ++i) {
     const CastContact& contact = contacts_[static_cast<std::size_t>(i)];
-    // An obstacle deleted since the contact was found holds nothing up.
-    if (!contact.cast.Get()) continue;
+    // An obstacle deleted since the contact was found holds nothing up; the
+    // contacts of one obstacle come together, so it is looked up once.
+    if (i == 0 || !(contact.cast == contacts_[static_cast<std::size_t>(i - 1)].cast)) live = contact.cast.Get();
+    if (!live) continue;
     any = true;
-    float ground = Vec3Angle(kDown, contact.direction);
+    largest = std::fmax(largest, VerticalCosine(-1.0f, contact.direction));
     // A face without area has no normal to lean on; its direction alone counts.
-    if (contact.normal != Vector3{0.0f, 0.0f, 0.0f}) ground = std::fmin(ground, Vec3Angle(kUp, contact.normal));
-    smallest = std::fmin(smallest, ground);
+    if (contact.normal != Vector3{0.0f, 0.0f, 0.0f}) largest = std::fmax(largest, VerticalCosine(1.0f, contact.normal));
   }
-  if (any) angle = smallest;
+  if (any) angle = std::acos(largest);
   return any;
 }
 
@@ -94,7 +97,8 @@ bool Cast::GetObstacleHitYawAngle(float& angle) const {
   double sumSin = 0.0;
   double sumCos = 0.0;
   bool any = false;
-  for (int i = 0; i < GetContactCount(); ++i) {
+  const int count = GetContactCount();
+  for (int i = 0; i < count; ++i) {
     const CastContact& contact = contacts_[static_cast<std::size_t>(i)];
     if (!contact.cast.Get()) continue;
     const float a = Vec3Angle(kDown, contact.direction);

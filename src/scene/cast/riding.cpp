@@ -12,9 +12,7 @@
 
 namespace {
 
-constexpr float kPi = std::numbers::pi_v<float>;
-constexpr float kQuarterPi = kPi / 4.0f;
-const Vector3 kDown{0.0f, -1.0f, 0.0f};
+constexpr float kQuarterPi = std::numbers::pi_v<float> / 4.0f;
 
 Vector3 Turn(const Vector3& v, const Quaternion& rotation) {
   return Vec3TransformNormal(v, MatrixRotationQuaternion(rotation));
@@ -28,16 +26,17 @@ void Cast::RidePlatform(Scene&) {
   CastSphere sphere;
   const Vector3 centre = GetCastSphere(*this, sphere) ? sphere.centre : Vector3{0.0f, 0.0f, 0.0f};
   // Consecutive contacts with one obstacle are one platform, carried once,
-  // standing on it when any of them lies within 45 degrees of straight down.
-  float smallest = kPi;
+  // standing on it when any of them lies within 45 degrees of straight down
+  // (compared as cosines: the smallest angle has the largest cosine).
+  float largest = -1.0f;
   for (int i = 0; i < count; ++i) {
     const CastContact& contact = contacts_[static_cast<std::size_t>(i)];
-    if (i == 0 || !(contacts_[static_cast<std::size_t>(i - 1)].cast == contact.cast)) smallest = kPi;
-    smallest = std::fmin(smallest, Vec3Angle(kDown, contact.direction));
+    if (i == 0 || !(contacts_[static_cast<std::size_t>(i - 1)].cast == contact.cast)) largest = -1.0f;
+    largest = std::fmax(largest, VerticalCosine(-1.0f, contact.direction));
     const bool lastOfGroup = i + 1 == count || !(contacts_[static_cast<std::size_t>(i + 1)].cast == contact.cast);
     if (!lastOfGroup) continue;
     Cast* platform = contact.cast.Get();
-    if (platform && !platform->IsDeletedWhileRunning()) CarryBy(*platform, centre, smallest < kQuarterPi);
+    if (platform && !platform->IsDeletedWhileRunning()) CarryBy(*platform, centre, std::acos(largest) < kQuarterPi);
   }
 }
 
