@@ -72,6 +72,7 @@ bench: build
 	$(BUILD)/bench/script/bench_script bench/script
 	$(BUILD)/bench/mesh/bench_mesh
 	$(BUILD)/bench/scene/bench_scene bench/scene
+	$(BUILD)/bench/scene/bench_ground
 	$(BUILD)/bench/converter/bench_converter
 
 clean:

@@ -292,6 +292,9 @@ class Cast {
   // Entries up to the first empty one: 32 when the list is full, which then
   // has no terminator and dropped what did not fit.
   int GetContactCount() const;
+  // The obstacle of contact i while it is there and not deleted; null for one
+  // deleted since the contact was found, which stops and holds up nothing.
+  Cast* GetContactObstacle(int index) const;
   // The smallest ground angle of the contacts (to down of the direction, to
   // up of the normal); false without contacts.
   bool GetObstacleHitGroundAngle(float& angle) const;

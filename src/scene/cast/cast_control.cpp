@@ -75,7 +75,7 @@ std::uint32_t Cast::ContactBits() {
   for (int i = 0; i < count; ++i) {
     const CastContact& contact = contacts_[static_cast<std::size_t>(i)];
     // An obstacle deleted since the contact was found is no wall.
-    if (!contact.cast.Get()) continue;
+    if (!GetContactObstacle(i)) continue;
     const float a = Vec3Angle(kDown, contact.direction);
     if (a < kSideLow || a > kSideHigh) continue;
     // Not wrapped: a heading past 2 pi reads as the front sector.

@@ -32,6 +32,11 @@ int Cast::GetContactCount() const {
   return count;
 }
 
+Cast* Cast::GetContactObstacle(int index) const {
+  Cast* obstacle = contacts_[Slot(index, kCastContactCount)].cast.Get();
+  return obstacle && !obstacle->IsDeletedWhileRunning() ? obstacle : nullptr;
+}
+
 void Cast::CollideCasts(Scene& scene, float margin) {
   const std::uint32_t needed = kFlagActive | kFlagCollisionDetection;
   if ((GetFlags() & needed) != needed) return;
@@ -78,9 +83,8 @@ bool Cast::GetObstacleHitGroundAngle(float& angle) const {
   const int count = GetContactCount();
   for (int i = 0; i < count; ++i) {
     const CastContact& contact = contacts_[static_cast<std::size_t>(i)];
-    // An obstacle deleted since the contact was found holds nothing up; the
-    // contacts of one obstacle come together, so it is looked up once.
-    if (i == 0 || !(contact.cast == contacts_[static_cast<std::size_t>(i - 1)].cast)) live = contact.cast.Get();
+    // The contacts of one obstacle come together, so it is looked up once.
+    if (i == 0 || !(contact.cast == contacts_[static_cast<std::size_t>(i - 1)].cast)) live = GetContactObstacle(i);
     if (!live) continue;
     any = true;
     largest = std::fmax(largest, VerticalCosine(-1.0f, contact.direction));
@@ -100,7 +104,7 @@ bool Cast::GetObstacleHitYawAngle(float& angle) const {
   const int count = GetContactCount();
   for (int i = 0; i < count; ++i) {
     const CastContact& contact = contacts_[static_cast<std::size_t>(i)];
-    if (!contact.cast.Get()) continue;
+    if (!GetContactObstacle(i)) continue;
     const float a = Vec3Angle(kDown, contact.direction);
     if (a < kSideLow || a > kSideHigh) continue;
     float h = Angle2D(contact.direction.x, contact.direction.z);

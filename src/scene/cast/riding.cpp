@@ -35,8 +35,7 @@ void Cast::RidePlatform(Scene&) {
     largest = std::fmax(largest, VerticalCosine(-1.0f, contact.direction));
     const bool lastOfGroup = i + 1 == count || !(contacts_[static_cast<std::size_t>(i + 1)].cast == contact.cast);
     if (!lastOfGroup) continue;
-    Cast* platform = contact.cast.Get();
-    if (platform && !platform->IsDeletedWhileRunning()) CarryBy(*platform, centre, std::acos(largest) < kQuarterPi);
+    if (const Cast* platform = GetContactObstacle(i)) CarryBy(*platform, centre, std::acos(largest) < kQuarterPi);
   }
 }
 
