@@ -7,7 +7,10 @@ JOBS       ?= $(shell nproc)
 
 DEBIAN_PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                   libgtest-dev libgmock-dev googletest libbenchmark-dev lua5.4 liblua5.4-dev zlib1g-dev \
-                  libpng-dev libjpeg62-turbo-dev libsdl2-dev libvorbis-dev vorbis-tools sox
+                  libpng-dev libjpeg62-turbo-dev libsdl2-dev libvorbis-dev vorbis-tools sox \
+                  libepoxy-dev libegl-mesa0 libgl1-mesa-dri libegl-dev
+# For bench/mesh only (assimp's load times beside ours); the program never links it.
+DEBIAN_PACKAGES += libassimp-dev
 
 .PHONY: all deps configure build test run asan tsan fuzz bench clean
 
@@ -74,6 +77,7 @@ bench: build
 	$(BUILD)/bench/scene/bench_scene bench/scene
 	$(BUILD)/bench/scene/bench_ground
 	$(BUILD)/bench/converter/bench_converter
+	$(BUILD)/bench/render/bench_render
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz

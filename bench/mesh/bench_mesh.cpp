@@ -1,11 +1,16 @@
-// Loads a generated skinned model of 100k triangles from text and from the
-// compressed text form, then skins it once and casts rays through the mesh's
-// hierarchy and by a plain scan, printing times and the ratio side by side.
+// Loads a generated skinned model of 100k triangles in its text, binary and
+// compressed forms, and the real files of the shared corpus where present,
+// beside assimp's import of the same bytes with no post-processing (when the
+// benchmark was built with assimp); then skins the model once and casts rays
+// through the mesh's hierarchy and by a plain scan. Times and ratios side by side.
+// Arguments: [runs] [corpus folder].
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,6 +18,12 @@
 #include "platform/mesh/hierarchy_loader.h"
 #include "platform/mesh/mesh_queries.h"
 #include "platform/mesh/xfile_compression.h"
+#include "xfile_text_to_binary.h"
+
+#ifdef T3D_BENCH_ASSIMP
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+#endif
 
 namespace {
 
@@ -140,13 +151,79 @@ void Destroy(LoadedHierarchy* loaded, AllocateHierarchy& allocator) {
   loaded->root = nullptr;
 }
 
+// Best time of one load, repeated within each run until the run lasts about
+// 20 ms so that small files time well; negative when a load fails.
+template <typename Load>
+double TimePerLoad(int runs, Load&& load) {
+  bool ok = true;
+  auto once = [&] { ok = load() && ok; };
+  const double first = BestOf(1, once);
+  if (!ok) return -1.0;
+  const int repeats = std::max(1, static_cast<int>(0.02 / std::max(first, 1e-7)));
+  return BestOf(runs, [&] {
+    for (int i = 0; i < repeats; ++i) once();
+  }) / repeats;
+}
+
+double LoadTime(int runs, const std::vector<std::uint8_t>& bytes) {
+  DefaultAllocateHierarchy allocator;
+  std::string error;
+  return TimePerLoad(runs, [&] {
+    LoadedHierarchy loaded;
+    const bool ok = LoadMeshHierarchyFromXInMemory(bytes, allocator, &loaded, &error);
+    Destroy(&loaded, allocator);
+    return ok;
+  });
+}
+
+#ifdef T3D_BENCH_ASSIMP
+double AssimpLoadTime(int runs, const std::vector<std::uint8_t>& bytes) {
+  Assimp::Importer importer;
+  return TimePerLoad(runs, [&] {
+    const bool ok = importer.ReadFileFromMemory(bytes.data(), bytes.size(), 0, "x") != nullptr;
+    importer.FreeScene();
+    return ok;
+  });
+}
+#endif
+
+// One line: our time, assimp's and the ratio (ours / assimp's).
+void PrintLoad(const char* what, int runs, const std::vector<std::uint8_t>& bytes) {
+  const double ours = LoadTime(runs, bytes);
+  std::printf("  %-44s", what);
+  if (ours < 0.0) {
+    std::printf(" does not load\n");
+    return;
+  }
+  std::printf(" %9.3f ms", ours * 1e3);
+#ifdef T3D_BENCH_ASSIMP
+  const double theirs = AssimpLoadTime(runs, bytes);
+  if (theirs < 0.0) {
+    std::printf("   assimp cannot read it\n");
+  } else {
+    std::printf(" %9.3f ms   %5.2fx\n", theirs * 1e3, ours / theirs);
+  }
+#else
+  std::printf("\n");
+#endif
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+  const std::string corpus = argc > 2 ? argv[2] : T3D_CORPUS_DIR;
   // 251 rings of 200 segments: 100,000 triangles, 50,200 vertices, 16 bones.
   const std::string text = MakeModel(251, 200, 16);
   const std::vector<std::uint8_t> textBytes(text.begin(), text.end());
+  const std::vector<std::uint8_t> binaryBytes = TextToBinary(text);
   const std::vector<std::uint8_t> compressed = CompressXFile(textBytes);
   DefaultAllocateHierarchy allocator;
 
@@ -157,23 +234,35 @@ int main(int argc, char** argv) {
     return 1;
   }
   MeshContainer* container = loaded.root->meshContainer;
-  std::printf("model: %u triangles, %u vertices, %u bones, %.1f MB of text, %.1f MB compressed\n",
+  std::printf("model: %u triangles, %u vertices, %u bones; %.1f MB of text, %.1f MB binary, "
+              "%.1f MB compressed\n",
               container->mesh->GetNumFaces(), container->mesh->GetNumVertices(),
-              container->skinInfo->GetNumBones(), textBytes.size() / 1e6, compressed.size() / 1e6);
+              container->skinInfo->GetNumBones(), textBytes.size() / 1e6, binaryBytes.size() / 1e6,
+              compressed.size() / 1e6);
 
-  const double textTime = BestOf(runs, [&] {
-    LoadedHierarchy l;
-    LoadMeshHierarchyFromXInMemory(textBytes, allocator, &l, &error);
-    Destroy(&l, allocator);
-  });
-  const double zipTime = BestOf(runs, [&] {
-    LoadedHierarchy l;
-    LoadMeshHierarchyFromXInMemory(compressed, allocator, &l, &error);
-    Destroy(&l, allocator);
-  });
-  std::printf("load text          %8.1f ms\n", textTime * 1e3);
-  std::printf("load compressed    %8.1f ms   (%.2fx the text load)\n", zipTime * 1e3,
-              zipTime / textTime);
+#ifdef T3D_BENCH_ASSIMP
+  std::printf("load (best of %d)%39s ours        assimp   ratio\n", runs, "");
+#else
+  std::printf("load (best of %d); the comparison with assimp was skipped: built without it\n",
+              runs);
+#endif
+  PrintLoad("generated model, text", runs, textBytes);
+  PrintLoad("generated model, binary", runs, binaryBytes);
+  PrintLoad("generated model, compressed text", runs, compressed);
+  // The real files, where the corpus is beside the project.
+  const char* const files[] = {"anim_test.x", "kwxport_test_cubewithvcolors.x",
+                               "test_cube_binary.x", "test_cube_compressed.x", "test_cube_text.x"};
+  for (const char* name : files) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(corpus + "/" + name, &bytes)) {
+      std::printf("  %-44s skipped: not in %s\n", name, corpus.c_str());
+      continue;
+    }
+    char what[96];
+    std::snprintf(what, sizeof what, "%s (%.1f kB %.4s)", name, bytes.size() / 1e3,
+                  bytes.size() >= 12 ? reinterpret_cast<const char*>(bytes.data()) + 8 : "?");
+    PrintLoad(what, runs, bytes);
+  }
 
   const Mesh& mesh = *container->mesh;
   auto posed = mesh.CloneWithFvf(mesh.GetFvf());

@@ -8,12 +8,16 @@
 #include "app/headless_host.h"
 #include "classes/script_classes.h"
 #include "files/archive.h"
+#include "input/input_manager.h"
 #include "platform/system/message_box.h"
 #include "platform/system/random.h"
 #include "platform/system/window_title.h"
+#include "scene/game/game_scene.h"
+#include "scene/game_managers.h"
 #include "scene/scenario_runtime.h"
 #include "scene/scene.h"
 #include "script/preprocessor.h"
+#include "sound/sound_manager.h"
 
 namespace {
 
@@ -40,10 +44,22 @@ int RunPlayer() {
   // A missing start-up archive is no failure: the files are then on the disk.
   GetArchiveManager().AddArchiveFile(kStartupArchive);
 
-  // The one scene, alive for the whole run.
-  auto scene = std::make_unique<Scene>();
-  // Until the window arrives scenes run headless: the real clock paces them,
-  // nothing is drawn and no key is pressed.
+  // The input and sound managers outlive the scene and the runtime that use
+  // them. Until the window arrives the input manager has no device: no key is
+  // pressed. Without the Ogg library or an audio device the game runs silent
+  // (standard error says why).
+  InputManager input;
+  GameSoundManager sound;
+  sound.Initialize();
+  const GameManagers managers{&input, &sound};
+  ManagerInput inputSource(input);
+  ManagerSoundPump soundPump(sound);
+
+  // The one scene, alive for the whole run: this game's, with its own actions.
+  auto scene = std::make_unique<GameScene>();
+  scene->SetManagers(managers);
+  // Until the window arrives scenes run headless: the real clock paces them
+  // and nothing is drawn.
   SteadyClock clock;
   NullDevice device;
   HeadlessWindow window;
@@ -51,8 +67,11 @@ int RunPlayer() {
   host.clock = &clock;
   host.device = &device;
   host.window = &window;
+  host.input = &inputSource;
+  host.sound = &soundPump;
   scene->SetRunHost(host);
   auto runtime = std::make_unique<ScenarioRuntime>();
+  runtime->SetManagers(managers);
   // The root scenario reaches the scene through the scene's class object.
   if (NativeClass* sceneClass = scene->GetSceneClass()) runtime->RegisterClass(sceneClass);
   if (!runtime->LoadScenario(kRootScenario)) {

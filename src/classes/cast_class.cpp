@@ -175,7 +175,11 @@ void PlaySound(CastCall& call, ScriptValue&, ScriptValue* args) {
   const float d2 = v.x * v.x + v.y * v.y + v.z * v.z;
   float gain = 1.0f - (d2 - 250000.0f) / 16000000.0f;
   gain = gain < 0.0f ? 0.0f : gain > 1.0f ? 1.0f : gain;
-  const float pan = std::cos(Angle2D(v.x, v.z));
+  // The cosine of the horizontal angle: +1 right of the camera, -1 left. A
+  // cast at the camera itself has no side and stays in the middle (the angle
+  // of a zero vector would put it hard right).
+  const float side = std::hypot(v.x, v.z);
+  const float pan = side > 0.0f ? v.x / side : 0.0f;
   const std::uint32_t id = ArgSoundId(call.engine, args[0]);
   const double volume = ArgNumber(call.engine, args[1]);
   RequireRange(volume >= 0.0 && volume <= 1.0);

@@ -4,10 +4,8 @@
 
 #include "classes/cast_members.h"
 #include "classes/script_services.h"
-#include "motion/model.h"
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
-#include "platform/math/vector.h"
 #include "scene/cast/cast.h"
 #include "scene/scene.h"
 
@@ -100,24 +98,7 @@ void CastAddIKFrame(CastCall& call, ScriptValue&, ScriptValue* args) {
   const double x = ArgExactNumber(call.engine, args[1]);
   const double y = ArgExactNumber(call.engine, args[2]);
   const double z = ArgExactNumber(call.engine, args[3]);
-  const ObjectClass* cls = call.cast.GetClass();
-  const int bone = cls ? cls->FindFrameNodeIndex(frame.c_str()) : -1;
-  // A frame the class lacks adds no joint: a joint without a bone would
-  // drive whatever bone index it happened to hold.
-  if (bone < 0) return;
-  IKChain& chain = call.cast.GetIKChain();
-  if (!chain.Resize(chain.GetCount() + 1)) return;
-  IKJoint& joint = *chain.GetJoint(chain.GetCount() - 1);
-  joint = IKJoint();
-  if (const Model* model = cls->GetModel()) {
-    if (const ModelFrame* node = model->FindFrameByStoredName(frame))
-      joint.offset = Vec3TransformCoord({0.0f, 0.0f, 0.0f}, node->savedTransformationMatrix);
-  }
-  joint.minX = static_cast<float>(-x), joint.maxX = static_cast<float>(x);
-  joint.minY = static_cast<float>(-y), joint.maxY = static_cast<float>(y);
-  joint.minZ = static_cast<float>(-z), joint.maxZ = static_cast<float>(z);
-  joint.limited = x != 0.0 || y != 0.0 || z != 0.0;
-  joint.boneIndex = bone;
+  call.cast.AddIKFrame(frame.c_str(), static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
 }
 
 void CastDelete(CastCall& call, ScriptValue&, ScriptValue*) { call.scene.DeleteCast(&call.cast); }

@@ -1,6 +1,7 @@
 // Member tables and argument conversion shared by all class objects.
 #include "classes/class_object.h"
 
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -34,8 +35,15 @@ std::int32_t ArgInt(CCScript& engine, const ScriptValue& value) {
   return TruncateToInt32(ArgNumber(engine, value));
 }
 
-std::uint32_t ArgWord(CCScript& engine, const ScriptValue& value) {
-  return static_cast<std::uint32_t>(ArgInt(engine, value));
+std::uint32_t ArgWord(CCScript& engine, const ScriptValue& value) { return WordOfNumber(ArgNumber(engine, value)); }
+
+std::uint32_t WordOfNumber(double number) {
+  if (!std::isfinite(number)) return 0;
+  constexpr double kWordRange = 4294967296.0;
+  // fmod is exact, so even numbers far past 2^53 keep the low bits they have.
+  double low = std::fmod(std::trunc(number), kWordRange);
+  if (low < 0) low += kWordRange;
+  return static_cast<std::uint32_t>(low);
 }
 
 std::string ArgText(CCScript& engine, const ScriptValue& value) {

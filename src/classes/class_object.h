@@ -129,9 +129,13 @@ class EngineClassObject : public TableClassObject<EngineCall> {
 double ArgNumber(CCScript& engine, const ScriptValue& value);
 // As a number, then truncated toward zero into 32 bits (see TruncateToInt32).
 std::int32_t ArgInt(CCScript& engine, const ScriptValue& value);
-// Flag words and colours: as ArgInt, keeping all 32 bits, so values up to
-// 4294967295 reach every bit.
+// Flag words, masks and colours: as a number, then the truncated value modulo
+// 2^32 (WordOfNumber), so 4294967295 sets every bit, -1 too, and
+// 4294967301 is 5.
 std::uint32_t ArgWord(CCScript& engine, const ScriptValue& value);
+// The truncated number modulo 2^32, for any finite number. NaN and the
+// infinities have no truncated value and give 0: no bit set.
+std::uint32_t WordOfNumber(double number);
 // As text: a string, a number by the number-to-text rule, through references
 // and member references. 36 otherwise.
 std::string ArgText(CCScript& engine, const ScriptValue& value);

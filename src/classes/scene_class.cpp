@@ -185,9 +185,9 @@ void AddFadeEffect(SceneCall& call, ScriptValue&, ScriptValue* args) {
   fade.total = TruncateToInt32(total);
   fade.inEnd = TruncateToInt32(inEnd);
   fade.outStart = TruncateToInt32(outStart);
-  fade.color1 = static_cast<std::uint32_t>(TruncateToInt32(n[3]));
-  fade.color2 = static_cast<std::uint32_t>(TruncateToInt32(n[4]));
-  fade.mode = static_cast<std::uint32_t>(TruncateToInt32(n[5]));
+  fade.color1 = WordOfNumber(n[3]);
+  fade.color2 = WordOfNumber(n[4]);
+  fade.mode = WordOfNumber(n[5]);
   call.services.AddFade(fade);
 }
 

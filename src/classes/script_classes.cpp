@@ -8,23 +8,23 @@
 #include "scene/scenario_runtime.h"
 #include "scene/scene.h"
 
-SceneClasses::SceneClasses(Scene& scene) : scene_(scene) {
-  // The order of the original: System, Math, Cast, Input, Sound, Storage,
-  // Scene. Input and Sound join in their places as they come.
+SceneClasses::SceneClasses(Scene& scene)
+    : scene_(scene), input_(scene.GetManagers()), sound_(scene.GetManagers()) {
   scene.RegisterClass(&system_);
   scene.RegisterClass(&math_);
   scene.RegisterClass(&cast_);
   scene.SetCastClass(&cast_);
+  scene.RegisterClass(&input_);
+  scene.RegisterClass(&sound_);
   scene.RegisterClass(&storage_);
   scene.RegisterClass(&sceneClass_);
   scene.SetSceneClass(&sceneClass_);
 }
 
-ScenarioClasses::ScenarioClasses(ScenarioRuntime& runtime) : scenario_(runtime) {
-  // The order of the original: System, Math, Sound, Storage, Scenario. The
-  // Sound class object joins between Math and Storage when sound exists.
+ScenarioClasses::ScenarioClasses(ScenarioRuntime& runtime) : sound_(runtime.GetManagers()), scenario_(runtime) {
   runtime.RegisterClass(&system_);
   runtime.RegisterClass(&math_);
+  runtime.RegisterClass(&sound_);
   runtime.RegisterClass(&storage_);
   runtime.RegisterClass(&scenario_);
 }

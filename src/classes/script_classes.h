@@ -3,10 +3,12 @@
 #pragma once
 
 #include "classes/cast_class.h"
+#include "classes/input_class.h"
 #include "classes/math_class.h"
 #include "classes/scenario_class.h"
 #include "classes/scene_class.h"
 #include "classes/script_services.h"
+#include "classes/sound_class.h"
 #include "classes/storage_class.h"
 #include "classes/system_class.h"
 #include "scene/script_class_hooks.h"
@@ -14,8 +16,9 @@
 // The classes of one scene's engine, held by the scene.
 class SceneClasses : public ScriptClassSet {
  public:
-  // Registers System, Math, Cast, Storage and Scene with the scene's engine
-  // and makes Cast the scene's cast class and Scene its scene class.
+  // Registers System, Math, Cast, Input, Sound, Storage and Scene with the
+  // scene's engine and makes Cast the scene's cast class and Scene its scene
+  // class. Input and Sound act on the managers the scene is handed.
   explicit SceneClasses(Scene& scene);
   SceneClasses(const SceneClasses&) = delete;
   SceneClasses& operator=(const SceneClasses&) = delete;
@@ -36,6 +39,8 @@ class SceneClasses : public ScriptClassSet {
   SystemClass system_;
   MathClass math_;
   CastClass cast_{*this};
+  InputClass input_;
+  SoundClass sound_;
   StorageClass storage_;
   SceneClass sceneClass_{*this};
 };
@@ -43,12 +48,14 @@ class SceneClasses : public ScriptClassSet {
 // The classes of the root scenario's engine, held by the runtime.
 class ScenarioClasses : public ScriptClassSet {
  public:
-  // Registers System, Math, Storage and Scenario with the runtime's engine.
+  // Registers System, Math, Sound, Storage and Scenario with the runtime's
+  // engine; Sound acts on the sound manager the runtime is handed.
   explicit ScenarioClasses(ScenarioRuntime& runtime);
 
  private:
   SystemClass system_;
   MathClass math_;
+  SoundClass sound_;
   StorageClass storage_;
   ScenarioClass scenario_;
 };

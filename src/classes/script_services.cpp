@@ -1,13 +1,16 @@
-// The services of the script classes: the cast's contacts and edge stoppers,
-// the others as they stand before their parts arrive (no pose: identity; no
-// sound, timers, fades, camera switches or text); and the scene's own, which
-// forward to its timers, fades, camera switch and text slots.
+// The services of the script classes: a cast's pose as the cast takes it, its
+// contacts and edge stoppers, the rest as they stand before their parts arrive
+// (no sound, timers, fades, camera switches or text), and the scene's own,
+// which forward to its sound manager, timers, fades, camera switch and text
+// slots.
 #include "classes/script_services.h"
 
 #include "scene/edge_walls.h"
+#include "scene/game/camera_follow.h"
 #include "scene/scene.h"
+#include "sound/sound_manager.h"
 
-Matrix ScriptServices::CastFrameMatrix(Cast&, const char*) { return MatrixIdentity(); }
+Matrix ScriptServices::CastFrameMatrix(Cast& cast, const char* frame) { return cast.GetPosedFrameMatrix(frame); }
 bool ScriptServices::CastObstacleHitYaw(const Cast& cast, float& angle) {
   return cast.GetObstacleHitYawAngle(angle);
 }
@@ -27,6 +30,12 @@ void ScriptServices::DeleteCharacters(int) {}
 float ScriptServices::CharacterLength(int, const std::string&) { return 0.0f; }
 void ScriptServices::LoadStringList(const std::string&) {}
 bool ScriptServices::GetString(std::int32_t, std::string&) { return false; }
+
+void SceneServices::PlaySound(std::uint32_t id, float volume, float pan, float start) {
+  if (SoundManager* sound = scene_.GetManagers().sound) sound->PlaySound(id, volume, pan, start);
+}
+
+void SceneServices::CastFollowTarget(Cast& camera, Cast& target) { MoveCameraPos(camera, target, scene_); }
 
 bool SceneServices::SetTimer(std::int32_t delay, std::int32_t id, const char* function,
                              const ScriptValue (&values)[3]) {

@@ -38,8 +38,9 @@ class ScriptServices {
   virtual ~ScriptServices() = default;
 
   // ---- casts ----
-  // The named frame's combined matrix in the model's current pose, posed with
-  // the identity as world matrix (the root frame when no frame has the name).
+  // The named frame's combined matrix in the cast's own pose at its motion
+  // and time, with the identity as world matrix (the root frame when no
+  // frame has the name).
   virtual Matrix CastFrameMatrix(Cast& cast, const char* frame);
   // The yaw of this frame's obstacle contact, radians; false without one.
   virtual bool CastObstacleHitYaw(const Cast& cast, float& angle);
@@ -50,7 +51,8 @@ class ScriptServices {
   virtual void CastDeleteEdgeStopperFaces(Cast& cast, Cast& other, const char* frame);
   // Places the camera cast around the target after the camera guides.
   virtual void CastFollowTarget(Cast& camera, Cast& target);
-  // Plays a loaded sound (volume 0..1, pan -1..1, start in seconds).
+  // Plays a loaded sound (volume 0..1, pan -1 the left speaker to +1 the
+  // right, start in seconds).
   virtual void PlaySound(std::uint32_t id, float volume, float pan, float start);
 
   // ---- the scene ----
@@ -78,13 +80,17 @@ class ScriptServices {
 };
 
 // The services a scene gives its script classes unless a test puts its own in
-// place: timers, fades, camera switches and text slots act on the scene;
-// contacts and edge stoppers act on the casts as the defaults do. Posing,
-// camera follow, sound, character sets and string lists stay as the defaults
-// until their parts arrive.
+// place: sound goes to the scene's sound manager; timers, fades, camera
+// switches and text slots act on the scene, the camera follow places the
+// camera cast, frame matrices come from the cast's own pose, and contacts and
+// edge stoppers act on the casts as the defaults do. Character sets and
+// string lists stay as the defaults until their parts arrive.
 class SceneServices : public ScriptServices {
  public:
   explicit SceneServices(Scene& scene) : scene_(scene) {}
+  void PlaySound(std::uint32_t id, float volume, float pan, float start) override;
+  // The game's camera follow.
+  void CastFollowTarget(Cast& camera, Cast& target) override;
   bool SetTimer(std::int32_t delay, std::int32_t id, const char* function, const ScriptValue (&values)[3]) override;
   void KillTimer(std::int32_t id) override;
   void SwitchCamera(Cast* camera, std::int32_t mode, std::int32_t frames, std::int32_t x) override;

@@ -60,6 +60,12 @@ bool Model::LoadBytes(std::string_view path, const ArchiveManager& archives, std
   ListFramesSiblingsFirst(root_, &frames);
   frames_.clear();
   for (Frame* frame : frames) frames_.push_back(static_cast<ModelFrame*>(frame));
+  storedNameFrames_.clear();
+  char stored[kBoneControlNameSize];
+  for (const ModelFrame* frame : frames_) {
+    SafeStrCopy(stored, frame->name.c_str(), sizeof stored);
+    storedNameFrames_.push_back(FindFrameIndexByStoredName(stored));
+  }
 
   if (loaded.animationController) {
     const AnimationController& source = *loaded.animationController;
@@ -86,6 +92,7 @@ void Model::Release() {
   DestroyFrameHierarchy(root_, *allocator_);
   root_ = nullptr;
   frames_.clear();
+  storedNameFrames_.clear();
   boneMatrices_.clear();
   controller_.reset();
   hasTextures_ = false;
@@ -168,6 +175,12 @@ ModelFrame* Model::FindFrameByStoredName(std::string_view name) const {
     if (name == stored) return frame;
   }
   return nullptr;
+}
+
+int Model::FindFrameIndexByStoredName(std::string_view name) const {
+  const ModelFrame* frame = FindFrameByStoredName(name);
+  const auto at = std::find(frames_.begin(), frames_.end(), frame);
+  return frame && at != frames_.end() ? static_cast<int>(at - frames_.begin()) : -1;
 }
 
 bool Model::SkinContainer(ModelMeshContainer& container) {

@@ -102,6 +102,17 @@ class Model {
   // A frame by the name a track or bone control stores: the exact name, else
   // the first frame (in frame order) whose name was cut to that when stored.
   ModelFrame* FindFrameByStoredName(std::string_view name) const;
+  // The same as an index into FramesInOrder; -1 when no frame has the name.
+  int FindFrameIndexByStoredName(std::string_view name) const;
+  // The index of the frame that the name a track, frame node or bone control
+  // keeps for frame `index` finds (frame `index` itself unless names
+  // repeat); -1 outside the frames. Made at load, so that the per-frame cast
+  // passes reach a track's bone without comparing names.
+  int StoredNameFrameIndex(int index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < storedNameFrames_.size()
+               ? storedNameFrames_[static_cast<std::size_t>(index)]
+               : -1;
+  }
 
   Matrix& ModelMatrix() { return modelMatrix_; }
   bool IsDirty() const { return dirty_; }
@@ -136,5 +147,6 @@ class Model {
   Matrix lastModelMatrix_ = MatrixIdentity();
 
   std::vector<ModelFrame*> frames_;
+  std::vector<int> storedNameFrames_;
   std::unique_ptr<ModelAllocator> allocator_;
 };

@@ -176,7 +176,10 @@ int PlaySoundAction(Scene& scene, const Command& c, Cast* cast) {
     const Vector3 v = Vec3TransformCoord(cast->GetPosition(), scene.GetViewMatrix());
     const float d2 = Vec3LengthSq(v);
     attenuation = std::clamp(1.0f - (d2 - 250000.0f) / 16000000.0f, 0.0f, 1.0f);
-    pan = (Angle2D(v.x, std::fabs(v.z)) - Angle2D(0.0f, 1.0f)) / (kPi / 2.0f);
+    // This measure of the side is -1 to the right of the camera, where the
+    // manager's pan is +1. A cast at the camera itself has no side and stays
+    // in the middle (the measure would put it hard to one side).
+    if (v.x != 0.0f || v.z != 0.0f) pan = -(Angle2D(v.x, std::fabs(v.z)) - Angle2D(0.0f, 1.0f)) / (kPi / 2.0f);
   }
   if (!Is(c, 0, Kind::String) || !Is(c, 1, Kind::Number)) return ERR_ARGUMENT_TYPE;
   const float volume = P(c, 1).number;

@@ -6,6 +6,7 @@
 #include "platform/system/safe_string.h"
 #include "scene/command_actions.h"
 #include "scene/scene.h"
+#include "sound/sound_manager.h"
 #include "script/tokenizer.h"
 
 namespace {
@@ -142,4 +143,6 @@ int Scene::ExecuteCommand(const Command& command, Cast* cast, ScriptValue* args,
 
 int Scene::OnUserCommand(const Command&, Cast*) { return 0; }
 
-void Scene::PlayCommandSound(std::uint32_t, float, float) {}
+void Scene::PlayCommandSound(std::uint32_t code, float volume, float pan) {
+  if (managers_.sound) managers_.sound->PlaySound(code, volume, pan, 0.0f);
+}

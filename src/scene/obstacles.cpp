@@ -12,8 +12,8 @@
 
 bool Scene::SweepCast(Cast& cast, const Vector3& from, const Vector3& to, bool withEdgeWalls,
                       SweepResult& result) {
-  CastSphere sphere;
-  if (!GetCastSphere(cast, sphere)) return false;
+  CollisionSphere sphere;
+  if (!GetCollisionSphere(cast, sphere)) return false;
   result = {to, false};
   // A sphere of no size meets nothing: the cast keeps its target.
   if (!(sphere.radius > 0.0f)) return true;

@@ -82,6 +82,24 @@ class WindowPump {
   virtual void ClearProfileCounters() {}
 };
 
+class Scene;
+
+// How a scene is drawn: render/ implements it, start-up or a test hands it to
+// the scene through the host. The scene's drawing operations forward to it and
+// do nothing without it, so a scene also runs where nothing is drawn.
+class SceneDrawing {
+ public:
+  virtual ~SceneDrawing() = default;
+  // Makes what drawing needs on the device (textures, meshes, the scene's
+  // character sets); 0, or the code that ends the scene's start.
+  virtual int CreateResources(Scene& scene) = 0;
+  virtual void ReleaseResources(Scene& scene) = 0;
+  // One frame of the scene, between the device's BeginScene and EndScene; its
+  // last step is the scene's RenderCharacterSlots.
+  virtual void Render(Scene& scene) = 0;
+  virtual void RenderCharacterSlots(Scene& scene) = 0;
+};
+
 // The sound manager's per-frame step.
 class SoundPump {
  public:
@@ -97,4 +115,5 @@ struct RunHost {
   FrameDevice* device = nullptr;
   WindowPump* window = nullptr;
   SoundPump* sound = nullptr;
+  SceneDrawing* drawing = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 
+#include "scene/game_managers.h"
 #include "scene/scenario_scene.h"
 #include "scene/script_class_hooks.h"
 #include "script/game_script.h"
@@ -16,7 +17,7 @@ class ScenarioRuntime : public GameScript {
   static constexpr std::size_t kSceneFileSize = 260;
 
   // The script class hook, when set, gives the engine its classes (System,
-  // Math, Storage, Scenario); start-up adds the scene's class object after.
+  // Math, Sound, Storage, Scenario); start-up adds the scene's class object after.
   ScenarioRuntime();
   ScenarioRuntime(const ScenarioRuntime&) = delete;
   ScenarioRuntime& operator=(const ScenarioRuntime&) = delete;
@@ -34,11 +35,15 @@ class ScenarioRuntime : public GameScript {
   bool IsRunning() const { return scenarioRunning_; }
   // The scenario ends after the running scene.
   void EndScenario() { scenarioRunning_ = false; }
+  // The program's managers, borrowed, for the classes of the root scenario.
+  void SetManagers(const GameManagers& managers) { managers_ = managers; }
+  const GameManagers& GetManagers() const { return managers_; }
 
  private:
   void CallIfPresent(const char* function);
 
   char sceneFile_[kSceneFileSize] = {};
   bool scenarioRunning_ = false;
+  GameManagers managers_;
   std::unique_ptr<ScriptClassSet> scriptClasses_;
 };

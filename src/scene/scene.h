@@ -15,6 +15,7 @@
 #include "motion/command.h"
 #include "scene/cast/cast.h"
 #include "scene/cast/obstacles.h"
+#include "scene/game_managers.h"
 #include "scene/run_host.h"
 #include "scene/scenario_scene.h"
 #include "scene/scene_limits.h"
@@ -73,19 +74,29 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   const RunHost& GetRunHost() const { return host_; }
   // Null when the host has no input.
   InputSource* GetInput() const { return host_.input; }
+  // The program's input and sound managers, borrowed; the script classes and
+  // the sound action reach them here.
+  void SetManagers(const GameManagers& managers) { managers_ = managers; }
+  const GameManagers& GetManagers() const { return managers_; }
   // The scene's start: render resources, a first poll, casts reset, camera
   // switch and fades zeroed, casts started, OnBegin. 4 when OnBegin fails.
   virtual int Init();
   // The scene's end: OnEnd (4 when it fails), casts added during the run
   // removed, the others' delete hooks run, render resources released.
   virtual int Exit();
-  // ---- seams of the renderer; they do nothing until it arrives ----
-  virtual int CreateRenderResources() { return 0; }
-  virtual void ReleaseRenderResources() {}
+  // ---- drawing: forwarded to the host's SceneDrawing, nothing without one ----
+  virtual int CreateRenderResources() { return host_.drawing ? host_.drawing->CreateResources(*this) : 0; }
+  virtual void ReleaseRenderResources() {
+    if (host_.drawing) host_.drawing->ReleaseResources(*this);
+  }
   // Resets the device and builds the resources again.
   virtual void ResetDevice();
-  virtual void Render() {}
-  virtual void RenderCharacterSlots() {}
+  virtual void Render() {
+    if (host_.drawing) host_.drawing->Render(*this);
+  }
+  virtual void RenderCharacterSlots() {
+    if (host_.drawing) host_.drawing->RenderCharacterSlots(*this);
+  }
 
   // ---- script classes (script_class_hooks.h) ----
   // The class objects the hook gave this scene's engine; null without a hook.
@@ -119,10 +130,12 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   NativeClass* GetCastClass();
 
   // ---- seams of the camera, sound and collision that come later ----
-  // The device's current view matrix; identity until the camera sets it.
+  // The device's current view matrix: the camera switch's, each frame; the
+  // identity until a scene makes a camera cast current.
   const Matrix& GetViewMatrix() const { return viewMatrix_; }
   void SetViewMatrix(const Matrix& view) { viewMatrix_ = view; }
-  // Plays a sound of the sound manager; nothing plays until it arrives.
+  // Plays a sound of the sound manager from its start (pan -1 the left
+  // speaker, +1 the right); silent without a manager.
   virtual void PlayCommandSound(std::uint32_t code, float volume, float pan);
 
   // ---- obstacles (obstacles.cpp, edge_walls.cpp) ----
@@ -237,8 +250,9 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // over `frames`, blending when bit 8 is set.
   void SwitchCamera(Cast* cast, std::uint32_t mode, std::int32_t frames, std::uint32_t extra);
   const CameraSwitch& GetCameraSwitch() const { return camera_; }
-  // The view from a cast: from its position along its z axis, its y axis up.
-  static Matrix GetCameraView(const Matrix& world);
+  // The view from a cast's pose: from its position along its z axis, its y
+  // axis up (the rotation taken at unit length).
+  static Matrix GetCameraView(const Quaternion& rotation, const Vector3& position);
   // Runs the OnMessage hook with the four values; nothing when it is not set.
   int SendMessage(ScriptValue* values, int count);
   // Update order: obstacles first, then casts holding a child, then lower ones first.
@@ -321,6 +335,7 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   std::unique_ptr<ScriptClassSet> scriptClasses_;
   Matrix viewMatrix_ = MatrixIdentity();
   RunHost host_;
+  GameManagers managers_;
   bool quitRequested_ = false;
   bool inFrame_ = false;
   std::array<SceneTimer, kSceneTimerCount> timers_;

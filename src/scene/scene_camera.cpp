@@ -1,6 +1,7 @@
 // The camera of a frame: the weights of the two camera types kept on the cast
 // named "Camera", and the switch from one camera cast to another.
 #include <algorithm>
+#include <cmath>
 
 #include "motion/motion.h"
 #include "platform/math/matrix.h"
@@ -19,17 +20,24 @@ constexpr int kSnapshotParam[2] = {10, 17};
 // A parameter that holds no number counts as 0.
 float NumberOf(const ScriptValue& value) { return value.type == SVT_Number ? static_cast<float>(value.number) : 0.0f; }
 
-Matrix WorldOf(const Quaternion& rotation, const Vector3& position) {
-  return MatrixRotationQuaternion(rotation) * MatrixTranslation(position.x, position.y, position.z);
-}
 
 }  // namespace
 
-Matrix Scene::GetCameraView(const Matrix& world) {
-  const Vector3 eye{world.m[3][0], world.m[3][1], world.m[3][2]};
+Matrix Scene::GetCameraView(const Quaternion& rotation, const Vector3& position) {
+  // The camera's own axes give the view, so one looking straight up or down
+  // keeps an up vector square to its line of sight. A rotation that is not of
+  // unit length (scripts write the components one by one, blends pass through
+  // such values) is taken at unit length: its matrix would otherwise shear
+  // the two axes together, or cancel the line of sight altogether. One with
+  // no length or not finite looks along +z.
+  Quaternion q = QuaternionNormalize(rotation);
+  if (!std::isfinite(q.x) || !std::isfinite(q.y) || !std::isfinite(q.z) || !std::isfinite(q.w) ||
+      QuaternionLengthSq(q) == 0.0f)
+    q = QuaternionIdentity();
+  const Matrix world = MatrixRotationQuaternion(q) * MatrixTranslation(position.x, position.y, position.z);
   const Vector3 at = Vec3TransformCoord({0.0f, 0.0f, 1.0f}, world);
   const Vector3 up = Vec3TransformNormal({0.0f, 1.0f, 0.0f}, world);
-  return MatrixLookAtLH(eye, at, up);
+  return MatrixLookAtLH(position, at, up);
 }
 
 void Scene::SwitchCamera(Cast* cast, std::uint32_t mode, std::int32_t frames, std::uint32_t extra) {
@@ -76,7 +84,7 @@ void Scene::UpdateCameraSwitch() {
   if (!next || camera_.frames <= 0) {
     // A next camera deleted during the switch leaves the current one in place.
     if (!camera_.next.IsNull() && !next) camera_.next.Reset();
-    viewMatrix_ = GetCameraView(current->GetWorldMatrix(false));
+    viewMatrix_ = GetCameraView(current->GetRotation(), current->GetPosition());
     return;
   }
   if (camera_.mode & kCameraBlend) {
@@ -84,9 +92,9 @@ void Scene::UpdateCameraSwitch() {
     const Vector3& a = current->GetPosition();
     const Vector3& b = next->GetPosition();
     const Vector3 position{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t};
-    viewMatrix_ = GetCameraView(WorldOf(QuaternionSlerp(current->GetRotation(), next->GetRotation(), t), position));
+    viewMatrix_ = GetCameraView(QuaternionSlerp(current->GetRotation(), next->GetRotation(), t), position);
   } else {
-    viewMatrix_ = GetCameraView(next->GetWorldMatrix(false));
+    viewMatrix_ = GetCameraView(next->GetRotation(), next->GetPosition());
   }
   if (++camera_.elapsed >= camera_.frames) {
     camera_ = CameraSwitch();

@@ -23,12 +23,12 @@ TEST(ScriptClassesTest, EachEngineGetsItsClassesInOrder) {
   Scene scene;
   ScenarioRuntime runtime;
   CCScript& sceneEngine = scene;
-  EXPECT_EQ(ClassNames(sceneEngine), "System Math Cast Storage Scene ");
-  EXPECT_EQ(ClassNames(runtime), "System Math Storage Scenario ");
+  EXPECT_EQ(ClassNames(sceneEngine), "System Math Cast Input Sound Storage Scene ");
+  EXPECT_EQ(ClassNames(runtime), "System Math Sound Storage Scenario ");
   EXPECT_EQ(scene.GetCastClass(), sceneEngine.ClassAt(2));
-  EXPECT_EQ(scene.GetSceneClass(), sceneEngine.ClassAt(4));
+  EXPECT_EQ(scene.GetSceneClass(), sceneEngine.ClassAt(6));
   EXPECT_EQ(scene.GetSceneClass()->GetOwner(), static_cast<void*>(&scene));
-  EXPECT_EQ(runtime.ClassAt(3)->GetOwner(), static_cast<void*>(&runtime));
+  EXPECT_EQ(runtime.ClassAt(4)->GetOwner(), static_cast<void*>(&runtime));
   EXPECT_FALSE(runtime.IsRunning());
   EXPECT_STREQ(runtime.GetSceneFile(), "");
 }

@@ -1,7 +1,10 @@
-// Data-driven runs of the Cast and Scene script members: each case under
-// cases/members is a scene file and steps with script fragments run in the
-// scene's engine; the case file holds the answers and is compared whole.
-// Lines starting with "  | " are what the run printed (the services called).
+// Data-driven runs of the Cast, Scene, Input and Sound script members: each
+// case under cases/members is a scene file and steps with script fragments run
+// in the scene's engine (or, after "root ", the root scenario's); the case
+// file holds the answers and is compared whole. Lines starting with "  | " are
+// what the run printed: the services and the sound manager called, key-map
+// entries changed. Steps: scene FILE, run, stop, frames N, clear, and for the
+// input manager's device "key CODE 1|0", "button N 1|0", then "poll".
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,10 +15,13 @@
 #include "classes/script_classes.h"
 #include "files/archive.h"
 #include "files/text_scan.h"
+#include "input/input_manager.h"
 #include "platform/system/content_path.h"
 #include "platform/system/shift_jis.h"
+#include "scene/scenario_runtime.h"
 #include "scene/scene.h"
 #include "support/case_files.h"
+#include "support/manager_stand_ins.h"
 
 namespace {
 
@@ -111,11 +117,19 @@ class QuietScene : public Scene {
   bool OnError(int, int, int) override { return false; }
 };
 
-// A second engine, as the root scenario's, that reaches the scene's members.
-class RootEngine : public CCScript {
+// The root scenario's engine, which reaches the scene's members too.
+class QuietRuntime : public ScenarioRuntime {
  public:
   bool OnError(int, int, int) override { return false; }
 };
+
+// Key-map entries that differ, as "entry=value".
+std::string KeyMapChanges(const InputManager::KeyMap& before, const InputManager::KeyMap& after) {
+  std::string text;
+  for (std::size_t entry = 0; entry < before.size(); ++entry)
+    if (before[entry] != after[entry]) text += " " + std::to_string(entry) + "=" + std::to_string(after[entry]);
+  return text.empty() ? "" : "  | key map" + text + "\n";
+}
 
 std::string Answer(CCScript& engine, const Recorder& recorder, int& counter, const std::string& fragment) {
   const std::string name = "Case" + std::to_string(++counter);
@@ -138,11 +152,20 @@ std::string Answer(CCScript& engine, const Recorder& recorder, int& counter, con
 std::string RunMembers(const std::string& text) {
   std::ostringstream out, calls;
   UseGameScriptClasses();
+  // The managers outlive the engines that are handed them.
+  auto owned = std::make_unique<ScriptedInputDevice>();
+  ScriptedInputDevice& device = *owned;
+  InputManager input;
+  input.Initialize(std::move(owned));
+  std::string soundCalls;
+  RecordingSoundManager sound(soundCalls, "  | ");
   QuietScene scene;
   Recorder recorder(calls, scene);
   ClassesOf(scene).SetServices(&recorder);
-  RootEngine root;
+  QuietRuntime root;
   root.RegisterClass(scene.GetSceneClass());
+  scene.SetManagers({&input, &sound});
+  root.SetManagers({&input, &sound});
   int counter = 0;
   std::istringstream in(text);
   std::string line;
@@ -154,8 +177,13 @@ std::string RunMembers(const std::string& text) {
       out << line.substr(0, arrow + 4);
       CCScript& engine = fragment.rfind("root ", 0) == 0 ? static_cast<CCScript&>(root) : scene;
       if (&engine == &root) fragment = fragment.substr(5);
-      out << Answer(engine, recorder, counter, fragment) << "\n" << calls.str();
+      InputManager::KeyMap before, after;
+      input.GetKeyMap(0, &before);
+      const std::string answer = Answer(engine, recorder, counter, fragment);
+      input.GetKeyMap(0, &after);
+      out << answer << "\n" << calls.str() << soundCalls << KeyMapChanges(before, after);
       calls.str("");
+      soundCalls.clear();
       continue;
     }
     out << line << "\n";
@@ -173,6 +201,14 @@ std::string RunMembers(const std::string& text) {
       for (int i = std::atoi(arg.c_str()); i > 0; --i) scene.Update();
     } else if (step == "clear") {
       scene.ClearScene();
+    } else if (step == "key" || step == "button") {
+      int down = 0;
+      words >> down;
+      const int next = device.GetReadCount() + 1;
+      if (step == "key") device.KeyAt(next, std::atoi(arg.c_str()), down != 0);
+      else device.ButtonAt(next, std::atoi(arg.c_str()), down != 0);
+    } else if (step == "poll") {
+      input.Poll();
     }
   }
   ClassesOf(scene).SetServices(nullptr);

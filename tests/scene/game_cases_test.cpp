@@ -5,6 +5,13 @@
 //   key POLL CODE 1|0      the key goes down (1) or up (0) at that poll
 //   pad POLL WORD          pad 0 gives the word from that poll on
 //   quit PUMP              the window asks to quit at that message pump
+// Both engines are handed the program's managers: an input manager and a
+// sound manager that writes each call into the trace ("sound ..."). With a
+// "devices" file the host reads the input manager, as the program does, over
+// a device scripted by its lines, and steps the sound manager each frame
+// (their count ends the trace):
+//   key READ CODE 1|0      the key goes down (1) or up (0) from that read of the device
+//   button READ N 1|0      joystick button N, the same
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,11 +19,13 @@
 #include <sstream>
 
 #include "classes/script_classes.h"
+#include "input/input_manager.h"
 #include "platform/system/content_path.h"
 #include "platform/system/temp_folder.h"
 #include "run_harness.h"
 #include "scene/scenario_runtime.h"
 #include "support/case_files.h"
+#include "support/manager_stand_ins.h"
 
 namespace {
 
@@ -47,6 +56,31 @@ void ScriptHost(RunHarness& harness, const std::string& text) {
   }
 }
 
+// The program's managers as start-up hands them to the scene, the root
+// scenario and the run loop.
+struct Managers {
+  explicit Managers(std::string& trace) : sound(trace, "sound ") {
+    auto owned = std::make_unique<ScriptedInputDevice>();
+    device = owned.get();
+    input.Initialize(std::move(owned));
+  }
+  void ScriptDevice(const std::string& text) {
+    std::istringstream lines(text);
+    std::string op;
+    int read = 0, code = 0, down = 0;
+    while (lines >> op >> read >> code >> down) {
+      if (op == "key") device->KeyAt(read, code, down != 0);
+      else if (op == "button") device->ButtonAt(read, code, down != 0);
+    }
+  }
+
+  ScriptedInputDevice* device = nullptr;
+  InputManager input;
+  RecordingSoundManager sound;
+  ManagerInput inputSource{input};
+  ManagerSoundPump soundPump{sound};
+};
+
 std::string RunGame(const std::string& name) {
   TempFolder folder;
   for (const auto& entry : fs::recursive_directory_iterator(kGames / name)) {
@@ -59,12 +93,24 @@ std::string RunGame(const std::string& name) {
   {
     RunHarness harness;
     if (fs::exists(kGames / name / "input")) ScriptHost(harness, ReadTextFile(kGames / name / "input"));
+    Managers managers(harness.trace);
+    const bool devices = fs::exists(kGames / name / "devices");
+    if (devices) {
+      managers.ScriptDevice(ReadTextFile(kGames / name / "devices"));
+      RunHost host = harness.scene.GetRunHost();
+      host.input = &managers.inputSource;
+      host.sound = &managers.soundPump;
+      harness.scene.SetRunHost(host);
+    }
     QuietRuntime runtime(harness.trace);
+    harness.scene.SetManagers({&managers.input, &managers.sound});
+    runtime.SetManagers({&managers.input, &managers.sound});
     runtime.RegisterClass(harness.scene.GetSceneClass());
     runtime.RegisterClass(static_cast<NativeClass*>(&harness.test));
     if (runtime.LoadScenario("RootScenairo.csc")) {
       runtime.RunScenario(harness.scene);
       harness.trace += "ended at " + std::to_string(harness.clock.NowMs()) + " ms\n";
+      if (devices) harness.trace += "sound steps " + std::to_string(managers.sound.GetUpdateCount()) + "\n";
     } else {
       harness.trace += "root scenario does not load\n";
     }

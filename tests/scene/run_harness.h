@@ -6,6 +6,7 @@
 
 #include "classes/class_object.h"
 #include "app/headless_host.h"
+#include "scene/game/game_scene.h"
 #include "scene/scene.h"
 
 // Test.Log(text), Frame(), Now(), EndScene(), SetTimer(delay, id, name, a, b, c),
@@ -32,6 +33,6 @@ struct RunHarness {
   ScriptedInput input;
   NullDevice device;
   HeadlessWindow window;
-  Scene scene;
+  GameScene scene;
   TestClass test{trace, scene, clock};
 };

@@ -2,6 +2,8 @@
 // comment line; every step that answers prints one line.
 #include "scene/scene_steps.h"
 
+#include <cctype>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,12 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "classes/class_object.h"
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
-#include "platform/math/quaternion.h"
 #include "platform/math/matrix.h"
+#include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
 #include "scene/edge_walls.h"
+#include "scene/game/camera_follow.h"
+#include "scene/game/game_scene.h"
 #include "scene/run_host.h"
 #include "scene/scene.h"
 
@@ -42,8 +47,12 @@ std::string Hex(std::uint32_t word) {
   return text;
 }
 
-std::string ValueText(const ScriptValue& value) {
+std::string ValueText(const ScriptValue& value, const Scene* scene = nullptr) {
   switch (value.type) {
+    case SVT_Object: {
+      const Cast* cast = scene ? scene->CastOfValue(value) : nullptr;
+      return cast ? std::string("cast ") + cast->GetName() : "cast gone";
+    }
     case SVT_None:
       return "none";
     case SVT_Empty:
@@ -63,12 +72,35 @@ std::uint32_t Word(const std::string& text) {
   return static_cast<std::uint32_t>(std::strtoll(text.c_str(), nullptr, 10));
 }
 
+// "Trace.Log(a, b, c, d, e)" in the scripts of the case classes and scenes
+// prints its five values (a cast as its name), so hooks show their arguments.
+class TraceClass : public ClassObject {
+ public:
+  TraceClass(std::string& out, const Scene& scene)
+      : ClassObject("Trace", {{MK_Method, SVT_None, "Log", 0, 5}}), out_(out), scene_(scene) {}
+  bool CallMethod(int, void*, ScriptValue&, ScriptValue* args, int count, CCScript& engine) override {
+    out_ += "  log";
+    for (int i = 0; i < count; ++i) {
+      const ScriptValue* value = engine.FollowReferences(args[i]);
+      const Cast* cast = value ? scene_.CastOfValue(*value) : nullptr;
+      out_ += " " + (cast ? std::string(cast->GetName()) : value ? ValueText(*value) : "none");
+    }
+    out_ += "\n";
+    return true;
+  }
+
+ private:
+  std::string& out_;
+  const Scene& scene_;
+};
+
 class Runner {
  public:
   explicit Runner(std::string casesDir) : dir_(std::move(casesDir)) {
     RunHost host;
     host.input = &pad_;
     scene_->SetRunHost(host);
+    scene_->RegisterClass(&trace_);
   }
 
   std::string Run(const std::string& steps) {
@@ -120,8 +152,8 @@ class Runner {
     } else if (op == "start") {
       scene_->StartCasts();
     } else if (op == "run") {
-      scene_->SetFrameCounter(0);
-      tick_ = 0;
+      tick_ = w.size() > 1 ? Word(w[1]) : 0;
+      scene_->SetFrameCounter(tick_);
     } else if (op == "stop") {
       scene_->SetFrameCounter(kSceneNotRunning);
     } else if (op == "fallspeed") {
@@ -176,7 +208,11 @@ class Runner {
     } else if (op == "hit") {
       Cast* cast = Find(w[1]);
       Cast* other = w[4] == "-" ? nullptr : Find(w[4]);
-      if (cast) cast->HitList(I(w, 2))[static_cast<std::size_t>(I(w, 3))] = {CastHandle::Of(other), Word(w[5])};
+      const int list = cast && w[2] == "cur" ? cast->GetCurrentHitList() : I(w, 2);
+      if (cast) cast->HitList(list)[static_cast<std::size_t>(I(w, 3))] = {CastHandle::Of(other), Word(w[5])};
+    } else if (op == "ik") {
+      Cast* cast = Find(w[1]);
+      if (cast && !cast->AddIKFrame(w[2].c_str(), F(w, 3), F(w, 4), F(w, 5))) out_ += "ik " + w[2] + " -> 0\n";
     } else if (op == "frames") {
       for (int frame = 1; frame <= I(w, 1); ++frame) scene_->Update();
     } else if (op == "print") {
@@ -189,6 +225,11 @@ class Runner {
       if (parent && child) {
         parent->GetChildLink().cast = child->GetHandle();
         child->GetParentLink().cast = parent->GetHandle();
+        // The frames by name as a script's Joint finds them (0 when missing).
+        if (w.size() > 4) {
+          child->GetParentLink().frame = std::max(0, parent->GetClass()->FindFrameNodeIndex(w[3].c_str()));
+          parent->GetChildLink().frame = std::max(0, child->GetClass()->FindFrameNodeIndex(w[4].c_str()));
+        }
       }
     } else if (op == "tables") {
       Tables();
@@ -212,6 +253,18 @@ class Runner {
       Cast* other = Find(w[2]);
       if (cast && other) DeleteEdgeStopperFaces(*cast, *other, w[3].c_str());
       Walls();
+    } else if (op == "follow") {
+      Cast* camera = Find(w[1]);
+      Cast* target = Find(w[2]);
+      if (camera && target) MoveCameraPos(*camera, *target, *scene_);
+    } else if (op == "camera") {
+      if (Cast* cast = Find(w[1])) scene_->SwitchCamera(cast, 0, 0, 0);
+    } else if (op == "view") {
+      const Matrix& m = scene_->GetViewMatrix();
+      out_ += "view";
+      for (const auto& row : m.m)
+        out_ += " (" + Num(row[0]) + " " + Num(row[1]) + " " + Num(row[2]) + " " + Num(row[3]) + ")";
+      out_ += "\n";
     } else {
       out_ += "unknown step " + op + "\n";
     }
@@ -239,8 +292,34 @@ class Runner {
       cast.SetMotionTime(I(w, 3), nullptr);
     } else if (field == "alpha") {
       cast.SetAlpha(F(w, 3));
+    } else if (field == "param") {
+      SetParam(cast.Property(I(w, 3)), w.size() > 4 ? w[4] : "none");
+    } else if (field == "vector") {
+      cast.SetScriptVector({F(w, 3), F(w, 4), F(w, 5)});
+    } else if (field == "guide") {
+      cast.Guide(I(w, 3)) = {Word(w[4]), Word(w[5]), {F(w, 6), F(w, 7), F(w, 8)}};
+    } else if (field == "region") {
+      const char* names[] = {"type", "radius", "height", "attr"};
+      const char* values[] = {w[3].c_str(), w[4].c_str(), w[5].c_str(), w[6].c_str()};
+      cast.ReadElement("Region", names, values, 4, *scene_);
     } else {
       out_ += "unknown field " + field + "\n";
+    }
+  }
+
+  // A parameter's value: a number, 'text', empty, none, or @CAST (the cast as
+  // scripts hold it).
+  void SetParam(ScriptValue& value, const std::string& text) {
+    if (text == "none") {
+      value.Clear();
+    } else if (text == "empty") {
+      value.SetEmpty();
+    } else if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
+      value.SetString(text.substr(1, text.size() - 2).c_str());
+    } else if (text[0] == '@') {
+      SetCastValue(value, scene_->GetCastClass(), Find(text.substr(1)));
+    } else {
+      value.SetNumber(std::strtod(text.c_str(), nullptr));
     }
   }
 
@@ -300,6 +379,48 @@ class Runner {
         text += " ground " + (cast->GetObstacleHitGroundAngle(angle) ? Num(angle / kDegrees) : std::string("none"));
       if (field == "wallyaw")
         text += " wallyaw " + (cast->GetObstacleHitYawAngle(angle) ? Num(angle / kDegrees) : std::string("none"));
+      if (field == "vec") text += " vec " + Vec(cast->GetScriptVector());
+      if (field[0] == 'p' && field.size() > 1 && std::isdigit(static_cast<unsigned char>(field[1])))
+        text += " " + field + " " + ValueText(cast->Property(std::atoi(field.c_str() + 1)), scene_.get());
+      if (field == "bones") text += Bones(*cast);
+      if (field == "strain") text += " strain " + std::to_string(cast->GetStrainCounter());
+      if (field == "hits") text += " hits" + Hits(*cast);
+      if (field == "ik") {
+        text += " ik";
+        const IKChain& chain = cast->GetIKChain();
+        for (int i = 0; i < chain.GetCount(); ++i)
+          text += " " + Vec({chain.GetJoint(i)->angleX, chain.GetJoint(i)->angleY, chain.GetJoint(i)->angleZ});
+      }
+      // "@FRAME": where the frame's origin stands in the world.
+      Vector3 point;
+      if (field[0] == '@' && cast->TransformByBone(field.c_str() + 1, {0.0f, 0.0f, 0.0f}, point))
+        text += " " + field + " " + Vec(point);
+    }
+    return text;
+  }
+
+  // The bone controls in use: frame, mode, rotation and offset.
+  static std::string Bones(Cast& cast) {
+    std::string text = " bones";
+    const BoneControl* controls = cast.GetBoneControls();
+    for (int i = 0; controls && i < cast.GetBoneControlCount(); ++i) {
+      const BoneControl& control = controls[i];
+      if (control.mode == kBoneControlNone) continue;
+      const Matrix& m = control.matrix;
+      text += std::string(" ") + control.name + ":" + std::to_string(control.mode) + " " +
+              Quat(QuaternionRotationMatrix(m)) + " " + Vec({m.m[3][0], m.m[3][1], m.m[3][2]});
+    }
+    return text;
+  }
+
+  // The latest hits: the list the last hit section filled, up to its end; a
+  // cast that is gone shows as "-".
+  static std::string Hits(Cast& cast) {
+    std::string text;
+    for (const CastHit& hit : cast.HitList(cast.GetCurrentHitList() ^ 1)) {
+      if (hit.cast.IsNull()) break;
+      const Cast* other = hit.cast.Get();
+      text += std::string(" ") + (other ? other->GetName() : "-") + " " + Hex(hit.bits);
     }
     return text;
   }
@@ -390,16 +511,19 @@ class Runner {
   // Sounds print where they are played; after a "hooks" step, actions the
   // scene does not know (the hooks of the case classes) where they run, with
   // the cast's motion and time, and "#KILL" then deletes its cast.
-  class RecordingScene : public Scene {
+  class RecordingScene : public GameScene {
    public:
     explicit RecordingScene(std::string& out) : out_(out) {}
     int OnUserCommand(const Command& command, Cast* cast) override {
-      if (!traceHooks) return 0;
+      if (!traceHooks) return GameScene::OnUserCommand(command, cast);
       out_ += std::string("  ") + command.GetText() + " " + (cast ? cast->GetName() : "-");
       if (cast) out_ += " " + std::to_string(cast->GetMotionIndex()) + "@" + std::to_string(cast->GetMotionTime());
       out_ += "\n";
-      if (cast && std::string(command.GetText()) == "#KILL") DeleteCast(cast);
-      return 0;
+      if (cast && std::string(command.GetText()) == "#KILL") {
+        DeleteCast(cast);
+        return 0;
+      }
+      return GameScene::OnUserCommand(command, cast);
     }
     void PlayCommandSound(std::uint32_t code, float volume, float pan) override {
       out_ += "sound " + Hex(code) + " volume " + Num(volume) + " pan " + Num(pan) + "\n";
@@ -417,6 +541,7 @@ class Runner {
   std::uint32_t tick_ = 0;
   std::string out_;
   std::unique_ptr<RecordingScene> scene_ = std::make_unique<RecordingScene>(out_);
+  TraceClass trace_{out_, *scene_};
   std::vector<std::string> show_ = {"pos"};
 };
 

@@ -1,4 +1,4 @@
-// A small step language that drives a Scene from a text (load scene files,
+// A small step language that drives the game's scene from a text (load scene files,
 // register classes, add and move casts, run frames) and prints what the
 // scene holds; the data-driven scene cases are written in it.
 #pragma once

@@ -1,5 +1,5 @@
 // Decoded images: PNG, JPEG, BMP and TGA files from memory into top-down RGBA
-// pixels. Used by the model layer for textures and by the renderer's resources.
+// pixels, and PNG writing. Used by textures, screenshots and picture tests.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +34,10 @@ bool DecodePng(std::span<const std::uint8_t> file, Image* out, std::string* erro
 bool DecodeJpeg(std::span<const std::uint8_t> file, Image* out, std::string* error);
 bool DecodeBmp(std::span<const std::uint8_t> file, Image* out, std::string* error);
 bool DecodeTga(std::span<const std::uint8_t> file, Image* out, std::string* error);
+
+// A PNG of the image (8-bit RGBA), for screenshots and test pictures. False
+// for an empty or inconsistent image.
+bool EncodePng(const Image& image, std::vector<std::uint8_t>* out);
 
 // Width and height within the bounds above. Decoders call it before they
 // allocate the pixels.

@@ -165,16 +165,19 @@ void Mesh::SetAttribute(std::uint32_t face, std::uint32_t attribId) {
 void Mesh::SortFacesByAttribute(std::vector<std::uint32_t>* faceRemap) {
   std::vector<std::uint32_t> order(numFaces_);
   std::iota(order.begin(), order.end(), 0u);
-  std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
-    return attributes_[a] < attributes_[b];
-  });
-  std::vector<std::uint32_t> oldIndices(static_cast<std::size_t>(numFaces_) * 3);
-  for (std::uint32_t i = 0; i < numFaces_ * 3; ++i) oldIndices[i] = Index(i);
-  std::vector<std::uint32_t> oldAttributes = attributes_;
-  for (std::uint32_t f = 0; f < numFaces_; ++f) {
-    const std::uint32_t from = order[f];
-    for (int k = 0; k < 3; ++k) SetIndexUnchecked(f * 3 + k, oldIndices[from * 3 + k]);
-    attributes_[f] = oldAttributes[from];
+  // Exporters mostly write faces in material order already; those stay put.
+  if (!std::is_sorted(attributes_.begin(), attributes_.end())) {
+    std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
+      return attributes_[a] < attributes_[b];
+    });
+    std::vector<std::uint32_t> oldIndices(static_cast<std::size_t>(numFaces_) * 3);
+    for (std::uint32_t i = 0; i < numFaces_ * 3; ++i) oldIndices[i] = Index(i);
+    std::vector<std::uint32_t> oldAttributes = attributes_;
+    for (std::uint32_t f = 0; f < numFaces_; ++f) {
+      const std::uint32_t from = order[f];
+      for (int k = 0; k < 3; ++k) SetIndexUnchecked(f * 3 + k, oldIndices[from * 3 + k]);
+      attributes_[f] = oldAttributes[from];
+    }
   }
   ++topologyVersion_;
 

@@ -33,42 +33,97 @@ enum : std::uint16_t {
   kTokLastType = 52,   // array
 };
 
-bool IsBlank(std::uint8_t c) {
-  // NUL and Ctrl-Z pad the end of some files written by old tools.
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' || c == 0 ||
-         c == 0x1A;
-}
+// Byte classes of the text grammar, looked up once per byte.
+enum : std::uint8_t {
+  kBlank = 1,        // NUL and Ctrl-Z pad the end of some files written by old tools
+  kPunctuation = 2,  // ends a word
+  kLeadByte = 4,     // first byte of a Shift-JIS double-byte character
+  kSeparator = 8,    // "," and ";", which value readers may skip like blanks
+};
 
-bool IsPunctuation(std::uint8_t c) {
-  return c == '{' || c == '}' || c == '[' || c == ']' || c == '(' || c == ')' || c == '<' ||
-         c == '>' || c == ';' || c == ',' || c == '"';
-}
+struct ByteClasses {
+  std::uint8_t of[256] = {};
+  constexpr ByteClasses() {
+    for (unsigned char c : {' ', '\t', '\r', '\n', '\f', '\v', '\0', '\x1A'}) of[c] = kBlank;
+    for (unsigned char c : {'{', '}', '[', ']', '(', ')', '<', '>', ';', ',', '"'}) {
+      of[c] = kPunctuation;
+    }
+    of[static_cast<unsigned char>(',')] |= kSeparator;
+    of[static_cast<unsigned char>(';')] |= kSeparator;
+    for (int c = 0x81; c <= 0x9F; ++c) of[c] = kLeadByte;
+    for (int c = 0xE0; c <= 0xFC; ++c) of[c] = kLeadByte;
+  }
+};
+constexpr ByteClasses kClasses;
 
 bool IsDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
 
-// A text word is a number when all of it reads as one. Integers keep their
-// exact value (counts and indices up to 2^32); the forms "1.#QNAN0",
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Reads "[sign]digits[.digits]" from `at`, up to the first other byte, and
+// returns where it stopped; null when that is no such number, or a decimal
+// that the full reader must take. Integers keep their exact value (counts
+// and indices up to 2^32; growth stops past 2^40, so larger ones stay too
+// large). A decimal of at most 15 significant digits, 22 after the point and
+// 12 before it is one division of two exact doubles, which rounds to the
+// double the full decimal reader gives.
+const std::uint8_t* ReadPlainNumber(const std::uint8_t* at, const std::uint8_t* end,
+                                    XToken* token) {
+  const bool negative = *at == '-';
+  if (*at == '-' || *at == '+') ++at;
+  const std::uint8_t* const whole = at;
+  std::uint64_t integer = 0;
+  for (; at < end && IsDigit(*at); ++at) {
+    if (integer < (1ull << 40)) integer = integer * 10 + static_cast<std::uint64_t>(*at - '0');
+  }
+  if (at == end || *at != '.') {
+    if (at == whole) return nullptr;
+    token->integral = true;
+    token->negative = negative;
+    token->integer = integer;
+    return at;
+  }
+  std::size_t significant = 0;
+  if (integer != 0) {
+    const std::uint8_t* first = whole;
+    while (*first == '0') ++first;
+    significant = static_cast<std::size_t>(at - first);
+    if (significant > 12) return nullptr;
+  }
+  const std::uint8_t* const fraction = ++at;
+  std::uint64_t digits = integer;  // wraps only for decimals refused below
+  for (; at < end && IsDigit(*at); ++at) digits = digits * 10 + static_cast<std::uint64_t>(*at - '0');
+  const std::size_t afterPoint = static_cast<std::size_t>(at - fraction);
+  if (integer == 0) {
+    const std::uint8_t* first = fraction;
+    while (first < at && *first == '0') ++first;
+    significant = static_cast<std::size_t>(at - first);
+  } else {
+    significant += afterPoint;
+  }
+  if (fraction - 1 == whole && afterPoint == 0) return nullptr;
+  if (significant > 15 || afterPoint > 22) return nullptr;
+  const double magnitude = static_cast<double>(digits) / kExactPowersOfTen[afterPoint];
+  token->integral = false;
+  token->number = negative ? -magnitude : magnitude;
+  return at;
+}
+
+bool StartsNumber(std::uint8_t c) { return IsDigit(c) || c == '-' || c == '+' || c == '.'; }
+
+// A text word is a number when all of it reads as one. The forms "1.#QNAN0",
 // "-1.#IND00" and "1.#INF00" that some exporters print read as 0 and the
 // largest finite float, since a NaN would poison every bound built from it.
-bool ParseNumberWord(std::string_view word, double* value, bool* integral) {
+bool ParseNumberWord(std::string_view word, XToken* token) {
   if (word.empty() || word.size() > 63) return false;
   const std::uint8_t first = static_cast<std::uint8_t>(word[0]);
-  if (!IsDigit(first) && first != '-' && first != '+' && first != '.') return false;
-
-  std::size_t i = (first == '-' || first == '+') ? 1 : 0;
-  if (i < word.size() && IsDigit(static_cast<std::uint8_t>(word[i]))) {
-    std::size_t j = i;
-    std::uint64_t v = 0;
-    while (j < word.size() && IsDigit(static_cast<std::uint8_t>(word[j]))) {
-      if (v < (1ull << 40)) v = v * 10 + static_cast<std::uint64_t>(word[j] - '0');
-      ++j;
-    }
-    if (j == word.size()) {
-      *value = first == '-' ? -static_cast<double>(v) : static_cast<double>(v);
-      *integral = true;
-      return true;
-    }
-  }
+  if (!StartsNumber(first)) return false;
+  const auto* begin = reinterpret_cast<const std::uint8_t*>(word.data());
+  if (ReadPlainNumber(begin, begin + word.size(), token) == begin + word.size()) return true;
+  *token = XToken{};
 
   char buffer[64];
   std::memcpy(buffer, word.data(), word.size());
@@ -77,9 +132,8 @@ bool ParseNumberWord(std::string_view word, double* value, bool* integral) {
   const double parsed = ReadDecimal(buffer, &end);
   if (end == buffer) return false;
   const std::size_t used = static_cast<std::size_t>(end - buffer);
-  *integral = false;
   if (used == word.size()) {
-    *value = parsed;
+    token->number = parsed;
     return true;
   }
   std::size_t mark = used;
@@ -87,11 +141,17 @@ bool ParseNumberWord(std::string_view word, double* value, bool* integral) {
   if (buffer[mark] != '#') return false;
   const std::string_view rest = word.substr(mark);
   if (rest.find("INF") != std::string_view::npos) {
-    *value = first == '-' ? -FLT_MAX : FLT_MAX;
+    token->number = first == '-' ? -FLT_MAX : FLT_MAX;
   } else {
-    *value = 0.0;
+    token->number = 0.0;
   }
   return true;
+}
+
+// Little-endian, whatever the machine.
+std::uint32_t LoadDword(const std::uint8_t* at) {
+  return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+         static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
 }
 
 }  // namespace
@@ -150,41 +210,30 @@ std::string XFileLexer::Where() const {
   return "offset " + std::to_string(tokenStart_ + kXFileHeaderSize);
 }
 
-bool XFileLexer::Next(XToken* token) {
-  if (peeked_) {
-    peeked_ = false;
-    *token = peek_;
-    return peekOk_;
+bool XFileLexer::Scan(XToken* token, bool skipSeparators) {
+  // The numbers of binary lists, most of a binary file, go the short way.
+  if (listLeft_ > 0 && error_.empty()) {
+    ReadListItem(token);
+    return true;
   }
-  return Scan(token);
-}
-
-bool XFileLexer::Peek(XToken* token) {
-  if (!peeked_) {
-    peekOk_ = Scan(&peek_);
-    peeked_ = true;
-  }
-  *token = peek_;
-  return peekOk_;
-}
-
-bool XFileLexer::Scan(XToken* token) {
   *token = XToken{};
   if (!error_.empty()) return false;
-  return encoding_ == XFileEncoding::Text ? ScanText(token) : ScanBinary(token);
+  return encoding_ == XFileEncoding::Text ? ScanText(token, skipSeparators) : ScanBinary(token);
 }
 
-bool XFileLexer::ScanText(XToken* token) {
+bool XFileLexer::ScanText(XToken* token, bool skipSeparators) {
   const std::size_t size = body_.size();
+  const std::uint8_t* const data = body_.data();
+  const std::uint8_t skipped = skipSeparators ? kBlank | kSeparator : kBlank;
   // Blanks and comments ("#" or "//" to the end of the line).
   for (;;) {
-    while (pos_ < size && IsBlank(body_[pos_])) {
-      if (body_[pos_] == '\n') ++line_;
+    while (pos_ < size && (kClasses.of[data[pos_]] & skipped)) {
+      if (data[pos_] == '\n') ++line_;
       ++pos_;
     }
-    if (pos_ < size && (body_[pos_] == '#' ||
-                        (body_[pos_] == '/' && pos_ + 1 < size && body_[pos_ + 1] == '/'))) {
-      while (pos_ < size && body_[pos_] != '\n') ++pos_;
+    if (pos_ < size &&
+        (data[pos_] == '#' || (data[pos_] == '/' && pos_ + 1 < size && data[pos_ + 1] == '/'))) {
+      while (pos_ < size && data[pos_] != '\n') ++pos_;
       continue;
     }
     break;
@@ -238,16 +287,30 @@ bool XFileLexer::ScanText(XToken* token) {
     default:
       break;
   }
+  // Most words are plain numbers, read as they are scanned: the word ends
+  // where the number does when a blank or punctuation follows it.
+  if (StartsNumber(c)) {
+    const std::uint8_t* begin = data + pos_;
+    const std::uint8_t* stop = ReadPlainNumber(begin, data + size, token);
+    if (stop && stop - begin <= 63 &&
+        (stop == data + size || (kClasses.of[*stop] & (kBlank | kPunctuation)))) {
+      token->kind = XTokenKind::Number;
+      pos_ = static_cast<std::size_t>(stop - data);
+      return true;
+    }
+    *token = XToken{};
+  }
   // A word: a name or a number. The second byte of a double-byte character is
   // part of the word even when it looks like punctuation ("{", "}", "[", "]").
   std::size_t end = pos_;
-  while (end < size && !IsBlank(body_[end]) && !IsPunctuation(body_[end])) {
-    if (IsShiftJisLeadByte(body_[end]) && end + 1 < size && body_[end + 1] != '\0') ++end;
-    ++end;
+  for (; end < size; ++end) {
+    const std::uint8_t classes = kClasses.of[data[end]];
+    if (classes & (kBlank | kPunctuation)) break;
+    if ((classes & kLeadByte) && end + 1 < size && data[end + 1] != '\0') ++end;
   }
   const std::string_view word(base + pos_, end - pos_);
   pos_ = end;
-  if (ParseNumberWord(word, &token->number, &token->integral)) {
+  if (ParseNumberWord(word, token)) {
     token->kind = XTokenKind::Number;
     return true;
   }
@@ -265,9 +328,7 @@ bool XFileLexer::ReadWord(std::uint16_t* value) {
 
 bool XFileLexer::ReadDword(std::uint32_t* value) {
   if (body_.size() - pos_ < 4) return false;
-  *value = static_cast<std::uint32_t>(body_[pos_]) | (static_cast<std::uint32_t>(body_[pos_ + 1]) << 8) |
-           (static_cast<std::uint32_t>(body_[pos_ + 2]) << 16) |
-           (static_cast<std::uint32_t>(body_[pos_ + 3]) << 24);
+  *value = LoadDword(body_.data() + pos_);
   pos_ += 4;
   return true;
 }
@@ -281,27 +342,33 @@ bool XFileLexer::ScanBinary(XToken* token) {
   }
 }
 
+void XFileLexer::ReadListItem(XToken* token) {
+  tokenStart_ = pos_;
+  --listLeft_;
+  *token = XToken{};
+  token->kind = XTokenKind::Number;
+  // The list's size was checked when it started.
+  if (!listFloats_) {
+    token->integer = LoadDword(body_.data() + pos_);
+    token->integral = true;
+    pos_ += 4;
+  } else if (floatBits_ == 64) {
+    double d;
+    std::memcpy(&d, body_.data() + pos_, sizeof d);
+    pos_ += 8;
+    token->number = d;
+  } else {
+    float f;
+    std::memcpy(&f, body_.data() + pos_, sizeof f);
+    pos_ += 4;
+    token->number = f;
+  }
+}
+
 bool XFileLexer::ScanBinaryOnce(XToken* token, bool* produced) {
   tokenStart_ = pos_;
   if (listLeft_ > 0) {
-    --listLeft_;
-    token->kind = XTokenKind::Number;
-    if (!listFloats_) {
-      std::uint32_t v;
-      ReadDword(&v);  // the list's size was checked when it started
-      token->number = v;
-      token->integral = true;
-    } else if (floatBits_ == 64) {
-      double d;
-      std::memcpy(&d, body_.data() + pos_, sizeof d);
-      pos_ += 8;
-      token->number = d;
-    } else {
-      float f;
-      std::memcpy(&f, body_.data() + pos_, sizeof f);
-      pos_ += 4;
-      token->number = f;
-    }
+    ReadListItem(token);
     return true;
   }
   // Some writers pad the end of the stream; a lone odd byte or zero word ends it.
@@ -335,7 +402,7 @@ bool XFileLexer::ScanBinaryOnce(XToken* token, bool* produced) {
       std::uint32_t v;
       if (!ReadDword(&v)) return Fail("integer runs past the end of the data");
       token->kind = XTokenKind::Number;
-      token->number = v;
+      token->integer = v;
       token->integral = true;
       return true;
     }

@@ -45,11 +45,17 @@ enum class XTokenKind : std::uint8_t {
   TypeKeyword,  // binary type tokens (WORD, DWORD, array, ...); text gives them as names
 };
 
+// Numbers keep the form they were written in: integers (text without a
+// point or exponent, binary integers and integer lists) as their magnitude
+// and sign, so counts and indices are never rounded through a double; every
+// other number as a double.
 struct XToken {
   XTokenKind kind = XTokenKind::End;
+  bool integral = false;
+  bool negative = false;  // integral: written with "-" ("-0" included)
   std::string_view text;  // Name and String: the bytes as written (no escapes)
-  double number = 0.0;
-  bool integral = false;  // written as an integer (text) or taken from an integer list
+  std::uint64_t integer = 0;  // integral: the magnitude
+  double number = 0.0;        // not integral: the value
 };
 
 class XFileLexer {
@@ -58,21 +64,48 @@ class XFileLexer {
   // tokens, whose texts point into it.
   XFileLexer(std::span<const std::uint8_t> body, XFileEncoding encoding, int floatBits);
 
-  // The next token; End at the end of the input. False, with Error() set, for
-  // bytes that form no token (a binary count past the data, an unknown token
-  // code, an unterminated string).
-  bool Next(XToken* token);
-  bool Peek(XToken* token);
+  // The token at the read position, scanned once however often it is asked
+  // for; End at the end of the input. Null, with Error() set, for bytes that
+  // form no token (a binary count past the data, an unknown token code, an
+  // unterminated string). The token lives in the lexer: it stays valid until
+  // the next Peek after a Next, so look-ahead copies nothing.
+  const XToken* Peek() {
+    if (!peeked_) {
+      peekOk_ = Scan(&peek_);
+      peeked_ = true;
+    }
+    return peekOk_ ? &peek_ : nullptr;
+  }
+  // The same token, and the read position moves past it.
+  const XToken* Next() {
+    const XToken* token = Peek();
+    peeked_ = false;
+    return token;
+  }
+  // Peek after stepping over "," and ";", which values are read across as
+  // loose separators. Text skips them with the blanks, making no tokens.
+  const XToken* PeekPastSeparators() {
+    for (;;) {
+      if (!peeked_) {
+        peekOk_ = Scan(&peek_, true);
+        peeked_ = true;
+      }
+      if (!peekOk_) return nullptr;
+      if (peek_.kind != XTokenKind::Comma && peek_.kind != XTokenKind::Semicolon) return &peek_;
+      peeked_ = false;
+    }
+  }
 
   const std::string& Error() const { return error_; }
   // Where the last token started: a line number for text, a byte offset for binary.
   std::string Where() const;
 
  private:
-  bool Scan(XToken* token);
-  bool ScanText(XToken* token);
+  bool Scan(XToken* token, bool skipSeparators = false);
+  bool ScanText(XToken* token, bool skipSeparators);
   bool ScanBinary(XToken* token);
   bool ScanBinaryOnce(XToken* token, bool* produced);
+  void ReadListItem(XToken* token);
   bool Fail(const char* message);
   bool ReadWord(std::uint16_t* value);
   bool ReadDword(std::uint32_t* value);

@@ -60,12 +60,27 @@ class Parser {
     }
     return false;
   }
-  bool Next(XToken* token) { return lex_.Next(token) || Fail("bad token"); }
-  bool Peek(XToken* token) { return lex_.Peek(token) || Fail("bad token"); }
+  // The message is made out of line, so the readers that run once per
+  // number carry no string building.
+  [[gnu::cold]] bool Fail(const char* problem, const char* what = "") {
+    return Fail(std::string(problem) + what);
+  }
+  // The lexer's tokens, null after a failure; a token stays valid until the
+  // next Peek, Next or read.
+  const XToken* Next() {
+    const XToken* token = lex_.Next();
+    if (!token) Fail("bad token");
+    return token;
+  }
+  const XToken* Peek() {
+    const XToken* token = lex_.Peek();
+    if (!token) Fail("bad token");
+    return token;
+  }
 
-  bool SkipSeparators();
+  const XToken* SkipSeparators();
   bool PeekIsNumber(bool* isNumber);
-  bool ReadNumber(double* value, const char* what);
+  const XToken* NextNumber(const char* what);
   bool ReadUInt(std::uint32_t* value, const char* what);
   bool ReadFloat(float* value, const char* what);
   bool ReadString(std::string* value, const char* what);
@@ -114,45 +129,60 @@ bool Is(std::string_view identifier, std::string_view templateName) {
   return true;
 }
 
-bool Parser::SkipSeparators() {
-  XToken token;
-  for (;;) {
-    if (!Peek(&token)) return false;
-    if (token.kind != XTokenKind::Comma && token.kind != XTokenKind::Semicolon) return true;
-    Next(&token);
-  }
+// The first token that is not "," or ";", left unread.
+const XToken* Parser::SkipSeparators() {
+  const XToken* token = lex_.PeekPastSeparators();
+  if (!token) Fail("bad token");
+  return token;
 }
 
 bool Parser::PeekIsNumber(bool* isNumber) {
-  XToken token;
-  if (!SkipSeparators() || !Peek(&token)) return false;
-  *isNumber = token.kind == XTokenKind::Number;
+  const XToken* token = SkipSeparators();
+  if (!token) return false;
+  *isNumber = token->kind == XTokenKind::Number;
   return true;
 }
 
-bool Parser::ReadNumber(double* value, const char* what) {
-  XToken token;
-  if (!SkipSeparators() || !Next(&token)) return false;
-  if (token.kind != XTokenKind::Number) {
-    return Fail(std::string("expected a number for ") + what);
+const XToken* Parser::NextNumber(const char* what) {
+  const XToken* token = SkipSeparators();
+  if (!token) return nullptr;
+  if (token->kind != XTokenKind::Number) {
+    Fail("expected a number for ", what);
+    return nullptr;
   }
-  *value = token.number;
-  return true;
+  return lex_.Next();
 }
 
 bool Parser::ReadUInt(std::uint32_t* value, const char* what) {
-  double number;
-  if (!ReadNumber(&number, what)) return false;
+  const XToken* token = NextNumber(what);
+  if (!token) return false;
+  if (token->integral) {
+    // "-0" is zero; other negative counts are refused like large ones.
+    if ((token->negative && token->integer != 0) || token->integer > 0xFFFFFFFFu) {
+      return Fail("expected a count or index for ", what);
+    }
+    *value = static_cast<std::uint32_t>(token->integer);
+    return true;
+  }
+  // A count written with a point, or from a float list, serves when it is whole.
+  const double number = token->number;
   if (!(number >= 0.0 && number <= 4294967295.0) || number != std::floor(number)) {
-    return Fail(std::string("expected a count or index for ") + what);
+    return Fail("expected a count or index for ", what);
   }
   *value = static_cast<std::uint32_t>(number);
   return true;
 }
 
 bool Parser::ReadFloat(float* value, const char* what) {
-  double number;
-  if (!ReadNumber(&number, what)) return false;
+  const XToken* token = NextNumber(what);
+  if (!token) return false;
+  if (token->integral) {
+    // Integers of text files stay below 2^44, far inside the float range.
+    const float magnitude = static_cast<float>(token->integer);
+    *value = token->negative ? -magnitude : magnitude;
+    return true;
+  }
+  double number = token->number;
   // Out-of-range doubles from 64-bit files clamp instead of overflowing.
   if (number > 3.4028234663852886e38) number = 3.4028234663852886e38;
   if (number < -3.4028234663852886e38) number = -3.4028234663852886e38;
@@ -161,13 +191,13 @@ bool Parser::ReadFloat(float* value, const char* what) {
 }
 
 bool Parser::ReadString(std::string* value, const char* what) {
-  XToken token;
-  if (!SkipSeparators() || !Next(&token)) return false;
+  if (!SkipSeparators()) return false;
+  const XToken* token = lex_.Next();
   // Some exporters leave texture names unquoted.
-  if (token.kind != XTokenKind::String && token.kind != XTokenKind::Name) {
-    return Fail(std::string("expected a string for ") + what);
+  if (token->kind != XTokenKind::String && token->kind != XTokenKind::Name) {
+    return Fail("expected a string for ", what);
   }
-  *value = std::string(token.text);
+  value->assign(token->text);
   return true;
 }
 
@@ -187,13 +217,13 @@ bool Parser::ReadMatrix(Matrix* value, const char* what) {
 bool Parser::ReadPolygons(XPolygons* polygons, const char* what) {
   std::uint32_t count;
   if (!ReadUInt(&count, what)) return false;
-  if (count > kMaxMeshFaces) return Fail(std::string("too many faces in ") + what);
+  if (count > kMaxMeshFaces) return Fail("too many faces in ", what);
   polygons->sizes.reserve(std::min(count, kMaxReserve));
   for (std::uint32_t f = 0; f < count; ++f) {
     std::uint32_t corners;
     if (!ReadUInt(&corners, what)) return false;
     if (corners > kMaxCorners - polygons->corners.size()) {
-      return Fail(std::string("too many face corners in ") + what);
+      return Fail("too many face corners in ", what);
     }
     polygons->sizes.push_back(corners);
     for (std::uint32_t k = 0; k < corners; ++k) {
@@ -207,37 +237,37 @@ bool Parser::ReadPolygons(XPolygons* polygons, const char* what) {
 
 // After a template name: an optional object name, "{" and an optional GUID.
 bool Parser::OpenObject(std::string* name) {
-  XToken token;
-  if (!Next(&token)) return false;
-  if (token.kind == XTokenKind::Name) {
-    *name = std::string(token.text);
-    if (!Next(&token)) return false;
+  const XToken* token = Next();
+  if (!token) return false;
+  if (token->kind == XTokenKind::Name) {
+    name->assign(token->text);
+    if (!(token = Next())) return false;
   }
-  if (token.kind != XTokenKind::OpenBrace) return Fail("expected \"{\" after a data object's name");
-  if (!Peek(&token)) return false;
-  if (token.kind == XTokenKind::Guid) Next(&token);
+  if (token->kind != XTokenKind::OpenBrace) return Fail("expected \"{\" after a data object's name");
+  if (!(token = Peek())) return false;
+  if (token->kind == XTokenKind::Guid) lex_.Next();
   return true;
 }
 
 // Skips to the "}" that closes the current object, nested objects included.
 bool Parser::SkipBody() {
-  XToken token;
   std::size_t open = 1;
   while (open > 0) {
-    if (!Next(&token)) return false;
-    if (token.kind == XTokenKind::OpenBrace) ++open;
-    if (token.kind == XTokenKind::CloseBrace) --open;
-    if (token.kind == XTokenKind::End) return Fail("unexpected end of file inside a data object");
+    const XToken* token = Next();
+    if (!token) return false;
+    if (token->kind == XTokenKind::OpenBrace) ++open;
+    if (token->kind == XTokenKind::CloseBrace) --open;
+    if (token->kind == XTokenKind::End) return Fail("unexpected end of file inside a data object");
   }
   return true;
 }
 
 bool Parser::SkipTemplate() {
-  XToken token;
-  if (!Next(&token)) return false;
-  if (token.kind != XTokenKind::Name) return Fail("expected a template name");
-  if (!Next(&token)) return false;
-  if (token.kind != XTokenKind::OpenBrace) return Fail("expected \"{\" after a template name");
+  const XToken* token = Next();
+  if (!token) return false;
+  if (token->kind != XTokenKind::Name) return Fail("expected a template name");
+  if (!(token = Next())) return false;
+  if (token->kind != XTokenKind::OpenBrace) return Fail("expected \"{\" after a template name");
   return SkipBody();
 }
 
@@ -246,10 +276,10 @@ bool Parser::SkipTemplate() {
 // "{ name }" to onReference; stray values and separators are passed over.
 template <typename OnChild, typename OnReference>
 bool Parser::ReadChildren(OnChild onChild, OnReference onReference) {
-  XToken token;
   for (;;) {
-    if (!Next(&token)) return false;
-    switch (token.kind) {
+    const XToken* token = Next();
+    if (!token) return false;
+    switch (token->kind) {
       case XTokenKind::CloseBrace:
         return true;
       case XTokenKind::End:
@@ -257,11 +287,11 @@ bool Parser::ReadChildren(OnChild onChild, OnReference onReference) {
       case XTokenKind::OpenBrace: {
         std::string reference;
         for (;;) {
-          if (!Next(&token)) return false;
-          if (token.kind == XTokenKind::CloseBrace) break;
-          if (token.kind == XTokenKind::Name && reference.empty()) {
-            reference = std::string(token.text);
-          } else if (token.kind != XTokenKind::Guid) {
+          if (!(token = Next())) return false;
+          if (token->kind == XTokenKind::CloseBrace) break;
+          if (token->kind == XTokenKind::Name && reference.empty()) {
+            reference.assign(token->text);
+          } else if (token->kind != XTokenKind::Guid) {
             return Fail("bad reference");
           }
         }
@@ -269,7 +299,7 @@ bool Parser::ReadChildren(OnChild onChild, OnReference onReference) {
         break;
       }
       case XTokenKind::Name: {
-        const std::string identifier(token.text);
+        const std::string identifier(token->text);
         if (depth_ >= kMaxXFileNesting) return Fail("data objects nest too deeply");
         std::string name;
         if (!OpenObject(&name)) return false;
@@ -294,17 +324,17 @@ bool Parser::FinishObject() {
 }
 
 bool Parser::ParseFile() {
-  XToken token;
   for (;;) {
-    if (!Next(&token)) return false;
-    switch (token.kind) {
+    const XToken* token = Next();
+    if (!token) return false;
+    switch (token->kind) {
       case XTokenKind::End:
         return true;
       case XTokenKind::Template:
         if (!SkipTemplate()) return false;
         break;
       case XTokenKind::Name: {
-        const std::string identifier(token.text);
+        const std::string identifier(token->text);
         std::string name;
         if (!OpenObject(&name)) return false;
         ++depth_;

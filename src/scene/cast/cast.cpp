@@ -20,6 +20,7 @@ Cast::~Cast() {
 
 void Cast::SetClass(ObjectClass* cls) {
   class_ = cls;
+  ++poseRevision_;
   InvalidateFlags();
 }
 
@@ -108,9 +109,3 @@ void Cast::RollProfile() {
   profileLast_ = profile_;
   profile_.fill(0);
 }
-
-// ---- seams of the parts that come later: hit regions and the joint step.
-// Until they exist a cast has no hits and hangs from nothing.
-
-void Cast::UpdateHitRegions(Scene&) {}
-bool Cast::StepJoint(Scene&) { return true; }

@@ -14,6 +14,7 @@
 #include "scene/scene_limits.h"
 #include "script/value.h"
 
+class Model;
 class Motion;
 class ObjectClass;
 class Scene;
@@ -200,17 +201,25 @@ class Cast {
   void OnDelete(Scene& scene);
   // The motion's OnPreRender hook, or the class's.
   void RunPreRender(Scene& scene);
-  BoneControl* GetBoneControls() { return boneControls_.get(); }
+  // A writable table: the cast's pose is taken again at its next read.
+  BoneControl* GetBoneControls() {
+    ++poseRevision_;
+    return boneControls_.get();
+  }
   int GetBoneControlCount() const { return boneControlCount_; }
   // ---- the model (cast_bones.cpp) ----
   // Poses the class's model at this cast's motion and time with its bone
-  // controls; false when the model has no animation controller. The model
-  // is shared by the casts of a class: the pose is the last one made.
+  // controls, in the cast's own axes, and keeps a copy of the pose; false
+  // when the model has no animation controller. The model is shared by the
+  // casts of a class: its pose is the last one made.
   bool ApplyMotionPose();
-  // The named frame's matrix as last posed (the root frame when the model
-  // has no such frame) turned by the cast's rotation, with or without the
-  // cast's position. False without a class or model.
+  // The named frame's matrix in this cast's own pose (the root frame when
+  // the model has no such frame) turned by the cast's rotation, with or
+  // without the cast's position. False without a class or model.
   bool GetBoneMatrix(const char* frame, bool withPosition, Matrix& out) const;
+  // The named frame's combined matrix in this cast's own pose, in its own
+  // axes (the root frame for a name the model lacks); identity without a model.
+  Matrix GetPosedFrameMatrix(const char* frame) const;
   // A point in the named frame's axes carried into world axes; false (out
   // untouched) when there is no model.
   bool TransformByBone(const char* frame, const Vector3& point, Vector3& out) const;
@@ -271,12 +280,23 @@ class Cast {
   void UpdateControl(Scene& scene);
   std::uint32_t GetPreviousControl() const { return previousControl_; }
 
-  // ---- passes of later parts: they do nothing yet ----
+  // ---- joints (joints.cpp) ----
+  // The joint step that begins StepMovement for a cast with a parent: a
+  // rigid join puts the cast at its parent's bone, an IK chain on either
+  // side bends toward the other's joint bone. False when the pass ends there
+  // (a rigid join, or a script error from the stretch message).
+  bool StepJoint(Scene& scene);
+  std::int32_t GetStrainCounter() const { return strainCounter_; }
+  // Grows the IK chain by a joint driving the class's frame of that name:
+  // its offset is where the model frame lies in its parent as loaded, its
+  // limits -limit..+limit degrees about each axis (all zero: unlimited).
+  // False, no joint added, for a name the class lacks: a joint without a
+  // bone would drive whatever bone its index happened to name.
+  bool AddIKFrame(const char* frame, float limitX, float limitY, float limitZ);
+
+  // ---- hit regions (hits.cpp) ----
   // The hit regions against the other casts.
   void UpdateHitRegions(Scene& scene);
-  // The joint step of a cast hanging from a parent; false when it placed the
-  // cast itself and the swept move is not to run.
-  bool StepJoint(Scene& scene);
 
   // ---- ground, riding and contacts (contacts.cpp, riding.cpp, ground.cpp) ----
   // Carried by the obstacles of last frame's contacts: turned with a platform
@@ -330,6 +350,27 @@ class Cast {
   void UpdateSpeed(Scene& scene);
   void CarryBy(const Cast& platform, const Vector3& sphereCentre, bool standing);
   void FreeBoneControls();
+  // The pose (cast_bones.cpp): the copy taken when it is out of date, the
+  // combined matrix of a frame by its index in frame order (the root for
+  // -1), and a bone matrix or point by the class's frame index (tracks,
+  // links and IK joints number frames so).
+  bool TakePose() const;
+  bool EnsurePose() const;
+  const Matrix& PosedFrame(int index) const;
+  Matrix BoneMatrixAt(int classFrame, bool withPosition) const;
+  Vector3 BonePointAt(int classFrame, const Vector3& point) const;
+  // The hit section (hits.cpp): the cast's region spheres at its motion and
+  // time in world axes, kept until any of those changes, and the walk of the
+  // other casts' spheres for one attack sphere.
+  struct RegionSphere {
+    std::int32_t track = 0;
+    std::uint32_t kinds = 0;  // the "SPHR" key's region word
+    float radius = 0.0f;
+    Vector3 centre{0.0f, 0.0f, 0.0f};
+  };
+  struct SphereHit;
+  const std::vector<RegionSphere>& RegionSpheres() const;
+  void FindSphereHit(Scene& scene, const RegionSphere& attack, SphereHit& hit) const;
 
   CastRegistry& registry_;
   CastHandle handle_;
@@ -399,4 +440,23 @@ class Cast {
   std::array<std::uint64_t, kCastProfileSections> profileLast_{};
   // Scratch of the IK release blend, kept so the pass does not allocate.
   std::vector<Quaternion> blendScratch_;
+  // This cast's own pose: the model is shared by the casts of a class, so
+  // every read of a bone comes from this copy, taken again only when the
+  // motion, the time or the model changed since, or the revision, which
+  // every change of the bone controls or the class moves on.
+  std::uint32_t poseRevision_ = 0;
+  mutable std::vector<Matrix> pose_;
+  mutable const Model* posedModel_ = nullptr;
+  mutable std::int32_t posedMotion_ = 0;
+  mutable std::int32_t posedTime_ = 0;
+  mutable std::uint32_t posedRevision_ = 0;
+  // The region spheres as they stood for this motion, time, pose revision,
+  // position and rotation; the hit sections of all casts read them.
+  mutable std::vector<RegionSphere> spheres_;
+  mutable bool spheresValid_ = false;
+  mutable const Motion* spheresMotion_ = nullptr;
+  mutable std::int32_t spheresTime_ = 0;
+  mutable std::uint32_t spheresRevision_ = 0;
+  mutable Vector3 spheresPosition_{0.0f, 0.0f, 0.0f};
+  mutable Quaternion spheresRotation_{0.0f, 0.0f, 0.0f, 1.0f};
 };

@@ -46,3 +46,9 @@ EulerAngles QuatToEuler(const Quaternion& q) {
   }
   return out;
 }
+
+Quaternion UnitRotation(const Quaternion& q) {
+  const float length = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
+  if (!(length > 0.0f) || !std::isfinite(length)) return {0.0f, 0.0f, 0.0f, 1.0f};
+  return {q.x / length, q.y / length, q.z / length, q.w / length};
+}

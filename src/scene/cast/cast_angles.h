@@ -1,5 +1,5 @@
-// The angle helpers of the cast passes: the angle between two vectors, the
-// direction of a 2-D vector and the Euler angles of a rotation. The control word, actions and script members use them.
+// The angle helpers of the cast passes: the angle between two vectors, the direction of a 2-D
+// vector, the Euler angles of a rotation, unit rotations. The control word, actions, joints and members use them.
 #pragma once
 
 #include "platform/math/math_types.h"
@@ -19,3 +19,8 @@ struct EulerAngles {
   float z = 0.0f;
 };
 EulerAngles QuatToEuler(const Quaternion& rotation);
+
+// A rotation as scripts and content give it (any length) made unit length,
+// so that its inverse, axis and angle mean what they say; the identity for
+// one without length or with a part that is not a number.
+Quaternion UnitRotation(const Quaternion& rotation);

@@ -1,5 +1,6 @@
 // The cast's model: posing it at the cast's motion and time with the cast's
-// bone controls, the frames' matrices in world axes, and the bone-control setters.
+// bone controls, the cast's own copy of that pose, the frames' matrices in
+// world axes, and the bone-control setters.
 #include "motion/model.h"
 #include "motion/object_class.h"
 #include "platform/math/matrix.h"
@@ -7,7 +8,15 @@
 #include "platform/mesh/animation_controller.h"
 #include "scene/cast/cast.h"
 
-bool Cast::ApplyMotionPose() {
+namespace {
+
+const Matrix kIdentity = MatrixIdentity();
+
+}  // namespace
+
+bool Cast::ApplyMotionPose() { return TakePose(); }
+
+bool Cast::TakePose() const {
   Model* model = class_ ? class_->GetModel() : nullptr;
   AnimationController* controller = model ? model->GetAnimationController() : nullptr;
   if (!controller) return false;
@@ -18,24 +27,71 @@ bool Cast::ApplyMotionPose() {
   controller->SetTrackAnimationSet(0, set);
   controller->SetTrackEnable(0, true);
   controller->SetTrackWeight(0, 1.0f);
+  // The frames are posed in the cast's own axes; its bone matrices add its
+  // rotation and position.
+  model->ModelMatrix() = MatrixIdentity();
   model->AdvanceTime(static_cast<float>(motionTime_), boneControls_.get(),
                      static_cast<std::size_t>(boneControlCount_), 1.0f);
+  const std::vector<ModelFrame*>& frames = model->FramesInOrder();
+  pose_.resize(frames.size());
+  for (std::size_t i = 0; i < frames.size(); ++i) pose_[i] = frames[i]->combinedTransformationMatrix;
+  posedModel_ = model;
+  posedMotion_ = motionIndex_;
+  posedTime_ = motionTime_;
+  posedRevision_ = poseRevision_;
   return true;
+}
+
+bool Cast::EnsurePose() const {
+  const Model* model = class_ ? class_->GetModel() : nullptr;
+  if (model && posedModel_ == model && posedMotion_ == motionIndex_ && posedTime_ == motionTime_ &&
+      posedRevision_ == poseRevision_) {
+    return true;
+  }
+  posedModel_ = nullptr;
+  return TakePose();
+}
+
+const Matrix& Cast::PosedFrame(int index) const {
+  const Model* model = class_ ? class_->GetModel() : nullptr;
+  if (!model || model->FramesInOrder().empty()) return kIdentity;
+  if (index < 0 || static_cast<std::size_t>(index) >= model->FramesInOrder().size()) index = 0;
+  if (EnsurePose()) return pose_[static_cast<std::size_t>(index)];
+  // A model that cannot be posed keeps the matrices it has.
+  return model->FramesInOrder()[static_cast<std::size_t>(index)]->combinedTransformationMatrix;
+}
+
+Matrix Cast::BoneMatrixAt(int classFrame, bool withPosition) const {
+  const Model* model = class_ ? class_->GetModel() : nullptr;
+  Matrix out = PosedFrame(model ? model->StoredNameFrameIndex(classFrame) : -1) * MatrixRotationQuaternion(rotation_);
+  if (withPosition) {
+    out.m[3][0] += position_.x;
+    out.m[3][1] += position_.y;
+    out.m[3][2] += position_.z;
+  }
+  return out;
+}
+
+Vector3 Cast::BonePointAt(int classFrame, const Vector3& point) const {
+  return Vec3TransformCoord(point, BoneMatrixAt(classFrame, true));
 }
 
 bool Cast::GetBoneMatrix(const char* frame, bool withPosition, Matrix& out) const {
   const Model* model = class_ ? class_->GetModel() : nullptr;
-  if (!model) return false;
-  const ModelFrame* node = frame ? model->FindFrameByStoredName(frame) : nullptr;
-  if (!node) node = model->GetRootFrame();
-  if (!node) return false;
-  out = node->combinedTransformationMatrix * MatrixRotationQuaternion(rotation_);
+  if (!model || !model->GetRootFrame()) return false;
+  out = GetPosedFrameMatrix(frame) * MatrixRotationQuaternion(rotation_);
   if (withPosition) {
     out.m[3][0] += position_.x;
     out.m[3][1] += position_.y;
     out.m[3][2] += position_.z;
   }
   return true;
+}
+
+Matrix Cast::GetPosedFrameMatrix(const char* frame) const {
+  const Model* model = class_ ? class_->GetModel() : nullptr;
+  if (!model) return MatrixIdentity();
+  return PosedFrame(frame ? model->FindFrameIndexByStoredName(frame) : -1);
 }
 
 bool Cast::TransformByBone(const char* frame, const Vector3& point, Vector3& out) const {
@@ -48,6 +104,7 @@ bool Cast::TransformByBone(const char* frame, const Vector3& point, Vector3& out
 bool Cast::SetBoneControl(int index, const Quaternion* rotation, const Vector3* offset, const Vector3* scale,
                           std::int32_t mode, std::uint32_t flag) {
   if (!boneControls_ || index < 0 || index >= boneControlCount_) return false;
+  ++poseRevision_;
   BoneControl& control = boneControls_[static_cast<std::size_t>(index)];
   control.matrix = rotation ? MatrixRotationQuaternion(*rotation) : MatrixIdentity();
   control.mode = mode;
@@ -75,6 +132,7 @@ bool Cast::SetBoneControlByFrame(const char* frame, const Quaternion* rotation, 
 
 bool Cast::SetBoneMatrix(int index, const Matrix& matrix, std::int32_t mode, std::uint32_t flag) {
   if (!boneControls_ || index < 0 || index >= boneControlCount_) return false;
+  ++poseRevision_;
   BoneControl& control = boneControls_[static_cast<std::size_t>(index)];
   control.mode = mode;
   control.matrix = matrix;

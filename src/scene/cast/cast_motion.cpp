@@ -97,4 +97,5 @@ void Cast::RunPreRender(Scene& scene) {
 void Cast::FreeBoneControls() {
   boneControls_.reset();
   boneControlCount_ = 0;
+  ++poseRevision_;
 }

@@ -11,6 +11,7 @@
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
 #include "scene/cast/cast.h"
+#include "scene/cast/cast_angles.h"
 #include "scene/cast/motion_query.h"
 #include "scene/scene.h"
 
@@ -171,8 +172,10 @@ void Cast::RunIKRelease() {
     // The blend is over (or had no frames): the joints follow the motion again.
     for (int i = 0; i < count; ++i) {
       const std::int32_t bone = ikChain_.GetJoint(i)->boneIndex;
-      if (boneControls_ && bone >= 0 && bone < boneControlCount_)
+      if (boneControls_ && bone >= 0 && bone < boneControlCount_) {
         boneControls_[static_cast<std::size_t>(bone)].mode = kBoneControlNone;
+        ++poseRevision_;
+      }
     }
     return;
   }
@@ -187,7 +190,9 @@ void Cast::RunIKRelease() {
     if (motion) {
       if (const MotionFrame* track = motion->FrameAt(joint.boneIndex - 1)) {
         MotionKey key;
-        if (track->GetKey(kKindRotate, motionTime_, key, false)) keyed = key.GetQuaternion();
+        // Content's rotations need not be unit length; the axis and angle of
+        // one that is not would be wrong.
+        if (track->GetKey(kKindRotate, motionTime_, key, false)) keyed = UnitRotation(key.GetQuaternion());
       }
     }
     Vector3 axis;
@@ -207,13 +212,7 @@ void Cast::RunIKRelease() {
         m = m * MatrixTranslation(offset.x, offset.y, offset.z);
       }
     }
-    const std::int32_t bone = ikChain_.GetJoint(i)->boneIndex;
-    if (boneControls_ && bone >= 0 && bone < boneControlCount_) {
-      BoneControl& control = boneControls_[static_cast<std::size_t>(bone)];
-      control.mode = kBoneControlAbsolute;
-      control.matrix = m;
-      control.flag = 0;
-    }
+    SetBoneMatrix(ikChain_.GetJoint(i)->boneIndex, m, kBoneControlAbsolute, 0);
   }
 }
 

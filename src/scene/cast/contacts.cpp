@@ -40,9 +40,9 @@ Cast* Cast::GetContactObstacle(int index) const {
 void Cast::CollideCasts(Scene& scene, float margin) {
   const std::uint32_t needed = kFlagActive | kFlagCollisionDetection;
   if ((GetFlags() & needed) != needed) return;
-  CastSphere sphere;
+  CollisionSphere sphere;
   // Without a sphere the contacts of the last frame stay.
-  if (!GetCastSphere(*this, sphere) || !(sphere.radius > 0.0f)) return;
+  if (!GetCollisionSphere(*this, sphere) || !(sphere.radius > 0.0f)) return;
   const Vector3 centre = Vec3TransformNormal(sphere.centre, MatrixRotationQuaternion(rotation_)) + position_;
   const float reach = sphere.radius + margin;
 

@@ -4,17 +4,10 @@
 
 #include <cstdint>
 
+// The pad word's bits (kPadUp ...) are the input manager's button mask.
+#include "input/input_manager.h"
 
 struct CaseRecord;
-
-// Pad word bits (the input manager's button mask): the four stick
-// directions and the first eight buttons.
-constexpr std::uint32_t kPadDown = 0x1;
-constexpr std::uint32_t kPadLeft = 0x2;
-constexpr std::uint32_t kPadRight = 0x4;
-constexpr std::uint32_t kPadUp = 0x8;
-constexpr std::uint32_t kPadStick = 0xF;
-constexpr std::uint32_t kPadButtons1To8 = 0xFF0;
 
 constexpr std::uint32_t kControlUp = 0x1;
 constexpr std::uint32_t kControlDown = 0x2;

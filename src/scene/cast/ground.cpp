@@ -21,7 +21,7 @@ constexpr float kCreepLimit = 4.0f;
 void Cast::StepMovement(Scene& scene) {
   // A cast hanging from a parent takes the joint step first; a rigid joint
   // places it itself and the sweep does not run.
-  if (parentLink_.cast.Get() && !StepJoint(scene)) return;
+  if (!StepJoint(scene)) return;
   const std::uint32_t flags = GetFlags();
   // Only a cast standing on ground meets the edge walls: one in the air
   // passes them, so it can jump or fall off an edge.

@@ -76,7 +76,7 @@ float VerticalCosine(float up, const Vector3& v) {
   return std::clamp(up * v.y / length, -1.0f, 1.0f);
 }
 
-bool GetCastSphere(const Cast& cast, CastSphere& sphere) {
+bool GetCollisionSphere(const Cast& cast, CollisionSphere& sphere) {
   const MotionFrame* track = FirstTrack(cast.GetCurrentMotion());
   if (!track) return false;
   MotionKey key;

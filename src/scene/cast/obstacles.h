@@ -61,8 +61,8 @@ float VerticalCosine(float up, const Vector3& v);
 // The "SPHR" key of the current motion's first track at the cast's motion
 // time: centre in the cast's own axes and radius. False without a motion or
 // a track with keys (a track with keys but no sphere key answers radius 0).
-struct CastSphere {
+struct CollisionSphere {
   Vector3 centre{0.0f, 0.0f, 0.0f};
   float radius = 0.0f;
 };
-bool GetCastSphere(const Cast& cast, CastSphere& sphere);
+bool GetCollisionSphere(const Cast& cast, CollisionSphere& sphere);

@@ -23,8 +23,8 @@ Vector3 Turn(const Vector3& v, const Quaternion& rotation) {
 void Cast::RidePlatform(Scene&) {
   const int count = GetContactCount();
   if (count == 0) return;
-  CastSphere sphere;
-  const Vector3 centre = GetCastSphere(*this, sphere) ? sphere.centre : Vector3{0.0f, 0.0f, 0.0f};
+  CollisionSphere sphere;
+  const Vector3 centre = GetCollisionSphere(*this, sphere) ? sphere.centre : Vector3{0.0f, 0.0f, 0.0f};
   // Consecutive contacts with one obstacle are one platform, carried once,
   // standing on it when any of them lies within 45 degrees of straight down
   // (compared as cosines: the smallest angle has the largest cosine).

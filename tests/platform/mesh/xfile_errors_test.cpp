@@ -55,6 +55,8 @@ TEST(XFileErrors, MalformedTextFilesAreRefusedWithTheirReason) {
        "mesh 'M': vertex colour for vertex 5 past the 3 vertices"},
       {"vertex count past the data", Text("Mesh M { 5; 0.0;0.0;0.0;, 1.0;0.0;0.0;; }"),
        "expected a number for Mesh vertices (line 2)"},
+      {"separators over several lines before a name", Text("Mesh M { 1;\n;\n,\n x }"),
+       "expected a number for Mesh vertices (line 5)"},
       {"count too large to hold", Text("Mesh M { 4294967295; }"),
        "Mesh 'M' has too many vertices (line 2)"},
       {"negative count", Text("Mesh M { -1; }"),

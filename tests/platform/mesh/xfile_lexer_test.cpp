@@ -1,7 +1,10 @@
 // Tokens of the text and binary .x encodings.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/mesh/xfile_lexer.h"
+#include "platform/system/numbers.h"
 #include "xfile_test_support.h"
 
 namespace {
@@ -10,15 +13,21 @@ std::string Tokens(const std::vector<std::uint8_t>& body, XFileEncoding encoding
                    int floatBits = 32) {
   XFileLexer lexer(body, encoding, floatBits);
   std::string out;
-  XToken token;
   for (;;) {
-    if (!lexer.Next(&token)) return out + "error:" + lexer.Error();
+    const XToken* next = lexer.Next();
+    if (!next) return out + "error:" + lexer.Error();
+    const XToken& token = *next;
     switch (token.kind) {
       case XTokenKind::End: return out + "end";
       case XTokenKind::Name: out += "name:" + std::string(token.text); break;
       case XTokenKind::String: out += "string:" + std::string(token.text); break;
       case XTokenKind::Number:
-        out += (token.integral ? "int:" : "float:") + std::to_string(token.number);
+        if (token.integral) {
+          const double magnitude = static_cast<double>(token.integer);
+          out += "int:" + std::to_string(token.negative ? -magnitude : magnitude);
+        } else {
+          out += "float:" + std::to_string(token.number);
+        }
         break;
       case XTokenKind::Guid: out += "guid"; break;
       case XTokenKind::OpenBrace: out += "{"; break;
@@ -52,6 +61,9 @@ TEST(XFileLexer, TextTokens) {
       // Exporter spellings of NaN and infinity.
       {"1.#QNAN0 -1.#IND00 1.#INF00", "float:0.000000 float:0.000000 float:340282346638528859811704183484516925440.000000 end"},
       {"1stBone 1.2.3", "name:1stBone name:1.2.3 end"},
+      {"5. .5 +.5 -0 -0.0 +7", "float:5.000000 float:0.500000 float:0.500000 int:-0.000000 float:-0.000000 int:7.000000 end"},
+      {"12abc 1.5//x - 1234567890123456789012345678901234567890123456789012345678901234",
+       "name:12abc name:1.5//x name:- name:1234567890123456789012345678901234567890123456789012345678901234 end"},
       // The second byte of a double-byte character may look like "{" or "[".
       {"\x83\x7B\x81\x5B\x83\x93 {", "name:\x83\x7B\x81\x5B\x83\x93 { end"},
       {"\"\x83\x7B\"", "string:\x83\x7B end"},
@@ -62,6 +74,22 @@ TEST(XFileLexer, TextTokens) {
     std::vector<std::uint8_t> body = Bytes(c.text);
     if (c.text[0] == '\0') body = {0, 0x1A, ' ', 'F', 'r', 'a', 'm', 'e'};
     EXPECT_EQ(c.tokens, Tokens(body, XFileEncoding::Text)) << c.text;
+  }
+}
+
+TEST(XFileLexer, DecimalsReadAsTheFullDecimalReaderReadsThem) {
+  const char* const words[] = {
+      "0.1", "0.7", "-3.14159", "0.80000", "123456789012.345", "1234567890123.5",
+      "0.1234567890123456", "0.000000000000000000001", "0.0000000000000000000000001",
+      "9007199254740993.0", "0.30000000000000004", "00012.50", "2.5e-3", "1E+2"};
+  for (const char* word : words) {
+    const std::vector<std::uint8_t> body = Bytes(word);
+    XFileLexer lexer(body, XFileEncoding::Text, 32);
+    const XToken* token = lexer.Next();
+    ASSERT_TRUE(token && token->kind == XTokenKind::Number && !token->integral) << word;
+    const double expected = ReadDecimal(word, nullptr);
+    EXPECT_EQ(0, std::memcmp(&expected, &token->number, sizeof expected))
+        << word << " reads " << token->number << ", not " << expected;
   }
 }
 

@@ -10,7 +10,6 @@
 
 #include "platform/mesh/mesh.h"
 #include "platform/mesh/skin_info.h"
-#include "platform/mesh/xfile_lexer.h"
 
 std::vector<std::uint8_t> Bytes(std::string_view text) {
   return std::vector<std::uint8_t>(text.begin(), text.end());
@@ -27,90 +26,6 @@ std::string CorpusDir() {
   const std::string dir = T3D_SOURCE_DIR "/../shared/corpus/x";
   std::ifstream probe(dir + "/README.md");
   return probe ? dir : std::string();
-}
-
-namespace {
-
-void PutWord(std::vector<std::uint8_t>* out, std::uint16_t v) {
-  out->push_back(static_cast<std::uint8_t>(v));
-  out->push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void PutDword(std::vector<std::uint8_t>* out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out->push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-}  // namespace
-
-std::vector<std::uint8_t> TextToBinary(std::string_view text) {
-  std::vector<std::uint8_t> out(text.begin(), text.begin() + 16);
-  std::memcpy(out.data() + 8, "bin ", 4);
-  const auto* body = reinterpret_cast<const std::uint8_t*>(text.data()) + 16;
-  XFileLexer lexer(std::span<const std::uint8_t>(body, text.size() - 16), XFileEncoding::Text, 32);
-  std::vector<double> run;
-  bool runFloats = false;
-  auto flush = [&]() {
-    if (run.empty()) return;
-    PutWord(&out, runFloats ? 7 : 6);
-    PutDword(&out, static_cast<std::uint32_t>(run.size()));
-    for (double v : run) {
-      if (runFloats) {
-        float f = static_cast<float>(v);
-        std::uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        PutDword(&out, bits);
-      } else {
-        PutDword(&out, static_cast<std::uint32_t>(v));
-      }
-    }
-    run.clear();
-  };
-  XToken token;
-  bool afterString = false;
-  while (lexer.Next(&token) && token.kind != XTokenKind::End) {
-    if (token.kind == XTokenKind::Number) {
-      const bool isFloat = !token.integral;
-      if (!run.empty() && isFloat != runFloats) flush();
-      runFloats = isFloat;
-      run.push_back(token.number);
-      afterString = false;
-      continue;
-    }
-    // Separators between numbers of one list vanish, as binary writers do.
-    if ((token.kind == XTokenKind::Comma || token.kind == XTokenKind::Semicolon) && !afterString) {
-      continue;
-    }
-    flush();
-    switch (token.kind) {
-      case XTokenKind::Name:
-        PutWord(&out, 1);
-        PutDword(&out, static_cast<std::uint32_t>(token.text.size()));
-        out.insert(out.end(), token.text.begin(), token.text.end());
-        break;
-      case XTokenKind::String:
-        PutWord(&out, 2);
-        PutDword(&out, static_cast<std::uint32_t>(token.text.size()));
-        out.insert(out.end(), token.text.begin(), token.text.end());
-        afterString = true;
-        continue;
-      case XTokenKind::Guid:
-        PutWord(&out, 5);
-        for (int i = 0; i < 16; ++i) out.push_back(static_cast<std::uint8_t>(i));
-        break;
-      case XTokenKind::OpenBrace: PutWord(&out, 10); break;
-      case XTokenKind::CloseBrace: PutWord(&out, 11); break;
-      case XTokenKind::OpenBracket: PutWord(&out, 14); break;
-      case XTokenKind::CloseBracket: PutWord(&out, 15); break;
-      case XTokenKind::Comma: PutWord(&out, 19); break;
-      case XTokenKind::Semicolon: PutWord(&out, 20); break;
-      case XTokenKind::Dot: PutWord(&out, 18); break;
-      case XTokenKind::Template: PutWord(&out, 31); break;
-      default: break;
-    }
-    afterString = false;
-  }
-  flush();
-  return out;
 }
 
 namespace {

@@ -1,6 +1,5 @@
-// Helpers of the mesh tests: reading files, the corpus folder, re-encoding a
-// text .x file as the binary token stream, and a readable dump of a loaded
-// hierarchy so that tests compare whole results.
+// Helpers of the mesh tests: reading files, the corpus folder, and a readable
+// dump of a loaded hierarchy so that tests compare whole results.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,17 +11,13 @@
 
 #include "platform/mesh/frame_hierarchy.h"
 #include "platform/mesh/hierarchy_loader.h"
+#include "xfile_text_to_binary.h"
 
 std::vector<std::uint8_t> Bytes(std::string_view text);
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes);
 
 // The folder of real .x files, or empty when it is absent.
 std::string CorpusDir();
-
-// The same file in the binary encoding: names, strings, GUIDs and
-// punctuation become tokens; runs of numbers become integer lists (numbers
-// without a point) and float lists (numbers with one).
-std::vector<std::uint8_t> TextToBinary(std::string_view text);
 
 // Frames, matrices, containers, meshes (every vertex and face), materials,
 // attribute tables, adjacency and skins, one item a line.

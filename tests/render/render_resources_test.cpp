@@ -1,0 +1,232 @@
+// The render resources: what they are made of, which missing files fail a
+// start, the rebuild after a reset, and the programs on the GL device.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "files/archive.h"
+#include "platform/gpu/recording_device.h"
+#include "platform/image/image.h"
+#include "render/render_resources.h"
+#include "render/shaders.h"
+#include "support/gl_pictures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A game folder with the three images (as PNG: the decoders go by content).
+class GameFolder {
+ public:
+  GameFolder() : path_(fs::temp_directory_path() / ("t3d_resources_" + std::to_string(::getpid()))) {
+    fs::create_directories(path_);
+    Write("shadow.bmp", Png(64, 64, 0xFF808080u));
+    Write("toon.bmp", Png(32, 4, 0xFFC0C0C0u));
+    Write("ASCII16.png", Png(128, 128, 0x00FFFFFFu));
+  }
+  ~GameFolder() { fs::remove_all(path_); }
+
+  std::string Folder() const { return path_.string() + "/"; }
+  void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+    std::ofstream(path_ / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  void Remove(const std::string& name) const { fs::remove(path_ / name); }
+
+  static std::vector<std::uint8_t> Png(std::uint32_t width, std::uint32_t height, std::uint32_t argb) {
+    Image image{width, height, {}};
+    for (std::uint32_t i = 0; i < width * height; ++i)
+      image.pixels.insert(image.pixels.end(), {static_cast<std::uint8_t>(argb >> 16), static_cast<std::uint8_t>(argb >> 8),
+                                               static_cast<std::uint8_t>(argb), static_cast<std::uint8_t>(argb >> 24)});
+    std::vector<std::uint8_t> png;
+    EncodePng(image, &png);
+    return png;
+  }
+
+ private:
+  fs::path path_;
+};
+
+PresentParameters Parameters() {
+  PresentParameters p;
+  p.backBufferWidth = 800;
+  p.backBufferHeight = 600;
+  return p;
+}
+
+// Each resource in table order: its name, or "-" when absent.
+std::string Table(const RenderResources& r) {
+  auto texture = [](const std::unique_ptr<Texture>& t) {
+    return t ? t->GetName() + " " + std::to_string(t->GetWidth()) + "x" + std::to_string(t->GetHeight()) +
+                   (t->GetFormat() == TextureFormat::X8R8G8B8 ? " X8R8G8B8" : " A8R8G8B8")
+             : std::string("-");
+  };
+  auto shader = [](const std::unique_ptr<VertexShader>& s) { return s ? s->GetName() : std::string("-"); };
+  return texture(r.renderTarget) + "\n" + shader(r.shadowVertexShader) + "\n" + texture(r.shadowTexture) + "\n" +
+         texture(r.toonTexture) + "\n" + shader(r.toonTexturedShader) + "\n" + shader(r.toonUntexturedShader) +
+         "\n" + shader(r.outlineShader) + "\n" + shader(r.flatColorShader) + "\n" + texture(r.systemMemorySurface) +
+         "\n" + texture(r.dynamicTexture) + "\n";
+}
+
+const char kAllTen[] =
+    "render target 128x128 X8R8G8B8\n"
+    "ShadowVertexShader\n"
+    "shadow.bmp 128x128 X8R8G8B8\n"  // stretched to the target's size
+    "toon.bmp 32x4 X8R8G8B8\n"       // its own size and format
+    "ToonTexturedShader\n"
+    "ToonUntexturedShader\n"
+    "OutlineShader\n"
+    "FlatColorShader\n"
+    "system memory 128x128 X8R8G8B8\n"
+    "dynamic 128x128 X8R8G8B8\n";
+
+TEST(RenderResources, CreatesTheTenAndTheSystemFont) {
+  GameFolder game;
+  RecordingDevice device(Parameters());
+  RenderResources resources;
+  SystemFont font;
+  ASSERT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), &font), 0);
+  EXPECT_EQ(Table(resources), kAllTen);
+  EXPECT_TRUE(resources.HasToonResources());
+  ASSERT_TRUE(font.texture);
+  EXPECT_EQ(font.texture->GetFormat(), TextureFormat::A8R8G8B8);
+  ASSERT_EQ(font.glyphs.size(), 128u);
+  const Glyph& a = font.glyphs['A'];  // row 4, column 1 of the 8x16 grid
+  EXPECT_EQ((std::vector<int>{a.code, a.left, a.top, a.right, a.bottom, a.extra}),
+            (std::vector<int>{65, 8, 64, 15, 79, 0}));
+  std::vector<Glyph> more(200);
+  EXPECT_EQ(MakeGridGlyphTable(more.data(), 200, 8, 16, 16), 128);  // the 7-bit codes only
+  resources.Release();
+  EXPECT_EQ(Table(resources), "-\n-\n-\n-\n-\n-\n-\n-\n-\n-\n");
+  EXPECT_TRUE(font.texture);  // the font belongs to its character set
+}
+
+TEST(RenderResources, MissingOrBrokenFilesFailTheStartWhereTheyMust) {
+  const struct {
+    const char* name;
+    const char* file;
+    bool remove;  // else the file is garbage
+    int result;
+    bool fontKept;
+  } cases[] = {
+      {"no shadow.bmp", "shadow.bmp", true, 5, true},
+      {"shadow.bmp not an image", "shadow.bmp", false, 5, true},
+      {"no toon.bmp", "toon.bmp", true, 5, true},
+      {"toon.bmp not an image", "toon.bmp", false, 5, true},
+      {"no ASCII16.png", "ASCII16.png", true, 5, true},
+      {"ASCII16.png not an image: no font, still a start", "ASCII16.png", false, 0, true},
+  };
+  for (const auto& c : cases) {
+    GameFolder game;
+    if (c.remove) {
+      game.Remove(c.file);
+    } else {
+      game.Write(c.file, {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+    }
+    RecordingDevice device(Parameters());
+    RenderResources resources;
+    SystemFont font;
+    font.texture = device.CreateTexture(8, 8, 1, 0, TextureFormat::A8R8G8B8, TexturePool::Managed);
+    Texture* before = font.texture.get();
+    EXPECT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), &font), c.result) << c.name;
+    EXPECT_EQ(font.texture.get() == before, c.fontKept) << c.name;
+  }
+}
+
+TEST(RenderResources, WithoutVertexShader11NothingIsMade) {
+  GameFolder game;
+  RecordingDevice device(Parameters());
+  device.MutableCaps().vertexShaderVersion = 0xFFFE0100u;
+  RenderResources resources;
+  EXPECT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), nullptr), kRenderResourcesFailed);
+  EXPECT_EQ(Table(resources), "-\n-\n-\n-\n-\n-\n-\n-\n-\n-\n");
+}
+
+TEST(RenderResources, AShaderThatDoesNotBuildIsLeftOutQuietly) {
+  GameFolder game;
+  RecordingDevice device(Parameters());
+  device.FailShadersContaining("c[22]");  // the shadow program
+  RenderResources resources;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), nullptr), 0);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("ShadowVertexShader"), std::string::npos);
+  EXPECT_FALSE(resources.shadowVertexShader);
+  EXPECT_TRUE(resources.flatColorShader);
+}
+
+TEST(RenderResources, AResetAfterALossRebuildsEverything) {
+  GameFolder game;
+  RecordingDevice device(Parameters());
+  RenderResources resources;
+  SystemFont font;
+  ASSERT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), &font), 0);
+  device.ForceState(DeviceState::Lost);
+  EXPECT_EQ(ResetDevice(device, Parameters(), resources, ArchiveManager(), game.Folder(), &font),
+            static_cast<int>(DeviceResult::DeviceLost));
+  device.ForceState(DeviceState::NotReset);
+  font.texture.reset();
+  device.ClearLines();
+  EXPECT_EQ(ResetDevice(device, Parameters(), resources, ArchiveManager(), game.Folder(), &font), 0);
+  EXPECT_EQ(Table(resources), kAllTen);
+  EXPECT_TRUE(font.texture);
+  EXPECT_EQ(device.TestCooperativeLevel(), DeviceState::Ready);
+  EXPECT_EQ(device.lines().front(), "Reset(800x600, windowed)");
+  EXPECT_EQ(device.GetRenderState(RenderState::Ambient), 0x33333333u);
+  EXPECT_EQ(device.GetRenderState(RenderState::AlphaTestEnable), 1u);
+}
+
+TEST(RenderResources, TheProgramsBuildAndShadeOnTheGlDevice) {
+  GameFolder game;
+  GlTestDevice gl = MakeGlTestDevice(24, 8);
+  ASSERT_TRUE(gl.device);
+  GraphicsDevice& device = *gl.device;
+  RenderResources resources;
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), nullptr), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(Table(resources), kAllTen);
+  // The flat colour program on the left, the untextured toon program in
+  // the middle with the ramp image on stage 0, the outline on the right.
+  device.Clear(kClearTarget | kClearZBuffer, 0xFF000000u, 1.0f);
+  device.SetRenderState(RenderState::CullMode, kCullNone);
+  const Matrix identity = MatrixIdentity();
+  device.SetVertexShaderConstantF(4, &identity.m[0][0], 4);
+  const float flat[4] = {0.25f, 0.5f, 1.0f, 1.0f};
+  device.SetVertexShaderConstantF(0, flat, 1);
+  const float ramp[8] = {0.5f, 0.5f, 0.5f, 0.5f, 0.0f, 0.0f, 1.0f, 0.0f};  // c2; c3 the light along z
+  device.SetVertexShaderConstantF(2, ramp, 2);
+  const float material[4] = {1.0f, 0.5f, 0.5f, 1.0f};
+  device.SetVertexShaderConstantF(1, material, 1);
+  device.SetFVF(kFvfPositionNormalTex);
+  auto quad = [](float x0, float x1) {
+    std::vector<std::array<float, 8>> v;
+    for (auto [x, y] : {std::pair{x0, 1.2f}, {x1, 1.2f}, {x0, -1.2f}, {x1, -1.2f}, {x0, -1.2f}, {x1, 1.2f}})
+      v.push_back({x, y, 0.5f, 0.0f, 0.0f, -1.0f, 0.0f, 0.0f});
+    return v;
+  };
+  device.SetVertexShader(resources.flatColorShader.get());
+  auto left = quad(-1.0f - 1.0f / 24, -1.0f / 3 - 1.0f / 24);
+  device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, left.data(), 32);
+  device.SetVertexShader(resources.toonUntexturedShader.get());
+  device.SetTexture(0, resources.toonTexture.get());
+  auto middle = quad(-1.0f / 3 - 1.0f / 24, 1.0f / 3 - 1.0f / 24);
+  device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, middle.data(), 32);
+  // The outline of a square seen face on: its normals have no direction on
+  // the screen, so it stays where it is instead of flying off to infinity.
+  device.SetVertexShader(resources.outlineShader.get());
+  const float zeroAndWidth[8] = {0.0f, 0.0f, 0.0f, 0.0f, 0.1f, 0.0f, 0.0f, 0.0f};  // c0 zero, as the pass sets it
+  device.SetVertexShaderConstantF(0, zeroAndWidth, 2);
+  device.SetRenderState(RenderState::TextureFactor, 0xFF6C3E32u);
+  device.SetTextureStageState(0, TextureStageState::ColorOp, kTopSelectArg1);
+  device.SetTextureStageState(0, TextureStageState::ColorArg1, kTaTFactor);
+  auto right = quad(1.0f / 3 - 1.0f / 24, 1.0f - 1.0f / 24);
+  device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, right.data(), 32);
+  // Facing the light (k = -1) reads the ramp at (0, 0): its grey, times the colour in c1.
+  EXPECT_TRUE(PicturesMatch("resource_programs", gl.BackBuffer(), MakePicture(24, 8, [](std::uint32_t x, std::uint32_t) {
+                              return x < 8 ? 0xFF4080FFu : x < 16 ? 0xFFC06060u : 0xFF6C3E32u;
+                            })));
+}
+
+}  // namespace
