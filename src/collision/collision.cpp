@@ -42,6 +42,20 @@ std::vector<std::uint32_t>& FaceScratch() {
   return faces;
 }
 
+// The sweep of one face; its contact replaces the best so far when it is the
+// first or strictly nearer to s, so that of equal ones the earlier face stays.
+void KeepNearerHit(const Vector3& s, const Vector3& e, float r, const FaceCorners& t, bool* found,
+                   float* bestSq, Vector3* centre, Vector3* normal) {
+  Vector3 hitCentre, hitNormal;
+  if (SweepSphereTriangle(&hitCentre, &hitNormal, s, e, r, t.a, t.b, t.c) == TriangleHit::kNone) return;
+  const float sq = Vec3LengthSq(hitCentre - s);
+  if (*found && !(sq < *bestSq)) return;
+  *found = true;
+  *bestSq = sq;
+  *centre = hitCentre;
+  *normal = hitNormal;
+}
+
 }  // namespace
 
 float PointPlaneDistance(const Vector3& p, const Vector3& a, const Vector3& o, const Vector3& b) {
@@ -173,16 +187,7 @@ bool SweepSphereMesh(const Vector3& s, const Vector3& e, float r, Vector3* centr
   float bestSq = 0.0f;
   for (std::uint32_t face : faces) {
     FaceCorners t = Corners(mesh, face);
-    Vector3 hitCentre, hitNormal;
-    if (SweepSphereTriangle(&hitCentre, &hitNormal, s, e, r, t.a, t.b, t.c) == TriangleHit::kNone)
-      continue;
-    float sq = Vec3LengthSq(hitCentre - s);
-    if (!found || sq < bestSq) {
-      found = true;
-      bestSq = sq;
-      *centre = hitCentre;
-      *normal = hitNormal;
-    }
+    KeepNearerHit(s, e, r, t, &found, &bestSq, centre, normal);
   }
   return found;
 }
@@ -337,16 +342,7 @@ bool SweepPassAgainstMesh(const Vector3& s, const Vector3& e, float r, Vector3* 
       const float away = std::sqrt(BoxDistanceSq(s, f.lo, f.hi)) - r;
       if (away > 0.0f && away * away > limit) continue;
     }
-    Vector3 hitCentre, hitNormal;
-    if (SweepSphereTriangle(&hitCentre, &hitNormal, s, e, r, f.t.a, f.t.b, f.t.c) == TriangleHit::kNone)
-      continue;
-    float sq = Vec3LengthSq(hitCentre - s);
-    if (!found || sq < bestSq) {
-      found = true;
-      bestSq = sq;
-      *centre = hitCentre;
-      *normal = hitNormal;
-    }
+    KeepNearerHit(s, e, r, f.t, &found, &bestSq, centre, normal);
   }
   return found;
 }

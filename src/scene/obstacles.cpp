@@ -1,11 +1,10 @@
-// The scene's queries against its obstacles: the swept move of a cast's
-// sphere, the ray test of the swept-move action and the region test.
+// The scene's sweep of a cast's sphere against its obstacles, and the
+// obstacles' matrices kept between sweeps.
 #include "collision/collision.h"
 #include "motion/object_class.h"
 #include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
-#include "platform/mesh/mesh_queries.h"
 #include "scene/cast/obstacles.h"
 #include "scene/edge_walls.h"
 #include "scene/scene.h"
@@ -39,24 +38,4 @@ const ObstacleFrame* Scene::GetObstacleFrame(int index) {
   if (!cast) return nullptr;
   ObstacleFrame& frame = obstacleFrames_[static_cast<std::size_t>(index)];
   return UpdateObstacleFrame(*cast, frame) ? &frame : nullptr;
-}
-
-bool Scene::IntersectCastMesh(Cast& cast, const Vector3& origin, const Vector3& direction, float& distance) {
-  const Mesh* mesh = ObstacleMesh(cast.GetClass());
-  RayHit hit;
-  if (!mesh || !IntersectMesh(*mesh, origin, direction, &hit)) return false;
-  distance = hit.distance;
-  return true;
-}
-
-std::uint32_t Scene::GetRegionFlags(const Vector3& point, float radius) const {
-  std::uint32_t flags = 0;
-  for (int i = 0; i < castCount_; ++i) {
-    const Cast& cast = *casts_[static_cast<std::size_t>(i)];
-    if (cast.IsDeletedWhileRunning()) continue;
-    const RegionProbe probe{cast.GetPosition(), cast.GetRegionType(), cast.GetRegionRadius(), cast.GetRegionHeight(),
-                            cast.GetRegionAttribute()};
-    flags |= ::GetRegionFlags(point, radius, std::span<const RegionProbe>(&probe, 1));
-  }
-  return flags;
 }

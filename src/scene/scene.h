@@ -156,13 +156,6 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // while it neither moves nor turns; null outside the table or without an
   // inverse.
   const ObstacleFrame* GetObstacleFrame(int index);
-  // Ray test against the mesh of the root frame of the cast's model, in the
-  // cast's own axes: the distance along `direction` (in its lengths) of the
-  // nearest hit, from either side.
-  bool IntersectCastMesh(Cast& cast, const Vector3& origin, const Vector3& direction, float& distance);
-  // The OR of the region attributes of the undeleted casts whose region the
-  // sphere (point, radius) reaches.
-  std::uint32_t GetRegionFlags(const Vector3& point, float radius) const;
   // Every class with the "EdgeStopper" flag gets the walls of its floor's
   // open edges; every other class loses any it had. The scene's start runs it.
   void BuildEdgeStopperWalls();

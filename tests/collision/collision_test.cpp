@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "collision/test_mesh.h"
 #include "platform/math/matrix.h"
 #include "platform/math/vector.h"
 
@@ -19,16 +20,6 @@ void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance 
   EXPECT_NEAR(actual.x, expected.x, tolerance);
   EXPECT_NEAR(actual.y, expected.y, tolerance);
   EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
-
-std::unique_ptr<Mesh> MakeMesh(const std::vector<Vector3>& points,
-                               const std::vector<std::array<std::uint32_t, 3>>& faces) {
-  auto mesh = Mesh::Create(static_cast<std::uint32_t>(faces.size()),
-                           static_cast<std::uint32_t>(points.size()), kFvfXyz);
-  for (std::uint32_t i = 0; i < points.size(); ++i) mesh->SetPosition(i, points[i]);
-  for (std::uint32_t i = 0; i < faces.size(); ++i)
-    EXPECT_TRUE(mesh->SetFace(i, faces[i][0], faces[i][1], faces[i][2]));
-  return mesh;
 }
 
 // A 10 x 10 floor at y = 0 facing up (faces 0 and 1) and a smaller one at

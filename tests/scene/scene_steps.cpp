@@ -246,8 +246,6 @@ class Runner {
       Cast* cast = Find(w[1]);
       Cast* other = Find(w[2]);
       if (cast && other) Local(*cast, *other);
-    } else if (op == "region") {
-      out_ += "region " + Hex(scene_->GetRegionFlags({F(w, 1), F(w, 2), F(w, 3)}, F(w, 4))) + "\n";
     } else if (op == "openwall") {
       Cast* cast = Find(w[1]);
       Cast* other = Find(w[2]);

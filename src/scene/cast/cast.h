@@ -315,6 +315,9 @@ class Cast {
   // The obstacle of contact i while it is there and not deleted; null for one
   // deleted since the contact was found, which stops and holds up nothing.
   Cast* GetContactObstacle(int index) const;
+  // Contact i is a wall: its obstacle is there and its direction lies 30 to
+  // 150 degrees from straight down.
+  bool IsWallContact(int index) const;
   // The smallest ground angle of the contacts (to down of the direction, to
   // up of the normal); false without contacts.
   bool GetObstacleHitGroundAngle(float& angle) const;

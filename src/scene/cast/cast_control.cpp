@@ -73,11 +73,8 @@ std::uint32_t Cast::ContactBits() {
   const float yaw = QuatToEuler(rotation_).y;
   const int count = GetContactCount();
   for (int i = 0; i < count; ++i) {
+    if (!IsWallContact(i)) continue;
     const CastContact& contact = contacts_[static_cast<std::size_t>(i)];
-    // An obstacle deleted since the contact was found is no wall.
-    if (!GetContactObstacle(i)) continue;
-    const float a = Vec3Angle(kDown, contact.direction);
-    if (a < kSideLow || a > kSideHigh) continue;
     // Not wrapped: a heading past 2 pi reads as the front sector.
     word |= WallSector(Angle2D(contact.direction.x, contact.direction.z) + yaw);
   }

@@ -37,6 +37,12 @@ Cast* Cast::GetContactObstacle(int index) const {
   return obstacle && !obstacle->IsDeletedWhileRunning() ? obstacle : nullptr;
 }
 
+bool Cast::IsWallContact(int index) const {
+  if (!GetContactObstacle(index)) return false;
+  const float a = Vec3Angle(kDown, contacts_[Slot(index, kCastContactCount)].direction);
+  return a >= kSideLow && a <= kSideHigh;
+}
+
 void Cast::CollideCasts(Scene& scene, float margin) {
   const std::uint32_t needed = kFlagActive | kFlagCollisionDetection;
   if ((GetFlags() & needed) != needed) return;
@@ -103,10 +109,8 @@ bool Cast::GetObstacleHitYawAngle(float& angle) const {
   bool any = false;
   const int count = GetContactCount();
   for (int i = 0; i < count; ++i) {
+    if (!IsWallContact(i)) continue;
     const CastContact& contact = contacts_[static_cast<std::size_t>(i)];
-    if (!GetContactObstacle(i)) continue;
-    const float a = Vec3Angle(kDown, contact.direction);
-    if (a < kSideLow || a > kSideHigh) continue;
     float h = Angle2D(contact.direction.x, contact.direction.z);
     if (h > kPi) h -= 2.0f * kPi;
     sumSin += std::sin(-static_cast<double>(h));

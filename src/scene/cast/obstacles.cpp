@@ -12,6 +12,7 @@
 #include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
+#include "platform/mesh/mesh_queries.h"
 #include "scene/cast/motion_query.h"
 #include "scene/edge_walls.h"
 
@@ -20,6 +21,14 @@ const Mesh* ObstacleMesh(const ObjectClass* cls) {
   const ModelFrame* root = model ? model->GetRootFrame() : nullptr;
   // The loader builds plain meshes only, which is what obstacles are tested as.
   return root && root->meshContainer ? root->meshContainer->mesh.get() : nullptr;
+}
+
+bool IntersectObstacleMesh(const Cast& cast, const Vector3& origin, const Vector3& direction, float* distance) {
+  const Mesh* mesh = ObstacleMesh(cast.GetClass());
+  RayHit hit;
+  if (!mesh || !IntersectMesh(*mesh, origin, direction, &hit)) return false;
+  *distance = hit.distance;
+  return true;
 }
 
 namespace {

@@ -16,6 +16,11 @@ class ObjectClass;
 // casts stand on and run into. Null without a class, a model or such a mesh.
 const Mesh* ObstacleMesh(const ObjectClass* cls);
 
+// The nearest hit of the ray (origin, direction), both in the cast's own
+// axes, on its obstacle mesh, from either side, through the mesh's hierarchy:
+// the distance in lengths of direction. False without a mesh or a hit.
+bool IntersectObstacleMesh(const Cast& cast, const Vector3& origin, const Vector3& direction, float* distance);
+
 // The cast collides with others: "Visible" and "Obstacle", and not deleted.
 // The deleted mark is tested here for every sweep, contact and ray query, so
 // that no path lets a deleted obstacle collide.
