@@ -114,6 +114,7 @@ NativeClass* Scene::GetCastClass() {
 }
 
 int Scene::ExecuteCommand(const Command& command, Cast* cast, ScriptValue* args, int argCount) {
+  ++commandsRun_;
   switch (command.type) {
     case CommandType::Function: {
       if (!command.function) return ERR_NO_FUNCTION_NAME;

@@ -33,6 +33,15 @@ bool Scene::SweepCast(Cast& cast, const Vector3& from, const Vector3& to, bool w
   return true;
 }
 
+void Scene::ListObstacles() {
+  obstacleCount_ = 0;
+  for (int i = 0; i < castCount_; ++i) {
+    if (IsLiveObstacle(*casts_[static_cast<std::size_t>(i)])) obstacleSlots_[static_cast<std::size_t>(obstacleCount_++)] = i;
+  }
+  obstaclesListedAt_ = commandsRun_;
+  obstaclesListedCount_ = castCount_;
+}
+
 const ObstacleFrame* Scene::GetObstacleFrame(int index) {
   Cast* cast = CastAt(index);
   if (!cast) return nullptr;

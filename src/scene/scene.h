@@ -147,10 +147,27 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // Calls visit(index, cast) for every live obstacle but `except`, in slot order.
   template <typename Visit>
   void ForEachObstacle(const Cast* except, Visit&& visit) {
-    for (int i = 0; i < castCount_; ++i) {
+    if (!keepObstacles_) {
+      for (int i = 0; i < castCount_; ++i) {
+        Cast& cast = *casts_[static_cast<std::size_t>(i)];
+        if (&cast != except && IsLiveObstacle(cast)) visit(i, cast);
+      }
+      return;
+    }
+    if (obstaclesListedAt_ != commandsRun_ || obstaclesListedCount_ != castCount_) ListObstacles();
+    for (int k = 0; k < obstacleCount_; ++k) {
+      const int i = obstacleSlots_[static_cast<std::size_t>(k)];
       Cast& cast = *casts_[static_cast<std::size_t>(i)];
+      // Checked again: a deleted obstacle never collides.
       if (&cast != except && IsLiveObstacle(cast)) visit(i, cast);
     }
+  }
+  // From the movement pass to the end of the contact pass the casts' flags
+  // change only through Commands, so the obstacles are listed once and again
+  // only after a Command ran or the table changed, instead of once per cast.
+  void KeepObstacleList(bool keep) {
+    keepObstacles_ = keep;
+    obstaclesListedCount_ = -1;
   }
   // The world matrix and its inverse of the cast in table slot `index`, kept
   // while it neither moves nor turns; null outside the table or without an
@@ -355,4 +372,12 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // The obstacles of one sweep, kept so that the sweeps of a frame do not allocate.
   std::array<SweepObstacle, kCastTableSize> sweepObstacles_{};
   std::array<ObstacleFrame, kCastTableSize> obstacleFrames_{};
+  void ListObstacles();
+  // Counts the Commands run, so that a kept obstacle list knows when flags may have changed.
+  std::uint64_t commandsRun_ = 0;
+  bool keepObstacles_ = false;
+  std::uint64_t obstaclesListedAt_ = 0;
+  int obstaclesListedCount_ = -1;
+  std::array<int, kCastTableSize> obstacleSlots_{};
+  int obstacleCount_ = 0;
 };
