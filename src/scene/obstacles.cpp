@@ -27,16 +27,16 @@ bool Scene::SweepCast(Cast& cast, const Vector3& from, const Vector3& to, bool w
                                                           shape.walls, shape.centre, shape.radius};
   });
   const Vector3 offset = Vec3TransformNormal(sphere.centre, MatrixRotationQuaternion(cast.GetRotation()));
-  result = SweepSphereAmongObstacles(from, to, offset, sphere.radius,
-                                     std::span<const SweepObstacle>(sweepObstacles_.data(), static_cast<std::size_t>(count)),
-                                     withEdgeWalls);
+  const std::span<const SweepObstacle> obstacles(sweepObstacles_.data(), static_cast<std::size_t>(count));
+  result = SweepSphereAmongObstacles(from, to, offset, sphere.radius, obstacles, withEdgeWalls);
   return true;
 }
 
 void Scene::ListObstacles() {
   obstacleCount_ = 0;
   for (int i = 0; i < castCount_; ++i) {
-    if (IsLiveObstacle(*casts_[static_cast<std::size_t>(i)])) obstacleSlots_[static_cast<std::size_t>(obstacleCount_++)] = i;
+    if (IsLiveObstacle(*casts_[static_cast<std::size_t>(i)]))
+      obstacleSlots_[static_cast<std::size_t>(obstacleCount_++)] = i;
   }
   obstaclesListedAt_ = commandsRun_;
   obstaclesListedCount_ = castCount_;

@@ -1,5 +1,5 @@
-// The obstacle mesh of a class, a cast's collision sphere and the obstacle test
-// that every sweep, contact and ray query shares.
+// The obstacle mesh of a class and its ray test, the shapes and matrices of
+// obstacles, and a cast's collision sphere.
 #include "scene/cast/obstacles.h"
 
 #include <algorithm>
@@ -7,12 +7,11 @@
 
 #include "motion/model.h"
 #include "motion/object_class.h"
-#include "motion/object_flags.h"
-#include "scene/cast/cast.h"
 #include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
 #include "platform/mesh/mesh_queries.h"
+#include "scene/cast/cast.h"
 #include "scene/cast/motion_query.h"
 #include "scene/edge_walls.h"
 

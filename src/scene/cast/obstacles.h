@@ -1,6 +1,7 @@
 // What the ground, riding and contact passes read of casts: the obstacle mesh
 // of a class, a cast's "SPHR" sphere at its motion time, and which casts stand
-// in the way. Used by the cast passes, the scene's sweep and its mesh ray test.
+// in the way. Used by the cast passes, the scene's sweep, the swept-move
+// action and the game's camera and actions.
 #pragma once
 
 #include <cstdint>
