@@ -1,6 +1,6 @@
 // Compiles arbitrary source and runs every function it defines with a bounded
 // step count, with a small class to reach that logs every call and re-enters
-// the engine. Runs it twice, with the compiled statement cache on and off, and
+// the engine. Runs it twice, as bytecode and with the plain routines, and
 // aborts when the two runs differ in anything observable. Includes never touch
 // the disk.
 #include <cstddef>
@@ -74,13 +74,13 @@ class LoggingEngine : public CCScript {
   }
 };
 
-std::string Run(const std::string& source, bool fast) {
+std::string Run(const std::string& source, bool compiled) {
   std::string log;
   Probe probe;
   probe.log = &log;
   LoggingEngine engine;
   engine.log = &log;
-  engine.SetFastPath(fast);
+  engine.SetBytecode(compiled);
   engine.RegisterClass(&probe);
   engine.SetStepBudget(20000);
   log += "compile " + std::to_string(engine.CompileScript(source.c_str(), "fuzz.csc")) + "\n";
@@ -111,9 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)initialised;
   std::string source(reinterpret_cast<const char*>(data), size);
   const std::string reference = Run(source, false);
-  const std::string fast = Run(source, true);
-  if (reference != fast) {
-    std::fprintf(stderr, "fast path differs\n--- reference\n%s--- fast\n%s", reference.c_str(), fast.c_str());
+  const std::string compiled = Run(source, true);
+  if (reference != compiled) {
+    std::fprintf(stderr, "bytecode differs\n--- reference\n%s--- bytecode\n%s", reference.c_str(), compiled.c_str());
     std::abort();
   }
   return 0;

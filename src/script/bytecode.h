@@ -1,0 +1,89 @@
+// The compiled form of a script function: register instructions that the
+// interpreter runs instead of walking the tokens again. Made by
+// bytecode_compiler.cpp at a function's first call, run by bytecode_vm.cpp.
+// Internal to the script engine.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "script/engine_internal.h"
+
+// An operand names one value: a temporary of the running frame, a local (a
+// slot of the value stack counted from the frame base), a constant of the
+// function or a global. The kind stands in the top two bits, the byte offset
+// from that kind's base in the rest, so that finding a value takes no branch.
+// Locals and globals read as the plain routines' references do: at the
+// moment an instruction uses them, never earlier.
+enum OperandKind : std::uint32_t { kOperandTemp = 0, kOperandLocal = 1, kOperandConstant = 2, kOperandGlobal = 3 };
+constexpr std::uint32_t kOperandKindShift = 30;
+constexpr std::uint32_t kOperandOffsetMask = (1u << kOperandKindShift) - 1;
+
+inline std::uint32_t OperandKindOf(std::uint32_t operand) { return operand >> kOperandKindShift; }
+inline bool IsVariableOperand(std::uint32_t operand) {
+  return OperandKindOf(operand) == kOperandLocal || OperandKindOf(operand) == kOperandGlobal;
+}
+
+// A, B and C are the instruction's fields a, b and c; "go to" targets are
+// instruction indexes. Every instruction carries the token position the plain
+// routines would stand at when it raises an error or calls the host, and the
+// nesting units they would have open then.
+enum class Op : std::uint8_t {
+  Step,             // count one statement: stop (4) here when the budget is spent
+  Throw,            // raise `code` here
+  Jump,             // go to A
+  JumpIfFalse,      // unless B is true (27 when no number) go to A
+  JumpIfTrue,       // if B is true (27 when no number) go to A
+  // B compared with C (as Eq..Ge below); go to A when the result is 0 (False) or 1 (True)
+  EqJumpIfFalse, NeJumpIfFalse, LtJumpIfFalse, GtJumpIfFalse, LeJumpIfFalse, GeJumpIfFalse,
+  EqJumpIfTrue, NeJumpIfTrue, LtJumpIfTrue, GtJumpIfTrue, LeJumpIfTrue, GeJumpIfTrue,
+  // A := B (operator) C, the operators of BinaryOp
+  Add, Sub, Mul, Div, Mod, BitAnd, BitOr, Shl, Shr, Eq, Ne, Lt, Gt, Le, Ge,
+  Negate,           // A := -B (27 unless B is a number)
+  CheckNumber,      // prefix "+": 27 unless B converts to a number; B is the value
+  Or,               // A := B || C, both judged, B first
+  TruthJumpIfFalse, // A := B judged as 1 or 0; go to C when 0 (one "&& B")
+  Move,             // A := B as the plain routines hold it (a variable as a reference to it)
+  LoadClass,        // A := object of class constant B and its owner
+  ObjectOf,         // A := the object B designates (29 when none)
+  Property,         // A := reference to member (name id C) of object A (30, 31)
+  CallMethod,       // A := method (name id C) of object A called with `code` arguments at operands[B]
+  Call,             // A := value B called with `code` arguments at operands[C] (43 unless a function)
+  CallScript,       // A := callees[C] called with `code` arguments at operands[B], whose parameters take any value
+  Assign,           // B := C, or B := B (code) C for a compound assignment; B is the value
+  StepBy,           // B := B + 1 (code 1) or B - 1 (code 0); B is the value
+  Return,           // the result := B; then go to A (the end, or a fault found after the return)
+  End,              // the call ends with the result it has
+};
+
+struct Instruction {
+  Op op;
+  std::uint8_t code = 0;
+  std::uint16_t rel = 0;  // nesting units open, counted from the body's entry
+  std::int32_t pos = 0;   // token index
+  std::uint32_t a = 0, b = 0, c = 0;
+};
+
+// One function's compiled body. Two copies of the code: one counts statements
+// for the step budget, the other (run when there is no budget) has no Step
+// instructions at all.
+struct Bytecode {
+  std::vector<Instruction> counted;
+  std::vector<Instruction> uncounted;
+  std::vector<std::uint32_t> operands;    // argument lists of calls
+  std::vector<ScriptValue> constants;
+  std::vector<ScriptFunction*> callees;   // CallScript's functions
+  int temps = 0;    // temporaries a frame needs
+  int maxRel = 0;   // the most nesting units the body can open, calls included
+};
+
+// The outcome of compiling a function body.
+enum class CompileResult {
+  kCompiled,
+  kNever,  // nested too deeply to be worth it: the plain routines always run it
+  kLater,  // the native stack ran short while compiling: try again at another call
+};
+
+// Compiles fn's body into `out`, mirroring the plain routines' parse token
+// for token. `stackLimit` bounds the compiler's own recursion.
+CompileResult CompileBytecode(const ScriptFunction& fn, Bytecode& out, std::uintptr_t stackLimit);

@@ -1,0 +1,555 @@
+// The bytecode machine: runs function bodies compiled at their first call
+// (bytecode_compiler.cpp) in one loop, script calls included.
+//
+// Why it exists: the plain routines parse every token again on each pass of a
+// loop and each call, which made scripts several times slower than Lua. The
+// language is still defined by those routines, and this machine keeps
+// everything they make observable:
+// - values, and every call into the host (owners, property reads and writes,
+//   methods, script calls) in their order;
+// - error codes, with pc_ at each throw and each host call where the plain
+//   routines stand (every instruction carries that position);
+// - the step budget: the compiler places a Step wherever a statement counts;
+//   without a budget a copy of the code without them runs;
+// - the nesting count: a body runs here only when the deepest nesting it can
+//   reach fits (checked once, on entry), else the plain routines run it and
+//   raise 46 where they always did. Host calls see the count they would.
+// Numbers are read and written in place; anything else goes to a Slow*
+// routine that does what the plain routines do, through operations.cpp.
+// Interpreter::SetBytecode(false) turns all of this off; the differential
+// tests and the fuzz target run both ways and compare.
+#include <new>
+
+#include "platform/system/stack_guard.h"
+#include "script/bytecode.h"
+
+// The running frame: where each kind of operand is counted from, and what
+// positions and nesting counts are relative to.
+struct VmFrame {
+  char* base[4];  // temporaries, locals, constants, globals (OperandKind order)
+  const Token* tokens;
+  const Bytecode* bytecode;
+  int depth;  // nesting units in use when the body was entered
+};
+
+namespace {
+
+inline ScriptValue* At(const VmFrame& frame, std::uint32_t operand) {
+  return reinterpret_cast<ScriptValue*>(frame.base[operand >> kOperandKindShift] + (operand & kOperandOffsetMask));
+}
+
+inline int LocalIndex(std::uint32_t operand) {
+  return static_cast<int>((operand & kOperandOffsetMask) / sizeof(ScriptValue));
+}
+inline int GlobalIndex(std::uint32_t operand) {
+  return static_cast<int>((operand & kOperandOffsetMask) / sizeof(GlobalVar));
+}
+
+// The arguments of a call: only as many values as there are arguments are
+// made (an array of 16 costs more than a small call itself).
+class ArgumentArray {
+ public:
+  explicit ArgumentArray(int count) : count_(count) {
+    for (int i = 0; i < count_; ++i) new (&storage_[i * sizeof(ScriptValue)]) ScriptValue();
+  }
+  ~ArgumentArray() {
+    for (int i = 0; i < count_; ++i) data()[i].~ScriptValue();
+  }
+  ArgumentArray(const ArgumentArray&) = delete;
+  ArgumentArray& operator=(const ArgumentArray&) = delete;
+  ScriptValue* data() { return std::launder(reinterpret_cast<ScriptValue*>(storage_)); }
+
+ private:
+  int count_;
+  alignas(ScriptValue) unsigned char storage_[kMaxParameters * sizeof(ScriptValue)];
+};
+
+}  // namespace
+
+// ---- temporaries -----------------------------------------------------------
+
+ScriptValue* TempStack::TakeFromNextBlock(std::size_t count) {
+  const std::size_t next = blocks_.empty() ? 0 : block_ + 1;
+  const std::size_t size = count > kBlockSize ? count : kBlockSize;
+  if (next == blocks_.size()) {
+    blocks_.push_back(std::make_unique<ScriptValue[]>(size));
+    sizes_.push_back(size);
+  } else if (sizes_[next] < count) {
+    blocks_[next] = std::make_unique<ScriptValue[]>(size);  // beyond the top, so unused
+    sizes_[next] = size;
+  }
+  Enter(next);
+  top_ = count;
+  return current_;
+}
+
+void TempStack::Enter(std::size_t block) {
+  block_ = block;
+  current_ = blocks_[block].get();
+  size_ = sizes_[block];
+}
+
+// ---- entering ----------------------------------------------------------------
+
+const Bytecode* Interpreter::BytecodeOf(ScriptFunction& fn) {
+  if (fn.bytecode) return fn.bytecode.get();
+  if (fn.bytecodeNever) return nullptr;
+  auto code = std::make_unique<Bytecode>();
+  switch (CompileBytecode(fn, *code, stackLimit_)) {
+    case CompileResult::kCompiled:
+      fn.bytecode = std::move(code);
+      return fn.bytecode.get();
+    case CompileResult::kNever:
+      fn.bytecodeNever = true;
+      return nullptr;
+    case CompileResult::kLater:
+      break;
+  }
+  return nullptr;
+}
+
+bool Interpreter::RunBytecode(ScriptFunction* fn, ScriptValue& result) {
+  const Bytecode* code = BytecodeOf(*fn);
+  if (!code || depth_ + code->maxRel > kMaxNesting || NativeStackExhausted(stackLimit_)) return false;
+  Execute(fn, *code, result);
+  return true;
+}
+
+// ---- the general cases -----------------------------------------------------
+
+void Interpreter::Enter(const Instruction& instruction, const VmFrame& frame) {
+  pc_ = frame.tokens + instruction.pos;
+  depth_ = frame.depth + instruction.rel;
+}
+
+void Interpreter::Raise(const Instruction& instruction, const VmFrame& frame, EErrorCode code) {
+  pc_ = frame.tokens + instruction.pos;
+  throw code;
+}
+
+// The operand as the plain routines hold it: a variable as a reference to it.
+const ScriptValue& Interpreter::ValueOf(std::uint32_t operand, const VmFrame& frame, ScriptValue& scratch) {
+  switch (OperandKindOf(operand)) {
+    case kOperandLocal:
+      scratch.SetReference(kStorageLocal, LocalIndex(operand));
+      return scratch;
+    case kOperandGlobal:
+      scratch.SetReference(kStorageGlobal, GlobalIndex(operand));
+      return scratch;
+    default:
+      return *At(frame, operand);
+  }
+}
+
+// ValueOf for routines that may change the value or take its text: a
+// constant is copied first.
+ScriptValue& Interpreter::MutableValueOf(std::uint32_t operand, const VmFrame& frame, ScriptValue& scratch) {
+  if (OperandKindOf(operand) == kOperandConstant) {
+    scratch.Assign(*At(frame, operand));
+    return scratch;
+  }
+  return const_cast<ScriptValue&>(ValueOf(operand, frame, scratch));
+}
+
+// ValueOf into `out`; a temporary is given up to it.
+void Interpreter::Materialize(ScriptValue& out, std::uint32_t operand, const VmFrame& frame) {
+  ScriptValue* value = At(frame, operand);
+  switch (OperandKindOf(operand)) {
+    case kOperandTemp:
+      if (&out != value) out.MoveFrom(*value);
+      return;
+    case kOperandConstant:
+      out.Assign(*value);
+      return;
+    default:
+      ValueOf(operand, frame, out);
+      return;
+  }
+}
+
+// The operand's value handed on by a call (to a parameter that takes any
+// value) or by a return: a variable's value (unset when a reference leads
+// nowhere), anything else as it is. Numbers never come here.
+void Interpreter::PassValue(ScriptValue& to, std::uint32_t operand, const VmFrame& frame) {
+  ScriptValue* value = At(frame, operand);
+  if (value->type == SVT_Reference) {
+    const ScriptValue* target = FollowReferences(*value);
+    if (target) {
+      to.Assign(*target);
+    } else {
+      to.Clear();
+    }
+  } else if (OperandKindOf(operand) == kOperandTemp) {
+    to.MoveFrom(*value);
+  } else {
+    to.Assign(*value);
+  }
+}
+
+bool Interpreter::SlowTruth(const Instruction& instruction, std::uint32_t operand, const VmFrame& frame) {
+  Enter(instruction, frame);
+  ScriptValue scratch;
+  return Truth(ValueOf(operand, frame, scratch));
+}
+
+void Interpreter::SlowBinary(const Instruction& instruction, const VmFrame& frame, int code) {
+  Enter(instruction, frame);
+  ScriptValue left, right, result;
+  BinaryOp(result, ValueOf(instruction.b, frame, left), ValueOf(instruction.c, frame, right), code);
+  At(frame, instruction.a)->MoveFrom(result);
+}
+
+bool Interpreter::SlowCompare(const Instruction& instruction, const VmFrame& frame, int code) {
+  Enter(instruction, frame);
+  ScriptValue left, right, result;
+  BinaryOp(result, ValueOf(instruction.b, frame, left), ValueOf(instruction.c, frame, right), code);
+  return result.number != 0;  // a comparison gives 1 or 0
+}
+
+void Interpreter::SlowNegate(const Instruction& instruction, const VmFrame& frame) {
+  Enter(instruction, frame);
+  ScriptValue& value = *At(frame, instruction.a);
+  Materialize(value, instruction.b, frame);
+  ApplySign(value, true);
+}
+
+void Interpreter::SlowCheckNumber(const Instruction& instruction, const VmFrame& frame) {
+  Enter(instruction, frame);
+  ScriptValue scratch;
+  ApplySign(MutableValueOf(instruction.b, frame, scratch), false);
+}
+
+void Interpreter::SlowOr(const Instruction& instruction, const VmFrame& frame) {
+  Enter(instruction, frame);
+  ScriptValue left, right;
+  // Both operands are judged, the left first.
+  const bool first = Truth(ValueOf(instruction.b, frame, left));
+  const bool either = Truth(ValueOf(instruction.c, frame, right)) || first;
+  At(frame, instruction.a)->SetNumber(either ? 1 : 0);
+}
+
+void Interpreter::SlowAssign(const Instruction& instruction, const VmFrame& frame) {
+  Enter(instruction, frame);
+  ScriptValue targetScratch, sourceScratch;
+  ScriptValue& target = MutableValueOf(instruction.b, frame, targetScratch);
+  AssignWith(target, MutableValueOf(instruction.c, frame, sourceScratch), instruction.code);
+}
+
+void Interpreter::SlowStepBy(const Instruction& instruction, const VmFrame& frame) {
+  Enter(instruction, frame);
+  ScriptValue scratch;
+  StepBy(MutableValueOf(instruction.b, frame, scratch), instruction.code ? 1 : -1);
+}
+
+void Interpreter::LoadClass(const Instruction& instruction, const VmFrame& frame) {
+  Enter(instruction, frame);
+  NativeClass* cls = At(frame, instruction.b)->object.cls;
+  At(frame, instruction.a)->SetObject(cls, cls->GetOwner());
+}
+
+void Interpreter::ObjectOfOperand(const Instruction& instruction, const VmFrame& frame) {
+  Enter(instruction, frame);
+  ScriptValue scratch;
+  const ObjectRef object = ObjectOf(ValueOf(instruction.b, frame, scratch));
+  At(frame, instruction.a)->SetObject(object.cls, object.instance);
+}
+
+void Interpreter::PropertyOfObject(const Instruction& instruction, const VmFrame& frame) {
+  Enter(instruction, frame);
+  ScriptValue& value = *At(frame, instruction.a);
+  const ObjectRef object{value.object.cls, value.object.instance};
+  PropertyOf(object, static_cast<int>(instruction.c), value);
+}
+
+void Interpreter::CallMethodOf(const Instruction& instruction, const VmFrame& frame) {
+  Enter(instruction, frame);
+  ScriptValue& value = *At(frame, instruction.a);
+  const ObjectRef object{value.object.cls, value.object.instance};
+  // A method gets the whole array, as from the plain routines.
+  ScriptValue args[kMaxParameters];
+  const std::uint32_t* operands = frame.bytecode->operands.data() + instruction.b;
+  for (int i = 0; i < instruction.code; ++i) Materialize(args[i], operands[i], frame);
+  CallMember(object, static_cast<int>(instruction.c), value, args, instruction.code);
+}
+
+void Interpreter::CallValue(const Instruction& instruction, const VmFrame& frame) {
+  Enter(instruction, frame);
+  // The arguments first: the call's value may take the place of one of them.
+  ArgumentArray args(instruction.code);
+  const std::uint32_t* operands = frame.bytecode->operands.data() + instruction.c;
+  for (int i = 0; i < instruction.code; ++i) Materialize(args.data()[i], operands[i], frame);
+  ScriptValue& value = *At(frame, instruction.a);
+  Materialize(value, instruction.b, frame);
+  CallFunctionValue(value, args.data(), instruction.code);
+}
+
+// A script call that cannot stay in the loop (the callee runs with the plain
+// routines, or is not compiled yet): through the shared call.
+void Interpreter::CallScriptOutside(const Instruction& instruction, const VmFrame& frame, ScriptFunction* callee) {
+  Enter(instruction, frame);
+  ArgumentArray args(instruction.code);
+  const std::uint32_t* operands = frame.bytecode->operands.data() + instruction.b;
+  for (int i = 0; i < instruction.code; ++i) Materialize(args.data()[i], operands[i], frame);
+  CallScript(callee, args.data(), instruction.code, *At(frame, instruction.a), false);
+}
+
+// ---- the loop ----------------------------------------------------------------
+
+// A comparison or an operator: numbers in place, anything else the general way.
+#define T3D_COMPARE_JUMP(OP, CODE, WHEN)                                             \
+  case Op::OP: {                                                                     \
+    const ScriptValue* x = At(f, I.b);                                               \
+    const ScriptValue* y = At(f, I.c);                                               \
+    double r = 0;                                                                    \
+    const bool holds = x->type == SVT_Number && y->type == SVT_Number               \
+                            ? (NumericOp(CODE, x->number, y->number, r), r != 0)     \
+                            : SlowCompare(I, f, CODE);                               \
+    if (holds == (WHEN)) ip = code + I.a;                                            \
+    break;                                                                           \
+  }
+
+#define T3D_OPERATOR(OP, CODE)                                                                        \
+  case Op::OP: {                                                                                      \
+    const ScriptValue* x = At(f, I.b);                                                                \
+    const ScriptValue* y = At(f, I.c);                                                                \
+    double r;                                                                                         \
+    if (x->type == SVT_Number && y->type == SVT_Number && NumericOp(CODE, x->number, y->number, r)) { \
+      At(f, I.a)->SetNumber(r);                                                                       \
+    } else {                                                                                          \
+      SlowBinary(I, f, CODE);                                                                         \
+    }                                                                                                 \
+    break;                                                                                            \
+  }
+
+void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue& entryResult) {
+  const std::size_t bottom = suspended_.size();
+  const int entryDepth = depth_;
+  // However the call ends, the frames it suspended and their temporaries go.
+  struct Unwind {
+    Interpreter& machine;
+    std::size_t bottom;
+    TempStack::Mark temps;
+    ~Unwind() {
+      machine.suspended_.resize(bottom);
+      machine.temps_.GiveBack(temps);
+    }
+  } unwind{*this, bottom, temps_.Where()};
+
+  char* const globals = reinterpret_cast<char*>(&globals_[0].value);
+  // Constants are never written: every routine that may change a value
+  // copies a constant first (MutableValueOf).
+  auto constants = [](const Bytecode* code) {
+    return reinterpret_cast<char*>(const_cast<ScriptValue*>(code->constants.data()));
+  };
+
+  const Bytecode* bytecode = &entry;
+  ScriptValue* result = &entryResult;
+  VmFrame f;
+  f.base[kOperandTemp] = reinterpret_cast<char*>(temps_.Take(static_cast<std::size_t>(entry.temps)));
+  f.base[kOperandLocal] = reinterpret_cast<char*>(stack_.get() + frameBase_);
+  f.base[kOperandConstant] = constants(bytecode);
+  f.base[kOperandGlobal] = globals;
+  f.tokens = fn->tokens.data();
+  f.bytecode = bytecode;
+  f.depth = depth_;
+  const Instruction* code = stepBudget_ ? entry.counted.data() : entry.uncounted.data();
+  const Instruction* ip = code;
+
+  for (;;) {
+    const Instruction& I = *ip++;
+    switch (I.op) {
+      case Op::Step:
+        if (StepSpent()) Raise(I, f, ERR_USER_STOP);
+        break;
+      case Op::Throw:
+        Raise(I, f, static_cast<EErrorCode>(I.code));
+      case Op::Jump:
+        ip = code + I.a;
+        break;
+      case Op::JumpIfFalse:
+      case Op::JumpIfTrue: {
+        const ScriptValue* v = At(f, I.b);
+        const bool truth = v->type == SVT_Number ? v->number != 0 : SlowTruth(I, I.b, f);
+        if (truth == (I.op == Op::JumpIfTrue)) ip = code + I.a;
+        break;
+      }
+      T3D_COMPARE_JUMP(EqJumpIfFalse, 11, false)
+      T3D_COMPARE_JUMP(NeJumpIfFalse, 12, false)
+      T3D_COMPARE_JUMP(LtJumpIfFalse, 13, false)
+      T3D_COMPARE_JUMP(GtJumpIfFalse, 14, false)
+      T3D_COMPARE_JUMP(LeJumpIfFalse, 15, false)
+      T3D_COMPARE_JUMP(GeJumpIfFalse, 16, false)
+      T3D_COMPARE_JUMP(EqJumpIfTrue, 11, true)
+      T3D_COMPARE_JUMP(NeJumpIfTrue, 12, true)
+      T3D_COMPARE_JUMP(LtJumpIfTrue, 13, true)
+      T3D_COMPARE_JUMP(GtJumpIfTrue, 14, true)
+      T3D_COMPARE_JUMP(LeJumpIfTrue, 15, true)
+      T3D_COMPARE_JUMP(GeJumpIfTrue, 16, true)
+      T3D_OPERATOR(Add, 2)
+      T3D_OPERATOR(Sub, 3)
+      T3D_OPERATOR(Mul, 4)
+      T3D_OPERATOR(Div, 5)
+      T3D_OPERATOR(Mod, 6)
+      T3D_OPERATOR(BitAnd, 7)
+      T3D_OPERATOR(BitOr, 8)
+      T3D_OPERATOR(Shl, 9)
+      T3D_OPERATOR(Shr, 10)
+      T3D_OPERATOR(Eq, 11)
+      T3D_OPERATOR(Ne, 12)
+      T3D_OPERATOR(Lt, 13)
+      T3D_OPERATOR(Gt, 14)
+      T3D_OPERATOR(Le, 15)
+      T3D_OPERATOR(Ge, 16)
+      case Op::Negate: {
+        const ScriptValue* x = At(f, I.b);
+        if (x->type == SVT_Number) {
+          At(f, I.a)->SetNumber(-x->number);
+        } else {
+          SlowNegate(I, f);
+        }
+        break;
+      }
+      case Op::CheckNumber:
+        if (At(f, I.b)->type != SVT_Number) SlowCheckNumber(I, f);
+        break;
+      case Op::Or: {
+        const ScriptValue* x = At(f, I.b);
+        const ScriptValue* y = At(f, I.c);
+        if (x->type == SVT_Number && y->type == SVT_Number) {
+          At(f, I.a)->SetNumber(x->number != 0 || y->number != 0 ? 1 : 0);
+        } else {
+          SlowOr(I, f);
+        }
+        break;
+      }
+      case Op::TruthJumpIfFalse: {
+        const ScriptValue* v = At(f, I.b);
+        const bool truth = v->type == SVT_Number ? v->number != 0 : SlowTruth(I, I.b, f);
+        At(f, I.a)->SetNumber(truth ? 1 : 0);
+        if (!truth) ip = code + I.c;
+        break;
+      }
+      case Op::Move:
+        Materialize(*At(f, I.a), I.b, f);
+        break;
+      case Op::LoadClass:
+        LoadClass(I, f);
+        break;
+      case Op::ObjectOf:
+        ObjectOfOperand(I, f);
+        break;
+      case Op::Property:
+        PropertyOfObject(I, f);
+        break;
+      case Op::CallMethod:
+        CallMethodOf(I, f);
+        break;
+      case Op::Call:
+        CallValue(I, f);
+        break;
+      case Op::CallScript: {
+        ScriptFunction* callee = bytecode->callees[I.c];
+        const Bytecode* calleeCode = callee->bytecode ? callee->bytecode.get() : BytecodeOf(*callee);
+        const int calleeDepth = f.depth + I.rel + 1;
+        if (!calleeCode || calleeDepth + calleeCode->maxRel > kMaxNesting) {
+          CallScriptOutside(I, f, callee);
+          break;
+        }
+        // The binding of parameters that take any value: only the stack can
+        // run out, and pushing the arguments or reserving the locals would
+        // both raise 46 here.
+        const int base = stackPointer_;
+        const int localCount = callee->localCount;
+        if (base + localCount >= kStackSize) Raise(I, f, ERR_STACK_OVERFLOW);
+        ScriptValue* slots = stack_.get() + base;
+        const std::uint32_t* args = bytecode->operands.data() + I.b;
+        const int argCount = I.code;
+        for (int i = 0; i < argCount; ++i) {
+          const ScriptValue* arg = At(f, args[i]);
+          if (arg->type == SVT_Number) {
+            slots[i].SetNumber(arg->number);
+          } else {
+            PassValue(slots[i], args[i], f);
+          }
+        }
+        // Locals that are not parameters start unset.
+        for (int i = argCount; i < localCount; ++i) slots[i].Clear();
+        ScriptValue* calleeResult = At(f, I.a);
+        calleeResult->Clear();
+        suspended_.push_back({ip, code, bytecode, running_, result, reinterpret_cast<ScriptValue*>(f.base[0]),
+                              temps_.Where(), frameBase_, f.depth});
+        frameBase_ = base;
+        stackPointer_ = base + localCount;
+        running_ = callee;
+        bytecode = calleeCode;
+        result = calleeResult;
+        f.base[kOperandTemp] = reinterpret_cast<char*>(temps_.Take(static_cast<std::size_t>(calleeCode->temps)));
+        f.base[kOperandLocal] = reinterpret_cast<char*>(slots);
+        f.base[kOperandConstant] = constants(calleeCode);
+        f.tokens = callee->tokens.data();
+        f.bytecode = calleeCode;
+        f.depth = calleeDepth;
+        code = stepBudget_ ? calleeCode->counted.data() : calleeCode->uncounted.data();
+        ip = code;
+        break;
+      }
+      case Op::Assign: {
+        ScriptValue* target = At(f, I.b);
+        if (I.code == 1 && IsVariableOperand(I.b) && target->type != SVT_Reference) {
+          const ScriptValue* source = At(f, I.c);
+          if (source->type == SVT_Number) {
+            target->SetNumber(source->number);
+            break;
+          }
+        }
+        SlowAssign(I, f);
+        break;
+      }
+      case Op::StepBy: {
+        ScriptValue* target = At(f, I.b);
+        if (IsVariableOperand(I.b) && target->type == SVT_Number) {
+          target->number = target->number + (I.code ? 1 : -1);
+        } else {
+          SlowStepBy(I, f);
+        }
+        break;
+      }
+      case Op::Return: {
+        const ScriptValue* value = At(f, I.b);
+        if (value->type == SVT_Number) {
+          result->SetNumber(value->number);
+        } else {
+          PassValue(*result, I.b, f);
+        }
+        ip = code + I.a;
+        break;
+      }
+      case Op::End: {
+        if (suspended_.size() == bottom) {
+          depth_ = entryDepth;
+          return;
+        }
+        const SuspendedFrame& caller = suspended_.back();
+        temps_.GiveBack(caller.calleeTemps);
+        stackPointer_ = frameBase_;
+        frameBase_ = caller.frameBase;
+        ip = caller.ip;
+        code = caller.code;
+        bytecode = caller.bytecode;
+        running_ = caller.function;
+        result = caller.result;
+        f.base[kOperandTemp] = reinterpret_cast<char*>(caller.temps);
+        f.base[kOperandLocal] = reinterpret_cast<char*>(stack_.get() + frameBase_);
+        f.base[kOperandConstant] = constants(bytecode);
+        f.tokens = running_->tokens.data();
+        f.bytecode = bytecode;
+        f.depth = caller.depth;
+        suspended_.pop_back();
+        break;
+      }
+    }
+  }
+}
+
+#undef T3D_COMPARE_JUMP
+#undef T3D_OPERATOR
