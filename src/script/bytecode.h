@@ -11,18 +11,19 @@
 
 // An operand names one value: a temporary of the running frame, a local (a
 // slot of the value stack counted from the frame base), a constant of the
-// function or a global. The kind stands in the top two bits, the byte offset
-// from that kind's base in the rest, so that finding a value takes no branch.
-// Locals and globals read as the plain routines' references do: at the
-// moment an instruction uses them, never earlier.
+// function or a global. It is the byte offset from that kind's base with the
+// kind in the two low bits (offsets are multiples of 32), so that finding a
+// value is one masked load and an add. Locals and globals read as the plain
+// routines' references do: at the moment an instruction uses them, never
+// earlier.
 enum OperandKind : std::uint32_t { kOperandTemp = 0, kOperandLocal = 1, kOperandConstant = 2, kOperandGlobal = 3 };
-constexpr std::uint32_t kOperandKindShift = 30;
-constexpr std::uint32_t kOperandOffsetMask = (1u << kOperandKindShift) - 1;
+constexpr std::uint32_t kOperandKindMask = 3;
+static_assert(sizeof(ScriptValue) % 4 == 0 && sizeof(GlobalVar) % 4 == 0, "offsets leave the kind bits free");
 
-inline std::uint32_t OperandKindOf(std::uint32_t operand) { return operand >> kOperandKindShift; }
-inline bool IsVariableOperand(std::uint32_t operand) {
-  return OperandKindOf(operand) == kOperandLocal || OperandKindOf(operand) == kOperandGlobal;
-}
+inline std::uint32_t OperandKindOf(std::uint32_t operand) { return operand & kOperandKindMask; }
+inline std::uint32_t OperandOffset(std::uint32_t operand) { return operand & ~kOperandKindMask; }
+// Locals and globals, the odd kinds.
+inline bool IsVariableOperand(std::uint32_t operand) { return (operand & 1) != 0; }
 
 // A, B and C are the instruction's fields a, b and c; "go to" targets are
 // instruction indexes. Every instruction carries the token position the plain
@@ -37,7 +38,8 @@ enum class Op : std::uint8_t {
   // B compared with C (as Eq..Ge below); go to A when the result is 0 (False) or 1 (True)
   EqJumpIfFalse, NeJumpIfFalse, LtJumpIfFalse, GtJumpIfFalse, LeJumpIfFalse, GeJumpIfFalse,
   EqJumpIfTrue, NeJumpIfTrue, LtJumpIfTrue, GtJumpIfTrue, LeJumpIfTrue, GeJumpIfTrue,
-  // A := B (operator) C, the operators of BinaryOp
+  // A := B (operator) C, the operators of BinaryOp; A is a temporary, or the
+  // variable of "variable = B (operator) C", which is assigned the result
   Add, Sub, Mul, Div, Mod, BitAnd, BitOr, Shl, Shr, Eq, Ne, Lt, Gt, Le, Ge,
   Negate,           // A := -B (27 unless B is a number)
   CheckNumber,      // prefix "+": 27 unless B converts to a number; B is the value

@@ -52,8 +52,6 @@ std::uint32_t* TargetOf(Instruction& instruction) {
   }
 }
 
-bool IsComparison(Op op) { return op >= Op::Eq && op <= Op::Ge; }
-
 // What a primary expression was, for the postfix after it.
 struct PrimaryInfo {
   const ScriptFunction* function = nullptr;  // a function named directly
@@ -124,15 +122,13 @@ class Compiler {
   // alone (`consumed`) is folded into it: its value is a number, whose truth
   // raises nothing.
   void JumpOn(bool when, std::uint32_t value, Label& label, std::int32_t pos, int rel, bool consumed = true) {
-    if (consumed && OperandKindOf(value) == kOperandTemp && !code_.empty() && boundAtEnd_ != code_.size()) {
+    if (consumed && ResultOfLast(value, Op::Eq, Op::Ge)) {
       Instruction& last = code_.back();
-      if (IsComparison(last.op) && last.a == value) {
-        const int index = static_cast<int>(last.op) - static_cast<int>(Op::Eq);
-        const Op first = when ? Op::EqJumpIfTrue : Op::EqJumpIfFalse;
-        last.op = static_cast<Op>(static_cast<int>(first) + index);
-        Target(static_cast<std::uint32_t>(code_.size() - 1), label);
-        return;
-      }
+      const int index = static_cast<int>(last.op) - static_cast<int>(Op::Eq);
+      const Op first = when ? Op::EqJumpIfTrue : Op::EqJumpIfFalse;
+      last.op = static_cast<Op>(static_cast<int>(first) + index);
+      Target(static_cast<std::uint32_t>(code_.size() - 1), label);
+      return;
     }
     Target(Emit(when ? Op::JumpIfTrue : Op::JumpIfFalse, rel, pos, 0, value), label);
   }
@@ -176,7 +172,7 @@ class Compiler {
   // ---- operands
 
   static std::uint32_t Operand(OperandKind kind, std::size_t offset) {
-    return (static_cast<std::uint32_t>(kind) << kOperandKindShift) | static_cast<std::uint32_t>(offset);
+    return static_cast<std::uint32_t>(offset) | kind;
   }
   std::uint32_t Local(int index) const { return Operand(kOperandLocal, index * sizeof(ScriptValue)); }
   std::uint32_t Global(int index) const { return Operand(kOperandGlobal, index * sizeof(GlobalVar)); }
@@ -190,7 +186,7 @@ class Compiler {
   // turn stays taken until its statement ends.
   void Release(std::uint32_t operand) {
     if (OperandKindOf(operand) != kOperandTemp) return;
-    const int index = static_cast<int>((operand & kOperandOffsetMask) / sizeof(ScriptValue));
+    const int index = static_cast<int>(OperandOffset(operand) / sizeof(ScriptValue));
     if (index == freeTemp_ - 1) freeTemp_ = index;
   }
 
@@ -450,10 +446,25 @@ class Compiler {
     Note(depth + 1);
     std::uint32_t right;
     if (!Assign(depth + 1, right)) throw ERR_NO_RIGHT_VALUE;
+    Release(right);
+    if (code == 1 && IsVariableOperand(value) && ResultOfLast(right, Op::Add, Op::Ge)) {
+      // "variable = a (operator) b": the operator stores into the variable.
+      // Nothing happens between the two, and a number or a text assigned to a
+      // variable raises nothing and calls no host.
+      code_.back().a = value;
+      return true;
+    }
     // The plain routines assign while the right side's unit is still open.
     Emit(Op::Assign, depth + 1, p_, 0, value, right, code);
-    Release(right);
     return true;
+  }
+
+  // True when `value` is the temporary the last instruction (one of first to
+  // last) just wrote, with no jump landing after it.
+  bool ResultOfLast(std::uint32_t value, Op first, Op last) const {
+    if (OperandKindOf(value) != kOperandTemp || code_.empty() || boundAtEnd_ == code_.size()) return false;
+    const Instruction& instruction = code_.back();
+    return instruction.op >= first && instruction.op <= last && instruction.a == value;
   }
 
   // A run of && in one operator loop: the first operand is judged once; when

@@ -26,7 +26,9 @@
 // The running frame: where each kind of operand is counted from, and what
 // positions and nesting counts are relative to.
 struct VmFrame {
-  char* base[4];  // temporaries, locals, constants, globals (OperandKind order)
+  // Where temporaries, locals, constants and globals begin (OperandKind
+  // order), less their kind, which every operand adds back.
+  std::uintptr_t base[4];
   const Token* tokens;
   const Bytecode* bytecode;
   int depth;  // nesting units in use when the body was entered
@@ -35,15 +37,13 @@ struct VmFrame {
 namespace {
 
 inline ScriptValue* At(const VmFrame& frame, std::uint32_t operand) {
-  return reinterpret_cast<ScriptValue*>(frame.base[operand >> kOperandKindShift] + (operand & kOperandOffsetMask));
+  return reinterpret_cast<ScriptValue*>(frame.base[operand & kOperandKindMask] + operand);
 }
 
-inline int LocalIndex(std::uint32_t operand) {
-  return static_cast<int>((operand & kOperandOffsetMask) / sizeof(ScriptValue));
-}
-inline int GlobalIndex(std::uint32_t operand) {
-  return static_cast<int>((operand & kOperandOffsetMask) / sizeof(GlobalVar));
-}
+inline std::uintptr_t Base(const void* values, OperandKind kind) { return reinterpret_cast<std::uintptr_t>(values) - kind; }
+
+inline int LocalIndex(std::uint32_t operand) { return static_cast<int>(OperandOffset(operand) / sizeof(ScriptValue)); }
+inline int GlobalIndex(std::uint32_t operand) { return static_cast<int>(OperandOffset(operand) / sizeof(GlobalVar)); }
 
 // The arguments of a call: only as many values as there are arguments are
 // made (an array of 16 costs more than a small call itself).
@@ -192,11 +192,29 @@ bool Interpreter::SlowTruth(const Instruction& instruction, std::uint32_t operan
   return Truth(ValueOf(operand, frame, scratch));
 }
 
+// An operator's result into A: a temporary takes it, a variable (the
+// operator was the whole right side of "variable = ...") is assigned it.
+void Interpreter::StoreResultOf(const Instruction& instruction, const VmFrame& frame, ScriptValue& result) {
+  if (!IsVariableOperand(instruction.a)) {
+    At(frame, instruction.a)->MoveFrom(result);
+    return;
+  }
+  Enter(instruction, frame);
+  ScriptValue variable;
+  Assign(MutableValueOf(instruction.a, frame, variable), result);
+}
+
+void Interpreter::StoreNumberOf(const Instruction& instruction, const VmFrame& frame, double number) {
+  ScriptValue result;
+  result.SetNumber(number);
+  StoreResultOf(instruction, frame, result);
+}
+
 void Interpreter::SlowBinary(const Instruction& instruction, const VmFrame& frame, int code) {
   Enter(instruction, frame);
   ScriptValue left, right, result;
   BinaryOp(result, ValueOf(instruction.b, frame, left), ValueOf(instruction.c, frame, right), code);
-  At(frame, instruction.a)->MoveFrom(result);
+  StoreResultOf(instruction, frame, result);
 }
 
 bool Interpreter::SlowCompare(const Instruction& instruction, const VmFrame& frame, int code) {
@@ -308,13 +326,20 @@ void Interpreter::CallScriptOutside(const Instruction& instruction, const VmFram
     break;                                                                           \
   }
 
+// A number lands in place on a number; a temporary holding something else,
+// or a variable, takes it the general way.
 #define T3D_OPERATOR(OP, CODE)                                                                        \
   case Op::OP: {                                                                                      \
     const ScriptValue* x = At(f, I.b);                                                                \
     const ScriptValue* y = At(f, I.c);                                                                \
     double r;                                                                                         \
     if (x->type == SVT_Number && y->type == SVT_Number && NumericOp(CODE, x->number, y->number, r)) { \
-      At(f, I.a)->SetNumber(r);                                                                       \
+      ScriptValue* out = At(f, I.a);                                                                  \
+      if (out->type == SVT_Number) {                                                                  \
+        out->number = r;                                                                              \
+      } else {                                                                                        \
+        StoreNumberOf(I, f, r);                                                                       \
+      }                                                                                               \
     } else {                                                                                          \
       SlowBinary(I, f, CODE);                                                                         \
     }                                                                                                 \
@@ -335,20 +360,17 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
     }
   } unwind{*this, bottom, temps_.Where()};
 
-  char* const globals = reinterpret_cast<char*>(&globals_[0].value);
   // Constants are never written: every routine that may change a value
   // copies a constant first (MutableValueOf).
-  auto constants = [](const Bytecode* code) {
-    return reinterpret_cast<char*>(const_cast<ScriptValue*>(code->constants.data()));
-  };
+  auto constants = [](const Bytecode* code) { return Base(code->constants.data(), kOperandConstant); };
 
   const Bytecode* bytecode = &entry;
   ScriptValue* result = &entryResult;
   VmFrame f;
-  f.base[kOperandTemp] = reinterpret_cast<char*>(temps_.Take(static_cast<std::size_t>(entry.temps)));
-  f.base[kOperandLocal] = reinterpret_cast<char*>(stack_.get() + frameBase_);
+  f.base[kOperandTemp] = Base(temps_.Take(static_cast<std::size_t>(entry.temps)), kOperandTemp);
+  f.base[kOperandLocal] = Base(stack_.get() + frameBase_, kOperandLocal);
   f.base[kOperandConstant] = constants(bytecode);
-  f.base[kOperandGlobal] = globals;
+  f.base[kOperandGlobal] = Base(&globals_[0].value, kOperandGlobal);
   f.tokens = fn->tokens.data();
   f.bytecode = bytecode;
   f.depth = depth_;
@@ -476,15 +498,15 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
         for (int i = argCount; i < localCount; ++i) slots[i].Clear();
         ScriptValue* calleeResult = At(f, I.a);
         calleeResult->Clear();
-        suspended_.push_back({ip, code, bytecode, running_, result, reinterpret_cast<ScriptValue*>(f.base[0]),
-                              temps_.Where(), frameBase_, f.depth});
+        suspended_.push_back({ip, code, bytecode, running_, result, f.base[kOperandTemp], temps_.Where(),
+                              frameBase_, f.depth});
         frameBase_ = base;
         stackPointer_ = base + localCount;
         running_ = callee;
         bytecode = calleeCode;
         result = calleeResult;
-        f.base[kOperandTemp] = reinterpret_cast<char*>(temps_.Take(static_cast<std::size_t>(calleeCode->temps)));
-        f.base[kOperandLocal] = reinterpret_cast<char*>(slots);
+        f.base[kOperandTemp] = Base(temps_.Take(static_cast<std::size_t>(calleeCode->temps)), kOperandTemp);
+        f.base[kOperandLocal] = Base(slots, kOperandLocal);
         f.base[kOperandConstant] = constants(calleeCode);
         f.tokens = callee->tokens.data();
         f.bytecode = calleeCode;
@@ -538,8 +560,8 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
         bytecode = caller.bytecode;
         running_ = caller.function;
         result = caller.result;
-        f.base[kOperandTemp] = reinterpret_cast<char*>(caller.temps);
-        f.base[kOperandLocal] = reinterpret_cast<char*>(stack_.get() + frameBase_);
+        f.base[kOperandTemp] = caller.temps;
+        f.base[kOperandLocal] = Base(stack_.get() + frameBase_, kOperandLocal);
         f.base[kOperandConstant] = constants(bytecode);
         f.tokens = running_->tokens.data();
         f.bytecode = bytecode;
@@ -547,6 +569,8 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
         suspended_.pop_back();
         break;
       }
+      default:
+        __builtin_unreachable();  // the compiler makes no other code
     }
   }
 }

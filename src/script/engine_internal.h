@@ -179,7 +179,7 @@ struct SuspendedFrame {
   const Bytecode* bytecode;
   ScriptFunction* function;
   ScriptValue* result;
-  ScriptValue* temps;
+  std::uintptr_t temps;  // the operand base of its temporaries
   TempStack::Mark calleeTemps;  // where the callee's temporaries begin
   int frameBase;
   int depth;
@@ -331,6 +331,8 @@ class Interpreter {
   void Materialize(ScriptValue& out, std::uint32_t operand, const VmFrame& frame);
   void PassValue(ScriptValue& to, std::uint32_t operand, const VmFrame& frame);
   bool SlowTruth(const Instruction& instruction, std::uint32_t operand, const VmFrame& frame);
+  void StoreResultOf(const Instruction& instruction, const VmFrame& frame, ScriptValue& result);
+  void StoreNumberOf(const Instruction& instruction, const VmFrame& frame, double number);
   void SlowBinary(const Instruction& instruction, const VmFrame& frame, int code);
   bool SlowCompare(const Instruction& instruction, const VmFrame& frame, int code);
   void SlowNegate(const Instruction& instruction, const VmFrame& frame);
