@@ -54,7 +54,7 @@ enum class Op : std::uint8_t {
   CallScript,       // A := callees[C] called with `code` arguments at operands[B], whose parameters take any value
   Assign,           // B := C, or B := B (code) C for a compound assignment; B is the value
   StepBy,           // B := B + 1 (code 1) or B - 1 (code 0); B is the value
-  Return,           // the result := B; then go to A (the end, or a fault found after the return)
+  Return,           // the result := B; then go to A (a fault found after the return), or end when `code` is 1
   End,              // the call ends with the result it has
 };
 

@@ -716,6 +716,9 @@ CompileResult CompileBytecode(const ScriptFunction& fn, Bytecode& out, std::uint
   } catch (StackShort) {
     return CompileResult::kLater;
   }
+  // A return that goes to the end ends the call itself.
+  for (Instruction& instruction : out.counted)
+    if (instruction.op == Op::Return && out.counted[instruction.a].op == Op::End) instruction.code = 1;
   StripSteps(out.counted, out.uncounted);
   return CompileResult::kCompiled;
 }

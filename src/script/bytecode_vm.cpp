@@ -24,12 +24,11 @@
 #include "script/bytecode.h"
 
 // The running frame: where each kind of operand is counted from, and what
-// positions and nesting counts are relative to.
+// nesting counts are relative to. Positions are in running_'s tokens.
 struct VmFrame {
   // Where temporaries, locals, constants and globals begin (OperandKind
   // order), less their kind, which every operand adds back.
   std::uintptr_t base[4];
-  const Token* tokens;
   const Bytecode* bytecode;
   int depth;  // nesting units in use when the body was entered
 };
@@ -118,12 +117,12 @@ bool Interpreter::RunBytecode(ScriptFunction* fn, ScriptValue& result) {
 // ---- the general cases -----------------------------------------------------
 
 void Interpreter::Enter(const Instruction& instruction, const VmFrame& frame) {
-  pc_ = frame.tokens + instruction.pos;
+  pc_ = running_->tokens.data() + instruction.pos;
   depth_ = frame.depth + instruction.rel;
 }
 
-void Interpreter::Raise(const Instruction& instruction, const VmFrame& frame, EErrorCode code) {
-  pc_ = frame.tokens + instruction.pos;
+void Interpreter::Raise(const Instruction& instruction, EErrorCode code) {
+  pc_ = running_->tokens.data() + instruction.pos;
   throw code;
 }
 
@@ -371,7 +370,6 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
   f.base[kOperandLocal] = Base(stack_.get() + frameBase_, kOperandLocal);
   f.base[kOperandConstant] = constants(bytecode);
   f.base[kOperandGlobal] = Base(&globals_[0].value, kOperandGlobal);
-  f.tokens = fn->tokens.data();
   f.bytecode = bytecode;
   f.depth = depth_;
   const Instruction* code = stepBudget_ ? entry.counted.data() : entry.uncounted.data();
@@ -381,10 +379,10 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
     const Instruction& I = *ip++;
     switch (I.op) {
       case Op::Step:
-        if (StepSpent()) Raise(I, f, ERR_USER_STOP);
+        if (StepSpent()) Raise(I, ERR_USER_STOP);
         break;
       case Op::Throw:
-        Raise(I, f, static_cast<EErrorCode>(I.code));
+        Raise(I, static_cast<EErrorCode>(I.code));
       case Op::Jump:
         ip = code + I.a;
         break;
@@ -482,7 +480,7 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
         // both raise 46 here.
         const int base = stackPointer_;
         const int localCount = callee->localCount;
-        if (base + localCount >= kStackSize) Raise(I, f, ERR_STACK_OVERFLOW);
+        if (base + localCount >= kStackSize) Raise(I, ERR_STACK_OVERFLOW);
         ScriptValue* slots = stack_.get() + base;
         const std::uint32_t* args = bytecode->operands.data() + I.b;
         const int argCount = I.code;
@@ -508,7 +506,6 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
         f.base[kOperandTemp] = Base(temps_.Take(static_cast<std::size_t>(calleeCode->temps)), kOperandTemp);
         f.base[kOperandLocal] = Base(slots, kOperandLocal);
         f.base[kOperandConstant] = constants(calleeCode);
-        f.tokens = callee->tokens.data();
         f.bytecode = calleeCode;
         f.depth = calleeDepth;
         code = stepBudget_ ? calleeCode->counted.data() : calleeCode->uncounted.data();
@@ -543,10 +540,12 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
         } else {
           PassValue(*result, I.b, f);
         }
+        if (I.code) goto end;
         ip = code + I.a;
         break;
       }
-      case Op::End: {
+      case Op::End:
+      end: {
         if (suspended_.size() == bottom) {
           depth_ = entryDepth;
           return;
@@ -563,7 +562,6 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
         f.base[kOperandTemp] = caller.temps;
         f.base[kOperandLocal] = Base(stack_.get() + frameBase_, kOperandLocal);
         f.base[kOperandConstant] = constants(bytecode);
-        f.tokens = running_->tokens.data();
         f.bytecode = bytecode;
         f.depth = caller.depth;
         suspended_.pop_back();

@@ -346,7 +346,7 @@ class Interpreter {
   void CallMethodOf(const Instruction& instruction, const VmFrame& frame);
   void CallValue(const Instruction& instruction, const VmFrame& frame);
   void CallScriptOutside(const Instruction& instruction, const VmFrame& frame, ScriptFunction* callee);
-  [[noreturn]] void Raise(const Instruction& instruction, const VmFrame& frame, EErrorCode code);
+  [[noreturn]] void Raise(const Instruction& instruction, EErrorCode code);
 
   // Counts one level of nesting for as long as it lives; 46 past kMaxNesting.
   class NestingUnit {
