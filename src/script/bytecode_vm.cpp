@@ -312,40 +312,63 @@ void Interpreter::CallScriptOutside(const Instruction& instruction, const VmFram
 
 // ---- the loop ----------------------------------------------------------------
 
+// Each handler goes straight on to the next instruction's handler: one
+// indirect jump per handler, which the processor predicts for each on its
+// own, instead of one shared jump for all. Label addresses are a GNU
+// extension (GCC and clang), hence the pragma around the loop.
+#define T3D_NEXT() goto* kHandlers[static_cast<unsigned>((I = ip++)->op)]
+
 // A comparison or an operator: numbers in place, anything else the general way.
-#define T3D_COMPARE_JUMP(OP, CODE, WHEN)                                             \
-  case Op::OP: {                                                                     \
-    const ScriptValue* x = At(f, I.b);                                               \
-    const ScriptValue* y = At(f, I.c);                                               \
-    double r = 0;                                                                    \
-    const bool holds = x->type == SVT_Number && y->type == SVT_Number               \
-                            ? (NumericOp(CODE, x->number, y->number, r), r != 0)     \
-                            : SlowCompare(I, f, CODE);                               \
-    if (holds == (WHEN)) ip = code + I.a;                                            \
-    break;                                                                           \
+#define T3D_COMPARE_JUMP(OP, CODE, WHEN)                                           \
+  op_##OP : {                                                                      \
+    const ScriptValue* x = At(f, I->b);                                            \
+    const ScriptValue* y = At(f, I->c);                                            \
+    double r = 0;                                                                  \
+    const bool holds = x->type == SVT_Number && y->type == SVT_Number             \
+                           ? (NumericOp(CODE, x->number, y->number, r), r != 0)    \
+                           : SlowCompare(*I, f, CODE);                             \
+    if (holds == (WHEN)) ip = code + I->a;                                         \
+    T3D_NEXT();                                                                    \
   }
 
 // A number lands in place on a number; a temporary holding something else,
 // or a variable, takes it the general way.
 #define T3D_OPERATOR(OP, CODE)                                                                        \
-  case Op::OP: {                                                                                      \
-    const ScriptValue* x = At(f, I.b);                                                                \
-    const ScriptValue* y = At(f, I.c);                                                                \
+  op_##OP : {                                                                                         \
+    const ScriptValue* x = At(f, I->b);                                                               \
+    const ScriptValue* y = At(f, I->c);                                                               \
     double r;                                                                                         \
     if (x->type == SVT_Number && y->type == SVT_Number && NumericOp(CODE, x->number, y->number, r)) { \
-      ScriptValue* out = At(f, I.a);                                                                  \
+      ScriptValue* out = At(f, I->a);                                                                 \
       if (out->type == SVT_Number) {                                                                  \
         out->number = r;                                                                              \
       } else {                                                                                        \
-        StoreNumberOf(I, f, r);                                                                       \
+        StoreNumberOf(*I, f, r);                                                                      \
       }                                                                                               \
     } else {                                                                                          \
-      SlowBinary(I, f, CODE);                                                                         \
+      SlowBinary(*I, f, CODE);                                                                        \
     }                                                                                                 \
-    break;                                                                                            \
+    T3D_NEXT();                                                                                       \
   }
 
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+
 void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue& entryResult) {
+  // In the order of Op.
+  static void* const kHandlers[] = {
+      &&op_Step, &&op_Throw, &&op_Jump, &&op_JumpIfFalse, &&op_JumpIfTrue,
+      &&op_EqJumpIfFalse, &&op_NeJumpIfFalse, &&op_LtJumpIfFalse, &&op_GtJumpIfFalse, &&op_LeJumpIfFalse,
+      &&op_GeJumpIfFalse, &&op_EqJumpIfTrue, &&op_NeJumpIfTrue, &&op_LtJumpIfTrue, &&op_GtJumpIfTrue,
+      &&op_LeJumpIfTrue, &&op_GeJumpIfTrue,
+      &&op_Add, &&op_Sub, &&op_Mul, &&op_Div, &&op_Mod, &&op_BitAnd, &&op_BitOr, &&op_Shl, &&op_Shr,
+      &&op_Eq, &&op_Ne, &&op_Lt, &&op_Gt, &&op_Le, &&op_Ge,
+      &&op_Negate, &&op_CheckNumber, &&op_Or, &&op_TruthJumpIfFalse, &&op_Move, &&op_LoadClass,
+      &&op_ObjectOf, &&op_Property, &&op_CallMethod, &&op_Call, &&op_CallScript, &&op_Assign, &&op_StepBy,
+      &&op_Return, &&op_End,
+  };
+  static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(Op::End) + 1);
+
   const std::size_t bottom = suspended_.size();
   const int entryDepth = depth_;
   // However the call ends, the frames it suspended and their temporaries go.
@@ -372,206 +395,206 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
   f.base[kOperandGlobal] = Base(&globals_[0].value, kOperandGlobal);
   f.bytecode = bytecode;
   f.depth = depth_;
+  (void)fn;
   const Instruction* code = stepBudget_ ? entry.counted.data() : entry.uncounted.data();
   const Instruction* ip = code;
+  const Instruction* I;
+  T3D_NEXT();
 
-  for (;;) {
-    const Instruction& I = *ip++;
-    switch (I.op) {
-      case Op::Step:
-        if (StepSpent()) Raise(I, ERR_USER_STOP);
-        break;
-      case Op::Throw:
-        Raise(I, static_cast<EErrorCode>(I.code));
-      case Op::Jump:
-        ip = code + I.a;
-        break;
-      case Op::JumpIfFalse:
-      case Op::JumpIfTrue: {
-        const ScriptValue* v = At(f, I.b);
-        const bool truth = v->type == SVT_Number ? v->number != 0 : SlowTruth(I, I.b, f);
-        if (truth == (I.op == Op::JumpIfTrue)) ip = code + I.a;
-        break;
-      }
-      T3D_COMPARE_JUMP(EqJumpIfFalse, 11, false)
-      T3D_COMPARE_JUMP(NeJumpIfFalse, 12, false)
-      T3D_COMPARE_JUMP(LtJumpIfFalse, 13, false)
-      T3D_COMPARE_JUMP(GtJumpIfFalse, 14, false)
-      T3D_COMPARE_JUMP(LeJumpIfFalse, 15, false)
-      T3D_COMPARE_JUMP(GeJumpIfFalse, 16, false)
-      T3D_COMPARE_JUMP(EqJumpIfTrue, 11, true)
-      T3D_COMPARE_JUMP(NeJumpIfTrue, 12, true)
-      T3D_COMPARE_JUMP(LtJumpIfTrue, 13, true)
-      T3D_COMPARE_JUMP(GtJumpIfTrue, 14, true)
-      T3D_COMPARE_JUMP(LeJumpIfTrue, 15, true)
-      T3D_COMPARE_JUMP(GeJumpIfTrue, 16, true)
-      T3D_OPERATOR(Add, 2)
-      T3D_OPERATOR(Sub, 3)
-      T3D_OPERATOR(Mul, 4)
-      T3D_OPERATOR(Div, 5)
-      T3D_OPERATOR(Mod, 6)
-      T3D_OPERATOR(BitAnd, 7)
-      T3D_OPERATOR(BitOr, 8)
-      T3D_OPERATOR(Shl, 9)
-      T3D_OPERATOR(Shr, 10)
-      T3D_OPERATOR(Eq, 11)
-      T3D_OPERATOR(Ne, 12)
-      T3D_OPERATOR(Lt, 13)
-      T3D_OPERATOR(Gt, 14)
-      T3D_OPERATOR(Le, 15)
-      T3D_OPERATOR(Ge, 16)
-      case Op::Negate: {
-        const ScriptValue* x = At(f, I.b);
-        if (x->type == SVT_Number) {
-          At(f, I.a)->SetNumber(-x->number);
-        } else {
-          SlowNegate(I, f);
-        }
-        break;
-      }
-      case Op::CheckNumber:
-        if (At(f, I.b)->type != SVT_Number) SlowCheckNumber(I, f);
-        break;
-      case Op::Or: {
-        const ScriptValue* x = At(f, I.b);
-        const ScriptValue* y = At(f, I.c);
-        if (x->type == SVT_Number && y->type == SVT_Number) {
-          At(f, I.a)->SetNumber(x->number != 0 || y->number != 0 ? 1 : 0);
-        } else {
-          SlowOr(I, f);
-        }
-        break;
-      }
-      case Op::TruthJumpIfFalse: {
-        const ScriptValue* v = At(f, I.b);
-        const bool truth = v->type == SVT_Number ? v->number != 0 : SlowTruth(I, I.b, f);
-        At(f, I.a)->SetNumber(truth ? 1 : 0);
-        if (!truth) ip = code + I.c;
-        break;
-      }
-      case Op::Move:
-        Materialize(*At(f, I.a), I.b, f);
-        break;
-      case Op::LoadClass:
-        LoadClass(I, f);
-        break;
-      case Op::ObjectOf:
-        ObjectOfOperand(I, f);
-        break;
-      case Op::Property:
-        PropertyOfObject(I, f);
-        break;
-      case Op::CallMethod:
-        CallMethodOf(I, f);
-        break;
-      case Op::Call:
-        CallValue(I, f);
-        break;
-      case Op::CallScript: {
-        ScriptFunction* callee = bytecode->callees[I.c];
-        const Bytecode* calleeCode = callee->bytecode ? callee->bytecode.get() : BytecodeOf(*callee);
-        const int calleeDepth = f.depth + I.rel + 1;
-        if (!calleeCode || calleeDepth + calleeCode->maxRel > kMaxNesting) {
-          CallScriptOutside(I, f, callee);
-          break;
-        }
-        // The binding of parameters that take any value: only the stack can
-        // run out, and pushing the arguments or reserving the locals would
-        // both raise 46 here.
-        const int base = stackPointer_;
-        const int localCount = callee->localCount;
-        if (base + localCount >= kStackSize) Raise(I, ERR_STACK_OVERFLOW);
-        ScriptValue* slots = stack_.get() + base;
-        const std::uint32_t* args = bytecode->operands.data() + I.b;
-        const int argCount = I.code;
-        for (int i = 0; i < argCount; ++i) {
-          const ScriptValue* arg = At(f, args[i]);
-          if (arg->type == SVT_Number) {
-            slots[i].SetNumber(arg->number);
-          } else {
-            PassValue(slots[i], args[i], f);
-          }
-        }
-        // Locals that are not parameters start unset.
-        for (int i = argCount; i < localCount; ++i) slots[i].Clear();
-        ScriptValue* calleeResult = At(f, I.a);
-        calleeResult->Clear();
-        suspended_.push_back({ip, code, bytecode, running_, result, f.base[kOperandTemp], temps_.Where(),
-                              frameBase_, f.depth});
-        frameBase_ = base;
-        stackPointer_ = base + localCount;
-        running_ = callee;
-        bytecode = calleeCode;
-        result = calleeResult;
-        f.base[kOperandTemp] = Base(temps_.Take(static_cast<std::size_t>(calleeCode->temps)), kOperandTemp);
-        f.base[kOperandLocal] = Base(slots, kOperandLocal);
-        f.base[kOperandConstant] = constants(calleeCode);
-        f.bytecode = calleeCode;
-        f.depth = calleeDepth;
-        code = stepBudget_ ? calleeCode->counted.data() : calleeCode->uncounted.data();
-        ip = code;
-        break;
-      }
-      case Op::Assign: {
-        ScriptValue* target = At(f, I.b);
-        if (I.code == 1 && IsVariableOperand(I.b) && target->type != SVT_Reference) {
-          const ScriptValue* source = At(f, I.c);
-          if (source->type == SVT_Number) {
-            target->SetNumber(source->number);
-            break;
-          }
-        }
-        SlowAssign(I, f);
-        break;
-      }
-      case Op::StepBy: {
-        ScriptValue* target = At(f, I.b);
-        if (IsVariableOperand(I.b) && target->type == SVT_Number) {
-          target->number = target->number + (I.code ? 1 : -1);
-        } else {
-          SlowStepBy(I, f);
-        }
-        break;
-      }
-      case Op::Return: {
-        const ScriptValue* value = At(f, I.b);
-        if (value->type == SVT_Number) {
-          result->SetNumber(value->number);
-        } else {
-          PassValue(*result, I.b, f);
-        }
-        if (I.code) goto end;
-        ip = code + I.a;
-        break;
-      }
-      case Op::End:
-      end: {
-        if (suspended_.size() == bottom) {
-          depth_ = entryDepth;
-          return;
-        }
-        const SuspendedFrame& caller = suspended_.back();
-        temps_.GiveBack(caller.calleeTemps);
-        stackPointer_ = frameBase_;
-        frameBase_ = caller.frameBase;
-        ip = caller.ip;
-        code = caller.code;
-        bytecode = caller.bytecode;
-        running_ = caller.function;
-        result = caller.result;
-        f.base[kOperandTemp] = caller.temps;
-        f.base[kOperandLocal] = Base(stack_.get() + frameBase_, kOperandLocal);
-        f.base[kOperandConstant] = constants(bytecode);
-        f.bytecode = bytecode;
-        f.depth = caller.depth;
-        suspended_.pop_back();
-        break;
-      }
-      default:
-        __builtin_unreachable();  // the compiler makes no other code
+op_Step:
+  if (StepSpent()) Raise(*I, ERR_USER_STOP);
+  T3D_NEXT();
+op_Throw:
+  Raise(*I, static_cast<EErrorCode>(I->code));
+op_Jump:
+  ip = code + I->a;
+  T3D_NEXT();
+op_JumpIfFalse:
+op_JumpIfTrue: {
+  const ScriptValue* v = At(f, I->b);
+  const bool truth = v->type == SVT_Number ? v->number != 0 : SlowTruth(*I, I->b, f);
+  if (truth == (I->op == Op::JumpIfTrue)) ip = code + I->a;
+  T3D_NEXT();
+}
+  T3D_COMPARE_JUMP(EqJumpIfFalse, 11, false)
+  T3D_COMPARE_JUMP(NeJumpIfFalse, 12, false)
+  T3D_COMPARE_JUMP(LtJumpIfFalse, 13, false)
+  T3D_COMPARE_JUMP(GtJumpIfFalse, 14, false)
+  T3D_COMPARE_JUMP(LeJumpIfFalse, 15, false)
+  T3D_COMPARE_JUMP(GeJumpIfFalse, 16, false)
+  T3D_COMPARE_JUMP(EqJumpIfTrue, 11, true)
+  T3D_COMPARE_JUMP(NeJumpIfTrue, 12, true)
+  T3D_COMPARE_JUMP(LtJumpIfTrue, 13, true)
+  T3D_COMPARE_JUMP(GtJumpIfTrue, 14, true)
+  T3D_COMPARE_JUMP(LeJumpIfTrue, 15, true)
+  T3D_COMPARE_JUMP(GeJumpIfTrue, 16, true)
+  T3D_OPERATOR(Add, 2)
+  T3D_OPERATOR(Sub, 3)
+  T3D_OPERATOR(Mul, 4)
+  T3D_OPERATOR(Div, 5)
+  T3D_OPERATOR(Mod, 6)
+  T3D_OPERATOR(BitAnd, 7)
+  T3D_OPERATOR(BitOr, 8)
+  T3D_OPERATOR(Shl, 9)
+  T3D_OPERATOR(Shr, 10)
+  T3D_OPERATOR(Eq, 11)
+  T3D_OPERATOR(Ne, 12)
+  T3D_OPERATOR(Lt, 13)
+  T3D_OPERATOR(Gt, 14)
+  T3D_OPERATOR(Le, 15)
+  T3D_OPERATOR(Ge, 16)
+op_Negate: {
+  const ScriptValue* x = At(f, I->b);
+  if (x->type == SVT_Number) {
+    At(f, I->a)->SetNumber(-x->number);
+  } else {
+    SlowNegate(*I, f);
+  }
+  T3D_NEXT();
+}
+op_CheckNumber:
+  if (At(f, I->b)->type != SVT_Number) SlowCheckNumber(*I, f);
+  T3D_NEXT();
+op_Or: {
+  const ScriptValue* x = At(f, I->b);
+  const ScriptValue* y = At(f, I->c);
+  if (x->type == SVT_Number && y->type == SVT_Number) {
+    At(f, I->a)->SetNumber(x->number != 0 || y->number != 0 ? 1 : 0);
+  } else {
+    SlowOr(*I, f);
+  }
+  T3D_NEXT();
+}
+op_TruthJumpIfFalse: {
+  const ScriptValue* v = At(f, I->b);
+  const bool truth = v->type == SVT_Number ? v->number != 0 : SlowTruth(*I, I->b, f);
+  At(f, I->a)->SetNumber(truth ? 1 : 0);
+  if (!truth) ip = code + I->c;
+  T3D_NEXT();
+}
+op_Move:
+  Materialize(*At(f, I->a), I->b, f);
+  T3D_NEXT();
+op_LoadClass:
+  LoadClass(*I, f);
+  T3D_NEXT();
+op_ObjectOf:
+  ObjectOfOperand(*I, f);
+  T3D_NEXT();
+op_Property:
+  PropertyOfObject(*I, f);
+  T3D_NEXT();
+op_CallMethod:
+  CallMethodOf(*I, f);
+  T3D_NEXT();
+op_Call:
+  CallValue(*I, f);
+  T3D_NEXT();
+op_CallScript: {
+  ScriptFunction* callee = bytecode->callees[I->c];
+  const Bytecode* calleeCode = callee->bytecode ? callee->bytecode.get() : BytecodeOf(*callee);
+  const int calleeDepth = f.depth + I->rel + 1;
+  if (!calleeCode || calleeDepth + calleeCode->maxRel > kMaxNesting) {
+    CallScriptOutside(*I, f, callee);
+    T3D_NEXT();
+  }
+  // The binding of parameters that take any value: only the stack can run
+  // out, and pushing the arguments or reserving the locals would both raise
+  // 46 here.
+  const int base = stackPointer_;
+  const int localCount = callee->localCount;
+  if (base + localCount >= kStackSize) Raise(*I, ERR_STACK_OVERFLOW);
+  ScriptValue* slots = stack_.get() + base;
+  const std::uint32_t* args = bytecode->operands.data() + I->b;
+  const int argCount = I->code;
+  for (int i = 0; i < argCount; ++i) {
+    const ScriptValue* arg = At(f, args[i]);
+    if (arg->type == SVT_Number) {
+      slots[i].SetNumber(arg->number);
+    } else {
+      PassValue(slots[i], args[i], f);
     }
   }
+  // Locals that are not parameters start unset.
+  for (int i = argCount; i < localCount; ++i) slots[i].Clear();
+  ScriptValue* calleeResult = At(f, I->a);
+  calleeResult->Clear();
+  suspended_.push_back(
+      {ip, code, bytecode, running_, result, f.base[kOperandTemp], temps_.Where(), frameBase_, f.depth});
+  frameBase_ = base;
+  stackPointer_ = base + localCount;
+  running_ = callee;
+  bytecode = calleeCode;
+  result = calleeResult;
+  f.base[kOperandTemp] = Base(temps_.Take(static_cast<std::size_t>(calleeCode->temps)), kOperandTemp);
+  f.base[kOperandLocal] = Base(slots, kOperandLocal);
+  f.base[kOperandConstant] = constants(calleeCode);
+  f.bytecode = calleeCode;
+  f.depth = calleeDepth;
+  code = stepBudget_ ? calleeCode->counted.data() : calleeCode->uncounted.data();
+  ip = code;
+  T3D_NEXT();
+}
+op_Assign: {
+  ScriptValue* target = At(f, I->b);
+  if (I->code == 1 && IsVariableOperand(I->b) && target->type != SVT_Reference) {
+    const ScriptValue* source = At(f, I->c);
+    if (source->type == SVT_Number) {
+      target->SetNumber(source->number);
+      T3D_NEXT();
+    }
+  }
+  SlowAssign(*I, f);
+  T3D_NEXT();
+}
+op_StepBy: {
+  ScriptValue* target = At(f, I->b);
+  if (IsVariableOperand(I->b) && target->type == SVT_Number) {
+    target->number = target->number + (I->code ? 1 : -1);
+  } else {
+    SlowStepBy(*I, f);
+  }
+  T3D_NEXT();
+}
+op_Return: {
+  const ScriptValue* value = At(f, I->b);
+  if (value->type == SVT_Number) {
+    result->SetNumber(value->number);
+  } else {
+    PassValue(*result, I->b, f);
+  }
+  if (!I->code) {
+    ip = code + I->a;
+    T3D_NEXT();
+  }
+  goto op_End;
+}
+op_End: {
+  if (suspended_.size() == bottom) {
+    depth_ = entryDepth;
+    return;
+  }
+  const SuspendedFrame& caller = suspended_.back();
+  temps_.GiveBack(caller.calleeTemps);
+  stackPointer_ = frameBase_;
+  frameBase_ = caller.frameBase;
+  ip = caller.ip;
+  code = caller.code;
+  bytecode = caller.bytecode;
+  running_ = caller.function;
+  result = caller.result;
+  f.base[kOperandTemp] = caller.temps;
+  f.base[kOperandLocal] = Base(stack_.get() + frameBase_, kOperandLocal);
+  f.base[kOperandConstant] = constants(bytecode);
+  f.bytecode = bytecode;
+  f.depth = caller.depth;
+  suspended_.pop_back();
+  T3D_NEXT();
+}
 }
 
+#pragma GCC diagnostic pop
+
+#undef T3D_NEXT
 #undef T3D_COMPARE_JUMP
 #undef T3D_OPERATOR
