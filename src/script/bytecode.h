@@ -25,8 +25,8 @@ inline std::uint32_t OperandOffset(std::uint32_t operand) { return operand & ~kO
 // Locals and globals, the odd kinds.
 inline bool IsVariableOperand(std::uint32_t operand) { return (operand & 1) != 0; }
 
-// A, B and C are the instruction's fields a, b and c; "go to" targets are
-// instruction indexes. Every instruction carries the token position the plain
+// A, B and C are the instruction's fields a, b and c; a "go to" target is the
+// signed distance from the instruction after the jump. Every instruction carries the token position the plain
 // routines would stand at when it raises an error or calls the host, and the
 // nesting units they would have open then.
 enum class Op : std::uint8_t {
@@ -54,6 +54,10 @@ enum class Op : std::uint8_t {
   CallScript,       // A := callees[C] called with `code` arguments at operands[B], whose parameters take any value
   Assign,           // B := C, or B := B (code) C for a compound assignment; B is the value
   StepBy,           // B := B + 1 (code 1) or B - 1 (code 0); B is the value
+  // the StepBy of a variable and the comparison jump after it (as Eq..Ge) at
+  // once when both are numbers, else on to the two; A is 1 when the jump is
+  // on true. Only in code without steps, where loops end so.
+  EqStepAndTest, NeStepAndTest, LtStepAndTest, GtStepAndTest, LeStepAndTest, GeStepAndTest,
   Return,           // the result := B; then go to A (a fault found after the return), or end when `code` is 1
   End,              // the call ends with the result it has
 };

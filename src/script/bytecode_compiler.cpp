@@ -686,22 +686,47 @@ class Compiler {
   std::uint32_t empty_ = 0;
 };
 
+bool IsComparisonJump(Op op) { return op >= Op::EqJumpIfFalse && op <= Op::GeJumpIfTrue; }
+
 // The same code without its Step instructions, for calls that run without a
-// step budget; targets move with the instructions they name.
+// step budget; targets move with the instructions they name. A loop's end,
+// a variable stepped and then a comparison jump, gets a *StepAndTest before it
+// (which jumps to the step now lead to).
 void StripSteps(const std::vector<Instruction>& counted, std::vector<Instruction>& uncounted) {
-  std::vector<std::uint32_t> moved(counted.size() + 1);
-  std::uint32_t next = 0;
-  for (std::size_t i = 0; i < counted.size(); ++i) {
-    moved[i] = next;
-    if (counted[i].op != Op::Step) ++next;
-  }
-  moved[counted.size()] = next;
+  std::vector<std::size_t> kept;
+  for (std::size_t i = 0; i < counted.size(); ++i)
+    if (counted[i].op != Op::Step) kept.push_back(i);
+  std::vector<std::uint32_t> moved(counted.size());
   uncounted.clear();
-  uncounted.reserve(next);
-  for (const Instruction& instruction : counted) {
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < counted.size(); ++i) {
+    const Instruction& instruction = counted[i];
+    moved[i] = static_cast<std::uint32_t>(uncounted.size());
     if (instruction.op == Op::Step) continue;
+    const bool loopEnd = instruction.op == Op::StepBy && IsVariableOperand(instruction.b) && k + 1 < kept.size() &&
+                         IsComparisonJump(counted[kept[k + 1]].op);
+    if (loopEnd) {
+      const Op test = counted[kept[k + 1]].op;
+      const bool onTrue = test >= Op::EqJumpIfTrue;
+      const int comparison = static_cast<int>(test) - static_cast<int>(onTrue ? Op::EqJumpIfTrue : Op::EqJumpIfFalse);
+      Instruction fused = instruction;
+      fused.op = static_cast<Op>(static_cast<int>(Op::EqStepAndTest) + comparison);
+      fused.a = onTrue ? 1 : 0;
+      uncounted.push_back(fused);
+    }
     uncounted.push_back(instruction);
-    if (std::uint32_t* target = TargetOf(uncounted.back())) *target = moved[*target];
+    ++k;
+  }
+  for (Instruction& instruction : uncounted)
+    if (std::uint32_t* target = TargetOf(instruction)) *target = moved[*target];
+}
+
+// The machine steps from the instruction after a jump: a target becomes the
+// distance from there, so no frame needs the start of its code.
+void MakeTargetsRelative(std::vector<Instruction>& code) {
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    if (std::uint32_t* target = TargetOf(code[i]))
+      *target = static_cast<std::uint32_t>(static_cast<std::int64_t>(*target) - static_cast<std::int64_t>(i + 1));
   }
 }
 
@@ -720,5 +745,7 @@ CompileResult CompileBytecode(const ScriptFunction& fn, Bytecode& out, std::uint
   for (Instruction& instruction : out.counted)
     if (instruction.op == Op::Return && out.counted[instruction.a].op == Op::End) instruction.code = 1;
   StripSteps(out.counted, out.uncounted);
+  MakeTargetsRelative(out.counted);
+  MakeTargetsRelative(out.uncounted);
   return CompileResult::kCompiled;
 }

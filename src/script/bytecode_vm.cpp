@@ -327,7 +327,7 @@ void Interpreter::CallScriptOutside(const Instruction& instruction, const VmFram
     const bool holds = x->type == SVT_Number && y->type == SVT_Number             \
                            ? (NumericOp(CODE, x->number, y->number, r), r != 0)    \
                            : SlowCompare(*I, f, CODE);                             \
-    if (holds == (WHEN)) ip = code + I->a;                                         \
+    if (holds == (WHEN)) ip += static_cast<std::int32_t>(I->a);                   \
     T3D_NEXT();                                                                    \
   }
 
@@ -351,6 +351,26 @@ void Interpreter::CallScriptOutside(const Instruction& instruction, const VmFram
     T3D_NEXT();                                                                                       \
   }
 
+// A loop's end: ip stands at the StepBy, the comparison jump follows it.
+#define T3D_STEP_AND_TEST(OP, CODE)                                  \
+  op_##OP : {                                                        \
+    ScriptValue* stepped = At(f, ip[0].b);                           \
+    if (stepped->type != SVT_Number) T3D_NEXT();                     \
+    stepped->number = stepped->number + (ip[0].code ? 1 : -1);       \
+    const Instruction& test = ip[1];                                 \
+    const ScriptValue* x = At(f, test.b);                            \
+    const ScriptValue* y = At(f, test.c);                            \
+    if (x->type != SVT_Number || y->type != SVT_Number) {            \
+      ++ip; /* the step is done: the comparison the general way */   \
+      T3D_NEXT();                                                    \
+    }                                                                \
+    double r = 0;                                                    \
+    NumericOp(CODE, x->number, y->number, r);                        \
+    ip += 2;                                                         \
+    if ((r != 0) == (I->a != 0)) ip += static_cast<std::int32_t>(test.a); \
+    T3D_NEXT();                                                      \
+  }
+
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
 
@@ -365,11 +385,12 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
       &&op_Eq, &&op_Ne, &&op_Lt, &&op_Gt, &&op_Le, &&op_Ge,
       &&op_Negate, &&op_CheckNumber, &&op_Or, &&op_TruthJumpIfFalse, &&op_Move, &&op_LoadClass,
       &&op_ObjectOf, &&op_Property, &&op_CallMethod, &&op_Call, &&op_CallScript, &&op_Assign, &&op_StepBy,
-      &&op_Return, &&op_End,
+      &&op_EqStepAndTest, &&op_NeStepAndTest, &&op_LtStepAndTest, &&op_GtStepAndTest, &&op_LeStepAndTest,
+      &&op_GeStepAndTest, &&op_Return, &&op_End,
   };
   static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(Op::End) + 1);
 
-  const std::size_t bottom = suspended_.size();
+  const std::size_t bottom = suspendedTop_;
   const int entryDepth = depth_;
   // However the call ends, the frames it suspended and their temporaries go.
   struct Unwind {
@@ -377,7 +398,7 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
     std::size_t bottom;
     TempStack::Mark temps;
     ~Unwind() {
-      machine.suspended_.resize(bottom);
+      machine.suspendedTop_ = bottom;
       machine.temps_.GiveBack(temps);
     }
   } unwind{*this, bottom, temps_.Where()};
@@ -386,18 +407,16 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
   // copies a constant first (MutableValueOf).
   auto constants = [](const Bytecode* code) { return Base(code->constants.data(), kOperandConstant); };
 
-  const Bytecode* bytecode = &entry;
   ScriptValue* result = &entryResult;
   VmFrame f;
   f.base[kOperandTemp] = Base(temps_.Take(static_cast<std::size_t>(entry.temps)), kOperandTemp);
   f.base[kOperandLocal] = Base(stack_.get() + frameBase_, kOperandLocal);
-  f.base[kOperandConstant] = constants(bytecode);
+  f.base[kOperandConstant] = constants(&entry);
   f.base[kOperandGlobal] = Base(&globals_[0].value, kOperandGlobal);
-  f.bytecode = bytecode;
+  f.bytecode = &entry;
   f.depth = depth_;
   (void)fn;
-  const Instruction* code = stepBudget_ ? entry.counted.data() : entry.uncounted.data();
-  const Instruction* ip = code;
+  const Instruction* ip = stepBudget_ ? entry.counted.data() : entry.uncounted.data();
   const Instruction* I;
   T3D_NEXT();
 
@@ -407,13 +426,13 @@ op_Step:
 op_Throw:
   Raise(*I, static_cast<EErrorCode>(I->code));
 op_Jump:
-  ip = code + I->a;
+  ip += static_cast<std::int32_t>(I->a);
   T3D_NEXT();
 op_JumpIfFalse:
 op_JumpIfTrue: {
   const ScriptValue* v = At(f, I->b);
   const bool truth = v->type == SVT_Number ? v->number != 0 : SlowTruth(*I, I->b, f);
-  if (truth == (I->op == Op::JumpIfTrue)) ip = code + I->a;
+  if (truth == (I->op == Op::JumpIfTrue)) ip += static_cast<std::int32_t>(I->a);
   T3D_NEXT();
 }
   T3D_COMPARE_JUMP(EqJumpIfFalse, 11, false)
@@ -469,7 +488,7 @@ op_TruthJumpIfFalse: {
   const ScriptValue* v = At(f, I->b);
   const bool truth = v->type == SVT_Number ? v->number != 0 : SlowTruth(*I, I->b, f);
   At(f, I->a)->SetNumber(truth ? 1 : 0);
-  if (!truth) ip = code + I->c;
+  if (!truth) ip += static_cast<std::int32_t>(I->c);
   T3D_NEXT();
 }
 op_Move:
@@ -491,7 +510,7 @@ op_Call:
   CallValue(*I, f);
   T3D_NEXT();
 op_CallScript: {
-  ScriptFunction* callee = bytecode->callees[I->c];
+  ScriptFunction* callee = f.bytecode->callees[I->c];
   const Bytecode* calleeCode = callee->bytecode ? callee->bytecode.get() : BytecodeOf(*callee);
   const int calleeDepth = f.depth + I->rel + 1;
   if (!calleeCode || calleeDepth + calleeCode->maxRel > kMaxNesting) {
@@ -505,7 +524,7 @@ op_CallScript: {
   const int localCount = callee->localCount;
   if (base + localCount >= kStackSize) Raise(*I, ERR_STACK_OVERFLOW);
   ScriptValue* slots = stack_.get() + base;
-  const std::uint32_t* args = bytecode->operands.data() + I->b;
+  const std::uint32_t* args = f.bytecode->operands.data() + I->b;
   const int argCount = I->code;
   for (int i = 0; i < argCount; ++i) {
     const ScriptValue* arg = At(f, args[i]);
@@ -519,20 +538,25 @@ op_CallScript: {
   for (int i = argCount; i < localCount; ++i) slots[i].Clear();
   ScriptValue* calleeResult = At(f, I->a);
   calleeResult->Clear();
-  suspended_.push_back(
-      {ip, code, bytecode, running_, result, f.base[kOperandTemp], temps_.Where(), frameBase_, f.depth});
+  if (suspendedTop_ == suspended_.size()) suspended_.resize(suspended_.size() * 2 + 16);
+  SuspendedFrame& caller = suspended_[suspendedTop_++];
+  caller.ip = ip;
+  caller.bytecode = f.bytecode;
+  caller.function = running_;
+  caller.result = result;
+  caller.temps = f.base[kOperandTemp];
+  caller.calleeTemps = temps_.Where();
+  caller.frameBase = frameBase_;
   frameBase_ = base;
   stackPointer_ = base + localCount;
   running_ = callee;
-  bytecode = calleeCode;
   result = calleeResult;
   f.base[kOperandTemp] = Base(temps_.Take(static_cast<std::size_t>(calleeCode->temps)), kOperandTemp);
   f.base[kOperandLocal] = Base(slots, kOperandLocal);
   f.base[kOperandConstant] = constants(calleeCode);
   f.bytecode = calleeCode;
   f.depth = calleeDepth;
-  code = stepBudget_ ? calleeCode->counted.data() : calleeCode->uncounted.data();
-  ip = code;
+  ip = stepBudget_ ? calleeCode->counted.data() : calleeCode->uncounted.data();
   T3D_NEXT();
 }
 op_Assign: {
@@ -556,6 +580,12 @@ op_StepBy: {
   }
   T3D_NEXT();
 }
+  T3D_STEP_AND_TEST(EqStepAndTest, 11)
+  T3D_STEP_AND_TEST(NeStepAndTest, 12)
+  T3D_STEP_AND_TEST(LtStepAndTest, 13)
+  T3D_STEP_AND_TEST(GtStepAndTest, 14)
+  T3D_STEP_AND_TEST(LeStepAndTest, 15)
+  T3D_STEP_AND_TEST(GeStepAndTest, 16)
 op_Return: {
   const ScriptValue* value = At(f, I->b);
   if (value->type == SVT_Number) {
@@ -564,31 +594,29 @@ op_Return: {
     PassValue(*result, I->b, f);
   }
   if (!I->code) {
-    ip = code + I->a;
+    ip += static_cast<std::int32_t>(I->a);
     T3D_NEXT();
   }
   goto op_End;
 }
 op_End: {
-  if (suspended_.size() == bottom) {
+  if (suspendedTop_ == bottom) {
     depth_ = entryDepth;
     return;
   }
-  const SuspendedFrame& caller = suspended_.back();
+  const SuspendedFrame& caller = suspended_[--suspendedTop_];
   temps_.GiveBack(caller.calleeTemps);
   stackPointer_ = frameBase_;
   frameBase_ = caller.frameBase;
   ip = caller.ip;
-  code = caller.code;
-  bytecode = caller.bytecode;
   running_ = caller.function;
   result = caller.result;
   f.base[kOperandTemp] = caller.temps;
   f.base[kOperandLocal] = Base(stack_.get() + frameBase_, kOperandLocal);
-  f.base[kOperandConstant] = constants(bytecode);
-  f.bytecode = bytecode;
-  f.depth = caller.depth;
-  suspended_.pop_back();
+  f.base[kOperandConstant] = constants(caller.bytecode);
+  f.bytecode = caller.bytecode;
+  // The call instruction says how deep the caller was.
+  f.depth -= ip[-1].rel + 1;
   T3D_NEXT();
 }
 }
@@ -598,3 +626,4 @@ op_End: {
 #undef T3D_NEXT
 #undef T3D_COMPARE_JUMP
 #undef T3D_OPERATOR
+#undef T3D_STEP_AND_TEST

@@ -174,15 +174,13 @@ class TempStack {
 // A bytecode frame that called another without leaving the machine's loop:
 // what it goes on with when the call returns.
 struct SuspendedFrame {
-  const Instruction* ip;
-  const Instruction* code;
+  const Instruction* ip;  // after its call
   const Bytecode* bytecode;
   ScriptFunction* function;
   ScriptValue* result;
   std::uintptr_t temps;  // the operand base of its temporaries
   TempStack::Mark calleeTemps;  // where the callee's temporaries begin
   int frameBase;
-  int depth;
 };
 
 // The interpreter of one engine. The plain routines (interpreter.cpp) walk the
@@ -380,6 +378,7 @@ class Interpreter {
   std::array<GlobalVar, kMaxGlobals> globals_;
   TempStack temps_;
   std::vector<SuspendedFrame> suspended_;  // bytecode frames waiting for a call they made
+  std::size_t suspendedTop_ = 0;           // how many of suspended_ are in use
 };
 
 // Compiles one function's text into an engine (compiler.cpp).

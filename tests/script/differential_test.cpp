@@ -235,6 +235,10 @@ const char* const kPrograms[] = {
     R"(pair(p, q) { return p * 10 + q; } bump(byref v) { v = v + 1; return v; } get(v) { return v; }
        main() { a = 1; $x = a + (a = 5); b = 2; $y = (b && 1) + (b = 0); c = 0; $z = (c && 1) + (c = 7);
         d = 3; $w = pair(d, d = 4); e = 1; $v = e * 100 + bump(e); $u = (get)(e); s = "a"; $s = s + (s = "b") + s; })",
+    // Loop ends, stepped and tested at once or one by one.
+    R"(main() { s = 0; for (i = 0; i < 5; i++) { if (i == 2) continue; s = s + i; } $s = s; j = "3"; while (j < 6) { j++; }
+        $j = j; k = 9; for (; k > Probe.Count; k--) $k = k; n = 0; for (m = 3; m != -1; m--) n = n + m; $n = n;
+        for (q = 0; q <= "2"; q++) $q = q; })",
     // A native that enters the engine again sees the nesting count of the
     // expression it was called from.
     R"(down() { $n = $n + 1; down(); } main() { $n = 0; x = (((Probe.Call("down")))); $m = $n; $n = 0; y = 1 + (Probe.Call("down")); })",
