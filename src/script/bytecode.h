@@ -41,6 +41,8 @@ enum class Op : std::uint8_t {
   // A := B (operator) C, the operators of BinaryOp; A is a temporary, or the
   // variable of "variable = B (operator) C", which is assigned the result
   Add, Sub, Mul, Div, Mod, BitAnd, BitOr, Shl, Shr, Eq, Ne, Lt, Gt, Le, Ge,
+  ModConstant,      // Mod, C a constant whose whole part is none of 0, 1, -1 and -2^31: the
+                    // remainder by its magnitude (divisors[code]) without a division
   Negate,           // A := -B (27 unless B is a number)
   CheckNumber,      // prefix "+": 27 unless B converts to a number; B is the value
   Or,               // A := B || C, both judged, B first
@@ -62,6 +64,13 @@ enum class Op : std::uint8_t {
   End,              // the call ends with the result it has
 };
 
+// The remainder by a fixed whole number without a division: for a dividend
+// u below 2^32, floor(u / magnitude) is the high half of u * magic, exactly.
+struct Divisor {
+  std::uint64_t magic;  // (2^64 - 1) / magnitude + 1
+  std::uint32_t magnitude;
+};
+
 struct Instruction {
   Op op;
   std::uint8_t code = 0;
@@ -79,6 +88,7 @@ struct Bytecode {
   std::vector<std::uint32_t> operands;    // argument lists of calls
   std::vector<ScriptValue> constants;
   std::vector<ScriptFunction*> callees;   // CallScript's functions
+  std::vector<Divisor> divisors;          // ModConstant's
   int temps = 0;    // temporaries a frame needs
   int maxRel = 0;   // the most nesting units the body can open, calls included
 };

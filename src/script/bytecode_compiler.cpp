@@ -447,7 +447,7 @@ class Compiler {
     std::uint32_t right;
     if (!Assign(depth + 1, right)) throw ERR_NO_RIGHT_VALUE;
     Release(right);
-    if (code == 1 && IsVariableOperand(value) && ResultOfLast(right, Op::Add, Op::Ge)) {
+    if (code == 1 && IsVariableOperand(value) && ResultOfLast(right, Op::Add, Op::ModConstant)) {
       // "variable = a (operator) b": the operator stores into the variable.
       // Nothing happens between the two, and a number or a text assigned to a
       // variable raises nothing and calls no host.
@@ -518,11 +518,25 @@ class Compiler {
       Release(value);
       const std::uint32_t result = NewTemp();
       const Op operation = op.level == kOrOr ? Op::Or : static_cast<Op>(static_cast<int>(Op::Add) + op.code - 2);
-      Emit(operation, depth, p_, result, value, right);
+      const std::uint32_t instruction = Emit(operation, depth, p_, result, value, right);
+      if (operation == Op::Mod) ByConstant(code_[instruction]);
       value = result;
     }
     if (chain.open) value = CloseChain(chain, depth);
     return true;
+  }
+
+  // A remainder by a constant whole number that needs no special case.
+  void ByConstant(Instruction& instruction) {
+    if (OperandKindOf(instruction.c) != kOperandConstant || out_.divisors.size() > 255) return;
+    const ScriptValue& constant = out_.constants[OperandOffset(instruction.c) / sizeof(ScriptValue)];
+    if (constant.type != SVT_Number) return;
+    const std::int32_t divisor = TruncateForOperator(constant.number);
+    if (divisor == 0 || divisor == 1 || divisor == -1 || divisor == INT32_MIN) return;
+    const auto magnitude = static_cast<std::uint32_t>(divisor < 0 ? -divisor : divisor);
+    out_.divisors.push_back({UINT64_MAX / magnitude + 1, magnitude});
+    instruction.op = Op::ModConstant;
+    instruction.code = static_cast<std::uint8_t>(out_.divisors.size() - 1);
   }
 
   bool Unary(int depth, std::uint32_t& value) {

@@ -39,6 +39,8 @@ inline ScriptValue* At(const VmFrame& frame, std::uint32_t operand) {
   return reinterpret_cast<ScriptValue*>(frame.base[operand & kOperandKindMask] + operand);
 }
 
+__extension__ typedef unsigned __int128 WideUnsigned;
+
 inline std::uintptr_t Base(const void* values, OperandKind kind) { return reinterpret_cast<std::uintptr_t>(values) - kind; }
 
 inline int LocalIndex(std::uint32_t operand) { return static_cast<int>(OperandOffset(operand) / sizeof(ScriptValue)); }
@@ -333,18 +335,22 @@ void Interpreter::CallScriptOutside(const Instruction& instruction, const VmFram
 
 // A number lands in place on a number; a temporary holding something else,
 // or a variable, takes it the general way.
+#define T3D_STORE_NUMBER(R)            \
+  {                                    \
+    ScriptValue* out = At(f, I->a);    \
+    if (out->type == SVT_Number) {     \
+      out->number = (R);               \
+    } else {                           \
+      StoreNumberOf(*I, f, (R));       \
+    }                                  \
+  }
 #define T3D_OPERATOR(OP, CODE)                                                                        \
   op_##OP : {                                                                                         \
     const ScriptValue* x = At(f, I->b);                                                               \
     const ScriptValue* y = At(f, I->c);                                                               \
     double r;                                                                                         \
     if (x->type == SVT_Number && y->type == SVT_Number && NumericOp(CODE, x->number, y->number, r)) { \
-      ScriptValue* out = At(f, I->a);                                                                 \
-      if (out->type == SVT_Number) {                                                                  \
-        out->number = r;                                                                              \
-      } else {                                                                                        \
-        StoreNumberOf(*I, f, r);                                                                      \
-      }                                                                                               \
+      T3D_STORE_NUMBER(r)                                                                             \
     } else {                                                                                          \
       SlowBinary(*I, f, CODE);                                                                        \
     }                                                                                                 \
@@ -382,7 +388,7 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
       &&op_GeJumpIfFalse, &&op_EqJumpIfTrue, &&op_NeJumpIfTrue, &&op_LtJumpIfTrue, &&op_GtJumpIfTrue,
       &&op_LeJumpIfTrue, &&op_GeJumpIfTrue,
       &&op_Add, &&op_Sub, &&op_Mul, &&op_Div, &&op_Mod, &&op_BitAnd, &&op_BitOr, &&op_Shl, &&op_Shr,
-      &&op_Eq, &&op_Ne, &&op_Lt, &&op_Gt, &&op_Le, &&op_Ge,
+      &&op_Eq, &&op_Ne, &&op_Lt, &&op_Gt, &&op_Le, &&op_Ge, &&op_ModConstant,
       &&op_Negate, &&op_CheckNumber, &&op_Or, &&op_TruthJumpIfFalse, &&op_Move, &&op_LoadClass,
       &&op_ObjectOf, &&op_Property, &&op_CallMethod, &&op_Call, &&op_CallScript, &&op_Assign, &&op_StepBy,
       &&op_EqStepAndTest, &&op_NeStepAndTest, &&op_LtStepAndTest, &&op_GtStepAndTest, &&op_LeStepAndTest,
@@ -462,6 +468,22 @@ op_JumpIfTrue: {
   T3D_OPERATOR(Gt, 14)
   T3D_OPERATOR(Le, 15)
   T3D_OPERATOR(Ge, 16)
+op_ModConstant: {
+  const ScriptValue* x = At(f, I->b);
+  if (x->type != SVT_Number) {
+    SlowBinary(*I, f, 6);
+    T3D_NEXT();
+  }
+  // The sign of the dividend, as % on 32-bit integers gives it (and never -0).
+  const Divisor& divisor = f.bytecode->divisors[I->code];
+  const std::int32_t dividend = TruncateForOperator(x->number);
+  const std::uint32_t magnitude = dividend < 0 ? 0u - static_cast<std::uint32_t>(dividend)
+                                               : static_cast<std::uint32_t>(dividend);
+  const auto quotient = static_cast<std::uint32_t>((static_cast<WideUnsigned>(magnitude) * divisor.magic) >> 64);
+  const auto remainder = static_cast<std::int32_t>(magnitude - quotient * divisor.magnitude);
+  T3D_STORE_NUMBER(static_cast<double>(dividend < 0 ? -remainder : remainder))
+  T3D_NEXT();
+}
 op_Negate: {
   const ScriptValue* x = At(f, I->b);
   if (x->type == SVT_Number) {
@@ -626,4 +648,5 @@ op_End: {
 #undef T3D_NEXT
 #undef T3D_COMPARE_JUMP
 #undef T3D_OPERATOR
+#undef T3D_STORE_NUMBER
 #undef T3D_STEP_AND_TEST

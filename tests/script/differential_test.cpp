@@ -239,6 +239,12 @@ const char* const kPrograms[] = {
     R"(main() { s = 0; for (i = 0; i < 5; i++) { if (i == 2) continue; s = s + i; } $s = s; j = "3"; while (j < 6) { j++; }
         $j = j; k = 9; for (; k > Probe.Count; k--) $k = k; n = 0; for (m = 3; m != -1; m--) n = n + m; $n = n;
         for (q = 0; q <= "2"; q++) $q = q; })",
+    // Remainders by constants, whole and not, in and out of the 32-bit range.
+    R"(main() { t = ""; for (x = -20; x < 20; x += 0.75) t = t + (x % 7) + " " + (x % -3) + " " + (x % 2.5) + ","; $t = t;
+        $e = 2147483647 % 2 + "," + -2147483648 % 3 + "," + 4294967295 % 10 + "," + 10000000000 % 7 + "," +
+             2147483648 % 1000 + "," + (0 / 0) % 7 + "," + -0.5 % 3 + "," + 1 / (-7 % 7) + "," +
+             -2147483648 % 2147483647 + "," + 123456789 % -2147483647 + "," + -5 % 1000000007 + "," + 9 % 1 + "," + 9 % -1;
+        y = "12"; $y = y % 5; })",
     // A native that enters the engine again sees the nesting count of the
     // expression it was called from.
     R"(down() { $n = $n + 1; down(); } main() { $n = 0; x = (((Probe.Call("down")))); $m = $n; $n = 0; y = 1 + (Probe.Call("down")); })",
