@@ -558,8 +558,7 @@ op_CallScript: {
   }
   // Locals that are not parameters start unset.
   for (int i = argCount; i < localCount; ++i) slots[i].Clear();
-  ScriptValue* calleeResult = At(f, I->a);
-  calleeResult->Clear();
+  ScriptValue* calleeResult = At(f, I->a);  // written by a return, or cleared by End
   if (suspendedTop_ == suspended_.size()) suspended_.resize(suspended_.size() * 2 + 16);
   SuspendedFrame& caller = suspended_[suspendedTop_++];
   caller.ip = ip;
@@ -619,9 +618,12 @@ op_Return: {
     ip += static_cast<std::int32_t>(I->a);
     T3D_NEXT();
   }
-  goto op_End;
+  goto leave;
 }
-op_End: {
+op_End:
+  // No return ran: the call's value is unset.
+  result->Clear();
+leave: {
   if (suspendedTop_ == bottom) {
     depth_ = entryDepth;
     return;

@@ -232,8 +232,8 @@ const char* const kPrograms[] = {
     R"(set(byref a, byref b) { a = 1; b = "t"; } main() { set($g, loc); $l = loc; set(p, p); $p = p; })",
     // Variables are read when an operator, a call or a return uses them, after
     // everything to their right has run.
-    R"(pair(p, q) { return p * 10 + q; } bump(byref v) { v = v + 1; return v; } get(v) { return v; }
-       main() { a = 1; $x = a + (a = 5); b = 2; $y = (b && 1) + (b = 0); c = 0; $z = (c && 1) + (c = 7);
+    R"(pair(p, q) { return p * 10 + q; } bump(byref v) { v = v + 1; return v; } get(v) { return v; } none() { w = 1; }
+       main() { $n = ("a" + 1, none()) == empty; $o = none() == empty; a = 1; $x = a + (a = 5); b = 2; $y = (b && 1) + (b = 0); c = 0; $z = (c && 1) + (c = 7);
         d = 3; $w = pair(d, d = 4); e = 1; $v = e * 100 + bump(e); $u = (get)(e); s = "a"; $s = s + (s = "b") + s; })",
     // Loop ends, stepped and tested at once or one by one.
     R"(main() { s = 0; for (i = 0; i < 5; i++) { if (i == 2) continue; s = s + i; } $s = s; j = "3"; while (j < 6) { j++; }
