@@ -26,9 +26,9 @@ inline std::uint32_t OperandOffset(std::uint32_t operand) { return operand & ~kO
 inline bool IsVariableOperand(std::uint32_t operand) { return (operand & 1) != 0; }
 
 // A, B and C are the instruction's fields a, b and c; a "go to" target is the
-// signed distance from the instruction after the jump. Every instruction carries the token position the plain
-// routines would stand at when it raises an error or calls the host, and the
-// nesting units they would have open then.
+// signed distance from the instruction after the jump. Every instruction
+// carries the token position the plain routines would stand at when it raises
+// an error or calls the host, and the nesting units they would have open then.
 enum class Op : std::uint8_t {
   Step,             // count one statement: stop (4) here when the budget is spent
   Throw,            // raise `code` here
@@ -61,7 +61,7 @@ enum class Op : std::uint8_t {
   // on true. Only in code without steps, where loops end so.
   EqStepAndTest, NeStepAndTest, LtStepAndTest, GtStepAndTest, LeStepAndTest, GeStepAndTest,
   Return,           // the result := B; then go to A (a fault found after the return), or end when `code` is 1
-  End,              // the call ends with the result it has
+  End,              // the call ends without a return: its value is unset
 };
 
 // The remainder by a fixed whole number without a division: for a dividend

@@ -12,6 +12,7 @@
 //   goes there instead, so the effects before the fault happen as they did;
 // - the nesting units the plain routines would open are counted, so the
 //   interpreter knows before the body runs whether the limit can be met in it.
+#include <cstring>
 #include <map>
 
 #include "platform/system/stack_guard.h"
@@ -197,7 +198,7 @@ class Compiler {
   std::uint32_t NumberConstant(double number) {
     std::uint64_t bits;
     static_assert(sizeof bits == sizeof number);
-    __builtin_memcpy(&bits, &number, sizeof bits);
+    std::memcpy(&bits, &number, sizeof bits);
     auto found = numbers_.find(bits);
     if (found != numbers_.end()) return found->second;
     ScriptValue value;

@@ -39,8 +39,6 @@ inline ScriptValue* At(const VmFrame& frame, std::uint32_t operand) {
   return reinterpret_cast<ScriptValue*>(frame.base[operand & kOperandKindMask] + operand);
 }
 
-__extension__ typedef unsigned __int128 WideUnsigned;
-
 inline std::uintptr_t Base(const void* values, OperandKind kind) { return reinterpret_cast<std::uintptr_t>(values) - kind; }
 
 inline int LocalIndex(std::uint32_t operand) { return static_cast<int>(OperandOffset(operand) / sizeof(ScriptValue)); }
@@ -112,7 +110,7 @@ const Bytecode* Interpreter::BytecodeOf(ScriptFunction& fn) {
 bool Interpreter::RunBytecode(ScriptFunction* fn, ScriptValue& result) {
   const Bytecode* code = BytecodeOf(*fn);
   if (!code || depth_ + code->maxRel > kMaxNesting || NativeStackExhausted(stackLimit_)) return false;
-  Execute(fn, *code, result);
+  Execute(*code, result);
   return true;
 }
 
@@ -314,6 +312,8 @@ void Interpreter::CallScriptOutside(const Instruction& instruction, const VmFram
 
 // ---- the loop ----------------------------------------------------------------
 
+__extension__ typedef unsigned __int128 WideUnsigned;  // ModConstant's product
+
 // Each handler goes straight on to the next instruction's handler: one
 // indirect jump per handler, which the processor predicts for each on its
 // own, instead of one shared jump for all. Label addresses are a GNU
@@ -380,7 +380,7 @@ void Interpreter::CallScriptOutside(const Instruction& instruction, const VmFram
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
 
-void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue& entryResult) {
+void Interpreter::Execute(const Bytecode& entry, ScriptValue& entryResult) {
   // In the order of Op.
   static void* const kHandlers[] = {
       &&op_Step, &&op_Throw, &&op_Jump, &&op_JumpIfFalse, &&op_JumpIfTrue,
@@ -421,7 +421,6 @@ void Interpreter::Execute(ScriptFunction* fn, const Bytecode& entry, ScriptValue
   f.base[kOperandGlobal] = Base(&globals_[0].value, kOperandGlobal);
   f.bytecode = &entry;
   f.depth = depth_;
-  (void)fn;
   const Instruction* ip = stepBudget_ ? entry.counted.data() : entry.uncounted.data();
   const Instruction* I;
   T3D_NEXT();

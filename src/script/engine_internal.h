@@ -322,7 +322,8 @@ class Interpreter {
   bool RunBytecode(ScriptFunction* fn, ScriptValue& result);
   // fn's bytecode, compiled at its first call; null when there is none.
   const Bytecode* BytecodeOf(ScriptFunction& fn);
-  void Execute(ScriptFunction* fn, const Bytecode& code, ScriptValue& result);
+  // Runs the body of running_ (set up by CallScript) from `code`.
+  void Execute(const Bytecode& code, ScriptValue& result);
   void Enter(const Instruction& instruction, const VmFrame& frame);
   const ScriptValue& ValueOf(std::uint32_t operand, const VmFrame& frame, ScriptValue& scratch);
   ScriptValue& MutableValueOf(std::uint32_t operand, const VmFrame& frame, ScriptValue& scratch);
