@@ -1,7 +1,7 @@
 // The compiled form of a script function: register instructions that the
 // interpreter runs instead of walking the tokens again. Made by
-// bytecode_compiler.cpp at a function's first call, run by bytecode_vm.cpp.
-// Internal to the script engine.
+// bytecode_compiler.cpp at a function's first call, run by bytecode_vm.cpp
+// and bytecode_general.cpp. Internal to the script engine.
 #pragma once
 
 #include <cstdint>
@@ -92,6 +92,22 @@ struct Bytecode {
   int temps = 0;    // temporaries a frame needs
   int maxRel = 0;   // the most nesting units the body can open, calls included
 };
+
+// The machine's running frame (bytecode_vm.cpp, bytecode_general.cpp): where
+// each kind of operand is counted from, and what nesting counts are relative
+// to. Positions are in running_'s tokens.
+struct VmFrame {
+  // Where temporaries, locals, constants and globals begin (OperandKind
+  // order), less their kind, which every operand adds back.
+  std::uintptr_t base[4];
+  const Bytecode* bytecode;
+  int depth;  // nesting units in use when the body was entered
+};
+
+// The value an operand names in the frame.
+inline ScriptValue* At(const VmFrame& frame, std::uint32_t operand) {
+  return reinterpret_cast<ScriptValue*>(frame.base[operand & kOperandKindMask] + operand);
+}
 
 // The outcome of compiling a function body.
 enum class CompileResult {
