@@ -233,21 +233,26 @@ const char* const kPrograms[] = {
     // Variables are read when an operator, a call or a return uses them, after
     // everything to their right has run.
     R"(pair(p, q) { return p * 10 + q; } bump(byref v) { v = v + 1; return v; } get(v) { return v; } none() { w = 1; }
-       main() { $n = ("a" + 1, none()) == empty; $o = none() == empty; a = 1; $x = a + (a = 5); b = 2; $y = (b && 1) + (b = 0); c = 0; $z = (c && 1) + (c = 7);
+       main() { $n = ("a" + 1, none()) == empty; $o = none() == empty;
+        a = 1; $x = a + (a = 5); b = 2; $y = (b && 1) + (b = 0); c = 0; $z = (c && 1) + (c = 7);
         d = 3; $w = pair(d, d = 4); e = 1; $v = e * 100 + bump(e); $u = (get)(e); s = "a"; $s = s + (s = "b") + s; })",
     // Loop ends, stepped and tested at once or one by one.
-    R"(main() { s = 0; for (i = 0; i < 5; i++) { if (i == 2) continue; s = s + i; } $s = s; j = "3"; while (j < 6) { j++; }
+    R"(main() { s = 0; for (i = 0; i < 5; i++) { if (i == 2) continue; s = s + i; } $s = s;
+        j = "3"; while (j < 6) { j++; }
         $j = j; k = 9; for (; k > Probe.Count; k--) $k = k; n = 0; for (m = 3; m != -1; m--) n = n + m; $n = n;
         for (q = 0; q <= "2"; q++) $q = q; })",
     // Remainders by constants, whole and not, in and out of the 32-bit range.
-    R"(main() { t = ""; for (x = -20; x < 20; x += 0.75) t = t + (x % 7) + " " + (x % -3) + " " + (x % 2.5) + ","; $t = t;
+    R"(main() { t = ""; for (x = -20; x < 20; x += 0.75) t = t + (x % 7) + " " + (x % -3) + " " + (x % 2.5) + ",";
+        $t = t;
         $e = 2147483647 % 2 + "," + -2147483648 % 3 + "," + 4294967295 % 10 + "," + 10000000000 % 7 + "," +
              2147483648 % 1000 + "," + (0 / 0) % 7 + "," + -0.5 % 3 + "," + 1 / (-7 % 7) + "," +
-             -2147483648 % 2147483647 + "," + 123456789 % -2147483647 + "," + -5 % 1000000007 + "," + 9 % 1 + "," + 9 % -1;
+             -2147483648 % 2147483647 + "," + 123456789 % -2147483647 + "," + -5 % 1000000007 + "," + 9 % 1 + "," +
+             9 % -1;
         y = "12"; $y = y % 5; })",
     // A native that enters the engine again sees the nesting count of the
     // expression it was called from.
-    R"(down() { $n = $n + 1; down(); } main() { $n = 0; x = (((Probe.Call("down")))); $m = $n; $n = 0; y = 1 + (Probe.Call("down")); })",
+    R"(down() { $n = $n + 1; down(); }
+       main() { $n = 0; x = (((Probe.Call("down")))); $m = $n; $n = 0; y = 1 + (Probe.Call("down")); })",
 };
 
 TEST(Bytecode, ProgramsRunTheSameBothWays) {
