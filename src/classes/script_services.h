@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/math/math_types.h"
-#include "scene/text_slot.h"
+#include "scene/text/text_slot.h"
 #include "script/value.h"
 
 class Cast;

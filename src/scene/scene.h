@@ -19,7 +19,7 @@
 #include "scene/scene_limits.h"
 #include "scene/scene_timer.h"
 #include "scene/script_class_hooks.h"
-#include "scene/text_slot.h"
+#include "scene/text/text_slot.h"
 #include "script/game_script.h"
 
 class ObjectClass;

@@ -1,5 +1,5 @@
 // The grid glyph table.
-#include "render/glyph.h"
+#include "scene/text/glyph_table.h"
 
 namespace {
 
