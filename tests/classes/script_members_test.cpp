@@ -61,7 +61,7 @@ class Recorder : public ScriptServices {
          << f.color2 << " " << f.mode << std::dec << "\n";
     return true;
   }
-  void SetCharacterSet(int set, const std::vector<unsigned char>& image, std::vector<CharacterGlyph> glyphs) override {
+  void SetCharacterSet(int set, std::vector<unsigned char> image, std::vector<Glyph> glyphs) override {
     out_ << "  | charset " << set << " image " << image.size() << " glyphs " << glyphs.size() << "\n";
   }
   void PutCharacters(const CharacterRequest& r) override {
