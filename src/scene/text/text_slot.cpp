@@ -8,7 +8,9 @@
 
 namespace {
 
-float Blend(float a, float b, float t) { return (1.0f - t) * a + t * b; }
+// (1 - t) a + t b, written so that a value both states share stays exact: a
+// colour byte that does not change never dips by one while the rest glides.
+float Blend(float a, float b, float t) { return a + t * (b - a); }
 
 // At most 511 bytes up to the first NUL, never half a two-byte character.
 void CopyText(std::array<char, kTextStateSize>& out, const std::string& text) {
