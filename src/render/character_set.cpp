@@ -135,8 +135,9 @@ void CharacterSet::DrawBatch(GraphicsDevice& device) {
   device.SetRenderState(RenderState::DestBlend, kBlendInvSrcAlpha);
   device.SetRenderState(RenderState::DiffuseMaterialSource, kMaterialSourceMaterial);
   // Text quads always turn clockwise on the screen (a negative scale turns
-  // them half round, never mirrors them); a pass before that culls those
-  // must not hide the text.
+  // them half round, it never mirrors them), so drawing both sides shows
+  // nothing more; a pass before that left clockwise faces culled must not
+  // hide the text.
   device.SetRenderState(RenderState::CullMode, kCullNone);
   device.SetSamplerState(0, SamplerState::MagFilter, kTexFilterLinear);
   device.SetSamplerState(0, SamplerState::MinFilter, kTexFilterLinear);

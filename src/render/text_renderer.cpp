@@ -58,20 +58,19 @@ void TextRenderer::DrawSlot(const CharacterSlot& slot, CharacterSet& set, float 
   TextState look = slot.oldState;
   BlendTextState(look, slot.newState, t);
   const TextPlacement placement = PlacementOf(look);
-  const float alpha = look.color[0];
-  const bool crossFade = (slot.flags & kTextSlotCrossFade) != 0;
+  // Each text at its share of the blended alpha; a share of nothing lays nothing.
+  auto lay = [&](const TextState& state, float share) {
+    const float alpha = static_cast<float>(look.color[0]) * share;
+    if (state.text[0] == '\0' || alpha == 0.0f) return;
+    set.AddString(state.text.data(), placement, Argb(static_cast<std::uint32_t>(TruncateToInt32(alpha)), look.color),
+                  screenScale);
+  };
   set.Clear();
-  if (crossFade && slot.oldState.text[0] != '\0') {
-    const float fadingOut = alpha * (1.0f - t);
-    if (fadingOut != 0.0f)
-      set.AddString(slot.oldState.text.data(), placement, Argb(static_cast<std::uint32_t>(TruncateToInt32(fadingOut)), look.color),
-                    screenScale);
-  }
-  if (slot.newState.text[0] != '\0') {
-    const float fadingIn = alpha * (crossFade ? t : 1.0f);
-    if (fadingIn != 0.0f)
-      set.AddString(slot.newState.text.data(), placement, Argb(static_cast<std::uint32_t>(TruncateToInt32(fadingIn)), look.color),
-                    screenScale);
+  if (slot.flags & kTextSlotCrossFade) {
+    lay(slot.oldState, 1.0f - t);
+    lay(slot.newState, t);
+  } else {
+    lay(slot.newState, 1.0f);
   }
 }
 

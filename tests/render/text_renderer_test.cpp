@@ -178,8 +178,8 @@ TEST(TextRenderer, FadeInAlphaIsTheShareOfTheFramesGone) {
       continue;
     }
     char expected[80];
-    std::snprintf(expected, sizeof expected, "a %02x102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n",
-                  alpha);
+    std::snprintf(expected, sizeof expected,
+                  "a %02x102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n", alpha);
     EXPECT_EQ(quads, expected) << "frame " << n;
   }
 }
