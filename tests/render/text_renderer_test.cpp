@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "app/headless_host.h"
 #include "platform/gpu/recording_device.h"
-#include "platform/system/temp_folder.h"
 #include "platform/gpu/texture_loader.h"
 #include "platform/image/image.h"
+#include "platform/system/temp_folder.h"
 #include "render/text_renderer.h"
 #include "support/gl_pictures.h"
 
@@ -290,22 +291,11 @@ TEST(TextRenderer, BatchLimitEmptySetsAndTheDrawsStates) {
 
 // ---- the frame-rate line of the run loop ----
 
-// The run loop's device as the frame renderer gives it: the GL device, the
-// overlay through the text renderer. Each overlay is read back at once.
-class OverlayDevice : public FrameDevice {
+// The run loop's device as the frame renderer gives it, as far as the
+// overlay goes: each line through the text renderer, read back at once.
+class OverlayDevice : public NullDevice {
  public:
   OverlayDevice(GlGraphics& g, TextRenderer& text) : g_(g), text_(text) {}
-  State TestCooperativeLevel() override { return kReady; }
-  bool Reset() override { return true; }
-  void Clear(std::uint32_t color, float depth) override {
-    g_.graphics.GetDevice()->Clear(kClearTarget | kClearZBuffer, color, depth);
-  }
-  bool BeginScene() override { return g_.graphics.GetDevice()->BeginScene(); }
-  void EndScene() override { g_.graphics.GetDevice()->EndScene(); }
-  void Present() override {}
-  int GetBackBufferWidth() const override {
-    return static_cast<int>(g_.graphics.GetPresentParameters(Graphics::kFullScreen).backBufferWidth);
-  }
   void DrawOverlayText(const char* line, float x, float y, std::uint32_t color, float scale) override {
     text_.DrawOverlayText(g_.graphics, line, x, y, color, scale);
     if (lines.empty() || lines.back() != line) lines.push_back(line);
@@ -319,21 +309,6 @@ class OverlayDevice : public FrameDevice {
   TextRenderer& text_;
 };
 
-struct VirtualClock : FrameClock {
-  std::uint32_t now = 0;
-  std::uint32_t NowMs() override { return now; }
-  void SleepMs(std::uint32_t ms) override { now += ms; }
-  void WaitUntil(std::uint32_t deadline) override {
-    if (!TimeReached(now, deadline)) now = deadline;
-  }
-};
-
-struct QuittingWindow : WindowPump {
-  int pumps = 0, quitAt = 0;
-  bool PumpMessages() override { return ++pumps >= quitAt; }
-  bool ShowsFrameRate() const override { return true; }
-};
-
 // At 30 frames a second the step is 33 ms: 30.3 draws a second. The first
 // second holds 32 draws (the first comes at once, and the second closes at
 // 1023 ms, after the draw then); each later one, starting where the last
@@ -345,8 +320,9 @@ TEST(TextRenderer, FrameRateLineAfterTwoVirtualSeconds) {
   text.SetSystemFont(MakeSystemFont(*g.graphics.GetDevice()));
   OverlayDevice device(g, text);
   VirtualClock clock;
-  QuittingWindow window;
-  window.quitAt = 64;
+  HeadlessWindow window;
+  window.QuitAtPump(64);
+  window.SetShowsFrameRate(true);
   Scene scene;
   RunHost host;
   host.clock = &clock;
@@ -355,9 +331,8 @@ TEST(TextRenderer, FrameRateLineAfterTwoVirtualSeconds) {
   scene.SetRunHost(host);
   TempFolder folder;
   ASSERT_TRUE(scene.LoadScene(folder.Write("fps.scn", "<Scene>\n <FPS value=\"30\"/>\n</Scene>\n")));
-  scene.SetClearColor(0xFF000000u);
   EXPECT_EQ(scene.Run(), ScenarioScene::kRunQuit);
-  EXPECT_EQ(clock.now, 63u * 33);
+  EXPECT_EQ(clock.NowMs(), 63u * 33);
   EXPECT_EQ(device.lines, (std::vector<std::string>{"  0FPS", " 32FPS", " 31FPS"}));
   Picture expected = GlyphPicture(800, 16, {{0, 0, ' '}, {7, 0, '3'}, {14, 0, '1'}, {21, 0, 'F'}, {28, 0, 'P'},
                                             {35, 0, 'S'}});

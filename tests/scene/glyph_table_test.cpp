@@ -1,5 +1,5 @@
 // Glyph tables: look-up with glyph 0 for absent codes, text widths over
-// one- and two-byte characters, and texts that end inside a character.
+// one- and two-byte characters, and a text that ends inside a character.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -32,19 +32,6 @@ TEST(GlyphTable, MeasuresEveryCharacterWithGlyphZeroForAbsentCodes) {
   EXPECT_EQ(table.GlyphFor('c').code, '!');
   EXPECT_EQ(GlyphTable().GetCharacterLength("abc"), 0.0f);
   EXPECT_EQ(GlyphTable().FindGlyph('a'), -1);
-}
-
-TEST(GlyphTable, CharactersNeverStepOverTheNul) {
-  const struct {
-    std::string text;
-    std::uint16_t code;
-    int length;
-  } cases[] = {{"a", 'a', 1}, {"\x82\xA0", 0x82A0, 2}, {"\x82", 0x8200, 1}, {"\xDF", 0xDF, 1}, {"", 0, 0}};
-  for (const auto& c : cases) {
-    const TextCharacter read = ReadTextCharacter(c.text.c_str());
-    EXPECT_EQ(read.code, c.code) << c.text;
-    EXPECT_EQ(read.length, c.length) << c.text;
-  }
 }
 
 }  // namespace

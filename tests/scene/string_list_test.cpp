@@ -53,14 +53,4 @@ TEST(StringList, ReadsTheEntriesOfEveryKindOfFile) {
   for (const auto& c : cases) EXPECT_EQ(Entries(c.file), c.entries) << c.name;
 }
 
-TEST(StringList, ALoadReplacesTheEntries) {
-  StringList list;
-  list.Load("0001=a\n");
-  list.Load("0002=b\n");
-  EXPECT_EQ(list.Find(1), nullptr);
-  EXPECT_STREQ(list.Find(2), "b");
-  list.Clear();
-  EXPECT_EQ(list.Find(2), nullptr);
-}
-
 }  // namespace
