@@ -21,7 +21,9 @@
 #include "scene/scene_limits.h"
 #include "scene/scene_timer.h"
 #include "scene/script_class_hooks.h"
-#include "scene/text_slot.h"
+#include "scene/text/character_set_data.h"
+#include "scene/text/string_list.h"
+#include "scene/text/text_slot.h"
 #include "script/game_script.h"
 
 class ObjectClass;
@@ -256,6 +258,17 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   bool PutCharacters(const CharacterRequest& request);
   // Frees the slot; false outside 0..63.
   bool DeleteCharacters(int slot);
+  // Character set `set` (0..31) takes the glyphs and the bytes of its image
+  // file (empty: none), replacing what it held (text/scene_text.cpp).
+  void SetCharacterSet(int set, std::vector<unsigned char> image, std::vector<Glyph> glyphs);
+  const CharacterSetData& CharacterSetAt(int set) const;
+  // The text's width in set 0..31; 0 for a set without glyphs.
+  float GetCharacterLength(int set, const char* text) const;
+  // Replaces the string list by the file's entries (archives first, then the
+  // disk); false, leaving no list, when the file cannot be read.
+  bool LoadStringList(const std::string& path);
+  // The list's text for the id; null when it has none.
+  const char* GetString(int id) const { return stringList_.Find(id); }
   // Mode 0 makes the cast the camera at once; any other mode switches to it
   // over `frames`, blending when bit 8 is set.
   void SwitchCamera(Cast* cast, std::uint32_t mode, std::int32_t frames, std::uint32_t extra);
@@ -357,6 +370,10 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   int dueCount_ = 0;
   std::array<FadeSlot, kFadeSlotCount> fades_{};
   std::array<CharacterSlot, kTextSlotCount> textSlots_{};
+  std::array<CharacterSetData, kCharacterSetCount> characterSets_;
+  std::uint64_t characterSetVersion_ = 0;
+  // Kept from one scene to the next.
+  StringList stringList_;
   CameraSwitch camera_;
 
   // The cast whose element the scene file is in; null outside one.
