@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/gpu/device.h"
-#include "render/glyph.h"
+#include "scene/text/glyph_table.h"
 
 class ArchiveManager;
 
