@@ -80,7 +80,7 @@ int main() {
 
   const ArchiveManager archives;
   SceneRenderer renderer(graphics, archives, game.Folder());
-  GraphicsFrameDevice device(graphics);
+  GraphicsFrameDevice device(graphics, renderer.GetText());
   Scene scene;
   RunHost host;
   host.device = &device;

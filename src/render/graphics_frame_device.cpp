@@ -40,4 +40,6 @@ int GraphicsFrameDevice::GetBackBufferWidth() const {
   return static_cast<int>(graphics_.GetPresentParameters(graphics_.GetMode()).backBufferWidth);
 }
 
-void GraphicsFrameDevice::DrawOverlayText(const char*, float, float, std::uint32_t, float) {}
+void GraphicsFrameDevice::DrawOverlayText(const char* text, float x, float y, std::uint32_t color, float scale) {
+  text_.DrawOverlayText(graphics_, text, x, y, color, scale);
+}

@@ -7,12 +7,13 @@
 #include <cstdint>
 
 #include "render/graphics.h"
+#include "render/text_renderer.h"
 #include "scene/run_host.h"
 
 class GraphicsFrameDevice : public FrameDevice {
  public:
-  // The graphics must outlive this.
-  explicit GraphicsFrameDevice(Graphics& graphics) : graphics_(graphics) {}
+  // The overlay is drawn in the text's system font. Both must outlive this.
+  GraphicsFrameDevice(Graphics& graphics, TextRenderer& text) : graphics_(graphics), text_(text) {}
 
   // Lost while the graphics have no device.
   State TestCooperativeLevel() override;
@@ -27,10 +28,10 @@ class GraphicsFrameDevice : public FrameDevice {
   void Present() override;
   // Of the set in use.
   int GetBackBufferWidth() const override;
-  // The overlay in the system font: nothing yet; the text renderer takes
-  // its place.
+  // One line in the system font.
   void DrawOverlayText(const char* text, float x, float y, std::uint32_t color, float scale) override;
 
  private:
   Graphics& graphics_;
+  TextRenderer& text_;
 };

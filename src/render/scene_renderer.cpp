@@ -68,8 +68,11 @@ SceneRenderer::SceneRenderer(Graphics& graphics, const ArchiveManager& archives,
 int SceneRenderer::CreateResources(Scene& scene) {
   GraphicsDevice* device = graphics_.GetDevice();
   if (!device) return kRenderResourcesFailed;
-  const int code = archives_ ? resources_.Create(*device, *archives_, folder_, &systemFont_)
-                             : resources_.Create(*device, &systemFont_);
+  // A font image that does not decode leaves the font as it was.
+  SystemFont font;
+  const int code = archives_ ? resources_.Create(*device, *archives_, folder_, &font)
+                             : resources_.Create(*device, &font);
+  text_.SetSystemFont(std::move(font));
   // Uploaded before the first frame rather than during it; a class loaded
   // later is uploaded at its first draw.
   for (int i = 0; i < kClassTableSize; ++i) {
@@ -79,11 +82,14 @@ int SceneRenderer::CreateResources(Scene& scene) {
   return code;
 }
 
-void SceneRenderer::ReleaseResources(Scene&) { resources_.Release(); }
+void SceneRenderer::ReleaseResources(Scene&) {
+  resources_.Release();
+  text_.ReleaseSetTextures();
+}
 
 void SceneRenderer::Render(Scene& scene) { RenderFrame(scene, nullptr); }
 
-void SceneRenderer::RenderCharacterSlots(Scene&) {}
+void SceneRenderer::RenderCharacterSlots(Scene& scene) { text_.DrawCharacterSlots(scene, graphics_); }
 
 void SceneRenderer::RenderFrame(Scene& scene, const OrbitView* orbit) {
   GraphicsDevice* device = graphics_.GetDevice();

@@ -12,6 +12,7 @@
 #include "render/graphics.h"
 #include "render/render_list.h"
 #include "render/render_resources.h"
+#include "render/text_renderer.h"
 #include "scene/run_host.h"
 
 class ArchiveManager;
@@ -47,14 +48,14 @@ class SceneRenderer : public SceneDrawing {
   SceneRenderer(const SceneRenderer&) = delete;
   SceneRenderer& operator=(const SceneRenderer&) = delete;
 
-  // The render resources, then the device copies of every class's model.
-  // 0, or kRenderResourcesFailed (the scene does not start).
+  // The render resources and the system font, then the device copies of
+  // every class's model. 0, or kRenderResourcesFailed (the scene does not start).
   int CreateResources(Scene& scene) override;
+  // The render resources and the textures of the scene's character sets.
   void ReleaseResources(Scene& scene) override;
   // A frame from the scene's own view: RenderFrame without an orbit.
   void Render(Scene& scene) override;
-  // The text slots in the scene's character sets: nothing yet; the text
-  // renderer takes its place.
+  // The text slots in the scene's character sets.
   void RenderCharacterSlots(Scene& scene) override;
 
   // One frame between the device's BeginScene and EndScene. The view is the
@@ -62,9 +63,9 @@ class SceneRenderer : public SceneDrawing {
   void RenderFrame(Scene& scene, const OrbitView* orbit);
 
   const RenderResources& GetResources() const { return resources_; }
-  // The system font made from "ASCII16.png"; the scene's system character
-  // set takes it over.
-  SystemFont& GetSystemFont() { return systemFont_; }
+  // The text of the frame: the slots, and the system font of the run
+  // loop's frame-rate line.
+  TextRenderer& GetText() { return text_; }
   // The list of the last frame drawn.
   const RenderList& GetRenderList() const { return list_; }
 
@@ -78,7 +79,7 @@ class SceneRenderer : public SceneDrawing {
   const ArchiveManager* archives_ = nullptr;  // null: the program's
   std::string folder_;
   RenderResources resources_;
-  SystemFont systemFont_;
+  TextRenderer text_;
   // Rebuilt every frame; the sections after the casts walk it too.
   RenderList list_;
 };

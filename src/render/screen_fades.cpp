@@ -1,4 +1,4 @@
-// Screen-quad states and the full-screen fades.
+// The full-screen fades: their colour, their states and their quad.
 #include "render/screen_fades.h"
 
 #include <algorithm>
@@ -15,9 +15,13 @@ struct ScreenVertex {
 };
 static_assert(sizeof(ScreenVertex) == 20);
 
-}  // namespace
+// How the quad meets the picture: 0 alpha blending, 1 adding, 2
+// multiplying the picture by its colour.
+enum class ScreenBlend : std::uint32_t { Alpha = 0, Add = 1, Multiply = 2 };
 
-void SetScreenQuadStates(GraphicsDevice& d, ScreenBlend blend, Texture* texture) {
+// Every state the quad depends on: its blend, both texture stages (the
+// vertex colour on stage 0), no vertex program, front faces only, no depth test.
+void SetScreenQuadStates(GraphicsDevice& d, ScreenBlend blend) {
   d.SetRenderState(RenderState::DiffuseMaterialSource, kMaterialSourceColor1);
   d.SetRenderState(RenderState::AmbientMaterialSource, kMaterialSourceMaterial);
   d.SetRenderState(RenderState::TextureFactor, 0xFFFFFFFFu);
@@ -35,12 +39,14 @@ void SetScreenQuadStates(GraphicsDevice& d, ScreenBlend blend, Texture* texture)
     d.SetRenderState(RenderState::SrcBlend, kBlendSrcAlpha);
     d.SetRenderState(RenderState::DestBlend, blend == ScreenBlend::Add ? kBlendOne : kBlendInvSrcAlpha);
   }
-  d.SetTexture(0, texture);
+  d.SetTexture(0, nullptr);
   d.SetTexture(1, nullptr);
   d.SetVertexShader(nullptr);
   // Over everything drawn before, whatever depths it left.
   d.SetRenderState(RenderState::ZEnable, 0);
 }
+
+}  // namespace
 
 std::uint32_t FadeColor(const FadeSlot& fade) {
   // Signed, and wide: before the fade-in ends the elapsed count lies below
@@ -68,7 +74,7 @@ void DrawFade(GraphicsDevice& d, const FadeSlot& fade) {
   const ScreenBlend blend = fade.blendMode == 1   ? ScreenBlend::Add
                             : fade.blendMode == 2 ? ScreenBlend::Multiply
                                                   : ScreenBlend::Alpha;
-  SetScreenQuadStates(d, blend, nullptr);
+  SetScreenQuadStates(d, blend);
   d.SetFVF(kFvfScreenColor);
   const ScreenVertex quad[6] = {{0, 0, 0, 1, color}, {w, 0, 0, 1, color}, {0, h, 0, 1, color},
                                 {w, h, 0, 1, color}, {0, h, 0, 1, color}, {w, 0, 0, 1, color}};

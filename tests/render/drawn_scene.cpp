@@ -31,6 +31,7 @@ DrawnScene::DrawnScene() {
 DrawnScene::~DrawnScene() {
   // The scene first: it releases its resources through the renderer.
   scene.reset();
+  frameDevice_.reset();
   renderer.reset();
 }
 
@@ -46,8 +47,9 @@ std::unique_ptr<DrawnScene> DrawnScene::OnGl(std::uint32_t width, std::uint32_t 
   }
   drawn->graphics.SetBackBufferSize(static_cast<int>(width), static_cast<int>(height));
   drawn->renderer = std::make_unique<SceneRenderer>(drawn->graphics, NoArchives(), drawn->game.Folder());
+  drawn->frameDevice_ = std::make_unique<GraphicsFrameDevice>(drawn->graphics, drawn->renderer->GetText());
   drawn->scene = std::make_unique<Scene>();
-  drawn->Attach(drawn->frameDevice_, nullptr, nullptr);
+  drawn->Attach(*drawn->frameDevice_, nullptr, nullptr);
   return drawn;
 }
 
@@ -58,8 +60,9 @@ std::unique_ptr<DrawnScene> DrawnScene::Recorded(std::uint32_t width, std::uint3
   drawn->graphics.InitializeWithDevice(std::move(device), TextureFormat::X8R8G8B8);
   drawn->graphics.SetBackBufferSize(static_cast<int>(width), static_cast<int>(height));
   drawn->renderer = std::make_unique<SceneRenderer>(drawn->graphics, NoArchives(), drawn->game.Folder());
+  drawn->frameDevice_ = std::make_unique<GraphicsFrameDevice>(drawn->graphics, drawn->renderer->GetText());
   drawn->scene = std::make_unique<Scene>();
-  drawn->Attach(drawn->frameDevice_, nullptr, nullptr);
+  drawn->Attach(*drawn->frameDevice_, nullptr, nullptr);
   drawn->recorder->ClearLines();
   return drawn;
 }
@@ -85,10 +88,10 @@ void DrawnScene::Start() {
 }
 
 Picture DrawnScene::DrawFrame() {
-  frameDevice_.Clear(scene->GetClearColor(), 1.0f);
-  EXPECT_TRUE(frameDevice_.BeginScene());
+  frameDevice_->Clear(scene->GetClearColor(), 1.0f);
+  EXPECT_TRUE(frameDevice_->BeginScene());
   scene->Render();
-  frameDevice_.EndScene();
+  frameDevice_->EndScene();
   Picture picture;
   const PresentParameters& p = graphics.GetDevice()->GetPresentParameters();
   picture.width = p.backBufferWidth;
@@ -97,13 +100,13 @@ Picture DrawnScene::DrawFrame() {
   return picture;
 }
 
-std::vector<Picture> DrawnScene::Run(int frames) {
+std::vector<Picture> DrawnScene::Run(int frames, bool showsFrameRate) {
   WaitingClock clock;
-  CountedWindow pump(frames);
-  PicturedFrames device(graphics);
+  CountedWindow pump(frames, showsFrameRate);
+  PicturedFrames device(graphics, renderer->GetText());
   Attach(device, &pump, &clock);
   scene->Run();
-  Attach(frameDevice_, nullptr, nullptr);
+  Attach(*frameDevice_, nullptr, nullptr);
   return device.pictures;
 }
 

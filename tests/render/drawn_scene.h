@@ -33,18 +33,20 @@ class WaitingClock : public FrameClock {
 // Asks to quit at its `quitAt`-th pump.
 class CountedWindow : public WindowPump {
  public:
-  explicit CountedWindow(int quitAt) : quitAt_(quitAt) {}
+  CountedWindow(int quitAt, bool showsFrameRate) : quitAt_(quitAt), showsFrameRate_(showsFrameRate) {}
   bool PumpMessages() override { return ++pumps_ >= quitAt_; }
+  bool ShowsFrameRate() const override { return showsFrameRate_; }
 
  private:
   int quitAt_;
+  bool showsFrameRate_;
   int pumps_ = 0;
 };
 
 // The graphics frame device, keeping the picture of every frame it presents.
 class PicturedFrames : public FrameDevice {
  public:
-  explicit PicturedFrames(Graphics& graphics) : graphics_(graphics), inner_(graphics) {}
+  PicturedFrames(Graphics& graphics, TextRenderer& text) : graphics_(graphics), inner_(graphics, text) {}
   State TestCooperativeLevel() override { return inner_.TestCooperativeLevel(); }
   bool Reset() override { return inner_.Reset(); }
   void Clear(std::uint32_t color, float depth) override { inner_.Clear(color, depth); }
@@ -79,7 +81,7 @@ class DrawnScene {
   // One frame as the run loop draws it: clear, the scene, read back.
   Picture DrawFrame();
   // Runs the scene's loop for `frames` passes; the pictures it presented.
-  std::vector<Picture> Run(int frames);
+  std::vector<Picture> Run(int frames, bool showsFrameRate = false);
   // The recording device's lines since the last call.
   std::vector<std::string> TakeLines() { return recorder->TakeLines(); }
 
@@ -93,7 +95,7 @@ class DrawnScene {
  private:
   DrawnScene();
   void Attach(FrameDevice& device, WindowPump* pump, FrameClock* clock);
-  GraphicsFrameDevice frameDevice_{graphics};
+  std::unique_ptr<GraphicsFrameDevice> frameDevice_;
 };
 
 // A class file's text: one model, its flags, a first motion "Stand" of

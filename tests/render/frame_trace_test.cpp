@@ -74,12 +74,13 @@ TEST(FrameTrace, TheRenderListCullsAndSortsTheCasts) {
       CastText("First", "First", 0, 0, 1000) + CastText("Hidden", "Plain", 0, 0, 600, Flags(0, ~kFlagVisible)) +
       CastText("Deco1", "Decor1", 0, 0, 650) + CastText("Deco2", "Decor2", 0, 0, 650) +
       CastText("Deleted", "Plain", 0, 0, 600) + CastText("NearFade", "Plain", 0, 0, 7.0710678f, Flags(kFlagNearFade)) +
-      "</Scene>\n"));
+      CastText("Nowhere", "Plain") + "</Scene>\n"));
   drawn->Start();
   Scene& scene = *drawn->scene;
   scene.FindCast("Faded")->SetAlpha(0.5f);
   scene.FindCast("Bright")->SetAlpha(1.5f);
   scene.FindCast("Gone")->SetAlpha(0.0f);
+  scene.FindCast("Nowhere")->SetPositionBoth({std::nanf(""), 0.0f, 600.0f});  // a script's NaN
   Cast* deleted = scene.FindCast("Deleted");
   deleted->SetOwnFlags(deleted->GetOwnFlags() | kCastDeletedWhileRunning);
 
@@ -88,8 +89,8 @@ TEST(FrameTrace, TheRenderListCullsAndSortsTheCasts) {
   // Priority first; then the opaque nearest first, ties in table order;
   // then the blended farthest first, opacity other than 1 counting as
   // blending. Left out: zero opacity, behind the camera, past the widened
-  // cone (down, up, and behind to the left), invisible, deleted. The
-  // default render flags draw both kinds of decoration.
+  // cone (down, up, and behind to the left), invisible, deleted, at no
+  // number. The default render flags draw both kinds of decoration.
   EXPECT_EQ(ListText(list),
             "First 1000 #00000001 2 1\n"
             "BehindKept -100 #00040001 0 1\n"
@@ -387,6 +388,20 @@ TEST(FrameTrace, TheOrbitCameraCirclesItsTarget) {
     EXPECT_NEAR(inverse.m[3][1], c.eye.y, 0.01f) << c.yaw << " " << c.pitch;
     EXPECT_NEAR(inverse.m[3][2], c.eye.z, 0.01f) << c.yaw << " " << c.pitch;
   }
+}
+
+// After the casts and the fades, the text slots; after the scene, the
+// frame-rate line in the system font.
+TEST(FrameTrace, TheFrameRateLineFollowsTheSceneInTheSystemFont) {
+  auto drawn = KindsScene("");
+  drawn->Run(1, true);
+  const std::vector<std::string> lines = drawn->TakeLines();
+  const auto end = std::find(lines.begin(), lines.end(), "EndScene");
+  ASSERT_NE(end, lines.end());
+  std::string after;
+  for (auto line = end; line != lines.end(); ++line)
+    if (line->rfind("SetTexture(0", 0) == 0 || line->rfind("Draw", 0) == 0 || *line == "Present") after += *line + "\n";
+  EXPECT_EQ(after, "SetTexture(0, ASCII16.png)\nDrawPrimitiveUP(TRIANGLELIST, 12, 28)\nPresent\n");
 }
 
 // The device refuses a reset while default-pool textures live: the run loop
