@@ -137,20 +137,6 @@ int main() {
   }
   const Percentiles read = Summarise(reads);
 
-  if (const char* picture = std::getenv("T3D_BENCH_PICTURE")) {
-    Image image{800, 600, {}};
-    for (std::uint32_t argb : pixels)
-      image.pixels.insert(image.pixels.end(), {static_cast<std::uint8_t>(argb >> 16), static_cast<std::uint8_t>(argb >> 8),
-                                               static_cast<std::uint8_t>(argb), 255});
-    std::vector<std::uint8_t> png;
-    if (EncodePng(image, &png)) {
-      if (std::FILE* file = std::fopen(picture, "wb")) {
-        std::fwrite(png.data(), 1, png.size(), file);
-        std::fclose(file);
-      }
-    }
-  }
-
   const Model* model = scene.FindObjectClass("Tube")->GetModel();
   const auto* container = static_cast<const ModelMeshContainer*>(model->GetRootFrame()->meshContainer);
   // Each cast is drawn three times: toon shading and the two outline draws.
