@@ -180,28 +180,22 @@ void DrawFixedFunction(const FrameState& frame, Cast& cast, Model& model, const 
   d.SetMaterial(material);
   SetMaterialSources(d);
   SetColorOp(d, 1, kTopDisable);
-  const bool add = (flags & kFlagAddBlending) != 0, sub = (flags & kFlagSubBlending) != 0;
-  const bool blended = add || sub || (flags & kFlagAlphaBlending) != 0;
-  if (sub && !add) {
+  const bool add = (flags & kFlagAddBlending) != 0;
+  const bool multiply = !add && (flags & kFlagSubBlending) != 0;
+  const bool blended = add || multiply || (flags & kFlagAlphaBlending) != 0;
+  if (multiply) {
     // The colour multiplies what is behind the cast.
     SetColorOp(d, 0, kTopModulate, kTaTexture, kTaCurrent);
     SetAlphaOp(d, 0, kTopSelectArg1, kTaDiffuse);
-    d.SetRenderState(RenderState::ZEnable, 1);
+    SetBlend(d, kBlendZero, kBlendSrcColor);
   } else {
     SetColorOp(d, 0, kTopModulate, kTaTexture, kTaDiffuse);
     SetAlphaOp(d, 0, kTopModulate, kTaTexture, kTaDiffuse);
+    SetBlend(d, kBlendSrcAlpha, add ? kBlendOne : kBlendInvSrcAlpha);
   }
   d.SetRenderState(RenderState::TextureFactor, kWhite);
   d.SetRenderState(RenderState::AlphaBlendEnable, 1);
-  if (sub && !add) {
-    d.SetRenderState(RenderState::CullMode, kCullCcw);
-    d.SetRenderState(RenderState::Lighting, 0);
-    d.SetRenderState(RenderState::LocalViewer, 1);
-    SetBlend(d, kBlendZero, kBlendSrcColor);
-  } else {
-    SetBlend(d, kBlendSrcAlpha, add ? kBlendOne : kBlendInvSrcAlpha);
-    d.SetRenderState(RenderState::Lighting, blended ? 0 : 1);
-  }
+  d.SetRenderState(RenderState::Lighting, blended ? 0 : 1);
   // Blended casts take their colour from the material through the flat
   // program; without it they draw with the vertex colour.
   VertexShader* flat = frame.resources->flatColorShader.get();
