@@ -70,9 +70,10 @@ class SceneRenderer : public SceneDrawing {
   const RenderList& GetRenderList() const { return list_; }
 
  private:
-  // The cast shadows, drawn onto the obstacles below them.
+  // After the casts, before the fades: the cast shadows laid onto the
+  // obstacles below them, and the glow of glaring casts added over the
+  // picture. Nothing yet: the shadow and glare passes take these places.
   void RenderShadowSection(Scene& scene, const FrameState& frame);
-  // The glow of glaring casts, added over the picture.
   void RenderGlareSection(Scene& scene, const FrameState& frame);
 
   Graphics& graphics_;
