@@ -1,5 +1,7 @@
 // Runs each program of bench/script/programs in this script language and in
 // Lua 5.4, side by side in one process, and prints the time ratio.
+// bench_script [FOLDER [RUNS [PROGRAM [script|lua]]]]: a program and a side
+// alone, to count instructions under callgrind.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -43,9 +45,12 @@ double BestOf(int runs, F&& body) {
 int main(int argc, char** argv) {
   fs::path folder = argc > 1 ? fs::path(argv[1]) / "programs" : fs::path("bench/script/programs");
   int runs = argc > 2 ? std::atoi(argv[2]) : 3;
+  const std::string only = argc > 3 ? argv[3] : "";
+  const std::string side = argc > 4 ? argv[4] : "";
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder))
-    if (entry.path().extension() == ".csc") names.push_back(entry.path().stem().string());
+    if (entry.path().extension() == ".csc" && (only.empty() || entry.path().stem() == only))
+      names.push_back(entry.path().stem().string());
   std::sort(names.begin(), names.end());
 
   std::printf("%-10s %12s %12s %8s\n", "program", "script (ms)", "lua (ms)", "ratio");
@@ -53,12 +58,12 @@ int main(int argc, char** argv) {
   for (const std::string& name : names) {
     const std::string source = ReadAll(folder / (name + ".csc"));
     const std::string lua = ReadAll(folder / (name + ".lua"));
-    double ours = BestOf(runs, [&] {
+    double ours = side == "lua" ? 1 : BestOf(runs, [&] {
       CCScript engine;
       if (engine.CompileScript(source.c_str(), "") != ERR_NONE) return false;
       return engine.CallFunction(engine.FindFunction("main"), nullptr, 0) == ERR_NONE;
     });
-    double theirs = BestOf(runs, [&] {
+    double theirs = side == "script" ? 1 : BestOf(runs, [&] {
       lua_State* state = luaL_newstate();
       luaL_openlibs(state);
       bool ok = luaL_dostring(state, lua.c_str()) == LUA_OK;

@@ -5,23 +5,12 @@
 #include <cstring>
 #include <strings.h>
 
-#include "platform/system/shift_jis.h"
 #include "script/tokenizer.h"
 
 namespace {
 
 // A word that is not all digits, or a quoted string.
 bool IsWordOrString(TokenKind kind) { return kind == TokenKind::String; }
-
-// The character's code: a Shift-JIS pair as lead << 8 | trail, else the byte
-// widened as a signed value (0x80..0xFF give 0xFF80..0xFFFF), as the text
-// drawing forms single-byte codes.
-std::uint16_t CharacterCode(const char* token) {
-  const auto lead = static_cast<unsigned char>(token[0]);
-  if (IsShiftJisLeadByte(lead) && token[1] != '\0')
-    return static_cast<std::uint16_t>(lead << 8 | static_cast<unsigned char>(token[1]));
-  return static_cast<std::uint16_t>(static_cast<std::int16_t>(static_cast<signed char>(lead)));
-}
 
 bool ReadCommaInt(const char** pos, int& out) {
   char token[kTokenBufferSize];
@@ -45,7 +34,8 @@ void ReadLine(const char** pos, CharacterSetFile& file) {
     if (!ExpectToken(pos, TokenKind::Comma, token, true, false)) return;
     const TokenKind kind = ReadToken(pos, token, true, false);
     if (!IsWordOrString(kind) || token[0] == '\0') return;
-    const std::uint16_t code = CharacterCode(token);
+    // Read as the text drawing reads it, so every glyph is found again.
+    const std::uint16_t code = ReadTextCharacter(token).code;
     int x = 0, y = 0, w = 0, h = 0, extra = 0;
     if (!ReadCommaInt(pos, x) || !ReadCommaInt(pos, y) || !ReadCommaInt(pos, w) || !ReadCommaInt(pos, h) ||
         !ReadCommaInt(pos, extra))

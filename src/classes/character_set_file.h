@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "classes/script_services.h"
+#include "scene/text/glyph_table.h"
 
 constexpr int kMaxCharacterGlyphs = 1024;
 
 struct CharacterSetFile {
   std::string image;  // the last IMAGE line's file name; empty without one
-  std::vector<CharacterGlyph> glyphs;  // in file order, at most kMaxCharacterGlyphs
+  std::vector<Glyph> glyphs;  // in file order, at most kMaxCharacterGlyphs
 };
 
 // Reads NUL-terminated text. Lines that do not read as IMAGE or CHAR lines,

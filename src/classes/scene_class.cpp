@@ -22,7 +22,6 @@ namespace {
 
 using Row = MemberRow<SceneCall>;
 
-constexpr int kCharacterSetCount = 32;
 constexpr float kDegToRad = 0.017453292f;
 
 // A copy of the value with references followed in the engine that made the
@@ -213,7 +212,7 @@ void LoadCharacterSet(SceneCall& call, ScriptValue&, ScriptValue* args) {
   FileData imageBytes;
   if (!parsed.image.empty() && LoadFile(GetProgramDir() + parsed.image, imageBytes))
     image.assign(imageBytes.view().begin(), imageBytes.view().end());
-  call.services.SetCharacterSet(set, image, std::move(parsed.glyphs));
+  call.services.SetCharacterSet(set, std::move(image), std::move(parsed.glyphs));
 }
 
 void PutCharacters(SceneCall& call, ScriptValue&, ScriptValue* args) {

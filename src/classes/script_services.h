@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "platform/math/math_types.h"
-#include "scene/text_slot.h"
+#include "scene/text/glyph_table.h"
+#include "scene/text/text_slot.h"
 #include "script/value.h"
 
 class Cast;
@@ -24,13 +25,6 @@ struct FadeRequest {
   std::uint32_t color1 = 0;  // ARGB
   std::uint32_t color2 = 0;
   std::uint32_t mode = 0;    // bit 31 and the blend mode in the low 24 bits
-};
-
-// One glyph of a character set: its code and rectangle in the set's image.
-struct CharacterGlyph {
-  std::uint16_t code = 0;
-  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-  std::int32_t extra = 0;  // added to the advance
 };
 
 class ScriptServices {
@@ -68,7 +62,7 @@ class ScriptServices {
   virtual bool AddFade(const FadeRequest& fade);
   // Character set `set` (0..31) takes the image file's bytes (empty: none, or
   // it could not be read) and the glyphs, replacing what it held.
-  virtual void SetCharacterSet(int set, const std::vector<unsigned char>& image, std::vector<CharacterGlyph> glyphs);
+  virtual void SetCharacterSet(int set, std::vector<unsigned char> image, std::vector<Glyph> glyphs);
   virtual void PutCharacters(const CharacterRequest& request);
   virtual void DeleteCharacters(int slot);
   // The text's width in the character set.
@@ -81,10 +75,10 @@ class ScriptServices {
 
 // The services a scene gives its script classes unless a test puts its own in
 // place: sound goes to the scene's sound manager; timers, fades, camera
-// switches and text slots act on the scene, the camera follow places the
-// camera cast and frame matrices come from the cast's own pose. Contacts, edge
-// stoppers, character sets and string lists stay as the defaults until their
-// parts arrive.
+// switches, text slots, character sets and the string list act on the scene,
+// the camera follow places the camera cast, frame matrices come from the
+// cast's own pose, and contacts and edge stoppers act on the casts as the
+// defaults do.
 class SceneServices : public ScriptServices {
  public:
   explicit SceneServices(Scene& scene) : scene_(scene) {}
@@ -95,8 +89,12 @@ class SceneServices : public ScriptServices {
   void KillTimer(std::int32_t id) override;
   void SwitchCamera(Cast* camera, std::int32_t mode, std::int32_t frames, std::int32_t x) override;
   bool AddFade(const FadeRequest& fade) override;
+  void SetCharacterSet(int set, std::vector<unsigned char> image, std::vector<Glyph> glyphs) override;
   void PutCharacters(const CharacterRequest& request) override;
   void DeleteCharacters(int slot) override;
+  float CharacterLength(int set, const std::string& text) override;
+  void LoadStringList(const std::string& file) override;
+  bool GetString(std::int32_t id, std::string& out) override;
 
  private:
   Scene& scene_;

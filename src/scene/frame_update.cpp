@@ -172,4 +172,9 @@ void Scene::ClearRunState() {
   KillTimer(-1);
   fades_ = {};
   textSlots_ = {};
+  for (CharacterSetData& set : characterSets_) {
+    if (set.version == 0) continue;
+    set = CharacterSetData();
+    set.version = ++characterSetVersion_;
+  }
 }

@@ -88,8 +88,10 @@ int Scene::Run(std::uint32_t* record, std::uint32_t* recordCount, const std::uin
       if (state == FrameDevice::kLost) {
         ReleaseRenderResources();
       } else if (state == FrameDevice::kNotReset) {
+        // Released first: the device refuses a reset while the resources
+        // that do not survive one still live.
+        ReleaseRenderResources();
         if (device->Reset()) {
-          ReleaseRenderResources();
           CreateRenderResources();
           state = FrameDevice::kReady;
         }
@@ -147,6 +149,7 @@ int Scene::Init() {
   ReleaseRenderResources();
   if (const int code = CreateRenderResources(); code != 0) return code;
   if (host_.input) host_.input->Poll();
+  BuildEdgeStopperWalls();
   // Zeroed before the casts start, so that a start hook may begin a fade.
   camera_ = CameraSwitch();
   fades_ = {};
@@ -177,12 +180,13 @@ int Scene::Exit() {
       if (Cast* still = handle.Get()) still->SetBeingDeleted(false);
     }
   }
+  ReleaseEdgeStopperWalls();
   ReleaseRenderResources();
   return 0;
 }
 
 void Scene::ResetDevice() {
-  if (!host_.device || !host_.device->Reset()) return;
+  if (!host_.device) return;
   ReleaseRenderResources();
-  CreateRenderResources();
+  if (host_.device->Reset()) CreateRenderResources();
 }

@@ -33,7 +33,6 @@ void Scene::ClearScene() {
   ReleaseRenderResources();
   for (ScriptValue& parameter : parameters_) parameter.Clear();
   ClearRunState();
-  // Character sets are emptied here too once the scene has them.
 }
 
 void Scene::FreeParkedObjects() {

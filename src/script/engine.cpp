@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/system/safe_string.h"
-#include "script/fast_path.h"
+#include "script/bytecode.h"
 #include "script/script_context.h"
 
 ScriptFunction::ScriptFunction() = default;
@@ -161,5 +161,5 @@ GlobalVar& CCScript::Global(int index) { return interpreter_->Global(index); }
 int CCScript::StackPointer() const { return interpreter_->StackPointer(); }
 int CCScript::FrameBase() const { return interpreter_->FrameBase(); }
 void CCScript::SetStepBudget(std::uint64_t steps) { interpreter_->SetStepBudget(steps); }
-void CCScript::SetFastPath(bool on) { interpreter_->SetFastPath(on); }
-bool CCScript::FastPath() const { return interpreter_->FastPath(); }
+void CCScript::SetBytecode(bool on) { interpreter_->SetBytecode(on); }
+bool CCScript::UsesBytecode() const { return interpreter_->UsesBytecode(); }

@@ -38,7 +38,7 @@ enum ParameterFlag : std::uint16_t {
 };
 
 struct ScriptFunction;
-struct FastCode;
+struct Bytecode;
 
 struct Token {
   TokenKind kind = TokenKind::None;
@@ -66,8 +66,9 @@ struct ScriptFunction {
   std::vector<std::int32_t> skipTo;
   // For each memoised statement: the nesting units its parse used below its own.
   std::vector<std::int32_t> skipDepth;
-  // Statements compiled on their first run (fast_path.h); made by the interpreter.
-  std::unique_ptr<FastCode> fast;
+  // The body compiled at its first call (bytecode.h); made by the interpreter.
+  std::unique_ptr<Bytecode> bytecode;
+  bool bytecodeNever = false;  // the body nests too deeply: the plain routines always run it
 
   ScriptFunction();
   ~ScriptFunction();
@@ -121,11 +122,11 @@ class CCScript {
   // call ends as if the script asked to stop (code 4). For tools and fuzzing.
   void SetStepBudget(std::uint64_t steps);
 
-  // Statements run through a compiled form cached per token position (on by
+  // Function bodies run as bytecode compiled at their first call (on by
   // default). Off, every statement runs through the plain parse-while-executing
   // routines; both ways give the same results, which the tests compare.
-  void SetFastPath(bool on);
-  bool FastPath() const;
+  void SetBytecode(bool on);
+  bool UsesBytecode() const;
 
  protected:
   // Filled from slot 0 without holes. A host that takes back the functions of

@@ -9,12 +9,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "script/engine.h"
 
-struct FastFrame;
-struct FastNode;
-struct FastRoot;
+struct Bytecode;
+struct Instruction;
+struct VmFrame;
 
 // A statement list's control code: how the statements after the current one,
 // and the loop around it, go on.
@@ -135,11 +136,59 @@ __attribute__((always_inline)) inline bool NumericOp(int code, double x, double 
   }
 }
 
+// The temporaries of bytecode frames: blocks that never move, so that a
+// frame's temporaries stay where they are while the calls above it come and go
+// (a native method may enter the engine again). Taken and given back last first.
+class TempStack {
+ public:
+  struct Mark {
+    std::size_t block;
+    std::size_t top;
+  };
+  Mark Where() const { return {block_, top_}; }
+  ScriptValue* Take(std::size_t count) {
+    if (top_ + count <= size_) {
+      ScriptValue* taken = current_ + top_;
+      top_ += count;
+      return taken;
+    }
+    return TakeFromNextBlock(count);
+  }
+  void GiveBack(const Mark& mark) {
+    if (mark.block != block_) Enter(mark.block);
+    top_ = mark.top;
+  }
+
+ private:
+  static constexpr std::size_t kBlockSize = 4096;
+  ScriptValue* TakeFromNextBlock(std::size_t count);
+  void Enter(std::size_t block);
+  std::vector<std::unique_ptr<ScriptValue[]>> blocks_;
+  std::vector<std::size_t> sizes_;
+  std::size_t block_ = 0;
+  std::size_t top_ = 0;
+  ScriptValue* current_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+// A bytecode frame that called another without leaving the machine's loop:
+// what it goes on with when the call returns.
+struct SuspendedFrame {
+  const Instruction* ip;  // after its call
+  const Bytecode* bytecode;
+  ScriptFunction* function;
+  ScriptValue* result;
+  std::uintptr_t temps;  // the operand base of its temporaries
+  TempStack::Mark calleeTemps;  // where the callee's temporaries begin
+  int frameBase;
+};
+
 // The interpreter of one engine. The plain routines (interpreter.cpp) walk the
-// token array, parsing while they execute; the fast path (fast_path.cpp) runs
-// statements from a compiled form cached per token position and must behave
-// exactly like them; operations.cpp holds what both do to values. CCScript
-// owns one and hands it the host's value operations.
+// token array, parsing while they execute; the bytecode machine
+// (bytecode_vm.cpp) runs function bodies compiled at their first call
+// (bytecode_compiler.cpp) and must behave exactly like them; operations.cpp
+// holds what both do to values. CCScript owns one and hands it the host's
+// value operations.
 class Interpreter {
  public:
   explicit Interpreter(CCScript& engine);
@@ -167,8 +216,8 @@ class Interpreter {
   int StackPointer() const { return stackPointer_; }
   int FrameBase() const { return frameBase_; }
   void SetStepBudget(std::uint64_t steps) { stepBudget_ = steps; }
-  void SetFastPath(bool on) { fastPath_ = on; }
-  bool FastPath() const { return fastPath_; }
+  void SetBytecode(bool on) { bytecode_ = on; }
+  bool UsesBytecode() const { return bytecode_; }
 
  private:
   // ---- what both paths do (operations.cpp); the callers set pc_ first
@@ -213,8 +262,7 @@ class Interpreter {
     }
   }
   // One statement's step of the budget; true when it is spent and the call
-  // must end as if the script asked to stop (StopAt the statement). Apart, so
-  // that the fast path works out the position only when it is needed.
+  // must end as if the script asked to stop (StopAt the statement).
   bool StepSpent() { return stepBudget_ && --stepsLeft_ == 0; }
   [[noreturn]] void StopAt(const Token* at) {
     pc_ = at;
@@ -266,35 +314,38 @@ class Interpreter {
   bool PrimaryExpression(bool execute, ScriptValue& value);
   int Arguments(bool execute, ScriptValue* args);
 
-  // ---- the fast path (fast_path.cpp): runs the statement at pc_ (its own
-  // nesting unit and step already counted) or a function body from its
-  // compiled form; false when it has none and the plain routines must run it.
-  bool RunCachedStatement(int& control);
-  bool RunCachedBody(ScriptFunction* fn);
-  bool RunRoot(const FastRoot& root, const Token* base, int& control);
-  void FastExec(const FastFrame& frame, std::int32_t node, int& control);
-  void FastStatement(const FastFrame& frame, std::int32_t node, int& control);
-  void FastBlock(const FastFrame& frame, const FastNode& node, int& control);
-  void FastEval(const FastFrame& frame, std::int32_t node, ScriptValue& out);
-  void FastArguments(const FastFrame& frame, const FastNode& node, ScriptValue* args);
-  bool FastNumber(const FastFrame& frame, std::int32_t node, double& out);
-  bool FastNumberValue(const FastFrame& frame, std::int32_t node, ScriptValue& out);
-  void FastCall(const FastFrame& frame, const FastNode& node, ScriptValue& out);
-  void FastMethod(const FastFrame& frame, const FastNode& node, ScriptValue& out);
-  bool FastCondition(const FastFrame& frame, std::int32_t node, std::int32_t pos);
-  bool FastTruth(const ScriptValue& value, const FastFrame& frame, std::int32_t pos);
-  bool FastOperand(const FastFrame& frame, std::int32_t node, double& out);
-  bool FastStoreNumber(const FastFrame& frame, const FastNode& assign);
-  bool FastStepLocal(const FastFrame& frame, const FastNode& step, ScriptValue& out);
-  // The variable at the end of a reference chain (the value itself otherwise).
-  const ScriptValue* Deref(const ScriptValue& value) {
-    if (value.type != SVT_Reference) return &value;
-    if (value.ref.kind == kStorageLocal && value.ref.index >= 0 && frameBase_ + value.ref.index < kStackSize) {
-      const ScriptValue* slot = &stack_[frameBase_ + value.ref.index];
-      if (slot->type != SVT_Reference) return slot;
-    }
-    return FollowReferences(value);
-  }
+  // ---- the bytecode machine (bytecode_vm.cpp). VmFrame holds the running
+  // frame's operand bases; the Slow* routines are the general cases of the
+  // instructions, which set pc_ and the nesting count first and then do what
+  // the plain routines do, through operations.cpp.
+  // Runs fn's body as bytecode; false when the plain routines must run it.
+  bool RunBytecode(ScriptFunction* fn, ScriptValue& result);
+  // fn's bytecode, compiled at its first call; null when there is none.
+  const Bytecode* BytecodeOf(ScriptFunction& fn);
+  // Runs the body of running_ (set up by CallScript) from `code`.
+  void Execute(const Bytecode& code, ScriptValue& result);
+  void Enter(const Instruction& instruction, const VmFrame& frame);
+  const ScriptValue& ValueOf(std::uint32_t operand, const VmFrame& frame, ScriptValue& scratch);
+  ScriptValue& MutableValueOf(std::uint32_t operand, const VmFrame& frame, ScriptValue& scratch);
+  void Materialize(ScriptValue& out, std::uint32_t operand, const VmFrame& frame);
+  void PassValue(ScriptValue& to, std::uint32_t operand, const VmFrame& frame);
+  bool SlowTruth(const Instruction& instruction, std::uint32_t operand, const VmFrame& frame);
+  void StoreResultOf(const Instruction& instruction, const VmFrame& frame, ScriptValue& result);
+  void StoreNumberOf(const Instruction& instruction, const VmFrame& frame, double number);
+  void SlowBinary(const Instruction& instruction, const VmFrame& frame, int code);
+  bool SlowCompare(const Instruction& instruction, const VmFrame& frame, int code);
+  void SlowNegate(const Instruction& instruction, const VmFrame& frame);
+  void SlowCheckNumber(const Instruction& instruction, const VmFrame& frame);
+  void SlowOr(const Instruction& instruction, const VmFrame& frame);
+  void SlowAssign(const Instruction& instruction, const VmFrame& frame);
+  void SlowStepBy(const Instruction& instruction, const VmFrame& frame);
+  void LoadClass(const Instruction& instruction, const VmFrame& frame);
+  void ObjectOfOperand(const Instruction& instruction, const VmFrame& frame);
+  void PropertyOfObject(const Instruction& instruction, const VmFrame& frame);
+  void CallMethodOf(const Instruction& instruction, const VmFrame& frame);
+  void CallValue(const Instruction& instruction, const VmFrame& frame);
+  void CallScriptOutside(const Instruction& instruction, const VmFrame& frame, ScriptFunction* callee);
+  [[noreturn]] void Raise(const Instruction& instruction, EErrorCode code);
 
   // Counts one level of nesting for as long as it lives; 46 past kMaxNesting.
   class NestingUnit {
@@ -323,9 +374,12 @@ class Interpreter {
   std::uint64_t stepBudget_ = 0;
   std::uint64_t stepsLeft_ = 0;
   std::uintptr_t stackLimit_ = 0;
-  bool fastPath_ = true;
+  bool bytecode_ = true;
   CCScript& engine_;  // handed to the classes it calls
   std::array<GlobalVar, kMaxGlobals> globals_;
+  TempStack temps_;
+  std::vector<SuspendedFrame> suspended_;  // bytecode frames waiting for a call they made
+  std::size_t suspendedTop_ = 0;           // how many of suspended_ are in use
 };
 
 // Compiles one function's text into an engine (compiler.cpp).

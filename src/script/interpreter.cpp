@@ -1,10 +1,10 @@
 // The interpreter: walks a compiled function's token array with a recursive
 // descent parser that evaluates as it parses. With the execute flag clear the
 // same routines only parse, which is how untaken branches and the final pass of
-// a loop are checked. These routines define the language; statements that run
-// are handed to the fast path (fast_path.cpp) when it is on, which must and
-// does behave exactly like them. What both do to values, calls and members is
-// written once, in operations.cpp.
+// a loop are checked. These routines define the language; function bodies run
+// as bytecode (bytecode_vm.cpp) when it is on, which must and does behave
+// exactly like them. What both do to values, calls and members is written
+// once, in operations.cpp.
 #include "platform/system/stack_guard.h"
 #include "script/engine_internal.h"
 
@@ -32,7 +32,7 @@ Interpreter::NestingUnit::NestingUnit(Interpreter& machine) : machine_(machine) 
 // ---- calls ---------------------------------------------------------------
 
 void Interpreter::RunFunctionBody(bool execute, ScriptValue& result, ScriptFunction* fn) {
-  if (execute && fastPath_ && RunCachedBody(fn)) return;
+  if (execute && bytecode_ && RunBytecode(fn, result)) return;
   const BodyStart body = FindBodyStart(pc_);
   pc_ += body.at;
   if (body.fault != ERR_NONE) throw body.fault;
@@ -79,9 +79,8 @@ bool Interpreter::Statement(bool execute, int& control) {
     }
     outerPeak = peak_;
     peak_ = depth_;
-  } else {
-    if (StepSpent()) StopAt(pc_);
-    if (fastPath_ && RunCachedStatement(control)) return true;
+  } else if (StepSpent()) {
+    StopAt(pc_);
   }
   bool found;
   switch (Peek()) {

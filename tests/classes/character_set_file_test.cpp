@@ -15,7 +15,7 @@ std::string Read(const std::string& text) {
   const CharacterSetFile file = ParseCharacterSetFile(text.c_str());
   std::ostringstream out;
   out << "image \"" << file.image << "\"";
-  for (const CharacterGlyph& g : file.glyphs)
+  for (const Glyph& g : file.glyphs)
     out << "\n" << std::hex << g.code << std::dec << " " << g.left << " " << g.top << " " << g.right << " "
         << g.bottom << " " << g.extra;
   return out.str();
@@ -61,8 +61,8 @@ const FileCase kCases[] = {
     {"HugeSizesWrapAt32Bits", "CHAR, a, 2147483647, 1, 1, 2147483647, 0\n", "image \"\"\n61 2147483647 1 -2147483648 -2147483648 0"},
     {"CommentBetweenLines", "IMAGE, \"f.img\"\r\n// glyphs\r\nCHAR, a, 0, 0, 8, 16, 0\r\nCHAR, \"1\", 8, 0, 8, 16, 1\r\n",
      "image \"f.img\"\n61 0 0 8 16 0\n31 8 0 16 16 1"},
-    // Single bytes 0x80..0xFF widen as signed values.
-    {"HighSingleByteWidensSigned", "CHAR, \"\xA6\", 0, 0, 1, 1, 0\n", "image \"\"\nffa6 0 0 1 1 0"},
+    // Single bytes 0x80..0xFF are codes of their own, as the text drawing reads them.
+    {"HighSingleByteIsItsOwnCode", "CHAR, \"\xA6\", 0, 0, 1, 1, 0\n", "image \"\"\na6 0 0 1 1 0"},
     {"TwoByteCode", "CHAR, \"\x8A\xBF\", 0, 0, 1, 1, 0\nCHAR, \x93\xFA, 0, 0, 1, 1, 0\n",
      "image \"\"\n8abf 0 0 1 1 0\n93fa 0 0 1 1 0"},
     // A lead byte whose trail is the closing quote or the end of the text.

@@ -3,8 +3,10 @@
 // in the scene's engine (or, after "root ", the root scenario's); the case
 // file holds the answers and is compared whole. Lines starting with "  | " are
 // what the run printed: the services and the sound manager called, key-map
-// entries changed. Steps: scene FILE, run, stop, frames N, clear, and for the
-// input manager's device "key CODE 1|0", "button N 1|0", then "poll".
+// entries changed. Steps: scene FILE, run, stop, frames N, clear, for the
+// input manager's device "key CODE 1|0", "button N 1|0", then "poll", and
+// "services scene" (the scene's own services from then on: nothing printed,
+// the scene acts) with "slot N" (a text slot as the scene holds it).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -61,7 +63,7 @@ class Recorder : public ScriptServices {
          << f.color2 << " " << f.mode << std::dec << "\n";
     return true;
   }
-  void SetCharacterSet(int set, const std::vector<unsigned char>& image, std::vector<CharacterGlyph> glyphs) override {
+  void SetCharacterSet(int set, std::vector<unsigned char> image, std::vector<Glyph> glyphs) override {
     out_ << "  | charset " << set << " image " << image.size() << " glyphs " << glyphs.size() << "\n";
   }
   void PutCharacters(const CharacterRequest& r) override {
@@ -122,6 +124,21 @@ class QuietRuntime : public ScenarioRuntime {
  public:
   bool OnError(int, int, int) override { return false; }
 };
+
+// A text slot's set, flags, transition and texts, line breaks shown as \r and \n.
+std::string SlotState(Scene& scene, int index) {
+  const CharacterSlot& slot = scene.TextSlot(index);
+  auto text = [](const char* t) {
+    std::string out;
+    for (; *t; ++t) out += *t == '\r' ? "\\r" : *t == '\n' ? "\\n" : std::string(1, *t);
+    return "\"" + ShiftJisToUtf8(out) + "\"";
+  };
+  std::ostringstream out;
+  out << "  | slot " << index << " set " << slot.characterSet << " flags " << std::hex << slot.flags << std::dec
+      << " frames " << slot.elapsed << "/" << slot.duration << " old " << text(slot.oldState.text.data()) << " new "
+      << text(slot.newState.text.data()) << "\n";
+  return out.str();
+}
 
 // Key-map entries that differ, as "entry=value".
 std::string KeyMapChanges(const InputManager::KeyMap& before, const InputManager::KeyMap& after) {
@@ -209,6 +226,10 @@ std::string RunMembers(const std::string& text) {
       else device.ButtonAt(next, std::atoi(arg.c_str()), down != 0);
     } else if (step == "poll") {
       input.Poll();
+    } else if (step == "services") {
+      ClassesOf(scene).SetServices(nullptr);
+    } else if (step == "slot") {
+      out << SlotState(scene, std::atoi(arg.c_str()));
     }
   }
   ClassesOf(scene).SetServices(nullptr);

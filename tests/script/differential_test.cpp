@@ -1,4 +1,4 @@
-// Runs scripts with the compiled statement cache on and off and requires the
+// Runs scripts as bytecode and with the plain routines and requires the
 // same observable outcome: result code, error position and report, every call
 // into the host class in order, the globals and the stack registers. Covers
 // the case files, hand-written programs with errors at many positions, and
@@ -15,7 +15,7 @@
 
 #include "platform/system/numbers.h"
 #include "script/engine.h"
-#include "script/fast_path.h"
+#include "script/engine_internal.h"
 
 namespace {
 
@@ -123,14 +123,14 @@ struct ScriptRun {
   std::uint64_t budget = 0;
 };
 
-std::string Execute(const std::string& source, const ScriptRun& run, bool fast) {
+std::string Execute(const std::string& source, const ScriptRun& run, bool bytecode) {
   std::string log;
   LoggingProbe probe;
   Other other;
   probe.log = &log;
   LoggingEngine engine;
   engine.log = &log;
-  engine.SetFastPath(fast);
+  engine.SetBytecode(bytecode);
   engine.RegisterClass(&probe);
   engine.RegisterClass(&other);
   engine.SetStepBudget(run.budget);
@@ -163,8 +163,8 @@ std::string Execute(const std::string& source, const ScriptRun& run, bool fast) 
 
 void ExpectSameBothWays(const std::string& source, const ScriptRun& run) {
   const std::string reference = Execute(source, run, false);
-  const std::string fast = Execute(source, run, true);
-  ASSERT_EQ(reference, fast) << "budget " << run.budget << " in:\n" << source;
+  const std::string compiled = Execute(source, run, true);
+  ASSERT_EQ(reference, compiled) << "budget " << run.budget << " in:\n" << source;
 }
 
 // Every step budget up to the point where the program finishes on its own.
@@ -185,7 +185,7 @@ std::string ReadAll(const fs::path& path) {
   return text.str();
 }
 
-TEST(FastPath, CaseFilesRunTheSameBothWays) {
+TEST(Bytecode, CaseFilesRunTheSameBothWays) {
   const fs::path folder = fs::path(T3D_SOURCE_DIR) / "tests/script/cases";
   std::vector<fs::path> files;
   for (const auto& entry : fs::directory_iterator(folder))
@@ -230,9 +230,32 @@ const char* const kPrograms[] = {
     R"(main() { $n = 0; for (k = 3, n = 1; ; k--) { $n = $n + 1; if ($n > 10) break; } for (m = -4, z = 1; ; m++) { $m = m; if (m > 9) break; } })",
     R"(main() { while (1) { while (1) { break; } $a = $a + 1; if ($a > 2) return; } })",
     R"(set(byref a, byref b) { a = 1; b = "t"; } main() { set($g, loc); $l = loc; set(p, p); $p = p; })",
+    // Variables are read when an operator, a call or a return uses them, after
+    // everything to their right has run.
+    R"(pair(p, q) { return p * 10 + q; } bump(byref v) { v = v + 1; return v; } get(v) { return v; } none() { w = 1; }
+       main() { $n = ("a" + 1, none()) == empty; $o = none() == empty;
+        a = 1; $x = a + (a = 5); b = 2; $y = (b && 1) + (b = 0); c = 0; $z = (c && 1) + (c = 7);
+        d = 3; $w = pair(d, d = 4); e = 1; $v = e * 100 + bump(e); $u = (get)(e); s = "a"; $s = s + (s = "b") + s; })",
+    // Loop ends, stepped and tested at once or one by one.
+    R"(main() { s = 0; for (i = 0; i < 5; i++) { if (i == 2) continue; s = s + i; } $s = s;
+        j = "3"; while (j < 6) { j++; }
+        $j = j; k = 9; for (; k > Probe.Count; k--) $k = k; n = 0; for (m = 3; m != -1; m--) n = n + m; $n = n;
+        for (q = 0; q <= "2"; q++) $q = q; })",
+    // Remainders by constants, whole and not, in and out of the 32-bit range.
+    R"(main() { t = ""; for (x = -20; x < 20; x += 0.75) t = t + (x % 7) + " " + (x % -3) + " " + (x % 2.5) + ",";
+        $t = t;
+        $e = 2147483647 % 2 + "," + -2147483648 % 3 + "," + 4294967295 % 10 + "," + 10000000000 % 7 + "," +
+             2147483648 % 1000 + "," + (0 / 0) % 7 + "," + -0.5 % 3 + "," + 1 / (-7 % 7) + "," +
+             -2147483648 % 2147483647 + "," + 123456789 % -2147483647 + "," + -5 % 1000000007 + "," + 9 % 1 + "," +
+             9 % -1;
+        y = "12"; $y = y % 5; })",
+    // A native that enters the engine again sees the nesting count of the
+    // expression it was called from.
+    R"(down() { $n = $n + 1; down(); }
+       main() { $n = 0; x = (((Probe.Call("down")))); $m = $n; $n = 0; y = 1 + (Probe.Call("down")); })",
 };
 
-TEST(FastPath, ProgramsRunTheSameBothWays) {
+TEST(Bytecode, ProgramsRunTheSameBothWays) {
   for (const char* program : kPrograms) ExpectSameUnderEveryBudget(program, ScriptRun{});
 }
 
@@ -285,14 +308,14 @@ std::vector<std::string> FaultPrograms() {
   return programs;
 }
 
-TEST(FastPath, FaultsReportTheSamePositionBothWays) {
+TEST(Bytecode, FaultsReportTheSamePositionBothWays) {
   for (const std::string& program : FaultPrograms()) {
     ExpectSameBothWays(program, ScriptRun{});
     if (testing::Test::HasFailure()) return;
   }
 }
 
-TEST(FastPath, FaultsUnderStepBudgetsBehaveTheSame) {
+TEST(Bytecode, FaultsUnderStepBudgetsBehaveTheSame) {
   const std::vector<std::string> programs = FaultPrograms();
   for (std::size_t i = 0; i < programs.size(); i += 3) {
     ExpectSameUnderEveryBudget(programs[i], ScriptRun{});
@@ -301,7 +324,7 @@ TEST(FastPath, FaultsUnderStepBudgetsBehaveTheSame) {
 }
 
 // Nesting deep enough to reach the limit, in every construct that counts.
-TEST(FastPath, NestingLimitIsReachedAtTheSamePlace) {
+TEST(Bytecode, NestingLimitIsReachedAtTheSamePlace) {
   const auto repeat = [](const std::string& text, int count) {
     std::string out;
     for (int i = 0; i < count; ++i) out += text;
@@ -342,7 +365,7 @@ TEST(FastPath, NestingLimitIsReachedAtTheSamePlace) {
 }
 
 // The operators' own copy of the truncation must agree with the shared one.
-TEST(FastPath, OperatorTruncationMatchesTheSharedOne) {
+TEST(Bytecode, OperatorTruncationMatchesTheSharedOne) {
   const double values[] = {0.0,          -0.0,          0.5,           -0.5,         1.9,           -1.9,
                            2147483647.0, 2147483648.0,  -2147483648.0, -2147483649.0, -2147483648.5, 4294967295.9,
                            4294967296.0, 1e300,         -1e300,        3e9,           -3e9,          1.0 / 0.0,

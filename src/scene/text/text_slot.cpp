@@ -8,20 +8,9 @@
 
 namespace {
 
-constexpr int kCharacterSetCount = 32;
-
-float Blend(float a, float b, float t) { return (1.0f - t) * a + t * b; }
-
-// The running transition as it stands at t, kept as the state to move on from.
-void FreezeTransition(CharacterSlot& slot, float t) {
-  TextState& from = slot.oldState;
-  const TextState& to = slot.newState;
-  float* a[] = {&from.x, &from.y, &from.pivotX, &from.pivotY, &from.scaleX, &from.scaleY, &from.angle, &from.angleStep};
-  const float b[] = {to.x, to.y, to.pivotX, to.pivotY, to.scaleX, to.scaleY, to.angle, to.angleStep};
-  for (int i = 0; i < 8; ++i) *a[i] = Blend(*a[i], b[i], t);
-  for (std::size_t i = 0; i < from.color.size(); ++i)
-    from.color[i] = static_cast<std::uint8_t>(static_cast<int>(Blend(from.color[i], to.color[i], t)));
-}
+// (1 - t) a + t b, written so that a value both states share stays exact: a
+// colour byte that does not change never dips by one while the rest glides.
+float Blend(float a, float b, float t) { return a + t * (b - a); }
 
 // At most 511 bytes up to the first NUL, never half a two-byte character.
 void CopyText(std::array<char, kTextStateSize>& out, const std::string& text) {
@@ -33,6 +22,14 @@ void CopyText(std::array<char, kTextStateSize>& out, const std::string& text) {
 
 }  // namespace
 
+void BlendTextState(TextState& from, const TextState& to, float t) {
+  float* a[] = {&from.x, &from.y, &from.pivotX, &from.pivotY, &from.scaleX, &from.scaleY, &from.angle, &from.angleStep};
+  const float b[] = {to.x, to.y, to.pivotX, to.pivotY, to.scaleX, to.scaleY, to.angle, to.angleStep};
+  for (int i = 0; i < 8; ++i) *a[i] = Blend(*a[i], b[i], t);
+  for (std::size_t i = 0; i < from.color.size(); ++i)
+    from.color[i] = static_cast<std::uint8_t>(static_cast<int>(Blend(from.color[i], to.color[i], t)));
+}
+
 bool Scene::PutCharacters(const CharacterRequest& request) {
   if (request.slot < 0 || request.slot >= kTextSlotCount) return false;
   if (request.set < 0 || request.set >= kCharacterSetCount || request.duration < 0) return false;
@@ -41,7 +38,7 @@ bool Scene::PutCharacters(const CharacterRequest& request) {
   slot.characterSet = request.set;
   if (inUse && slot.duration != 0) {
     if (slot.elapsed == 0) slot.oldState = slot.newState;
-    else FreezeTransition(slot, static_cast<float>(slot.elapsed) / static_cast<float>(slot.duration));
+    else BlendTextState(slot.oldState, slot.newState, TransitionFactor(slot));  // frozen where it stands
   }
   TextState& to = slot.newState;
   to = TextState();

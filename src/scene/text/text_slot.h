@@ -43,6 +43,16 @@ struct CharacterSlot {
   std::uint32_t elapsed = 0;
 };
 
+// How far the running transition has gone, 0 to 1; 0 without one.
+inline float TransitionFactor(const CharacterSlot& slot) {
+  return slot.duration != 0 ? static_cast<float>(slot.elapsed) / static_cast<float>(slot.duration) : 0.0f;
+}
+
+// `from` moved t of the way to `to`: the eight floats blended, each colour
+// byte truncated; the text stays from's. PutCharacters freezes a running
+// transition with it, the renderer draws with it.
+void BlendTextState(TextState& from, const TextState& to, float t);
+
 // One frame of the slot's transition: at its end the new state becomes the
 // old one at full weight (cross-faded from nothing when it holds text).
 inline void AdvanceCharacterSlot(CharacterSlot& slot, bool paused) {
