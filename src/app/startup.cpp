@@ -18,7 +18,6 @@
 #include "platform/system/single_instance_lock.h"
 #include "platform/system/window_title.h"
 #include "render/graphics.h"
-#include "render/render_resources.h"
 #include "scene/game/game_scene.h"
 #include "scene/scenario_runtime.h"
 #include "script/preprocessor.h"
@@ -68,8 +67,6 @@ constexpr std::uint32_t kStartupWaitMs = 1000;
 struct Application {
   MainWindow window;
   Graphics graphics;
-  // Made and released by the scene's drawing as scenes start and end.
-  RenderResources renderResources;
   std::unique_ptr<GameScene> scene = std::make_unique<GameScene>();
 };
 

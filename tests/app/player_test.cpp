@@ -4,6 +4,7 @@
 // presses and the close button.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 #include "classes/storage_codec.h"
 #include "files/archive_writer.h"
 #include "platform/system/single_instance_lock.h"
+#include "support/game_folder.h"
 #include "support/xvfb_display.h"
 
 namespace {
@@ -45,6 +47,15 @@ std::string Settings(const std::string& section, const std::vector<std::pair<std
   for (const auto& [key, value] : entries)
     text += EncodeStorageText(0, key) + "=" + EncodeStorageText(0, value) + "\r\n";
   return text;
+}
+
+// The images a scene's drawing needs to start, as any game folder has them.
+void WriteSceneImages(const TempFolder& folder) {
+  const auto gray = [](std::uint32_t, std::uint32_t) { return 0xFF808080u; };
+  for (const char* name : {"shadow.bmp", "toon.bmp", "ASCII16.png"}) {
+    const std::vector<std::uint8_t> png = GameFolder::Png(32, 32, gray);
+    folder.Write(name, std::string(png.begin(), png.end()));
+  }
 }
 
 // A scene that saves Ready=1 as it begins, then runs the given loop.
@@ -93,6 +104,7 @@ TEST(PlayerTest, PlaysASceneToItsEndWithoutADisplay) {
                "OnBegin() { Sound.MusicVolume = 0.25; Scenario.SceneFile = \"stage.scn\"; }\n"
                "OnEndScene() { Storage.SaveValue(empty, \"Scene\", \"ended\"); Scenario.SceneFile = empty; }\n"
                "OnEnd() { Storage.SaveValue(empty, \"Scenario\", \"ended\"); }\n");
+  WriteSceneImages(folder);
   folder.Write("stage.scn",
                "<Scene>\n <FPS value=\"100\"/>\n <Script>\n"
                "Begin() { $frames = 0; }\n"
@@ -191,6 +203,7 @@ TEST_F(PlayerWindowTest, KeyPressesReachTheGameScript) {
   folder.Write("RootScenairo.csc",
                "OnBegin() { Scenario.SceneFile = \"keys.scn\"; }\n"
                "OnEndScene() { Scenario.SceneFile = empty; }\n");
+  WriteSceneImages(folder);
   folder.Write("keys.scn", SceneThatSignalsReady("  $pressed = Input.GetJoyPressed(0);\n"
                                                  "  if ($pressed != 0) { $seen = $seen + \" \" + $pressed; }\n"
                                                  "  if ($pressed & 16) {\n"
@@ -217,6 +230,7 @@ TEST_F(PlayerWindowTest, CloseButtonEndsTheGameWithItsSettingsWhole) {
                // The scene file stays named: only the closed window ends the scenario.
                "OnEndScene() { Storage.SaveValue(empty, \"Scene\", \"ended\"); }\n"
                "OnEnd() { Storage.SaveValue(empty, \"Scenario\", \"ended\"); }\n");
+  WriteSceneImages(folder);
   folder.Write("loop.scn", SceneThatSignalsReady("", "End() { Storage.SaveValue(empty, \"Exit\", \"ran\"); }\n"));
   const unsigned long window = StartAndFindWindow(folder);
   ASSERT_NE(window, 0u) << player_->Output();
