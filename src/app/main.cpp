@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "app/attract.h"
 #include "app/headless_host.h"
 #include "classes/script_classes.h"
 #include "files/archive.h"
@@ -70,6 +71,7 @@ int RunPlayer() {
   host.input = &inputSource;
   host.sound = &soundPump;
   scene->SetRunHost(host);
+  UseAttractReplayWithoutDisplay(*scene);
   auto runtime = std::make_unique<ScenarioRuntime>();
   runtime->SetManagers(managers);
   // The root scenario reaches the scene through the scene's class object.

@@ -1,0 +1,18 @@
+// Recorded pad words: the file that holds them and how a session replays them.
+// The program's start-up loads one for the attract sequence; Scene::SetSessionReplay plays it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A recording: the pad-0 button word of each frame in turn, four bytes each,
+// least significant first, nothing else. Longer recordings than this are refused.
+constexpr std::size_t kMaxRecordedFrames = std::size_t{1} << 22;
+
+enum class RecordingLoad { kLoaded, kMissing, kBroken };
+
+// Reads a recording (archives before the disk): kMissing when there is no such
+// file, kBroken, with the reason in `error`, for one that is empty, too long or
+// not a whole number of words.
+RecordingLoad LoadPadRecording(const std::string& path, std::vector<std::uint32_t>& words, std::string& error);
