@@ -75,6 +75,7 @@ bench: build
 	$(BUILD)/bench/script/bench_script bench/script
 	$(BUILD)/bench/mesh/bench_mesh
 	$(BUILD)/bench/scene/bench_scene bench/scene
+	$(BUILD)/bench/scene/bench_ground
 	$(BUILD)/bench/converter/bench_converter
 	$(BUILD)/bench/render/bench_render
 

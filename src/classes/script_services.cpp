@@ -1,18 +1,23 @@
-// The services of the script classes: a cast's pose as the cast takes it, the
-// rest as they stand before their parts arrive (no contacts, edge stoppers,
-// sound, timers, fades, camera switches or text), and the scene's own, which
-// forward to its sound manager, timers, fades, camera switch, text slots,
-// character sets and string list.
+// The services of the script classes: a cast's pose as the cast takes it, its
+// contacts and edge stoppers, the rest as they stand before their parts arrive
+// (no sound, timers, fades, camera switches or text), and the scene's own,
+// which forward to its sound manager, timers, fades, camera switch, text
+// slots, character sets and string list.
 #include "classes/script_services.h"
 
+#include "scene/edge_walls.h"
 #include "scene/game/camera_follow.h"
 #include "scene/scene.h"
 #include "sound/sound_manager.h"
 
 Matrix ScriptServices::CastFrameMatrix(Cast& cast, const char* frame) { return cast.GetPosedFrameMatrix(frame); }
-bool ScriptServices::CastObstacleHitYaw(const Cast&, float&) { return false; }
-bool ScriptServices::CastHasEdgeStopper(const Cast&) { return false; }
-void ScriptServices::CastDeleteEdgeStopperFaces(Cast&, Cast&, const char*) {}
+bool ScriptServices::CastObstacleHitYaw(const Cast& cast, float& angle) {
+  return cast.GetObstacleHitYawAngle(angle);
+}
+bool ScriptServices::CastHasEdgeStopper(const Cast& cast) { return EdgeStopperWallMesh(cast.GetClass()) != nullptr; }
+void ScriptServices::CastDeleteEdgeStopperFaces(Cast& cast, Cast& other, const char* frame) {
+  DeleteEdgeStopperFaces(cast, other, frame);
+}
 void ScriptServices::CastFollowTarget(Cast&, Cast&) {}
 void ScriptServices::PlaySound(std::uint32_t, float, float, float) {}
 bool ScriptServices::SetTimer(std::int32_t, std::int32_t, const char*, const ScriptValue (&)[3]) { return false; }

@@ -76,9 +76,9 @@ class ScriptServices {
 // The services a scene gives its script classes unless a test puts its own in
 // place: sound goes to the scene's sound manager; timers, fades, camera
 // switches, text slots, character sets and the string list act on the scene,
-// the camera follow places the camera cast and frame matrices come from the
-// cast's own pose. Contacts and edge stoppers stay as the defaults until their
-// parts arrive.
+// the camera follow places the camera cast, frame matrices come from the
+// cast's own pose, and contacts and edge stoppers act on the casts as the
+// defaults do.
 class SceneServices : public ScriptServices {
  public:
   explicit SceneServices(Scene& scene) : scene_(scene) {}

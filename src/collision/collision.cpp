@@ -14,8 +14,9 @@
 namespace {
 
 // A move whose remaining part runs this close to straight into the surface
-// normal stops instead of sliding.
+// normal stops instead of sliding; compared as its cosine.
 constexpr float kHeadOnAngle = 3.1405928f;
+const float kHeadOnCosine = std::cos(kHeadOnAngle);
 constexpr float kBackOff = 5.0f;
 constexpr float kPushOut = 1.0f / 50.0f;
 constexpr int kMaxSweepPasses = 10;
@@ -39,6 +40,20 @@ FaceCorners Corners(const Mesh& mesh, std::uint32_t face) {
 std::vector<std::uint32_t>& FaceScratch() {
   thread_local std::vector<std::uint32_t> faces;
   return faces;
+}
+
+// The sweep of one face; its contact replaces the best so far when it is the
+// first or strictly nearer to s, so that of equal ones the earlier face stays.
+void KeepNearerHit(const Vector3& s, const Vector3& e, float r, const FaceCorners& t, bool* found,
+                   float* bestSq, Vector3* centre, Vector3* normal) {
+  Vector3 hitCentre, hitNormal;
+  if (SweepSphereTriangle(&hitCentre, &hitNormal, s, e, r, t.a, t.b, t.c) == TriangleHit::kNone) return;
+  const float sq = Vec3LengthSq(hitCentre - s);
+  if (*found && !(sq < *bestSq)) return;
+  *found = true;
+  *bestSq = sq;
+  *centre = hitCentre;
+  *normal = hitNormal;
 }
 
 }  // namespace
@@ -146,6 +161,9 @@ TriangleHit SweepSphereTriangle(Vector3* centre, Vector3* normal, const Vector3&
   for (int i = 0; i < 3; ++i) {
     Vector3 point;
     if (!IntersectSegmentSphere(&point, s, u, *corners[i], r)) continue;
+    // The line meets the corner's sphere behind the start too; its distance
+    // would read as a contact that far ahead.
+    if (Vec3Dot(point - s, u) < 0.0f) continue;
     float sq = Vec3LengthSq(point - s);
     if (best < 0 || sq < bestSq) {
       best = i;
@@ -169,16 +187,7 @@ bool SweepSphereMesh(const Vector3& s, const Vector3& e, float r, Vector3* centr
   float bestSq = 0.0f;
   for (std::uint32_t face : faces) {
     FaceCorners t = Corners(mesh, face);
-    Vector3 hitCentre, hitNormal;
-    if (SweepSphereTriangle(&hitCentre, &hitNormal, s, e, r, t.a, t.b, t.c) == TriangleHit::kNone)
-      continue;
-    float sq = Vec3LengthSq(hitCentre - s);
-    if (!found || sq < bestSq) {
-      found = true;
-      bestSq = sq;
-      *centre = hitCentre;
-      *normal = hitNormal;
-    }
+    KeepNearerHit(s, e, r, t, &found, &bestSq, centre, normal);
   }
   return found;
 }
@@ -245,73 +254,163 @@ std::size_t ClosestPointOnMesh(const Vector3& p, float r, const Mesh& mesh,
 
 namespace {
 
-// The nearer hit of one mesh in world space, when nearer than *bestSq.
-void SweepAgainst(const Mesh* mesh, const Matrix& world, const Matrix& inverse,
-                  const Vector3& start, const Vector3& to, float radius, float* bestSq,
-                  bool* found, Vector3* hitCentre, Vector3* hitNormal) {
+// The nearest surface of one pass so far.
+struct PassHit {
+  float bestSq;
+  bool found;
+  bool edgeWall;
+  Vector3 centre;
+  Vector3 normal;
+};
+
+float SegmentDistanceSq(const Vector3& p, const Vector3& s, const Vector3& e) {
+  const Vector3 d = e - s;
+  const float lengthSq = Vec3LengthSq(d);
+  float t = lengthSq > 0.0f ? Vec3Dot(p - s, d) / lengthSq : 0.0f;
+  t = std::clamp(t, 0.0f, 1.0f);
+  return Vec3LengthSq(p - (s + d * t));
+}
+
+// A face of one pass: its corners and the box they span.
+struct PassFace {
+  FaceCorners t;
+  Vector3 lo, hi;
+};
+
+std::vector<PassFace>& PassFaceScratch() {
+  thread_local std::vector<PassFace> faces;
+  return faces;
+}
+
+// SweepSphereTriangle's test of the face itself (the sphere meeting the face
+// inside its edges): the squared distance from s to the centre at contact.
+bool FaceHitSq(const Vector3& s, const Vector3& e, float r, const FaceCorners& t, float* sq) {
+  Vector3 n = Vec3Cross(t.b - t.a, t.c - t.a);
+  if (!(ProjectOnAxis(s, t.a, n) > 0.0f)) return false;
+  n = Vec3Normalize(n);
+  const Vector3 lift = n * r;
+  if (!(ProjectOnAxis(e, t.a + lift, n) < 0.0f)) return false;
+  const Vector3 d = e - s;
+  float distance = 0.0f;
+  if (!IntersectTri(t.a + lift, t.b + lift, t.c + lift, s, d, nullptr, nullptr, &distance) || !(distance < 1.0f))
+    return false;
+  *sq = Vec3LengthSq(s + d * distance - s);
+  return true;
+}
+
+float BoxDistanceSq(const Vector3& p, const Vector3& lo, const Vector3& hi) {
+  const Vector3 outside = Vec3Maximize(Vec3Maximize(lo - p, p - hi), Vector3{0.0f, 0.0f, 0.0f});
+  return Vec3LengthSq(outside);
+}
+
+// SweepSphereMesh for one pass of the swept move, which takes no hit past the
+// end of the pass, with the same hits in the same order. Two kinds of faces
+// are passed by before the exact test: those whose box lies farther than r
+// from the segment s e, and, once some face is met inside its edges, those
+// too far from s to be met nearer (every contact centre lies within r of its
+// face). Most faces around a sphere on the ground are of the second kind.
+bool SweepPassAgainstMesh(const Vector3& s, const Vector3& e, float r, Vector3* centre, Vector3* normal,
+                          const Mesh& mesh) {
+  if (!Finite(s) || !Finite(e) || !std::isfinite(r) || r < 0.0f) return false;
+  Vector3 pad{r, r, r};
+  std::vector<std::uint32_t>& indices = FaceScratch();
+  CollectFacesInBox(mesh, Vec3Minimize(s, e) - pad, Vec3Maximize(s, e) + pad, &indices);
+  std::vector<PassFace>& faces = PassFaceScratch();
+  faces.clear();
+  float bound = 0.0f;
+  bool bounded = false;
+  for (std::uint32_t face : indices) {
+    PassFace f{Corners(mesh, face), {}, {}};
+    f.lo = Vec3Minimize(Vec3Minimize(f.t.a, f.t.b), f.t.c);
+    f.hi = Vec3Maximize(Vec3Maximize(f.t.a, f.t.b), f.t.c);
+    const float reach = Vec3Length(f.hi - f.lo) * 0.5f + r;
+    if (SegmentDistanceSq((f.lo + f.hi) * 0.5f, s, e) > reach * reach) continue;
+    float sq = 0.0f;
+    if (FaceHitSq(s, e, r, f.t, &sq) && (!bounded || sq < bound)) {
+      bound = sq;
+      bounded = true;
+    }
+    faces.push_back(f);
+  }
+  // A little slack, so that rounding in the box distance never passes by a
+  // face whose contact would tie with the bound.
+  const float limit = bound * 1.0001f + 1e-4f;
+  bool found = false;
+  float bestSq = 0.0f;
+  for (const PassFace& f : faces) {
+    if (bounded) {
+      const float away = std::sqrt(BoxDistanceSq(s, f.lo, f.hi)) - r;
+      if (away > 0.0f && away * away > limit) continue;
+    }
+    KeepNearerHit(s, e, r, f.t, &found, &bestSq, centre, normal);
+  }
+  return found;
+}
+
+// The hit of one mesh in world space, when nearer than the pass's best.
+void SweepAgainst(const Mesh* mesh, bool edgeWall, const Matrix& world, const Matrix& inverse,
+                  const Vector3& start, const Vector3& to, float radius, PassHit* hit) {
   if (!mesh) return;
   Vector3 s = Vec3TransformCoord(start, inverse);
   Vector3 e = Vec3TransformCoord(to, inverse);
-  Vector3 centre, normal;
-  if (!SweepSphereMesh(s, e, radius, &centre, &normal, *mesh)) return;
+  Vector3 centre{}, normal{};
+  if (!SweepPassAgainstMesh(s, e, radius, &centre, &normal, *mesh)) return;
   // Compared in world space, so that obstacles of different scales rank fairly.
   Vector3 worldCentre = Vec3TransformCoord(centre, world);
   float sq = Vec3LengthSq(worldCentre - start);
-  if (!(sq < *bestSq)) return;
-  *bestSq = sq;
-  *found = true;
-  *hitCentre = worldCentre;
-  *hitNormal = Vec3TransformNormal(normal, world);
+  if (!(sq < hit->bestSq)) return;
+  hit->bestSq = sq;
+  hit->found = true;
+  hit->edgeWall = edgeWall;
+  hit->centre = worldCentre;
+  hit->normal = Vec3TransformNormal(normal, world);
 }
 
 }  // namespace
 
-Vector3 SweepSphereAmongObstacles(const Vector3& from, const Vector3& to,
-                                  const Vector3& centreOffset, float radius,
-                                  std::span<const SweepObstacle> obstacles, bool withEdgeWalls) {
+SweepResult SweepSphereAmongObstacles(const Vector3& from, const Vector3& to,
+                                      const Vector3& centreOffset, float radius,
+                                      std::span<const SweepObstacle> obstacles,
+                                      bool withEdgeWalls) {
   if (!Finite(from) || !Finite(to) || !Finite(centreOffset) || !std::isfinite(radius))
-    return to;
+    return {to, false};
   Vector3 start = from + centreOffset;
   Vector3 end = to + centreOffset;
   Vector3 push{0.0f, 0.0f, 0.0f};
+  bool metEdgeWall = false;
   for (int pass = 0; pass < kMaxSweepPasses; ++pass) {
     Vector3 move = end - start;
     if (Vec3LengthSq(move) < 1e-5f) break;
     Vector3 backed = start - Vec3Normalize(move) * kBackOff;
-    float bestSq = Vec3LengthSq(end - backed);
-    bool found = false;
-    Vector3 hitCentre{}, hitNormal{};
+    PassHit hit{Vec3LengthSq(end - backed), false, false, {}, {}};
     for (const SweepObstacle& o : obstacles) {
-      Matrix inverse;
-      // A collapsed obstacle (a zero scale) has no model space to sweep in.
-      if (!MatrixInverse(&inverse, nullptr, o.world)) continue;
-      SweepAgainst(o.mesh, o.world, inverse, backed, end, radius, &bestSq, &found, &hitCentre,
-                   &hitNormal);
-      if (withEdgeWalls)
-        SweepAgainst(o.edgeWalls, o.world, inverse, backed, end, radius, &bestSq, &found,
-                     &hitCentre, &hitNormal);
+      // A pass that comes nowhere near the obstacle's bound meets none of it.
+      if (o.boundRadius >= 0.0f) {
+        const float near = o.boundRadius + radius;
+        if (SegmentDistanceSq(o.boundCentre, backed, end) > near * near) continue;
+      }
+      SweepAgainst(o.mesh, false, o.world, o.inverse, backed, end, radius, &hit);
+      if (withEdgeWalls) SweepAgainst(o.edgeWalls, true, o.world, o.inverse, backed, end, radius, &hit);
     }
-    if (!found) {
+    if (!hit.found) {
       start = end;
       break;
     }
-    start = hitCentre;
-    Vector3 n = Vec3Normalize(hitNormal);
+    metEdgeWall = metEdgeWall || hit.edgeWall;
+    start = hit.centre;
+    Vector3 n = Vec3Normalize(hit.normal);
     // Without a normal there is no surface to slide along.
     if (n == Vector3{0.0f, 0.0f, 0.0f}) break;
     Vector3 v = end - start;
     float vLength = Vec3Length(v);
-    if (vLength > 0.0f) {
-      float cosine = std::clamp(Vec3Dot(n, v) / vLength, -1.0f, 1.0f);
-      if (std::acos(cosine) >= kHeadOnAngle) break;
-    }
+    if (vLength > 0.0f && Vec3Dot(n, v) / vLength <= kHeadOnCosine) break;
     end = end - n * Vec3Dot(n, v);
     Vector3 nudge = n * kPushOut;
     start += nudge;
     end += nudge;
     push += nudge;
   }
-  return start - centreOffset - push;
+  return {start - centreOffset - push, metEdgeWall};
 }
 
 std::uint32_t GetRegionFlags(const Vector3& p, float r, std::span<const RegionProbe> regions) {

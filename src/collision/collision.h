@@ -78,20 +78,41 @@ std::size_t ClosestPointOnMesh(const Vector3& p, float r, const Mesh& mesh,
                                std::span<MeshContact> out);
 
 // One obstacle a moving sphere meets: its world matrix (without angular
-// speed), its obstacle mesh and its edge-stopper walls (either may be null).
+// speed) and that matrix's inverse, its obstacle mesh and its edge-stopper
+// walls (either may be null), and a sphere in world space that holds both (a
+// negative radius: no bound), which lets the sweep pass by far obstacles
+// without their exact test. A collapsed obstacle (no inverse) has no model
+// space to sweep in: callers leave it out.
 struct SweepObstacle {
   Matrix world;
+  Matrix inverse;
   const Mesh* mesh;
   const Mesh* edgeWalls;
+  Vector3 boundCentre;
+  float boundRadius;
+};
+
+// Where a swept move ends, and whether an edge-stopper wall was the nearest
+// surface in any of its passes (the ground rule against creeping along such a
+// wall needs to know).
+struct SweepResult {
+  Vector3 position;
+  bool metEdgeWall;
 };
 
 // The swept move of a cast's sphere from `from` to `to` (cast positions) with
-// sliding and push-out, over the obstacles in order. `centreOffset` is the
-// sphere centre already turned by the cast's rotation. Returns the resolved
-// cast position. `withEdgeWalls` adds the edge-stopper walls.
-Vector3 SweepSphereAmongObstacles(const Vector3& from, const Vector3& to,
-                                  const Vector3& centreOffset, float radius,
-                                  std::span<const SweepObstacle> obstacles, bool withEdgeWalls);
+// sliding and push-out, over the obstacles in order: at most 10 passes, each
+// taking the nearest surface (SweepSphereMesh of each mesh in the obstacle's
+// model space), sliding the rest of the move along it. A move straight into a
+// surface stops there. `centreOffset` is the sphere centre
+// already turned by the cast's rotation; the push-outs that keep each pass
+// off a surface are not in the result. `withEdgeWalls` adds the edge-stopper
+// walls. The caller leaves out obstacles that must not collide (deleted,
+// invisible or the moving cast itself).
+SweepResult SweepSphereAmongObstacles(const Vector3& from, const Vector3& to,
+                                      const Vector3& centreOffset, float radius,
+                                      std::span<const SweepObstacle> obstacles,
+                                      bool withEdgeWalls);
 
 // A cast's hit region as the region test sees it.
 struct RegionProbe {

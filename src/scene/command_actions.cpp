@@ -19,6 +19,7 @@
 #include "scene/cast/cast.h"
 #include "scene/cast/cast_angles.h"
 #include "scene/cast/motion_query.h"
+#include "scene/cast/obstacles.h"
 #include "scene/scene.h"
 #include "script/errors.h"
 
@@ -280,13 +281,12 @@ int SweptMove(Scene& scene, const Command& c, Cast* cast) {
   if (!(length > 0.0f)) return 0;
   for (int i = 0; i < scene.CastCount(); ++i) {
     Cast* other = scene.CastAt(i);
-    if (!other || other == cast || other->IsDeletedWhileRunning()) continue;
-    if ((other->GetFlags() & (kFlagVisible | kFlagObstacle)) != (kFlagVisible | kFlagObstacle)) continue;
+    if (!other || other == cast || !IsLiveObstacle(*other)) continue;
     const Matrix inverse = Inverse(other->GetWorldMatrix(false));
     const Vector3 from = Vec3TransformCoord(previous, inverse);
     const Vector3 to = Vec3TransformCoord(current, inverse);
     float distance = 0.0f;
-    if (!scene.IntersectCastMesh(*other, from, to - from, distance) || distance > 1.5f) continue;
+    if (!IntersectObstacleMesh(*other, from, to - from, &distance) || distance > 1.5f) continue;
     const CastHandle self = cast->GetHandle();
     cast->SetMotion(motion, &scene);
     // An event key of the new motion may have deleted the cast.

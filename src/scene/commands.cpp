@@ -114,6 +114,7 @@ NativeClass* Scene::GetCastClass() {
 }
 
 int Scene::ExecuteCommand(const Command& command, Cast* cast, ScriptValue* args, int argCount) {
+  ++commandsRun_;
   switch (command.type) {
     case CommandType::Function: {
       if (!command.function) return ERR_NO_FUNCTION_NAME;
@@ -146,5 +147,3 @@ int Scene::OnUserCommand(const Command&, Cast*) { return 0; }
 void Scene::PlayCommandSound(std::uint32_t code, float volume, float pan) {
   if (managers_.sound) managers_.sound->PlaySound(code, volume, pan, 0.0f);
 }
-
-bool Scene::IntersectCastMesh(Cast&, const Vector3&, const Vector3&, float&) { return false; }

@@ -147,6 +147,7 @@ int Scene::Init() {
   ReleaseRenderResources();
   if (const int code = CreateRenderResources(); code != 0) return code;
   if (host_.input) host_.input->Poll();
+  BuildEdgeStopperWalls();
   // Zeroed before the casts start, so that a start hook may begin a fade.
   camera_ = CameraSwitch();
   fades_ = {};
@@ -177,6 +178,7 @@ int Scene::Exit() {
       if (Cast* still = handle.Get()) still->SetBeingDeleted(false);
     }
   }
+  ReleaseEdgeStopperWalls();
   ReleaseRenderResources();
   return 0;
 }

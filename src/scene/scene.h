@@ -10,9 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "collision/collision.h"
 #include "files/markup_reader.h"
 #include "motion/command.h"
 #include "scene/cast/cast.h"
+#include "scene/cast/obstacles.h"
 #include "scene/game_managers.h"
 #include "scene/run_host.h"
 #include "scene/scenario_scene.h"
@@ -142,10 +144,47 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // Plays a sound of the sound manager from its start (pan -1 the left
   // speaker, +1 the right); silent without a manager.
   virtual void PlayCommandSound(std::uint32_t code, float volume, float pan);
-  // Ray test against the mesh of the root frame of the cast's model, in the
-  // cast's own axes: the distance along `direction` (in its lengths) of the
-  // first hit. No hit until collision geometry arrives.
-  virtual bool IntersectCastMesh(Cast& cast, const Vector3& origin, const Vector3& direction, float& distance);
+
+  // ---- obstacles (obstacles.cpp, edge_walls.cpp) ----
+  // The swept move of the cast's "SPHR" sphere from `from` to `to` (cast
+  // positions) against the meshes of the other visible, undeleted obstacles
+  // in slot order, and with `withEdgeWalls` their edge-stopper walls. False
+  // without a sphere key; a sphere of radius 0 gives `to` itself.
+  bool SweepCast(Cast& cast, const Vector3& from, const Vector3& to, bool withEdgeWalls, SweepResult& result);
+  // Calls visit(index, cast) for every live obstacle but `except`, in slot order.
+  template <typename Visit>
+  void ForEachObstacle(const Cast* except, Visit&& visit) {
+    if (!keepObstacles_) {
+      for (int i = 0; i < castCount_; ++i) {
+        Cast& cast = *casts_[static_cast<std::size_t>(i)];
+        if (&cast != except && IsLiveObstacle(cast)) visit(i, cast);
+      }
+      return;
+    }
+    if (obstaclesListedAt_ != commandsRun_ || obstaclesListedCount_ != castCount_) ListObstacles();
+    for (int k = 0; k < obstacleCount_; ++k) {
+      const int i = obstacleSlots_[static_cast<std::size_t>(k)];
+      Cast& cast = *casts_[static_cast<std::size_t>(i)];
+      // Checked again: a deleted obstacle never collides.
+      if (&cast != except && IsLiveObstacle(cast)) visit(i, cast);
+    }
+  }
+  // From the movement pass to the end of the contact pass the casts' flags
+  // change only through Commands, so the obstacles are listed once and again
+  // only after a Command ran or the table changed, instead of once per cast.
+  void KeepObstacleList(bool keep) {
+    keepObstacles_ = keep;
+    obstaclesListedCount_ = -1;
+  }
+  // The world matrix and its inverse of the cast in table slot `index`, kept
+  // while it neither moves nor turns; null outside the table or without an
+  // inverse.
+  const ObstacleFrame* GetObstacleFrame(int index);
+  // Every class with the "EdgeStopper" flag gets the walls of its floor's
+  // open edges; every other class loses any it had. The scene's start runs it.
+  void BuildEdgeStopperWalls();
+  // Every class loses its walls; the scene's end runs it.
+  void ReleaseEdgeStopperWalls();
 
   // ---- class table (class_table.cpp) ----
   using CCScript::RegisterClass;
@@ -355,4 +394,15 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // leaves the order pointing at freed memory.
   std::array<Cast*, kCastTableSize> order_{};
   std::array<CastHandle, kCastTableSize> orderHandles_{};
+  // The obstacles of one sweep, kept so that the sweeps of a frame do not allocate.
+  std::array<SweepObstacle, kCastTableSize> sweepObstacles_{};
+  std::array<ObstacleFrame, kCastTableSize> obstacleFrames_{};
+  void ListObstacles();
+  // Counts the Commands run, so that a kept obstacle list knows when flags may have changed.
+  std::uint64_t commandsRun_ = 0;
+  bool keepObstacles_ = false;
+  std::uint64_t obstaclesListedAt_ = 0;
+  int obstaclesListedCount_ = -1;
+  std::array<int, kCastTableSize> obstacleSlots_{};
+  int obstacleCount_ = 0;
 };

@@ -79,6 +79,7 @@ void Scene::RunCastPasses() {
     if (cast.GetFlags() & kFlagActive) cast.Update(*this);
   });
   pass([&](Cast& cast) { cast.RidePlatform(*this); });
+  KeepObstacleList(true);
   pass([&](Cast& cast) { cast.StepMovement(*this); });
   pass([&](Cast& cast) {
     cast.SetPreviousPosition(cast.GetPosition());
@@ -88,6 +89,7 @@ void Scene::RunCastPasses() {
     cast.CollideCasts(*this, kCollisionMargin);
     cast.SetRidingDisplacement({0.0f, 0.0f, 0.0f});
   });
+  KeepObstacleList(false);
   pass([&](Cast& cast) {
     if (cast.GetFlags() & kFlagActive) cast.RunPreRender(*this);
   });

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
 #include <vector>
 
+#include "collision/test_mesh.h"
 #include "platform/math/matrix.h"
 #include "platform/math/vector.h"
 
@@ -18,16 +20,6 @@ void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance 
   EXPECT_NEAR(actual.x, expected.x, tolerance);
   EXPECT_NEAR(actual.y, expected.y, tolerance);
   EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
-
-std::unique_ptr<Mesh> MakeMesh(const std::vector<Vector3>& points,
-                               const std::vector<std::array<std::uint32_t, 3>>& faces) {
-  auto mesh = Mesh::Create(static_cast<std::uint32_t>(faces.size()),
-                           static_cast<std::uint32_t>(points.size()), kFvfXyz);
-  for (std::uint32_t i = 0; i < points.size(); ++i) mesh->SetPosition(i, points[i]);
-  for (std::uint32_t i = 0; i < faces.size(); ++i)
-    EXPECT_TRUE(mesh->SetFace(i, faces[i][0], faces[i][1], faces[i][2]));
-  return mesh;
 }
 
 // A 10 x 10 floor at y = 0 facing up (faces 0 and 1) and a smaller one at
@@ -124,6 +116,9 @@ TEST(CollisionGeometry, SphereSweptAgainstATriangle) {
       {{-.5f, 5, -.5f}, {-.5f, -5, -.5f}, TriangleHit::kVertexA, {-.5f, g, -.5f},
        {-.5f, g, -.5f}},
       {{20, 5, 20}, {20, -5, 20}, TriangleHit::kNone, {}, {}},
+      // Overlapping corner a and moving away: the line meets a's sphere only
+      // behind the start, which is no contact ahead.
+      {{-.5f, .5f, -.5f}, {-1.5f, -.5f, -1.5f}, TriangleHit::kNone, {}, {}},
   };
   for (const Case& c : cases) {
     Vector3 centre{}, normal{};
@@ -234,40 +229,47 @@ TEST(CollisionGeometry, MeshContactsInFaceOrderUpToCapacity) {
 TEST(CollisionGeometry, SweptMoveAmongObstacles) {
   auto floors = MakeFloors();
   const Matrix identity = MatrixIdentity();
-  const SweepObstacle floor[] = {{identity, floors.get(), nullptr}};
-  const SweepObstacle lowered[] = {{MatrixTranslation(0, -10, 0), floors.get(), nullptr}};
-  const SweepObstacle wallsOnly[] = {{identity, nullptr, floors.get()}};
-  const SweepObstacle collapsed[] = {{MatrixScaling(0, 0, 0), floors.get(), nullptr}};
+  const Vector3 origin{0, 0, 0};
+  const SweepObstacle floor[] = {{identity, identity, floors.get(), nullptr, origin, -1}};
+  const SweepObstacle lowered[] = {{MatrixTranslation(0, -10, 0), MatrixTranslation(0, 10, 0), floors.get(),
+                                    nullptr, origin, -1}};
+  const SweepObstacle wallsOnly[] = {{identity, identity, nullptr, floors.get(), origin, -1}};
+  // A bound that the move never comes near: the floor is passed by.
+  const SweepObstacle bounded[] = {{identity, identity, floors.get(), nullptr, {5, -10, 5}, 2}};
   struct Case {
     const char* name;
     std::span<const SweepObstacle> obstacles;
     Vector3 from, to, offset;
     bool walls;
     Vector3 expected;
+    bool metEdgeWall;
   };
   const Case cases[] = {
       {"nothing in the way", floor, {30, 5, 30}, {31.5f, -7.25f, 33}, {0, 1, 0}, false,
-       {31.5f, -7.25f, 33}},
+       {31.5f, -7.25f, 33}, false},
       {"straight down stops on the floor", floor, {3, 5, 3}, {3, -5, 3}, {0, 1, 0}, false,
-       {3, 0, 3}},
+       {3, 0, 3}, false},
       {"diagonal slides without the push-outs", floor, {3, 2, 3}, {6, -1, 3}, {0, 0, 0}, false,
-       {6, 1, 3}},
-      {"moved obstacle", lowered, {3, 0, 3}, {3, -20, 3}, {0, 0, 0}, false, {3, -9, 3}},
+       {6, 1, 3}, false},
+      {"moved obstacle", lowered, {3, 0, 3}, {3, -20, 3}, {0, 0, 0}, false, {3, -9, 3}, false},
       {"edge walls ignored without the flag", wallsOnly, {3, 5, 3}, {3, -5, 3}, {0, 0, 0}, false,
-       {3, -5, 3}},
+       {3, -5, 3}, false},
       {"edge walls met with the flag", wallsOnly, {3, 5, 3}, {3, -5, 3}, {0, 0, 0}, true,
-       {3, 1, 3}},
-      {"collapsed obstacle is skipped", collapsed, {3, 5, 3}, {3, -5, 3}, {0, 0, 0}, false,
-       {3, -5, 3}},
+       {3, 1, 3}, true},
+      {"obstacle out of reach by its bound", bounded, {3, 5, 3}, {3, -5, 3}, {0, 0, 0}, false,
+       {3, -5, 3}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ExpectNear(SweepSphereAmongObstacles(c.from, c.to, c.offset, 1, c.obstacles, c.walls),
-               c.expected);
+    const SweepResult result =
+        SweepSphereAmongObstacles(c.from, c.to, c.offset, 1, c.obstacles, c.walls);
+    ExpectNear(result.position, c.expected);
+    EXPECT_EQ(result.metEdgeWall, c.metEdgeWall);
   }
   // A move that hits nothing returns the target bit for bit.
   const Vector3 target{31.1f, -7.3f, 33.7f};
-  EXPECT_EQ(SweepSphereAmongObstacles({30, 5, 30}, target, {0, 1, 0}, 1, floor, false), target);
+  EXPECT_EQ(SweepSphereAmongObstacles({30, 5, 30}, target, {0, 1, 0}, 1, floor, false).position,
+            target);
 }
 
 TEST(CollisionGeometry, RegionFlagsOfSpheresAndCylinders) {
@@ -281,4 +283,103 @@ TEST(CollisionGeometry, RegionFlagsOfSpheresAndCylinders) {
   EXPECT_EQ(GetRegionFlags({100, 0, 15}, 5, regions), 0x4u);
   EXPECT_EQ(GetRegionFlags({50, 0, 0}, 50, regions), 0x5u);
   EXPECT_EQ(GetRegionFlags({0, 0, 0}, 0, std::span<const RegionProbe>()), 0u);
+}
+
+namespace {
+
+// The swept move as plainly written: every pass sweeps every mesh whole
+// (SweepSphereMesh), with no bounds and no faces passed by.
+SweepResult PlainSweep(const Vector3& from, const Vector3& to, const Vector3& offset, float r,
+                       std::span<const SweepObstacle> obstacles, bool walls) {
+  Vector3 start = from + offset, end = to + offset, push{0, 0, 0};
+  bool metWall = false;
+  for (int pass = 0; pass < 10; ++pass) {
+    const Vector3 move = end - start;
+    if (Vec3LengthSq(move) < 1e-5f) break;
+    const Vector3 backed = start - Vec3Normalize(move) * 5.0f;
+    float best = Vec3LengthSq(end - backed);
+    bool found = false, wall = false;
+    Vector3 hitCentre{}, hitNormal{};
+    for (const SweepObstacle& o : obstacles) {
+      for (const Mesh* mesh : {o.mesh, walls ? o.edgeWalls : nullptr}) {
+        Vector3 c, n;
+        if (!mesh || !SweepSphereMesh(Vec3TransformCoord(backed, o.inverse), Vec3TransformCoord(end, o.inverse), r,
+                                      &c, &n, *mesh))
+          continue;
+        const Vector3 wc = Vec3TransformCoord(c, o.world);
+        if (!(Vec3LengthSq(wc - backed) < best)) continue;
+        best = Vec3LengthSq(wc - backed);
+        found = true;
+        wall = mesh == o.edgeWalls;
+        hitCentre = wc;
+        hitNormal = Vec3TransformNormal(n, o.world);
+      }
+    }
+    if (!found) {
+      start = end;
+      break;
+    }
+    metWall = metWall || wall;
+    start = hitCentre;
+    const Vector3 n = Vec3Normalize(hitNormal);
+    if (n == Vector3{0, 0, 0}) break;
+    const Vector3 v = end - start;
+    if (Vec3Length(v) > 0 && std::acos(std::clamp(Vec3Dot(n, v) / Vec3Length(v), -1.0f, 1.0f)) >= 3.1405928f) break;
+    end = end - n * Vec3Dot(n, v);
+    start += n * 0.02f;
+    end += n * 0.02f;
+    push += n * 0.02f;
+  }
+  return {start - offset - push, metWall};
+}
+
+}  // namespace
+
+TEST(CollisionGeometry, SweptMoveMatchesThePlainSweepOnABumpyGround) {
+  // A bumpy 30 x 30 grid of 10-unit quads, a second copy turned and raised
+  // as a ramp, and the grid 3 higher as walls; random moves of a sphere of
+  // radius 6 across them, many of them resting on the ground. The pruned
+  // sweep must give the plain sweep's result bit for bit.
+  const int n = 30;
+  std::vector<Vector3> points;
+  std::vector<std::array<std::uint32_t, 3>> faces;
+  for (int z = 0; z <= n; ++z)
+    for (int x = 0; x <= n; ++x)
+      points.push_back({x * 10.0f, 4.0f * std::sin(x * 0.9f) * std::cos(z * 0.7f), z * 10.0f});
+  auto at = [&](int x, int z) { return std::uint32_t(z * (n + 1) + x); };
+  for (int z = 0; z < n; ++z)
+    for (int x = 0; x < n; ++x) {
+      faces.push_back({at(x, z), at(x, z + 1), at(x + 1, z + 1)});
+      faces.push_back({at(x, z), at(x + 1, z + 1), at(x + 1, z)});
+    }
+  auto ground = MakeMesh(points, faces);
+  for (Vector3& p : points) p.y += 3.0f;
+  auto raised = MakeMesh(points, faces);
+  const Matrix turned = MatrixRotationYawPitchRoll(0.4f, 0.3f, 0.0f) * MatrixTranslation(40, 10, 30);
+  Matrix turnedInverse;
+  ASSERT_TRUE(MatrixInverse(&turnedInverse, nullptr, turned));
+  const SweepObstacle obstacles[] = {
+      {MatrixIdentity(), MatrixIdentity(), ground.get(), raised.get(), {150, 0, 150}, 220},
+      {turned, turnedInverse, ground.get(), nullptr, {0, 0, 0}, -1},
+  };
+  std::uint32_t seed = 12345;
+  auto random = [&](float lo, float hi) {
+    seed = seed * 214013u + 2531011u;
+    return lo + (hi - lo) * static_cast<float>((seed >> 16) & 0x7FFF) / 32767.0f;
+  };
+  int stopped = 0, walled = 0;
+  for (int i = 0; i < 2000; ++i) {
+    const Vector3 from{random(20, 280), random(0, 14), random(20, 280)};
+    const Vector3 to = from + Vector3{random(-12, 12), random(-16, 4), random(-12, 12)};
+    const bool walls = i % 3 == 0;
+    const SweepResult plain = PlainSweep(from, to, {0, 6, 0}, 6, obstacles, walls);
+    const SweepResult pruned = SweepSphereAmongObstacles(from, to, {0, 6, 0}, 6, obstacles, walls);
+    ASSERT_EQ(pruned.position, plain.position) << "move " << i;
+    ASSERT_EQ(pruned.metEdgeWall, plain.metEdgeWall) << "move " << i;
+    stopped += !(plain.position == to);
+    walled += plain.metEdgeWall;
+  }
+  // Most moves meet the ground, and some the walls.
+  EXPECT_GT(stopped, 1000);
+  EXPECT_GT(walled, 100);
 }

@@ -17,6 +17,8 @@
 #include "motion/object_flags.h"
 #include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
+#include "platform/math/vector.h"
+#include "scene/edge_walls.h"
 #include "scene/game/camera_follow.h"
 #include "scene/game/game_scene.h"
 #include "scene/run_host.h"
@@ -231,6 +233,24 @@ class Runner {
       }
     } else if (op == "tables") {
       Tables();
+    } else if (op == "ride") {
+      if (Cast* cast = Find(w[1])) {
+        cast->RidePlatform(*scene_);
+        out_ += "ride " + w[1] + " pos " + Vec(cast->GetPosition()) + " prev " + Vec(cast->GetPreviousPosition()) +
+                " rot " + Quat(cast->GetRotation()) + "\n";
+      }
+    } else if (op == "walls") {
+      scene_->BuildEdgeStopperWalls();
+      Walls();
+    } else if (op == "local") {
+      Cast* cast = Find(w[1]);
+      Cast* other = Find(w[2]);
+      if (cast && other) Local(*cast, *other);
+    } else if (op == "openwall") {
+      Cast* cast = Find(w[1]);
+      Cast* other = Find(w[2]);
+      if (cast && other) DeleteEdgeStopperFaces(*cast, *other, w[3].c_str());
+      Walls();
     } else if (op == "follow") {
       Cast* camera = Find(w[1]);
       Cast* target = Find(w[2]);
@@ -256,6 +276,8 @@ class Runner {
       cast.SetSpeed({F(w, 3), F(w, 4), F(w, 5)});
     } else if (field == "rot") {
       cast.SetRotationBoth({F(w, 3), F(w, 4), F(w, 5), F(w, 6)});
+    } else if (field == "turn") {
+      cast.SetRotation({F(w, 3), F(w, 4), F(w, 5), F(w, 6)});
     } else if (field == "flags") {
       cast.SetOwnFlags(Word(w[3]));
     } else if (field == "mask") {
@@ -348,6 +370,13 @@ class Runner {
       if (field == "ctrl") text += " ctrl " + Hex(cast->GetPreviousControl());
       if (field == "yaw") text += " yaw " + Num(cast->GetControlYaw(0)) + " " + Num(cast->GetControlYaw(1));
       if (field == "turn") text += " turn " + Num(cast->GetTurnFactor()) + " extra " + Quat(cast->GetAngularSpeed());
+      if (field == "prev") text += " prev " + Vec(cast->GetPreviousPosition());
+      if (field == "contacts") text += " contacts " + std::to_string(cast->GetContactCount());
+      float angle = 0.0f;
+      if (field == "ground")
+        text += " ground " + (cast->GetObstacleHitGroundAngle(angle) ? Num(angle / kDegrees) : std::string("none"));
+      if (field == "wallyaw")
+        text += " wallyaw " + (cast->GetObstacleHitYawAngle(angle) ? Num(angle / kDegrees) : std::string("none"));
       if (field == "vec") text += " vec " + Vec(cast->GetScriptVector());
       if (field[0] == 'p' && field.size() > 1 && std::isdigit(static_cast<unsigned char>(field[1])))
         text += " " + field + " " + ValueText(cast->Property(std::atoi(field.c_str() + 1)), scene_.get());
@@ -392,6 +421,37 @@ class Runner {
       text += std::string(" ") + (other ? other->GetName() : "-") + " " + Hex(hit.bits);
     }
     return text;
+  }
+
+  // The classes' edge-stopper walls: the faces that still stand (a removed
+  // face has all its corners at vertex 0), each as its three corners.
+  void Walls() {
+    for (int i = 0; i < scene_->ClassCount(); ++i) {
+      const ObjectClass* cls = scene_->ClassAt(i);
+      const Mesh* walls = EdgeStopperWallMesh(cls);
+      if (!walls) continue;
+      std::string faces;
+      int standing = 0;
+      for (std::uint32_t f = 0; f < walls->GetNumFaces(); ++f) {
+        std::uint32_t c[3];
+        walls->GetFace(f, c);
+        if (c[0] == 0 && c[1] == 0 && c[2] == 0) continue;
+        ++standing;
+        faces += " " + Vec(walls->Position(c[0])) + Vec(walls->Position(c[1])) + Vec(walls->Position(c[2])) + "\n";
+      }
+      out_ += std::string("walls ") + cls->GetClassName() + " " + std::to_string(standing) + " of " +
+              std::to_string(walls->GetNumFaces()) + " faces, " + std::to_string(walls->GetNumVertices()) +
+              " vertices\n" + faces;
+    }
+  }
+
+  // The cast's position in the other's own axes and its yaw against the other's.
+  void Local(Cast& cast, Cast& other) {
+    Matrix inverse;
+    MatrixInverse(&inverse, nullptr, other.GetWorldMatrix(false));
+    const Quaternion turn = QuaternionMultiply(cast.GetRotation(), QuaternionInverse(other.GetRotation()));
+    out_ += std::string(cast.GetName()) + " in " + other.GetName() + " " +
+            Vec(Vec3TransformCoord(cast.GetPosition(), inverse)) + " turned " + Quat(turn) + "\n";
   }
 
   void Tables() {

@@ -51,6 +51,7 @@ MeshBvh::MeshBvh(const Mesh& mesh) {
   }
   if (numFaces == 0) return;
   nodes_.reserve(2 * (numFaces / kLeafFaces) + 1);
+  faceBounds_.resize(static_cast<std::size_t>(numFaces) * 6);
   BuildNode(0, numFaces);
   centres_.clear();
   centres_.shrink_to_fit();
@@ -111,9 +112,9 @@ void MeshBvh::Refit(const Mesh& mesh) {
     };
     if (node.count > 0) {
       for (std::uint32_t j = node.first; j < node.first + node.count; ++j) {
-        float flo[3], fhi[3];
-        FaceBounds(mesh, faces_[j], flo, fhi);
-        grow(flo, fhi);
+        float* bounds = &faceBounds_[static_cast<std::size_t>(j) * 6];
+        FaceBounds(mesh, faces_[j], bounds, bounds + 3);
+        grow(bounds, bounds + 3);
       }
     } else {
       const Node& left = nodes_[i + 1];
@@ -126,7 +127,7 @@ void MeshBvh::Refit(const Mesh& mesh) {
   }
 }
 
-void MeshBvh::CollectFacesInBox(const Mesh& mesh, const Vector3& lo, const Vector3& hi,
+void MeshBvh::CollectFacesInBox(const Mesh&, const Vector3& lo, const Vector3& hi,
                                 std::vector<std::uint32_t>* faces) const {
   faces->clear();
   if (nodes_.empty()) return;
@@ -138,9 +139,8 @@ void MeshBvh::CollectFacesInBox(const Mesh& mesh, const Vector3& lo, const Vecto
     if (!Overlaps(node.lo, node.hi, lo, hi)) continue;
     if (node.count > 0) {
       for (std::uint32_t j = node.first; j < node.first + node.count; ++j) {
-        float flo[3], fhi[3];
-        FaceBounds(mesh, faces_[j], flo, fhi);
-        if (Overlaps(flo, fhi, lo, hi)) faces->push_back(faces_[j]);
+        const float* bounds = &faceBounds_[static_cast<std::size_t>(j) * 6];
+        if (Overlaps(bounds, bounds + 3, lo, hi)) faces->push_back(faces_[j]);
       }
       continue;
     }

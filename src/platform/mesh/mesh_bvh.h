@@ -46,4 +46,7 @@ class MeshBvh {
 
   std::vector<Node> nodes_;
   std::vector<std::uint32_t> faces_;
+  // The box of each face in faces_ order, kept by Refit, so that a query
+  // reads no vertices for the faces of the leaves it opens.
+  std::vector<float> faceBounds_;  // lo x y z, hi x y z per entry
 };

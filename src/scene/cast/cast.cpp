@@ -109,12 +109,3 @@ void Cast::RollProfile() {
   profileLast_ = profile_;
   profile_.fill(0);
 }
-
-// ---- seams of the parts that come later: riding, the swept move after the
-// joint step and the contact pass. Until they exist a cast has no contacts,
-// which is what these answer.
-
-void Cast::RidePlatform(Scene&) {}
-void Cast::StepMovement(Scene& scene) { StepJoint(scene); }
-void Cast::CollideCasts(Scene&, float) {}
-bool Cast::GetObstacleHitGroundAngle(float&) const { return false; }

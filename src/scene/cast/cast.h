@@ -294,17 +294,36 @@ class Cast {
   // bone would drive whatever bone its index happened to name.
   bool AddIKFrame(const char* frame, float limitX, float limitY, float limitZ);
 
-  // ---- passes of later parts: they do nothing yet ----
+  // ---- hit regions (hits.cpp) ----
   // The hit regions against the other casts.
   void UpdateHitRegions(Scene& scene);
-  // Carried by the obstacles it stands on.
+
+  // ---- ground, riding and contacts (contacts.cpp, riding.cpp, ground.cpp) ----
+  // Carried by the obstacles of last frame's contacts: turned with a platform
+  // that turned, moved with one it stands on.
   void RidePlatform(Scene& scene);
-  // The swept move against obstacles (and the joint step before it).
+  // The joint step, then the swept move from the previous to the current
+  // position against the obstacles (and, standing on ground with
+  // "StopByEdge", their edge-stopper walls).
   void StepMovement(Scene& scene);
-  // This frame's obstacle contacts.
+  // The contact list refilled from the obstacle meshes within `margin` of the
+  // cast's sphere, when the cast has "Active", "CollisionDetection" and a sphere.
   void CollideCasts(Scene& scene, float margin);
-  // The smallest angle between down and a contact direction; false without contacts.
+  // Entries up to the first empty one: 32 when the list is full, which then
+  // has no terminator and dropped what did not fit.
+  int GetContactCount() const;
+  // The obstacle of contact i while it is there and not deleted; null for one
+  // deleted since the contact was found, which stops and holds up nothing.
+  Cast* GetContactObstacle(int index) const;
+  // Contact i is a wall: its obstacle is there and its direction lies 30 to
+  // 150 degrees from straight down.
+  bool IsWallContact(int index) const;
+  // The smallest ground angle of the contacts (to down of the direction, to
+  // up of the normal); false without contacts.
   bool GetObstacleHitGroundAngle(float& angle) const;
+  // The circular mean of the negated headings of the wall contacts (30 to 150
+  // degrees from down), in [-pi, pi); false and 0 without wall contacts.
+  bool GetObstacleHitYawAngle(float& angle) const;
 
   // Time spent per update section (counter 0: the whole pass), this second
   // and the last complete one.
@@ -332,6 +351,7 @@ class Cast {
   void RunAlphaFade();
   void RunStartMoving();
   void UpdateSpeed(Scene& scene);
+  void CarryBy(const Cast& platform, const Vector3& sphereCentre, bool standing);
   void FreeBoneControls();
   // The pose (cast_bones.cpp): the copy taken when it is out of date, the
   // combined matrix of a frame by its index in frame order (the root for

@@ -71,10 +71,10 @@ bool CaseRecordMatches(const CaseRecord& record, std::uint32_t held, std::uint32
 std::uint32_t Cast::ContactBits() {
   std::uint32_t word = 0;
   const float yaw = QuatToEuler(rotation_).y;
-  for (const CastContact& contact : contacts_) {
-    if (!contact.cast.Get()) break;
-    const float a = Vec3Angle(kDown, contact.direction);
-    if (a < kSideLow || a > kSideHigh) continue;
+  const int count = GetContactCount();
+  for (int i = 0; i < count; ++i) {
+    if (!IsWallContact(i)) continue;
+    const CastContact& contact = contacts_[static_cast<std::size_t>(i)];
     // Not wrapped: a heading past 2 pi reads as the front sector.
     word |= WallSector(Angle2D(contact.direction.x, contact.direction.z) + yaw);
   }

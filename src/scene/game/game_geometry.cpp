@@ -4,31 +4,20 @@
 #include <cmath>
 #include <numbers>
 
-#include "motion/model.h"
 #include "motion/motion_frame.h"
 #include "motion/motion_key.h"
-#include "motion/object_class.h"
 #include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
-#include "platform/mesh/mesh_queries.h"
 #include "scene/cast/cast.h"
 #include "scene/cast/motion_query.h"
+#include "scene/cast/obstacles.h"
 #include "script/value.h"
 
-const Mesh* CastMesh(const Cast& cast) {
-  const ObjectClass* cls = cast.GetClass();
-  const Model* model = cls ? cls->GetModel() : nullptr;
-  const ModelFrame* root = model ? model->GetRootFrame() : nullptr;
-  return root && root->meshContainer ? root->meshContainer->mesh.get() : nullptr;
-}
+const Mesh* CastMesh(const Cast& cast) { return ObstacleMesh(cast.GetClass()); }
 
 bool RayHitsCastMesh(const Cast& cast, const Vector3& origin, const Vector3& direction, float* distance) {
-  const Mesh* mesh = CastMesh(cast);
-  RayHit hit;
-  if (!mesh || !IntersectMesh(*mesh, origin, direction, &hit)) return false;
-  *distance = hit.distance;
-  return true;
+  return IntersectObstacleMesh(cast, origin, direction, distance);
 }
 
 Matrix InverseOrIdentity(const Matrix& m) {
