@@ -415,8 +415,8 @@ def stage():
     write_x("models/crate.x", "A crate 160 on each side standing on its origin.",
             [(WOOD, box_faces(-80, 80, 0, 160, -80, 80)),
              (ORANGE, box_faces(-82, 82, 70, 90, -82, 82))])
-    write_x("models/platform.x", "A platform 360 square and 30 thick, its top at its origin.",
-            [(ORANGE, box_faces(-180, 180, -30, 0, -180, 180))])
+    write_x("models/platform.x", "A platform 400 square and 30 thick, its top at its origin.",
+            [(ORANGE, box_faces(-200, 200, -30, 0, -200, 200))])
     write_x("models/flag.x", "The goal: a pole with a flag on a white plate.",
             [(WHITE, box_faces(-60, 60, 0, 6, -60, 60)),
              (WHITE, box_faces(-4, 4, 0, 260, -4, 4)),
@@ -438,23 +438,36 @@ def stage():
 
 # ---------------------------------------------------------------- attract
 
-# The attract sequence as runs of (frames, pad word); each scene takes the
-# words from where the last stopped. The title waits, then Z starts; the runner
-# climbs the ramp, rides the platform across the gap and reaches the flag.
-ATTRACT = [
-    (75, 0), (1, JUMP), (40, 0),                       # title: Z starts the game
-    (45, 0),                                           # the fade-in and the count
-    (50, UP), (30, UP | RUN), (35, UP | RUN),          # up the ramp, running
-    (6, UP | RUN | JUMP), (20, UP | RUN),               # a jump on the block
-    (20, UP), (30, 0),                                 # to the gap's edge; wait for the platform
-    (90, UP), (60, UP | RUN), (60, UP), (120, 0),       # across and on to the flag
+# The attract sequence: the pad words of each frame, replayed over the scenes
+# one after the other. Each scene takes the words from where the last stopped;
+# a scene that ends itself also uses the word of its last frame.
+# Pad words name the stick the other way round from the control word.
+PAD_DOWN, PAD_LEFT, PAD_RIGHT, PAD_UP = 0x1, 0x2, 0x4, 0x8
+# The title: Z at frame 75; the fade out ends the scene 21 frames later.
+ATTRACT_TITLE = [(0, 0), (75, JUMP), (76, 0)]
+ATTRACT_TITLE_FRAMES = 97
+# The run, by the frame each word starts at: a hop on the grass, up the ramp,
+# a wait at the gap for the platform, the ride across, and on to the flag.
+ATTRACT_PLAY = [
+    (0, 0), (45, PAD_UP), (70, PAD_UP | JUMP), (73, PAD_UP), (100, PAD_UP | RUN),
+    (255, 0), (288, PAD_UP), (330, 0), (418, PAD_UP | RUN), (480, 0),
 ]
+# From the goal: the cheer, the fade back to the title, and a look at the best time.
+ATTRACT_PLAY_FRAMES = 640
+ATTRACT_TITLE_AGAIN_FRAMES = 60
+
+
+def expand(marks, total):
+    words = []
+    for i, (start, word) in enumerate(marks):
+        stop = marks[i + 1][0] if i + 1 < len(marks) else total
+        words += [word] * (stop - start)
+    return words
 
 
 def attract():
-    words = []
-    for frames, word in ATTRACT:
-        words += [word] * frames
+    words = expand(ATTRACT_TITLE, ATTRACT_TITLE_FRAMES) + expand(ATTRACT_PLAY, ATTRACT_PLAY_FRAMES)
+    words += [0] * ATTRACT_TITLE_AGAIN_FRAMES
     with open(out("Attract.rec"), "wb") as f:
         for w in words:
             f.write(w.to_bytes(4, "little"))

@@ -92,8 +92,13 @@ PlayLoop()
     if ($hero.Z > GOAL_Z && $hero.Y > GOAL_Y) Finish();
   }
   // Fallen off the world: back to the start.
+  // Writing a coordinate moves the start of the sweep along with it, so the
+  // runner does not sweep back up through the ground.
   if ($hero.Y < -2000) {
-    $hero.ResetPosition();
+    $hero.YSpeed = 0;
+    $hero.X = 0;
+    $hero.Y = 0;
+    $hero.Z = -1350;
     $hero.ResetRotation();
   }
 }
