@@ -498,17 +498,19 @@ def run(cmd):
 
 
 def images():
-    # The title font: DejaVu Sans Mono Bold in cells of 32 x 40, 16 a row.
+    # The title font: DejaVu Sans Mono Bold in cells of 32 x 42, 16 a row,
+    # small enough that no stroke reaches into the cell below.
     font = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf"
-    cell_w, cell_h, cols = 32, 40, 16
-    cmd = ["convert", "-size", "512x256", "xc:none", "-font", font, "-pointsize", "40", "-fill", "white",
+    cell_w, cell_h, cols = 32, 42, 16
+    cmd = ["convert", "-size", "512x256", "xc:none", "-font", font, "-pointsize", "36", "-fill", "white",
            "-stroke", "black", "-strokewidth", "2", "-gravity", "NorthWest"]
     chr_lines = ["// The title font: glyph cells of text/font.png.", 'IMAGE,"text/font.png"']
     for i, ch in enumerate(FONT_CHARS):
         x, y = (i % cols) * cell_w, (i // cols) * cell_h
         if ch != " ":
-            cmd += ["-annotate", "+%d+%d" % (x + 3, y - 4), ch]
-        chr_lines.append('CHAR,"%s",%d,%d,%d,%d,0' % (ch, x + 2, y, 26, cell_h))
+            cmd += ["-annotate", "+%d+%d" % (x + 4, y - 1), ch]
+        # One pixel kept clear all round, against the filtering of the texture.
+        chr_lines.append('CHAR,"%s",%d,%d,%d,%d,0' % (ch, x + 3, y + 1, 26, cell_h - 2))
     cmd.append("PNG32:" + out("text/font.png"))
     run(cmd)
     write("text/font.chr", "\r\n".join(chr_lines) + "\r\n")
