@@ -7,25 +7,28 @@
 #include "files/archive.h"
 #include "scene/scene.h"
 
+bool ParsePadRecording(std::string_view bytes, std::vector<std::uint32_t>& words, std::string& error) {
+  words.clear();
+  if (bytes.empty() || bytes.size() % 4 != 0) {
+    error = "is not a whole number of four-byte pad words";
+    return false;
+  }
+  if (bytes.size() / 4 > kMaxRecordedFrames) {
+    error = "holds more than " + std::to_string(kMaxRecordedFrames) + " frames";
+    return false;
+  }
+  words.resize(bytes.size() / 4);
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data()) + 4 * i;
+    words[i] = std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24;
+  }
+  return true;
+}
+
 RecordingLoad LoadPadRecording(const std::string& path, std::vector<std::uint32_t>& words, std::string& error) {
   FileData data;
   if (!LoadFile(path, data)) return RecordingLoad::kMissing;
-  const std::size_t size = data.size();
-  if (size == 0 || size % 4 != 0) {
-    error = "is not a whole number of four-byte pad words";
-    return RecordingLoad::kBroken;
-  }
-  if (size / 4 > kMaxRecordedFrames) {
-    error = "holds more than " + std::to_string(kMaxRecordedFrames) + " frames";
-    return RecordingLoad::kBroken;
-  }
-  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
-  words.resize(size / 4);
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    const unsigned char* b = bytes + 4 * i;
-    words[i] = std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24;
-  }
-  return RecordingLoad::kLoaded;
+  return ParsePadRecording(data.view(), words, error) ? RecordingLoad::kLoaded : RecordingLoad::kBroken;
 }
 
 void Scene::SetSessionReplay(std::vector<std::uint32_t> padWords) {

@@ -4,11 +4,16 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A recording: the pad-0 button word of each frame in turn, four bytes each,
 // least significant first, nothing else. Longer recordings than this are refused.
 constexpr std::size_t kMaxRecordedFrames = std::size_t{1} << 22;
+
+// The words of a recording's bytes; false, with the reason in `error`, for
+// bytes that are empty, too many or not a whole number of words.
+bool ParsePadRecording(std::string_view bytes, std::vector<std::uint32_t>& words, std::string& error);
 
 enum class RecordingLoad { kLoaded, kMissing, kBroken };
 
