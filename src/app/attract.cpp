@@ -18,8 +18,7 @@ bool HasNoDisplay() {
   return true;
 }
 
-void UseAttractReplayWithoutDisplay(Scene& scene) {
-  if (!HasNoDisplay()) return;
+void UseAttractReplay(Scene& scene) {
   const std::string path = GetProgramDir() + kAttractRecording;
   std::vector<std::uint32_t> words;
   std::string error;

@@ -71,7 +71,9 @@ int RunPlayer() {
   host.input = &inputSource;
   host.sound = &soundPump;
   scene->SetRunHost(host);
-  UseAttractReplayWithoutDisplay(*scene);
+  // Without a window nobody can play: the game plays its attract sequence
+  // and ends by itself. Once the window arrives, only where HasNoDisplay().
+  UseAttractReplay(*scene);
   auto runtime = std::make_unique<ScenarioRuntime>();
   runtime->SetManagers(managers);
   // The root scenario reaches the scene through the scene's class object.
