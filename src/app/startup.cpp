@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "app/attract.h"
 #include "app/main_window.h"
 #include "app/real_host.h"
 #include "classes/script_classes.h"
@@ -113,6 +114,8 @@ int StartAndRun(Application& app, InputManager& input, GameSoundManager& sound) 
   app.scene->SetRunHost(host.Get());
   // The window's pump empties SDL's queue; the keys it finds go to the device.
   app.window.SetInputDevice(device);
+  // Where nobody can see the game, it plays its attract sequence and ends by itself.
+  if (!HasDisplay()) UseAttractReplay(*app.scene);
 
   std::this_thread::sleep_for(std::chrono::milliseconds(kStartupWaitMs));
   runtime->RunScenario(*app.scene);
