@@ -58,7 +58,8 @@ void WriteSceneImages(const TempFolder& folder) {
   }
 }
 
-// A scene that saves Ready=1 as it begins, then runs the given loop.
+// A scene that saves Ready=1 as it begins, then runs `loop` every frame;
+// `more` adds functions (End is the scene's OnEnd).
 std::string SceneThatSignalsReady(const std::string& loop, const std::string& more = "") {
   return "<Scene>\n <Script>\n"
          "Begin() { $seen = \"\"; Storage.SaveValue(empty, \"Ready\", 1); }\n"
