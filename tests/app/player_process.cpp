@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +32,8 @@ PlayerProcess::PlayerProcess(const TempFolder& folder, const PlayerOptions& opti
   outputPath_ = folder.path().substr(0, folder.path().size() - 1) + ".output";
   const pid_t pid = fork();
   if (pid == 0) {
+    // A test killed before its end takes the program with it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     const int output = open(outputPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(output, STDOUT_FILENO);
     dup2(output, STDERR_FILENO);

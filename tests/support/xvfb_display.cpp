@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +34,8 @@ XvfbDisplay::XvfbDisplay() {
     return;
   }
   if (pid == 0) {
+    // A test killed before its end takes its server with it.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     close(fds[0]);
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, STDOUT_FILENO);
