@@ -50,54 +50,44 @@ TEST(Numbers, ReadDecimalReadsLikeTheStandardConversion) {
   EXPECT_EQ(ReadDecimal("3.25"), 3.25);  // end may be null
 }
 
-TEST(Numbers, ReadHex32ReadsAndSaturatesAt32Bits) {
+// The integer readers saturate; a sign, leading zeros and what follows the
+// digits behave as in the standard conversions.
+TEST(Numbers, IntegerReadersSaturateAt32Bits) {
   struct Case {
+    bool hex;
     const char* text;
-    std::uint32_t value;
+    std::int64_t value;
     int consumed;
   } cases[] = {
-      {"ff", 0xFF, 2},
-      {"0x1G", 1, 3},
-      {"0XaBc", 0xABC, 5},
-      {"  FF000000", 0xFF000000u, 10},
-      {"FFFFFFFF", 0xFFFFFFFFu, 8},
-      {"100000000", 0xFFFFFFFFu, 9},
-      {"123456789ABCDEF0", 0xFFFFFFFFu, 16},
-      {"00000000000000001", 1, 17},  // leading zeros do not saturate
-      {"0x", 0, 1},                  // "0" read, "x" left
-      {"g", 0, 0},
-      {"", 0, 0},
-      {"-1", 0xFFFFFFFFu, 2},
-      {"-100000000", 0xFFFFFFFFu, 10},  // saturation wins over the sign
+      {true, "ff", 0xFF, 2},
+      {true, "0x1G", 1, 3},
+      {true, "0XaBc", 0xABC, 5},
+      {true, "  FF000000", 0xFF000000u, 10},
+      {true, "FFFFFFFF", 0xFFFFFFFFu, 8},
+      {true, "100000000", 0xFFFFFFFFu, 9},
+      {true, "123456789ABCDEF0", 0xFFFFFFFFu, 16},
+      {true, "00000000000000001", 1, 17},  // leading zeros do not saturate
+      {true, "0x", 0, 1},                  // "0" read, "x" left
+      {true, "g", 0, 0},
+      {true, "", 0, 0},
+      {true, "-1", 0xFFFFFFFFu, 2},
+      {true, "-100000000", 0xFFFFFFFFu, 10},  // saturation wins over the sign
+      {false, "42", 42, 2},
+      {false, " -17x", -17, 4},
+      {false, "+5", 5, 2},
+      {false, "2147483647", 2147483647, 10},
+      {false, "2147483648", 2147483647, 10},
+      {false, "-2147483648", INT32_MIN, 11},
+      {false, "-99999999999999999999", INT32_MIN, 21},
+      {false, "1.5", 1, 1},
+      {false, "-", 0, 0},
+      {false, "x", 0, 0},
+      {false, "", 0, 0},
   };
   for (const Case& c : cases) {
     const char* end = nullptr;
-    EXPECT_EQ(ReadHex32(c.text, &end), c.value) << c.text;
-    EXPECT_EQ(end - c.text, c.consumed) << c.text;
-  }
-}
-
-TEST(Numbers, ReadDecimalInt32SaturatesAtTheLimits) {
-  struct Case {
-    const char* text;
-    std::int32_t value;
-    int consumed;
-  } cases[] = {
-      {"42", 42, 2},
-      {" -17x", -17, 4},
-      {"+5", 5, 2},
-      {"2147483647", 2147483647, 10},
-      {"2147483648", 2147483647, 10},
-      {"-2147483648", INT32_MIN, 11},
-      {"-99999999999999999999", INT32_MIN, 21},
-      {"1.5", 1, 1},
-      {"-", 0, 0},
-      {"x", 0, 0},
-      {"", 0, 0},
-  };
-  for (const Case& c : cases) {
-    const char* end = nullptr;
-    EXPECT_EQ(ReadDecimalInt32(c.text, &end), c.value) << c.text;
+    const std::int64_t value = c.hex ? std::int64_t{ReadHex32(c.text, &end)} : ReadDecimalInt32(c.text, &end);
+    EXPECT_EQ(value, c.value) << c.text;
     EXPECT_EQ(end - c.text, c.consumed) << c.text;
   }
 }

@@ -66,15 +66,11 @@ TEST(ProfileFileTest, ReadsValuesAsTheProfileFunctionsDid) {
   }
 }
 
-TEST(ProfileFileTest, MissingFileGivesTheDefaultWithoutTrailingBlanks) {
+TEST(ProfileFileTest, DefaultsLoseTrailingBlanksAndFixedBuffersKeepWholeCharacters) {
   TempFolder folder;
   std::string value;
   EXPECT_EQ(GetProfileString(folder.path() + "none.sav", "Config", "Key", "  def \t ", value), 5u);
   EXPECT_EQ(value, "  def");
-}
-
-TEST(ProfileFileTest, FixedBufferKeepsWholeCharacters) {
-  TempFolder folder;
   std::string file = folder.Write("Config.sav", "[S]\r\nascii=Value\r\nkana=\x82\xa0\x82\xa2\r\n");
   char buffer[8];
   EXPECT_EQ(GetProfileString(file, "S", "ascii", "", buffer, 4), 3u);
