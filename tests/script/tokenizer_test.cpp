@@ -105,19 +105,6 @@ TEST(Tokenizer, ReadsTheTokensOfTheText) {
   }
 }
 
-TEST(Tokenizer, KindNumbersAreFixed) {
-  EXPECT_EQ(static_cast<int>(TokenKind::CR), 2);
-  EXPECT_EQ(static_cast<int>(TokenKind::LF), 3);
-  EXPECT_EQ(static_cast<int>(TokenKind::Equal), 7);
-  EXPECT_EQ(static_cast<int>(TokenKind::Sharp), 48);
-  EXPECT_EQ(static_cast<int>(TokenKind::PpDefine), 49);
-  EXPECT_EQ(static_cast<int>(TokenKind::Auto), 60);
-  EXPECT_EQ(static_cast<int>(TokenKind::While), 95);
-  EXPECT_EQ(static_cast<int>(TokenKind::Label), 96);
-  EXPECT_EQ(static_cast<int>(TokenKind::Function), 102);
-  EXPECT_EQ(kTokenKindCount, 103);
-}
-
 TEST(Tokenizer, ClassifiesWithoutMoving) {
   struct Case {
     const char* text;
