@@ -1,6 +1,7 @@
 // Reading the case files of data-driven tests: a whole file as bytes, the
-// sorted names of the cases in a folder, and the rows of a table file. Shared
-// by every suite's case runner.
+// sorted names of the cases in a folder, the rows of a table file, and the
+// folder of real files written by other tools. Shared by every suite's case
+// runner.
 #pragma once
 
 #include <algorithm>
@@ -68,4 +69,15 @@ inline std::vector<std::vector<std::string>> ReadTableRows(const std::filesystem
     if (!row.empty()) rows.push_back(row);
   }
   return rows;
+}
+
+// The folder of the shared corpus of real files of a kind ("x", "mqo"), beside
+// the checkout or beside the folder of worktrees; empty when it is absent
+// (tests then skip).
+inline std::filesystem::path CorpusDir(std::string_view kind) {
+  for (const char* up : {"/..", "/../.."}) {
+    const std::filesystem::path dir = std::filesystem::path(std::string(T3D_SOURCE_DIR) + up + "/shared/corpus") / kind;
+    if (std::filesystem::exists(dir / "README.md")) return dir;
+  }
+  return {};
 }
