@@ -78,6 +78,7 @@ bench: build
 	$(BUILD)/bench/scene/bench_ground
 	$(BUILD)/bench/converter/bench_converter
 	$(BUILD)/bench/render/bench_render
+	$(BUILD)/bench/render/bench_frame
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz

@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "app/attract.h"
 #include "app/headless_host.h"
 #include "classes/script_classes.h"
 #include "files/archive.h"
@@ -70,6 +71,9 @@ int RunPlayer() {
   host.input = &inputSource;
   host.sound = &soundPump;
   scene->SetRunHost(host);
+  // Without a window nobody can play: the game plays its attract sequence
+  // and ends by itself. Once the window arrives, only where HasNoDisplay().
+  UseAttractReplay(*scene);
   auto runtime = std::make_unique<ScenarioRuntime>();
   runtime->SetManagers(managers);
   // The root scenario reaches the scene through the scene's class object.

@@ -84,11 +84,13 @@ bool Model::LoadBytes(std::string_view path, const ArchiveManager& archives, std
   for (ModelFrame* frame : frames_) {
     frame->savedTransformationMatrix = frame->transformationMatrix;
   }
-  if (!CreateDeviceResources()) return Fail(error, std::string(path) + ": no device resources");
   return true;
 }
 
 void Model::Release() {
+  ReleaseDeviceResources();
+  claimed_ = nullptr;
+  skinCopies_.clear();
   DestroyFrameHierarchy(root_, *allocator_);
   root_ = nullptr;
   frames_.clear();
@@ -106,6 +108,9 @@ void Model::ForgetLastPose() {
   lastPoseValid_ = false;
   lastPoseHadTable_ = false;
   lastSet_ = nullptr;
+  // The same motion index may name another animation set from now on.
+  for (auto& copy : skinCopies_) copy->keyValid = false;
+  unclaimedSkinned_ = false;
 }
 
 bool Model::CloneAnimationController(std::uint32_t numAnimationSets) {
@@ -183,8 +188,9 @@ int Model::FindFrameIndexByStoredName(std::string_view name) const {
   return frame && at != frames_.end() ? static_cast<int>(at - frames_.begin()) : -1;
 }
 
-bool Model::SkinContainer(ModelMeshContainer& container) {
-  if (!container.skinInfo || !container.sourceMesh || !container.mesh) return false;
+bool Model::SkinContainer(ModelMeshContainer& container, Mesh* target) {
+  if (!target) target = container.mesh.get();
+  if (!container.skinInfo || !container.sourceMesh || !target) return false;
   const std::uint32_t bones = container.skinInfo->GetNumBones();
   if (bones > boneMatrices_.size() || container.boneMatrixPointers.size() != bones ||
       container.boneOffsetMatrices.size() != bones) {
@@ -194,12 +200,5 @@ bool Model::SkinContainer(ModelMeshContainer& container) {
     boneMatrices_[i] = container.boneOffsetMatrices[i] * *container.boneMatrixPointers[i];
   }
   return container.skinInfo->UpdateSkinnedMesh(std::span(boneMatrices_.data(), bones),
-                                               *container.sourceMesh, container.mesh.get());
-}
-
-bool Model::CreateDeviceResources() {
-  // DEVICE STEP: the graphics device uploads each container's mesh and each
-  // decoded texture here and makes the vertex declaration from the root
-  // frame's first container. Until it exists the model lives on the CPU only.
-  return true;
+                                               *container.sourceMesh, target);
 }

@@ -1,6 +1,7 @@
 // Model: the skinned mesh of one motion-object class, loaded from a .x file
-// into frames and mesh containers of its own, posed per cast and skinned on
-// the CPU. Object classes own it; the scene poses it and the renderer draws it.
+// into frames and mesh containers of its own, posed per cast, skinned on the
+// CPU and drawn on the graphics device (model_draw.cpp). Object classes own
+// it; the scene poses it and the renderer draws it.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "motion/bone_control.h"
+#include "platform/gpu/device.h"
 #include "platform/image/image.h"
 #include "platform/math/math_types.h"
 #include "platform/mesh/animation_controller.h"
@@ -44,7 +46,42 @@ struct ModelMeshContainer : MeshContainer {
   std::vector<AttributeRange> attributeTable;
   std::vector<const Matrix*> boneMatrixPointers;
   std::vector<Matrix> boneOffsetMatrices;
+  // The device's copies of `mesh` and of the textures (one per material,
+  // null where none or where the device refused the image).
+  std::unique_ptr<DeviceMesh> deviceMesh;
+  std::vector<std::unique_ptr<Texture>> deviceTextures;
 };
+
+// Where a draw puts its geometry. The caller has placed the cast already at
+// World() (the world transform, and whatever a bound vertex program reads);
+// a container drawn at a matrix of its own (an unskinned one: its frame's
+// combined matrix, then the cast's world) is placed through Place, and the
+// cast's placement is put back after it. The default places the
+// fixed-function world transform only.
+class ModelPlacement {
+ public:
+  explicit ModelPlacement(const Matrix& world) : world_(world) {}
+  virtual ~ModelPlacement() = default;
+  const Matrix& World() const { return world_; }
+  virtual void Place(GraphicsDevice& device, const Matrix& world) const;
+
+ private:
+  Matrix world_;
+};
+
+// Whose pose a model's skinned vertices hold: a number naming the cast while
+// it lives, its motion, time and bone-control revision.
+struct ModelPoseKey {
+  std::uint64_t owner = 0;
+  std::int32_t motion = 0;
+  std::int32_t time = 0;
+  std::uint32_t revision = 0;
+  bool operator==(const ModelPoseKey&) const = default;
+};
+
+// How many casts keep a skinned copy of one model at a time: as many as a
+// scene has casts.
+constexpr std::size_t kSkinCopies = 256;
 
 // The material of a mesh that names none: mid grey, opaque.
 Material DefaultModelMaterial();
@@ -87,12 +124,39 @@ class Model {
 
   // The CPU half of drawing a skinned container: bone matrix i := offset i x
   // the combined matrix of bone i's frame, then the posed vertices of
-  // container.mesh from container.sourceMesh. False for an unskinned container.
-  bool SkinContainer(ModelMeshContainer& container);
+  // `target` (container.mesh when null) from container.sourceMesh. False for
+  // an unskinned container.
+  bool SkinContainer(ModelMeshContainer& container, Mesh* target = nullptr);
 
-  // The device issue's step: upload meshes and textures and make the vertex
-  // declaration. Nothing to do until the graphics device exists.
-  bool CreateDeviceResources();
+  // ---- drawing (model_draw.cpp) ----
+  // The device's copies of every container's mesh and every decoded
+  // texture, unless they exist for this device already. They live in the
+  // device's managed pool and survive its resets; the device must outlive
+  // them (or ReleaseDeviceResources come first).
+  void CreateDeviceResources(GraphicsDevice& device);
+  void ReleaseDeviceResources();
+  // The vertex format of the root frame's first container, which stands for
+  // its vertex declaration; 0 without one.
+  std::uint32_t GetVertexDeclaration() const;
+  // The renderer names the cast it has just posed the model for; the draws
+  // until the next pose use that cast's own skinned copy of the vertices
+  // (made at its first draw; the copies of the least recently drawn casts
+  // are reused past kSkinCopies). When the copy already holds the key's pose
+  // the dirty flag is cleared and the draws reuse it; else the next draw
+  // skins it again. True when kept.
+  bool KeepSkinFor(const ModelPoseKey& key);
+  // Draws every container, walking the frames in frame order. A skinned
+  // container is skinned first when the model is dirty (or, drawn without a
+  // cast named, when it was last skinned for another pose); then for each of its
+  // attribute groups, with material a copied and its diffuse alpha times
+  // `alpha`: the diffuse colour into vertex constant `shaderRegister` (none
+  // for -1); unless `skipMaterial`, the material with every alpha times
+  // `alpha`; unless `skipTexture`, texture a on stage 0; then the group. An
+  // unskinned container is drawn the same way at its frame's combined
+  // matrix times the placement's world. Clears the dirty flag. Makes the
+  // device resources first when they are missing.
+  void Draw(GraphicsDevice& device, const ModelPlacement& placement, int shaderRegister, bool skipMaterial,
+            bool skipTexture, float alpha);
 
   ModelFrame* GetRootFrame() const { return root_; }
   AnimationController* GetAnimationController() const { return controller_.get(); }
@@ -128,6 +192,8 @@ class Model {
   bool LoadBytes(std::string_view path, const ArchiveManager& archives, std::string* error);
   void BindBoneMatrices();
   void ForgetLastPose();
+  void DrawContainer(GraphicsDevice& device, const ModelMeshContainer& container, DeviceMesh& mesh,
+                     int shaderRegister, bool skipMaterial, bool skipTexture, float alpha);
   void UpdateCombined(ModelFrame* frame, const Matrix* parent, const BoneControl* table,
                       std::size_t count, float weight);
 
@@ -145,6 +211,26 @@ class Model {
   bool lastPoseHadTable_ = false;
   const AnimationSet* lastSet_ = nullptr;
   Matrix lastModelMatrix_ = MatrixIdentity();
+  // One cast's skinned copies of the skinned containers (in draw order) and
+  // the pose they hold.
+  struct SkinCopy {
+    std::uint64_t owner = 0;
+    ModelPoseKey key;
+    bool keyValid = false;
+    std::uint64_t lastUse = 0;
+    std::vector<std::unique_ptr<Mesh>> meshes;
+    std::vector<std::unique_ptr<DeviceMesh>> deviceMeshes;  // after meshes: destroyed first
+  };
+  SkinCopy& CopyFor(std::uint64_t owner);
+  // Draws without a named cast skin container.mesh, which holds the pose
+  // of this pose number.
+  std::vector<std::unique_ptr<SkinCopy>> skinCopies_;
+  SkinCopy* claimed_ = nullptr;  // the cast named since the last pose
+  std::uint64_t poseNumber_ = 0;
+  std::uint64_t unclaimedPoseNumber_ = 0;
+  bool unclaimedSkinned_ = false;
+  std::uint64_t drawCount_ = 0;
+  GraphicsDevice* device_ = nullptr;
 
   std::vector<ModelFrame*> frames_;
   std::vector<int> storedNameFrames_;

@@ -24,6 +24,8 @@ Matrix Weighted(const Matrix& control, float weight) {
 }  // namespace
 
 void Model::AdvanceTime(float time, const BoneControl* table, std::size_t count, float weight) {
+  // Whose pose this is stays unknown until a cast is named for it.
+  claimed_ = nullptr;
   const AnimationSet* set = controller_ ? controller_->GetTrackAnimationSet(0).get() : nullptr;
   // Casts of one class share the model: a pose is reused only when nothing
   // it depends on differs, the set another cast selected included.
@@ -35,6 +37,7 @@ void Model::AdvanceTime(float time, const BoneControl* table, std::size_t count,
   if (controller_) controller_->SetTime(time);
   if (root_) UpdateCombined(root_, &modelMatrix_, table, table ? count : 0, weight);
   dirty_ = true;
+  ++poseNumber_;
   lastTime_ = time;
   lastWeight_ = weight;
   lastPoseValid_ = true;

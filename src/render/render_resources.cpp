@@ -113,12 +113,9 @@ int RenderResources::Create(GraphicsDevice& device, const ArchiveManager& archiv
   return 0;
 }
 
-int ResetDevice(GraphicsDevice& device, const PresentParameters& parameters, RenderResources& resources,
-                const ArchiveManager& archives, const std::string& folder, SystemFont* systemFont) {
-  resources.Release();
-  // The system font's texture is a managed one and survives the reset.
+DeviceResult ResetWithDefaultStates(GraphicsDevice& device, const PresentParameters& parameters) {
   const DeviceResult reset = device.Reset(parameters);
-  if (reset != DeviceResult::Ok) return static_cast<int>(reset);
+  if (reset != DeviceResult::Ok) return reset;
   device.SetRenderState(RenderState::Lighting, 1);
   device.SetRenderState(RenderState::ZEnable, 1);
   device.SetRenderState(RenderState::CullMode, kCullCcw);
@@ -131,5 +128,14 @@ int ResetDevice(GraphicsDevice& device, const PresentParameters& parameters, Ren
   device.SetRenderState(RenderState::DestBlend, kBlendInvSrcAlpha);
   device.SetRenderState(RenderState::LocalViewer, 0);
   device.SetRenderState(RenderState::AlphaTestEnable, 1);
+  return DeviceResult::Ok;
+}
+
+int ResetDevice(GraphicsDevice& device, const PresentParameters& parameters, RenderResources& resources,
+                const ArchiveManager& archives, const std::string& folder, SystemFont* systemFont) {
+  resources.Release();
+  // The system font's texture is a managed one and survives the reset.
+  const DeviceResult reset = ResetWithDefaultStates(device, parameters);
+  if (reset != DeviceResult::Ok) return static_cast<int>(reset);
   return resources.Create(device, archives, folder, systemFont);
 }

@@ -60,6 +60,10 @@ class RenderResources {
   }
 };
 
+// Resets the device with `parameters` and, when that succeeds, sets the
+// states every scene's frame starts from (lighting, depth, blending...).
+// Default-pool textures must be released first.
+DeviceResult ResetWithDefaultStates(GraphicsDevice& device, const PresentParameters& parameters);
 // After a loss: release, reset with `parameters`, the default states, create
 // again. 0, the reset's failure (a non-zero DeviceResult), or the creation's code.
 int ResetDevice(GraphicsDevice& device, const PresentParameters& parameters, RenderResources& resources,

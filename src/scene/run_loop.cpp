@@ -23,7 +23,7 @@ std::uint32_t FrameStepMs(int fps) {
 
 }  // namespace
 
-int Scene::Run() { return Run(nullptr, nullptr, nullptr, 0); }
+int Scene::Run() { return sessionReplay_.empty() ? Run(nullptr, nullptr, nullptr, 0) : RunSessionReplay(); }
 
 int Scene::Run(std::uint32_t* record, std::uint32_t* recordCount, const std::uint32_t* replay,
                std::uint32_t replayCount) {
@@ -88,8 +88,10 @@ int Scene::Run(std::uint32_t* record, std::uint32_t* recordCount, const std::uin
       if (state == FrameDevice::kLost) {
         ReleaseRenderResources();
       } else if (state == FrameDevice::kNotReset) {
+        // Released first: the device refuses a reset while the resources
+        // that do not survive one still live.
+        ReleaseRenderResources();
         if (device->Reset()) {
-          ReleaseRenderResources();
           CreateRenderResources();
           state = FrameDevice::kReady;
         }
@@ -184,7 +186,7 @@ int Scene::Exit() {
 }
 
 void Scene::ResetDevice() {
-  if (!host_.device || !host_.device->Reset()) return;
+  if (!host_.device) return;
   ReleaseRenderResources();
-  CreateRenderResources();
+  if (host_.device->Reset()) CreateRenderResources();
 }

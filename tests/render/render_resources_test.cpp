@@ -2,52 +2,15 @@
 // start, the rebuild after a reset, and the programs on the GL device.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
-
 #include "files/archive.h"
 #include "platform/gpu/recording_device.h"
 #include "platform/image/image.h"
 #include "render/render_resources.h"
 #include "render/shaders.h"
+#include "support/game_folder.h"
 #include "support/gl_pictures.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-// A game folder with the three images (as PNG: the decoders go by content).
-class GameFolder {
- public:
-  GameFolder() : path_(fs::temp_directory_path() / ("t3d_resources_" + std::to_string(::getpid()))) {
-    fs::create_directories(path_);
-    Write("shadow.bmp", Png(64, 64, 0xFF808080u));
-    Write("toon.bmp", Png(32, 4, 0xFFC0C0C0u));
-    Write("ASCII16.png", Png(128, 128, 0x00FFFFFFu));
-  }
-  ~GameFolder() { fs::remove_all(path_); }
-
-  std::string Folder() const { return path_.string() + "/"; }
-  void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-    std::ofstream(path_ / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  void Remove(const std::string& name) const { fs::remove(path_ / name); }
-
-  static std::vector<std::uint8_t> Png(std::uint32_t width, std::uint32_t height, std::uint32_t argb) {
-    Image image{width, height, {}};
-    for (std::uint32_t i = 0; i < width * height; ++i)
-      image.pixels.insert(image.pixels.end(), {static_cast<std::uint8_t>(argb >> 16), static_cast<std::uint8_t>(argb >> 8),
-                                               static_cast<std::uint8_t>(argb), static_cast<std::uint8_t>(argb >> 24)});
-    std::vector<std::uint8_t> png;
-    EncodePng(image, &png);
-    return png;
-  }
-
- private:
-  fs::path path_;
-};
 
 PresentParameters Parameters() {
   PresentParameters p;
@@ -123,7 +86,7 @@ TEST(RenderResources, MissingOrBrokenFilesFailTheStartWhereTheyMust) {
     if (c.remove) {
       game.Remove(c.file);
     } else {
-      game.Write(c.file, {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+      game.Write(c.file, std::string("not an image"));
     }
     RecordingDevice device(Parameters());
     RenderResources resources;

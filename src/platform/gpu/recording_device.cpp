@@ -16,9 +16,18 @@ class RecordedShader : public VertexShader {
       : VertexShader(std::move(link), name, source) {}
 };
 
+// Its vertex uploads appear in the trace, so tests see how often a mesh
+// was skinned.
 class RecordedMesh : public DeviceMesh {
  public:
-  RecordedMesh(const Mesh& mesh, std::string_view name) : DeviceMesh(mesh, name) {}
+  RecordedMesh(std::shared_ptr<DeviceLink> link, const Mesh& mesh, std::string_view name)
+      : DeviceMesh(mesh, name), link_(std::move(link)) {}
+  void UpdateVertices() override {
+    if (link_->device != nullptr) static_cast<RecordingDevice*>(link_->device)->TraceMeshUpdate(GetName());
+  }
+
+ private:
+  std::shared_ptr<DeviceLink> link_;
 };
 
 }  // namespace
@@ -56,8 +65,10 @@ std::unique_ptr<VertexShader> RecordingDevice::CreateVertexShader(std::string_vi
 
 std::unique_ptr<DeviceMesh> RecordingDevice::CreateMesh(const Mesh& mesh, std::string_view name) {
   if (VertexSizeOfFvf(mesh.GetFvf()) == 0) return nullptr;
-  return std::make_unique<RecordedMesh>(mesh, name);
+  return std::make_unique<RecordedMesh>(Link(), mesh, name);
 }
+
+void RecordingDevice::TraceMeshUpdate(const std::string& name) { Trace("UpdateVertices(" + name + ")"); }
 
 bool RecordingDevice::ReadBackBuffer(std::vector<std::uint32_t>* pixels) {
   *pixels = backBuffer_;

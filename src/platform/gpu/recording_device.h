@@ -35,6 +35,8 @@ class RecordingDevice : public GraphicsDevice {
                                                    std::string* errors) override;
   std::unique_ptr<DeviceMesh> CreateMesh(const Mesh& mesh, std::string_view name) override;
   bool ReadBackBuffer(std::vector<std::uint32_t>* pixels) override;
+  // A line "UpdateVertices(mesh)" for a mesh of this device sent again.
+  void TraceMeshUpdate(const std::string& name);
 
  protected:
   void DoClear(std::uint32_t flags, std::uint32_t color, float z) override;

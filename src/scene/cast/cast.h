@@ -207,6 +207,9 @@ class Cast {
     return boneControls_.get();
   }
   int GetBoneControlCount() const { return boneControlCount_; }
+  // Moves on with every change of the bone controls or the class: with the
+  // motion and time it says whether a pose taken earlier still holds.
+  std::uint32_t GetPoseRevision() const { return poseRevision_; }
   // ---- the model (cast_bones.cpp) ----
   // Poses the class's model at this cast's motion and time with its bone
   // controls, in the cast's own axes, and keeps a copy of the pose; false
