@@ -206,6 +206,14 @@ TEST(ObjectClassMotions, LargestScaleComesFromScaleKeysAndNeverFallsBelowOne) {
   }
 }
 
+// Both words take every form of a flag word (its reader has the table).
+TEST(ObjectClassReading, FlagsAndSolidColourReadAsFlagWords) {
+  ObjectClass objectClass;
+  ASSERT_TRUE(LoadInGolden(objectClass, Wrap(" <Flags value=\"-1\"/>\n <SolidColor value=\"17\"/>\n")));
+  EXPECT_EQ(objectClass.GetFlags(), 0xFFFFFFFFu);
+  EXPECT_EQ(objectClass.GetSolidColor(), 0x11u);
+}
+
 TEST(ObjectClassReading, ReloadKeepsSettingsButDropsMotionsModelAndAttachments) {
   struct Probe : ClassAttachment {
     explicit Probe(bool* gone) : gone_(gone) {}
