@@ -2,21 +2,12 @@
 #include "app/attract.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "files/archive.h"
 #include "scene/scene.h"
 #include "scene/session_replay.h"
-
-bool HasNoDisplay() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return false;
-  }
-  return true;
-}
 
 void UseAttractReplay(Scene& scene) {
   const std::string path = GetProgramDir() + kAttractRecording;

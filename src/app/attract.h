@@ -7,12 +7,9 @@ class Scene;
 // The recording the attract sequence replays, in the program folder.
 constexpr char kAttractRecording[] = "Attract.rec";
 
-// True when neither an X nor a Wayland display is named in the environment.
-bool HasNoDisplay();
-
 // Hands the scene the words of "Attract.rec" to replay over the whole
 // session, which then ends by itself when they are used up. Start-up calls it
-// when the game has no window to be played in (HasNoDisplay). A game without
+// when the game has no display to be played on (HasDisplay false). A game without
 // the file plays as usual; one whose file is broken says so on standard error
 // and plays as usual.
 void UseAttractReplay(Scene& scene);
