@@ -97,11 +97,8 @@ bool ShadowPass::RenderSoftShape(const FrameState& frame, Cast& caster, float re
   caster.GetClass()->GetModel()->Draw(d, ModelPlacement(world), -1, true, true, 1.0f);
   EndTargetDrawing(frame, replaced);
   d.SetRenderState(RenderState::ZEnable, 1);
-  const bool blurred = BlurTargetIntoDynamicTexture(frame, BlurShadowShape);
-  SetStageZeroDefaults(d);
-  SetColorOp(d, 1, kTopDisable);
-  d.SetRenderState(RenderState::TextureFactor, kWhite);
-  return blurred;
+  // The receiving faces are drawn next, with every state they need.
+  return BlurTargetIntoDynamicTexture(frame, BlurShadowShape);
 }
 
 void ShadowPass::DrawReceivingTriangles(const FrameState& frame, Texture* shadow, std::size_t vertexCount) {

@@ -102,6 +102,16 @@ std::string RectangleX(float x0, float y0, float x1, float y1, float z, const XM
   return Header() + mesh.Text(material) + "}\n";
 }
 
+std::string FloorX(float x0, float z0, float x1, float z1, float y, const XMaterial& material) {
+  MeshText mesh;
+  const V3 up{0.0f, 1.0f, 0.0f};
+  const int a = mesh.Vertex({x0, y, z1}, up), b = mesh.Vertex({x1, y, z1}, up);
+  const int c = mesh.Vertex({x1, y, z0}, up), d = mesh.Vertex({x0, y, z0}, up);
+  mesh.Face(a, b, c, up);
+  mesh.Face(a, c, d, up);
+  return Header() + mesh.Text(material) + "}\n";
+}
+
 std::string SkinnedTubeX(float radius, float height, int segments, int rings, int bones, const XMaterial& material) {
   MeshText mesh;
   bones = std::max(bones, 2);
