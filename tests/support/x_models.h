@@ -31,8 +31,9 @@ inline XMaterial DiffuseMaterial(float r, float g, float b, float a = 1.0f) {
 std::string RectangleX(float x0, float y0, float x1, float y1, float z, const XMaterial& material);
 
 // One unskinned rectangle in the plane y, from (x0, z0) to (x1, z1), whose
-// front faces up. Its root frame holds the mesh.
-std::string FloorX(float x0, float z0, float x1, float z1, float y, const XMaterial& material);
+// front faces up, made of `cells` x `cells` squares of two triangles. Its
+// root frame holds the mesh.
+std::string FloorX(float x0, float z0, float x1, float z1, float y, const XMaterial& material, int cells = 1);
 
 // A tube of `radius` standing on the origin up to `height`, closed at both
 // ends, with smooth side normals: `segments` around, `rings` bands up. It is
