@@ -1,23 +1,32 @@
-// The demo's root scenario, run by `make run`. It sets the window title,
-// counts its runs in Config.sav, plays the title scene once and ends.
-#include "scripts/demo_settings.csc"
+// The demo's root scenario: loads the sounds and starts the music once, then
+// runs the title and the play scene by turns, as each scene asks in its
+// parameter 0, until one asks for nothing.
+#define NEXT_PLAY 1
+#define NEXT_TITLE 2
 
 OnBegin()
 {
   System.Title = "T3D Player demo";
-  runs = Storage.LoadNumber("Demo", "Runs", 0) + RUN_STEP;
-  Storage.SaveValue("Demo", "Runs", runs);
+  Storage.SaveValue("Demo", "Runs", Storage.LoadNumber("Demo", "Runs", 0) + 1);
+  Sound.LoadSound("JUMP", "sound/jump.wav");
+  Sound.LoadSound("LAND", "sound/land.wav");
+  Sound.LoadSound("STRT", "sound/start.wav");
+  Sound.LoadSound("GOAL", "sound/goal.wav");
+  Sound.LoadMusic("MUSC", "sound/music.ogg");
+  Sound.PlayMusic("MUSC", 0.5, 1);
   Scenario.SceneFile = "title.scn";
 }
 
 OnEndScene()
 {
-  // An empty scene name ends the scenario: OnEnd runs next.
+  next = Scene.GetParam(0);
   Scenario.SceneFile = empty;
+  if (next == empty) return;
+  if (next == NEXT_PLAY) Scenario.SceneFile = "play.scn";
+  if (next == NEXT_TITLE) Scenario.SceneFile = "title.scn";
 }
 
 OnEnd()
 {
-  Storage.SaveValue("Demo", "LastTitle", System.Title);
-  Storage.SaveValue("Demo", "LuckyNumber", Math.Format1("%03.0f", System.Random(1, LUCKY_MAX)));
+  Sound.StopMusic("MUSC");
 }

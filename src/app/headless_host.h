@@ -1,5 +1,5 @@
 // Stand-ins for the window's clock, input, device and message pump, so a whole
-// scene runs without a window: used by tests and by t3dplayer until the window arrives.
+// scene runs without a window in tests.
 #pragma once
 
 #include <array>

@@ -23,7 +23,7 @@ std::uint32_t FrameStepMs(int fps) {
 
 }  // namespace
 
-int Scene::Run() { return Run(nullptr, nullptr, nullptr, 0); }
+int Scene::Run() { return sessionReplay_.empty() ? Run(nullptr, nullptr, nullptr, 0) : RunSessionReplay(); }
 
 int Scene::Run(std::uint32_t* record, std::uint32_t* recordCount, const std::uint32_t* replay,
                std::uint32_t replayCount) {

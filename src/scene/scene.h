@@ -71,6 +71,11 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   int Run() override;
   int Run(std::uint32_t* record, std::uint32_t* recordCount, const std::uint32_t* replay, std::uint32_t replayCount);
   bool QuitRequested() const override { return quitRequested_; }
+  // Replays recorded pad words over every scene the scenario runs
+  // (session_replay.cpp): each run takes them from where the last one
+  // stopped, and once they are used up the scenario ends as after the
+  // window's quit. An empty list replays nothing.
+  void SetSessionReplay(std::vector<std::uint32_t> padWords);
   // What the loop runs on; the pointers are borrowed.
   void SetRunHost(const RunHost& host) { host_ = host; }
   const RunHost& GetRunHost() const { return host_; }
@@ -306,6 +311,7 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   ScriptValue& Parameter(int index);
 
  private:
+  int RunSessionReplay();
   struct ClassSlot {
     std::unique_ptr<ObjectClass> cls;
     std::string path;  // empty: a free slot
@@ -360,6 +366,8 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   RunHost host_;
   GameManagers managers_;
   bool quitRequested_ = false;
+  std::vector<std::uint32_t> sessionReplay_;
+  std::size_t sessionReplayUsed_ = 0;
   bool inFrame_ = false;
   std::array<SceneTimer, kSceneTimerCount> timers_;
   int timerCount_ = 0;

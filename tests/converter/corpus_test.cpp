@@ -9,19 +9,11 @@
 
 #include "converter/mqo_reader.h"
 #include "converter/x_converter.h"
+#include "support/case_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// The corpus lies beside the checkout, or beside the folder of worktrees.
-fs::path CorpusDir() {
-  for (const char* up : {"/..", "/../.."}) {
-    const fs::path dir = fs::path(std::string(T3D_SOURCE_DIR) + up + "/shared/corpus/mqo");
-    if (fs::exists(dir / "README.md")) return dir;
-  }
-  return {};
-}
 
 std::string Summary(const XConverter& model) {
   std::string out;
@@ -34,7 +26,7 @@ std::string Summary(const XConverter& model) {
 }
 
 TEST(MqoCorpus, RealFilesReadAndLackASkin) {
-  const fs::path dir = CorpusDir();
+  const fs::path dir = CorpusDir("mqo");
   if (dir.empty()) GTEST_SKIP() << "the corpus folder shared/corpus/mqo is absent";
   struct Case {
     const char* file;

@@ -1,3 +1,7 @@
+// The line reader where its case files (cases/*.txt) do not reach: texts
+// that end in a lead byte with nothing after their terminator, the definition
+// table, includes served from memory (the paths asked for, cycles, depth and
+// budget) and a reader that keeps directives.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -47,24 +51,6 @@ std::vector<std::string> LinesOf(const std::string& text, bool expand) {
   return AllLines(reader, expand);
 }
 
-TEST(LineReaderTest, LongLinesAreCutTo1023CharactersWithoutSplittingACharacter) {
-  const std::string long2000(2000, 'a');
-  EXPECT_EQ(LinesOf(long2000 + "\nnext", false), (std::vector<std::string>{std::string(1023, 'a'), "next"}));
-  EXPECT_EQ(LinesOf(long2000 + "\nnext", true), (std::vector<std::string>{std::string(1023, 'a'), "next"}));
-
-  // A double-byte character at bytes 1022-1023 does not fit and goes whole.
-  const std::string straddling = std::string(1022, 'b') + "\x82\xa0" + "tail";
-  EXPECT_EQ(LinesOf(straddling, false), std::vector<std::string>{std::string(1022, 'b')});
-  EXPECT_EQ(LinesOf(straddling, true), std::vector<std::string>{std::string(1022, 'b')});
-
-  // Expansion stops growing the line too, even when values keep coming.
-  std::string macros = "#define V 0123456789012345678901234567890\n";
-  for (int i = 0; i < 40; ++i) macros += "$(V)";
-  const std::vector<std::string> expanded = LinesOf(macros, true);
-  ASSERT_EQ(expanded.size(), 1u);
-  EXPECT_EQ(expanded[0].size(), 1023u);
-}
-
 TEST(LineReaderTest, LeadByteBeforeTheEndNeverReadsPastTheText) {
   // Each text ends in a lead byte; the block ends right after the NUL.
   const std::vector<std::string> texts = {"\x81", "abc\x81", "x\n\x9f", "$(\x81", "$(N,\x81", "$(N\x81",
@@ -80,12 +66,6 @@ TEST(LineReaderTest, LeadByteBeforeTheEndNeverReadsPastTheText) {
   }
   EXPECT_EQ(LinesOf("abc\x81", false), std::vector<std::string>{"abc\x81"});
   EXPECT_EQ(LinesOf("$(N,d\x81", true), std::vector<std::string>{"d\x81"});
-}
-
-TEST(LineReaderTest, DoubleByteCharactersStayWholeAcrossLineBreaksAndMacroSyntax) {
-  // The second byte of a pair is never a line break, ")" or ",".
-  EXPECT_EQ(LinesOf("a\x81\nb\nc", false), (std::vector<std::string>{"a\x81\nb", "c"}));
-  EXPECT_EQ(LinesOf("#define \x83)X v\n$(\x83)X)", true), std::vector<std::string>{"v"});
 }
 
 TEST(LineReaderTest, DefinitionTableReplacesAppendsAndStopsAt1000) {

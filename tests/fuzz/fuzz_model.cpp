@@ -2,30 +2,16 @@
 // allocator (format clones, default material, skinning preparation, bone
 // binding), then a motion's animation set is built and played, the model is
 // posed with bone controls and every skinned container is skinned.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz_support.h"
 #include "motion/model.h"
 #include "motion/model_animation.h"
 #include "motion/motion.h"
 
 namespace {
-
-// The model loads from a path, so each input goes through one scratch file,
-// removed when the run ends.
-const std::string& ScratchPath() {
-  static const std::string path = [] {
-    std::string made = "/tmp/fuzz_model_" + std::to_string(static_cast<long>(getpid())) + ".x";
-    std::atexit([] { std::remove(ScratchPath().c_str()); });
-    return made;
-  }();
-  return path;
-}
 
 void SkinAll(Model& model) {
   for (ModelFrame* frame : model.FramesInOrder()) {
@@ -39,12 +25,8 @@ void SkinAll(Model& model) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string& path = ScratchPath();
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return 0;
-  std::fwrite(data, 1, size, file);
-  std::fclose(file);
-
+  // The model loads from a path, so each input goes through one scratch file.
+  const std::string path = WriteFuzzFile("model.x", data, size);
   Model model;
   if (!model.Load(path)) return 0;
   if (!model.CloneAnimationController(2)) return 0;

@@ -1,18 +1,13 @@
 // Reads fuzzed bytes as the settings file "Config.sav" through Storage's
 // LoadString and LoadNumber, and decodes every value of it as stored text.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "classes/storage_class.h"
 #include "classes/storage_codec.h"
+#include "fuzz_support.h"
 #include "platform/system/content_path.h"
 
 namespace {
@@ -21,20 +16,6 @@ class QuietEngine : public CCScript {
  public:
   bool OnError(int, int, int) override { return false; }
 };
-
-const std::string& ProgramFolder() {
-  static const std::string folder = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "t3d-fuzz-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) abort();
-    SetProgramDir(pattern);
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(ProgramDir(), ignored);
-    });
-    return pattern + "/";
-  }();
-  return folder;
-}
 
 void Load(StorageClass& storage, CCScript& engine, const char* member, const char* section, const char* key) {
   ScriptValue args[3];
@@ -48,11 +29,9 @@ void Load(StorageClass& storage, CCScript& engine, const char* member, const cha
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string path = ProgramFolder() + "Config.sav";
-  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-  }
+  static const bool inScratch = (SetProgramDir(FuzzScratchFolder()), true);
+  (void)inScratch;
+  WriteFuzzFile("Config.sav", data, size);
   StorageClass storage;
   QuietEngine engine;
   const char* const keys[] = {"Name", "Score", "Blank"};

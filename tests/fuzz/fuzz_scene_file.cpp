@@ -2,15 +2,13 @@
 // small class file, the casts it places are started and moved for a few
 // frames on rails through each other; the tables must stay within their
 // bounds and every cast name within its field.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "classes/script_classes.h"
+#include "fuzz_support.h"
 #include "scene/scene.h"
 
 namespace {
@@ -19,28 +17,12 @@ const char kClassFile[] =
     "<MotionObject>\n <Name value=\"Box\" />\n <Flags value=\"#00000013\"/>\n"
     " <Motion name=\"Stand\" length=\"4\">\n </Motion>\n</MotionObject>\n";
 
-void WriteFile(const std::string& path, const char* data, std::size_t size) {
-  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-  }
-}
-
-const std::string& Folder() {
-  static const std::string folder = [] {
-    char pattern[] = "/tmp/t3d-fuzz-scene-XXXXXX";
-    std::string made = mkdtemp(pattern) ? std::string(pattern) + "/" : std::string("/tmp/");
-    WriteFile(made + "box.txt", kClassFile, sizeof kClassFile - 1);
-    return made;
-  }();
-  return folder;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string path = Folder() + "input.scn";
-  WriteFile(path, reinterpret_cast<const char*>(data), size);
+  static const bool classWritten = (WriteFuzzFile("box.txt", kClassFile, sizeof kClassFile - 1), true);
+  (void)classWritten;
+  const std::string path = WriteFuzzFile("input.scn", data, size);
 
   // Scripts of the scene file see the classes they see in the game.
   static Scene* scene = (UseGameScriptClasses(), new Scene());

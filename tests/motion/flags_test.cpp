@@ -1,5 +1,6 @@
-// Flag words, the flag and region-kind names, property lists, Command texts
-// and condition strings.
+// Flag words, the region-kind names, property lists, Command texts and the
+// case-table file. The object flags' names are in the object class's property
+// list (object_class_test); condition strings are case files.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -30,22 +31,6 @@ TEST(FlagWords, ReadAsTheThirtyTwoBitOriginalDid) {
       {"abc", 0u},                {"", 0u},                    {nullptr, 0u},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadFlagWord(c.text), c.word) << (c.text ? c.text : "(null)");
-}
-
-TEST(FlagNames, ObjectFlagListHasTheTwentyFourNamedBits) {
-  std::array<PropertyEntry, 40> list{};
-  std::uint32_t word = 0;
-  const int count = AppendObjectFlags(list.data(), static_cast<int>(list.size()), &word);
-  ASSERT_EQ(count, 24);
-  EXPECT_EQ(Names(list.data(), count),
-            "Visible Active Obstacle CollisionDetection FreeFall ShadowRender ToonRender EdgeRender SolidTRender "
-            "NoSpeedCtrl AlphaBlending AddBlending SubBlending StopByEdge EdgeStopper NoticeIKStretched Decoration1 "
-            "Decoration2 NoOmitRendering DeleteAtDisjoint Condition1 Condition2 Condition3 Condition4");
-  EXPECT_EQ(list[19].type, kPropertyFlagBit + 19);
-  EXPECT_EQ(list[20].type, kPropertyFlagBit + 28);
-  EXPECT_EQ(list[23].value, &word);
-  EXPECT_EQ(ObjectFlagName(20), nullptr);
-  EXPECT_EQ(ObjectFlagName(32), nullptr);
 }
 
 TEST(FlagNames, SphereKeyListsThirtyRegionKinds) {
@@ -137,27 +122,6 @@ TEST(CommandRecord, TextKeepsTwoHundredFiftyFiveBytesAndClearEmptiesAll) {
   EXPECT_EQ(command.code, 0u);
   EXPECT_EQ(command.params[0].kind, CommandParamKind::Empty);
   EXPECT_FALSE(command.HasText());
-}
-
-TEST(CaseConditions, CharactersLandFromBitThirtyOneDown) {
-  struct Case {
-    const char* text;
-    std::uint32_t value, mask, any;
-  };
-  const Case cases[] = {
-      {"1", 0x80000000u, 0x80000000u, 0},
-      {"0", 0, 0x80000000u, 0},
-      {"2", 0, 0, 0x80000000u},
-      {"12", 0x40000000u, 0x40000000u, 0x80000000u},
-      {"", 0, 0, 0},
-      {"1-------------------------------", 1u, 1u, 0},
-  };
-  for (const Case& c : cases) {
-    CaseCondition condition = ReadCaseCondition(c.text);
-    EXPECT_EQ(condition.value, c.value) << c.text;
-    EXPECT_EQ(condition.mask, c.mask) << c.text;
-    EXPECT_EQ(condition.any, c.any) << c.text;
-  }
 }
 
 TEST(CaseTableFile, MissingFileLeavesTheTableAsItWas) {

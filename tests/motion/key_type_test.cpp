@@ -1,4 +1,5 @@
-// The key-type registry, the keys' defaults and the ownership of event keys.
+// The key-type registry, the keys' defaults, the ownership of event keys and
+// interpolation the track cases cannot reach.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,7 +10,7 @@
 
 namespace {
 
-TEST(KeyTypeRegistry, NineTypesInFixedOrderWithTheirCodesAndElements) {
+TEST(KeyTypeRegistry, NineTypesInFixedOrderWithTheirCodesAndElementsFoundByKind) {
   std::string table;
   for (int i = 0; const KeyType* type = KeyTypeByIndex(i); ++i) {
     char line[160];
@@ -28,15 +29,11 @@ TEST(KeyTypeRegistry, NineTypesInFixedOrderWithTheirCodesAndElements) {
             "6 ColorKey ColorKey 434f4c52 ff0000 any ColorKey\n"
             "7 EventKey EventKey 45564e54 000000 first EventKey\n"
             "8 ParamKey ParamKey 5041524d ffff00 first ParamKey\n");
-}
-
-TEST(KeyTypeRegistry, LookupsOutsideTheNineGiveNone) {
   EXPECT_EQ(KeyTypeByIndex(9), nullptr);
   EXPECT_EQ(KeyTypeByIndex(-1), nullptr);
   EXPECT_EQ(KeyTypeByKind(kKindNone), nullptr);
   EXPECT_EQ(KeyTypeByKind(0), nullptr);
   for (int i = 0; i < kKeyTypeCount; ++i) EXPECT_EQ(KeyTypeByKind(KeyTypeByIndex(i)->GetKind()), KeyTypeByIndex(i));
-  EXPECT_EQ(kKindNone, 0x4E4F4E45u);
 }
 
 TEST(KeyTypeDefaults, EveryTypeStartsAtItsOwnNeutralValue) {
@@ -94,18 +91,6 @@ TEST(MotionKeyOwnership, ChangingKindDropsOrCreatesTheCommand) {
   key.Assign(rotation);
   EXPECT_EQ(key.GetCommand(), nullptr);
   EXPECT_EQ(DumpKey(key), "ROTA 3 #00000000 0.0000 0.0000 0.0000 1.0000");
-}
-
-TEST(KeyInterpolation, StepKeysAtAnotherTimeGiveTheEmptyDefault) {
-  const KeyType* events = KeyTypeByKind(kKindEvent);
-  MotionKey earlier;
-  events->InitKey(earlier, 2);
-  earlier.GetCommand()->SetText("OnTwo");
-  MotionKey out;
-  ASSERT_TRUE(events->Interpolate(out, &earlier, nullptr, 3));
-  EXPECT_EQ(DumpKey(out), "EVNT 3 #00000000 \"\"");
-  ASSERT_TRUE(events->Interpolate(out, &earlier, nullptr, 2));
-  EXPECT_EQ(DumpKey(out), "EVNT 2 #00000000 \"OnTwo\"");
 }
 
 TEST(KeyInterpolation, CoincidingNeighboursGiveTheEarlierValueNotNaN) {

@@ -10,11 +10,6 @@ namespace {
 
 const char* const kEmptyDump = "frames:\nbone matrices 0, textures no, no controller\n";
 
-std::string ReadModelsFile(const std::string& name) {
-  std::ifstream in(ModelsDir() + name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // One triangle per mesh, each skinned to `bones` frames B0, B1, ... of the root.
 std::string SkinnedFile(std::initializer_list<int> boneCounts) {
   int most = 0;
@@ -53,16 +48,9 @@ TEST(ModelLoadTest, TwoBoneBoxLoadsWhole) {
             " bone Lower -> Lower, offset 1 0 0 0 | 0 1 0 0 | 0 0 1 0 | 0 0 0 1\n"
             " bone Upper -> Upper, offset 1 0 0 0 | 0 1 0 0 | 0 0 1 0 | 0 -1 0 1\n"
             "bone matrices 2, textures yes, controller with 1 of 1 sets, 2 tracks\n");
-}
-
-TEST(ModelLoadTest, TextureKeepsItsDecodedPixels) {
-  Model model;
-  ASSERT_TRUE(model.Load(ModelsDir() + "two_bone_box.x"));
   const auto* box = static_cast<const ModelMeshContainer*>(model.GetRootFrame()->meshContainer);
-  ASSERT_TRUE(box->textures[0]);
-  const std::vector<std::uint8_t> expected = {255, 0, 0, 255, 0, 255, 0, 255,
-                                              0, 0, 255, 255, 255, 255, 255, 255};
-  EXPECT_EQ(box->textures[0]->image.pixels, expected);
+  const std::vector<std::uint8_t> pixels = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+  EXPECT_EQ(box->textures[0]->image.pixels, pixels);
 }
 
 TEST(ModelLoadTest, SavedMatricesAreTheLoadedOnesAndCombinedStartAsIdentity) {
@@ -80,13 +68,6 @@ TEST(ModelLoadTest, SavedMatricesAreTheLoadedOnesAndCombinedStartAsIdentity) {
             "Root: 1 0 0 0 | 0 1 0 0 | 0 0 1 0 | 0 0 0 1\n"
             "Lower: 1 0 0 0 | 0 1 0 0 | 0 0 1 0 | 0 0 0 1\n"
             "Upper: 1 0 0 0 | 0 1 0 0 | 0 0 1 0 | 0 0 0 1\n");
-}
-
-TEST(ModelLoadTest, FramesAreNumberedSiblingsBeforeChildren) {
-  Model model;
-  ASSERT_TRUE(model.Load(WriteTempFile("order.x", "xof 0303txt 0032\n"
-                                                  "Frame R { Frame A { Frame A1 {} } Frame B {} }\n")));
-  EXPECT_EQ(DumpModel(model), "frames: R A B A1\nbone matrices 0, textures no, no controller\n");
 }
 
 // Positions only, no materials: texture coordinates and normals are added
@@ -113,7 +94,7 @@ TEST(ModelLoadTest, BoneBufferFitsTheLargestSkin) {
 // Texture names are taken relative to the model's folder; any that cannot
 // be read or decoded leaves its material untextured, and the model loads.
 TEST(ModelLoadTest, TexturesComeFromTheModelsFolderOrStayAbsent) {
-  WriteTempFile("box.png", ReadModelsFile("box.png"));
+  WriteTempFile("box.png", ReadTextFile(ModelsDir() + "box.png"));
   struct Case {
     std::string name;
     const char* expected;
@@ -180,6 +161,9 @@ TEST(ModelLoadTest, ReleaseEmptiesAndTheModelLoadsAgain) {
   EXPECT_EQ(model.GetBoneMatrixCount(), 2u);
 }
 
+// A clone of the file's controller makes room for more sets and keeps the
+// file's set playing; a model without animation gets a fresh controller with
+// its track enabled; an empty model gets none.
 TEST(ModelLoadTest, CloneAnimationControllerMakesRoomForMoreSets) {
   Model model;
   ASSERT_TRUE(model.Load(ModelsDir() + "two_bone_box.x"));
@@ -195,24 +179,18 @@ TEST(ModelLoadTest, CloneAnimationControllerMakesRoomForMoreSets) {
   EXPECT_EQ(controller.GetNumAnimationSets(), 1u);
   EXPECT_EQ(controller.GetMaxNumTracks(), 2u);
   EXPECT_EQ(controller.GetTrackAnimationSet(0), controller.GetAnimationSet(0));
-}
 
-TEST(ModelLoadTest, ModelWithoutAnimationGetsAFreshController) {
-  Model model;
-  ASSERT_TRUE(model.Load(WriteTempFile("bare.x", kTriangleWithoutExtras)));
-  ASSERT_EQ(model.GetAnimationController(), nullptr);
-  ASSERT_TRUE(model.CloneAnimationController(3));
-  const AnimationController& controller = *model.GetAnimationController();
-  EXPECT_EQ(controller.GetMaxNumAnimationSets(), 3u);
-  EXPECT_EQ(controller.GetMaxNumTracks(), 3u);
+  Model bare;
+  ASSERT_TRUE(bare.Load(WriteTempFile("bare.x", kTriangleWithoutExtras)));
+  ASSERT_EQ(bare.GetAnimationController(), nullptr);
+  ASSERT_TRUE(bare.CloneAnimationController(3));
+  const AnimationController& fresh = *bare.GetAnimationController();
+  EXPECT_EQ(fresh.GetMaxNumAnimationSets(), 3u);
+  EXPECT_EQ(fresh.GetMaxNumTracks(), 3u);
   TrackDesc desc;
-  ASSERT_TRUE(controller.GetTrackDesc(0, &desc));
+  ASSERT_TRUE(fresh.GetTrackDesc(0, &desc));
   EXPECT_TRUE(desc.enable);
-}
-
-TEST(ModelLoadTest, EmptyModelCannotCloneAController) {
-  Model model;
-  EXPECT_FALSE(model.CloneAnimationController(3));
+  EXPECT_FALSE(Model().CloneAnimationController(3));
 }
 
 }  // namespace

@@ -4,39 +4,26 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "motion/key_type.h"
 #include "motion/model.h"
 #include "motion/model_animation.h"
 #include "motion/motion.h"
+#include "platform/system/temp_folder.h"
+#include "support/case_files.h"
 
 inline std::string ModelsDir() { return std::string(T3D_SOURCE_DIR) + "/tests/motion/models/"; }
 
 // Writes `text` as a file of that name in a folder of this test process
-// (tests run in parallel processes); returns its path.
+// (tests run in parallel processes), removed when the process ends; returns
+// its path.
 inline std::string WriteTempFile(const std::string& name, const std::string& text) {
-  const std::filesystem::path folder =
-      std::filesystem::path(::testing::TempDir()) / ("model_test_" + std::to_string(getpid()));
-  std::filesystem::create_directories(folder);
-  // Removed with everything in it when the process ends.
-  struct Remover {
-    std::filesystem::path folder;
-    ~Remover() {
-      std::error_code ignored;
-      std::filesystem::remove_all(folder, ignored);
-    }
-  };
-  static const Remover remover{folder};
-  const std::string path = (folder / name).string();
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
+  static const TempFolder folder;
+  return folder.Write(name, text);
 }
 
 // Rounded to 4 decimals, with -0 shown as 0, so dumps are stable.

@@ -97,6 +97,7 @@ std::vector<Motion> MakeMotions(const std::vector<std::string>& names) {
 //   track other         the track is not the motion's first track
 //   key KIND T FLAGS V...  SetKey (values: floats, "#hex" words, EVNT text)
 //   bake / sort / keys  every key type's bake, Sort, dump all keys
+//   sorted / resize N   IsSorted, Resize
 //   get KIND T[..T2] [exact]   GetKey at each frame
 //   delete KIND T / deleteflags KIND MASK
 std::string RunTrackScript(std::string_view script) {
@@ -140,6 +141,12 @@ std::string RunTrackScript(std::string_view script) {
       out += Format("bake -> %d keys\n", track->KeyCount());
     } else if (command == "sort") {
       track->Sort();
+    } else if (command == "sorted") {
+      out += Format("sorted -> %s\n", track->IsSorted() ? "true" : "false");
+    } else if (command == "resize") {
+      int count = 0;
+      words >> count;
+      out += line + " -> " + (track->Resize(count) ? "true" : "false") + "\n";
     } else if (command == "keys") {
       for (int i = 0; i < track->KeyCount(); ++i) out += "  " + DumpKey(*track->KeyAt(i)) + "\n";
     } else if (command == "get") {

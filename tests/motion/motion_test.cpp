@@ -1,5 +1,6 @@
-// Tracks and motions: storing keys, baking long motions, moving motions and
-// their markup hand-over.
+// Tracks and motions: baking long motions, finding frames and keys, moving
+// motions and their markup hand-over. Storing and finding keys are the track
+// cases (cases/*.track).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,58 +22,6 @@ MotionKey MakeKey(std::uint32_t kind, int time, float value) {
 
 void BakeAll(MotionFrame& track) {
   for (int i = 0; const KeyType* type = KeyTypeByIndex(i); ++i) type->BakeKeys(track);
-}
-
-TEST(MotionFrameKeys, SortedFlagFollowsSetResizeAndDelete) {
-  Motion motion;
-  motion.SetLength(10);
-  motion.CreateTracks(1);
-  MotionFrame& track = *motion.FrameAt(0);
-  track.SetKey(MakeKey(kKindTrans, 3, 1));
-  track.SetKey(MakeKey(kKindTrans, 1, 1));
-  EXPECT_FALSE(track.IsSorted());
-  track.Sort();
-  EXPECT_TRUE(track.IsSorted());
-  EXPECT_TRUE(track.DeleteKey(kKindTrans, 1));
-  EXPECT_TRUE(track.IsSorted());
-  track.SetKey(MakeKey(kKindTrans, 3, 2));
-  EXPECT_FALSE(track.IsSorted());
-  track.Sort();
-  track.Resize(3);
-  EXPECT_FALSE(track.IsSorted());
-  EXPECT_EQ(track.KeyCount(), 3);
-  EXPECT_EQ(DumpKey(*track.KeyAt(0)), "TRNS 3 #00000000 2.0000 0.0000 0.0000");
-  EXPECT_EQ(DumpKey(*track.KeyAt(2)), "---- -1 #00000000");
-  EXPECT_FALSE(track.Resize(-1));
-}
-
-TEST(MotionFrameKeys, DeletingTheOnlyKeyEmptiesTheTrack) {
-  Motion motion;
-  motion.SetLength(10);
-  motion.CreateTracks(1);
-  MotionFrame& track = *motion.FrameAt(0);
-  track.SetKey(MakeKey(kKindRotate, 2, 0));
-  EXPECT_FALSE(track.DeleteKey(kKindRotate, 3));
-  EXPECT_TRUE(track.DeleteKey(kAnyKind, 2));
-  EXPECT_EQ(track.KeyAt(0), nullptr);
-  MotionKey out;
-  EXPECT_FALSE(track.GetKey(kKindRotate, 2, out, false));
-  EXPECT_EQ(DumpKey(out), "ROTA 2 #00000000 0.0000 0.0000 0.0000 1.0000");
-}
-
-TEST(MotionFrameKeys, UnknownKindsAreNeitherStoredNorAnswered) {
-  Motion motion;
-  motion.SetLength(10);
-  motion.CreateTracks(1);
-  MotionFrame& track = *motion.FrameAt(0);
-  MotionKey odd;
-  odd.SetKind(kKindNone);
-  odd.time = 1;
-  EXPECT_FALSE(track.SetKey(odd));
-  track.SetKey(MakeKey(kKindTrans, 1, 1));
-  MotionKey out = MakeKey(kKindScale, 9, 5);
-  EXPECT_FALSE(track.GetKey(kKindNone, 1, out, false));
-  EXPECT_EQ(DumpKey(out), "SCAL 9 #00000000 5.0000 1.0000 1.0000");
 }
 
 TEST(MotionFrameBake, LongMotionGetsExactlyOneKeyPerFrame) {
@@ -115,8 +64,9 @@ TEST(MotionFrameBake, KindsWithTooManyKeysKeepOnlyTheirAuthoredKeys) {
   EXPECT_EQ(scales, 4000);
 }
 
-TEST(MotionOperations, FramesAreFoundByExactName) {
+TEST(MotionOperations, FramesAreFoundByExactNameAndKeysTracedToTheirTrack) {
   Motion motion;
+  motion.SetLength(50);
   motion.CreateTracks(3);
   const char* names[] = {"Root", "Head", "Arm"};
   for (int i = 0; i < 3; ++i) motion.FrameAt(i)->SetName(names[i]);
@@ -124,15 +74,6 @@ TEST(MotionOperations, FramesAreFoundByExactName) {
   EXPECT_EQ(motion.FindFrame("head"), nullptr);
   EXPECT_EQ(motion.FrameAt(3), nullptr);
   EXPECT_EQ(motion.FrameAt(-1), nullptr);
-  EXPECT_TRUE(motion.FrameAt(0)->IsFirstTrack());
-  EXPECT_FALSE(motion.FrameAt(1)->IsFirstTrack());
-  EXPECT_EQ(motion.FrameAt(2)->Owner(), &motion);
-}
-
-TEST(MotionOperations, KeysAreTracedToTheirTrackAndLatestTime) {
-  Motion motion;
-  motion.SetLength(50);
-  motion.CreateTracks(2);
   EXPECT_EQ(motion.MaxKeyTime(), 0);
   motion.FrameAt(1)->SetKey(MakeKey(kKindTrans, 31, 0));
   motion.FrameAt(0)->SetKey(MakeKey(kKindTrans, 12, 0));

@@ -3,21 +3,21 @@
 // property list, and long frame names that must still animate.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "motion/key_type.h"
 #include "motion/model.h"
 #include "motion/object_class.h"
+#include "motion/object_flags.h"
 #include "platform/mesh/animation_set.h"
 #include "platform/system/content_path.h"
+#include "platform/system/temp_folder.h"
+#include "support/case_files.h"
 
 namespace {
 
@@ -36,25 +36,6 @@ std::string Wrap(const std::string& body) { return "<MotionObject>\n" + body + "
 
 const std::string kBox = " <MeshFile value=\"branching_box.x\"/>\n";
 
-// A fresh folder of its own for files a test writes.
-// One folder per test and process: CTest runs the tests of a fixture side by
-// side, and a shared folder would be emptied under a running test.
-fs::path ScratchFolder(const std::string& name) {
-  const char* test = testing::UnitTest::GetInstance()->current_test_info()->name();
-  fs::path folder = fs::path(testing::TempDir()) /
-                    ("object_class_" + name + "_" + test + "_" + std::to_string(getpid()));
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  return folder;
-}
-
-void WriteFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 // Seconds after a fixed moment in the past.
 void SetWriteTime(const fs::path& path, long seconds) {
   static const fs::file_time_type base = fs::file_time_type::clock::now() - std::chrono::hours(24 * 30);
@@ -68,51 +49,28 @@ std::string FrameNames(const ObjectClass& objectClass) {
   return names;
 }
 
-TEST(ObjectClassFrames, NodesFollowTheModelsFrameOrderWithTheirMatrices) {
+// Nodes follow the model's frame order (Root's child Arm; Arm's sibling Leg is
+// walked before Arm's child Hand) with their matrices; the bounds come from
+// the root mesh, a box from (0, 0, 0) to (2, 4, 2).
+TEST(ObjectClassFrames, NodesFollowTheModelAndBoundsComeFromTheRootMesh) {
   ObjectClass objectClass;
   ASSERT_TRUE(LoadInGolden(objectClass, Wrap(kBox)));
   ASSERT_NE(objectClass.GetModel(), nullptr);
-  // Root's child Arm; Arm's sibling Leg is walked before Arm's child Hand.
-  EXPECT_EQ(FrameNames(objectClass), std::string("Root Arm Leg ") + kCutName + " Hand");
-  const char* translations[] = {"0 0 0", "1 0 0", "-1 0 0", "0 -1 0", "0 1 0"};
+  std::string dump;
   for (int i = 0; i < objectClass.FrameCount(); ++i) {
     const FrameNode& node = *objectClass.FrameNodeAt(i);
-    char text[64];
-    std::snprintf(text, sizeof text, "%g %g %g", static_cast<double>(node.matrix.m[3][0]),
-                  static_cast<double>(node.matrix.m[3][1]), static_cast<double>(node.matrix.m[3][2]));
-    EXPECT_EQ(text, std::string(translations[i])) << node.GetName();
-    EXPECT_EQ(node.userValue, 4096);
+    char text[96];
+    std::snprintf(text, sizeof text, "%s %g %g %g %d\n", node.GetName(), static_cast<double>(node.matrix.m[3][0]),
+                  static_cast<double>(node.matrix.m[3][1]), static_cast<double>(node.matrix.m[3][2]), node.userValue);
+    dump += text;
   }
-}
-
-TEST(ObjectClassFrames, BoundsComeFromTheRootMesh) {
-  ObjectClass objectClass;
-  ASSERT_TRUE(LoadInGolden(objectClass, Wrap(kBox)));
-  // The box runs from (0, 0, 0) to (2, 4, 2).
+  EXPECT_EQ(dump, std::string("Root 0 0 0 4096\nArm 1 0 0 4096\nLeg -1 0 0 4096\n") + kCutName +
+                      " 0 -1 0 4096\nHand 0 1 0 4096\n");
   const Vector3& centre = objectClass.GetBoundingCenter();
-  EXPECT_FLOAT_EQ(centre.x, 1.0f);
-  EXPECT_FLOAT_EQ(centre.y, 2.0f);
-  EXPECT_FLOAT_EQ(centre.z, 1.0f);
+  EXPECT_EQ((Vector3{1, 2, 1}), centre);
   EXPECT_FLOAT_EQ(objectClass.GetBoundingRadius(), std::sqrt(6.0f));
   EXPECT_FLOAT_EQ(objectClass.GetLargestVertexDistance(), std::sqrt(24.0f));
-}
 
-TEST(ObjectClassFrames, ClassWithoutMeshHasNoFramesAndEmptyMotions) {
-  ObjectClass objectClass;
-  ASSERT_TRUE(LoadInGolden(objectClass, Wrap(" <Motion name=\"Idle\" length=\"5\"/>\n <Frame name=\"Root\"/>\n")));
-  EXPECT_EQ(objectClass.GetModel(), nullptr);
-  EXPECT_EQ(objectClass.FrameCount(), 0);
-  EXPECT_EQ(objectClass.FrameNodeAt(0), nullptr);
-  EXPECT_EQ(objectClass.FindFrameNodeIndex("Root"), -1);
-  ASSERT_EQ(objectClass.MotionCount(), 1);
-  EXPECT_EQ(objectClass.MotionAt(0)->TrackCount(), 0);
-  std::shared_ptr<AnimationSet> set;
-  EXPECT_FALSE(objectClass.BuildAnimationSet(0, &set));
-}
-
-TEST(ObjectClassFrames, NodesAreFoundByStoredOrFullName) {
-  ObjectClass objectClass;
-  ASSERT_TRUE(LoadInGolden(objectClass, Wrap(kBox)));
   struct Case {
     const char* name;
     int index;
@@ -126,6 +84,19 @@ TEST(ObjectClassFrames, NodesAreFoundByStoredOrFullName) {
   }
   EXPECT_EQ(objectClass.FrameNodeAt(5), nullptr);
   EXPECT_EQ(objectClass.FrameNodeAt(-1), nullptr);
+}
+
+TEST(ObjectClassFrames, ClassWithoutMeshHasNoFramesAndEmptyMotions) {
+  ObjectClass objectClass;
+  ASSERT_TRUE(LoadInGolden(objectClass, Wrap(" <Motion name=\"Idle\" length=\"5\"/>\n <Frame name=\"Root\"/>\n")));
+  EXPECT_EQ(objectClass.GetModel(), nullptr);
+  EXPECT_EQ(objectClass.FrameCount(), 0);
+  EXPECT_EQ(objectClass.FrameNodeAt(0), nullptr);
+  EXPECT_EQ(objectClass.FindFrameNodeIndex("Root"), -1);
+  ASSERT_EQ(objectClass.MotionCount(), 1);
+  EXPECT_EQ(objectClass.MotionAt(0)->TrackCount(), 0);
+  std::shared_ptr<AnimationSet> set;
+  EXPECT_FALSE(objectClass.BuildAnimationSet(0, &set));
 }
 
 // The frame whose name a track cannot hold whole still moves with its track.
@@ -235,19 +206,12 @@ TEST(ObjectClassMotions, LargestScaleComesFromScaleKeysAndNeverFallsBelowOne) {
   }
 }
 
-TEST(ObjectClassReading, FlagWordsKeepAllTheirBits) {
-  struct Case {
-    const char* value;
-    std::uint32_t flags;
-  };
-  for (const Case c : {Case{"#90000001", 0x90000001u}, Case{"17", 0x11u}, Case{"-1", 0xFFFFFFFFu},
-                       Case{"#aa0d6748", 0xAA0D6748u}, Case{"junk", 0u}}) {
-    ObjectClass objectClass;
-    ASSERT_TRUE(LoadInGolden(objectClass, Wrap(std::string(" <Flags value=\"") + c.value + "\"/>\n <SolidColor value=\"" +
-                                               c.value + "\"/>\n")));
-    EXPECT_EQ(objectClass.GetFlags(), c.flags) << c.value;
-    EXPECT_EQ(objectClass.GetSolidColor(), c.flags) << c.value;
-  }
+// Both words take every form of a flag word (its reader has the table).
+TEST(ObjectClassReading, FlagsAndSolidColourReadAsFlagWords) {
+  ObjectClass objectClass;
+  ASSERT_TRUE(LoadInGolden(objectClass, Wrap(" <Flags value=\"-1\"/>\n <SolidColor value=\"17\"/>\n")));
+  EXPECT_EQ(objectClass.GetFlags(), 0xFFFFFFFFu);
+  EXPECT_EQ(objectClass.GetSolidColor(), 0x11u);
 }
 
 TEST(ObjectClassReading, ReloadKeepsSettingsButDropsMotionsModelAndAttachments) {
@@ -297,11 +261,9 @@ TEST(ObjectClassReading, FailedLoadsAnswerFalseAndKeepWhatWasRead) {
 }
 
 TEST(ObjectClassMesh, MeshIsTakenFromTheClassFilesFolder) {
-  const fs::path folder = ScratchFolder("folder");
-  fs::create_directories(folder / "data" / "obj");
-  fs::copy_file(kGolden + "branching_box.x", folder / "data" / "obj" / "a.x");
-  const std::string classPath = folder.string() + "/data\\obj\\cat.txt";
-  WriteFile(folder / "data" / "obj" / "cat.txt", Wrap(" <meshfile VALUE=\"a.x\" src=\"\"/>\n"));
+  TempFolder folder;
+  folder.Write("data/obj/a.x", ReadTextFile(kGolden + "branching_box.x"));
+  folder.Write("data/obj/cat.txt", Wrap(" <meshfile VALUE=\"a.x\" src=\"\"/>\n"));
 
   std::vector<std::string> loaded;
   ObjectClass objectClass;
@@ -309,8 +271,8 @@ TEST(ObjectClassMesh, MeshIsTakenFromTheClassFilesFolder) {
     loaded.push_back(path);
     return model.Load(path);
   });
-  ASSERT_TRUE(objectClass.Load(classPath));
-  ASSERT_EQ(loaded, std::vector<std::string>{folder.string() + "/data\\obj\\a.x"});
+  ASSERT_TRUE(objectClass.Load(folder.path() + "data\\obj\\cat.txt"));
+  ASSERT_EQ(loaded, std::vector<std::string>{folder.path() + "data\\obj\\a.x"});
   EXPECT_NE(objectClass.GetModel(), nullptr);
   EXPECT_STREQ(objectClass.GetMeshFile(), "a.x");
   EXPECT_STREQ(objectClass.GetMeshSrcFile(), "");
@@ -334,14 +296,13 @@ const char kTriangleMqo[] =
 class ObjectClassConversion : public testing::Test {
  protected:
   void SetUp() override {
-    folder_ = ScratchFolder("conversion");
-    WriteFile(folder_ / "Template.x", "xof 0303txt 0032\r\n");
-    SetProgramDir(folder_.string());
+    folder_.Write("Template.x", "xof 0303txt 0032\r\n");
+    SetProgramDir(folder_.path());
   }
   void TearDown() override { SetProgramDir(""); }
-  std::string Path(const char* name) const { return (folder_ / name).string(); }
+  std::string Path(const char* name) const { return folder_.path() + name; }
 
-  fs::path folder_;
+  TempFolder folder_;
 };
 
 TEST_F(ObjectClassConversion, DueOnlyWhenTheSourceIsNewerOrTheModelMissing) {
@@ -361,23 +322,23 @@ TEST_F(ObjectClassConversion, DueOnlyWhenTheSourceIsNewerOrTheModelMissing) {
     fs::remove(Path("m.mqo"));
     fs::remove(Path("m.x"));
     if (c.mqoTime != 0) {
-      WriteFile(Path("m.mqo"), kTriangleMqo);
+      folder_.Write("m.mqo", kTriangleMqo);
       SetWriteTime(Path("m.mqo"), c.mqoTime);
     }
     if (c.xTime != 0) {
-      WriteFile(Path("m.x"), "old");
+      folder_.Write("m.x", "old");
       SetWriteTime(Path("m.x"), c.xTime);
     }
     ObjectClass objectClass;
     EXPECT_TRUE(objectClass.ConvertMeshIfNewer(Path("m.mqo"), Path("m.x"), 1, 1, 1)) << c.what;
-    const std::string x = fs::exists(Path("m.x")) ? ReadFile(Path("m.x")) : "";
+    const std::string x = folder_.Read("m.x");
     EXPECT_EQ(x.rfind("xof 0303txt 0032\r\nFrame Scene_Root {", 0) == 0, c.converted) << c.what;
   }
 }
 
 TEST_F(ObjectClassConversion, ReaderConvertsWithTheZScaleNegatedBeforeLoading) {
-  WriteFile(Path("m.mqo"), kTriangleMqo);
-  WriteFile(Path("cat.txt"), Wrap(" <MeshFile value=\"m.x\" src=\"m.mqo\" scaleX=\"0.5\" scaleZ=\"2\"/>\n"));
+  folder_.Write("m.mqo", kTriangleMqo);
+  folder_.Write("cat.txt", Wrap(" <MeshFile value=\"m.x\" src=\"m.mqo\" scaleX=\"0.5\" scaleZ=\"2\"/>\n"));
   ObjectClass objectClass;
   ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
   EXPECT_STREQ(objectClass.GetMeshSrcFile(), "m.mqo");
@@ -394,7 +355,7 @@ TEST_F(ObjectClassConversion, ReaderConvertsWithTheZScaleNegatedBeforeLoading) {
 
   // An empty source names no file: nothing is converted.
   fs::remove(Path("m.x"));
-  WriteFile(Path("cat.txt"), Wrap(" <MeshFile value=\"m.x\" src=\"\"/>\n"));
+  folder_.Write("cat.txt", Wrap(" <MeshFile value=\"m.x\" src=\"\"/>\n"));
   ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
   EXPECT_FALSE(fs::exists(Path("m.x")));
   EXPECT_EQ(objectClass.GetModel(), nullptr);
@@ -403,15 +364,15 @@ TEST_F(ObjectClassConversion, ReaderConvertsWithTheZScaleNegatedBeforeLoading) {
 // A source that does not convert leaves the old .x file, whole, and the class
 // loads it.
 TEST_F(ObjectClassConversion, AFailedConversionKeepsTheOldModel) {
-  fs::copy_file(kGolden + "branching_box.x", folder_ / "m.x");
+  folder_.Write("m.x", ReadTextFile(kGolden + "branching_box.x"));
   SetWriteTime(Path("m.x"), 1000);
-  WriteFile(Path("m.mqo"), "Object \"bone\" {\nface 0 {\n}\n}\n");
+  folder_.Write("m.mqo", "Object \"bone\" {\nface 0 {\n}\n}\n");
   SetWriteTime(Path("m.mqo"), 2000);
-  WriteFile(Path("cat.txt"), Wrap(" <MeshFile value=\"m.x\" src=\"m.mqo\"/>\n"));
+  folder_.Write("cat.txt", Wrap(" <MeshFile value=\"m.x\" src=\"m.mqo\"/>\n"));
   ObjectClass objectClass;
   EXPECT_FALSE(objectClass.ConvertMeshIfNewer(Path("m.mqo"), Path("m.x"), 1, 1, 1));
   ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
-  EXPECT_EQ(ReadFile(Path("m.x")), ReadFile(kGolden + "branching_box.x"));
+  EXPECT_EQ(folder_.Read("m.x"), ReadTextFile(kGolden + "branching_box.x"));
   EXPECT_NE(objectClass.GetModel(), nullptr);
 }
 
@@ -443,6 +404,8 @@ TEST(ObjectClassProperties, FortyTwoEntriesInTheirOrder) {
                 "OnPreRenderFunc 4 0..255\nOnCreateFunc 4 0..255\nOnDeleteFunc 4 0..255\nOnPreRenderFunc 4 0..255\n"
                 "CaseTableFile 4 0..260\nCaseType 1 0..9999\nGlare 1 -255..255\nRenderingPriority 1 -100..100\n");
   EXPECT_EQ(list[8].value, list[29].value) << "every flag edits the class's one word";
+  EXPECT_EQ(ObjectFlagName(20), nullptr);  // the bits without a name
+  EXPECT_EQ(ObjectFlagName(32), nullptr);
   EXPECT_EQ(list[34].value, objectClass.GetCommand(kClassOnPreRender).text);
   EXPECT_EQ(list[37].value, list[34].value);
   EXPECT_EQ(list[35].value, objectClass.GetCommand(kClassOnCreate).text);

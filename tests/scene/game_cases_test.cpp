@@ -23,7 +23,9 @@
 #include "platform/system/content_path.h"
 #include "platform/system/temp_folder.h"
 #include "run_harness.h"
+#include "files/archive.h"
 #include "scene/scenario_runtime.h"
+#include "scene/session_replay.h"
 #include "support/case_files.h"
 #include "support/manager_stand_ins.h"
 
@@ -102,6 +104,12 @@ std::string RunGame(const std::string& name) {
       host.sound = &managers.soundPump;
       harness.scene.SetRunHost(host);
     }
+    // A recording in the folder is replayed over the whole session, as
+    // start-up does for the attract sequence.
+    std::vector<std::uint32_t> replay;
+    std::string error;
+    if (LoadPadRecording(GetProgramDir() + "Attract.rec", replay, error) == RecordingLoad::kLoaded)
+      harness.scene.SetSessionReplay(std::move(replay));
     QuietRuntime runtime(harness.trace);
     harness.scene.SetManagers({&managers.input, &managers.sound});
     runtime.SetManagers({&managers.input, &managers.sound});

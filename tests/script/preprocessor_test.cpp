@@ -6,9 +6,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "support/case_files.h"
 
 namespace {
 
@@ -31,47 +35,20 @@ struct Case {
   std::string expected;
 };
 
+// The cases in tables/preprocess.rows, and the long ones.
 TEST_F(PreprocessorTest, CopiesTokensDropsCommentsAndReplacesDefinitions) {
   const std::string longName(70, 'a');
-  const std::string name63(63, 'a');
-  const std::string longValue(300, 'v');
-  const Case cases[] = {
-      {"a  b\tc", "a  b c"},
-      {"a // comment\nb", "a \nb"},
-      {"x=1; // c\r\ny", "x=1; \ny"},  // the carriage return belongs to the comment
-      {"#define N 10\nx = N;", "x = 10;"},
-      {"#define N 10\n#define M N\nM", "N"},  // a value is not scanned again
-      {"#define H 1.5\nH", "1"},              // the value is one token
-      {"#define A -1\nA", "-"},
-      {"#define A 1 2 3\nA", "1"},
-      {"#define A 1\n#define A 2\nA", "2"},
-      {"#define Q 5\n\"Q\" 'Q'", "\"5\" '5'"},  // words between quotes are replaced too
-      {"#define S \"x y\"\nS", "\""},
-      {"#define E\nx E y", "x  y"},            // no value: empty, next line kept
-      {"#define E\r\nx\r\n", "x\r\n"},
-      {"#define E", ""},
-      {"#define E // note\nx E", "x "},
-      {"#define \nx", "x"},                    // no name: nothing defined
-      {"#define", ""},
-      // After a directive's line end, one line feed and then one carriage
-      // return are dropped as well.
-      {"#define A 1\n\nA", "1"},
-      {"#define A 1\r\n\r\nA", "\n1"},
-      {"#define A 1\n  \n  A", "  1"},
-      {"#ifdef X\nfoo\n#endif\n", "foo\n"},
-      {"#pragma once // c\nx", "x"},
-      {"#undef A\n#if 0\n#elif\n#else\n#error e\n#line 5\nz", "z"},
-      {"#defined x", "#defined x"},
-      {"a\"b // c\"\nd", "a\"b \nd"},          // a comment inside quotes still starts
-      {"0X1f+0x2", "0X1f+0x2"},
-      {"\x82/\x82/ a", "\x82/\x82/ a"},        // trail bytes equal to '/' start no comment
-      {"a//\x82\nb", "a"},                      // a pair in a comment hides the line feed
-      {"a\x82", "a\x82"},
+  std::vector<Case> cases = {
       {std::string(3000, 'w'), std::string(3000, 'w')},
       // Names keep 63 characters, values 255: a longer name cannot be matched.
-      {"#define " + longName + " 1\n" + longName + " " + name63, longName + " 1"},
-      {"#define V " + longValue + "\nV", std::string(255, 'v')},
+      {"#define " + longName + " 1\n" + longName + " " + std::string(63, 'a'), longName + " 1"},
+      {"#define V " + std::string(300, 'v') + "\nV", std::string(255, 'v')},
   };
+  for (const auto& row : ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/script/tables/preprocess.rows")) {
+    ASSERT_EQ(row.size(), 2u) << row[0];
+    cases.push_back({row[0], row[1]});
+  }
+  ASSERT_GT(cases.size(), 30u);
   for (const Case& c : cases) {
     std::string output = "stale";
     std::vector<PreprocessorDefinition> definitions;

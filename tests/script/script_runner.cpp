@@ -1,65 +1,109 @@
-// Probe, the test class of the script driver, and the driver itself.
+// Probe, the reporting engine and the script driver.
 #include "script/script_runner.h"
 
 #include <fstream>
 #include <sstream>
 
 #include "platform/system/shift_jis.h"
-#include "script/engine.h"
 #include "script/script_context.h"
+
+void* Probe::GetOwner() {
+  if (log) *log += "owner\n";
+  return this;
+}
+
+bool Probe::GetProperty(int member, void*, ScriptValue& out, CCScript& engine) {
+  Note(engine, "get " + std::to_string(member));
+  if (member == 1) out.SetNumber(7);
+  if (member == 3) out.Assign(value_);
+  if (member == 6) out.SetString("12");
+  if (member == 7) throw ERR_OUT_OF_RANGE;
+  return member == 1 || member == 3 || member == 6;
+}
+
+bool Probe::SetProperty(int member, void*, const ScriptValue& in, CCScript& engine) {
+  Note(engine, "set " + std::to_string(member), &in, 1);
+  if (member == 3) value_.Assign(in);
+  return true;
+}
+
+bool Probe::CallMethod(int member, void*, ScriptValue& result, ScriptValue* args, int count, CCScript& engine) {
+  Note(engine, "call " + std::to_string(member), args, count);
+  switch (member) {
+    case 0:
+      if (const ScriptValue* arg = engine.FollowReferences(args[0])) result.Assign(*arg);
+      break;
+    case 4: {  // re-enters the engine
+      std::string name;
+      if (engine.ToString(args[0], name)) {
+        result.SetNumber(engine.CallFunction(engine.FindFunction(name.c_str()), nullptr, 0));
+      }
+      break;
+    }
+    case 5: throw ERR_OUT_OF_RANGE;
+    case 8: throw ERR_ARGUMENT_TYPE;
+    case 9: throw ERR_USER_STOP;
+    default: break;
+  }
+  return true;
+}
+
+// The line and each value: its text quoted, or its type.
+void Probe::Note(CCScript& engine, const std::string& line, const ScriptValue* values, int count) {
+  if (!log) return;
+  *log += line;
+  for (int i = 0; i < count; ++i) {
+    const ScriptValue* target = engine.FollowReferences(values[i]);
+    std::string text;
+    if (!target) {
+      *log += " <dangling>";
+    } else if ((target->type == SVT_Number || target->type == SVT_String) && engine.ToString(*target, text)) {
+      *log += " '" + text + "'";
+    } else {
+      *log += " <type " + std::to_string(target->type) + ">";
+    }
+  }
+  *log += "\n";
+}
+
+bool ReportingEngine::OnError(int line, int column, int code) {
+  char text[1024];
+  FormatError(line, column, code, text, sizeof text);
+  report = text;
+  if (log) *log += "error " + std::to_string(line) + "," + std::to_string(column) + " " + std::to_string(code) + "\n" + text;
+  return false;
+}
+
+ScriptCall ReadRunLine(const std::string& source) {
+  ScriptCall call;
+  std::istringstream firstLine(source.substr(0, source.find('\n')));
+  std::string word;
+  if (firstLine >> word && word == "//" && firstLine >> word && word == "run:") {
+    firstLine >> call.function;
+    while (firstLine >> word) call.args.push_back(word);
+  }
+  return call;
+}
+
+std::vector<ScriptValue> HostArguments(CCScript& engine, const std::vector<std::string>& args) {
+  std::vector<ScriptValue> values(args.size());
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (IsNumberString(args[i].c_str())) {
+      double number;
+      ScriptValue text;
+      text.SetString(args[i].c_str());
+      engine.ToNumber(text, number);
+      values[i].SetNumber(number);
+    } else {
+      values[i].SetString(args[i].c_str());
+    }
+  }
+  return values;
+}
 
 namespace {
 
-class Probe : public NativeClass {
- public:
-  const char* ClassName() override { return "Probe"; }
-  MemberRecord* GetMemberTable() override { return members_; }
-  bool GetProperty(int member, void*, ScriptValue& out, CCScript&) override {
-    if (member == 1) {
-      out.SetNumber(7);
-      return true;
-    }
-    if (member == 3) {
-      out.Assign(value_);
-      return true;
-    }
-    return false;
-  }
-  bool SetProperty(int member, void*, const ScriptValue& in, CCScript&) override {
-    if (member == 3) value_.Assign(in);
-    return true;
-  }
-  bool CallMethod(int member, void*, ScriptValue& result, ScriptValue* args, int, CCScript& engine) override {
-    if (member != 0) return false;
-    const ScriptValue* arg = engine.FollowReferences(args[0]);
-    if (arg) result.Assign(*arg);
-    return true;
-  }
-
- private:
-  MemberRecord members_[5] = {
-      {MK_Method, SVT_None, "Echo", 0, 1},
-      {MK_ReadOnly, SVT_Number, "Count", 0, 0},
-      {MK_WriteOnly, SVT_None, "Sink", 0, 0},
-      {MK_ReadWrite, SVT_None, "Value", 0, 0},
-      {MK_End, 0, nullptr, 0, 0},
-  };
-  ScriptValue value_;
-};
-
-class DriverEngine : public CCScript {
- public:
-  explicit DriverEngine(ScriptContext& context) : CCScript(context) {}
-  std::string report;
-  bool OnError(int line, int column, int code) override {
-    char text[1024];
-    FormatError(line, column, code, text, sizeof text);
-    report = text;
-    return false;
-  }
-};
-
-std::string DescribeValue(DriverEngine& engine, const ScriptValue& value) {
+std::string DescribeValue(CCScript& engine, const ScriptValue& value) {
   switch (value.type) {
     case SVT_None: return "<none>";
     case SVT_Empty: return "<empty>";
@@ -87,7 +131,7 @@ std::string RunScriptFile(const std::string& path, const std::string& function,
   // same whatever ran before in this process.
   ScriptContext context;
   Probe probe;
-  DriverEngine engine(context);
+  ReportingEngine engine(context);
   engine.RegisterClass(&probe);
   std::ostringstream out;
   EErrorCode compiled = engine.CompileScript(source.str().c_str(), path.c_str());
@@ -95,18 +139,7 @@ std::string RunScriptFile(const std::string& path, const std::string& function,
     out << "compile " << compiled << "\n";
     return out.str();
   }
-  std::vector<ScriptValue> values(args.size());
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (IsNumberString(args[i].c_str())) {
-      double number;
-      ScriptValue text;
-      text.SetString(args[i].c_str());
-      engine.ToNumber(text, number);
-      values[i].SetNumber(number);
-    } else {
-      values[i].SetString(args[i].c_str());
-    }
-  }
+  std::vector<ScriptValue> values = HostArguments(engine, args);
   EErrorCode result = engine.CallFunction(engine.FindFunction(function.c_str()), values.data(),
                                           static_cast<int>(values.size()));
   out << "result " << result << "\n";

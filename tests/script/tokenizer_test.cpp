@@ -1,11 +1,18 @@
+// The tokenizer: tokens, character classes, expressions and block ends are
+// tables in tables/*.rows; reserved words, spellings, long tokens and the
+// expected-token check are here.
 #include "script/tokenizer.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "support/case_files.h"
 
 namespace {
 
@@ -50,85 +57,22 @@ std::string Lex(const std::string& source, bool quoted, bool skipComments) {
   return trace;
 }
 
+// The rows of tables/NAME.rows, each with the number of fields the test reads.
+std::vector<std::vector<std::string>> Rows(const char* name, std::size_t fields) {
+  auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/script/tables" / name);
+  EXPECT_FALSE(rows.empty()) << name;
+  for (const auto& row : rows) EXPECT_EQ(row.size(), fields) << name << ": " << row[0];
+  return rows;
+}
+
 TEST(Tokenizer, ReadsTheTokensOfTheText) {
-  struct Case {
-    const char* text;
-    bool quoted;
-    bool skipComments;
-    const char* expected;
-  } cases[] = {
-      {"a||b", false, false, "String(a) || String(b)"},
-      {"a|&b", false, false, "String(a) | & String(b)"},
-      {"x+=1", false, false, "String(x) += Digit(1)"},
-      {"a<<=2", false, false, "String(a) <<= Digit(2)"},
-      {"!x", false, false, "! String(x)"},
-      {"_name#1 12ab 0x1G 0XfF 0x", false, false,
-       "String(_name#1) String(12ab) Hex(0x1) String(G) Hex(0xfF) Hex(0x)"},
-      {"1.5", false, false, "Digit(1) . Digit(5)"},
-      {"%= ++--", false, false, "% = ++ --"},
-      {"a>>=b>>c>=d>e<=f<g!=h==i=j", false, false,
-       "String(a) >>= String(b) >> String(c) >= String(d) > String(e) <= String(f) < String(g) "
-       "!= String(h) == String(i) = String(j)"},
-      {"*= /= &= |= && & - -= * / ( ) { } , : ; ? $", false, false,
-       "*= /= &= |= && & - -= * / ( ) { } , : ; ? $"},
-      {"@[]^~\\`#\x01", false, false, "String(@[]^~\\`#\x01)"},
-      {"a\t \r\nb", false, false, "String(a) LF CR String(b)"},
-      {"  ", false, false, ""},
-      // Quotes.
-      {"\"ab cd\"x 'e\"f'", true, false, "String(ab cd) String(x) String(e\"f)"},
-      {"\"ab cd\"x", false, false, "\" String(ab) String(cd) \" String(x)"},
-      {"'q'", false, false, "' String(q) '"},
-      {"\"open", true, false, "String(open)"},
-      {"\"\"", true, false, "String()"},
-      // Comments: a carriage return belongs to the comment, the line feed not.
-      {"a // c\r\nb", false, true, "String(a) CR String(b)"},
-      {"a // c\r\nb", false, false, "String(a) / / String(c) LF CR String(b)"},
-      {"// one\n  // two\nx //", false, true, "CR CR String(x)"},
-      {"a//", false, true, "String(a)"},
-      {"a /= b", false, true, "String(a) /= String(b)"},
-      // Double-byte characters travel whole, whatever their trail byte.
-      {"\x83\x5C(\x82\xA0)", false, false, "String(\x83\x5C) ( String(\x82\xA0) )"},
-      {"\x82\"x\"", true, false, "String(\x82\"x) String()"},
-      {"\"\x82\"\"z", true, false, "String(\x82\") String(z)"},
-      {"\x82/\x82}\x82\\", false, false, "String(\x82/\x82}\x82\\)"},
-      {"// \x82\nx\ny", false, true, "CR String(y)"},  // the pair hides the line feed
-      {"a // \x82/ b\nc", false, true, "String(a) CR String(c)"},
-      {"12\x82\x4F", false, false, "String(12\x82\x4F)"},
-      // A lead byte right before the end is one byte.
-      {"ab\x82", false, false, "String(ab\x82)"},
-      {"\"ab\x82", true, false, "String(ab\x82)"},
-      {"x //\x82", false, true, "String(x)"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Lex(c.text, c.quoted, c.skipComments), c.expected)
-        << "text: " << c.text << " quoted " << c.quoted << " comments " << c.skipComments;
+  for (const auto& row : Rows("lex.rows", 4)) {
+    EXPECT_EQ(Lex(row[0], row[1] == "quoted", row[2] == "skip"), row[3]) << "text: " << row[0] << " " << row[1] << " " << row[2];
   }
 }
 
-TEST(Tokenizer, KindNumbersAreFixed) {
-  EXPECT_EQ(static_cast<int>(TokenKind::CR), 2);
-  EXPECT_EQ(static_cast<int>(TokenKind::LF), 3);
-  EXPECT_EQ(static_cast<int>(TokenKind::Equal), 7);
-  EXPECT_EQ(static_cast<int>(TokenKind::Sharp), 48);
-  EXPECT_EQ(static_cast<int>(TokenKind::PpDefine), 49);
-  EXPECT_EQ(static_cast<int>(TokenKind::Auto), 60);
-  EXPECT_EQ(static_cast<int>(TokenKind::While), 95);
-  EXPECT_EQ(static_cast<int>(TokenKind::Label), 96);
-  EXPECT_EQ(static_cast<int>(TokenKind::Function), 102);
-  EXPECT_EQ(kTokenKindCount, 103);
-}
-
 TEST(Tokenizer, ClassifiesWithoutMoving) {
-  struct Case {
-    const char* text;
-    int kind;
-  } cases[] = {
-      {"", 0}, {" x", 1}, {"\t", 1}, {"\n", 2}, {"\r", 3}, {"+", 8}, {"+=", 15}, {"++", 40},
-      {"<<=", 21}, {"<<", 27}, {"<=", 31}, {"<", 29}, {">>=", 22}, {"%=", 12}, {"\"", 42},
-      {"'", 43}, {"#", -1}, {"_", -1}, {"a", -1}, {"0", -1}, {"\x82\xA0", -1}, {"\xFF", -1},
-      {"\x7F", -1}, {"[", -1},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ClassifyChar(Exact(c.text).get()), c.kind) << c.text;
+  for (const auto& row : Rows("classify.rows", 2)) EXPECT_EQ(ClassifyChar(Exact(row[0]).get()), std::stoi(row[1])) << row[0];
 }
 
 TEST(Tokenizer, ReservedWordsAreSortedAndMatchExactly) {
@@ -212,85 +156,30 @@ TEST(Tokenizer, FailedExpectTokenLeavesThePositionUnchanged) {
 }
 
 TEST(Tokenizer, IntExpressionsApplyLeftToRight) {
-  struct Case {
-    const char* text;
-    bool multi;
-    bool ok;
-    int value;
-    int consumed;
-  } cases[] = {
-      {"2+3*4", true, true, 20, 5},
-      {"2+3*4", false, true, 2, 1},
-      {"10-", true, true, 10, 2},
-      {"10 - x", true, true, 10, 2},
-      {"1.5", true, true, 1, 1},
-      {"-5", true, true, -5, 2},
-      {"+ 0x10", false, true, 16, 6},
-      {"0xFFFFFFFF", true, true, -1, 10},
-      {"3 & 5 | 8", true, true, 9, 9},
-      {"7 % 3", true, true, 1, 5},
-      {"-7/2", true, true, -3, 4},
-      {"5 x", true, true, 5, 1},
-      {"1 2", true, true, 1, 1},
-      {"1+2 // c", true, true, 3, 3},
-      {"99999999999", true, true, 2147483647, 11},
-      {"2147483647+1", true, true, INT32_MIN, 12},
-      {"0x80000000/0xFFFFFFFF", true, true, INT32_MIN, 21},
-      {"0x80000000%0xFFFFFFFF", true, true, 0, 21},
-      {"7/0", true, false, 0, 0},
-      {"1+7%0", true, false, 0, 0},
-      {"", true, false, 0, 0},
-      {"abc", true, false, 0, 0},
-      {"- x", true, false, 0, 0},
-      {"\"5\"", true, false, 0, 0},
-      {"--5", true, false, 0, 0},
-  };
-  for (const Case& c : cases) {
+  for (const auto& row : Rows("int_expressions.rows", 5)) {
     for (auto* eval : {&ReadIntExpression, &EvalIntExpression}) {
-      auto text = Exact(c.text);
+      auto text = Exact(row[0]);
       const char* pos = text.get();
       int value = 12345;
-      EXPECT_EQ(eval(&pos, &value, c.multi), c.ok) << c.text;
-      if (c.ok) {
-        EXPECT_EQ(value, c.value) << c.text;
+      EXPECT_EQ(eval(&pos, &value, row[1] == "multi"), row[2] == "ok") << row[0];
+      if (row[2] == "ok") {
+        EXPECT_EQ(value, std::stoi(row[3])) << row[0];
       }
-      EXPECT_EQ(pos - text.get(), c.consumed) << c.text;
+      EXPECT_EQ(pos - text.get(), std::stoi(row[4])) << row[0];
     }
   }
 }
 
 TEST(Tokenizer, FloatExpressionsAddAndSubtract) {
-  struct Case {
-    const char* text;
-    bool multi;
-    bool ok;
-    float value;
-    int consumed;
-  } cases[] = {
-      {"1.5e3", true, true, 1500.0f, 3},  // the exponent is read but left in place
-      {"-2.5+1", true, true, -1.5f, 6},
-      {"1 - 0.25", true, true, 0.75f, 8},
-      {"1+2", false, true, 1.0f, 1},
-      {"+.5", true, true, 0.5f, 3},
-      {"1.2.3", true, true, 1.2f, 5},
-      {"0x10+1", true, true, 17.0f, 6},
-      {"1*2", true, true, 1.0f, 1},
-      {"3 x", true, true, 3.0f, 1},
-      {"1+", true, false, 0.0f, 0},
-      {"1 - x", true, false, 0.0f, 0},
-      {"abc", true, false, 0.0f, 0},
-      {"", true, false, 0.0f, 0},
-      {"-", true, false, 0.0f, 0},
-  };
-  for (const Case& c : cases) {
-    auto text = Exact(c.text);
+  for (const auto& row : Rows("float_expressions.rows", 5)) {
+    auto text = Exact(row[0]);
     const char* pos = text.get();
     float value = 123.0f;
-    EXPECT_EQ(EvalFloatExpression(&pos, &value, c.multi), c.ok) << c.text;
-    if (c.ok) {
-      EXPECT_FLOAT_EQ(value, c.value) << c.text;
+    EXPECT_EQ(EvalFloatExpression(&pos, &value, row[1] == "multi"), row[2] == "ok") << row[0];
+    if (row[2] == "ok") {
+      EXPECT_FLOAT_EQ(value, std::stof(row[3])) << row[0];
     }
-    EXPECT_EQ(pos - text.get(), c.consumed) << c.text;
+    EXPECT_EQ(pos - text.get(), std::stoi(row[4])) << row[0];
   }
 }
 
@@ -315,30 +204,8 @@ TEST(Tokenizer, AllCharsInClassChecksEveryByte) {
 }
 
 TEST(Tokenizer, FindBlockEndStopsAfterTheFirstFunction) {
-  struct Case {
-    std::string text;
-    std::size_t length;
-  } cases[] = {
-      {"", 0},
-      {"f(){}", 5},
-      {"f(){ a{ } }\r\n \tg(){}", 15},
-      {"f(){ x=\"}\"; }g(){}", 13},
-      {"f(){ x=\"\\\"}\"; }g(){}", 15},          // escaped quote inside the literal
-      {"f(){ x=\"\x83\x5C\"; }g(){}", 14},       // trail byte equal to a backslash
-      {"f(){ a\x82}b }g(){}", 11},               // trail byte equal to a closing brace
-      {"f(){ // }\n }g(){}", 12},
-      {"f(){ // }\r }g(){}", 12},
-      {"f(){ x=\"\\\x83\x5C\"; }g(){}", 15},     // escaped double-byte character
-      {"f() // no braces", 16},
-      {"   ", 3},
-      {"f(){", 4},
-      {"f(){\x82", 5},                            // lead byte before the end
-      {"f(){\"ab\\", 8},                          // backslash before the end
-      {"f(){\"\x82", 6},
-      {"f(){//\x82", 7},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(FindBlockEnd(Exact(c.text).get()), c.length) << c.text;
+  for (const auto& row : Rows("block_ends.rows", 2)) {
+    EXPECT_EQ(FindBlockEnd(Exact(row[0]).get()), std::stoul(row[1])) << row[0];
   }
 }
 

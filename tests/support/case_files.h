@@ -1,8 +1,11 @@
-// Reading the case files of data-driven tests: a whole file as bytes, and the
-// sorted names of the cases in a folder. Shared by every suite's case runner.
+// Reading the case files of data-driven tests: a whole file as bytes, the
+// sorted names of the cases in a folder, the rows of a table file, and the
+// folder of real files written by other tools. Shared by every suite's case
+// runner.
 #pragma once
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -24,4 +27,57 @@ inline std::vector<std::string> ListCases(const std::filesystem::path& folder, s
     if (entry.path().extension() == extension) names.push_back(entry.path().stem().string());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// The rows of a table file (NAME.rows): one row a line, fields apart by
+// blanks; a field in double quotes may hold blanks and the escapes \" \\ \n
+// \r \t \0 and \xHH. Blank lines and lines starting with "#" are skipped. A
+// line that does not parse gives the one field "<bad row>" and the line.
+inline std::vector<std::vector<std::string>> ReadTableRows(const std::filesystem::path& path) {
+  constexpr std::string_view kEscapes = "\"\\nrt0", kMeanings("\"\\\n\r\t\0", 6);
+  const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(ReadTextFile(path));
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> row;
+    bool bad = false;
+    for (std::size_t i = line.find_first_not_of(" \t"); i < line.size() && !bad; i = line.find_first_not_of(" \t", i)) {
+      if (row.empty() && line[i] == '#') break;
+      std::string field;
+      if (line[i] != '"') {
+        const std::size_t end = std::min(line.find_first_of(" \t", i), line.size());
+        field = line.substr(i, end - i);
+        i = end;
+      } else {
+        for (++i; i < line.size() && line[i] != '"' && !bad; ++i) {
+          if (line[i] != '\\') {
+            field += line[i];
+          } else if (i + 1 < line.size() && kEscapes.find(line[i + 1]) != std::string_view::npos) {
+            field += kMeanings[kEscapes.find(line[++i])];
+          } else if (i + 3 < line.size() && line[i + 1] == 'x' && hex(line[i + 2]) && hex(line[i + 3])) {
+            field += static_cast<char>(std::stoi(line.substr(i + 2, 2), nullptr, 16));
+            i += 3;
+          } else {
+            bad = true;
+          }
+        }
+        bad = bad || i++ >= line.size();  // no closing quote
+      }
+      row.push_back(field);
+    }
+    if (bad) row = {"<bad row>", line};
+    if (!row.empty()) rows.push_back(row);
+  }
+  return rows;
+}
+
+// The folder of the shared corpus of real files of a kind ("x", "mqo"), beside
+// the checkout or beside the folder of worktrees; empty when it is absent
+// (tests then skip).
+inline std::filesystem::path CorpusDir(std::string_view kind) {
+  for (const char* up : {"/..", "/../.."}) {
+    const std::filesystem::path dir = std::filesystem::path(std::string(T3D_SOURCE_DIR) + up + "/shared/corpus") / kind;
+    if (std::filesystem::exists(dir / "README.md")) return dir;
+  }
+  return {};
 }

@@ -71,10 +71,10 @@ const char* Named(std::uint32_t value, std::initializer_list<const char*> names,
   return names.begin()[value - first];
 }
 
-// The value's name, or null when the device does not support it.
-std::string ValueText(Kind kind, std::uint32_t value) {
+// Writes the value's name into `text`; false when the device does not support
+// the value. Every state call validates through here, so it allocates nothing.
+bool ValueText(Kind kind, std::uint32_t value, char (&text)[32]) {
   const char* name = nullptr;
-  char buffer[32];
   switch (kind) {
     case Kind::Bool: name = Named(value, {"FALSE", "TRUE"}, 0); break;
     case Kind::Fill: name = value == kFillSolid ? "SOLID" : nullptr; break;
@@ -99,20 +99,28 @@ std::string ValueText(Kind kind, std::uint32_t value) {
     case Kind::Filter: name = Named(value, {"POINT", "LINEAR"}, 1); break;
     case Kind::MipFilter: name = Named(value, {"NONE", "POINT", "LINEAR"}, 0); break;
     case Kind::Color:
-      std::snprintf(buffer, sizeof buffer, "0x%08" PRIx32, value);
-      return buffer;
+      std::snprintf(text, sizeof text, "0x%08" PRIx32, value);
+      return true;
     case Kind::Byte:
-      if (value > 255) return {};
-      std::snprintf(buffer, sizeof buffer, "%" PRIu32, value);
-      return buffer;
+      if (value > 255) return false;
+      std::snprintf(text, sizeof text, "%" PRIu32, value);
+      return true;
     case Kind::Float: {
       float f;
       std::memcpy(&f, &value, sizeof f);
-      std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(f));
-      return buffer;
+      std::snprintf(text, sizeof text, "%g", static_cast<double>(f));
+      return true;
     }
   }
-  return name != nullptr ? name : std::string();
+  if (name == nullptr) return false;
+  std::snprintf(text, sizeof text, "%s", name);
+  return true;
+}
+
+std::string ColorWordText(std::uint32_t color) {
+  char text[32];
+  ValueText(Kind::Color, color, text);
+  return text;
 }
 
 std::string Number(float value) {
@@ -244,8 +252,8 @@ DeviceResult GraphicsDevice::Refuse(const std::string& call) {
 
 DeviceResult GraphicsDevice::SetRenderState(RenderState state, std::uint32_t value) {
   const StateInfo* info = FindState(kRenderStates, static_cast<std::uint32_t>(state));
-  const std::string text = info != nullptr ? ValueText(info->kind, value) : std::string();
-  if (text.empty()) {
+  char text[32];
+  if (info == nullptr || !ValueText(info->kind, value, text)) {
     return Refuse("SetRenderState(" + std::to_string(static_cast<std::uint32_t>(state)) + ", " +
                   std::to_string(value) + ")");
   }
@@ -262,8 +270,8 @@ std::uint32_t GraphicsDevice::GetRenderState(RenderState state) const {
 DeviceResult GraphicsDevice::SetTextureStageState(std::uint32_t stage, TextureStageState state,
                                                   std::uint32_t value) {
   const StateInfo* info = FindState(kStageStates, static_cast<std::uint32_t>(state));
-  const std::string text = info != nullptr && stage < kTextureStageCount ? ValueText(info->kind, value) : "";
-  if (text.empty()) {
+  char text[32];
+  if (info == nullptr || stage >= kTextureStageCount || !ValueText(info->kind, value, text)) {
     return Refuse("SetTextureStageState(" + std::to_string(stage) + ", " +
                   std::to_string(static_cast<std::uint32_t>(state)) + ", " + std::to_string(value) + ")");
   }
@@ -279,8 +287,8 @@ std::uint32_t GraphicsDevice::GetTextureStageState(std::uint32_t stage, TextureS
 
 DeviceResult GraphicsDevice::SetSamplerState(std::uint32_t sampler, SamplerState state, std::uint32_t value) {
   const StateInfo* info = FindState(kSamplerStates, static_cast<std::uint32_t>(state));
-  const std::string text = info != nullptr && sampler < kTextureStageCount ? ValueText(info->kind, value) : "";
-  if (text.empty()) {
+  char text[32];
+  if (info == nullptr || sampler >= kTextureStageCount || !ValueText(info->kind, value, text)) {
     return Refuse("SetSamplerState(" + std::to_string(sampler) + ", " +
                   std::to_string(static_cast<std::uint32_t>(state)) + ", " + std::to_string(value) + ")");
   }
@@ -329,7 +337,7 @@ DeviceResult GraphicsDevice::SetLight(std::uint32_t index, const Light& light) {
 
 DeviceResult GraphicsDevice::LightEnable(std::uint32_t index, bool enable) {
   if (index != 0) return Refuse("LightEnable(" + std::to_string(index) + ")");
-  Trace(std::string("LightEnable(0, ") + (enable ? "TRUE" : "FALSE") + ")");
+  if (Tracing()) Trace(std::string("LightEnable(0, ") + (enable ? "TRUE" : "FALSE") + ")");
   lightEnabled_ = enable;
   return DeviceResult::Ok;
 }
@@ -347,15 +355,17 @@ DeviceResult GraphicsDevice::SetMaterial(const Material& material) {
 DeviceResult GraphicsDevice::SetViewport(const DeviceViewport& viewport) {
   const std::uint32_t width = renderTarget_ != nullptr ? renderTarget_->GetWidth() : parameters_.backBufferWidth;
   const std::uint32_t height = renderTarget_ != nullptr ? renderTarget_->GetHeight() : parameters_.backBufferHeight;
-  const std::string text = "SetViewport(" + std::to_string(viewport.x) + ", " + std::to_string(viewport.y) + ", " +
-                           std::to_string(viewport.width) + ", " + std::to_string(viewport.height) + ", " +
-                           Number(viewport.minZ) + ", " + Number(viewport.maxZ) + ")";
+  auto text = [&] {
+    return "SetViewport(" + std::to_string(viewport.x) + ", " + std::to_string(viewport.y) + ", " +
+           std::to_string(viewport.width) + ", " + std::to_string(viewport.height) + ", " + Number(viewport.minZ) +
+           ", " + Number(viewport.maxZ) + ")";
+  };
   if (viewport.width == 0 || viewport.height == 0 || viewport.x > width || viewport.width > width - viewport.x ||
       viewport.y > height || viewport.height > height - viewport.y || !(viewport.minZ >= 0.0f) ||
       !(viewport.maxZ <= 1.0f) || !(viewport.minZ <= viewport.maxZ)) {
-    return Refuse(text);
+    return Refuse(text());
   }
-  Trace(text);
+  if (Tracing()) Trace(text());
   viewport_ = viewport;
   return DeviceResult::Ok;
 }
@@ -411,7 +421,7 @@ const Vector4& GraphicsDevice::GetVertexShaderConstant(std::uint32_t reg) const 
 
 DeviceResult GraphicsDevice::SetRenderTarget(Texture* target) {
   if (target != nullptr && !target->IsRenderTarget()) return Refuse("SetRenderTarget(" + TextureText(target) + ")");
-  Trace("SetRenderTarget(" + (target != nullptr ? target->GetName() : std::string("back buffer")) + ")");
+  if (Tracing()) Trace("SetRenderTarget(" + (target != nullptr ? target->GetName() : std::string("back buffer")) + ")");
   renderTarget_ = target;
   viewport_ = DeviceViewport{0, 0, target != nullptr ? target->GetWidth() : parameters_.backBufferWidth,
                              target != nullptr ? target->GetHeight() : parameters_.backBufferHeight, 0.0f, 1.0f};
@@ -458,7 +468,7 @@ DeviceResult GraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, flo
   if (Tracing()) {
     std::string what = (flags & kClearTarget) != 0 ? "TARGET" : "";
     if ((flags & kClearZBuffer) != 0) what += what.empty() ? "ZBUFFER" : "|ZBUFFER";
-    Trace("Clear(" + what + ", " + ValueText(Kind::Color, color) + ", " + Number(z) + ")");
+    Trace("Clear(" + what + ", " + ColorWordText(color) + ", " + Number(z) + ")");
   }
   if (Drawable()) DoClear(flags, color, z);
   return DeviceResult::Ok;
@@ -497,7 +507,7 @@ std::string GraphicsDevice::TraceVertices(std::uint32_t count, const std::uint8_
     const int colorOffset = screen ? 16 : layout.diffuseOffset;
     if (colorOffset >= 0) {
       std::memcpy(&color, v + colorOffset, 4);
-      text += " " + ValueText(Kind::Color, color);
+      text += " " + ColorWordText(color);
     }
     const int texOffset = screen ? (fvf_ == kFvfScreenColorTex ? 20 : -1) : layout.texCoordOffset;
     if (texOffset >= 0) {
@@ -511,20 +521,21 @@ std::string GraphicsDevice::TraceVertices(std::uint32_t count, const std::uint8_
 
 DeviceResult GraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount,
                                              const void* vertices, std::uint32_t stride) {
-  const std::string line = "DrawPrimitiveUP(TRIANGLELIST, " + std::to_string(primitiveCount) + ", " +
-                           std::to_string(stride) + ")";
+  auto line = [&] {
+    return "DrawPrimitiveUP(TRIANGLELIST, " + std::to_string(primitiveCount) + ", " + std::to_string(stride) + ")";
+  };
   if (type != PrimitiveType::TriangleList || vertices == nullptr || primitiveCount == 0 || fvf_ == 0 ||
       stride != VertexSizeOfFvf(fvf_) || primitiveCount > (1u << 24)) {
-    return Refuse(line + " with format " + Hex(fvf_));
+    return Refuse(line() + " with format " + Hex(fvf_));
   }
   const auto* bytes = static_cast<const std::uint8_t*>(vertices);
-  if (Tracing()) Trace(traceVertices_ ? line + TraceVertices(primitiveCount * 3, bytes, stride) : line);
+  if (Tracing()) Trace(traceVertices_ ? line() + TraceVertices(primitiveCount * 3, bytes, stride) : line());
   if (Drawable()) DoDraw(primitiveCount * 3, bytes, stride);
   return DeviceResult::Ok;
 }
 
 DeviceResult GraphicsDevice::DrawSubset(DeviceMesh& mesh, std::uint32_t attribId) {
-  Trace("DrawSubset(" + mesh.GetName() + ", " + std::to_string(attribId) + ")");
+  if (Tracing()) Trace("DrawSubset(" + mesh.GetName() + ", " + std::to_string(attribId) + ")");
   const AttributeRange* range = mesh.GetMesh().FindAttributeRange(attribId);
   if (range == nullptr || range->faceCount == 0 || !Drawable()) return DeviceResult::Ok;
   DoDrawSubset(mesh, *range);
@@ -532,13 +543,13 @@ DeviceResult GraphicsDevice::DrawSubset(DeviceMesh& mesh, std::uint32_t attribId
 }
 
 DeviceResult GraphicsDevice::GetRenderTargetData(Texture& renderTarget, Texture& destination) {
-  const std::string line = "GetRenderTargetData(" + renderTarget.GetName() + ", " + destination.GetName() + ")";
+  auto line = [&] { return "GetRenderTargetData(" + renderTarget.GetName() + ", " + destination.GetName() + ")"; };
   if (!renderTarget.IsRenderTarget() || destination.GetPool() != TexturePool::SystemMem ||
       renderTarget.GetWidth() != destination.GetWidth() || renderTarget.GetHeight() != destination.GetHeight() ||
       renderTarget.GetFormat() != destination.GetFormat() || destination.IsLocked()) {
-    return Refuse(line);
+    return Refuse(line());
   }
-  Trace(line);
+  if (Tracing()) Trace(line());
   if (state_ == DeviceState::Lost) return DeviceResult::DeviceLost;
   DoReadRenderTarget(renderTarget, &destination.pixels_);
   return DeviceResult::Ok;

@@ -1,5 +1,5 @@
-// Message boxes. Until a windowed box exists, the message goes to standard
-// error only, which never blocks, with or without a display.
+// Message boxes: a line on standard error always, which never blocks, and a
+// box on the display where the program has installed one.
 #include "platform/system/message_box.h"
 
 #include <cstdio>
@@ -8,6 +8,8 @@
 #include "platform/system/shift_jis.h"
 
 namespace {
+
+MessageBoxPresenter g_presenter = nullptr;
 
 // Logs are read line by line: each run of line breaks becomes one space.
 std::string OneLine(const std::string& text) {
@@ -29,11 +31,17 @@ std::string OneLine(const std::string& text) {
 }  // namespace
 
 void ShowMessageBox(const char* text, const char* caption) {
-  std::string line = OneLine(ShiftJisToUtf8(caption != nullptr ? caption : ""));
+  const std::string captionUtf8 = ShiftJisToUtf8(caption != nullptr ? caption : "");
+  const std::string textUtf8 = ShiftJisToUtf8(text != nullptr ? text : "");
+  std::string line = OneLine(captionUtf8);
   line += ": ";
-  line += OneLine(ShiftJisToUtf8(text != nullptr ? text : ""));
+  line += OneLine(textUtf8);
   line += '\n';
   // One write keeps the line whole when other threads log at the same time.
+  // It comes before the box, which may wait a long time for its user.
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
+  if (g_presenter != nullptr) g_presenter(textUtf8.c_str(), captionUtf8.c_str());
 }
+
+void SetMessageBoxPresenter(MessageBoxPresenter presenter) { g_presenter = presenter; }

@@ -1,14 +1,14 @@
 // Degenerate input (zero vectors, singular or empty matrices, zero axes, flat
-// volumes, coincident keys) gives finite results everywhere.
+// volumes, coincident keys) gives finite results everywhere. The zero inputs
+// with exact answers (zero vectors, axes and quaternions, empty planes and
+// point sets) are checked with their values in the other math tests.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
 
-#include "platform/math/intersect.h"
 #include "platform/math/math_expect.h"
 #include "platform/math/matrix.h"
-#include "platform/math/plane.h"
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
 
@@ -40,16 +40,12 @@ TEST(Degenerate, ResultsStayFinite) {
     std::function<std::vector<float>()> run;
   };
   const Case cases[] = {
-      {"normalize zero 2", [&] { return AsFloats(Vec2Normalize({0, 0})); }},
-      {"normalize zero 3", [&] { return AsFloats(Vec3Normalize(zero)); }},
-      {"normalize zero 4", [&] { return AsFloats(Vec4Normalize({0, 0, 0, 0})); }},
       {"normalize underflowing", [&] { return AsFloats(Vec3Normalize({1e-30f, 0, 0})); }},
       {"normalize denormal", [&] { return AsFloats(Vec3Normalize({1e-40f, 0, 0})); }},
       {"coord on the eye plane", [&] { return AsFloats(Vec3TransformCoord({1, 2, 0}, perspective)); }},
       {"coord 2 through zero", [&] { return AsFloats(Vec2TransformCoord({1, 2}, Matrix{})); }},
       {"project through zero matrices",
        [&] { return AsFloats(Vec3Project({1, 2, 3}, {0, 0, 0, 0, 0, 0}, Matrix{}, Matrix{}, Matrix{})); }},
-      {"rotation about zero axis", [&] { return AsFloats(MatrixRotationAxis(zero, 2)); }},
       {"rotation of zero quaternion", [&] { return AsFloats(MatrixRotationQuaternion(q0)); }},
       {"look at the eye", [&] { return AsFloats(MatrixLookAtLH({1, 2, 3}, {1, 2, 3}, {0, 1, 0})); }},
       {"look along up", [&] { return AsFloats(MatrixLookAtLH({0, 0, 0}, {0, 5, 0}, {0, 1, 0})); }},
@@ -59,19 +55,15 @@ TEST(Degenerate, ResultsStayFinite) {
       {"perspective half turn field", [&] { return AsFloats(MatrixPerspectiveFovLH(2 * kPi, 1, 1, 9)); }},
       {"ortho all zero", [&] { return AsFloats(MatrixOrthoRH(0, 0, 3, 3)); }},
       {"ortho tiny", [&] { return AsFloats(MatrixOrthoRH(1e-39f, 1e-39f, 0, 1e-39f)); }},
-      {"quaternion about zero axis", [&] { return AsFloats(QuaternionRotationAxis(zero, 2)); }},
       {"quaternion of zero matrix", [&] { return AsFloats(QuaternionRotationMatrix(Matrix{})); }},
       {"quaternion of collapsed matrix", [&] { return AsFloats(QuaternionRotationMatrix(singular)); }},
       {"quaternion of mirror", [&] { return AsFloats(QuaternionRotationMatrix(MatrixScaling(-1, -1, -1))); }},
       {"quaternion of big scale", [&] { return AsFloats(QuaternionRotationMatrix(MatrixScaling(-9, 5, -9))); }},
-      {"inverse of zero", [&] { return AsFloats(QuaternionInverse(q0)); }},
       {"inverse of tiny", [&] { return AsFloats(QuaternionInverse({1e-20f, 0, 0, 0})); }},
       {"inverse of underflowing", [&] { return AsFloats(QuaternionInverse({1e-30f, 0, 0, 0})); }},
-      {"normalize zero quaternion", [&] { return AsFloats(QuaternionNormalize(q0)); }},
       {"ln of zero", [&] { return AsFloats(QuaternionLn(q0)); }},
       {"ln of minus one", [&] { return AsFloats(QuaternionLn({0, 0, 0, -1})); }},
       {"ln of long", [&] { return AsFloats(QuaternionLn({3, 0, 0, 5})); }},
-      {"exp of zero", [&] { return AsFloats(QuaternionExp(q0)); }},
       {"axis angle of long",
        [&] {
          Vector3 axis{};
@@ -98,15 +90,6 @@ TEST(Degenerate, ResultsStayFinite) {
          Quaternion x{1, 0, 0, 0}, y{0, 1, 0, 0};
          Squad3 s = SetUpSquad(x, y, x, y);
          return AsFloats(QuaternionSquad(y, s.a, s.b, s.c, 0.4f));
-       }},
-      {"plane of one point", [&] { return AsFloats(PlaneFromPoints(zero, zero, zero)); }},
-      {"plane normalize zero", [&] { return AsFloats(PlaneNormalize({0, 0, 0, 0})); }},
-      {"empty bounding sphere",
-       [&] {
-         Vector3 centre{};
-         float radius = 0;
-         ComputeBoundingSphere(nullptr, 0, &centre, &radius);
-         return std::vector<float>{centre.x, centre.y, centre.z, radius};
        }},
   };
   for (const Case& c : cases) {

@@ -7,6 +7,7 @@
 
 #include "platform/mesh/mesh.h"
 #include "platform/mesh/xfile_compression.h"
+#include "support/case_files.h"
 #include "xfile_test_support.h"
 
 namespace {
@@ -47,8 +48,8 @@ std::string Summary(const LoadOutcome& outcome) {
 class XFileCorpus : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = CorpusDir();
-    if (dir_.empty()) GTEST_SKIP() << "the corpus folder ../shared/corpus/x is absent";
+    dir_ = CorpusDir("x").string();
+    if (dir_.empty()) GTEST_SKIP() << "the corpus folder shared/corpus/x is absent";
   }
   std::vector<std::uint8_t> Read(const char* name) {
     std::vector<std::uint8_t> bytes;

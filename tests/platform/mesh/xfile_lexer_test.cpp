@@ -1,10 +1,13 @@
-// Tokens of the text and binary .x encodings.
+// Tokens of the text and binary .x encodings; the text tokens are a table
+// (tables/text_tokens.rows).
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "platform/mesh/xfile_lexer.h"
 #include "platform/system/numbers.h"
+#include "support/case_files.h"
 #include "xfile_test_support.h"
 
 namespace {
@@ -46,34 +49,11 @@ std::string Tokens(const std::vector<std::uint8_t>& body, XFileEncoding encoding
 }
 
 TEST(XFileLexer, TextTokens) {
-  const struct {
-    const char* text;
-    const char* tokens;
-  } cases[] = {
-      {"Frame Bip01.L_1 {", "name:Frame name:Bip01.L_1 { end"},
-      {"3;1.5,-2e-1;;", "int:3.000000 ; float:1.500000 , float:-0.200000 ; ; end"},
-      {"4294967295 -7", "int:4294967295.000000 int:-7.000000 end"},
-      {"# comment {\n// another }\n}", "} end"},
-      {"a#b 1/2", "name:a#b name:1/2 end"},
-      {"\"c:\\\\dir\\\\t.png\";", "string:c:\\\\dir\\\\t.png ; end"},
-      {"<3D82AB44-62DA-11CF-AB39-0020AF71E433> < x", "guid < name:x end"},
-      {"template X { [...] }", "template name:X { [ name:... ] } end"},
-      // Exporter spellings of NaN and infinity.
-      {"1.#QNAN0 -1.#IND00 1.#INF00", "float:0.000000 float:0.000000 float:340282346638528859811704183484516925440.000000 end"},
-      {"1stBone 1.2.3", "name:1stBone name:1.2.3 end"},
-      {"5. .5 +.5 -0 -0.0 +7", "float:5.000000 float:0.500000 float:0.500000 int:-0.000000 float:-0.000000 int:7.000000 end"},
-      {"12abc 1.5//x - 1234567890123456789012345678901234567890123456789012345678901234",
-       "name:12abc name:1.5//x name:- name:1234567890123456789012345678901234567890123456789012345678901234 end"},
-      // The second byte of a double-byte character may look like "{" or "[".
-      {"\x83\x7B\x81\x5B\x83\x93 {", "name:\x83\x7B\x81\x5B\x83\x93 { end"},
-      {"\"\x83\x7B\"", "string:\x83\x7B end"},
-      {"\"open", "error:unterminated string"},
-      {"\0\x1A Frame", "name:Frame end"},
-  };
-  for (const auto& c : cases) {
-    std::vector<std::uint8_t> body = Bytes(c.text);
-    if (c.text[0] == '\0') body = {0, 0x1A, ' ', 'F', 'r', 'a', 'm', 'e'};
-    EXPECT_EQ(c.tokens, Tokens(body, XFileEncoding::Text)) << c.text;
+  const auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/mesh/tables/text_tokens.rows");
+  EXPECT_GE(rows.size(), 16u);
+  for (const auto& row : rows) {
+    ASSERT_EQ(2u, row.size()) << row[0];
+    EXPECT_EQ(row[1], Tokens(Bytes(row[0]), XFileEncoding::Text)) << row[0];
   }
 }
 

@@ -22,12 +22,6 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes) {
   return true;
 }
 
-std::string CorpusDir() {
-  const std::string dir = T3D_SOURCE_DIR "/../shared/corpus/x";
-  std::ifstream probe(dir + "/README.md");
-  return probe ? dir : std::string();
-}
-
 namespace {
 
 std::string Num(float v) {

@@ -16,9 +16,6 @@
 std::vector<std::uint8_t> Bytes(std::string_view text);
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes);
 
-// The folder of real .x files, or empty when it is absent.
-std::string CorpusDir();
-
 // Frames, matrices, containers, meshes (every vertex and face), materials,
 // attribute tables, adjacency and skins, one item a line.
 std::string DumpHierarchy(const Frame* root);

@@ -5,39 +5,23 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "platform/system/temp_folder.h"
+#include "support/case_files.h"
 
 namespace {
 
+std::vector<std::vector<std::string>> Rows(const char* name) {
+  auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/system/tables" / name);
+  EXPECT_GT(rows.size(), 10u) << name;
+  for (const auto& row : rows) EXPECT_EQ(row.size(), 2u) << name << ": " << row[0];
+  return rows;
+}
+
 TEST(ContentPathTest, NormalizesSeparatorsDotsAndRepeats) {
-  struct Case {
-    const char* name;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"a\\b\\c.txt", "a/b/c.txt"},
-      {"a//b\\\\/c", "a/b/c"},
-      {"/game/./scene/", "/game/scene/"},
-      {"a/b/../c", "a/c"},
-      {"a/b/../../../c", "../c"},
-      {"../a", "../a"},
-      {"/../a", "/a"},
-      {"/game/x/..", "/game"},
-      {"a/..", ""},
-      {"", ""},
-      {"\\\\", "/"},
-      {"scene\\", "scene/"},
-      {"./a", "a"},
-      // 0x95 0x5C is one double-byte character: its second byte is no separator.
-      {"\x95\\\\x.txt", "\x95\\/x.txt"},
-      {"d/\x95\\/../e", "d/e"},
-      // A lead byte at the very end stands alone.
-      {"a/\x95", "a/\x95"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(NormalizeContentPath(c.name), c.expected) << "name: " << c.name;
-  }
+  for (const auto& row : Rows("normalize.rows")) EXPECT_EQ(NormalizeContentPath(row[0]), row[1]) << "name: " << row[0];
 }
 
 TEST(ContentPathTest, CaseFoldingLeavesSecondBytesExact) {
@@ -75,32 +59,7 @@ class FindFileOnDiskTest : public ::testing::Test {
 };
 
 TEST_F(FindFileOnDiskTest, MatchesEachComponentWithoutCaseRegularFilesOnly) {
-  struct Case {
-    const char* name;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"Scene/Sub/File.TXT", "Scene/Sub/File.TXT"},
-      {"scene/sub/file.txt", "Scene/Sub/File.TXT"},
-      {"SCENE\\SUB\\FILE.TXT", "Scene/Sub/File.TXT"},
-      {"scene//sub/./../Sub/file.txt", "Scene/Sub/File.TXT"},
-      {"exact.txt", "exact.txt"},
-      {"Exact.txt", "Exact.txt"},
-      {"EXACT.TXT", "Exact.txt"},  // of several, the first in byte order
-      {"dir.txt", "<none>"},
-      {"Dir.txt", "<none>"},
-      {"scene/sub", "<none>"},
-      {"scene/sub/", "<none>"},
-      {"MIXED/ONLY.TXT", "mixed/only.txt"},  // the folder that holds the file
-      {"mixed/other.txt", "Mixed/other.txt"},
-      {"pipe", "<none>"},
-      {"PIPE", "<none>"},
-      {"missing.txt", "<none>"},
-      {"scene/sub/file.txt/x", "<none>"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Find(c.name), c.expected) << "name: " << c.name;
-  }
+  for (const auto& row : Rows("find_on_disk.rows")) EXPECT_EQ(Find(row[0]), row[1]) << "name: " << row[0];
 }
 
 TEST_F(FindFileOnDiskTest, SeesFilesMadeAfterTheFolderWasListed) {

@@ -3,102 +3,43 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <string>
+#include <vector>
+
+#include "support/case_files.h"
 
 namespace {
 
+std::vector<std::vector<std::string>> Rows(const char* name, std::size_t fields) {
+  auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/system/tables" / name);
+  EXPECT_GT(rows.size(), 20u) << name;
+  for (const auto& row : rows) EXPECT_EQ(row.size(), fields) << name << ": " << row[0];
+  return rows;
+}
+
 TEST(Numbers, ReadDecimalReadsLikeTheStandardConversion) {
-  struct Case {
-    const char* text;
-    double value;
-    int consumed;
-  } cases[] = {
-      {"1.5e3", 1500.0, 5},
-      {" -2", -2.0, 3},
-      {"", 0.0, 0},
-      {".", 0.0, 0},
-      {"-", 0.0, 0},
-      {"  +", 0.0, 0},
-      {"e5", 0.0, 0},
-      {"+.5", 0.5, 3},
-      {"5.", 5.0, 2},
-      {"1.5.3", 1.5, 3},
-      {"1e", 1.0, 1},       // an exponent without digits is not read
-      {"1e+", 1.0, 1},
-      {"2E-2x", 0.02, 4},
-      {"12ab", 12.0, 2},
-      {"\t\n7", 7.0, 3},
-      {"inf", 0.0, 0},      // no special forms
-      {"nan", 0.0, 0},
-      {"0x10", 0.0, 1},     // no hexadecimal form: reads the 0
-      {"0.1", 0.1, 3},      // correctly rounded
-      {"-0", -0.0, 2},
-      {"1e999", std::numeric_limits<double>::infinity(), 5},
-      {"-1e999", -std::numeric_limits<double>::infinity(), 6},
-      {"1e-999", 0.0, 6},
-      {"0.000e99999", 0.0, 11},
-      {"123456789012345678901234567890", 1.2345678901234568e29, 30},
-  };
-  for (const Case& c : cases) {
+  for (const auto& row : Rows("read_decimal.rows", 3)) {
+    const char* text = row[0].c_str();
     const char* end = nullptr;
-    double value = ReadDecimal(c.text, &end);
-    EXPECT_EQ(value, c.value) << c.text;
-    EXPECT_EQ(std::signbit(value), std::signbit(c.value)) << c.text;
-    EXPECT_EQ(end - c.text, c.consumed) << c.text;
+    const double value = ReadDecimal(text, &end);
+    const double expected = std::strtod(row[1].c_str(), nullptr);
+    EXPECT_EQ(value, expected) << text;
+    EXPECT_EQ(std::signbit(value), std::signbit(expected)) << text;
+    EXPECT_EQ(end - text, std::stoi(row[2])) << text;
   }
   EXPECT_EQ(ReadDecimal("3.25"), 3.25);  // end may be null
 }
 
-TEST(Numbers, ReadHex32ReadsAndSaturatesAt32Bits) {
-  struct Case {
-    const char* text;
-    std::uint32_t value;
-    int consumed;
-  } cases[] = {
-      {"ff", 0xFF, 2},
-      {"0x1G", 1, 3},
-      {"0XaBc", 0xABC, 5},
-      {"  FF000000", 0xFF000000u, 10},
-      {"FFFFFFFF", 0xFFFFFFFFu, 8},
-      {"100000000", 0xFFFFFFFFu, 9},
-      {"123456789ABCDEF0", 0xFFFFFFFFu, 16},
-      {"00000000000000001", 1, 17},  // leading zeros do not saturate
-      {"0x", 0, 1},                  // "0" read, "x" left
-      {"g", 0, 0},
-      {"", 0, 0},
-      {"-1", 0xFFFFFFFFu, 2},
-      {"-100000000", 0xFFFFFFFFu, 10},  // saturation wins over the sign
-  };
-  for (const Case& c : cases) {
+TEST(Numbers, IntegerReadersSaturateAt32Bits) {
+  for (const auto& row : Rows("read_integer.rows", 4)) {
+    const char* text = row[1].c_str();
     const char* end = nullptr;
-    EXPECT_EQ(ReadHex32(c.text, &end), c.value) << c.text;
-    EXPECT_EQ(end - c.text, c.consumed) << c.text;
-  }
-}
-
-TEST(Numbers, ReadDecimalInt32SaturatesAtTheLimits) {
-  struct Case {
-    const char* text;
-    std::int32_t value;
-    int consumed;
-  } cases[] = {
-      {"42", 42, 2},
-      {" -17x", -17, 4},
-      {"+5", 5, 2},
-      {"2147483647", 2147483647, 10},
-      {"2147483648", 2147483647, 10},
-      {"-2147483648", INT32_MIN, 11},
-      {"-99999999999999999999", INT32_MIN, 21},
-      {"1.5", 1, 1},
-      {"-", 0, 0},
-      {"x", 0, 0},
-      {"", 0, 0},
-  };
-  for (const Case& c : cases) {
-    const char* end = nullptr;
-    EXPECT_EQ(ReadDecimalInt32(c.text, &end), c.value) << c.text;
-    EXPECT_EQ(end - c.text, c.consumed) << c.text;
+    const std::int64_t value = row[0] == "hex" ? std::int64_t{ReadHex32(text, &end)} : ReadDecimalInt32(text, &end);
+    EXPECT_EQ(value, std::stoll(row[2], nullptr, 0)) << text;
+    EXPECT_EQ(end - text, std::stoi(row[3])) << text;
   }
 }
 

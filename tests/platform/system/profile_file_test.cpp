@@ -4,77 +4,38 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/system/atomic_file.h"
 #include "platform/system/temp_folder.h"
+#include "support/case_files.h"
 
 namespace {
 
-constexpr char kSettings[] =
-    "; written by hand\r\n"
-    "Stray=before any section\r\n"
-    "[Config]\r\n"
-    "Key=Value\r\n"
-    "  spaced  =  padded value  \r\n"
-    "quoted=\"in quotes\"\r\n"
-    "single='x'\r\n"
-    "half=\"open\r\n"
-    "empty=\r\n"
-    "noequals\r\n"
-    ";Key=commented\r\n"
-    "twice=first\r\n"
-    "twice=second\r\n"
-    "[ Other ]\r\n"
-    "Key=other\r\n"
-    "[config]\r\n"
-    "Later=1\r\n"
-    "[Unix]\n"
-    "lf=only\n";
+const std::filesystem::path kTables = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/system/tables";
+
+std::vector<std::vector<std::string>> Rows(const char* name, std::size_t fields) {
+  auto rows = ReadTableRows(kTables / name);
+  EXPECT_GT(rows.size(), 8u) << name;
+  for (const auto& row : rows) EXPECT_EQ(row.size(), fields) << name << ": " << row[0];
+  return rows;
+}
 
 TEST(ProfileFileTest, ReadsValuesAsTheProfileFunctionsDid) {
-  TempFolder folder;
-  std::string file = folder.Write("Config.sav", kSettings);
-  struct Case {
-    const char* section;
-    const char* key;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"Config", "Key", "Value"},
-      {"CONFIG", "key", "Value"},
-      {" Config ", " Key ", "Value"},
-      {"Config", "spaced", "padded value"},
-      {"Config", "quoted", "in quotes"},
-      {"Config", "single", "x"},
-      {"Config", "half", "\"open"},
-      {"Config", "empty", ""},
-      {"Config", "noequals", "default"},
-      {"Config", ";Key", "default"},
-      {"Config", "twice", "first"},
-      {"Config", "Stray", "default"},
-      {"Other", "KEY", "other"},
-      {"config", "Later", "default"},  // only the first section of a name counts
-      {"Unix", "LF", "only"},
-      {"Missing", "Key", "default"},
-  };
-  for (const Case& c : cases) {
+  const std::string file = (kTables / "settings.sav").string();
+  for (const auto& row : Rows("read_settings.rows", 3)) {
     std::string value = "stale";
-    EXPECT_EQ(GetProfileString(file, c.section, c.key, "default", value), std::string(c.expected).size());
-    EXPECT_EQ(value, c.expected) << c.section << " / " << c.key;
+    EXPECT_EQ(GetProfileString(file, row[0], row[1], "default", value), row[2].size());
+    EXPECT_EQ(value, row[2]) << row[0] << " / " << row[1];
   }
 }
 
-TEST(ProfileFileTest, MissingFileGivesTheDefaultWithoutTrailingBlanks) {
+TEST(ProfileFileTest, DefaultsLoseTrailingBlanksAndFixedBuffersKeepWholeCharacters) {
   TempFolder folder;
   std::string value;
   EXPECT_EQ(GetProfileString(folder.path() + "none.sav", "Config", "Key", "  def \t ", value), 5u);
   EXPECT_EQ(value, "  def");
-}
-
-TEST(ProfileFileTest, FixedBufferKeepsWholeCharacters) {
-  TempFolder folder;
   std::string file = folder.Write("Config.sav", "[S]\r\nascii=Value\r\nkana=\x82\xa0\x82\xa2\r\n");
   char buffer[8];
   EXPECT_EQ(GetProfileString(file, "S", "ascii", "", buffer, 4), 3u);
@@ -88,57 +49,22 @@ TEST(ProfileFileTest, FixedBufferKeepsWholeCharacters) {
 }
 
 TEST(ProfileFileTest, WritesEntriesKeepingEveryOtherLine) {
-  struct Case {
-    const char* name;
-    std::optional<std::string> before;
-    const char* section;
-    const char* key;
-    const char* value;
-    std::string after;
-  };
-  const std::vector<Case> cases = {
-      {"new file", std::nullopt, "S", "K", "V", "[S]\r\nK=V\r\n"},
-      {"empty file", "", "S", "K", "V", "[S]\r\nK=V\r\n"},
-      {"replace", "[S]\r\nK=old\r\nz=1\r\n", "S", "K", "V", "[S]\r\nK=V\r\nz=1\r\n"},
-      {"replace any case", "[s]\r\n  k = old\r\n", "S", "K", "V", "[s]\r\nK=V\r\n"},
-      {"empty value", "[S]\r\nK=old\r\n", "S", "K", "", "[S]\r\nK=\r\n"},
-      {"new key after the section's last line",
-       "; c\r\n[A]\r\nx=1\r\n\r\n[S]\r\ny=2\r\n\r\n[B]\r\nz=3",
-       "S", "K", "V",
-       "; c\r\n[A]\r\nx=1\r\n\r\n[S]\r\ny=2\r\nK=V\r\n\r\n[B]\r\nz=3"},
-      {"new key in an empty section", "[S]\r\n[B]\r\n", "S", "K", "V", "[S]\r\nK=V\r\n[B]\r\n"},
-      {"section ends the file unterminated", "[S]\r\ny=2", "S", "K", "V", "[S]\r\ny=2\r\nK=V\r\n"},
-      {"new section after an unterminated line", "[A]\r\nx=1", "S", "K", "V", "[A]\r\nx=1\r\n[S]\r\nK=V\r\n"},
-      {"LF lines kept", "[S]\nK=old\nz=2\n", "S", "K", "V", "[S]\nK=V\nz=2\n"},
-      {"first section of a name", "[S]\r\na=1\r\n[S]\r\nK=2\r\n", "S", "K", "V",
-       "[S]\r\na=1\r\nK=V\r\n[S]\r\nK=2\r\n"},
-      {"commented key is not the key", "[S]\r\n;K=1\r\n", "S", "K", "V", "[S]\r\n;K=1\r\nK=V\r\n"},
-  };
-  for (const Case& c : cases) {
+  for (const auto& row : Rows("write_settings.rows", 6)) {
     TempFolder folder;
-    if (c.before) folder.Write("Config.sav", *c.before);
-    EXPECT_TRUE(WriteProfileString(folder.path() + "Config.sav", c.section, c.key, c.value)) << c.name;
-    EXPECT_EQ(folder.Read("Config.sav"), c.after) << c.name;
+    if (row[1] != "none") folder.Write("Config.sav", row[1]);
+    EXPECT_TRUE(WriteProfileString(folder.path() + "Config.sav", row[2], row[3], row[4])) << row[0];
+    EXPECT_EQ(folder.Read("Config.sav"), row[5]) << row[0];
     std::string value;
-    GetProfileString(folder.path() + "Config.sav", c.section, c.key, "default", value);
-    EXPECT_EQ(value, c.value) << c.name;
+    GetProfileString(folder.path() + "Config.sav", row[2], row[3], "default", value);
+    EXPECT_EQ(value, row[4]) << row[0];
   }
 }
 
 TEST(ProfileFileTest, RefusesNamesThatWouldBreakTheLayout) {
-  struct Case {
-    const char* section;
-    const char* key;
-    const char* value;
-  };
-  const Case cases[] = {
-      {"S", "a=b", "V"}, {"S", "", "V"},   {"S", "  ", "V"},      {"S", "[K", "V"},   {"S", ";K", "V"},
-      {"a]b", "K", "V"}, {"S\r\n", "K", "V"}, {"S", "K\n", "V"}, {"S", "K", "x\r\ny=z"},
-  };
   TempFolder folder;
   std::string file = folder.Write("Config.sav", "[S]\r\nK=old\r\n");
-  for (const Case& c : cases) {
-    EXPECT_FALSE(WriteProfileString(file, c.section, c.key, c.value)) << c.section << " / " << c.key;
+  for (const auto& row : Rows("refused_settings.rows", 3)) {
+    EXPECT_FALSE(WriteProfileString(file, row[0], row[1], row[2])) << row[0] << " / " << row[1];
   }
   EXPECT_EQ(folder.Read("Config.sav"), "[S]\r\nK=old\r\n");
   // A "]" that is the second byte of a double-byte character is no bracket.

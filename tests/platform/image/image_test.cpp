@@ -1,21 +1,25 @@
 // Decoding hand-made PNG, BMP and TGA files and real JPEG files: every layout
-// the decoders take comes out as the same top-down RGBA picture.
+// the decoders take comes out as the same top-down RGBA picture; damaged and
+// hostile files give a clear error naming their format and an empty image,
+// never a crash or a huge allocation.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "image_test_support.h"
 #include "platform/image/image.h"
 
 namespace {
 
-struct DecodeCase {
+struct ImageCase {
   const char* name;
   std::function<std::vector<std::uint8_t>()> file;
-  const char* expected;  // DumpImage of the result
+  const char* expected;  // DumpImage of the result, or "error: " and the whole message
 };
 
-const DecodeCase kCases[] = {
+const ImageCase kDecodes[] = {
     // PNG: every colour type comes out as 8-bit RGBA.
     {"PngRgba", [] { return MakePng(2, 2, 8, 6, {0, 0xff, 0, 0, 0xff, 0, 0xff, 0, 0x80,
                                                  0, 0, 0, 0xff, 0xff, 0, 0, 0, 0}); },
@@ -133,17 +137,114 @@ const DecodeCase kCases[] = {
      "3x1\n7f7f7f33 7f7f7f33 05050506"},
 };
 
-class DecodeCases : public ::testing::TestWithParam<DecodeCase> {};
-
-TEST_P(DecodeCases, DecodesToTopDownRgba) {
-  Image image;
-  std::string error;
-  ASSERT_TRUE(DecodeImage(GetParam().file(), &image, &error)) << error;
-  EXPECT_EQ(DumpImage(image), GetParam().expected);
+std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t drop) {
+  bytes.resize(bytes.size() - drop);
+  return bytes;
 }
 
-INSTANTIATE_TEST_SUITE_P(Images, DecodeCases, ::testing::ValuesIn(kCases),
-                         [](const auto& c) { return std::string(c.param.name); });
+std::vector<std::uint8_t> GoodPng() {
+  return MakePng(2, 1, 8, 2, {0, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60});
+}
+
+// A BMP of the given header with `pixelBytes` zero bytes of pixels.
+std::vector<std::uint8_t> BmpHeader(std::int32_t width, std::int32_t height, std::uint32_t bits,
+                                    std::uint32_t compression, std::uint32_t pixelBytes) {
+  return Bmp(width, height, bits, compression, {}, std::vector<std::uint8_t>(pixelBytes));
+}
+
+const ImageCase kErrors[] = {
+    {"Empty", [] { return std::vector<std::uint8_t>{}; },
+     "error: image: not a PNG, JPEG, BMP or TGA file"},
+    {"Text", [] { return std::vector<std::uint8_t>{'h', 'e', 'l', 'l', 'o'}; },
+     "error: image: not a PNG, JPEG, BMP or TGA file"},
+    {"PngCutInsideData", [] { return Cut(GoodPng(), 20); }, "error: PNG: the file ends early"},
+    {"PngBadHeaderCrc",
+     [] {
+       auto png = GoodPng();
+       png[29] ^= 1;
+       return png;
+     },
+     "error: PNG: IHDR: CRC error"},
+    {"PngWiderThanTheBound", [] { return MakePng(20000, 1, 8, 0, {0, 0}); },
+     "error: PNG: Invalid IHDR data"},
+    {"PngMorePixelsThanTheBound", [] { return MakePng(16384, 16384, 8, 0, {0, 0}); },
+     "error: PNG: the image is too large"},
+    {"PngDataTooShortForTheImage", [] { return MakePng(4, 4, 8, 2, {0, 1, 2, 3}); },
+     "error: PNG: Not enough image data"},
+    {"PngBadFilter", [] { return MakePng(1, 1, 8, 0, {9, 0}); }, "error: PNG: bad adaptive filter value"},
+    {"JpegSignatureOnly", [] { return std::vector<std::uint8_t>{0xff, 0xd8, 0xff}; },
+     "error: JPEG: JPEG datastream contains no image"},
+    {"JpegHeaderCut",
+     [] {
+       auto file = ReadTestFile("quadrants.jpg");
+       file.resize(100);
+       return file;
+     },
+     "error: JPEG: JPEG datastream contains no image"},
+    {"BmpCutHeader", [] { return std::vector<std::uint8_t>{'B', 'M', 0, 0}; },
+     "error: BMP: the header is cut short"},
+    {"BmpZeroWidth", [] { return BmpHeader(0, 1, 24, 0, 4); },
+     "error: BMP: the image size is outside the bounds"},
+    {"BmpHugeWidth", [] { return BmpHeader(100000, 1, 24, 0, 4); },
+     "error: BMP: the image size is outside the bounds"},
+    {"BmpMostNegativeHeight", [] { return BmpHeader(1, INT32_MIN, 24, 0, 4); },
+     "error: BMP: the image size is outside the bounds"},
+    {"BmpPixelsCut", [] { return BmpHeader(4, 4, 24, 0, 40); }, "error: BMP: the pixels are cut short"},
+    {"BmpEmbeddedJpeg", [] { return BmpHeader(1, 1, 24, 4, 4); },
+     "error: BMP: unsupported compression 4"},
+    {"BmpOddBitCount", [] { return BmpHeader(1, 1, 7, 0, 4); }, "error: BMP: unsupported bit count 7"},
+    {"BmpPaletteCut", [] { return Cut(BmpHeader(1, 1, 8, 0, 0), 0); },
+     "error: BMP: the pixels lie past the end"},
+    {"BmpRleRunPastRow", [] { return Bmp(2, 1, 8, 1, {0, 0, 0, 0, 0xff, 0xff, 0xff, 0}, {3, 1, 0, 1}, 2); },
+     "error: BMP: a run passes the end of a row"},
+    {"BmpRleTopDown", [] { return BmpHeader(2, -1, 8, 1, 4); },
+     "error: BMP: a run-length image cannot be top-down"},
+    {"TgaPixelsCut", [] { return Tga(2, 2, 2, 24, 0x20, std::vector<std::uint8_t>(11)); },
+     "error: TGA: the pixels are cut short"},
+    {"TgaRleCut", [] { return Tga(10, 2, 2, 24, 0x20, {0x81, 1, 2}); },
+     "error: TGA: the run-length data is cut short"},
+    {"TgaRlePacketPastImage", [] { return Tga(10, 2, 1, 24, 0x20, {0x82, 1, 2, 3}); },
+     "error: TGA: a packet runs past the image"},
+    {"TgaMapCut",
+     [] {
+       auto tga = Tga(1, 1, 1, 8, 0x20, {}, std::vector<std::uint8_t>(12), 0, 24);
+       tga[5] = 200;  // entries the file does not hold
+       return tga;
+     },
+     "error: TGA: the colour map is cut short"},
+    {"TgaIdentifierPastTheEnd",
+     [] {
+       auto tga = Tga(2, 1, 1, 24, 0x20, {1, 2, 3});
+       tga[0] = 40;
+       return tga;
+     },
+     "error: TGA: the image identifier is cut short"},
+    {"TgaHuge", [] { return Tga(2, 65535, 65535, 24, 0x20, {}); },
+     "error: TGA: the image size is outside the bounds"},
+};
+
+// A damaged file gives an error naming its format and an empty image.
+class ImageCases : public ::testing::TestWithParam<ImageCase> {};
+
+TEST_P(ImageCases, DecodeToTopDownRgbaOrFailWithMessageAndEmptyImage) {
+  Image image;
+  image.width = 7;
+  image.pixels.assign(4, 1);
+  std::string error;
+  const bool decoded = DecodeImage(GetParam().file(), &image, &error);
+  if (std::string_view(GetParam().expected).starts_with("error: ")) {
+    EXPECT_FALSE(decoded);
+    EXPECT_EQ("error: " + error, GetParam().expected);
+    EXPECT_EQ(DumpImage(image), "0x0");
+  } else {
+    ASSERT_TRUE(decoded) << error;
+    EXPECT_EQ(DumpImage(image), GetParam().expected);
+  }
+}
+
+const auto kName = [](const auto& c) { return std::string(c.param.name); };
+INSTANTIATE_TEST_SUITE_P(Decodes, ImageCases, ::testing::ValuesIn(kDecodes), kName);
+INSTANTIATE_TEST_SUITE_P(Errors, ImageCases, ::testing::ValuesIn(kErrors), kName);
 
 // JPEG is lossy: the four quadrants (red, green, blue, white) of the files
 // come back within a few steps of their colours.
@@ -189,6 +290,25 @@ TEST(DetectTest, SignatureDecidesNotTheName) {
   EXPECT_EQ(DetectImageFormat(Tga(2, 1, 1, 24, 0, {1, 2, 3})), ImageFormat::Tga);
   EXPECT_EQ(DetectImageFormat(Tga(2, 1, 1, 12, 0, {1, 2, 3})), ImageFormat::Unknown);
   EXPECT_EQ(DetectImageFormat(std::vector<std::uint8_t>{'D', 'D', 'S', ' '}), ImageFormat::Unknown);
+}
+
+// Every prefix of good files is refused cleanly or decodes to a full image.
+TEST(TruncationTest, EveryPrefixIsHandled) {
+  std::vector<std::vector<std::uint8_t>> files = {GoodPng(), ReadTestFile("quadrants.jpg"),
+                                                  ReadTestFile("quadrants_progressive.jpg")};
+  for (const auto& file : files) {
+    for (std::size_t n = 0; n < file.size(); ++n) {
+      Image image;
+      std::string error;
+      std::vector<std::uint8_t> prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
+      if (DecodeImage(prefix, &image, &error)) {
+        EXPECT_EQ(image.pixels.size(), static_cast<std::size_t>(image.width) * image.height * 4);
+      } else {
+        EXPECT_FALSE(error.empty());
+        EXPECT_TRUE(image.pixels.empty());
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,8 @@
+// Start-up and shut-down of the program: the single-instance lock, the random
+// seed, the window, graphics, input and sound, the start-up archive and the
+// root scenario, in that order, and their end in the reverse order. main runs it.
+#pragma once
+
+// The exit code: 0 after a game that ran to its end, 1 when a start-up step
+// failed (its message has been shown).
+int RunPlayer();

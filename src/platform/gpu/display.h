@@ -1,0 +1,17 @@
+// Whether the program has a display to show its window and boxes on, the SDL
+// drivers it plays with where it has none, and message boxes on the display.
+// Start-up decides with these before anything starts SDL.
+#pragma once
+
+// True when DISPLAY or WAYLAND_DISPLAY names a display and SDL_VIDEODRIVER
+// does not choose a driver that shows nothing (offscreen, dummy).
+bool HasDisplay();
+
+// Without a display: SDL's offscreen video driver (which still gives an
+// OpenGL context through EGL) and the dummy audio driver, so the game plays
+// unseen and unheard instead of failing. Drivers the environment names stay.
+void UseHeadlessDriversWithoutDisplay();
+
+// A modal box with an OK button, no owner window; UTF-8 texts. Returns when
+// the user has closed it, or at once when it cannot be shown.
+void ShowDisplayMessageBox(const char* textUtf8, const char* captionUtf8);

@@ -1,0 +1,91 @@
+// Starting, waiting for and killing the program.
+#include "app/player_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace {
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+PlayerProcess::PlayerProcess(const TempFolder& folder, const PlayerOptions& options) {
+  const auto replace = std::filesystem::copy_options::overwrite_existing;
+  const std::string program = folder.path() + "t3dplayer";
+  std::filesystem::copy_file(T3D_PLAYER, program, replace);
+  if (!options.library.empty()) std::filesystem::copy_file(options.library, folder.path() + "wuvorbis.so", replace);
+  // Beside the folder, not in it: the folder is the game's.
+  outputPath_ = folder.path().substr(0, folder.path().size() - 1) + ".output";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    // A test killed before its end takes the program with it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    const int output = open(outputPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(output, STDOUT_FILENO);
+    dup2(output, STDERR_FILENO);
+    // Started from another folder: the program folder is the program's own.
+    if (chdir("/") != 0) _exit(126);
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("SDL_VIDEODRIVER");
+    if (options.display.empty()) {
+      unsetenv("DISPLAY");
+    } else {
+      setenv("DISPLAY", options.display.c_str(), 1);
+      setenv("SDL_VIDEODRIVER", "x11", 1);
+    }
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  pid_ = pid;
+}
+
+PlayerProcess::~PlayerProcess() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    int status;
+    waitpid(pid_, &status, 0);
+  }
+  std::error_code ignored;
+  std::filesystem::remove(outputPath_, ignored);
+}
+
+int PlayerProcess::Wait(int timeoutMs) {
+  if (pid_ <= 0) return -1;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  int status = 0;
+  for (;;) {
+    const pid_t done = waitpid(pid_, &status, WNOHANG);
+    if (done == pid_) break;
+    if (done < 0 || std::chrono::steady_clock::now() >= end) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  pid_ = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string PlayerProcess::Output() const { return ReadWhole(outputPath_); }
+
+bool WaitForText(const TempFolder& folder, const std::string& file, const std::string& text, int timeoutMs) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (ReadWhole(folder.path() + file).find(text) == std::string::npos) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}

@@ -1,0 +1,41 @@
+// The built program run as a person would: copied into a folder of its own
+// beside the Ogg library, started from another folder with the environment
+// the test gives, and waited for with a time limit. Used by the end-to-end tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/system/temp_folder.h"
+
+struct PlayerOptions {
+  // Also copied beside the program, as "wuvorbis.so"; empty: no library.
+  std::string library = T3D_WUVORBIS;
+  // The display to play on (":N"); empty: none, so the program plays unseen.
+  std::string display;
+};
+
+class PlayerProcess {
+ public:
+  // Starts the program in `folder`. Sound goes to SDL's dummy driver, so a
+  // machine without a sound card runs the same; the single-instance lock file
+  // goes into the folder, so tests running side by side do not meet.
+  PlayerProcess(const TempFolder& folder, const PlayerOptions& options = {});
+  // Kills a program that is still running.
+  ~PlayerProcess();
+  PlayerProcess(const PlayerProcess&) = delete;
+  PlayerProcess& operator=(const PlayerProcess&) = delete;
+
+  // The exit code once the program has ended; -1 when it did not end within
+  // `timeoutMs` (it is then killed) or ended by a signal.
+  int Wait(int timeoutMs = 60000);
+  // What the program wrote to standard error and standard output so far.
+  std::string Output() const;
+
+ private:
+  int pid_ = -1;
+  std::string outputPath_;
+};
+
+// Waits until the file holds `text` somewhere; false after `timeoutMs`.
+bool WaitForText(const TempFolder& folder, const std::string& file, const std::string& text, int timeoutMs = 30000);

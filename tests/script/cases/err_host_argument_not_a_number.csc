@@ -1,0 +1,2 @@
+// run: f abc
+f(number n) { }

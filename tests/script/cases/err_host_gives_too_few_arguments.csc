@@ -1,0 +1,2 @@
+// run: f
+f(number n) { }

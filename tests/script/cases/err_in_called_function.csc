@@ -1,0 +1,8 @@
+inner()
+{
+  return 1 % 0;
+}
+main()
+{
+  inner();
+}

@@ -1,0 +1,1 @@
+main() { $a = 1; Probe.Stop(); $b = 2; }

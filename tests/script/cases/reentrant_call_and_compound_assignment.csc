@@ -1,0 +1,1 @@
+inner() { Probe.Echo("inner"); return 9; } main() { $a = Probe.Call("inner"); $b = Probe.Call("missing"); x = y = z = 4; $x = x + y + z; x -= 1; x *= 3; x /= 2; x &= 6; x |= 9; x <<= 2; x >>= 1; $y = x; }

@@ -1,0 +1,108 @@
+// Xvfb started with -displayfd, which writes the display number it took once
+// it is ready; stopped by its process id.
+#include "support/xvfb_display.h"
+
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr int kStartTimeoutMs = 15000;
+
+}  // namespace
+
+XvfbDisplay::XvfbDisplay() {
+  int fds[2];
+  if (pipe(fds) != 0) {
+    error_ = "no pipe";
+    return;
+  }
+  const pid_t pid = fork();
+  if (pid < 0) {
+    error_ = "no fork";
+    close(fds[0]);
+    close(fds[1]);
+    return;
+  }
+  if (pid == 0) {
+    // A test killed before its end takes its server with it.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    close(fds[0]);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    const std::string fd = std::to_string(fds[1]);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  pid_ = pid;
+  close(fds[1]);
+  std::string number;
+  for (;;) {
+    pollfd ready{fds[0], POLLIN, 0};
+    if (poll(&ready, 1, kStartTimeoutMs) <= 0) break;
+    char c;
+    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+    number += c;
+  }
+  close(fds[0]);
+  if (number.empty()) {
+    error_ = "Xvfb did not start (is the xvfb package installed?)";
+    return;
+  }
+  name_ = ":" + number;
+}
+
+XvfbDisplay::~XvfbDisplay() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  int status;
+  waitpid(pid_, &status, 0);
+}
+
+std::string XvfbDisplay::Run(const std::string& command, int* exitCode) const {
+  std::string output;
+  const std::string full = "DISPLAY=" + name_ + " " + command;
+  FILE* pipe = popen(full.c_str(), "r");
+  if (pipe == nullptr) {
+    if (exitCode != nullptr) *exitCode = -1;
+    return output;
+  }
+  char buffer[1024];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+  const int status = pclose(pipe);
+  if (exitCode != nullptr) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return output;
+}
+
+unsigned long XvfbDisplay::FindWindow(const std::string& className) const {
+  const std::string found = Run("timeout 20 xdotool search --sync --class '^" + className + "$' 2>/dev/null");
+  return std::strtoul(found.c_str(), nullptr, 10);
+}
+
+bool XvfbDisplay::RequestClose(unsigned long window) const {
+  Display* display = XOpenDisplay(name_.c_str());
+  if (display == nullptr) return false;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
+  XSync(display, False);
+  XCloseDisplay(display);
+  return sent != 0;
+}

@@ -1,0 +1,35 @@
+// An X server of the test's own (Xvfb), on a display number the server finds
+// free, and commands run against it: xdotool for real key presses, and the
+// request a window manager sends when the close button is clicked. Tests that
+// need a display start one and fail when it does not start.
+#pragma once
+
+#include <string>
+
+class XvfbDisplay {
+ public:
+  // A 1024x768 screen; returns once the server accepts clients (or failed).
+  XvfbDisplay();
+  ~XvfbDisplay();
+  XvfbDisplay(const XvfbDisplay&) = delete;
+  XvfbDisplay& operator=(const XvfbDisplay&) = delete;
+
+  bool IsRunning() const { return !name_.empty(); }
+  // ":N"; empty when the server did not start, and then Error says why.
+  const std::string& Name() const { return name_; }
+  const std::string& Error() const { return error_; }
+
+  // Runs a shell command with DISPLAY naming this server; its standard output.
+  // *exitCode (may be null) gets its exit code.
+  std::string Run(const std::string& command, int* exitCode = nullptr) const;
+  // The id of the first window of that X11 class (xdotool's --sync waits up
+  // to 20 s for it); 0 when none came.
+  unsigned long FindWindow(const std::string& className) const;
+  // WM_DELETE_WINDOW to the window, as the close button asks a window to close.
+  bool RequestClose(unsigned long window) const;
+
+ private:
+  int pid_ = -1;
+  std::string name_;
+  std::string error_;
+};
