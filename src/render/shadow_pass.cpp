@@ -15,15 +15,18 @@
 
 namespace {
 
-// Nearly straight down, so that the view up the light still has a side.
+// Nearly straight down: a view exactly along the up vector (0, 1, 0) would
+// have no side direction.
 constexpr Vector3 kStraightDown{0.00001f, -1.0f, 0.00001f};
 constexpr Vector3 kUp{0.0f, 1.0f, 0.0f};
 // The shadow is seen from this far back along the light.
 constexpr float kEyeBack = 100.0f;
-// Half the width the shadow covers, in bounding radii: a rendered shape
-// fills about half its texture, the blob image its own share of a wider one.
+// How far the shadow texture reaches, in bounding radii: a rendered shape's
+// this far to each side of the caster, where the model just fits; the blob
+// image this wide in all, its soft edge well past the caster's.
 constexpr float kSoftHalfSize = 1.05f;
 constexpr float kBlobSize = 5.05f;
+// The light's view takes in everything this far before and behind the caster.
 constexpr float kDepthReach = 5000.0f;
 // The soft shadow's grey: 128 up to this distance, lighter towards the
 // receivers' reach.
