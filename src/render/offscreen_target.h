@@ -21,8 +21,7 @@ Texture* BeginTargetDrawing(const FrameState& frame, std::uint32_t clearFlags, s
 // The replaced target again, with the frame's viewport, view and projection.
 void EndTargetDrawing(const FrameState& frame, Texture* replaced);
 
-using TargetBlur = void (*)(const PixelView& source, PixelView destination, std::uint32_t width,
-                            std::uint32_t height);
+using TargetBlur = void (*)(const PixelView& source, PixelView destination, std::uint32_t width, std::uint32_t height);
 // Reads the render target back into the system-memory copy and blurs that
 // into the dynamic texture. False (the texture as it was) when either cannot
 // be locked or is missing.

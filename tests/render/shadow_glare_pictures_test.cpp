@@ -66,10 +66,11 @@ constexpr std::uint32_t kBlobGrey = 0xFF404040u;
 std::unique_ptr<DrawnScene> Seen(const std::string& classes, const std::string& casts, std::uint32_t renderFlags) {
   auto drawn = DrawnScene::OnGl(kWidth, kHeight);
   if (!drawn) return nullptr;
-  drawn->game.Write("shadow.bmp", GameFolder::Png(128, 128, [](std::uint32_t x, std::uint32_t y) {
+  auto blob = [](std::uint32_t x, std::uint32_t y) {
     const float r = std::hypot(static_cast<float>(x) + 0.5f - 64.0f, static_cast<float>(y) + 0.5f - 64.0f);
     return r < kBlobDisc * 128.0f ? kBlobGrey : kWhite;
-  }));
+  };
+  drawn->game.Write("shadow.bmp", GameFolder::Png(128, 128, blob));
   drawn->Write("floor.x", FloorX(-kFloorHalf, -kFloorHalf, kFloorHalf, kFloorHalf, 0, EmissiveMaterial(1, 1, 1)));
   drawn->Write("floor.txt", ClassText("Floor", "floor.x", kFlagVisible | kFlagObstacle));
   drawn->Write("tube.x", SkinnedTubeX(kTubeRadius, kTubeHeight, 48, 4, 2, EmissiveMaterial(1, 0, 0)));
@@ -125,7 +126,8 @@ std::unique_ptr<DrawnScene> TileScene(int glare, const std::string& more) {
   auto drawn = DrawnScene::OnGl(kWidth, kHeight);
   if (!drawn) return nullptr;
   drawn->Write("tile.x", FloorX(-kTileHalf, -kTileHalf, kTileHalf, kTileHalf, 0, EmissiveMaterial(0, 0, 0)));
-  drawn->Write("tile.txt", ClassText("Tile", "tile.x", kFlagVisible, " <Glare value=\"" + std::to_string(glare) + "\"/>\n"));
+  drawn->Write("tile.txt",
+               ClassText("Tile", "tile.x", kFlagVisible, " <Glare value=\"" + std::to_string(glare) + "\"/>\n"));
   drawn->Write("ceiling.x", FloorX(-2000, -2000, 2000, 2000, 1000, EmissiveMaterial(1, 1, 1)));
   drawn->Write("ceiling.txt", ClassText("Ceiling", "ceiling.x", kFlagVisible | kFlagObstacle | kFlagNoOmitRendering));
   EXPECT_TRUE(drawn->Load("<Scene>\n <MotionObject File=\"tile.txt\"/>\n <MotionObject File=\"ceiling.txt\"/>\n" +
@@ -164,7 +166,8 @@ TEST(ShadowGlarePictures, FramesWithoutAGlaringCastStayAsWithoutGlare) {
   for (const auto& c : cases) {
     auto with = c.scene(true), without = c.scene(false);
     ASSERT_TRUE(with && without);
-    EXPECT_TRUE(PicturesMatch(std::string("unchanged_") + c.name, with->DrawFrame(), without->DrawFrame(), 0)) << c.name;
+    EXPECT_TRUE(PicturesMatch(std::string("unchanged_") + c.name, with->DrawFrame(), without->DrawFrame(), 0))
+        << c.name;
   }
 }
 

@@ -24,7 +24,8 @@ std::unique_ptr<Mesh> Grid(std::uint32_t side, float y = 0.0f) {
   const std::uint32_t squares = side - 1;
   auto mesh = Mesh::Create(squares * squares * 2, side * side, kFvfXyz | kFvfNormal);
   for (std::uint32_t j = 0; j < side; ++j)
-    for (std::uint32_t i = 0; i < side; ++i) mesh->SetPosition(j * side + i, {static_cast<float>(i), y, static_cast<float>(j)});
+    for (std::uint32_t i = 0; i < side; ++i)
+      mesh->SetPosition(j * side + i, {static_cast<float>(i), y, static_cast<float>(j)});
   std::uint32_t face = 0;
   for (std::uint32_t j = 0; j < squares; ++j) {
     for (std::uint32_t i = 0; i < squares; ++i) {
@@ -73,9 +74,8 @@ TEST(ShadowReceivers, TheHitFacesAndTheirNeighboursByCornerPosition) {
   const auto grid = Grid(200);  // 40,000 vertices: past a 32768-bit tag set
   const auto wide = Grid(257);  // 66,049 vertices: 32-bit indices
   // The second triangle shares a position, not a vertex, with the first.
-  const auto split = Triangles({{{{0, 0, 0}, {0, 0, 1}, {1, 0, 0}}},
-                                {{{1, 0, 0}, {1, 0, 1}, {2, 0, 0}}},
-                                {{{5, 0, 5}, {5, 0, 6}, {6, 0, 5}}}});
+  const auto split = Triangles(
+      {{{{0, 0, 0}, {0, 0, 1}, {1, 0, 0}}}, {{{1, 0, 0}, {1, 0, 1}, {2, 0, 0}}}, {{{5, 0, 5}, {5, 0, 6}, {6, 0, 5}}}});
   const auto fanned = Triangles(fan);
   const auto away = Triangles({{{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}}}});
   const auto high = Triangles({{{{0, 150, 0}, {0, 150, 1}, {1, 150, 0}}}});
@@ -89,7 +89,10 @@ TEST(ShadowReceivers, TheHitFacesAndTheirNeighboursByCornerPosition) {
     std::size_t vertices;
   } cases[] = {
       {"far corner of a large mesh", *grid, {gridLast}, {198.5f, 0, 198.5f}, NeighbourVertices(*grid, gridLast)},
-      {"32-bit indices", *wide, {wideLast, 0}, {255.5f, 0, 255.5f},
+      {"32-bit indices",
+       *wide,
+       {wideLast, 0},
+       {255.5f, 0, 255.5f},
        NeighbourVertices(*wide, wideLast) + NeighbourVertices(*wide, 0)},
       {"split vertex", *split, {0}, {0, 0, 0}, 6},
       {"at most 128 triangles", *fanned, {7}, {0, 0, 0}, kMaxShadowVertices},
@@ -100,8 +103,8 @@ TEST(ShadowReceivers, TheHitFacesAndTheirNeighboursByCornerPosition) {
   std::vector<std::uint32_t> scratch;
   std::vector<ShadowVertex> out(kMaxShadowVertices + 30);
   for (const auto& c : cases) {
-    const std::size_t count = CollectReceivingTriangles(c.mesh, c.kept, MatrixIdentity(), c.caster, kDown,
-                                                        MatrixIdentity(), &scratch, out);
+    const std::size_t count =
+        CollectReceivingTriangles(c.mesh, c.kept, MatrixIdentity(), c.caster, kDown, MatrixIdentity(), &scratch, out);
     EXPECT_EQ(count, c.vertices) << c.name;
   }
   EXPECT_TRUE(wide->Has32BitIndices());

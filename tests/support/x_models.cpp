@@ -107,7 +107,9 @@ std::string FloorX(float x0, float z0, float x1, float z1, float y, const XMater
   const V3 up{0.0f, 1.0f, 0.0f};
   cells = std::max(cells, 1);
   const int side = cells + 1;
-  auto at = [&](int i, float from, float to) { return from + (to - from) * static_cast<float>(i) / static_cast<float>(cells); };
+  auto at = [&](int i, float from, float to) {
+    return from + (to - from) * static_cast<float>(i) / static_cast<float>(cells);
+  };
   // Rows from z1 down to z0, each from x0 to x1.
   for (int j = 0; j < side; ++j)
     for (int i = 0; i < side; ++i) mesh.Vertex({at(i, x0, x1), y, at(j, z1, z0)}, up);
