@@ -18,14 +18,14 @@ namespace {
 
 constexpr Vector3 kDown{0.0f, -1.0f, 0.0f};
 
-// A floor of side x side vertices one unit apart at height y, two
-// triangles a square, facing up.
-std::unique_ptr<Mesh> Grid(std::uint32_t side, float y = 0.0f) {
+// A floor of side x side vertices one unit apart, two triangles a square,
+// facing up.
+std::unique_ptr<Mesh> Grid(std::uint32_t side) {
   const std::uint32_t squares = side - 1;
   auto mesh = Mesh::Create(squares * squares * 2, side * side, kFvfXyz | kFvfNormal);
   for (std::uint32_t j = 0; j < side; ++j)
     for (std::uint32_t i = 0; i < side; ++i)
-      mesh->SetPosition(j * side + i, {static_cast<float>(i), y, static_cast<float>(j)});
+      mesh->SetPosition(j * side + i, {static_cast<float>(i), 0.0f, static_cast<float>(j)});
   std::uint32_t face = 0;
   for (std::uint32_t j = 0; j < squares; ++j) {
     for (std::uint32_t i = 0; i < squares; ++i) {
@@ -108,24 +108,4 @@ TEST(ShadowReceivers, TheHitFacesAndTheirNeighboursByCornerPosition) {
     EXPECT_EQ(count, c.vertices) << c.name;
   }
   EXPECT_TRUE(wide->Has32BitIndices());
-}
-
-TEST(ShadowReceivers, CopiesAreLiftedAndMappedByTheTextureMatrix) {
-  const auto floor = Grid(3, 10.0f);
-  std::vector<std::uint32_t> scratch;
-  std::vector<ShadowVertex> out(kMaxShadowVertices);
-  // Placed 100 units along x; the texture matrix halves x and z.
-  const Matrix world = MatrixTranslation(100, 0, 0), texture = MatrixScaling(0.5f, 1.0f, 0.5f);
-  ASSERT_EQ(CollectReceivingTriangles(*floor, std::vector<std::uint32_t>{0}, world, {100, 0, 0}, kDown, texture,
-                                      &scratch, out),
-            // The first square's two triangles and, of each square beside
-            // it, the one that touches it.
-            12u);
-  // Face 0 is (0, 0), (0, 1), (1, 0): a quarter unit above the floor, its
-  // normal up, u and v from the texture matrix's x and y.
-  const ShadowVertex& v = out[2];
-  EXPECT_EQ(v.position, (Vector3{101.0f, 10.25f, 0.0f}));
-  EXPECT_EQ(v.normal, (Vector3{0.0f, 1.0f, 0.0f}));
-  EXPECT_FLOAT_EQ(v.u, 50.5f / 2.0f + 0.5f);
-  EXPECT_FLOAT_EQ(v.v, 10.25f / 2.0f + 0.5f);
 }
