@@ -1,5 +1,5 @@
-// The runtime beyond the script-driven cases: root scenarios and archives
-// found in archives before the disk, and a real scene run without a device.
+// The runtime beyond the script-driven cases: a missing root scenario, and
+// root scenarios and archives found in archives before the disk.
 #include "scene/scenario_runtime.h"
 
 #include <gtest/gtest.h>
@@ -57,21 +57,14 @@ std::string GlobalText(CCScript& engine, const char* name) {
   return "<missing>";
 }
 
-TEST_F(ScenarioRuntimeTest, MissingRootScenarioDoesNotLoad) {
+TEST_F(ScenarioRuntimeTest, AMissingRootDoesNotLoadAndOneInAnArchiveShadowsTheDisk) {
   ProgramFolder program;
-  ScenarioRuntime runtime;
+  QuietRuntime runtime;
   EXPECT_FALSE(runtime.LoadScenario("RootScenairo.csc"));
-  program.folder.Write("RootScenairo.csc", "");
-  EXPECT_FALSE(runtime.LoadScenario("RootScenairo.csc"));  // an empty file counts as missing
-}
-
-TEST_F(ScenarioRuntimeTest, RootScenarioInAnArchiveShadowsTheDisk) {
-  ProgramFolder program;
   program.folder.Write("RootScenairo.csc", "OnBegin() { $from = \"disk\"; }");
   program.folder.Write("Startup.dat",
                        BuildTestArchive({Entry("ROOTSCENAIRO.CSC", "OnBegin() { $from = \"archive\"; }")}));
   ASSERT_TRUE(GetArchiveManager().AddArchiveFile("Startup.dat"));
-  QuietRuntime runtime;
   ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
   Scene scene;
   runtime.RunScenario(scene);
@@ -92,39 +85,6 @@ TEST_F(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
   FileData data;
   ASSERT_TRUE(LoadFile(program.folder.path() + "Data/stage.scn", data));
   EXPECT_EQ(data.view(), "<Scene/>");
-}
-
-// Without a graphics device a loaded scene ends at once as one without a
-// device does: "OnEndScene" runs, then the scenario ends with "OnEnd".
-TEST_F(ScenarioRuntimeTest, RealSceneLoadsClearsAndEndsWithoutADevice) {
-  ProgramFolder program;
-  program.folder.Write("title.scn", "<Scene>\n <Name value=\"Title\"/>\n <FPS value=\"60\"/>\n</Scene>\n");
-  program.folder.Write("RootScenairo.csc",
-                       "OnBegin() { $log = \"begin\"; Scenario.SceneFile = \"title.scn\"; }\n"
-                       "OnEndScene() { $log = $log + \" scene\"; }\n"
-                       "OnEnd() { $log = $log + \" end\"; }\n");
-  QuietRuntime runtime;
-  ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
-  Scene scene;
-  runtime.RunScenario(scene);
-  EXPECT_EQ(GlobalText(runtime, "log"), "begin scene end");
-  EXPECT_STREQ(scene.GetName(), "Title");
-  EXPECT_EQ(scene.GetFps(), 60);
-  EXPECT_EQ(runtime.lastError, 0);
-}
-
-TEST_F(ScenarioRuntimeTest, MissingSceneFileEndsTheScenarioWithoutOnEnd) {
-  ProgramFolder program;
-  program.folder.Write("RootScenairo.csc",
-                       "OnBegin() { $log = \"begin\"; Scenario.SceneFile = \"title.scn\"; }\n"
-                       "OnEndScene() { $log = $log + \" scene\"; }\n"
-                       "OnEnd() { $log = $log + \" end\"; }\n");
-  QuietRuntime runtime;
-  ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
-  Scene scene;
-  runtime.RunScenario(scene);
-  EXPECT_EQ(GlobalText(runtime, "log"), "begin");
-  EXPECT_EQ(runtime.lastError, 0);
 }
 
 }  // namespace
