@@ -1,8 +1,8 @@
 // Text on the device: glyphs read back where the layout puts them (a font
 // whose cells are distinct colours), the text slots' quads frame by frame
 // (fade-in, glide, cross-fade, rotation and arcs, the 800-wide screen
-// scale), the batch's limit and states, and the frame-rate line of the run
-// loop after two virtual seconds.
+// scale), and the batch's limit and states. The frame-rate line's count is
+// the run loop's test, its place in the frame the frame trace's.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,12 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_host.h"
 #include "platform/gpu/recording_device.h"
 #include "platform/gpu/texture_loader.h"
 #include "platform/image/image.h"
-#include "platform/system/temp_folder.h"
 #include "render/text_renderer.h"
+#include "scene/scene.h"
 #include "support/gl_pictures.h"
 
 namespace {
@@ -56,23 +55,6 @@ SystemFont MakeSystemFont(GraphicsDevice& device) {
 
 // ---- pictures on the GL device ----
 
-struct GlGraphics {
-  GlTestDevice gl;
-  Graphics graphics;
-  GlGraphics(std::uint32_t width, std::uint32_t height) : gl(MakeGlTestDevice(width, height)) {
-    if (!gl.device) return;
-    EXPECT_TRUE(graphics.InitializeWithDevice(std::move(gl.device), TextureFormat::X8R8G8B8));
-    EXPECT_TRUE(graphics.SetBackBufferSize(static_cast<int>(width), static_cast<int>(height)));
-    graphics.GetDevice()->Clear(kClearTarget | kClearZBuffer, 0xFF000000u, 1.0f);
-  }
-  Picture BackBuffer() const {
-    Picture picture{graphics.GetPresentParameters(Graphics::kFullScreen).backBufferWidth,
-                    graphics.GetPresentParameters(Graphics::kFullScreen).backBufferHeight, {}};
-    graphics.GetDevice()->ReadBackBuffer(&picture.pixels);
-    return picture;
-  }
-};
-
 // Glyphs of the grid font as laid out from (x, y): 7 x 15 pixels each, the
 // cell's colour, on black.
 struct ExpectedGlyph {
@@ -91,12 +73,19 @@ Picture GlyphPicture(std::uint32_t width, std::uint32_t height, const std::vecto
 
 // A CR LF breaks the line once; a code the font lacks draws glyph 0.
 TEST(TextRenderer, GlyphsLandOnTheirCellsInTheReadBack) {
-  GlGraphics g(24, 40);
-  ASSERT_TRUE(g.graphics.GetDevice());
+  GlTestDevice gl = MakeGlTestDevice(24, 40);
+  ASSERT_TRUE(gl.device);
+  GraphicsDevice& device = *gl.device;
+  Graphics graphics;
+  ASSERT_TRUE(graphics.InitializeWithDevice(std::move(gl.device), TextureFormat::X8R8G8B8));
+  ASSERT_TRUE(graphics.SetBackBufferSize(24, 40));
+  device.Clear(kClearTarget | kClearZBuffer, 0xFF000000u, 1.0f);
   TextRenderer text;
-  text.SetSystemFont(MakeSystemFont(*g.graphics.GetDevice()));
-  text.DrawOverlayText(g.graphics, "AB\r\nC\x82\xA0", 2.0f, 3.0f, 0xFFFFFFFFu, 1.0f);
-  EXPECT_TRUE(PicturesMatch("text_glyph_cells", g.BackBuffer(),
+  text.SetSystemFont(MakeSystemFont(device));
+  text.DrawOverlayText(graphics, "AB\r\nC\x82\xA0", 2.0f, 3.0f, 0xFFFFFFFFu, 1.0f);
+  Picture drawn{24, 40, {}};
+  device.ReadBackBuffer(&drawn.pixels);
+  EXPECT_TRUE(PicturesMatch("text_glyph_cells", drawn,
                             GlyphPicture(24, 40, {{2, 3, 'A'}, {9, 3, 'B'}, {2, 18, 'C'}, {9, 18, 0}})));
 }
 
@@ -287,56 +276,6 @@ TEST(TextRenderer, BatchLimitEmptySetsAndTheDrawsStates) {
             "SetSamplerState(0, MAGFILTER, POINT)\n"
             "SetSamplerState(0, MINFILTER, POINT)\n"
             "SetRenderState(DIFFUSEMATERIALSOURCE, COLOR1)\n");
-}
-
-// ---- the frame-rate line of the run loop ----
-
-// The run loop's device as the frame renderer gives it, as far as the
-// overlay goes: each line through the text renderer, read back at once.
-class OverlayDevice : public NullDevice {
- public:
-  OverlayDevice(GlGraphics& g, TextRenderer& text) : g_(g), text_(text) {}
-  void DrawOverlayText(const char* line, float x, float y, std::uint32_t color, float scale) override {
-    text_.DrawOverlayText(g_.graphics, line, x, y, color, scale);
-    if (lines.empty() || lines.back() != line) lines.push_back(line);
-    last = g_.BackBuffer();
-  }
-  std::vector<std::string> lines;  // each new text once
-  Picture last;
-
- private:
-  GlGraphics& g_;
-  TextRenderer& text_;
-};
-
-// At 30 frames a second the step is 33 ms: 30.3 draws a second. The first
-// second holds 32 draws (the first comes at once, and the second closes at
-// 1023 ms, after the draw then); each later one, starting where the last
-// closed, holds 31. Pass 64, at 2079 ms, shows the second second's count.
-TEST(TextRenderer, FrameRateLineAfterTwoVirtualSeconds) {
-  GlGraphics g(800, 16);
-  ASSERT_TRUE(g.graphics.GetDevice());
-  TextRenderer text;
-  text.SetSystemFont(MakeSystemFont(*g.graphics.GetDevice()));
-  OverlayDevice device(g, text);
-  VirtualClock clock;
-  HeadlessWindow window;
-  window.QuitAtPump(64);
-  window.SetShowsFrameRate(true);
-  Scene scene;
-  RunHost host;
-  host.clock = &clock;
-  host.device = &device;
-  host.window = &window;
-  scene.SetRunHost(host);
-  TempFolder folder;
-  ASSERT_TRUE(scene.LoadScene(folder.Write("fps.scn", "<Scene>\n <FPS value=\"30\"/>\n</Scene>\n")));
-  EXPECT_EQ(scene.Run(), ScenarioScene::kRunQuit);
-  EXPECT_EQ(clock.NowMs(), 63u * 33);
-  EXPECT_EQ(device.lines, (std::vector<std::string>{"  0FPS", " 32FPS", " 31FPS"}));
-  Picture expected = GlyphPicture(800, 16, {{0, 0, ' '}, {7, 0, '3'}, {14, 0, '1'}, {21, 0, 'F'}, {28, 0, 'P'},
-                                            {35, 0, 'S'}});
-  EXPECT_TRUE(PicturesMatch("text_frame_rate", device.last, expected));
 }
 
 }  // namespace
