@@ -1,5 +1,6 @@
 // The device's CPU half on the recording backend (the trace, refusals, reset
-// and the lost states), and meshes and resets on the GL backend.
+// and the lost states), and meshes on the GL backend (its reset is the
+// Graphics start's test).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -214,17 +215,6 @@ TEST(GraphicsDevice, MeshesDrawByAttributeRangeAndFollowTheirVertices) {
   EXPECT_TRUE(PicturesMatch("mesh_updated", gl.BackBuffer(), MakePicture(32, 8, [](std::uint32_t x, std::uint32_t) {
                               return (x / 8) % 2 ? 0xFF00FF00u : 0xFF0000FFu;
                             }), 0));
-}
-
-TEST(GraphicsDevice, GlResetResizesTheBackBuffer) {
-  GlTestDevice gl = MakeGlTestDevice(800, 600);
-  ASSERT_TRUE(gl.device);
-  EXPECT_EQ(gl.device->Reset(Parameters(640, 480)), DeviceResult::Ok);
-  gl.device->Clear(kClearTarget, 0xFF123456u, 1.0f);
-  const Picture picture = gl.BackBuffer();
-  EXPECT_EQ(picture.pixels.size(), 640u * 480u);
-  EXPECT_EQ(picture.At(639, 479), 0xFF123456u);
-  EXPECT_EQ(gl.device->Present(), DeviceResult::Ok);
 }
 
 TEST(GraphicsDevice, TexturesKeepTheImagesSizeOrTakeTheOneAskedFor) {
