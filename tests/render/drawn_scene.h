@@ -98,6 +98,13 @@ class DrawnScene {
   std::unique_ptr<GraphicsFrameDevice> frameDevice_;
 };
 
+// How many of the lines start with `start`.
+inline int CountLines(const std::vector<std::string>& lines, const std::string& start) {
+  int count = 0;
+  for (const std::string& line : lines) count += line.rfind(start, 0) == 0;
+  return count;
+}
+
 // A class file's text: one model, its flags, a first motion "Stand" of
 // one frame with `motion` inside, then `extra` elements.
 std::string ClassText(const std::string& name, const std::string& mesh, std::uint32_t flags,

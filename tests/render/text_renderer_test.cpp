@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,12 @@
 #include "platform/image/image.h"
 #include "render/text_renderer.h"
 #include "scene/scene.h"
+#include "support/case_files.h"
 #include "support/gl_pictures.h"
 
 namespace {
 
+const std::filesystem::path kGolden = std::filesystem::path(T3D_SOURCE_DIR) / "tests/render/golden";
 constexpr std::uint32_t kFontSize = 128;  // 16 x 8 cells of 8 x 16
 
 // Cell i of the font: its own colour, opaque, far from its neighbours' and
@@ -174,46 +177,22 @@ TEST(TextRenderer, FadeInAlphaIsTheShareOfTheFramesGone) {
   }
 }
 
-// The same text put again glides to its new place; a new text cross-fades.
-TEST(TextRenderer, SameTextGlidesAndANewTextCrossFades) {
+// Frame by frame (a golden trace): the same text put again glides to its
+// new place; a new text cross-fades. Turned 90 degrees about the pivot,
+// scaled (2, 1), each glyph a further 90 degrees on, then a line break down
+// the page of the text's own angle; a back buffer 640 wide multiplies every
+// coordinate by 0.8.
+TEST(TextRenderer, GlidesCrossFadesTurnsAndScalesToTheScreen) {
   SlotBench glide;
   glide.Put("a", 100, 50, 0);
   glide.Put("a", 200, 80, 10);
-  EXPECT_EQ(glide.Steps({0, 5, 5}),
-            "a ff102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n"
-            "a ff102030 (150.00,57.50) (157.00,57.50) (150.00,72.50) (157.00,72.50)\n"
-            "a ff102030 (200.00,72.50) (207.00,72.50) (200.00,87.50) (207.00,87.50)\n");
+  std::string trace = "---- glide\n" + glide.Steps({0, 5, 5});
   SlotBench fade;
   fade.Put("a", 100, 50, 0);
   fade.Put("b", 100, 50, 4);
-  EXPECT_EQ(fade.Steps({0, 1, 1, 2}),
-            "a ff102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n"
-            "a bf102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n"
-            "b 3f102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n"
-            "a 7f102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n"
-            "b 7f102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n"
-            "b ff102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n");
-}
-
-// Turned 90 degrees about the pivot, scaled (2, 1), each glyph a further 90
-// degrees on, then a line break down the page of the text's own angle; a
-// back buffer 640 wide multiplies every coordinate by 0.8.
-TEST(TextRenderer, RotatedCornersAndTheScreenScale) {
-  const struct {
-    int width;
-    const char* quads;
-  } cases[] = {
-      {800,
-       "a ff102030 (115.00,150.00) (115.00,164.00) (85.00,150.00) (85.00,164.00)\n"
-       "b ff102030 (100.00,179.00) (86.00,179.00) (100.00,149.00) (86.00,149.00)\n"
-       "c ff102030 (85.00,150.00) (85.00,164.00) (55.00,150.00) (55.00,164.00)\n"},
-      {640,
-       "a ff102030 (92.00,120.00) (92.00,131.20) (68.00,120.00) (68.00,131.20)\n"
-       "b ff102030 (80.00,143.20) (68.80,143.20) (80.00,119.20) (68.80,119.20)\n"
-       "c ff102030 (68.00,120.00) (68.00,131.20) (44.00,120.00) (44.00,131.20)\n"},
-  };
-  for (const auto& c : cases) {
-    SlotBench bench(c.width);
+  trace += "---- cross-fade\n" + fade.Steps({0, 1, 1, 2});
+  for (int width : {800, 640}) {
+    SlotBench bench(width);
     CharacterRequest r;
     r.set = 3;
     r.text = "ab\nc";
@@ -225,13 +204,14 @@ TEST(TextRenderer, RotatedCornersAndTheScreenScale) {
     r.scaleY = 1;
     r.angle = r.angleStep = 1.5707964f;
     ASSERT_TRUE(bench.scene.PutCharacters(r));
-    EXPECT_EQ(bench.Frames(0), c.quads) << c.width;
+    trace += "---- turned, " + std::to_string(width) + " wide\n" + bench.Frames(0);
   }
+  EXPECT_EQ(trace, GoldenText(kGolden / "text_slots.trace", trace));
 }
 
 // A batch holds 341 glyphs; a set without glyphs or without an image draws
 // nothing; the draw sets its states and gives back the filters and the
-// material source it found.
+// material source it found (a golden trace: six glyphs in one draw).
 TEST(TextRenderer, BatchLimitEmptySetsAndTheDrawsStates) {
   SlotBench bench;
   bench.Put(std::string(400, 'a').c_str(), 0, 0, 0);
@@ -251,31 +231,8 @@ TEST(TextRenderer, BatchLimitEmptySetsAndTheDrawsStates) {
   bench.device->SetRenderState(RenderState::DiffuseMaterialSource, kMaterialSourceColor1);
   bench.device->ClearLines();
   bench.text.DrawOverlayText(bench.graphics, " 30FPS", 0, 0, 0xFFFFFFFFu, 1.0f);
-  std::string trace;
-  for (const std::string& line : bench.device->lines()) trace += line + "\n";
-  EXPECT_EQ(trace,
-            "SetRenderState(FILLMODE, SOLID)\n"
-            "SetRenderState(ALPHABLENDENABLE, TRUE)\n"
-            "SetRenderState(SRCBLEND, SRCALPHA)\n"
-            "SetRenderState(DESTBLEND, INVSRCALPHA)\n"
-            "SetRenderState(DIFFUSEMATERIALSOURCE, MATERIAL)\n"
-            "SetRenderState(CULLMODE, NONE)\n"
-            "SetSamplerState(0, MAGFILTER, LINEAR)\n"
-            "SetSamplerState(0, MINFILTER, LINEAR)\n"
-            "SetTexture(0, texture128x128)\n"
-            "SetTextureStageState(0, COLOROP, MODULATE)\n"
-            "SetTextureStageState(0, COLORARG1, TEXTURE)\n"
-            "SetTextureStageState(0, COLORARG2, DIFFUSE)\n"
-            "SetTextureStageState(0, ALPHAOP, MODULATE)\n"
-            "SetTextureStageState(0, ALPHAARG1, TEXTURE)\n"
-            "SetTextureStageState(0, ALPHAARG2, DIFFUSE)\n"
-            "SetTextureStageState(1, COLOROP, DISABLE)\n"
-            "SetVertexShader(null)\n"
-            "SetFVF(0x144)\n"
-            "DrawPrimitiveUP(TRIANGLELIST, 12, 28)\n"  // six glyphs
-            "SetSamplerState(0, MAGFILTER, POINT)\n"
-            "SetSamplerState(0, MINFILTER, POINT)\n"
-            "SetRenderState(DIFFUSEMATERIALSOURCE, COLOR1)\n");
+  const std::string trace = JoinLines(bench.device->lines());
+  EXPECT_EQ(trace, GoldenText(kGolden / "text_draw.trace", trace));
 }
 
 }  // namespace
