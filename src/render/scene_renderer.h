@@ -9,12 +9,12 @@
 #include <string>
 
 #include "platform/gpu/device.h"
-#include "render/glare_pass.h"
+#include "render/shadow_glare/glare_pass.h"
 #include "render/graphics.h"
 #include "render/render_list.h"
 #include "render/render_resources.h"
-#include "render/shadow_pass.h"
-#include "render/text_renderer.h"
+#include "render/shadow_glare/shadow_pass.h"
+#include "render/text/text_renderer.h"
 #include "scene/run_host.h"
 
 class ArchiveManager;

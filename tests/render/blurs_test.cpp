@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/offscreen_target.h"
+#include "render/shadow_glare/offscreen_target.h"
 
 namespace {
 

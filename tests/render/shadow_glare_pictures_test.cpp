@@ -11,7 +11,7 @@
 #include "drawn_scene.h"
 #include "motion/object_class.h"
 #include "platform/math/matrix.h"
-#include "render/glare_pass.h"
+#include "render/shadow_glare/glare_pass.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "platform/math/matrix.h"
 #include "platform/mesh/mesh.h"
-#include "render/shadow_receivers.h"
+#include "render/shadow_glare/shadow_receivers.h"
 
 namespace {
 

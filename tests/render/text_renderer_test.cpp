@@ -14,7 +14,7 @@
 #include "platform/gpu/recording_device.h"
 #include "platform/gpu/texture_loader.h"
 #include "platform/image/image.h"
-#include "render/text_renderer.h"
+#include "render/text/text_renderer.h"
 #include "scene/scene.h"
 #include "support/case_files.h"
 #include "support/gl_pictures.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/math/math_types.h"
-#include "render/shadow_receivers.h"
+#include "render/shadow_glare/shadow_receivers.h"
 
 class Cast;
 class Scene;

@@ -1,6 +1,6 @@
 // The shadow section: receivers, the soft shape or the blob, the projection
 // onto the receiving faces.
-#include "render/shadow_pass.h"
+#include "render/shadow_glare/shadow_pass.h"
 
 #include <algorithm>
 
@@ -9,7 +9,7 @@
 #include "platform/math/matrix.h"
 #include "platform/math/vector.h"
 #include "render/cast_passes.h"
-#include "render/offscreen_target.h"
+#include "render/shadow_glare/offscreen_target.h"
 #include "render/scene_renderer.h"
 #include "scene/cast/cast.h"
 

@@ -1,5 +1,5 @@
 // Drawing into the render target and reading it back.
-#include "render/offscreen_target.h"
+#include "render/shadow_glare/offscreen_target.h"
 
 #include "platform/gpu/device.h"
 #include "render/render_resources.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "render/blurs.h"
+#include "render/shadow_glare/blurs.h"
 
 class GraphicsDevice;
 class RenderResources;

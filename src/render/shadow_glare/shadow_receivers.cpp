@@ -1,5 +1,5 @@
 // Finding a shadow's receiver and the receiving faces around its hits.
-#include "render/shadow_receivers.h"
+#include "render/shadow_glare/shadow_receivers.h"
 
 #include <algorithm>
 #include <cmath>

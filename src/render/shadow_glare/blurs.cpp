@@ -1,6 +1,6 @@
 // The shadow and glare blurs, in integers so that a picture comes out the
 // same on every machine.
-#include "render/blurs.h"
+#include "render/shadow_glare/blurs.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 // The glare section: which casts glare, their glow drawn into the render
 // target, blurred, and added over the picture.
-#include "render/glare_pass.h"
+#include "render/shadow_glare/glare_pass.h"
 
 #include <cmath>
 
@@ -10,7 +10,7 @@
 #include "platform/math/vector.h"
 #include "platform/mesh/mesh_queries.h"
 #include "render/cast_passes.h"
-#include "render/offscreen_target.h"
+#include "render/shadow_glare/offscreen_target.h"
 #include "render/scene_renderer.h"
 #include "scene/cast/cast.h"
 #include "scene/cast/obstacles.h"
