@@ -11,6 +11,7 @@
 #include "files/archive_writer.h"
 #include "platform/system/content_path.h"
 #include "platform/system/temp_folder.h"
+#include "run_harness.h"
 #include "scene/scene.h"
 
 namespace {
@@ -21,15 +22,6 @@ TestArchiveEntry Entry(const std::string& name, const std::string& data) {
   entry.data = data;
   return entry;
 }
-
-class QuietRuntime : public ScenarioRuntime {
- public:
-  int lastError = 0;
-  bool OnError(int, int, int code) override {
-    lastError = code;
-    return false;
-  }
-};
 
 // A program folder for one test; archives opened during it are closed after.
 class ProgramFolder {
@@ -59,7 +51,8 @@ std::string GlobalText(CCScript& engine, const char* name) {
 
 TEST_F(ScenarioRuntimeTest, AMissingRootDoesNotLoadAndOneInAnArchiveShadowsTheDisk) {
   ProgramFolder program;
-  QuietRuntime runtime;
+  std::string errors;
+  TracingRuntime runtime(errors, "");
   EXPECT_FALSE(runtime.LoadScenario("RootScenairo.csc"));
   program.folder.Write("RootScenairo.csc", "OnBegin() { $from = \"disk\"; }");
   program.folder.Write("Startup.dat",
@@ -68,7 +61,7 @@ TEST_F(ScenarioRuntimeTest, AMissingRootDoesNotLoadAndOneInAnArchiveShadowsTheDi
   ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
   Scene scene;
   runtime.RunScenario(scene);
-  EXPECT_EQ(GlobalText(runtime, "from"), "archive");
+  EXPECT_EQ(GlobalText(runtime, "from") + errors, "archive");
 }
 
 TEST_F(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
@@ -77,11 +70,12 @@ TEST_F(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
   program.folder.Write("RootScenairo.csc",
                        "OnBegin() { $added = Scenario.AddArchiveFile(\"data\\\\EXTRA.dat\");"
                        " $again = Scenario.AddArchiveFile(\"Data/none.dat\"); }");
-  QuietRuntime runtime;
+  std::string errors;
+  TracingRuntime runtime(errors, "");
   ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
   Scene scene;
   runtime.RunScenario(scene);
-  EXPECT_EQ(GlobalText(runtime, "added") + " " + GlobalText(runtime, "again"), "1 0");
+  EXPECT_EQ(GlobalText(runtime, "added") + " " + GlobalText(runtime, "again") + errors, "1 0");
   FileData data;
   ASSERT_TRUE(LoadFile(program.folder.path() + "Data/stage.scn", data));
   EXPECT_EQ(data.view(), "<Scene/>");
