@@ -25,7 +25,8 @@ std::string Read(const std::string& text) {
 
 // Every row of tables/character_set_file.rows: the text read as it expects.
 TEST(CharacterSetFile, ReadsEachTextOfTheTable) {
-  const auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/classes/tables/character_set_file.rows");
+  const auto rows =
+      ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/classes/tables/character_set_file.rows");
   ASSERT_FALSE(rows.empty());
   for (const auto& row : rows) {
     ASSERT_EQ(row.size(), 3u) << row[0];
