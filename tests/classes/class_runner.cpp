@@ -11,44 +11,42 @@
 
 namespace {
 
-class QuietEngine : public CCScript {
- public:
-  bool OnError(int, int, int) override { return false; }
-};
-
-std::string Describe(CCScript& engine, const ScriptValue& value) {
-  const ScriptValue* target = engine.FollowReferences(value);
-  if (!target) return "<none>";
-  switch (target->type) {
+std::string Describe(const ScriptValue* value) {
+  switch (value ? value->type : SVT_None) {
     case SVT_None: return "<none>";
-    case SVT_Number: return NumberToText(target->number);
-    case SVT_String: return "\"" + ShiftJisToUtf8(target->text) + "\"";
+    case SVT_Number: return NumberToText(value->number);
+    case SVT_String: return "\"" + ShiftJisToUtf8(value->text) + "\"";
     default: return "<other>";
   }
 }
 
 }  // namespace
 
+std::string AnswerFragment(CCScript& engine, const std::string& function, const std::string& fragment,
+                           const std::function<std::string(const ScriptValue*)>& describe) {
+  const std::string body = fragment.find(';') == std::string::npos ? "$r = " + fragment + ";" : fragment;
+  const std::string source = function + "()\n{\n  $r = empty;\n  " + Utf8ToShiftJis(body) + "\n}\n";
+  const EErrorCode compiled = engine.CompileScript(source.c_str(), "case");
+  if (compiled != ERR_NONE) return "compile " + std::to_string(compiled);
+  const EErrorCode result = engine.CallFunction(engine.FindFunction(function.c_str()), nullptr, 0);
+  if (result != ERR_NONE) return "error " + std::to_string(result);
+  for (int i = 0; i < kMaxGlobals; ++i) {
+    GlobalVar& global = engine.Global(i);
+    if (std::string(global.name) == "r") return describe(engine.FollowReferences(global.value));
+  }
+  return describe(nullptr);
+}
+
 std::string RunClassFragment(const std::string& fragment) {
   SystemClass system;
   MathClass math;
   StorageClass storage;
-  QuietEngine engine;
+  Quiet<CCScript> engine;
   engine.RegisterClass(&system);
   engine.RegisterClass(&math);
   engine.RegisterClass(&storage);
-  const std::string body = fragment.find(';') == std::string::npos ? "$r = " + fragment + ";" : fragment;
-  const std::string source = "main()\n{\n  $r = empty;\n  " + Utf8ToShiftJis(body) + "\n}\n";
-  const EErrorCode compiled = engine.CompileScript(source.c_str(), "case");
-  if (compiled != ERR_NONE) return "compile " + std::to_string(compiled);
   SharedRandom().Seed(1);
-  const EErrorCode result = engine.CallFunction(engine.FindFunction("main"), nullptr, 0);
-  if (result != ERR_NONE) return "error " + std::to_string(result);
-  for (int i = 0; i < kMaxGlobals; ++i) {
-    GlobalVar& global = engine.Global(i);
-    if (std::string(global.name) == "r") return Describe(engine, global.value);
-  }
-  return "<none>";
+  return AnswerFragment(engine, "main", fragment, Describe);
 }
 
 std::string RunClassCases(const std::string& text) {

@@ -2,13 +2,30 @@
 // objects of a script host, reported as its value or its error code.
 #pragma once
 
+#include <functional>
 #include <string>
+
+#include "script/engine.h"
+
+// An engine (a CCScript, a Scene, a ScenarioRuntime) that reports script
+// errors to no one: the cases read them from the results.
+template <typename Engine>
+class Quiet : public Engine {
+ public:
+  bool OnError(int, int, int) override { return false; }
+};
 
 // `fragment` is an expression whose value is reported, or (when it holds a
 // ";") statements that leave the value to report in $r. The shared random
 // generator is seeded with 1 first. Answers "compile N", "error N", "<none>",
 // a number by the number-to-text rule, or a string in double quotes (UTF-8).
 std::string RunClassFragment(const std::string& fragment);
+
+// Compiles `fragment` (as RunClassFragment takes it) as the function
+// `function` of `engine` and calls it: "compile N", "error N", or `describe`
+// of the value $r then holds (null when there is none).
+std::string AnswerFragment(CCScript& engine, const std::string& function, const std::string& fragment,
+                           const std::function<std::string(const ScriptValue*)>& describe);
 
 // Every line "FRAGMENT => EXPECTED" of a case text run again, each with the
 // answer of this run in place of EXPECTED; other lines are kept as they are.

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "classes/class_runner.h"
 #include "classes/script_classes.h"
 #include "files/archive.h"
 #include "files/text_scan.h"
@@ -114,17 +115,6 @@ class Recorder : public ScriptServices {
   const Scene& scene_;
 };
 
-class QuietScene : public Scene {
- public:
-  bool OnError(int, int, int) override { return false; }
-};
-
-// The root scenario's engine, which reaches the scene's members too.
-class QuietRuntime : public ScenarioRuntime {
- public:
-  bool OnError(int, int, int) override { return false; }
-};
-
 // A text slot's set, flags, transition and texts, line breaks shown as \r and \n.
 std::string SlotState(Scene& scene, int index) {
   const CharacterSlot& slot = scene.TextSlot(index);
@@ -148,24 +138,6 @@ std::string KeyMapChanges(const InputManager::KeyMap& before, const InputManager
   return text.empty() ? "" : "  | key map" + text + "\n";
 }
 
-std::string Answer(CCScript& engine, const Recorder& recorder, int& counter, const std::string& fragment) {
-  const std::string name = "Case" + std::to_string(++counter);
-  const std::string body = fragment.find(';') == std::string::npos ? "$r = " + fragment + ";" : fragment;
-  const std::string source = name + "()\n{\n  $r = empty;\n  " + Utf8ToShiftJis(body) + "\n}\n";
-  const EErrorCode compiled = engine.CompileScript(source.c_str(), "case");
-  if (compiled != ERR_NONE) return "compile " + std::to_string(compiled);
-  const EErrorCode result = engine.CallFunction(engine.FindFunction(name.c_str()), nullptr, 0);
-  if (result != ERR_NONE) return "error " + std::to_string(result);
-  for (int i = 0; i < kMaxGlobals; ++i) {
-    GlobalVar& global = engine.Global(i);
-    if (std::string(global.name) == "r") {
-      const ScriptValue* value = engine.FollowReferences(global.value);
-      return value ? recorder.Describe(*value) : "<none>";
-    }
-  }
-  return "<none>";
-}
-
 std::string RunMembers(const std::string& text) {
   std::ostringstream out, calls;
   UseGameScriptClasses();
@@ -176,10 +148,11 @@ std::string RunMembers(const std::string& text) {
   input.Initialize(std::move(owned));
   std::string soundCalls;
   RecordingSoundManager sound(soundCalls, "  | ");
-  QuietScene scene;
+  Quiet<Scene> scene;
   Recorder recorder(calls, scene);
   ClassesOf(scene).SetServices(&recorder);
-  QuietRuntime root;
+  // The root scenario's engine, which reaches the scene's members too.
+  Quiet<ScenarioRuntime> root;
   root.RegisterClass(scene.GetSceneClass());
   scene.SetManagers({&input, &sound});
   root.SetManagers({&input, &sound});
@@ -196,7 +169,10 @@ std::string RunMembers(const std::string& text) {
       if (&engine == &root) fragment = fragment.substr(5);
       InputManager::KeyMap before, after;
       input.GetKeyMap(0, &before);
-      const std::string answer = Answer(engine, recorder, counter, fragment);
+      const std::string answer =
+          AnswerFragment(engine, "Case" + std::to_string(++counter), fragment, [&](const ScriptValue* value) {
+            return value ? recorder.Describe(*value) : "<none>";
+          });
       input.GetKeyMap(0, &after);
       out << answer << "\n" << calls.str() << soundCalls << KeyMapChanges(before, after);
       calls.str("");

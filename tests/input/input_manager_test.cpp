@@ -1,6 +1,7 @@
 // The input manager over the SDL device with scripted events: the button
 // mask and its edges, hold counts and pseudo keys, the joystick, the key map
-// and the enable mask, and keys, pads and joysticks that are not there.
+// and the enable mask, and keys and pads that are not there (a joystick
+// unplugged reads at rest: the device's test).
 #include "input/input_manager.h"
 
 #include <gtest/gtest.h>
@@ -195,24 +196,6 @@ TEST_F(InputManagerTest, KeysPadsAndSlotsOutOfRange) {
   manager.SetJoy(0x1, 0, 1);
   for (int back : {2, -2, INT_MIN}) EXPECT_EQ(manager.GetJoy(0, back), 0x8u) << back;
   for (int back : {-1, 3, INT_MAX}) EXPECT_EQ(manager.GetJoy(0, back), 0x1u) << back;
-}
-
-TEST_F(InputManagerTest, UnpluggedJoystickLeavesMaskAtRest) {
-  std::string trace;
-  {
-    VirtualJoystick pad;
-    pad.SetAxis(0, 32767);
-    pad.SetButton(2, true);
-    trace += Poll(kKeyNone);
-    pad.Unplug();
-    trace += Poll(kKeyNone);
-    trace += Poll(kKeyNone);
-  }
-  VirtualJoystick later;
-  later.SetButton(0, true);
-  trace += Poll(kKeyNone);
-  EXPECT_EQ(trace, "44 44 0 hold 0 released 0|0 0 44 hold 0 released 0|0 0 0 hold 0 released 0|"
-                   "10 10 0 hold 0 released 0|");
 }
 
 // Without a device (a headless run) every poll reads the keys and pad at rest.

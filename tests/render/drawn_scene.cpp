@@ -101,8 +101,10 @@ Picture DrawnScene::DrawFrame() {
 }
 
 std::vector<Picture> DrawnScene::Run(int frames, bool showsFrameRate) {
-  WaitingClock clock;
-  CountedWindow pump(frames, showsFrameRate);
+  VirtualClock clock;
+  HeadlessWindow pump;
+  pump.QuitAtPump(frames);
+  pump.SetShowsFrameRate(showsFrameRate);
   PicturedFrames device(graphics, renderer->GetText());
   Attach(device, &pump, &clock);
   scene->Run();

@@ -1,6 +1,7 @@
 // A scene drawn by the SceneRenderer, on the GL device over SDL's offscreen
 // driver or on the recording device, with its files in a game folder, and a
-// host that runs it frame by frame on a virtual clock. Used by the frame
+// host that runs it frame by frame on a virtual clock (which moves only when
+// the loop waits on it, so no draw is ever late). Used by the frame
 // renderer's tests.
 #pragma once
 
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/headless_host.h"
 #include "platform/gpu/recording_device.h"
 #include "render/graphics.h"
 #include "render/graphics_frame_device.h"
@@ -16,32 +18,6 @@
 #include "support/game_folder.h"
 #include "support/gl_pictures.h"
 #include "support/x_models.h"
-
-// A clock that moves only when the loop waits on it, so no draw is ever late.
-class WaitingClock : public FrameClock {
- public:
-  std::uint32_t NowMs() override { return now_; }
-  void SleepMs(std::uint32_t ms) override { now_ += ms; }
-  void WaitUntil(std::uint32_t deadline) override {
-    if (!TimeReached(now_, deadline)) now_ = deadline;
-  }
-
- private:
-  std::uint32_t now_ = 0;
-};
-
-// Asks to quit at its `quitAt`-th pump.
-class CountedWindow : public WindowPump {
- public:
-  CountedWindow(int quitAt, bool showsFrameRate) : quitAt_(quitAt), showsFrameRate_(showsFrameRate) {}
-  bool PumpMessages() override { return ++pumps_ >= quitAt_; }
-  bool ShowsFrameRate() const override { return showsFrameRate_; }
-
- private:
-  int quitAt_;
-  bool showsFrameRate_;
-  int pumps_ = 0;
-};
 
 // The graphics frame device, keeping the picture of every frame it presents.
 class PicturedFrames : public FrameDevice {
@@ -97,6 +73,13 @@ class DrawnScene {
   void Attach(FrameDevice& device, WindowPump* pump, FrameClock* clock);
   std::unique_ptr<GraphicsFrameDevice> frameDevice_;
 };
+
+// How many of the lines start with `start`.
+inline int CountLines(const std::vector<std::string>& lines, const std::string& start) {
+  int count = 0;
+  for (const std::string& line : lines) count += line.rfind(start, 0) == 0;
+  return count;
+}
 
 // A class file's text: one model, its flags, a first motion "Stand" of
 // one frame with `motion` inside, then `extra` elements.

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "drawn_scene.h"
@@ -20,12 +19,6 @@
 namespace {
 
 const std::filesystem::path kHere = std::filesystem::path(T3D_SOURCE_DIR) / "tests" / "render";
-
-std::string Join(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\n";
-  return text;
-}
 
 std::string Flags(std::uint32_t flags, std::uint32_t mask = 0xFFFFFFFFu) {
   char text[96];
@@ -177,10 +170,8 @@ TEST(FrameTrace, EveryPassOfAFrameInOrder) {
   drawn->scene->FindCast("Bright")->SetAlpha(1.5f);
   drawn->scene->AddFadeEffect(10, 0, 10, 0x80FFFFFFu, 0x80FFFFFFu, 1);
   drawn->DrawFrame();
-  const std::string trace = Join(drawn->TakeLines());
-  const std::filesystem::path golden = kHere / "golden" / "frame.trace";
-  if (std::getenv("T3D_WRITE_GOLDEN")) std::ofstream(golden, std::ios::binary) << trace;
-  EXPECT_EQ(trace, ReadTextFile(golden));
+  const std::string trace = JoinLines(drawn->TakeLines());
+  EXPECT_EQ(trace, GoldenText(kHere / "golden" / "frame.trace", trace));
 }
 
 // The states in force at each draw of a frame, as the trace set them; only
@@ -313,12 +304,6 @@ TEST(FrameTrace, NoPassDrawsWithTheStatesAnotherLeft) {
       }
     }
   }
-}
-
-int CountLines(const std::vector<std::string>& lines, const std::string& start) {
-  int count = 0;
-  for (const std::string& line : lines) count += line.rfind(start, 0) == 0;
-  return count;
 }
 
 TEST(FrameTrace, EachCastIsSkinnedOncePerPose) {

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "drawn_scene.h"
 #include "platform/math/matrix.h"
@@ -36,12 +35,6 @@ std::unique_ptr<DrawnScene> Recorded(const std::string& casts, std::uint32_t ren
   return drawn;
 }
 
-int CountLines(const std::vector<std::string>& lines, const std::string& start) {
-  int count = 0;
-  for (const std::string& line : lines) count += line.rfind(start, 0) == 0;
-  return count;
-}
-
 TEST(ShadowGlareTrace, TheSectionsCallsInOrder) {
   const std::string casts = CastText("Floor", "Floor") + CastText("Tube", "Tube", 100, 0, 0) +
                             CastText("Tile", "Tile", -100, 0, 0);
@@ -67,9 +60,7 @@ TEST(ShadowGlareTrace, TheSectionsCallsInOrder) {
     trace += title;
     for (std::size_t i = head; i < full.size() - tail; ++i) trace += full[i] + "\n";
   }
-  const std::filesystem::path golden = std::filesystem::path(T3D_SOURCE_DIR) / "tests/render/golden/sections.trace";
-  if (std::getenv("T3D_WRITE_GOLDEN")) std::ofstream(golden, std::ios::binary) << trace;
-  EXPECT_EQ(trace, ReadTextFile(golden));
+  EXPECT_EQ(trace, GoldenText(std::filesystem::path(T3D_SOURCE_DIR) / "tests/render/golden/sections.trace", trace));
 }
 
 TEST(ShadowGlareTrace, ReadBacksPerFrame) {

@@ -1,25 +1,27 @@
 // Text on the device: glyphs read back where the layout puts them (a font
 // whose cells are distinct colours), the text slots' quads frame by frame
 // (fade-in, glide, cross-fade, rotation and arcs, the 800-wide screen
-// scale), the batch's limit and states, and the frame-rate line of the run
-// loop after two virtual seconds.
+// scale), and the batch's limit and states. The frame-rate line's count is
+// the run loop's test, its place in the frame the frame trace's.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/headless_host.h"
 #include "platform/gpu/recording_device.h"
 #include "platform/gpu/texture_loader.h"
 #include "platform/image/image.h"
-#include "platform/system/temp_folder.h"
 #include "render/text/text_renderer.h"
+#include "scene/scene.h"
+#include "support/case_files.h"
 #include "support/gl_pictures.h"
 
 namespace {
 
+const std::filesystem::path kGolden = std::filesystem::path(T3D_SOURCE_DIR) / "tests/render/golden";
 constexpr std::uint32_t kFontSize = 128;  // 16 x 8 cells of 8 x 16
 
 // Cell i of the font: its own colour, opaque, far from its neighbours' and
@@ -56,23 +58,6 @@ SystemFont MakeSystemFont(GraphicsDevice& device) {
 
 // ---- pictures on the GL device ----
 
-struct GlGraphics {
-  GlTestDevice gl;
-  Graphics graphics;
-  GlGraphics(std::uint32_t width, std::uint32_t height) : gl(MakeGlTestDevice(width, height)) {
-    if (!gl.device) return;
-    EXPECT_TRUE(graphics.InitializeWithDevice(std::move(gl.device), TextureFormat::X8R8G8B8));
-    EXPECT_TRUE(graphics.SetBackBufferSize(static_cast<int>(width), static_cast<int>(height)));
-    graphics.GetDevice()->Clear(kClearTarget | kClearZBuffer, 0xFF000000u, 1.0f);
-  }
-  Picture BackBuffer() const {
-    Picture picture{graphics.GetPresentParameters(Graphics::kFullScreen).backBufferWidth,
-                    graphics.GetPresentParameters(Graphics::kFullScreen).backBufferHeight, {}};
-    graphics.GetDevice()->ReadBackBuffer(&picture.pixels);
-    return picture;
-  }
-};
-
 // Glyphs of the grid font as laid out from (x, y): 7 x 15 pixels each, the
 // cell's colour, on black.
 struct ExpectedGlyph {
@@ -91,12 +76,19 @@ Picture GlyphPicture(std::uint32_t width, std::uint32_t height, const std::vecto
 
 // A CR LF breaks the line once; a code the font lacks draws glyph 0.
 TEST(TextRenderer, GlyphsLandOnTheirCellsInTheReadBack) {
-  GlGraphics g(24, 40);
-  ASSERT_TRUE(g.graphics.GetDevice());
+  GlTestDevice gl = MakeGlTestDevice(24, 40);
+  ASSERT_TRUE(gl.device);
+  GraphicsDevice& device = *gl.device;
+  Graphics graphics;
+  ASSERT_TRUE(graphics.InitializeWithDevice(std::move(gl.device), TextureFormat::X8R8G8B8));
+  ASSERT_TRUE(graphics.SetBackBufferSize(24, 40));
+  device.Clear(kClearTarget | kClearZBuffer, 0xFF000000u, 1.0f);
   TextRenderer text;
-  text.SetSystemFont(MakeSystemFont(*g.graphics.GetDevice()));
-  text.DrawOverlayText(g.graphics, "AB\r\nC\x82\xA0", 2.0f, 3.0f, 0xFFFFFFFFu, 1.0f);
-  EXPECT_TRUE(PicturesMatch("text_glyph_cells", g.BackBuffer(),
+  text.SetSystemFont(MakeSystemFont(device));
+  text.DrawOverlayText(graphics, "AB\r\nC\x82\xA0", 2.0f, 3.0f, 0xFFFFFFFFu, 1.0f);
+  Picture drawn{24, 40, {}};
+  device.ReadBackBuffer(&drawn.pixels);
+  EXPECT_TRUE(PicturesMatch("text_glyph_cells", drawn,
                             GlyphPicture(24, 40, {{2, 3, 'A'}, {9, 3, 'B'}, {2, 18, 'C'}, {9, 18, 0}})));
 }
 
@@ -185,46 +177,22 @@ TEST(TextRenderer, FadeInAlphaIsTheShareOfTheFramesGone) {
   }
 }
 
-// The same text put again glides to its new place; a new text cross-fades.
-TEST(TextRenderer, SameTextGlidesAndANewTextCrossFades) {
+// Frame by frame (a golden trace): the same text put again glides to its
+// new place; a new text cross-fades. Turned 90 degrees about the pivot,
+// scaled (2, 1), each glyph a further 90 degrees on, then a line break down
+// the page of the text's own angle; a back buffer 640 wide multiplies every
+// coordinate by 0.8.
+TEST(TextRenderer, GlidesCrossFadesTurnsAndScalesToTheScreen) {
   SlotBench glide;
   glide.Put("a", 100, 50, 0);
   glide.Put("a", 200, 80, 10);
-  EXPECT_EQ(glide.Steps({0, 5, 5}),
-            "a ff102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n"
-            "a ff102030 (150.00,57.50) (157.00,57.50) (150.00,72.50) (157.00,72.50)\n"
-            "a ff102030 (200.00,72.50) (207.00,72.50) (200.00,87.50) (207.00,87.50)\n");
+  std::string trace = "---- glide\n" + glide.Steps({0, 5, 5});
   SlotBench fade;
   fade.Put("a", 100, 50, 0);
   fade.Put("b", 100, 50, 4);
-  EXPECT_EQ(fade.Steps({0, 1, 1, 2}),
-            "a ff102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n"
-            "a bf102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n"
-            "b 3f102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n"
-            "a 7f102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n"
-            "b 7f102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n"
-            "b ff102030 (100.00,42.50) (107.00,42.50) (100.00,57.50) (107.00,57.50)\n");
-}
-
-// Turned 90 degrees about the pivot, scaled (2, 1), each glyph a further 90
-// degrees on, then a line break down the page of the text's own angle; a
-// back buffer 640 wide multiplies every coordinate by 0.8.
-TEST(TextRenderer, RotatedCornersAndTheScreenScale) {
-  const struct {
-    int width;
-    const char* quads;
-  } cases[] = {
-      {800,
-       "a ff102030 (115.00,150.00) (115.00,164.00) (85.00,150.00) (85.00,164.00)\n"
-       "b ff102030 (100.00,179.00) (86.00,179.00) (100.00,149.00) (86.00,149.00)\n"
-       "c ff102030 (85.00,150.00) (85.00,164.00) (55.00,150.00) (55.00,164.00)\n"},
-      {640,
-       "a ff102030 (92.00,120.00) (92.00,131.20) (68.00,120.00) (68.00,131.20)\n"
-       "b ff102030 (80.00,143.20) (68.80,143.20) (80.00,119.20) (68.80,119.20)\n"
-       "c ff102030 (68.00,120.00) (68.00,131.20) (44.00,120.00) (44.00,131.20)\n"},
-  };
-  for (const auto& c : cases) {
-    SlotBench bench(c.width);
+  trace += "---- cross-fade\n" + fade.Steps({0, 1, 1, 2});
+  for (int width : {800, 640}) {
+    SlotBench bench(width);
     CharacterRequest r;
     r.set = 3;
     r.text = "ab\nc";
@@ -236,13 +204,14 @@ TEST(TextRenderer, RotatedCornersAndTheScreenScale) {
     r.scaleY = 1;
     r.angle = r.angleStep = 1.5707964f;
     ASSERT_TRUE(bench.scene.PutCharacters(r));
-    EXPECT_EQ(bench.Frames(0), c.quads) << c.width;
+    trace += "---- turned, " + std::to_string(width) + " wide\n" + bench.Frames(0);
   }
+  EXPECT_EQ(trace, GoldenText(kGolden / "text_slots.trace", trace));
 }
 
 // A batch holds 341 glyphs; a set without glyphs or without an image draws
 // nothing; the draw sets its states and gives back the filters and the
-// material source it found.
+// material source it found (a golden trace: six glyphs in one draw).
 TEST(TextRenderer, BatchLimitEmptySetsAndTheDrawsStates) {
   SlotBench bench;
   bench.Put(std::string(400, 'a').c_str(), 0, 0, 0);
@@ -262,81 +231,8 @@ TEST(TextRenderer, BatchLimitEmptySetsAndTheDrawsStates) {
   bench.device->SetRenderState(RenderState::DiffuseMaterialSource, kMaterialSourceColor1);
   bench.device->ClearLines();
   bench.text.DrawOverlayText(bench.graphics, " 30FPS", 0, 0, 0xFFFFFFFFu, 1.0f);
-  std::string trace;
-  for (const std::string& line : bench.device->lines()) trace += line + "\n";
-  EXPECT_EQ(trace,
-            "SetRenderState(FILLMODE, SOLID)\n"
-            "SetRenderState(ALPHABLENDENABLE, TRUE)\n"
-            "SetRenderState(SRCBLEND, SRCALPHA)\n"
-            "SetRenderState(DESTBLEND, INVSRCALPHA)\n"
-            "SetRenderState(DIFFUSEMATERIALSOURCE, MATERIAL)\n"
-            "SetRenderState(CULLMODE, NONE)\n"
-            "SetSamplerState(0, MAGFILTER, LINEAR)\n"
-            "SetSamplerState(0, MINFILTER, LINEAR)\n"
-            "SetTexture(0, texture128x128)\n"
-            "SetTextureStageState(0, COLOROP, MODULATE)\n"
-            "SetTextureStageState(0, COLORARG1, TEXTURE)\n"
-            "SetTextureStageState(0, COLORARG2, DIFFUSE)\n"
-            "SetTextureStageState(0, ALPHAOP, MODULATE)\n"
-            "SetTextureStageState(0, ALPHAARG1, TEXTURE)\n"
-            "SetTextureStageState(0, ALPHAARG2, DIFFUSE)\n"
-            "SetTextureStageState(1, COLOROP, DISABLE)\n"
-            "SetVertexShader(null)\n"
-            "SetFVF(0x144)\n"
-            "DrawPrimitiveUP(TRIANGLELIST, 12, 28)\n"  // six glyphs
-            "SetSamplerState(0, MAGFILTER, POINT)\n"
-            "SetSamplerState(0, MINFILTER, POINT)\n"
-            "SetRenderState(DIFFUSEMATERIALSOURCE, COLOR1)\n");
-}
-
-// ---- the frame-rate line of the run loop ----
-
-// The run loop's device as the frame renderer gives it, as far as the
-// overlay goes: each line through the text renderer, read back at once.
-class OverlayDevice : public NullDevice {
- public:
-  OverlayDevice(GlGraphics& g, TextRenderer& text) : g_(g), text_(text) {}
-  void DrawOverlayText(const char* line, float x, float y, std::uint32_t color, float scale) override {
-    text_.DrawOverlayText(g_.graphics, line, x, y, color, scale);
-    if (lines.empty() || lines.back() != line) lines.push_back(line);
-    last = g_.BackBuffer();
-  }
-  std::vector<std::string> lines;  // each new text once
-  Picture last;
-
- private:
-  GlGraphics& g_;
-  TextRenderer& text_;
-};
-
-// At 30 frames a second the step is 33 ms: 30.3 draws a second. The first
-// second holds 32 draws (the first comes at once, and the second closes at
-// 1023 ms, after the draw then); each later one, starting where the last
-// closed, holds 31. Pass 64, at 2079 ms, shows the second second's count.
-TEST(TextRenderer, FrameRateLineAfterTwoVirtualSeconds) {
-  GlGraphics g(800, 16);
-  ASSERT_TRUE(g.graphics.GetDevice());
-  TextRenderer text;
-  text.SetSystemFont(MakeSystemFont(*g.graphics.GetDevice()));
-  OverlayDevice device(g, text);
-  VirtualClock clock;
-  HeadlessWindow window;
-  window.QuitAtPump(64);
-  window.SetShowsFrameRate(true);
-  Scene scene;
-  RunHost host;
-  host.clock = &clock;
-  host.device = &device;
-  host.window = &window;
-  scene.SetRunHost(host);
-  TempFolder folder;
-  ASSERT_TRUE(scene.LoadScene(folder.Write("fps.scn", "<Scene>\n <FPS value=\"30\"/>\n</Scene>\n")));
-  EXPECT_EQ(scene.Run(), ScenarioScene::kRunQuit);
-  EXPECT_EQ(clock.NowMs(), 63u * 33);
-  EXPECT_EQ(device.lines, (std::vector<std::string>{"  0FPS", " 32FPS", " 31FPS"}));
-  Picture expected = GlyphPicture(800, 16, {{0, 0, ' '}, {7, 0, '3'}, {14, 0, '1'}, {21, 0, 'F'}, {28, 0, 'P'},
-                                            {35, 0, 'S'}});
-  EXPECT_TRUE(PicturesMatch("text_frame_rate", device.last, expected));
+  const std::string trace = JoinLines(bench.device->lines());
+  EXPECT_EQ(trace, GoldenText(kGolden / "text_draw.trace", trace));
 }
 
 }  // namespace

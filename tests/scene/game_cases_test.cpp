@@ -35,18 +35,6 @@ namespace fs = std::filesystem;
 
 const fs::path kGames = fs::path(T3D_SOURCE_DIR) / "tests/scene/cases/games";
 
-class QuietRuntime : public ScenarioRuntime {
- public:
-  explicit QuietRuntime(std::string& trace) : trace_(trace) {}
-  bool OnError(int, int, int code) override {
-    trace_ += "root error " + std::to_string(code) + "\n";
-    return false;
-  }
-
- private:
-  std::string& trace_;
-};
-
 void ScriptHost(RunHarness& harness, const std::string& text) {
   std::istringstream lines(text);
   std::string op;
@@ -110,7 +98,7 @@ std::string RunGame(const std::string& name) {
     std::string error;
     if (LoadPadRecording(GetProgramDir() + "Attract.rec", replay, error) == RecordingLoad::kLoaded)
       harness.scene.SetSessionReplay(std::move(replay));
-    QuietRuntime runtime(harness.trace);
+    TracingRuntime runtime(harness.trace, "root ");
     harness.scene.SetManagers({&managers.input, &managers.sound});
     runtime.SetManagers({&managers.input, &managers.sound});
     runtime.RegisterClass(harness.scene.GetSceneClass());

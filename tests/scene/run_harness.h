@@ -7,6 +7,7 @@
 #include "classes/class_object.h"
 #include "app/headless_host.h"
 #include "scene/game/game_scene.h"
+#include "scene/scenario_runtime.h"
 #include "scene/scene.h"
 
 // Test.Log(text), Frame(), Now(), EndScene(), SetTimer(delay, id, name, a, b, c),
@@ -35,4 +36,19 @@ struct RunHarness {
   HeadlessWindow window;
   GameScene scene;
   TestClass test{trace, scene, clock};
+};
+
+// A root scenario's engine whose script errors become lines of the trace,
+// "PREFIXerror N".
+class TracingRuntime : public ScenarioRuntime {
+ public:
+  TracingRuntime(std::string& trace, std::string prefix) : trace_(trace), prefix_(std::move(prefix)) {}
+  bool OnError(int, int, int code) override {
+    trace_ += prefix_ + "error " + std::to_string(code) + "\n";
+    return false;
+  }
+
+ private:
+  std::string& trace_;
+  std::string prefix_;
 };

@@ -19,6 +19,7 @@
 #include "classes/script_classes.h"
 #include "platform/system/content_path.h"
 #include "platform/system/temp_folder.h"
+#include "run_harness.h"
 #include "scene/scenario_runtime.h"
 
 namespace {
@@ -42,18 +43,6 @@ class MarkClass : public ClassObject {
 
  private:
   std::string prefix_;
-  std::string& trace_;
-};
-
-class TracingRuntime : public ScenarioRuntime {
- public:
-  explicit TracingRuntime(std::string& trace) : trace_(trace) {}
-  bool OnError(int, int, int code) override {
-    trace_ += "error " + std::to_string(code) + "\n";
-    return false;
-  }
-
- private:
   std::string& trace_;
 };
 
@@ -94,7 +83,7 @@ std::string RunCase(const std::string& name) {
   {
     MarkClass traceClass("Trace", "", trace);
     RecordingScene scene(trace, folder.path());
-    TracingRuntime runtime(trace);
+    TracingRuntime runtime(trace, "");
     scene.Attach(&runtime);
     runtime.RegisterClass(scene.GetSceneClass());
     runtime.RegisterClass(&traceClass);

@@ -1,5 +1,5 @@
-// The runtime beyond the script-driven cases: root scenarios and archives
-// found in archives before the disk, and a real scene run without a device.
+// The runtime beyond the script-driven cases: a missing root scenario, and
+// root scenarios and archives found in archives before the disk.
 #include "scene/scenario_runtime.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include "files/archive_writer.h"
 #include "platform/system/content_path.h"
 #include "platform/system/temp_folder.h"
+#include "run_harness.h"
 #include "scene/scene.h"
 
 namespace {
@@ -21,15 +22,6 @@ TestArchiveEntry Entry(const std::string& name, const std::string& data) {
   entry.data = data;
   return entry;
 }
-
-class QuietRuntime : public ScenarioRuntime {
- public:
-  int lastError = 0;
-  bool OnError(int, int, int code) override {
-    lastError = code;
-    return false;
-  }
-};
 
 // A program folder for one test; archives opened during it are closed after.
 class ProgramFolder {
@@ -57,25 +49,19 @@ std::string GlobalText(CCScript& engine, const char* name) {
   return "<missing>";
 }
 
-TEST_F(ScenarioRuntimeTest, MissingRootScenarioDoesNotLoad) {
+TEST_F(ScenarioRuntimeTest, AMissingRootDoesNotLoadAndOneInAnArchiveShadowsTheDisk) {
   ProgramFolder program;
-  ScenarioRuntime runtime;
+  std::string errors;
+  TracingRuntime runtime(errors, "");
   EXPECT_FALSE(runtime.LoadScenario("RootScenairo.csc"));
-  program.folder.Write("RootScenairo.csc", "");
-  EXPECT_FALSE(runtime.LoadScenario("RootScenairo.csc"));  // an empty file counts as missing
-}
-
-TEST_F(ScenarioRuntimeTest, RootScenarioInAnArchiveShadowsTheDisk) {
-  ProgramFolder program;
   program.folder.Write("RootScenairo.csc", "OnBegin() { $from = \"disk\"; }");
   program.folder.Write("Startup.dat",
                        BuildTestArchive({Entry("ROOTSCENAIRO.CSC", "OnBegin() { $from = \"archive\"; }")}));
   ASSERT_TRUE(GetArchiveManager().AddArchiveFile("Startup.dat"));
-  QuietRuntime runtime;
   ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
   Scene scene;
   runtime.RunScenario(scene);
-  EXPECT_EQ(GlobalText(runtime, "from"), "archive");
+  EXPECT_EQ(GlobalText(runtime, "from") + errors, "archive");
 }
 
 TEST_F(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
@@ -84,47 +70,15 @@ TEST_F(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
   program.folder.Write("RootScenairo.csc",
                        "OnBegin() { $added = Scenario.AddArchiveFile(\"data\\\\EXTRA.dat\");"
                        " $again = Scenario.AddArchiveFile(\"Data/none.dat\"); }");
-  QuietRuntime runtime;
+  std::string errors;
+  TracingRuntime runtime(errors, "");
   ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
   Scene scene;
   runtime.RunScenario(scene);
-  EXPECT_EQ(GlobalText(runtime, "added") + " " + GlobalText(runtime, "again"), "1 0");
+  EXPECT_EQ(GlobalText(runtime, "added") + " " + GlobalText(runtime, "again") + errors, "1 0");
   FileData data;
   ASSERT_TRUE(LoadFile(program.folder.path() + "Data/stage.scn", data));
   EXPECT_EQ(data.view(), "<Scene/>");
-}
-
-// Without a graphics device a loaded scene ends at once as one without a
-// device does: "OnEndScene" runs, then the scenario ends with "OnEnd".
-TEST_F(ScenarioRuntimeTest, RealSceneLoadsClearsAndEndsWithoutADevice) {
-  ProgramFolder program;
-  program.folder.Write("title.scn", "<Scene>\n <Name value=\"Title\"/>\n <FPS value=\"60\"/>\n</Scene>\n");
-  program.folder.Write("RootScenairo.csc",
-                       "OnBegin() { $log = \"begin\"; Scenario.SceneFile = \"title.scn\"; }\n"
-                       "OnEndScene() { $log = $log + \" scene\"; }\n"
-                       "OnEnd() { $log = $log + \" end\"; }\n");
-  QuietRuntime runtime;
-  ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
-  Scene scene;
-  runtime.RunScenario(scene);
-  EXPECT_EQ(GlobalText(runtime, "log"), "begin scene end");
-  EXPECT_STREQ(scene.GetName(), "Title");
-  EXPECT_EQ(scene.GetFps(), 60);
-  EXPECT_EQ(runtime.lastError, 0);
-}
-
-TEST_F(ScenarioRuntimeTest, MissingSceneFileEndsTheScenarioWithoutOnEnd) {
-  ProgramFolder program;
-  program.folder.Write("RootScenairo.csc",
-                       "OnBegin() { $log = \"begin\"; Scenario.SceneFile = \"title.scn\"; }\n"
-                       "OnEndScene() { $log = $log + \" scene\"; }\n"
-                       "OnEnd() { $log = $log + \" end\"; }\n");
-  QuietRuntime runtime;
-  ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
-  Scene scene;
-  runtime.RunScenario(scene);
-  EXPECT_EQ(GlobalText(runtime, "log"), "begin");
-  EXPECT_EQ(runtime.lastError, 0);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/headless_host.h"
 #include "classes/class_object.h"
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
@@ -202,7 +203,7 @@ class Runner {
     } else if (op == "hooks") {
       scene_->traceHooks = true;
     } else if (op == "pad") {
-      pad_.SetPadButtons(Word(w[1]));
+      pad_.PadAt(pad_.GetPollCount() + 1, Word(w[1]));
     } else if (op == "contact") {
       Contact(w);
     } else if (op == "hit") {
@@ -493,19 +494,6 @@ class Runner {
     }
   }
 
-  // The pad word stays as the last "pad" step set it.
-  class FixedPad : public InputSource {
-   public:
-    bool Poll() override { return true; }
-    int GetHoldCount(int) const override { return 0; }
-    bool IsKeyReleased(int) const override { return false; }
-    std::uint32_t GetPadButtons() const override { return pad_; }
-    void SetPadButtons(std::uint32_t buttons) override { pad_ = buttons; }
-
-   private:
-    std::uint32_t pad_ = 0;
-  };
-
   // Sounds print where they are played; after a "hooks" step, actions the
   // scene does not know (the hooks of the case classes) where they run, with
   // the cast's motion and time, and "#KILL" then deletes its cast.
@@ -535,7 +523,7 @@ class Runner {
 
   std::string dir_;
   std::string line_;
-  FixedPad pad_;
+  ScriptedInput pad_;
   std::uint32_t tick_ = 0;
   std::string out_;
   std::unique_ptr<RecordingScene> scene_ = std::make_unique<RecordingScene>(out_);

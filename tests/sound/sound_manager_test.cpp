@@ -6,29 +6,28 @@
 #include <stdlib.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "sound/sound_manager.h"
 #include "sound/sound_test_support.h"
+#include "support/case_files.h"
 
 namespace {
 
+// Every row of tables/decibels.rows.
 TEST(SoundConversionTest, PercentsAndPansBecomeHundredthsOfADecibel) {
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  const float inf = std::numeric_limits<float>::infinity();
-  const std::vector<std::pair<float, int>> percents = {
-      {0.0f, -4000}, {1.0f, -4000}, {2.0f, -3398}, {10.0f, -2000}, {25.0f, -1204}, {50.0f, -602},
-      {100.0f, 0},   {150.0f, 0},   {-5.0f, -4000}, {nan, -4000}, {inf, 0}, {-inf, -4000},
-      {0.3f * 1.0f * 100.0f, -1045},  // volume 1 under a master of 0.3, in float
-      {2.5f, -3222},                  // halfway between -3398 and -3046
-  };
-  for (const auto& [percent, expected] : percents) EXPECT_EQ(PercentToDecibels(percent), expected) << percent;
-  const std::vector<std::pair<float, std::int32_t>> pans = {
-      {0.0f, 0}, {1.0f, 4000}, {-1.0f, -4000}, {0.5f, 602}, {-0.5f, -602}, {3.0f, 4000}, {nan, 0},
-  };
-  for (const auto& [pan, expected] : pans) EXPECT_EQ(PanToBufferPan(pan), expected) << pan;
+  const auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/sound/tables/decibels.rows");
+  ASSERT_FALSE(rows.empty());
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 3u) << row[0];
+    const float value = std::strtof(row[1].c_str(), nullptr);
+    const std::int32_t result = row[0] == "pan" ? PanToBufferPan(value) : PercentToDecibels(value);
+    EXPECT_EQ(result, std::atoi(row[2].c_str())) << row[0] << " " << row[1];
+  }
 }
 
 Samples Ramp(std::size_t frames) {

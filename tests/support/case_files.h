@@ -1,11 +1,12 @@
 // Reading the case files of data-driven tests: a whole file as bytes, the
-// sorted names of the cases in a folder, the rows of a table file, and the
-// folder of real files written by other tools. Shared by every suite's case
-// runner.
+// sorted names of the cases in a folder, the rows of a table file, traces and
+// golden files, and the folder of real files written by other tools. Shared by
+// every suite's case runner.
 #pragma once
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,6 +19,21 @@ inline std::string ReadTextFile(const std::filesystem::path& path) {
   std::stringstream text;
   text << file.rdbuf();
   return text.str();
+}
+
+// The lines, each ended by a line break: a recorded trace as a golden file holds it.
+inline std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+// The golden file's text to compare `actual` with. T3D_WRITE_GOLDEN=1 writes
+// `actual` there first: a changed golden file is a change of behaviour,
+// reviewed as code.
+inline std::string GoldenText(const std::filesystem::path& golden, const std::string& actual) {
+  if (std::getenv("T3D_WRITE_GOLDEN")) std::ofstream(golden, std::ios::binary) << actual;
+  return ReadTextFile(golden);
 }
 
 // The stems of the files in `folder` with the given extension (".csc"), sorted.

@@ -1,8 +1,10 @@
-// The device's CPU half on the recording backend (the trace, refusals, reset
-// and the lost states), and meshes and resets on the GL backend.
+// The device's CPU half on the recording backend (the trace, a golden file;
+// refusals, reset and the lost states), and meshes on the GL backend (its
+// reset is the Graphics start's test).
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "platform/gpu/recording_device.h"
 #include "platform/math/matrix.h"
 #include "platform/gpu/texture_loader.h"
+#include "support/case_files.h"
 #include "support/gl_pictures.h"
 
 namespace {
@@ -19,12 +22,6 @@ PresentParameters Parameters(std::uint32_t width, std::uint32_t height) {
   p.backBufferWidth = width;
   p.backBufferHeight = height;
   return p;
-}
-
-std::string Join(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\n";
-  return text;
 }
 
 TEST(GraphicsDevice, TraceNamesEveryCallAsThePlatformDoes) {
@@ -55,25 +52,8 @@ TEST(GraphicsDevice, TraceNamesEveryCallAsThePlatformDoes) {
   device.DrawPrimitiveUP(PrimitiveType::TriangleList, 1, triangle, 20);
   device.EndScene();
   device.Present();
-  EXPECT_EQ(Join(device.TakeLines()),
-            "SetRenderState(ALPHABLENDENABLE, TRUE)\n"
-            "SetRenderState(DESTBLEND, ONE)\n"
-            "SetRenderState(TEXTUREFACTOR, 0x806c3e32)\n"
-            "SetTextureStageState(1, COLOROP, MODULATE)\n"
-            "SetSamplerState(0, ADDRESSU, CLAMP)\n"
-            "SetSamplerState(0, MIPMAPLODBIAS, -1)\n"
-            "SetTexture(1, toon.bmp)\n"
-            "SetVertexShaderConstantF(1, (0.5, 0, 0, 0))\n"
-            "SetViewport(3, 3, 122, 122, 0, 1)\n"
-            "Clear(TARGET|ZBUFFER, 0x00000000, 1)\n"
-            "BeginScene\n"
-            "SetFVF(0x44)\n"
-            "DrawPrimitiveUP(TRIANGLELIST, 1, 20)\n"
-            "  (0, 0, 0, 1) 0xff000000\n"
-            "  (8, 0, 0, 1) 0xff000000\n"
-            "  (0, 6, 0, 1) 0x80ffffff\n"
-            "EndScene\n"
-            "Present\n");
+  const std::string trace = JoinLines(device.TakeLines());
+  EXPECT_EQ(trace, GoldenText(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/gpu/golden/calls.trace", trace));
 }
 
 TEST(GraphicsDevice, RefusesWhatItDoesNotSupportAndKeepsItsState) {
@@ -214,17 +194,6 @@ TEST(GraphicsDevice, MeshesDrawByAttributeRangeAndFollowTheirVertices) {
   EXPECT_TRUE(PicturesMatch("mesh_updated", gl.BackBuffer(), MakePicture(32, 8, [](std::uint32_t x, std::uint32_t) {
                               return (x / 8) % 2 ? 0xFF00FF00u : 0xFF0000FFu;
                             }), 0));
-}
-
-TEST(GraphicsDevice, GlResetResizesTheBackBuffer) {
-  GlTestDevice gl = MakeGlTestDevice(800, 600);
-  ASSERT_TRUE(gl.device);
-  EXPECT_EQ(gl.device->Reset(Parameters(640, 480)), DeviceResult::Ok);
-  gl.device->Clear(kClearTarget, 0xFF123456u, 1.0f);
-  const Picture picture = gl.BackBuffer();
-  EXPECT_EQ(picture.pixels.size(), 640u * 480u);
-  EXPECT_EQ(picture.At(639, 479), 0xFF123456u);
-  EXPECT_EQ(gl.device->Present(), DeviceResult::Ok);
 }
 
 TEST(GraphicsDevice, TexturesKeepTheImagesSizeOrTakeTheOneAskedFor) {
