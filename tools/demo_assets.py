@@ -406,8 +406,10 @@ def static_class(path, name, mesh, flags, comment, script="", function=""):
 
 
 def stage():
-    write_x("models/ground.x", "The field: 6000 square, its top at height 0.",
-            [(GRASS, box_faces(-3000, 3000, -100, 0, -2500, 3500))])
+    # The field reaches past the renderer's far plane (20000) from anywhere on
+    # the course: the horizon is the plane's straight cut, not the field's corners.
+    write_x("models/ground.x", "The field: 48000 square, its top at height 0.",
+            [(GRASS, box_faces(-24000, 24000, -100, 0, -23500, 24500))])
     write_x("models/ramp.x", "A ramp 400 wide rising 200 over 800 along +z.",
             [(STONE, ramp_faces(-200, 200, 0, 800, 200))])
     write_x("models/block.x", "A block 600 square and 200 high, its origin at the middle of its foot.",
@@ -424,7 +426,10 @@ def stage():
     # Visible, Active and Obstacle: what the runner stands on and bumps into.
     # ToonRender and EdgeRender draw them like him.
     obstacle = 0x1 | 0x2 | 0x4 | 0x40 | 0x80
-    static_class("models/ground.txt", "Ground", "ground.x", obstacle, "The field everything stands on.")
+    # The field's bounding sphere holds the camera, which the view-cone test
+    # cannot judge (it drops the field whenever the sphere's centre falls
+    # behind the camera): NoOmitRendering draws it always.
+    static_class("models/ground.txt", "Ground", "ground.x", obstacle | 0x40000, "The field everything stands on.")
     static_class("models/ramp.txt", "Ramp", "ramp.x", obstacle, "The ramp up to the first block.")
     static_class("models/block.txt", "Block", "block.x", obstacle, "The two blocks either side of the gap.")
     static_class("models/crate.txt", "Crate", "crate.x", obstacle | 0x20, "Crates in the way.")
