@@ -69,11 +69,12 @@ Finish()
   Sound.PlaySound("GOAL", 1, 0);
   time = $frames / 30;
   best = BestTime();
-  PutCentred(0, 4, YELLOW, 200, 1.6, 15);
-  PutCentred(2, Scene.GetString(9) + Math.Format1("%.2f", time), WHITE, 290, 0.9, 30);
+  // In the sky, above the runner cheering at the flag.
+  PutCentred(0, 4, YELLOW, 60, 1.6, 15);
+  PutCentred(2, Scene.GetString(9) + Math.Format1("%.2f", time), WHITE, 140, 0.9, 30);
   if (best == 0 || time < best) {
     Storage.SaveValue("Demo", "BestTime", Math.Format1("%.2f", time));
-    PutCentred(3, 5, YELLOW, 360, 0.8, 45);
+    PutCentred(3, 5, YELLOW, 190, 0.8, 45);
   }
   Storage.SaveValue("Demo", "Finished", Storage.LoadNumber("Demo", "Finished", 0) + 1);
   Scene.SetTimer(120, 3, "BackToTitle", 0, 0, 0);
