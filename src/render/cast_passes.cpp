@@ -34,26 +34,6 @@ void SetConstant(GraphicsDevice& d, std::uint32_t reg, float x, float y, float z
   d.SetVertexShaderConstantF(reg, v, 1);
 }
 
-void SetBlend(GraphicsDevice& d, std::uint32_t source, std::uint32_t destination) {
-  d.SetRenderState(RenderState::SrcBlend, source);
-  d.SetRenderState(RenderState::DestBlend, destination);
-}
-
-void SetMaterialSources(GraphicsDevice& d) {
-  d.SetRenderState(RenderState::DiffuseMaterialSource, kMaterialSourceMaterial);
-  d.SetRenderState(RenderState::AmbientMaterialSource, kMaterialSourceMaterial);
-}
-
-void SetAddress(GraphicsDevice& d, std::uint32_t sampler, std::uint32_t address) {
-  d.SetSamplerState(sampler, SamplerState::AddressU, address);
-  d.SetSamplerState(sampler, SamplerState::AddressV, address);
-}
-
-void SetLinearFilters(GraphicsDevice& d, std::uint32_t sampler) {
-  d.SetSamplerState(sampler, SamplerState::MagFilter, kTexFilterLinear);
-  d.SetSamplerState(sampler, SamplerState::MinFilter, kTexFilterLinear);
-}
-
 // The programs read the transposed world x view x projection in c4 to c7
 // and, for toon shading, the light direction in model space in c3.
 void SetTransformConstants(GraphicsDevice& d, const Matrix& world, const Matrix& viewProjection) {
@@ -257,9 +237,43 @@ void SetAlphaOp(GraphicsDevice& d, std::uint32_t stage, std::uint32_t op, std::u
   if (arg2 != kUnusedArgument) d.SetTextureStageState(stage, TextureStageState::AlphaArg2, arg2);
 }
 
+void SetBlend(GraphicsDevice& d, std::uint32_t source, std::uint32_t destination) {
+  d.SetRenderState(RenderState::SrcBlend, source);
+  d.SetRenderState(RenderState::DestBlend, destination);
+}
+
+void SetMaterialSources(GraphicsDevice& d) {
+  d.SetRenderState(RenderState::DiffuseMaterialSource, kMaterialSourceMaterial);
+  d.SetRenderState(RenderState::AmbientMaterialSource, kMaterialSourceMaterial);
+}
+
+void SetAddress(GraphicsDevice& d, std::uint32_t sampler, std::uint32_t address) {
+  d.SetSamplerState(sampler, SamplerState::AddressU, address);
+  d.SetSamplerState(sampler, SamplerState::AddressV, address);
+}
+
+void SetLinearFilters(GraphicsDevice& d, std::uint32_t sampler) {
+  d.SetSamplerState(sampler, SamplerState::MagFilter, kTexFilterLinear);
+  d.SetSamplerState(sampler, SamplerState::MinFilter, kTexFilterLinear);
+}
+
 void SetStageZeroDefaults(GraphicsDevice& d) {
   SetColorOp(d, 0, kTopModulate, kTaTexture, kTaCurrent);
   SetAlphaOp(d, 0, kTopSelectArg1, kTaDiffuse);
+}
+
+Matrix PoseCast(const FrameState& frame, Cast& cast) {
+  Model& model = *cast.GetClass()->GetModel();
+  const Matrix world = cast.GetWorldMatrix(true);
+  cast.ApplyMotionPose();
+  // Casts of a class share the model: its skinned vertices are kept only
+  // when they hold this very cast's pose.
+  const auto owner = reinterpret_cast<std::uintptr_t>(cast.GetHandle().ToInstance());
+  model.KeepSkinFor({owner, cast.GetMotionIndex(), cast.GetMotionTime(), cast.GetPoseRevision()});
+  // Outside a run, tools pose casts freely: skin every draw.
+  if (!frame.running) model.SetDirty(true);
+  frame.device->SetTransform(TransformState::World, world);
+  return world;
 }
 
 void DrawCastPasses(const FrameState& frame, const RenderEntry& entry) {
@@ -271,15 +285,7 @@ void DrawCastPasses(const FrameState& frame, const RenderEntry& entry) {
   const std::uint32_t flags = cast.GetFlags();
   const bool toonResources = frame.resources->HasToonResources();
 
-  const Matrix world = cast.GetWorldMatrix(true);
-  cast.ApplyMotionPose();
-  // Casts of a class share the model: its skinned vertices are kept only
-  // when they hold this very cast's pose.
-  const auto owner = reinterpret_cast<std::uintptr_t>(cast.GetHandle().ToInstance());
-  model.KeepSkinFor({owner, cast.GetMotionIndex(), cast.GetMotionTime(), cast.GetPoseRevision()});
-  // Outside a run, tools pose casts freely: skin every draw.
-  if (!frame.running) model.SetDirty(true);
-  d.SetTransform(TransformState::World, world);
+  const Matrix world = PoseCast(frame, cast);
   // Every pass tests depth, and the silhouette and outline change the test.
   d.SetRenderState(RenderState::ZEnable, 1);
   d.SetRenderState(RenderState::ZFunc, kCmpLessEqual);

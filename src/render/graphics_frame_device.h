@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "render/graphics.h"
-#include "render/text_renderer.h"
+#include "render/text/text_renderer.h"
 #include "scene/run_host.h"
 
 class GraphicsFrameDevice : public FrameDevice {

@@ -125,7 +125,7 @@ void SceneRenderer::RenderFrame(Scene& scene, const OrbitView* orbit) {
   for (int i = 0; i < list_.count; ++i) DrawCastPasses(frame, list_.entries[static_cast<std::size_t>(i)]);
 
   RenderShadowSection(scene, frame);
-  RenderGlareSection(scene, frame);
+  RenderGlareSection(frame);
 
   if (frame.running) {
     for (int i = 0; i < kFadeSlotCount; ++i) DrawFade(d, scene.Fade(i));
@@ -133,7 +133,3 @@ void SceneRenderer::RenderFrame(Scene& scene, const OrbitView* orbit) {
   // Through the scene, which a game's scene may override.
   scene.RenderCharacterSlots();
 }
-
-void SceneRenderer::RenderShadowSection(Scene&, const FrameState&) {}
-
-void SceneRenderer::RenderGlareSection(Scene&, const FrameState&) {}

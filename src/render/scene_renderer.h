@@ -9,10 +9,12 @@
 #include <string>
 
 #include "platform/gpu/device.h"
+#include "render/shadow_glare/glare_pass.h"
 #include "render/graphics.h"
 #include "render/render_list.h"
 #include "render/render_resources.h"
-#include "render/text_renderer.h"
+#include "render/shadow_glare/shadow_pass.h"
+#include "render/text/text_renderer.h"
 #include "scene/run_host.h"
 
 class ArchiveManager;
@@ -72,9 +74,9 @@ class SceneRenderer : public SceneDrawing {
  private:
   // After the casts, before the fades: the cast shadows laid onto the
   // obstacles below them, and the glow of glaring casts added over the
-  // picture. Nothing yet: the shadow and glare passes take these places.
-  void RenderShadowSection(Scene& scene, const FrameState& frame);
-  void RenderGlareSection(Scene& scene, const FrameState& frame);
+  // picture.
+  void RenderShadowSection(Scene& scene, const FrameState& frame) { shadows_.Render(scene, frame, list_); }
+  void RenderGlareSection(const FrameState& frame) { glare_.Render(frame, list_); }
 
   Graphics& graphics_;
   const ArchiveManager* archives_ = nullptr;  // null: the program's
@@ -83,4 +85,6 @@ class SceneRenderer : public SceneDrawing {
   TextRenderer text_;
   // Rebuilt every frame; the sections after the casts walk it too.
   RenderList list_;
+  ShadowPass shadows_;
+  GlarePass glare_;
 };

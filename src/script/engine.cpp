@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/system/safe_string.h"
-#include "script/bytecode.h"
+#include "script/bytecode/bytecode.h"
 #include "script/script_context.h"
 
 ScriptFunction::ScriptFunction() = default;

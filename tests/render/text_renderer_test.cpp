@@ -15,7 +15,7 @@
 #include "platform/gpu/texture_loader.h"
 #include "platform/image/image.h"
 #include "platform/system/temp_folder.h"
-#include "render/text_renderer.h"
+#include "render/text/text_renderer.h"
 #include "support/gl_pictures.h"
 
 namespace {

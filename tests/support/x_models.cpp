@@ -102,6 +102,27 @@ std::string RectangleX(float x0, float y0, float x1, float y1, float z, const XM
   return Header() + mesh.Text(material) + "}\n";
 }
 
+std::string FloorX(float x0, float z0, float x1, float z1, float y, const XMaterial& material, int cells) {
+  MeshText mesh;
+  const V3 up{0.0f, 1.0f, 0.0f};
+  cells = std::max(cells, 1);
+  const int side = cells + 1;
+  auto at = [&](int i, float from, float to) {
+    return from + (to - from) * static_cast<float>(i) / static_cast<float>(cells);
+  };
+  // Rows from z1 down to z0, each from x0 to x1.
+  for (int j = 0; j < side; ++j)
+    for (int i = 0; i < side; ++i) mesh.Vertex({at(i, x0, x1), y, at(j, z1, z0)}, up);
+  for (int j = 0; j < cells; ++j) {
+    for (int i = 0; i < cells; ++i) {
+      const int a = j * side + i, b = a + 1, d = a + side, c = d + 1;
+      mesh.Face(a, b, c, up);
+      mesh.Face(a, c, d, up);
+    }
+  }
+  return Header() + mesh.Text(material) + "}\n";
+}
+
 std::string SkinnedTubeX(float radius, float height, int segments, int rings, int bones, const XMaterial& material) {
   MeshText mesh;
   bones = std::max(bones, 2);

@@ -1,5 +1,6 @@
 // .x model texts made to measure for rendering tests and benchmarks: a flat
-// rectangle facing the camera, and a closed tube skinned to a chain of bones.
+// rectangle facing the camera, a floor, and a closed tube skinned to a chain
+// of bones.
 #pragma once
 
 #include <string>
@@ -28,6 +29,11 @@ inline XMaterial DiffuseMaterial(float r, float g, float b, float a = 1.0f) {
 // One unskinned rectangle in the plane z, from (x0, y0) to (x1, y1), whose
 // front faces a camera looking along +z. Its root frame holds the mesh.
 std::string RectangleX(float x0, float y0, float x1, float y1, float z, const XMaterial& material);
+
+// One unskinned rectangle in the plane y, from (x0, z0) to (x1, z1), whose
+// front faces up, made of `cells` x `cells` squares of two triangles. Its
+// root frame holds the mesh.
+std::string FloorX(float x0, float z0, float x1, float z1, float y, const XMaterial& material, int cells = 1);
 
 // A tube of `radius` standing on the origin up to `height`, closed at both
 // ends, with smooth side normals: `segments` around, `rings` bands up. It is

@@ -19,7 +19,7 @@
 // Interpreter::SetBytecode(false) turns all of this off; the differential
 // tests and the fuzz target run both ways and compare.
 #include "platform/system/stack_guard.h"
-#include "script/bytecode.h"
+#include "script/bytecode/bytecode.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The layout of a function's bytecode (bytecode_builder.h): instructions and
 // their targets, operands and constants, faults, and the finishing passes.
-#include "script/bytecode_builder.h"
+#include "script/bytecode/bytecode_builder.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // The text slots and the overlay line on the device.
-#include "render/text_renderer.h"
+#include "render/text/text_renderer.h"
 
 #include <cassert>
 #include <string>

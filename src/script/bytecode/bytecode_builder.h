@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "script/bytecode.h"
+#include "script/bytecode/bytecode.h"
 
 // The body nests too deeply to be worth compiling.
 struct TooDeep {};

@@ -1,5 +1,5 @@
 // Laying text into a character set's batch and drawing the batch.
-#include "render/character_set.h"
+#include "render/text/character_set.h"
 
 #include <algorithm>
 #include <cmath>

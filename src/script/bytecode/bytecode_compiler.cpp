@@ -14,7 +14,7 @@
 //   interpreter knows before the body runs whether the limit can be met in it.
 // How the code is laid out is bytecode_builder.cpp's.
 #include "platform/system/stack_guard.h"
-#include "script/bytecode_builder.h"
+#include "script/bytecode/bytecode_builder.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // what the plain routines do, through operations.cpp.
 #include <new>
 
-#include "script/bytecode.h"
+#include "script/bytecode/bytecode.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "render/character_set.h"
+#include "render/text/character_set.h"
 #include "render/graphics.h"
 #include "render/render_resources.h"
 #include "scene/scene.h"
