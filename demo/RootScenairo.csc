@@ -1,13 +1,12 @@
 // The demo's root scenario: loads the sounds and starts the music once, then
 // runs the title and the play scene by turns, as each scene asks in its
-// parameter 0, until one asks for nothing.
+// parameter 0, until one asks for neither (Esc on the title, the window closed).
 #define NEXT_PLAY 1
 #define NEXT_TITLE 2
 
 OnBegin()
 {
   System.Title = "T3D Player demo";
-  Storage.SaveValue("Demo", "Runs", Storage.LoadNumber("Demo", "Runs", 0) + 1);
   Sound.LoadSound("JUMP", "sound/jump.wav");
   Sound.LoadSound("LAND", "sound/land.wav");
   Sound.LoadSound("STRT", "sound/start.wav");

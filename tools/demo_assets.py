@@ -393,10 +393,12 @@ RED = (0.9, 0.15, 0.15)
 WHITE = (0.95, 0.95, 0.95)
 
 
-def static_class(path, name, mesh, flags, comment, script="", function=""):
+def static_class(path, name, mesh, flags, comment, script="", function="", glare=0):
     # The markup has no comments: the class says what it is in its name.
     lines = ["<MotionObject>", ' <Name value="%s" />' % name,
              ' <MeshFile value="%s" />' % mesh, ' <Flags value="#%08x"/>' % flags]
+    if glare:
+        lines.append(' <Glare value="%d"/>' % glare)
     if script:
         lines += [" <Script>", script.rstrip(), " </Script>"]
     if function:
@@ -406,8 +408,10 @@ def static_class(path, name, mesh, flags, comment, script="", function=""):
 
 
 def stage():
-    write_x("models/ground.x", "The field: 6000 square, its top at height 0.",
-            [(GRASS, box_faces(-3000, 3000, -100, 0, -2500, 3500))])
+    # The field reaches past the renderer's far plane (20000) from anywhere on
+    # the course: the horizon is the plane's straight cut, not the field's corners.
+    write_x("models/ground.x", "The field: 48000 square, its top at height 0.",
+            [(GRASS, box_faces(-24000, 24000, -100, 0, -23500, 24500))])
     write_x("models/ramp.x", "A ramp 400 wide rising 200 over 800 along +z.",
             [(STONE, ramp_faces(-200, 200, 0, 800, 200))])
     write_x("models/block.x", "A block 600 square and 200 high, its origin at the middle of its foot.",
@@ -424,13 +428,18 @@ def stage():
     # Visible, Active and Obstacle: what the runner stands on and bumps into.
     # ToonRender and EdgeRender draw them like him.
     obstacle = 0x1 | 0x2 | 0x4 | 0x40 | 0x80
-    static_class("models/ground.txt", "Ground", "ground.x", obstacle, "The field everything stands on.")
+    # The field's bounding sphere holds the camera, which the view-cone test
+    # cannot judge (it drops the field whenever the sphere's centre falls
+    # behind the camera): NoOmitRendering draws it always.
+    static_class("models/ground.txt", "Ground", "ground.x", obstacle | 0x40000, "The field everything stands on.")
     static_class("models/ramp.txt", "Ramp", "ramp.x", obstacle, "The ramp up to the first block.")
     static_class("models/block.txt", "Block", "block.x", obstacle, "The two blocks either side of the gap.")
     static_class("models/crate.txt", "Crate", "crate.x", obstacle | 0x20, "Crates in the way.")
     static_class("models/platform.txt", "Platform", "platform.x", obstacle | 0x20,
                  "The platform that carries the runner across the gap.")
-    static_class("models/flag.txt", "Flag", "flag.x", 0x1 | 0x2 | 0x40 | 0x80, "The goal flag (no obstacle).")
+    # The goal glows (the glare pass), so it shows from afar.
+    static_class("models/flag.txt", "Flag", "flag.x", 0x1 | 0x2 | 0x40 | 0x80, "The goal flag (no obstacle).",
+                 glare=255)
     write("models/eye.txt", "\n".join([
         "<MotionObject>",
         ' <Name value="Eye" />', ' <Motion name="Look" length="1">', " </Motion>", "</MotionObject>", ""]))
@@ -526,8 +535,11 @@ def images():
     # The toon ramp: lit, half-lit and shaded bands from left to right.
     run(["convert", "-size", "64x64", "xc:#ffffff", "-fill", "#c4c4c4", "-draw", "rectangle 26,0 45,63",
          "-fill", "#8a8a8a", "-draw", "rectangle 46,0 63,63", "BMP3:" + out("toon.bmp")])
-    # The blob shadow: dark in the middle, white (no change) at the rim.
-    run(["convert", "-size", "128x128", "radial-gradient:#606060-white", "BMP3:" + out("shadow.bmp")])
+    # The blob shadow: a soft dark spot in the middle, white (no change)
+    # around it. The image spans five bounding radii of the caster, so the
+    # spot is small: about the runner's feet, and hidden under a crate.
+    run(["convert", "-size", "128x128", "xc:white", "-fill", "#606060", "-draw", "circle 64,64 64,73",
+         "-blur", "0x3", "BMP3:" + out("shadow.bmp")])
 
 
 # ---------------------------------------------------------------- sound

@@ -15,6 +15,9 @@
 // Where the flag stands: the run ends on the far block within this of it.
 #define GOAL_Z 1850
 #define GOAL_Y 150
+// Past the first block's far edge and this low, the runner is down on the grass.
+#define FALL_Z 800
+#define FALL_Y 50
 
 PlatformMove(id, step, b, c)
 {
@@ -35,6 +38,8 @@ PlayBegin()
   $camera = Scene.GetCast("Camera");
   $state = RUNNING;
   $frames = 0;
+  // The runs started, kept beside the best time.
+  Storage.SaveValue("Demo", "Runs", Storage.LoadNumber("Demo", "Runs", 0) + 1);
   // The camera follows the runner: pose 0 at full weight, made by the follow.
   $camera.SetParam(3, 1);
   $camera.SetParam(4, 0);
@@ -64,11 +69,12 @@ Finish()
   Sound.PlaySound("GOAL", 1, 0);
   time = $frames / 30;
   best = BestTime();
-  PutCentred(0, 4, YELLOW, 200, 1.6, 15);
-  PutCentred(2, Scene.GetString(9) + Math.Format1("%.2f", time), WHITE, 290, 0.9, 30);
+  // In the sky, above the runner cheering at the flag.
+  PutCentred(0, 4, YELLOW, 60, 1.6, 15);
+  PutCentred(2, Scene.GetString(9) + Math.Format1("%.2f", time), WHITE, 140, 0.9, 30);
   if (best == 0 || time < best) {
     Storage.SaveValue("Demo", "BestTime", Math.Format1("%.2f", time));
-    PutCentred(3, 5, YELLOW, 360, 0.8, 45);
+    PutCentred(3, 5, YELLOW, 190, 0.8, 45);
   }
   Storage.SaveValue("Demo", "Finished", Storage.LoadNumber("Demo", "Finished", 0) + 1);
   Scene.SetTimer(120, 3, "BackToTitle", 0, 0, 0);
@@ -91,15 +97,20 @@ PlayLoop()
     if ($frames % 3 == 0) ShowTime();
     if ($hero.Z > GOAL_Z && $hero.Y > GOAL_Y) Finish();
   }
-  // Fallen off the world: back to the start.
+  // Fallen off the world, or down on the grass past the first block (in the
+  // gap or off the far block): back to the start, the camera with him, so it
+  // does not chase him back past the blocks.
   // Writing a coordinate moves the start of the sweep along with it, so the
   // runner does not sweep back up through the ground.
-  if ($hero.Y < -2000) {
+  if ($hero.Y < -2000 || ($hero.Z > FALL_Z && $hero.Y < FALL_Y)) {
     $hero.YSpeed = 0;
     $hero.X = 0;
     $hero.Y = 0;
     $hero.Z = -1350;
     $hero.ResetRotation();
+    $camera.X = 0;
+    $camera.Y = 520;
+    $camera.Z = -2550;
   }
 }
 

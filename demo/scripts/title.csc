@@ -37,10 +37,11 @@ TitleLoop()
 
 TitleKey(code, hold)
 {
-  // Esc leaves the game: the scene ends with nothing named after it.
+  // Esc leaves the game: the scene ends with no scene named after it (a
+  // parameter takes a number or a text, never empty).
   if (code == 1 && hold == 1 && $started == 0) {
     $started = 1;
-    Scene.SetParam(0, empty);
+    Scene.SetParam(0, NEXT_QUIT);
     Scene.EndScene();
   }
 }

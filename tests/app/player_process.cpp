@@ -1,4 +1,4 @@
-// Starting, waiting for and killing the program.
+// Starting, waiting for and killing the program; the settings file it writes.
 #include "app/player_process.h"
 
 #include <fcntl.h>
@@ -13,6 +13,8 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+
+#include "classes/storage_codec.h"
 
 namespace {
 
@@ -88,4 +90,11 @@ bool WaitForText(const TempFolder& folder, const std::string& file, const std::s
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return true;
+}
+
+std::string Settings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries) {
+  std::string text = "[" + EncodeStorageText(0, section) + "]\r\n";
+  for (const auto& [key, value] : entries)
+    text += EncodeStorageText(0, key) + "=" + EncodeStorageText(0, value) + "\r\n";
+  return text;
 }

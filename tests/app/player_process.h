@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/system/temp_folder.h"
@@ -36,6 +37,10 @@ class PlayerProcess {
   int pid_ = -1;
   std::string outputPath_;
 };
+
+// A settings file as Storage writes it under the default key: one section,
+// then its entries in order.
+std::string Settings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries);
 
 // Waits until the file holds `text` somewhere; false after `timeoutMs`.
 bool WaitForText(const TempFolder& folder, const std::string& file, const std::string& text, int timeoutMs = 30000);

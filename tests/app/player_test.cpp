@@ -40,15 +40,6 @@ RunResult Play(const TempFolder& folder, const PlayerOptions& options = {}) {
   return result;
 }
 
-// A settings file as Storage writes it under the default key: one section,
-// then its entries in order.
-std::string Settings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries) {
-  std::string text = "[" + EncodeStorageText(0, section) + "]\r\n";
-  for (const auto& [key, value] : entries)
-    text += EncodeStorageText(0, key) + "=" + EncodeStorageText(0, value) + "\r\n";
-  return text;
-}
-
 // The images a scene's drawing needs to start, as any game folder has them.
 void WriteSceneImages(const TempFolder& folder) {
   const auto gray = [](std::uint32_t, std::uint32_t) { return 0xFF808080u; };

@@ -2,7 +2,11 @@
 // it is ready; stopped by its process id.
 #include "support/xvfb_display.h"
 
+// Before Xlib, whose macros (None, Bool, Status) would break GoogleTest's headers.
+#include "support/gl_pictures.h"
+
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,6 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,7 +26,7 @@ constexpr int kStartTimeoutMs = 15000;
 
 }  // namespace
 
-XvfbDisplay::XvfbDisplay() {
+XvfbDisplay::XvfbDisplay(const std::string& screen) {
   int fds[2];
   if (pipe(fds) != 0) {
     error_ = "no pipe";
@@ -41,7 +47,7 @@ XvfbDisplay::XvfbDisplay() {
     dup2(null, STDOUT_FILENO);
     dup2(null, STDERR_FILENO);
     const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
            static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -105,4 +111,42 @@ bool XvfbDisplay::RequestClose(unsigned long window) const {
   XSync(display, False);
   XCloseDisplay(display);
   return sent != 0;
+}
+
+bool XvfbDisplay::Screenshot(unsigned long window, Picture* out) const {
+  Display* display = XOpenDisplay(name_.c_str());
+  if (display == nullptr) return false;
+  // A window that went away between two calls is an answer (no picture), not
+  // a reason for Xlib's default handler to end the test program.
+  const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  XWindowAttributes attributes;
+  XImage* image = nullptr;
+  if (XGetWindowAttributes(display, window, &attributes) != 0 && attributes.map_state == IsViewable)
+    image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                      static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  const bool read = image != nullptr;
+  if (read) {
+    // Each channel scaled from its mask to 8 bits, whatever the visual's layout.
+    const auto channel = [](unsigned long pixel, unsigned long mask) {
+      if (mask == 0) return 0u;
+      const auto value = static_cast<std::uint32_t>((pixel & mask) >> std::countr_zero(mask));
+      const auto top = static_cast<std::uint32_t>(mask >> std::countr_zero(mask));
+      return value * 255u / top;
+    };
+    out->width = static_cast<std::uint32_t>(image->width);
+    out->height = static_cast<std::uint32_t>(image->height);
+    out->pixels.clear();
+    out->pixels.reserve(static_cast<std::size_t>(out->width) * out->height);
+    for (int y = 0; y < image->height; ++y)
+      for (int x = 0; x < image->width; ++x) {
+        const unsigned long pixel = XGetPixel(image, x, y);
+        out->pixels.push_back(0xFF000000u | channel(pixel, image->red_mask) << 16 |
+                              channel(pixel, image->green_mask) << 8 | channel(pixel, image->blue_mask));
+      }
+    XDestroyImage(image);
+  }
+  XSync(display, False);
+  XSetErrorHandler(previous);
+  XCloseDisplay(display);
+  return read;
 }

@@ -1,15 +1,19 @@
 // An X server of the test's own (Xvfb), on a display number the server finds
-// free, and commands run against it: xdotool for real key presses, and the
-// request a window manager sends when the close button is clicked. Tests that
-// need a display start one and fail when it does not start.
+// free, and commands run against it: xdotool for real key presses, the
+// request a window manager sends when the close button is clicked, and
+// screenshots. Tests that need a display start one and fail when it does not
+// start.
 #pragma once
 
 #include <string>
 
+struct Picture;
+
 class XvfbDisplay {
  public:
-  // A 1024x768 screen; returns once the server accepts clients (or failed).
-  XvfbDisplay();
+  // A screen of `screen` ("WxHxDEPTH"); returns once the server accepts
+  // clients (or failed).
+  explicit XvfbDisplay(const std::string& screen = "1024x768x24");
   ~XvfbDisplay();
   XvfbDisplay(const XvfbDisplay&) = delete;
   XvfbDisplay& operator=(const XvfbDisplay&) = delete;
@@ -27,6 +31,9 @@ class XvfbDisplay {
   unsigned long FindWindow(const std::string& className) const;
   // WM_DELETE_WINDOW to the window, as the close button asks a window to close.
   bool RequestClose(unsigned long window) const;
+  // The window's pixels as the server holds them (what a person sees there),
+  // opaque ARGB; false when they cannot be read.
+  bool Screenshot(unsigned long window, Picture* out) const;
 
  private:
   int pid_ = -1;
