@@ -13,6 +13,7 @@
 #include <fstream>
 #include <string>
 
+#include "best_of.h"
 #include "converter/mqo_bones.h"
 #include "converter/mqo_reader.h"
 #include "converter/x_converter.h"
@@ -25,20 +26,6 @@ namespace fs = std::filesystem;
 
 constexpr int kBones = 30;
 constexpr int kSegments = 100;
-
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-// Best of `runs`, so a busy moment of the machine does not count.
-template <typename F>
-double BestOf(int runs, F&& body) {
-  double best = 1e30;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    body();
-    best = std::min(best, Seconds(std::chrono::steady_clock::now() - start));
-  }
-  return best;
-}
 
 void Append(std::string& out, const char* format, double a, double b = 0, double c = 0) {
   char line[160];

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "best_of.h"
 #include "platform/math/intersect.h"
 #include "platform/mesh/hierarchy_loader.h"
 #include "platform/mesh/mesh_queries.h"
@@ -26,22 +27,6 @@
 #endif
 
 namespace {
-
-double Seconds(std::chrono::steady_clock::duration d) {
-  return std::chrono::duration<double>(d).count();
-}
-
-// Best of `runs`, so a busy moment of the machine does not count.
-template <typename F>
-double BestOf(int runs, F&& body) {
-  double best = 1e30;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    body();
-    best = std::min(best, Seconds(std::chrono::steady_clock::now() - start));
-  }
-  return best;
-}
 
 void Append(std::string* out, const char* format, double a, double b, double c) {
   char line[128];

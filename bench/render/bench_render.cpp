@@ -10,26 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "best_of.h"
 #include "platform/gpu/gl_device.h"
 #include "platform/image/image.h"
 #include "platform/math/matrix.h"
 #include "platform/math/vector.h"
 
 namespace {
-
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-// Best of `runs`, so a busy moment of the machine does not count.
-template <typename F>
-double BestOf(int runs, F&& body) {
-  double best = 1e30;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    body();
-    best = std::min(best, Seconds(std::chrono::steady_clock::now() - start));
-  }
-  return best;
-}
 
 // A rippled sheet of cells x cells quads in front of the camera, with
 // normals and texture coordinates: 2 x cells^2 triangles.
