@@ -53,11 +53,9 @@ std::string DumpCondition(const char* name, const CaseCondition& c) {
 }
 
 std::uint32_t KindFromName(const std::string& name) {
-  if (name.size() != 4) return 0;
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(name[0])) << 24 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(name[1])) << 16 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(name[2])) << 8 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(name[3]));
+  std::uint32_t kind = 0;
+  for (unsigned char c : name.size() == 4 ? name : std::string()) kind = kind << 8 | c;
+  return kind;
 }
 
 }  // namespace
@@ -84,6 +82,25 @@ std::string DumpCaseTable(const CaseTable& table, std::span<const Motion> motion
     }
   }
   return text;
+}
+
+MotionKey ReadKey(std::istream& words) {
+  std::string kind, time, flags, value;
+  words >> kind >> time >> flags;
+  MotionKey key;
+  key.SetKind(KindFromName(kind));
+  key.time = ReadDecimalInt32(time.c_str());
+  key.flags = ReadFlagWord(flags.c_str());
+  for (int i = 0; words >> value; ++i) {
+    if (key.kind == kKindEvent) {
+      key.GetCommand()->SetText(value.c_str());
+    } else if (value[0] == '#') {
+      key.SetWord(i, ReadFlagWord(value.c_str()));
+    } else {
+      key.SetFloat(i, static_cast<float>(ReadDecimal(value.c_str())));
+    }
+  }
+  return key;
 }
 
 std::vector<Motion> MakeMotions(const std::vector<std::string>& names) {
@@ -119,23 +136,7 @@ std::string RunTrackScript(std::string_view script) {
     } else if (command == "track") {
       track = motion.FrameAt(1);
     } else if (command == "key") {
-      std::string kind, time, flags;
-      words >> kind >> time >> flags;
-      MotionKey key;
-      key.SetKind(KindFromName(kind));
-      key.time = ReadDecimalInt32(time.c_str());
-      key.flags = ReadFlagWord(flags.c_str());
-      std::string value;
-      for (int i = 0; words >> value; ++i) {
-        if (key.kind == kKindEvent) {
-          key.GetCommand()->SetText(value.c_str());
-        } else if (value[0] == '#') {
-          key.SetWord(i, ReadFlagWord(value.c_str()));
-        } else {
-          key.SetFloat(i, static_cast<float>(ReadDecimal(value.c_str())));
-        }
-      }
-      out += line + " -> " + (track->SetKey(key) ? "true" : "false") + "\n";
+      out += line + " -> " + (track->SetKey(ReadKey(words)) ? "true" : "false") + "\n";
     } else if (command == "bake") {
       for (int i = 0; const KeyType* type = KeyTypeByIndex(i); ++i) type->BakeKeys(*track);
       out += Format("bake -> %d keys\n", track->KeyCount());
