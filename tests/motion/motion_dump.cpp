@@ -1,6 +1,7 @@
 // Dumps and small command runners behind the data-driven motion cases.
 #include "motion/motion_dump.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -56,6 +57,26 @@ std::uint32_t KindFromName(const std::string& name) {
   std::uint32_t kind = 0;
   for (unsigned char c : name.size() == 4 ? name : std::string()) kind = kind << 8 | c;
   return kind;
+}
+
+// The entries a list gets after one already filled: "@N" marks an entry
+// editing word N of the key, "#B" flag bit B. Without a type, the motion's
+// own list in room for eight entries.
+std::string DumpProperties(Motion& motion, KeyType* type) {
+  std::array<PropertyEntry, 64> list{};
+  AppendProperty(list.data(), 64, kPropertyInteger, "Existing", nullptr, 0, 0, false);
+  MotionKey key;
+  if (type != nullptr) type->InitKey(key, 2);
+  const int count = type != nullptr ? type->ListProperties(&motion, &key, list.data(), 64)
+                                    : motion.ListProperties(nullptr, nullptr, list.data(), 8);
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += std::string(" ") + list[i].name;
+    for (int w = 0; w < 8; ++w)
+      if (list[i].value == key.WordAddress(w)) text += Format("@%d", w);
+    if (list[i].type >= kPropertyFlagBit) text += Format("#%u", list[i].type - kPropertyFlagBit);
+  }
+  return type != nullptr ? text + Format(" (time up to %g)", static_cast<double>(list[1].max)) : text;
 }
 
 }  // namespace
@@ -172,6 +193,38 @@ std::string RunTrackScript(std::string_view script) {
       std::string kind, mask;
       words >> kind >> mask;
       track->DeleteKeysWithFlags(kind == "*" ? 0 : KindFromName(kind), ReadFlagWord(mask.c_str()));
+    } else if (command == "types") {
+      // The registry in its order, each type found again by its kind.
+      for (int i = -1; i <= kKeyTypeCount; ++i) {
+        const KeyType* t = KeyTypeByIndex(i);
+        out += t == nullptr ? Format("%d (none)\n", i)
+                            : Format("%d %s %s %08x %06x %s %s%s\n", i, t->GetName(), t->GetTypeName(), t->GetKind(),
+                                     t->GetColor(), t->NeedsFlaggedTrack() ? "first" : "any", t->GetElementName(),
+                                     KeyTypeByKind(t->GetKind()) == t ? "" : " (not found by kind)");
+      }
+      out += Format("kinds 0 and NONE -> %s\n", KeyTypeByKind(0) || KeyTypeByKind(kKindNone) ? "a type" : "no type");
+    } else if (command == "init") {
+      // Every type's InitKey over a key holding other values.
+      for (int i = 0; const KeyType* type = KeyTypeByIndex(i); ++i) {
+        MotionKey key;
+        key.flags = 7;
+        key.SetFloat(0, 42.0f);
+        type->InitKey(key, 4);
+        out += "init -> " + DumpKey(key) + "\n";
+      }
+    } else if (command == "props") {
+      std::string kind;
+      words >> kind;
+      out += line + " ->" + DumpProperties(motion, KeyTypeByKind(KindFromName(kind))) + "\n";
+    } else if (command == "check" || command == "retime") {
+      // check I: CheckKey of the track's key I; retime I T moves that key as
+      // an editor would, without sorting.
+      int index = 0, time = 0;
+      words >> index >> time;
+      MotionKey* key = track->KeyAt(index);
+      if (command == "retime") key->time = time;
+      const bool passes = KeyTypeByKind(key->kind)->CheckKey(&motion, key);
+      out += line + (command == "retime" ? "" : passes ? " -> true" : " -> false") + "\n";
     } else {
       out += "unknown command: " + line + "\n";
     }
