@@ -1,8 +1,7 @@
 // Skinned models. The data-driven cases in cases/ (see cases/README): NAME.model
 // holds commands on one model (loading, motions made into animation sets,
 // poses with bone controls, skinning, draws on the recording device) and
-// NAME.result what they show. Beside them: skins of many bones, the textures
-// a model names, paths too long to load and controller clones.
+// NAME.result what they show. Beside them: paths too long to load.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,20 +18,11 @@
 #include "motion/motion_dump.h"
 #include "platform/gpu/recording_device.h"
 #include "platform/math/matrix.h"
-#include "platform/system/temp_folder.h"
 #include "support/case_files.h"
 
 namespace {
 
 std::string ModelsDir() { return std::string(T3D_SOURCE_DIR) + "/tests/motion/models/"; }
-
-// Writes `text` as a file of that name in a folder of this test process
-// (tests run in parallel processes), removed when the process ends; returns
-// its path.
-std::string WriteTempFile(const std::string& name, const std::string& text) {
-  static const TempFolder folder;
-  return folder.Write(name, text);
-}
 
 // Rounded to 4 decimals, with -0 shown as 0, so dumps are stable.
 std::string Num(float value) {
@@ -226,6 +216,21 @@ std::string RunModelScript(const std::string& script) {
       }
     } else if (command == "normals") {
       out += "\n" + Vertices(*root->mesh, &Mesh::Normal);
+    } else if (command == "pixels") {
+      // The RGBA bytes of the root container's first texture.
+      out += " ->";
+      for (std::uint8_t byte : root->textures.at(0)->image.pixels) out += " " + std::to_string(byte);
+      out += "\n";
+    } else if (command == "tracks") {
+      const AnimationController& controller = *model.GetAnimationController();
+      out += "\n";
+      for (std::uint32_t t = 0; t < controller.GetMaxNumTracks(); ++t) {
+        TrackDesc desc;
+        const auto set = controller.GetTrackAnimationSet(t);
+        out += "track " + std::to_string(t) + ": " + (set ? set->Name() : "no set") +
+               (set && set == controller.GetAnimationSet(0) ? " (the first set)" : "") +
+               (controller.GetTrackDesc(t, &desc) && desc.enable ? ", enabled\n" : ", disabled\n");
+      }
     } else if (command == "clone") {
       out += Answer(model.CloneAnimationController(static_cast<std::uint32_t>(Next(words))));
     } else if (command == "motion") {
@@ -331,34 +336,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ModelCase,
                          [](const testing::TestParamInfo<std::string>& param) { return param.param; });
 
 
-// One triangle per mesh, each skinned to `bones` frames B0, B1, ... of the root.
-std::string SkinnedFile(std::initializer_list<int> boneCounts) {
-  int most = 0;
-  std::string meshes;
-  int index = 0;
-  for (int bones : boneCounts) {
-    most = std::max(most, bones);
-    meshes += "Mesh M" + std::to_string(index++) +
-              " { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;;\n"
-              " XSkinMeshHeader { 1; 1; " + std::to_string(bones) + "; }\n";
-    for (int b = 0; b < bones; ++b) {
-      meshes += " SkinWeights { \"B" + std::to_string(b) + "\"; 1; " + std::to_string(b % 3) +
-                "; 1.0; 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0;; }\n";
-    }
-    meshes += "}\n";
-  }
-  std::string frames;
-  for (int b = 0; b < most; ++b) frames += "Frame B" + std::to_string(b) + " {}\n";
-  return "xof 0303txt 0032\nFrame Root {\n" + meshes + frames + "}\n";
-}
-
-TEST(ModelLoadTest, BoneBufferFitsTheLargestSkin) {
-  Model model;
-  std::string error;
-  ASSERT_TRUE(model.Load(WriteTempFile("bones.x", SkinnedFile({20, 35, 7})), &error)) << error;
-  EXPECT_EQ(model.GetBoneMatrixCount(), 35u);
-}
-
 TEST(ModelLoadTest, PathTooLongLeavesTheModelEmpty) {
   Model model;
   ASSERT_TRUE(model.Load(ModelsDir() + "two_bone_box.x"));
@@ -367,77 +344,6 @@ TEST(ModelLoadTest, PathTooLongLeavesTheModelEmpty) {
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(DumpModel(model), "frames:\nbone matrices 0, textures no, no controller\n");
   EXPECT_EQ(model.GetRootFrame(), nullptr);
-}
-
-// Texture names are taken relative to the model's folder; any that cannot
-// be read or decoded leaves its material untextured, and the model loads.
-TEST(ModelLoadTest, TexturesComeFromTheModelsFolderOrStayAbsent) {
-  WriteTempFile("box.png", ReadTextFile(ModelsDir() + "box.png"));
-  struct Case {
-    std::string name;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"box.png", "2x2"},
-      {"BOX.PNG", "2x2"},
-      {"absent.png", "none"},
-      {"textures.x", "none"},  // the model itself: not an image
-      {std::string(300, 'a') + ".png", "none"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string path = WriteTempFile(
-        "textures.x",
-        "xof 0303txt 0032\nFrame Root { Mesh { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; "
-        "3;0,1,2;; MeshMaterialList { 1; 1; 0;; Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; "
-        "0.0;0.0;0.0;; TextureFilename { \"" + c.name + "\"; } } } } }\n");
-    Model model;
-    std::string error;
-    ASSERT_TRUE(model.Load(path, &error)) << error;
-    const auto* container =
-        static_cast<const ModelMeshContainer*>(model.GetRootFrame()->meshContainer);
-    const ModelTexture* texture = container->textures.at(0).get();
-    EXPECT_EQ(texture ? std::to_string(texture->image.width) + "x" + std::to_string(texture->image.height)
-                      : std::string("none"),
-              c.expected);
-    EXPECT_EQ(model.HasTextures(), texture != nullptr);
-    if (c.name == "box.png") {
-      const std::vector<std::uint8_t> pixels = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
-      EXPECT_EQ(texture->image.pixels, pixels);
-    }
-  }
-}
-
-// A clone of the file's controller makes room for more sets and keeps the
-// file's set playing; a model without animation gets a fresh controller with
-// its track enabled; an empty model gets none.
-TEST(ModelLoadTest, CloneAnimationControllerMakesRoomForMoreSets) {
-  Model model;
-  ASSERT_TRUE(model.Load(ModelsDir() + "two_bone_box.x"));
-  AnimationController* before = model.GetAnimationController();
-  model.SetDirty(false);
-  // The file's one set does not fit into none: the old controller stays.
-  EXPECT_FALSE(model.CloneAnimationController(0));
-  EXPECT_EQ(model.GetAnimationController(), before);
-  ASSERT_TRUE(model.CloneAnimationController(5));
-  EXPECT_TRUE(model.IsDirty());
-  const AnimationController& controller = *model.GetAnimationController();
-  EXPECT_EQ(controller.GetMaxNumAnimationSets(), 5u);
-  EXPECT_EQ(controller.GetNumAnimationSets(), 1u);
-  EXPECT_EQ(controller.GetMaxNumTracks(), 2u);
-  EXPECT_EQ(controller.GetTrackAnimationSet(0), controller.GetAnimationSet(0));
-
-  Model bare;
-  ASSERT_TRUE(bare.Load(ModelsDir() + "bare_triangle.x"));
-  ASSERT_EQ(bare.GetAnimationController(), nullptr);
-  ASSERT_TRUE(bare.CloneAnimationController(3));
-  const AnimationController& fresh = *bare.GetAnimationController();
-  EXPECT_EQ(fresh.GetMaxNumAnimationSets(), 3u);
-  EXPECT_EQ(fresh.GetMaxNumTracks(), 3u);
-  TrackDesc desc;
-  ASSERT_TRUE(fresh.GetTrackDesc(0, &desc));
-  EXPECT_TRUE(desc.enable);
-  EXPECT_FALSE(Model().CloneAnimationController(3));
 }
 
 }  // namespace
