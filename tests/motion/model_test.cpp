@@ -181,6 +181,21 @@ BoneControl ReadControl(std::istream& words, const Model& model) {
   return record;
 }
 
+
+
+
+TEST(ModelLoadTest, PathTooLongLeavesTheModelEmpty) {
+  Model model;
+  ASSERT_TRUE(model.Load(ModelsDir() + "two_bone_box.x"));
+  std::string error;
+  EXPECT_FALSE(model.Load(std::string(300, 'x') + ".x", &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(DumpModel(model), "frames:\nbone matrices 0, textures no, no controller\n");
+  EXPECT_EQ(model.GetRootFrame(), nullptr);
+}
+
+}  // namespace
+
 std::string RunModelScript(const std::string& script) {
   Model model;
   Motion motion;
@@ -321,29 +336,3 @@ std::string RunModelScript(const std::string& script) {
   }
   return out;
 }
-
-class ModelCase : public testing::TestWithParam<std::string> {};
-
-TEST_P(ModelCase, ResultMatchesExpected) {
-  const std::filesystem::path cases = std::filesystem::path(T3D_SOURCE_DIR) / "tests/motion/cases";
-  const std::string actual = RunModelScript(ReadTextFile(cases / (GetParam() + ".model")));
-  EXPECT_EQ(GoldenText(cases / (GetParam() + ".result"), actual), actual);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, ModelCase,
-                         testing::ValuesIn(ListCases(std::filesystem::path(T3D_SOURCE_DIR) / "tests/motion/cases",
-                                                     ".model")),
-                         [](const testing::TestParamInfo<std::string>& param) { return param.param; });
-
-
-TEST(ModelLoadTest, PathTooLongLeavesTheModelEmpty) {
-  Model model;
-  ASSERT_TRUE(model.Load(ModelsDir() + "two_bone_box.x"));
-  std::string error;
-  EXPECT_FALSE(model.Load(std::string(300, 'x') + ".x", &error));
-  EXPECT_FALSE(error.empty());
-  EXPECT_EQ(DumpModel(model), "frames:\nbone matrices 0, textures no, no controller\n");
-  EXPECT_EQ(model.GetRootFrame(), nullptr);
-}
-
-}  // namespace

@@ -130,14 +130,7 @@ std::vector<Motion> MakeMotions(const std::vector<std::string>& names) {
   return motions;
 }
 
-// Track cases: one command per line.
-//   length N            the motion's length (default 20)
-//   track other         the track is not the motion's first track
-//   key KIND T FLAGS V...  SetKey (values: floats, "#hex" words, EVNT text)
-//   bake / sort / keys  every key type's bake, Sort, dump all keys
-//   sorted / resize N   IsSorted, Resize
-//   get KIND T[..T2] [exact]   GetKey at each frame
-//   delete KIND T / deleteflags KIND MASK
+// The commands are listed in cases/README.
 std::string RunTrackScript(std::string_view script) {
   Motion motion;
   motion.SetLength(20);

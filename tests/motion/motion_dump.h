@@ -25,5 +25,9 @@ std::string ParseAndWriteMotions(const std::string& text, std::string* rewritten
 // A key from words "KIND TIME FLAGS V...": values are floats, "#hex" words
 // or the Command text of an EVNT key.
 MotionKey ReadKey(std::istream& words);
+// Run the commands of a model case or a class case (see cases/README) and
+// give what they show.
+std::string RunModelScript(const std::string& script);
+std::string RunClassScript(const std::string& script);
 // Motions with the given names, no tracks.
 std::vector<Motion> MakeMotions(const std::vector<std::string>& names);

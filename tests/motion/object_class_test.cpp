@@ -54,117 +54,7 @@ std::string Format(const char* format, auto... args) {
   return text;
 }
 
-// The commands of a class case (see cases/README) and what they show.
-std::string RunClassScript(const std::string& script) {
-  ObjectClass objectClass;
-  std::string out;
-  std::istringstream lines(script);
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream words(line);
-    std::string command, word;
-    int number = 0;
-    if (!(words >> command) || command[0] == '#') continue;
-    out += line;
-    if (command == "read") {
-      std::string text;
-      for (std::string more; std::getline(lines, more) && more != ".";) text += more + "\n";
-      out += Answer(LoadInGolden(objectClass, text));
-    } else if (command == "load") {
-      words >> word;
-      out += Answer(objectClass.Load(kGolden + word));
-    } else if (command == "frames") {
-      out += "\n";
-      for (int i = 0; i < objectClass.FrameCount(); ++i) {
-        const FrameNode& node = *objectClass.FrameNodeAt(i);
-        const float* at = node.matrix.m[3];
-        out += Format("%s at %g %g %g, %d\n", node.GetName(), double{at[0]}, double{at[1]}, double{at[2]},
-                      node.userValue);
-      }
-      const Vector3& c = objectClass.GetBoundingCenter();
-      out += Format("bounds at %g %g %g radius %g, farthest vertex %g\n", double{c.x}, double{c.y}, double{c.z},
-                    double{objectClass.GetBoundingRadius()}, double{objectClass.GetLargestVertexDistance()});
-    } else if (command == "frame") {
-      // NAME ("(null)" and "" too): its index; the node found must agree.
-      words >> word;
-      const char* name = word == "(null)" ? nullptr : word == "\"\"" ? "" : word.c_str();
-      const int index = objectClass.FindFrameNodeIndex(name);
-      const bool agree = objectClass.FindFrameNode(name) == objectClass.FrameNodeAt(index);
-      out += " -> " + std::to_string(index) + (agree ? "\n" : " (another node found)\n");
-    } else if (command == "node") {
-      const FrameNode* node = objectClass.FrameNodeAt(words >> number ? number : 0);
-      out += std::string(" -> ") + (node ? node->GetName() : "(none)") + "\n";
-    } else if (command == "motions") {
-      // Per motion its tracks with their key counts ("*" the first track,
-      // "!" one another motion owns) and whether it makes an animation set.
-      out += "\n";
-      for (int m = 0; m < objectClass.MotionCount(); ++m) {
-        Motion& motion = *objectClass.MotionAt(m);
-        out += Format("%s, length %d:", motion.GetName(), motion.GetLength());
-        for (int t = 0; t < motion.TrackCount(); ++t) {
-          const MotionFrame& track = *motion.FrameAt(t);
-          out += Format(" %s%s%s/%d", track.IsFirstTrack() ? "*" : "", track.Owner() == &motion ? "" : "!",
-                        track.GetName(), track.KeyCount());
-        }
-        std::shared_ptr<AnimationSet> set;
-        out += objectClass.BuildAnimationSet(m, &set) ? ", animates\n" : ", no animation\n";
-      }
-    } else if (command == "current") {
-      const bool taken = objectClass.SetCurrentMotion(words >> number ? number : 0);
-      out += Format(" -> %s, motion %d of length %d at %d\n", taken ? "true" : "false",
-                    objectClass.GetCurrentMotionIndex(), objectClass.CurrentMotionLength(),
-                    objectClass.GetCurrentTime());
-    } else if (command == "time") {
-      objectClass.SetCurrentTime(words >> number ? number : 0);
-      out += " -> " + std::to_string(objectClass.GetCurrentTime()) + "\n";
-    } else if (command == "resize") {
-      out += Answer(objectClass.ResizeMotions(words >> number ? number : 0));
-    } else if (command == "rename") {
-      words >> number >> word;
-      objectClass.MotionAt(number)->SetName(word.c_str());
-      out += "\n";
-    } else if (command == "motion") {
-      words >> word;
-      const int index = objectClass.FindMotionIndex(word.c_str());
-      const bool agree = objectClass.FindMotion(word.c_str()) == objectClass.MotionAt(index);
-      out += " -> " + std::to_string(index) + (agree ? "\n" : " (another motion found)\n");
-    } else if (command == "state") {
-      const Vector3& scale = objectClass.GetConvScale();
-      const Vector3& largest = objectClass.GetLargestScale();
-      const std::string* text = objectClass.GetScript();
-      out += Format("\nname \"%s\", mesh \"%s\" from \"%s\" at %g %g %g, %s\n", objectClass.GetClassName(),
-                    objectClass.GetMeshFile(), objectClass.GetMeshSrcFile(), double{scale.x}, double{scale.y},
-                    double{scale.z}, objectClass.GetModel() ? "a model" : "no model");
-      out += Format("flags #%08x, solid colour #%08x, glare %d, largest scale %g %g %g\nhooks", objectClass.GetFlags(),
-                    objectClass.GetSolidColor(), objectClass.GetGlare(), double{largest.x}, double{largest.y},
-                    double{largest.z});
-      for (int i = 0; i < kClassCommandCount; ++i)
-        out += std::string(" \"") + objectClass.GetCommand(static_cast<ClassCommand>(i)).text + "\"";
-      out += text ? ", script \"" + *text + "\"\n" : ", no script\n";
-    } else if (command == "props") {
-      PropertyEntry list[64];
-      const int count = objectClass.ListProperties(nullptr, nullptr, list, words >> number ? number : 64);
-      out += "\n";
-      for (int i = 0; i < count; ++i)
-        out += Format("%s %u %g..%g%s\n", list[i].name, list[i].type, double{list[i].min}, double{list[i].max},
-                      list[i].primary ? " primary" : "");
-    } else {
-      out += " -> unknown command\n";
-    }
-  }
-  return out;
-}
 
-class ClassCase : public testing::TestWithParam<std::string> {};
-
-TEST_P(ClassCase, StateMatchesExpected) {
-  const fs::path cases = fs::path(T3D_SOURCE_DIR) / "tests/motion/cases";
-  const std::string actual = RunClassScript(ReadTextFile(cases / (GetParam() + ".object")));
-  EXPECT_EQ(GoldenText(cases / (GetParam() + ".state"), actual), actual);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, ClassCase,
-                         testing::ValuesIn(ListCases(fs::path(T3D_SOURCE_DIR) / "tests/motion/cases", ".object")),
-                         [](const testing::TestParamInfo<std::string>& param) { return param.param; });
 
 // What reading again keeps and drops is the class case class_reload.
 TEST(ObjectClassReading, ReloadDropsTheAttachments) {
@@ -317,3 +207,103 @@ TEST(ObjectClassProperties, EntriesEditTheClassFields) {
 }
 
 }  // namespace
+
+// The commands of a class case (see cases/README) and what they show.
+std::string RunClassScript(const std::string& script) {
+  ObjectClass objectClass;
+  std::string out;
+  std::istringstream lines(script);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string command, word;
+    int number = 0;
+    if (!(words >> command) || command[0] == '#') continue;
+    out += line;
+    if (command == "read") {
+      std::string text;
+      for (std::string more; std::getline(lines, more) && more != ".";) text += more + "\n";
+      out += Answer(LoadInGolden(objectClass, text));
+    } else if (command == "load") {
+      words >> word;
+      out += Answer(objectClass.Load(kGolden + word));
+    } else if (command == "frames") {
+      out += "\n";
+      for (int i = 0; i < objectClass.FrameCount(); ++i) {
+        const FrameNode& node = *objectClass.FrameNodeAt(i);
+        const float* at = node.matrix.m[3];
+        out += Format("%s at %g %g %g, %d\n", node.GetName(), double{at[0]}, double{at[1]}, double{at[2]},
+                      node.userValue);
+      }
+      const Vector3& c = objectClass.GetBoundingCenter();
+      out += Format("bounds at %g %g %g radius %g, farthest vertex %g\n", double{c.x}, double{c.y}, double{c.z},
+                    double{objectClass.GetBoundingRadius()}, double{objectClass.GetLargestVertexDistance()});
+    } else if (command == "frame") {
+      // NAME ("(null)" and "" too): its index; the node found must agree.
+      words >> word;
+      const char* name = word == "(null)" ? nullptr : word == "\"\"" ? "" : word.c_str();
+      const int index = objectClass.FindFrameNodeIndex(name);
+      const bool agree = objectClass.FindFrameNode(name) == objectClass.FrameNodeAt(index);
+      out += " -> " + std::to_string(index) + (agree ? "\n" : " (another node found)\n");
+    } else if (command == "node") {
+      const FrameNode* node = objectClass.FrameNodeAt(words >> number ? number : 0);
+      out += std::string(" -> ") + (node ? node->GetName() : "(none)") + "\n";
+    } else if (command == "motions") {
+      // Per motion its tracks with their key counts ("*" the first track,
+      // "!" one another motion owns) and whether it makes an animation set.
+      out += "\n";
+      for (int m = 0; m < objectClass.MotionCount(); ++m) {
+        Motion& motion = *objectClass.MotionAt(m);
+        out += Format("%s, length %d:", motion.GetName(), motion.GetLength());
+        for (int t = 0; t < motion.TrackCount(); ++t) {
+          const MotionFrame& track = *motion.FrameAt(t);
+          out += Format(" %s%s%s/%d", track.IsFirstTrack() ? "*" : "", track.Owner() == &motion ? "" : "!",
+                        track.GetName(), track.KeyCount());
+        }
+        std::shared_ptr<AnimationSet> set;
+        out += objectClass.BuildAnimationSet(m, &set) ? ", animates\n" : ", no animation\n";
+      }
+    } else if (command == "current") {
+      const bool taken = objectClass.SetCurrentMotion(words >> number ? number : 0);
+      out += Format(" -> %s, motion %d of length %d at %d\n", taken ? "true" : "false",
+                    objectClass.GetCurrentMotionIndex(), objectClass.CurrentMotionLength(),
+                    objectClass.GetCurrentTime());
+    } else if (command == "time") {
+      objectClass.SetCurrentTime(words >> number ? number : 0);
+      out += " -> " + std::to_string(objectClass.GetCurrentTime()) + "\n";
+    } else if (command == "resize") {
+      out += Answer(objectClass.ResizeMotions(words >> number ? number : 0));
+    } else if (command == "rename") {
+      words >> number >> word;
+      objectClass.MotionAt(number)->SetName(word.c_str());
+      out += "\n";
+    } else if (command == "motion") {
+      words >> word;
+      const int index = objectClass.FindMotionIndex(word.c_str());
+      const bool agree = objectClass.FindMotion(word.c_str()) == objectClass.MotionAt(index);
+      out += " -> " + std::to_string(index) + (agree ? "\n" : " (another motion found)\n");
+    } else if (command == "state") {
+      const Vector3& scale = objectClass.GetConvScale();
+      const Vector3& largest = objectClass.GetLargestScale();
+      const std::string* text = objectClass.GetScript();
+      out += Format("\nname \"%s\", mesh \"%s\" from \"%s\" at %g %g %g, %s\n", objectClass.GetClassName(),
+                    objectClass.GetMeshFile(), objectClass.GetMeshSrcFile(), double{scale.x}, double{scale.y},
+                    double{scale.z}, objectClass.GetModel() ? "a model" : "no model");
+      out += Format("flags #%08x, solid colour #%08x, glare %d, largest scale %g %g %g\nhooks", objectClass.GetFlags(),
+                    objectClass.GetSolidColor(), objectClass.GetGlare(), double{largest.x}, double{largest.y},
+                    double{largest.z});
+      for (int i = 0; i < kClassCommandCount; ++i)
+        out += std::string(" \"") + objectClass.GetCommand(static_cast<ClassCommand>(i)).text + "\"";
+      out += text ? ", script \"" + *text + "\"\n" : ", no script\n";
+    } else if (command == "props") {
+      PropertyEntry list[64];
+      const int count = objectClass.ListProperties(nullptr, nullptr, list, words >> number ? number : 64);
+      out += "\n";
+      for (int i = 0; i < count; ++i)
+        out += Format("%s %u %g..%g%s\n", list[i].name, list[i].type, double{list[i].min}, double{list[i].max},
+                      list[i].primary ? " primary" : "");
+    } else {
+      out += " -> unknown command\n";
+    }
+  }
+  return out;
+}
