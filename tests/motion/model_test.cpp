@@ -181,9 +181,6 @@ BoneControl ReadControl(std::istream& words, const Model& model) {
   return record;
 }
 
-
-
-
 TEST(ModelLoadTest, PathTooLongLeavesTheModelEmpty) {
   Model model;
   ASSERT_TRUE(model.Load(ModelsDir() + "two_bone_box.x"));
