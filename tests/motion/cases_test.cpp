@@ -1,18 +1,15 @@
-// Data-driven motion cases in cases/ (see cases/README):
-//   NAME.track  track commands            -> NAME.out      their output
-//   NAME.motion <Motion> elements with keys -> NAME.written  parse result and the motions written back
-//   NAME.cases  a case-table file          -> NAME.records  the records per motion
+// Data-driven motion cases in cases/ (see cases/README): each input is run by
+// the runner of its extension and its output compared whole with the
+// expected file beside it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/case_files.h"
 #include "motion/motion_dump.h"
+#include "support/case_files.h"
 
 namespace {
 
@@ -20,59 +17,67 @@ namespace fs = std::filesystem;
 
 const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/motion/cases";
 
-std::vector<std::string> CaseNames(const char* extension) {
-  return ListCases(kCases, extension);
-}
-
-std::string CaseName(const testing::TestParamInfo<std::string>& param) { return param.param; }
-
-// Set MOTION_CASES_WRITE=1 to (re)write the expected files from the current
-// results, for review before committing.
-void Compare(const fs::path& expected, const std::string& actual) {
-  if (std::getenv("MOTION_CASES_WRITE") != nullptr) {
-    std::ofstream(expected, std::ios::binary) << actual;
-    return;
-  }
-  ASSERT_TRUE(fs::exists(expected)) << "missing " << expected;
-  EXPECT_EQ(ReadTextFile(expected), actual);
-}
-
-class TrackCase : public testing::TestWithParam<std::string> {};
-
-TEST_P(TrackCase, ValuesMatchExpected) {
-  Compare(kCases / (GetParam() + ".out"), RunTrackScript(ReadTextFile(kCases / (GetParam() + ".track"))));
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, TrackCase, testing::ValuesIn(CaseNames(".track")), CaseName);
-
-class KeyTextCase : public testing::TestWithParam<std::string> {};
-
-TEST_P(KeyTextCase, RewrittenFormMatchesExpected) {
-  std::string rewritten;
-  const std::string written = ParseAndWriteMotions(ReadTextFile(kCases / (GetParam() + ".motion")), &rewritten);
-  Compare(kCases / (GetParam() + ".written"), written);
-  // What was written reads back to the same keys.
-  const std::string body = written.substr(written.find('\n') + 1);
-  EXPECT_EQ(body, rewritten) << "the written form does not read back the same";
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, KeyTextCase, testing::ValuesIn(CaseNames(".motion")), CaseName);
-
-class CaseTableCase : public testing::TestWithParam<std::string> {};
-
-TEST_P(CaseTableCase, RecordsMatchExpected) {
+// The records a case-table file gives the motions Stand, Walk, Run, Jump or
+// those its NAME.motions lists.
+std::string RunCaseTable(const fs::path& input) {
   std::vector<std::string> names = {"Stand", "Walk", "Run", "Jump"};
-  if (fs::exists(kCases / (GetParam() + ".motions"))) {
+  if (fs::exists(fs::path(input).replace_extension(".motions"))) {
     names.clear();
-    std::istringstream list(ReadTextFile(kCases / (GetParam() + ".motions")));
+    std::istringstream list(ReadTextFile(fs::path(input).replace_extension(".motions")));
     for (std::string name; list >> name;) names.push_back(name);
   }
   std::vector<Motion> motions = MakeMotions(names);
   CaseTable table;
-  ASSERT_TRUE(table.Load((kCases / (GetParam() + ".cases")).string(), motions));
-  Compare(kCases / (GetParam() + ".records"), DumpCaseTable(table, motions));
+  return table.Load(input.string(), motions) ? DumpCaseTable(table, motions) : "load failed\n";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CaseTableCase, testing::ValuesIn(CaseNames(".cases")), CaseName);
+// What is written must read back to the same keys.
+std::string RunMotionMarkup(const fs::path& input) {
+  std::string rewritten;
+  const std::string written = ParseAndWriteMotions(ReadTextFile(input), &rewritten);
+  const bool same = written.substr(written.find('\n') + 1) == rewritten;
+  return same ? written : written + "read back differently:\n" + rewritten;
+}
+
+struct CaseKind {
+  const char* input;
+  const char* expected;
+  std::string (*run)(const fs::path& input);
+};
+
+const CaseKind kKinds[] = {
+    {".track", ".out", [](const fs::path& input) { return RunTrackScript(ReadTextFile(input)); }},
+    {".motion", ".written", RunMotionMarkup},
+    {".cases", ".records", RunCaseTable},
+    {".model", ".result", [](const fs::path& input) { return RunModelScript(ReadTextFile(input)); }},
+    {".object", ".state", [](const fs::path& input) { return RunClassScript(ReadTextFile(input)); }},
+};
+
+std::vector<std::string> CaseFiles() {
+  std::vector<std::string> files;
+  for (const CaseKind& kind : kKinds)
+    for (const std::string& name : ListCases(kCases, kind.input)) files.push_back(name + kind.input);
+  return files;
+}
+
+class MotionCase : public testing::TestWithParam<std::string> {};
+
+TEST_P(MotionCase, OutputMatchesExpected) {
+  const fs::path input = kCases / GetParam();
+  for (const CaseKind& kind : kKinds) {
+    if (input.extension() != kind.input) continue;
+    const std::string actual = kind.run(input);
+    const fs::path expected = fs::path(input).replace_extension(kind.expected);
+    ASSERT_TRUE(std::getenv("T3D_WRITE_GOLDEN") || fs::exists(expected)) << "missing " << expected;
+    EXPECT_EQ(GoldenText(expected, actual), actual);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MotionCase, testing::ValuesIn(CaseFiles()),
+                         [](const testing::TestParamInfo<std::string>& param) {
+                           std::string name = param.param;
+                           name[name.rfind('.')] = '_';
+                           return name;
+                         });
 
 }  // namespace

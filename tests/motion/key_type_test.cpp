@@ -1,60 +1,31 @@
-// The key-type registry, the keys' defaults, the ownership of event keys and
-// interpolation the track cases cannot reach.
+// Flag words, the ownership of event keys' commands, interpolation, Command
+// texts and the case-table file beyond the track and case-table cases
+// (cases/*.track lists the key types, their defaults and property lists).
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
+#include "motion/case_table.h"
 #include "motion/key_type.h"
+#include "motion/motion.h"
 #include "motion/motion_dump.h"
+#include "motion/object_flags.h"
 
 namespace {
 
-TEST(KeyTypeRegistry, NineTypesInFixedOrderWithTheirCodesAndElementsFoundByKind) {
-  std::string table;
-  for (int i = 0; const KeyType* type = KeyTypeByIndex(i); ++i) {
-    char line[160];
-    std::snprintf(line, sizeof line, "%d %s %s %08x %06x %s %s\n", i, type->GetName(), type->GetTypeName(),
-                  type->GetKind(), type->GetColor(), type->NeedsFlaggedTrack() ? "first" : "any",
-                  type->GetElementName());
-    table += line;
-  }
-  EXPECT_EQ(table,
-            "0 RotateKey RotateKey 524f5441 0000ff any RotationKey\n"
-            "1 ScaleKey ScaleKey 5343414c 00c000 any ScaleKey\n"
-            "2 TransKey TransKey 54524e53 ff0000 any TransKey\n"
-            "3 SphereKey SphereKey 53504852 c08000 any SphereRegionKey\n"
-            "4 BoxKey BoxKey 424f585f c08000 any BoxRegionKey\n"
-            "5 VectorKey VectorKey 56454354 ff0000 any VectorKey\n"
-            "6 ColorKey ColorKey 434f4c52 ff0000 any ColorKey\n"
-            "7 EventKey EventKey 45564e54 000000 first EventKey\n"
-            "8 ParamKey ParamKey 5041524d ffff00 first ParamKey\n");
-  EXPECT_EQ(KeyTypeByIndex(9), nullptr);
-  EXPECT_EQ(KeyTypeByIndex(-1), nullptr);
-  EXPECT_EQ(KeyTypeByKind(kKindNone), nullptr);
-  EXPECT_EQ(KeyTypeByKind(0), nullptr);
-  for (int i = 0; i < kKeyTypeCount; ++i) EXPECT_EQ(KeyTypeByKind(KeyTypeByIndex(i)->GetKind()), KeyTypeByIndex(i));
-}
-
-TEST(KeyTypeDefaults, EveryTypeStartsAtItsOwnNeutralValue) {
-  std::string dump;
-  for (int i = 0; const KeyType* type = KeyTypeByIndex(i); ++i) {
-    MotionKey key;
-    key.flags = 7;
-    key.SetFloat(0, 42.0f);
-    type->InitKey(key, 4);
-    dump += DumpKey(key) + "\n";
-  }
-  EXPECT_EQ(dump,
-            "ROTA 4 #00000000 0.0000 0.0000 0.0000 1.0000\n"
-            "SCAL 4 #00000000 1.0000 1.0000 1.0000\n"
-            "TRNS 4 #00000000 0.0000 0.0000 0.0000\n"
-            "SPHR 4 #00000000 0.0000 0.0000 0.0000 0.0000 #00000000\n"
-            "BOX_ 4 #00000000 0.0000 0.0000 0.0000 0.0000 0.0000\n"
-            "VECT 4 #00000000 0.0000 0.0000 0.0000\n"
-            "COLR 4 #00000000 1.0000 1.0000 1.0000 1.0000 1.0000 1.0000 1.0000 1.0000\n"
-            "EVNT 4 #00000000 \"\"\n"
-            "PARM 4 #00000000 #00000000\n");
+TEST(FlagWords, ReadAsTheThirtyTwoBitOriginalDid) {
+  struct Case {
+    const char* text;
+    std::uint32_t word;
+  };
+  const Case cases[] = {
+      {"#80000000", 0x80000000u}, {"#90000001", 0x90000001u}, {"#aa0d6748", 0xAA0D6748u}, {"#AA0D6748", 0xAA0D6748u},
+      {"#123456789", 0xFFFFFFFFu}, {"#", 0u},                 {"#1G", 1u},               {"17", 17u},
+      {"-1", 0xFFFFFFFFu},        {"4294967295", 0x7FFFFFFFu}, {"-2147483649", 0x80000000u}, {" 12abc", 12u},
+      {"abc", 0u},                {"", 0u},                    {nullptr, 0u},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadFlagWord(c.text), c.word) << (c.text ? c.text : "(null)");
+  EXPECT_EQ(RegionKindName(30), nullptr) << "thirty region kinds";
 }
 
 TEST(MotionKeyOwnership, AssignedEventKeysHoldIndependentEqualCommands) {
@@ -115,6 +86,41 @@ TEST(KeyInterpolation, ColourKeepsTheFlagsOfTheOutputKey) {
   out.flags = 5;
   ASSERT_TRUE(colours->Interpolate(out, &a, &b, 1));
   EXPECT_EQ(DumpKey(out), "COLR 1 #00000005 0.7500 0.7500 0.7500 0.7500 0.7500 0.7500 0.7500 0.7500");
+}
+
+TEST(CommandRecord, TextKeepsTwoHundredFiftyFiveBytesAndClearEmptiesAll) {
+  Command command;
+  command.SetText(std::string(300, 'a').c_str());
+  EXPECT_EQ(std::string(command.text), std::string(255, 'a'));
+  command.type = CommandType::Action;
+  command.code = 0x534D544E;
+  command.params[0].kind = CommandParamKind::String;
+  command.SetText("#SMTN,'Run'");
+  EXPECT_EQ(command.type, CommandType::Action);
+  Command copy = command;
+  EXPECT_STREQ(copy.text, "#SMTN,'Run'");
+  EXPECT_EQ(copy.params[0].kind, CommandParamKind::String);
+  command.Clear();
+  EXPECT_EQ(command.type, CommandType::None);
+  EXPECT_EQ(command.code, 0u);
+  EXPECT_EQ(command.params[0].kind, CommandParamKind::Empty);
+  EXPECT_FALSE(command.HasText());
+}
+
+TEST(CaseTableFile, MissingFileLeavesTheTableAsItWas) {
+  std::vector<Motion> motions(2);
+  motions[0].SetName("Stand");
+  motions[1].SetName("Walk");
+  CaseTable table;
+  table.LoadText("Walk,STATE=Stand\r\n", motions);
+  EXPECT_FALSE(table.Load("no/such/case_table.txt", motions));
+  ASSERT_EQ(table.Count(), 2);
+  ASSERT_EQ(table.ListAt(1)->records.size(), 1u);
+  EXPECT_EQ(table.ListAt(1)->records[0].nextMotion, 0);
+  EXPECT_EQ(table.ListAt(2), nullptr);
+  EXPECT_EQ(table.ListAt(-1), nullptr);
+  table.Clear();
+  EXPECT_EQ(table.ListAt(0), nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Dumps and small command runners behind the data-driven motion cases.
 #include "motion/motion_dump.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -53,11 +54,29 @@ std::string DumpCondition(const char* name, const CaseCondition& c) {
 }
 
 std::uint32_t KindFromName(const std::string& name) {
-  if (name.size() != 4) return 0;
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(name[0])) << 24 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(name[1])) << 16 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(name[2])) << 8 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(name[3]));
+  std::uint32_t kind = 0;
+  for (unsigned char c : name.size() == 4 ? name : std::string()) kind = kind << 8 | c;
+  return kind;
+}
+
+// The entries a list gets after one already filled: "@N" marks an entry
+// editing word N of the key, "#B" flag bit B. Without a type, the motion's
+// own list in room for eight entries.
+std::string DumpProperties(Motion& motion, KeyType* type) {
+  std::array<PropertyEntry, 64> list{};
+  AppendProperty(list.data(), 64, kPropertyInteger, "Existing", nullptr, 0, 0, false);
+  MotionKey key;
+  if (type != nullptr) type->InitKey(key, 2);
+  const int count = type != nullptr ? type->ListProperties(&motion, &key, list.data(), 64)
+                                    : motion.ListProperties(nullptr, nullptr, list.data(), 8);
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += std::string(" ") + list[i].name;
+    for (int w = 0; w < 8; ++w)
+      if (list[i].value == key.WordAddress(w)) text += Format("@%d", w);
+    if (list[i].type >= kPropertyFlagBit) text += Format("#%u", list[i].type - kPropertyFlagBit);
+  }
+  return type != nullptr ? text + Format(" (time up to %g)", static_cast<double>(list[1].max)) : text;
 }
 
 }  // namespace
@@ -86,20 +105,32 @@ std::string DumpCaseTable(const CaseTable& table, std::span<const Motion> motion
   return text;
 }
 
+MotionKey ReadKey(std::istream& words) {
+  std::string kind, time, flags, value;
+  words >> kind >> time >> flags;
+  MotionKey key;
+  key.SetKind(KindFromName(kind));
+  key.time = ReadDecimalInt32(time.c_str());
+  key.flags = ReadFlagWord(flags.c_str());
+  for (int i = 0; words >> value; ++i) {
+    if (key.kind == kKindEvent) {
+      key.GetCommand()->SetText(value.c_str());
+    } else if (value[0] == '#') {
+      key.SetWord(i, ReadFlagWord(value.c_str()));
+    } else {
+      key.SetFloat(i, static_cast<float>(ReadDecimal(value.c_str())));
+    }
+  }
+  return key;
+}
+
 std::vector<Motion> MakeMotions(const std::vector<std::string>& names) {
   std::vector<Motion> motions(names.size());
   for (std::size_t i = 0; i < names.size(); ++i) motions[i].SetName(names[i].c_str());
   return motions;
 }
 
-// Track cases: one command per line.
-//   length N            the motion's length (default 20)
-//   track other         the track is not the motion's first track
-//   key KIND T FLAGS V...  SetKey (values: floats, "#hex" words, EVNT text)
-//   bake / sort / keys  every key type's bake, Sort, dump all keys
-//   sorted / resize N   IsSorted, Resize
-//   get KIND T[..T2] [exact]   GetKey at each frame
-//   delete KIND T / deleteflags KIND MASK
+// The commands are listed in cases/README.
 std::string RunTrackScript(std::string_view script) {
   Motion motion;
   motion.SetLength(20);
@@ -119,23 +150,7 @@ std::string RunTrackScript(std::string_view script) {
     } else if (command == "track") {
       track = motion.FrameAt(1);
     } else if (command == "key") {
-      std::string kind, time, flags;
-      words >> kind >> time >> flags;
-      MotionKey key;
-      key.SetKind(KindFromName(kind));
-      key.time = ReadDecimalInt32(time.c_str());
-      key.flags = ReadFlagWord(flags.c_str());
-      std::string value;
-      for (int i = 0; words >> value; ++i) {
-        if (key.kind == kKindEvent) {
-          key.GetCommand()->SetText(value.c_str());
-        } else if (value[0] == '#') {
-          key.SetWord(i, ReadFlagWord(value.c_str()));
-        } else {
-          key.SetFloat(i, static_cast<float>(ReadDecimal(value.c_str())));
-        }
-      }
-      out += line + " -> " + (track->SetKey(key) ? "true" : "false") + "\n";
+      out += line + " -> " + (track->SetKey(ReadKey(words)) ? "true" : "false") + "\n";
     } else if (command == "bake") {
       for (int i = 0; const KeyType* type = KeyTypeByIndex(i); ++i) type->BakeKeys(*track);
       out += Format("bake -> %d keys\n", track->KeyCount());
@@ -171,6 +186,38 @@ std::string RunTrackScript(std::string_view script) {
       std::string kind, mask;
       words >> kind >> mask;
       track->DeleteKeysWithFlags(kind == "*" ? 0 : KindFromName(kind), ReadFlagWord(mask.c_str()));
+    } else if (command == "types") {
+      // The registry in its order, each type found again by its kind.
+      for (int i = -1; i <= kKeyTypeCount; ++i) {
+        const KeyType* t = KeyTypeByIndex(i);
+        out += t == nullptr ? Format("%d (none)\n", i)
+                            : Format("%d %s %s %08x %06x %s %s%s\n", i, t->GetName(), t->GetTypeName(), t->GetKind(),
+                                     t->GetColor(), t->NeedsFlaggedTrack() ? "first" : "any", t->GetElementName(),
+                                     KeyTypeByKind(t->GetKind()) == t ? "" : " (not found by kind)");
+      }
+      out += Format("kinds 0 and NONE -> %s\n", KeyTypeByKind(0) || KeyTypeByKind(kKindNone) ? "a type" : "no type");
+    } else if (command == "init") {
+      // Every type's InitKey over a key holding other values.
+      for (int i = 0; const KeyType* type = KeyTypeByIndex(i); ++i) {
+        MotionKey key;
+        key.flags = 7;
+        key.SetFloat(0, 42.0f);
+        type->InitKey(key, 4);
+        out += "init -> " + DumpKey(key) + "\n";
+      }
+    } else if (command == "props") {
+      std::string kind;
+      words >> kind;
+      out += line + " ->" + DumpProperties(motion, KeyTypeByKind(KindFromName(kind))) + "\n";
+    } else if (command == "check" || command == "retime") {
+      // check I: CheckKey of the track's key I; retime I T moves that key as
+      // an editor would, without sorting.
+      int index = 0, time = 0;
+      words >> index >> time;
+      MotionKey* key = track->KeyAt(index);
+      if (command == "retime") key->time = time;
+      const bool passes = KeyTypeByKind(key->kind)->CheckKey(&motion, key);
+      out += line + (command == "retime" ? "" : passes ? " -> true" : " -> false") + "\n";
     } else {
       out += "unknown command: " + line + "\n";
     }

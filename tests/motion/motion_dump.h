@@ -2,6 +2,7 @@
 // data-driven cases compare these whole.
 #pragma once
 
+#include <istream>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,5 +22,12 @@ std::string RunTrackScript(std::string_view script);
 // and gives the parse result and the motions written back; *rewritten gets
 // what reading that written form into the same (key-less) motions writes.
 std::string ParseAndWriteMotions(const std::string& text, std::string* rewritten = nullptr);
+// A key from words "KIND TIME FLAGS V...": values are floats, "#hex" words
+// or the Command text of an EVNT key.
+MotionKey ReadKey(std::istream& words);
+// Run the commands of a model case or a class case (see cases/README) and
+// give what they show.
+std::string RunModelScript(const std::string& script);
+std::string RunClassScript(const std::string& script);
 // Motions with the given names, no tracks.
 std::vector<Motion> MakeMotions(const std::vector<std::string>& names);
