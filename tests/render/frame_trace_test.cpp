@@ -65,48 +65,17 @@ TEST(FrameTrace, TheRenderListCullsAndSortsTheCasts) {
   EXPECT_EQ(lists, GoldenText(kHere / "golden" / "render_list.txt", lists));
 }
 
-// The cast kinds of the pass tests, each a class in two priorities ("Hi"
-// draws before "Lo" whatever its kind).
-struct Kind {
-  const char* name;
-  const char* mesh;
-  std::uint32_t flags;
-  const char* motion;  // the first motion's track
-};
-const char kGlassKey[] =
-    "  <MotionFrame name=\"Root\">\n   <ColorKey time=\"0\" ambientA=\"1\" ambientR=\"0\" ambientG=\"0\" ambientB=\"0\" "
-    "diffuseA=\"0.5\" diffuseR=\"0.25\" diffuseG=\"0.5\" diffuseB=\"1\"/>\n  </MotionFrame>\n";
-const Kind kKinds[] = {
-    {"Toon", "tube.x", kFlagVisible | kFlagToonRender | kFlagEdgeRender, ""},
-    {"Painted", "painted.x", kFlagVisible | kFlagToonRender, ""},
-    {"Ghost", "rect.x", kFlagVisible | kFlagSolidTRender, ""},
-    {"Glass", "rect.x", kFlagVisible | kFlagAlphaBlending, kGlassKey},
-    {"Glow", "rect.x", kFlagVisible | kFlagAddBlending, kGlassKey},
-    {"Shade", "rect.x", kFlagVisible | kFlagSubBlending, ""},
-    {"Plain", "rect.x", kFlagVisible, ""},
-};
+// The cast kinds of the pass tests (the scene "kinds"): a toon tube with its
+// outline, a painted toon rectangle, a silhouette, alpha, additive and
+// subtractive blending, and a plain rectangle; each a class in two
+// priorities ("Hi" draws before "Lo" whatever its kind).
+const char* const kKinds[] = {"Toon", "Painted", "Ghost", "Glass", "Glow", "Shade", "Plain"};
 
-// A recorded scene with every kind's classes, its casts given as Cast elements.
+// The recorded scene of every kind's classes, its casts given as Cast elements.
 std::unique_ptr<DrawnScene> KindsScene(const std::string& casts) {
   auto drawn = DrawnScene::Recorded(64, 48);
-  drawn->Write("rect.x", RectangleX(-10, -10, 10, 10, 0, DiffuseMaterial(0.5f, 0.5f, 0.5f)));
-  XMaterial paint = DiffuseMaterial(1, 1, 1);
-  paint.texture = "paint.png";
-  drawn->Write("painted.x", RectangleX(-10, -10, 10, 10, 0, paint));
   drawn->game.Write("paint.png", GameFolder::Png(4, 4, [](std::uint32_t, std::uint32_t) { return 0xFF40C080u; }));
-  drawn->Write("tube.x", SkinnedTubeX(10, 20, 4, 1, 2, DiffuseMaterial(1, 0.5f, 0.25f)));
-  std::string scene = "<Scene>\n";
-  for (const Kind& kind : kKinds) {
-    for (const char* level : {"Hi", "Lo"}) {
-      const std::string name = std::string(kind.name) + level;
-      drawn->Write(name + ".txt", ClassText(name, kind.mesh, kind.flags,
-                                            std::string(" <SolidColor value=\"#8000ff00\"/>\n <RenderingPriority value=\"") +
-                                                (level[0] == 'H' ? "1" : "0") + "\"/>\n",
-                                            kind.motion));
-      scene += " <MotionObject File=\"" + name + ".txt\"/>\n";
-    }
-  }
-  EXPECT_TRUE(drawn->Load(scene + casts + "</Scene>\n"));
+  EXPECT_TRUE(drawn->LoadCase("kinds", casts));
   drawn->Start();
   drawn->TakeLines();
   return drawn;
@@ -115,8 +84,8 @@ std::unique_ptr<DrawnScene> KindsScene(const std::string& casts) {
 TEST(FrameTrace, EveryPassOfAFrameInOrder) {
   std::string casts;
   float x = -60;
-  for (const Kind& kind : kKinds) {
-    casts += CastText(kind.name, std::string(kind.name) + "Lo", x, 0, 300 + x);
+  for (const char* kind : kKinds) {
+    casts += CastText(kind, std::string(kind) + "Lo", x, 0, 300 + x);
     x += 20;
   }
   // Opacity reaches the toon colour and the outline's, held at opaque above 1.
@@ -238,8 +207,8 @@ TEST(FrameTrace, NoPassDrawsWithTheStatesAnotherLeft) {
   const int kFade = static_cast<int>(std::size(kKinds));
   auto frame = [](int before, int kind) {
     std::string casts;
-    if (before >= 0) casts += CastText("Before", std::string(kKinds[before].name) + "Hi", 0, 0, 300);
-    if (kind < kFade) casts += CastText("Cast", std::string(kKinds[kind].name) + "Lo", 0, 0, 400);
+    if (before >= 0) casts += CastText("Before", std::string(kKinds[before]) + "Hi", 0, 0, 300);
+    if (kind < kFade) casts += CastText("Cast", std::string(kKinds[kind]) + "Lo", 0, 0, 400);
     auto drawn = KindsScene(casts);
     if (kind == kFade) drawn->scene->AddFadeEffect(10, 0, 10, 0x80FFFFFFu, 0x80FFFFFFu, 0);
     drawn->DrawFrame();
@@ -254,8 +223,8 @@ TEST(FrameTrace, NoPassDrawsWithTheStatesAnotherLeft) {
       ASSERT_EQ(after.size(), beforeAlone.size() + alone.size());
       for (std::size_t i = 0; i < alone.size(); ++i) {
         const States& states = after[beforeAlone.size() + i];
-        EXPECT_EQ(states, alone[i]) << (kind == kFade ? "the fade" : kKinds[kind].name) << " after "
-                                    << kKinds[before].name << ", draw " << i << ":\n"
+        EXPECT_EQ(states, alone[i]) << (kind == kFade ? "the fade" : kKinds[kind]) << " after "
+                                    << kKinds[before] << ", draw " << i << ":\n"
                                     << Differences(states, alone[i]);
       }
     }
