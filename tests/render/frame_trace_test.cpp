@@ -267,14 +267,7 @@ TEST(FrameTrace, AFadeGivesColourOneUntilItsFadeInEnds) {
       {3, 3, 3, 0xFF6400C8u},
   };
   for (const auto& c : cases) {
-    FadeSlot fade;
-    fade.active = 1;
-    fade.total = 10;
-    fade.inEnd = c.inEnd;
-    fade.outStart = c.outStart;
-    fade.elapsed = c.elapsed;
-    fade.color1 = {0xFF, 0x00, 0xC8, 0x00};
-    fade.color2 = {0xFF, 0x64, 0x00, 0xC8};
+    const FadeSlot fade{1, 10, c.inEnd, c.outStart, c.elapsed, {0xFF, 0x00, 0xC8, 0x00}, {0xFF, 0x64, 0x00, 0xC8}};
     EXPECT_EQ(FadeColor(fade), c.color) << c.inEnd << " " << c.outStart << " " << c.elapsed;
   }
 }
