@@ -296,7 +296,7 @@ struct LightingCase {
   Vector3 normal;
   Vector3 lightDirection;
   bool lightOn;
-  ColorValue vertexColor;  // alpha 0: the vertex carries no colour
+  std::uint32_t vertexColor;  // 0: the vertex carries no colour
   std::uint32_t colorVertex;
   Matrix world;
   std::uint32_t expected;
@@ -309,7 +309,7 @@ TEST_F(GlConventions, FixedFunctionLightingIsThePlatforms) {
   light.ambient = {0.2f, 0.2f, 0.2f, 0.0f};
   const float s60 = std::sin(1.0471976f), c60 = std::cos(1.0471976f);
   const Matrix turn = MatrixRotationY(1.5707964f);  // the normal (0, 0, -1) comes to face -x
-  const ColorValue none{0, 0, 0, 0}, green{0.2f, 0.6f, 0.4f, 1.0f};
+  const std::uint32_t none = 0, green = 0xFF339966u;
   const LightingCase cases[] = {
       {"light off", {0, 0, -1}, {0, 0, 1}, false, none, 1, MatrixIdentity(), 0xFF395320u},
       {"facing the light", {0, 0, -1}, {0, 0, 1}, true, none, 1, MatrixIdentity(), 0xFFD2ACB9u},
@@ -339,16 +339,13 @@ TEST_F(GlConventions, FixedFunctionLightingIsThePlatforms) {
     Matrix inverse;
     float determinant;
     MatrixInverse(&inverse, &determinant, c.world);
-    const std::uint32_t argb = 0xFF000000u | static_cast<std::uint32_t>(c.vertexColor.r * 255.0f + 0.5f) << 16 |
-                               static_cast<std::uint32_t>(c.vertexColor.g * 255.0f + 0.5f) << 8 |
-                               static_cast<std::uint32_t>(c.vertexColor.b * 255.0f + 0.5f);
     std::vector<LitVertex> square = CellQuad<LitVertex>(static_cast<int>(i), 8 * kCount, 8, [&](float x, float y) {
       const Vector3 p{x * inverse.m[0][0] + y * inverse.m[1][0] + 0.5f * inverse.m[2][0],
                       x * inverse.m[0][1] + y * inverse.m[1][1] + 0.5f * inverse.m[2][1],
                       x * inverse.m[0][2] + y * inverse.m[1][2] + 0.5f * inverse.m[2][2]};
-      return LitVertex{p.x, p.y, p.z, c.normal.x, c.normal.y, c.normal.z, argb, 0, 0};
+      return LitVertex{p.x, p.y, p.z, c.normal.x, c.normal.y, c.normal.z, c.vertexColor, 0, 0};
     });
-    if (c.vertexColor.a != 0.0f) {
+    if (c.vertexColor != 0) {
       Draw(kFvfPositionNormalColorTex, square);
     } else {
       std::vector<std::array<float, 8>> plain;
