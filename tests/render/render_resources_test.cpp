@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "files/archive.h"
 #include "platform/gpu/recording_device.h"
@@ -56,32 +55,32 @@ const char kAllTen[] =
 // order), the system font made or kept (a broken font image keeps it, and
 // the start goes on), and what went to the error stream.
 TEST(RenderResources, WhatEachStartMakesAndWhichFilesFailIt) {
-  using Setup = std::function<void(GameFolder&, RecordingDevice&)>;
-  auto removed = [](const char* file) -> Setup {
-    return [=](GameFolder& game, RecordingDevice&) { game.Remove(file); };
-  };
-  auto broken = [](const char* file) -> Setup {
-    return [=](GameFolder& game, RecordingDevice&) { game.Write(file, std::string("not an image")); };
-  };
-  const std::pair<const char*, Setup> cases[] = {
-      {"all there", [](GameFolder&, RecordingDevice&) {}},
-      {"no shadow.bmp", removed("shadow.bmp")},
-      {"shadow.bmp not an image", broken("shadow.bmp")},
-      {"no toon.bmp", removed("toon.bmp")},
-      {"toon.bmp not an image", broken("toon.bmp")},
-      {"no ASCII16.png", removed("ASCII16.png")},
-      {"ASCII16.png not an image", broken("ASCII16.png")},
-      {"no vertex shader 1.1",
-       [](GameFolder&, RecordingDevice& device) { device.MutableCaps().vertexShaderVersion = 0xFFFE0100u; }},
+  const struct {
+    const char* name;
+    const char* file;      // written with `contents`, or removed without
+    const char* contents;
+    bool shader11;
+    const char* failing;  // a text of the program that does not build
+  } cases[] = {
+      {"all there", nullptr, nullptr, true, ""},
+      {"no shadow.bmp", "shadow.bmp", nullptr, true, ""},
+      {"shadow.bmp not an image", "shadow.bmp", "not an image", true, ""},
+      {"no toon.bmp", "toon.bmp", nullptr, true, ""},
+      {"toon.bmp not an image", "toon.bmp", "not an image", true, ""},
+      {"no ASCII16.png", "ASCII16.png", nullptr, true, ""},
+      {"ASCII16.png not an image", "ASCII16.png", "not an image", true, ""},
+      {"no vertex shader 1.1", nullptr, nullptr, false, ""},
       // Left out quietly, but for a line on the error stream.
-      {"the shadow program does not build",
-       [](GameFolder&, RecordingDevice& device) { device.FailShadersContaining("c[22]"); }},
+      {"the shadow program does not build", nullptr, nullptr, true, "c[22]"},
   };
   std::string starts;
-  for (const auto& [name, setup] : cases) {
+  for (const auto& c : cases) {
     GameFolder game;
+    if (c.file && c.contents) game.Write(c.file, std::string(c.contents));
+    if (c.file && !c.contents) game.Remove(c.file);
     RecordingDevice device(Parameters());
-    setup(game, device);
+    if (!c.shader11) device.MutableCaps().vertexShaderVersion = 0xFFFE0100u;
+    device.FailShadersContaining(c.failing);
     RenderResources resources;
     SystemFont font;
     font.texture = device.CreateTexture(8, 8, 1, 0, TextureFormat::A8R8G8B8, TexturePool::Managed);
@@ -89,7 +88,7 @@ TEST(RenderResources, WhatEachStartMakesAndWhichFilesFailIt) {
     testing::internal::CaptureStderr();
     const int result = resources.Create(device, ArchiveManager(), game.Folder(), &font);
     const std::string errors = testing::internal::GetCapturedStderr();
-    starts += std::string("---- ") + name + "\nresult " + std::to_string(result) + "\n" + Table(resources) +
+    starts += std::string("---- ") + c.name + "\nresult " + std::to_string(result) + "\n" + Table(resources) +
               (resources.HasToonResources() ? "toon resources whole\n" : "");
     if (font.texture.get() == before) {
       starts += "font kept\n";
@@ -101,8 +100,8 @@ TEST(RenderResources, WhatEachStartMakesAndWhichFilesFailIt) {
     }
     if (!errors.empty()) starts += "errors: " + errors.substr(0, errors.find('\n')) + "\n";
     resources.Release();
-    EXPECT_TRUE(font.texture) << name;  // the font belongs to its character set
-    EXPECT_EQ(Table(resources), "-\n-\n-\n-\n-\n-\n-\n-\n-\n-\n") << name;
+    EXPECT_TRUE(font.texture) << c.name;  // the font belongs to its character set
+    EXPECT_EQ(Table(resources), "-\n-\n-\n-\n-\n-\n-\n-\n-\n-\n") << c.name;
   }
   EXPECT_EQ(starts, GoldenText(kHere / "golden" / "starts.txt", starts));
   std::vector<Glyph> more(200);
