@@ -17,12 +17,7 @@ namespace {
 
 const std::filesystem::path kHere = std::filesystem::path(T3D_SOURCE_DIR) / "tests" / "render";
 
-PresentParameters Parameters() {
-  PresentParameters p;
-  p.backBufferWidth = 800;
-  p.backBufferHeight = 600;
-  return p;
-}
+constexpr PresentParameters kParameters{800, 600};
 
 // Each resource in table order: its name, or "-" when absent.
 std::string Table(const RenderResources& r) {
@@ -78,7 +73,7 @@ TEST(RenderResources, WhatEachStartMakesAndWhichFilesFailIt) {
     GameFolder game;
     if (c.file && c.contents) game.Write(c.file, std::string(c.contents));
     if (c.file && !c.contents) game.Remove(c.file);
-    RecordingDevice device(Parameters());
+    RecordingDevice device(kParameters);
     if (!c.shader11) device.MutableCaps().vertexShaderVersion = 0xFFFE0100u;
     device.FailShadersContaining(c.failing);
     RenderResources resources;
@@ -110,17 +105,17 @@ TEST(RenderResources, WhatEachStartMakesAndWhichFilesFailIt) {
 
 TEST(RenderResources, AResetAfterALossRebuildsEverything) {
   GameFolder game;
-  RecordingDevice device(Parameters());
+  RecordingDevice device(kParameters);
   RenderResources resources;
   SystemFont font;
   ASSERT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), &font), 0);
   device.ForceState(DeviceState::Lost);
-  EXPECT_EQ(ResetDevice(device, Parameters(), resources, ArchiveManager(), game.Folder(), &font),
+  EXPECT_EQ(ResetDevice(device, kParameters, resources, ArchiveManager(), game.Folder(), &font),
             static_cast<int>(DeviceResult::DeviceLost));
   device.ForceState(DeviceState::NotReset);
   font.texture.reset();
   device.ClearLines();
-  EXPECT_EQ(ResetDevice(device, Parameters(), resources, ArchiveManager(), game.Folder(), &font), 0);
+  EXPECT_EQ(ResetDevice(device, kParameters, resources, ArchiveManager(), game.Folder(), &font), 0);
   EXPECT_EQ(Table(resources), kAllTen);
   EXPECT_TRUE(font.texture);
   EXPECT_EQ(device.TestCooperativeLevel(), DeviceState::Ready);
