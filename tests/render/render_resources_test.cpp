@@ -124,9 +124,13 @@ TEST(RenderResources, AResetAfterALossRebuildsEverything) {
   EXPECT_EQ(device.GetRenderState(RenderState::AlphaTestEnable), 1u);
 }
 
-TEST(RenderResources, TheProgramsBuildAndShadeOnTheGlDevice) {
+// The programs build on the GL device without a word. What the flat colour
+// and toon programs draw, the silhouette and toon pictures show; here the
+// outline of a square seen face on: its normals have no direction on the
+// screen, so it stays where it is instead of flying off to infinity.
+TEST(RenderResources, TheProgramsBuildOnTheGlDeviceAndAFaceOnOutlineStaysInPlace) {
   GameFolder game;
-  GlTestDevice gl = MakeGlTestDevice(24, 8);
+  GlTestDevice gl = MakeGlTestDevice(8, 8);
   ASSERT_TRUE(gl.device);
   GraphicsDevice& device = *gl.device;
   RenderResources resources;
@@ -134,46 +138,24 @@ TEST(RenderResources, TheProgramsBuildAndShadeOnTheGlDevice) {
   ASSERT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), nullptr), 0);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(Table(resources), kAllTen);
-  // The flat colour program on the left, the untextured toon program in
-  // the middle with the ramp image on stage 0, the outline on the right.
   device.Clear(kClearTarget | kClearZBuffer, 0xFF000000u, 1.0f);
   device.SetRenderState(RenderState::CullMode, kCullNone);
   const Matrix identity = MatrixIdentity();
   device.SetVertexShaderConstantF(4, &identity.m[0][0], 4);
-  const float flat[4] = {0.25f, 0.5f, 1.0f, 1.0f};
-  device.SetVertexShaderConstantF(0, flat, 1);
-  const float ramp[8] = {0.5f, 0.5f, 0.5f, 0.5f, 0.0f, 0.0f, 1.0f, 0.0f};  // c2; c3 the light along z
-  device.SetVertexShaderConstantF(2, ramp, 2);
-  const float material[4] = {1.0f, 0.5f, 0.5f, 1.0f};
-  device.SetVertexShaderConstantF(1, material, 1);
-  device.SetFVF(kFvfPositionNormalTex);
-  auto quad = [](float x0, float x1) {
-    std::vector<std::array<float, 8>> v;
-    for (auto [x, y] : {std::pair{x0, 1.2f}, {x1, 1.2f}, {x0, -1.2f}, {x1, -1.2f}, {x0, -1.2f}, {x1, 1.2f}})
-      v.push_back({x, y, 0.5f, 0.0f, 0.0f, -1.0f, 0.0f, 0.0f});
-    return v;
-  };
-  device.SetVertexShader(resources.flatColorShader.get());
-  auto left = quad(-1.0f - 1.0f / 24, -1.0f / 3 - 1.0f / 24);
-  device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, left.data(), 32);
-  device.SetVertexShader(resources.toonUntexturedShader.get());
-  device.SetTexture(0, resources.toonTexture.get());
-  auto middle = quad(-1.0f / 3 - 1.0f / 24, 1.0f / 3 - 1.0f / 24);
-  device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, middle.data(), 32);
-  // The outline of a square seen face on: its normals have no direction on
-  // the screen, so it stays where it is instead of flying off to infinity.
-  device.SetVertexShader(resources.outlineShader.get());
   const float zeroAndWidth[8] = {0.0f, 0.0f, 0.0f, 0.0f, 0.1f, 0.0f, 0.0f, 0.0f};  // c0 zero, as the pass sets it
   device.SetVertexShaderConstantF(0, zeroAndWidth, 2);
+  device.SetVertexShader(resources.outlineShader.get());
   device.SetRenderState(RenderState::TextureFactor, 0xFF6C3E32u);
   device.SetTextureStageState(0, TextureStageState::ColorOp, kTopSelectArg1);
   device.SetTextureStageState(0, TextureStageState::ColorArg1, kTaTFactor);
-  auto right = quad(1.0f / 3 - 1.0f / 24, 1.0f - 1.0f / 24);
-  device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, right.data(), 32);
-  // Facing the light (k = -1) reads the ramp at (0, 0): its grey, times the colour in c1.
-  EXPECT_TRUE(PicturesMatch("resource_programs", gl.BackBuffer(), MakePicture(24, 8, [](std::uint32_t x, std::uint32_t) {
-                              return x < 8 ? 0xFF4080FFu : x < 16 ? 0xFFC06060u : 0xFF6C3E32u;
-                            })));
+  device.SetFVF(kFvfPositionNormalTex);
+  // Edges between pixel centres: half a pixel left of the target's.
+  const float x0 = -1.0f - 1.0f / 8, x1 = 1.0f - 1.0f / 8;
+  std::vector<std::array<float, 8>> square;
+  for (auto [x, y] : {std::pair{x0, 1.2f}, {x1, 1.2f}, {x0, -1.2f}, {x1, -1.2f}, {x0, -1.2f}, {x1, 1.2f}})
+    square.push_back({x, y, 0.5f, 0.0f, 0.0f, -1.0f, 0.0f, 0.0f});
+  device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, square.data(), 32);
+  EXPECT_TRUE(PicturesMatch("outline_face_on", gl.BackBuffer(), MakePicture(8, 8, [](auto, auto) { return 0xFF6C3E32u; })));
 }
 
 }  // namespace
