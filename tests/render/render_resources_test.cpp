@@ -155,7 +155,8 @@ TEST(RenderResources, TheProgramsBuildOnTheGlDeviceAndAFaceOnOutlineStaysInPlace
   for (auto [x, y] : {std::pair{x0, 1.2f}, {x1, 1.2f}, {x0, -1.2f}, {x1, -1.2f}, {x0, -1.2f}, {x1, 1.2f}})
     square.push_back({x, y, 0.5f, 0.0f, 0.0f, -1.0f, 0.0f, 0.0f});
   device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, square.data(), 32);
-  EXPECT_TRUE(PicturesMatch("outline_face_on", gl.BackBuffer(), MakePicture(8, 8, [](auto, auto) { return 0xFF6C3E32u; })));
+  EXPECT_TRUE(
+      PicturesMatch("outline_face_on", gl.BackBuffer(), MakePicture(8, 8, [](auto, auto) { return 0xFF6C3E32u; })));
 }
 
 }  // namespace
