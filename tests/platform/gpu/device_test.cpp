@@ -3,7 +3,7 @@
 // reset is the Graphics start's test).
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <bit>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -27,10 +27,7 @@ TEST(GraphicsDevice, TraceNamesEveryCallAsThePlatformDoes) {
   device.SetRenderState(RenderState::TextureFactor, 0x806C3E32u);
   device.SetTextureStageState(1, TextureStageState::ColorOp, kTopModulate);
   device.SetSamplerState(0, SamplerState::AddressU, kAddressClamp);
-  const float bias = -1.0f;
-  std::uint32_t bits;
-  std::memcpy(&bits, &bias, 4);
-  device.SetSamplerState(0, SamplerState::MipMapLodBias, bits);
+  device.SetSamplerState(0, SamplerState::MipMapLodBias, std::bit_cast<std::uint32_t>(-1.0f));
   device.SetTexture(1, toon.get());
   const float c1[4] = {0.5f, 0, 0, 0};
   device.SetVertexShaderConstantF(1, c1, 1);

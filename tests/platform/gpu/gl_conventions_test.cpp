@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <functional>
-#include <cstring>
 #include <vector>
 
 #include "platform/gpu/device.h"
@@ -216,12 +215,12 @@ TEST_F(GlConventions, AStageWithoutTextureSamplesWhite) {
     device->SetTextureStageState(0, op, kTopModulate);
   device->SetTextureStageState(0, TextureStageState::AlphaArg2, kTaDiffuse);
   device->SetTextureStageState(0, TextureStageState::ColorArg2, kTaDiffuse);
-  std::vector<std::array<float, 5>> fade;
-  for (const ScreenVertex& v : ScreenCell(0, 0x80000000u)) {
-    std::array<float, 5> packed;
-    std::memcpy(packed.data(), &v, 20);
-    fade.push_back(packed);
-  }
+  struct FadeVertex {  // 0x044, no texture coordinates
+    float x, y, z, rhw;
+    std::uint32_t color;
+  };
+  std::vector<FadeVertex> fade;
+  for (const ScreenVertex& v : ScreenCell(0, 0x80000000u)) fade.push_back({v.x, v.y, v.z, v.rhw, v.color});
   Draw(kFvfScreenColor, fade);
   DrawCell(1, 0xFF3366CCu);
   EXPECT_TRUE(PicturesMatch("null_texture_white", gl.BackBuffer(), Cells(8, {0xFF7F7F7Fu, 0xFF3366CCu})));
