@@ -37,25 +37,17 @@ AdapterReport Adapter(const char* description) {
   return adapter;
 }
 
-MachineInfo Machine() {
-  MachineInfo machine;
-  machine.numberOfProcessors = 8;
-  machine.processorType = 586;
-  machine.processorClockMHz = 4712.0;  // above 2^32 cycles a second
-  machine.totalPhysicalMemory = (std::uint64_t{16} << 30) + (std::uint64_t{5} << 10) + 1000;
-  machine.freePhysicalMemory = std::uint64_t{3} << 20;
-  machine.totalVirtualMemory = std::uint64_t{20} << 30;
-  machine.freeVirtualMemory = 1023;
-  return machine;
-}
+// Its clock above 2^32 cycles a second, its memory off whole units.
+const MachineInfo kMachine{8, 586, 4712.0, (std::uint64_t{16} << 30) + (std::uint64_t{5} << 10) + 1000,
+                           std::uint64_t{3} << 20, std::uint64_t{20} << 30, 1023};
 
 TEST(CapsReport, FollowsTheGoldenLayout) {
-  const std::string report = FormatCapsReport(Machine(), {Adapter("llvmpipe (LLVM 15.0.6, 256 bits)")});
+  const std::string report = FormatCapsReport(kMachine, {Adapter("llvmpipe (LLVM 15.0.6, 256 bits)")});
   EXPECT_EQ(report, ReadTextFile(kHere / "golden" / "caps.txt"));
 }
 
 TEST(CapsReport, ListsEveryAdapterInTurn) {
-  const std::string report = FormatCapsReport(Machine(), {Adapter("first"), Adapter("second")});
+  const std::string report = FormatCapsReport(kMachine, {Adapter("first"), Adapter("second")});
   const std::size_t first = report.find("------------------------<AdapterIdentifier #0>");
   const std::size_t second = report.find("------------------------<AdapterIdentifier #1>");
   ASSERT_NE(first, std::string::npos);

@@ -1,8 +1,11 @@
 // The drawn-scene harness of the frame renderer's tests.
 #include "drawn_scene.h"
 
+#include <filesystem>
+
 #include "classes/script_classes.h"
 #include "files/archive.h"
+#include "support/case_files.h"
 
 namespace {
 
@@ -11,15 +14,19 @@ const ArchiveManager& NoArchives() {
   return archives;
 }
 
+Picture ReadBack(Graphics& graphics) {
+  Picture picture;
+  const PresentParameters& p = graphics.GetDevice()->GetPresentParameters();
+  picture.width = p.backBufferWidth;
+  picture.height = p.backBufferHeight;
+  graphics.GetDevice()->ReadBackBuffer(&picture.pixels);
+  return picture;
+}
+
 }  // namespace
 
 void PicturedFrames::Present() {
-  Picture picture;
-  const PresentParameters& p = graphics_.GetDevice()->GetPresentParameters();
-  picture.width = p.backBufferWidth;
-  picture.height = p.backBufferHeight;
-  graphics_.GetDevice()->ReadBackBuffer(&picture.pixels);
-  pictures.push_back(std::move(picture));
+  pictures.push_back(ReadBack(graphics_));
   inner_.Present();
 }
 
@@ -45,11 +52,7 @@ std::unique_ptr<DrawnScene> DrawnScene::OnGl(std::uint32_t width, std::uint32_t 
     ADD_FAILURE() << "no graphics device";
     return nullptr;
   }
-  drawn->graphics.SetBackBufferSize(static_cast<int>(width), static_cast<int>(height));
-  drawn->renderer = std::make_unique<SceneRenderer>(drawn->graphics, NoArchives(), drawn->game.Folder());
-  drawn->frameDevice_ = std::make_unique<GraphicsFrameDevice>(drawn->graphics, drawn->renderer->GetText());
-  drawn->scene = std::make_unique<Scene>();
-  drawn->Attach(*drawn->frameDevice_, nullptr, nullptr);
+  drawn->Finish(width, height);
   return drawn;
 }
 
@@ -58,13 +61,17 @@ std::unique_ptr<DrawnScene> DrawnScene::Recorded(std::uint32_t width, std::uint3
   auto device = std::make_unique<RecordingDevice>(PresentParameters{});
   drawn->recorder = device.get();
   drawn->graphics.InitializeWithDevice(std::move(device), TextureFormat::X8R8G8B8);
-  drawn->graphics.SetBackBufferSize(static_cast<int>(width), static_cast<int>(height));
-  drawn->renderer = std::make_unique<SceneRenderer>(drawn->graphics, NoArchives(), drawn->game.Folder());
-  drawn->frameDevice_ = std::make_unique<GraphicsFrameDevice>(drawn->graphics, drawn->renderer->GetText());
-  drawn->scene = std::make_unique<Scene>();
-  drawn->Attach(*drawn->frameDevice_, nullptr, nullptr);
+  drawn->Finish(width, height);
   drawn->recorder->ClearLines();
   return drawn;
+}
+
+void DrawnScene::Finish(std::uint32_t width, std::uint32_t height) {
+  graphics.SetBackBufferSize(static_cast<int>(width), static_cast<int>(height));
+  renderer = std::make_unique<SceneRenderer>(graphics, NoArchives(), game.Folder());
+  frameDevice_ = std::make_unique<GraphicsFrameDevice>(graphics, renderer->GetText());
+  scene = std::make_unique<Scene>();
+  Attach(*frameDevice_, nullptr, nullptr);
 }
 
 void DrawnScene::Attach(FrameDevice& device, WindowPump* pump, FrameClock* clock) {
@@ -81,6 +88,28 @@ bool DrawnScene::Load(const std::string& sceneText) {
   return scene->LoadScene(game.Folder() + "scene.scn");
 }
 
+bool DrawnScene::LoadCase(const std::string& name, const std::string& casts) {
+  const std::filesystem::path folder = std::filesystem::path(T3D_SOURCE_DIR) / "tests/render/scenes" / name;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    Write(entry.path().filename().string(), ReadTextFile(entry.path()));
+  for (const std::vector<std::string>& row : ReadTableRows(folder / "models.rows")) {
+    if (row.size() < 11) {
+      ADD_FAILURE() << name << ": a model row of too few fields: " << row[0];
+      return false;
+    }
+    float n[8];
+    for (int i = 0; i < 8; ++i) n[i] = std::stof(row[static_cast<std::size_t>(i < 5 ? 2 + i : 3 + i)]);
+    XMaterial material = row[7] == "emissive" ? EmissiveMaterial(n[5], n[6], n[7]) : DiffuseMaterial(n[5], n[6], n[7]);
+    if (row.size() > 11) material.texture = row[11];
+    Write(row[0], row[1] == "rectangle" ? RectangleX(n[0], n[1], n[2], n[3], n[4], material)
+                  : row[1] == "floor"   ? FloorX(n[0], n[1], n[2], n[3], n[4], material)
+                                        : SkinnedTubeX(n[0], n[1], static_cast<int>(n[2]), static_cast<int>(n[3]),
+                                                       static_cast<int>(n[4]), material));
+  }
+  std::string text = ReadTextFile(folder / "scene.scn");
+  return Load(text.insert(text.rfind("</Scene>"), casts));
+}
+
 void DrawnScene::Start() {
   EXPECT_EQ(scene->CreateRenderResources(), 0);
   scene->StartCasts();
@@ -92,12 +121,7 @@ Picture DrawnScene::DrawFrame() {
   EXPECT_TRUE(frameDevice_->BeginScene());
   scene->Render();
   frameDevice_->EndScene();
-  Picture picture;
-  const PresentParameters& p = graphics.GetDevice()->GetPresentParameters();
-  picture.width = p.backBufferWidth;
-  picture.height = p.backBufferHeight;
-  graphics.GetDevice()->ReadBackBuffer(&picture.pixels);
-  return picture;
+  return ReadBack(graphics);
 }
 
 std::vector<Picture> DrawnScene::Run(int frames, bool showsFrameRate) {

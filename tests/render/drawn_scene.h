@@ -51,6 +51,13 @@ class DrawnScene {
   void Write(const std::string& name, const std::string& text) { game.Write(name, text); }
   // Loads a scene file of this text; false when it does not load.
   bool Load(const std::string& sceneText);
+  // Loads the scene of tests/render/scenes/`name`/: every file of the folder
+  // goes into the game folder, the models its "models.rows" lists are made
+  // there, and its "scene.scn" loads with `casts` added at its end. A model
+  // row: FILE rectangle X0 Y0 X1 Y1 Z, FILE floor X0 Z0 X1 Z1 Y, or FILE tube
+  // RADIUS HEIGHT SEGMENTS RINGS BONES; then emissive|diffuse R G B and
+  // perhaps a texture.
+  bool LoadCase(const std::string& name, const std::string& casts = "");
   // As the run loop starts a scene: the resources, the casts reset and
   // started; then running at frame 0.
   void Start();
@@ -70,6 +77,8 @@ class DrawnScene {
 
  private:
   DrawnScene();
+  // The renderer, the frame device and an empty scene on the device made.
+  void Finish(std::uint32_t width, std::uint32_t height);
   void Attach(FrameDevice& device, WindowPump* pump, FrameClock* clock);
   std::unique_ptr<GraphicsFrameDevice> frameDevice_;
 };

@@ -20,12 +20,6 @@ namespace {
 
 const std::filesystem::path kHere = std::filesystem::path(T3D_SOURCE_DIR) / "tests" / "render";
 
-std::string Flags(std::uint32_t flags, std::uint32_t mask = 0xFFFFFFFFu) {
-  char text[96];
-  std::snprintf(text, sizeof text, "  <InitFlags flags=\"#%08x\" mask=\"#%08x\"/>\n", flags, mask);
-  return text;
-}
-
 std::string ListText(const RenderList& list) {
   std::string text;
   for (int i = 0; i < list.count; ++i) {
@@ -38,36 +32,17 @@ std::string ListText(const RenderList& list) {
   return text;
 }
 
-std::string Names(const RenderList& list) {
-  std::string text;
-  for (int i = 0; i < list.count; ++i) text += std::string(i ? " " : "") + list.entries[static_cast<std::size_t>(i)].cast->GetName();
-  return text;
-}
-
+// Priority first; then the opaque nearest first, ties in table order; then
+// the blended farthest first, opacity other than 1 counting as blending.
+// Left out: zero opacity, behind the camera, past the widened cone (down,
+// up, and behind to the left), invisible, deleted, at no number. The
+// default render flags draw both kinds of decoration; outside a run,
+// invisible and decoration casts are drawn too.
 TEST(FrameTrace, TheRenderListCullsAndSortsTheCasts) {
   auto drawn = DrawnScene::Recorded(64, 48);
-  drawn->Write("rect.x", RectangleX(-10, -10, 10, 10, 0, EmissiveMaterial(1, 1, 1)));
-  drawn->Write("plain.txt", ClassText("Plain", "rect.x", kFlagVisible));
-  drawn->Write("first.txt", ClassText("First", "rect.x", kFlagVisible, " <RenderingPriority value=\"2\"/>\n"));
-  drawn->Write("decor1.txt", ClassText("Decor1", "rect.x", kFlagVisible | kFlagDecoration1));
-  drawn->Write("decor2.txt", ClassText("Decor2", "rect.x", kFlagVisible | kFlagDecoration2));
   // The camera looks along +z from the origin; the rectangle's bounding
   // radius is 14.1, which is also its near-fade distance.
-  ASSERT_TRUE(drawn->Load(
-      "<Scene>\n <MotionObject File=\"plain.txt\"/>\n <MotionObject File=\"first.txt\"/>\n"
-      " <MotionObject File=\"decor1.txt\"/>\n <MotionObject File=\"decor2.txt\"/>\n" +
-      CastText("Glass1", "Plain", 0, 0, 400, Flags(kFlagAlphaBlending)) + CastText("Far", "Plain", 0, 0, 900) +
-      CastText("Tie1", "Plain", 50, 0, 600) + CastText("Glass2", "Plain", 0, 0, 800, Flags(kFlagAlphaBlending)) +
-      CastText("Near", "Plain", 0, 0, 300) + CastText("Tie2", "Plain", -50, 0, 600) +
-      CastText("Faded", "Plain", 0, 0, 500) + CastText("Bright", "Plain", 0, 0, 700) +
-      CastText("Gone", "Plain", 0, 0, 500) + CastText("Behind", "Plain", 0, 0, -100) +
-      CastText("BehindKept", "Plain", 0, 0, -100, Flags(kFlagNoOmitRendering)) +
-      CastText("FarLeft", "Plain", -5000, 0, 600) + CastText("BehindLeft", "Plain", -30, 0, -10) +
-      CastText("Up", "Plain", 0, 5000, 600) + CastText("Down", "Plain", 0, -5000, 600) +
-      CastText("First", "First", 0, 0, 1000) + CastText("Hidden", "Plain", 0, 0, 600, Flags(0, ~kFlagVisible)) +
-      CastText("Deco1", "Decor1", 0, 0, 650) + CastText("Deco2", "Decor2", 0, 0, 650) +
-      CastText("Deleted", "Plain", 0, 0, 600) + CastText("NearFade", "Plain", 0, 0, 7.0710678f, Flags(kFlagNearFade)) +
-      CastText("Nowhere", "Plain") + "</Scene>\n"));
+  ASSERT_TRUE(drawn->LoadCase("render_list"));
   drawn->Start();
   Scene& scene = *drawn->scene;
   scene.FindCast("Faded")->SetAlpha(0.5f);
@@ -76,81 +51,31 @@ TEST(FrameTrace, TheRenderListCullsAndSortsTheCasts) {
   scene.FindCast("Nowhere")->SetPositionBoth({std::nanf(""), 0.0f, 600.0f});  // a script's NaN
   Cast* deleted = scene.FindCast("Deleted");
   deleted->SetOwnFlags(deleted->GetOwnFlags() | kCastDeletedWhileRunning);
-
-  RenderList list;
-  BuildRenderList(scene, MatrixIdentity(), 4.0f / 3.0f, &list);
-  // Priority first; then the opaque nearest first, ties in table order;
-  // then the blended farthest first, opacity other than 1 counting as
-  // blending. Left out: zero opacity, behind the camera, past the widened
-  // cone (down, up, and behind to the left), invisible, deleted, at no
-  // number. The default render flags draw both kinds of decoration.
-  EXPECT_EQ(ListText(list),
-            "First 1000 #00000001 2 1\n"
-            "BehindKept -100 #00040001 0 1\n"
-            "Near 300 #00000001 0 1\n"
-            "Tie1 600 #00000001 0 1\n"
-            "Tie2 600 #00000001 0 1\n"
-            "FarLeft 600 #00000001 0 1\n"
-            "Deco1 650 #00010001 0 1\n"
-            "Deco2 650 #00020001 0 1\n"
-            "Far 900 #00000001 0 1\n"
-            "Glass2 800 #00000401 0 1\n"
-            "Bright 700 #00000401 0 1.5\n"
-            "Faded 500 #00000401 0 0.5\n"
-            "Glass1 400 #00000401 0 1\n"
-            "NearFade 7.07107 #00100401 0 0.5\n");
+  std::string lists;
+  auto list = [&](const char* title) {
+    RenderList built;
+    BuildRenderList(scene, MatrixIdentity(), 4.0f / 3.0f, &built);
+    lists += std::string("---- ") + title + "\n" + ListText(built);
+  };
+  list("default render flags");
   scene.SetRenderFlags(kRenderDecoration2);
-  BuildRenderList(scene, MatrixIdentity(), 4.0f / 3.0f, &list);
-  EXPECT_EQ(Names(list), "First BehindKept Near Tie1 Tie2 FarLeft Deco2 Far Glass2 Bright Faded Glass1 NearFade");
-  // Outside a run, invisible and decoration casts are drawn too.
+  list("decoration 2 only");
   scene.SetFrameCounter(kSceneNotRunning);
-  BuildRenderList(scene, MatrixIdentity(), 4.0f / 3.0f, &list);
-  EXPECT_EQ(Names(list),
-            "First BehindKept Near Tie1 Tie2 FarLeft Hidden Deco1 Deco2 Far Glass2 Bright Faded Glass1 NearFade");
+  list("decoration 2 only, outside a run");
+  EXPECT_EQ(lists, GoldenText(kHere / "golden" / "render_list.txt", lists));
 }
 
-// The cast kinds of the pass tests, each a class in two priorities ("Hi"
-// draws before "Lo" whatever its kind).
-struct Kind {
-  const char* name;
-  const char* mesh;
-  std::uint32_t flags;
-  const char* motion;  // the first motion's track
-};
-const char kGlassKey[] =
-    "  <MotionFrame name=\"Root\">\n   <ColorKey time=\"0\" ambientA=\"1\" ambientR=\"0\" ambientG=\"0\" ambientB=\"0\" "
-    "diffuseA=\"0.5\" diffuseR=\"0.25\" diffuseG=\"0.5\" diffuseB=\"1\"/>\n  </MotionFrame>\n";
-const Kind kKinds[] = {
-    {"Toon", "tube.x", kFlagVisible | kFlagToonRender | kFlagEdgeRender, ""},
-    {"Painted", "painted.x", kFlagVisible | kFlagToonRender, ""},
-    {"Ghost", "rect.x", kFlagVisible | kFlagSolidTRender, ""},
-    {"Glass", "rect.x", kFlagVisible | kFlagAlphaBlending, kGlassKey},
-    {"Glow", "rect.x", kFlagVisible | kFlagAddBlending, kGlassKey},
-    {"Shade", "rect.x", kFlagVisible | kFlagSubBlending, ""},
-    {"Plain", "rect.x", kFlagVisible, ""},
-};
+// The cast kinds of the pass tests (the scene "kinds"): a toon tube with its
+// outline, a painted toon rectangle, a silhouette, alpha, additive and
+// subtractive blending, and a plain rectangle; each a class in two
+// priorities ("Hi" draws before "Lo" whatever its kind).
+const char* const kKinds[] = {"Toon", "Painted", "Ghost", "Glass", "Glow", "Shade", "Plain"};
 
-// A recorded scene with every kind's classes, its casts given as Cast elements.
+// The recorded scene of every kind's classes, its casts given as Cast elements.
 std::unique_ptr<DrawnScene> KindsScene(const std::string& casts) {
   auto drawn = DrawnScene::Recorded(64, 48);
-  drawn->Write("rect.x", RectangleX(-10, -10, 10, 10, 0, DiffuseMaterial(0.5f, 0.5f, 0.5f)));
-  XMaterial paint = DiffuseMaterial(1, 1, 1);
-  paint.texture = "paint.png";
-  drawn->Write("painted.x", RectangleX(-10, -10, 10, 10, 0, paint));
   drawn->game.Write("paint.png", GameFolder::Png(4, 4, [](std::uint32_t, std::uint32_t) { return 0xFF40C080u; }));
-  drawn->Write("tube.x", SkinnedTubeX(10, 20, 4, 1, 2, DiffuseMaterial(1, 0.5f, 0.25f)));
-  std::string scene = "<Scene>\n";
-  for (const Kind& kind : kKinds) {
-    for (const char* level : {"Hi", "Lo"}) {
-      const std::string name = std::string(kind.name) + level;
-      drawn->Write(name + ".txt", ClassText(name, kind.mesh, kind.flags,
-                                            std::string(" <SolidColor value=\"#8000ff00\"/>\n <RenderingPriority value=\"") +
-                                                (level[0] == 'H' ? "1" : "0") + "\"/>\n",
-                                            kind.motion));
-      scene += " <MotionObject File=\"" + name + ".txt\"/>\n";
-    }
-  }
-  EXPECT_TRUE(drawn->Load(scene + casts + "</Scene>\n"));
+  EXPECT_TRUE(drawn->LoadCase("kinds", casts));
   drawn->Start();
   drawn->TakeLines();
   return drawn;
@@ -159,8 +84,8 @@ std::unique_ptr<DrawnScene> KindsScene(const std::string& casts) {
 TEST(FrameTrace, EveryPassOfAFrameInOrder) {
   std::string casts;
   float x = -60;
-  for (const Kind& kind : kKinds) {
-    casts += CastText(kind.name, std::string(kind.name) + "Lo", x, 0, 300 + x);
+  for (const char* kind : kKinds) {
+    casts += CastText(kind, std::string(kind) + "Lo", x, 0, 300 + x);
     x += 20;
   }
   // Opacity reaches the toon colour and the outline's, held at opaque above 1.
@@ -282,8 +207,8 @@ TEST(FrameTrace, NoPassDrawsWithTheStatesAnotherLeft) {
   const int kFade = static_cast<int>(std::size(kKinds));
   auto frame = [](int before, int kind) {
     std::string casts;
-    if (before >= 0) casts += CastText("Before", std::string(kKinds[before].name) + "Hi", 0, 0, 300);
-    if (kind < kFade) casts += CastText("Cast", std::string(kKinds[kind].name) + "Lo", 0, 0, 400);
+    if (before >= 0) casts += CastText("Before", std::string(kKinds[before]) + "Hi", 0, 0, 300);
+    if (kind < kFade) casts += CastText("Cast", std::string(kKinds[kind]) + "Lo", 0, 0, 400);
     auto drawn = KindsScene(casts);
     if (kind == kFade) drawn->scene->AddFadeEffect(10, 0, 10, 0x80FFFFFFu, 0x80FFFFFFu, 0);
     drawn->DrawFrame();
@@ -298,8 +223,8 @@ TEST(FrameTrace, NoPassDrawsWithTheStatesAnotherLeft) {
       ASSERT_EQ(after.size(), beforeAlone.size() + alone.size());
       for (std::size_t i = 0; i < alone.size(); ++i) {
         const States& states = after[beforeAlone.size() + i];
-        EXPECT_EQ(states, alone[i]) << (kind == kFade ? "the fade" : kKinds[kind].name) << " after "
-                                    << kKinds[before].name << ", draw " << i << ":\n"
+        EXPECT_EQ(states, alone[i]) << (kind == kFade ? "the fade" : kKinds[kind]) << " after "
+                                    << kKinds[before] << ", draw " << i << ":\n"
                                     << Differences(states, alone[i]);
       }
     }
@@ -342,14 +267,7 @@ TEST(FrameTrace, AFadeGivesColourOneUntilItsFadeInEnds) {
       {3, 3, 3, 0xFF6400C8u},
   };
   for (const auto& c : cases) {
-    FadeSlot fade;
-    fade.active = 1;
-    fade.total = 10;
-    fade.inEnd = c.inEnd;
-    fade.outStart = c.outStart;
-    fade.elapsed = c.elapsed;
-    fade.color1 = {0xFF, 0x00, 0xC8, 0x00};
-    fade.color2 = {0xFF, 0x64, 0x00, 0xC8};
+    const FadeSlot fade{1, 10, c.inEnd, c.outStart, c.elapsed, {0xFF, 0x00, 0xC8, 0x00}, {0xFF, 0x64, 0x00, 0xC8}};
     EXPECT_EQ(FadeColor(fade), c.color) << c.inEnd << " " << c.outStart << " " << c.elapsed;
   }
 }

@@ -2,22 +2,22 @@
 // start, the rebuild after a reset, and the programs on the GL device.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "files/archive.h"
 #include "platform/gpu/recording_device.h"
 #include "platform/image/image.h"
 #include "render/render_resources.h"
 #include "render/shaders.h"
+#include "support/case_files.h"
 #include "support/game_folder.h"
 #include "support/gl_pictures.h"
 
 namespace {
 
-PresentParameters Parameters() {
-  PresentParameters p;
-  p.backBufferWidth = 800;
-  p.backBufferHeight = 600;
-  return p;
-}
+const std::filesystem::path kHere = std::filesystem::path(T3D_SOURCE_DIR) / "tests" / "render";
+
+constexpr PresentParameters kParameters{800, 600};
 
 // Each resource in table order: its name, or "-" when absent.
 std::string Table(const RenderResources& r) {
@@ -45,93 +45,77 @@ const char kAllTen[] =
     "system memory 128x128 X8R8G8B8\n"
     "dynamic 128x128 X8R8G8B8\n";
 
-TEST(RenderResources, CreatesTheTenAndTheSystemFont) {
-  GameFolder game;
-  RecordingDevice device(Parameters());
-  RenderResources resources;
-  SystemFont font;
-  ASSERT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), &font), 0);
-  EXPECT_EQ(Table(resources), kAllTen);
-  EXPECT_TRUE(resources.HasToonResources());
-  ASSERT_TRUE(font.texture);
-  EXPECT_EQ(font.texture->GetFormat(), TextureFormat::A8R8G8B8);
-  ASSERT_EQ(font.glyphs.size(), 128u);
-  const Glyph& a = font.glyphs['A'];  // row 4, column 1 of the 8x16 grid
-  EXPECT_EQ((std::vector<int>{a.code, a.left, a.top, a.right, a.bottom, a.extra}),
-            (std::vector<int>{65, 8, 64, 15, 79, 0}));
-  std::vector<Glyph> more(200);
-  EXPECT_EQ(MakeGridGlyphTable(more.data(), 200, 8, 16, 16), 128);  // the 7-bit codes only
-  resources.Release();
-  EXPECT_EQ(Table(resources), "-\n-\n-\n-\n-\n-\n-\n-\n-\n-\n");
-  EXPECT_TRUE(font.texture);  // the font belongs to its character set
-}
-
-TEST(RenderResources, MissingOrBrokenFilesFailTheStartWhereTheyMust) {
+// Each start as a golden file shows it: the result, the resources in table
+// order (a failure leaves what was made before it, in the platform's
+// order), the system font made or kept (a broken font image keeps it, and
+// the start goes on), and what went to the error stream.
+TEST(RenderResources, WhatEachStartMakesAndWhichFilesFailIt) {
   const struct {
     const char* name;
-    const char* file;
-    bool remove;  // else the file is garbage
-    int result;
-    bool fontKept;
+    const char* file;      // written with `contents`, or removed without
+    const char* contents;
+    bool shader11;
+    const char* failing;  // a text of the program that does not build
   } cases[] = {
-      {"no shadow.bmp", "shadow.bmp", true, 5, true},
-      {"shadow.bmp not an image", "shadow.bmp", false, 5, true},
-      {"no toon.bmp", "toon.bmp", true, 5, true},
-      {"toon.bmp not an image", "toon.bmp", false, 5, true},
-      {"no ASCII16.png", "ASCII16.png", true, 5, true},
-      {"ASCII16.png not an image: no font, still a start", "ASCII16.png", false, 0, true},
+      {"all there", nullptr, nullptr, true, ""},
+      {"no shadow.bmp", "shadow.bmp", nullptr, true, ""},
+      {"shadow.bmp not an image", "shadow.bmp", "not an image", true, ""},
+      {"no toon.bmp", "toon.bmp", nullptr, true, ""},
+      {"toon.bmp not an image", "toon.bmp", "not an image", true, ""},
+      {"no ASCII16.png", "ASCII16.png", nullptr, true, ""},
+      {"ASCII16.png not an image", "ASCII16.png", "not an image", true, ""},
+      {"no vertex shader 1.1", nullptr, nullptr, false, ""},
+      // Left out quietly, but for a line on the error stream.
+      {"the shadow program does not build", nullptr, nullptr, true, "c[22]"},
   };
+  std::string starts;
   for (const auto& c : cases) {
     GameFolder game;
-    if (c.remove) {
-      game.Remove(c.file);
-    } else {
-      game.Write(c.file, std::string("not an image"));
-    }
-    RecordingDevice device(Parameters());
+    if (c.file && c.contents) game.Write(c.file, std::string(c.contents));
+    if (c.file && !c.contents) game.Remove(c.file);
+    RecordingDevice device(kParameters);
+    if (!c.shader11) device.MutableCaps().vertexShaderVersion = 0xFFFE0100u;
+    device.FailShadersContaining(c.failing);
     RenderResources resources;
     SystemFont font;
     font.texture = device.CreateTexture(8, 8, 1, 0, TextureFormat::A8R8G8B8, TexturePool::Managed);
-    Texture* before = font.texture.get();
-    EXPECT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), &font), c.result) << c.name;
-    EXPECT_EQ(font.texture.get() == before, c.fontKept) << c.name;
+    const Texture* before = font.texture.get();
+    testing::internal::CaptureStderr();
+    const int result = resources.Create(device, ArchiveManager(), game.Folder(), &font);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    starts += std::string("---- ") + c.name + "\nresult " + std::to_string(result) + "\n" + Table(resources) +
+              (resources.HasToonResources() ? "toon resources whole\n" : "");
+    if (font.texture.get() == before) {
+      starts += "font kept\n";
+    } else {
+      const Glyph& a = font.glyphs.at('A');
+      starts += "font made: " + std::string(font.texture->GetFormat() == TextureFormat::A8R8G8B8 ? "A8R8G8B8" : "?") +
+                ", " + std::to_string(font.glyphs.size()) + " glyphs, A at " + std::to_string(a.left) + " " +
+                std::to_string(a.top) + " " + std::to_string(a.right) + " " + std::to_string(a.bottom) + "\n";
+    }
+    if (!errors.empty()) starts += "errors: " + errors.substr(0, errors.find('\n')) + "\n";
+    resources.Release();
+    EXPECT_TRUE(font.texture) << c.name;  // the font belongs to its character set
+    EXPECT_EQ(Table(resources), "-\n-\n-\n-\n-\n-\n-\n-\n-\n-\n") << c.name;
   }
-}
-
-TEST(RenderResources, WithoutVertexShader11NothingIsMade) {
-  GameFolder game;
-  RecordingDevice device(Parameters());
-  device.MutableCaps().vertexShaderVersion = 0xFFFE0100u;
-  RenderResources resources;
-  EXPECT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), nullptr), kRenderResourcesFailed);
-  EXPECT_EQ(Table(resources), "-\n-\n-\n-\n-\n-\n-\n-\n-\n-\n");
-}
-
-TEST(RenderResources, AShaderThatDoesNotBuildIsLeftOutQuietly) {
-  GameFolder game;
-  RecordingDevice device(Parameters());
-  device.FailShadersContaining("c[22]");  // the shadow program
-  RenderResources resources;
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), nullptr), 0);
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("ShadowVertexShader"), std::string::npos);
-  EXPECT_FALSE(resources.shadowVertexShader);
-  EXPECT_TRUE(resources.flatColorShader);
+  EXPECT_EQ(starts, GoldenText(kHere / "golden" / "starts.txt", starts));
+  std::vector<Glyph> more(200);
+  EXPECT_EQ(MakeGridGlyphTable(more.data(), 200, 8, 16, 16), 128);  // the 7-bit codes only
 }
 
 TEST(RenderResources, AResetAfterALossRebuildsEverything) {
   GameFolder game;
-  RecordingDevice device(Parameters());
+  RecordingDevice device(kParameters);
   RenderResources resources;
   SystemFont font;
   ASSERT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), &font), 0);
   device.ForceState(DeviceState::Lost);
-  EXPECT_EQ(ResetDevice(device, Parameters(), resources, ArchiveManager(), game.Folder(), &font),
+  EXPECT_EQ(ResetDevice(device, kParameters, resources, ArchiveManager(), game.Folder(), &font),
             static_cast<int>(DeviceResult::DeviceLost));
   device.ForceState(DeviceState::NotReset);
   font.texture.reset();
   device.ClearLines();
-  EXPECT_EQ(ResetDevice(device, Parameters(), resources, ArchiveManager(), game.Folder(), &font), 0);
+  EXPECT_EQ(ResetDevice(device, kParameters, resources, ArchiveManager(), game.Folder(), &font), 0);
   EXPECT_EQ(Table(resources), kAllTen);
   EXPECT_TRUE(font.texture);
   EXPECT_EQ(device.TestCooperativeLevel(), DeviceState::Ready);
@@ -140,9 +124,13 @@ TEST(RenderResources, AResetAfterALossRebuildsEverything) {
   EXPECT_EQ(device.GetRenderState(RenderState::AlphaTestEnable), 1u);
 }
 
-TEST(RenderResources, TheProgramsBuildAndShadeOnTheGlDevice) {
+// The programs build on the GL device without a word. What the flat colour
+// and toon programs draw, the silhouette and toon pictures show; here the
+// outline of a square seen face on: its normals have no direction on the
+// screen, so it stays where it is instead of flying off to infinity.
+TEST(RenderResources, TheProgramsBuildOnTheGlDeviceAndAFaceOnOutlineStaysInPlace) {
   GameFolder game;
-  GlTestDevice gl = MakeGlTestDevice(24, 8);
+  GlTestDevice gl = MakeGlTestDevice(8, 8);
   ASSERT_TRUE(gl.device);
   GraphicsDevice& device = *gl.device;
   RenderResources resources;
@@ -150,46 +138,25 @@ TEST(RenderResources, TheProgramsBuildAndShadeOnTheGlDevice) {
   ASSERT_EQ(resources.Create(device, ArchiveManager(), game.Folder(), nullptr), 0);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(Table(resources), kAllTen);
-  // The flat colour program on the left, the untextured toon program in
-  // the middle with the ramp image on stage 0, the outline on the right.
   device.Clear(kClearTarget | kClearZBuffer, 0xFF000000u, 1.0f);
   device.SetRenderState(RenderState::CullMode, kCullNone);
   const Matrix identity = MatrixIdentity();
   device.SetVertexShaderConstantF(4, &identity.m[0][0], 4);
-  const float flat[4] = {0.25f, 0.5f, 1.0f, 1.0f};
-  device.SetVertexShaderConstantF(0, flat, 1);
-  const float ramp[8] = {0.5f, 0.5f, 0.5f, 0.5f, 0.0f, 0.0f, 1.0f, 0.0f};  // c2; c3 the light along z
-  device.SetVertexShaderConstantF(2, ramp, 2);
-  const float material[4] = {1.0f, 0.5f, 0.5f, 1.0f};
-  device.SetVertexShaderConstantF(1, material, 1);
-  device.SetFVF(kFvfPositionNormalTex);
-  auto quad = [](float x0, float x1) {
-    std::vector<std::array<float, 8>> v;
-    for (auto [x, y] : {std::pair{x0, 1.2f}, {x1, 1.2f}, {x0, -1.2f}, {x1, -1.2f}, {x0, -1.2f}, {x1, 1.2f}})
-      v.push_back({x, y, 0.5f, 0.0f, 0.0f, -1.0f, 0.0f, 0.0f});
-    return v;
-  };
-  device.SetVertexShader(resources.flatColorShader.get());
-  auto left = quad(-1.0f - 1.0f / 24, -1.0f / 3 - 1.0f / 24);
-  device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, left.data(), 32);
-  device.SetVertexShader(resources.toonUntexturedShader.get());
-  device.SetTexture(0, resources.toonTexture.get());
-  auto middle = quad(-1.0f / 3 - 1.0f / 24, 1.0f / 3 - 1.0f / 24);
-  device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, middle.data(), 32);
-  // The outline of a square seen face on: its normals have no direction on
-  // the screen, so it stays where it is instead of flying off to infinity.
-  device.SetVertexShader(resources.outlineShader.get());
   const float zeroAndWidth[8] = {0.0f, 0.0f, 0.0f, 0.0f, 0.1f, 0.0f, 0.0f, 0.0f};  // c0 zero, as the pass sets it
   device.SetVertexShaderConstantF(0, zeroAndWidth, 2);
+  device.SetVertexShader(resources.outlineShader.get());
   device.SetRenderState(RenderState::TextureFactor, 0xFF6C3E32u);
   device.SetTextureStageState(0, TextureStageState::ColorOp, kTopSelectArg1);
   device.SetTextureStageState(0, TextureStageState::ColorArg1, kTaTFactor);
-  auto right = quad(1.0f / 3 - 1.0f / 24, 1.0f - 1.0f / 24);
-  device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, right.data(), 32);
-  // Facing the light (k = -1) reads the ramp at (0, 0): its grey, times the colour in c1.
-  EXPECT_TRUE(PicturesMatch("resource_programs", gl.BackBuffer(), MakePicture(24, 8, [](std::uint32_t x, std::uint32_t) {
-                              return x < 8 ? 0xFF4080FFu : x < 16 ? 0xFFC06060u : 0xFF6C3E32u;
-                            })));
+  device.SetFVF(kFvfPositionNormalTex);
+  // Edges between pixel centres: half a pixel left of the target's.
+  const float x0 = -1.0f - 1.0f / 8, x1 = 1.0f - 1.0f / 8;
+  std::vector<std::array<float, 8>> square;
+  for (auto [x, y] : {std::pair{x0, 1.2f}, {x1, 1.2f}, {x0, -1.2f}, {x1, -1.2f}, {x0, -1.2f}, {x1, 1.2f}})
+    square.push_back({x, y, 0.5f, 0.0f, 0.0f, -1.0f, 0.0f, 0.0f});
+  device.DrawPrimitiveUP(PrimitiveType::TriangleList, 2, square.data(), 32);
+  EXPECT_TRUE(
+      PicturesMatch("outline_face_on", gl.BackBuffer(), MakePicture(8, 8, [](auto, auto) { return 0xFF6C3E32u; })));
 }
 
 }  // namespace

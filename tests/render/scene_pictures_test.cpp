@@ -56,46 +56,38 @@ void PaintOver(Picture& picture, const PixelRect& rect, Color color) {
     }
 }
 
-// After the fade, the clear colour the script set (the default one shows
-// round the casts below).
-TEST(ScenePictures, AFadeShowsColourOneThenTheBlendThenColourTwoThenTheClearColour) {
-  auto drawn = DrawnScene::OnGl(32, 24);
-  ASSERT_TRUE(drawn);
-  // Six frames, fade-in ending at frame 2, fade-out starting at 4, red to
-  // blue, opaque. The frame update counts elapsed frames before each draw.
-  ASSERT_TRUE(drawn->Load("<Scene>\n <Script>\nBegin() { Scene.ClearColor = 4281558681;\n"
-                          "  Scene.AddFadeEffect(6, 2, 4, 4294901760, 4278190335, 0); }\n"
-                          " </Script>\n <Function OnBegin=\"Begin\"/>\n</Scene>\n"));
-  const std::vector<Picture> frames = drawn->Run(8);
-  const std::uint32_t expected[] = {0xFFFF0000u, 0xFFFF0000u, 0xFF7F007Fu, 0xFF0000FFu,
-                                    0xFF0000FFu, 0xFF0000FFu, 0xFF336699u, 0xFF336699u};
-  ASSERT_EQ(frames.size(), std::size(expected));
-  for (std::size_t i = 0; i < frames.size(); ++i) {
-    EXPECT_TRUE(PicturesMatch("fade_frame_" + std::to_string(i + 1), frames[i],
-                              MakePicture(32, 24, [&](auto, auto) { return expected[i]; }), 1));
-  }
-}
-
-TEST(ScenePictures, FadeModesBlendMultiplyOrAddTheColour) {
-  // 0x80C08040 over the clear colour (30, 65, 90), worked out by hand.
+// The fade's colour frame by frame: red to blue, opaque, over six frames
+// (fade-in ending at frame 2, fade-out starting at 4; the frame update
+// counts elapsed frames before each draw), then the clear colour the script
+// set. And 0x80C08040 in each blend mode over the clear colour (30, 65, 90),
+// worked out by hand.
+TEST(ScenePictures, FadesFrameByFrameAndInEachBlendMode) {
   const struct {
     const char* name;
-    int mode;
-    std::uint32_t color;
+    const char* begin;
+    int tolerance;
+    std::vector<std::uint32_t> frames;
   } cases[] = {
-      {"fade_alpha", 0, 0xFF6F614Du},     // c a + below (1 - a), a = 128 / 255
-      {"fade_add", 1, 0xFF7E817Au},       // c a + below
-      {"fade_multiply", 2, 0xFF172117u},  // below c
-      {"fade_unknown_mode_as_alpha", 3, 0xFF6F614Du},
+      {"fade_frame_", "Scene.ClearColor = 4281558681; Scene.AddFadeEffect(6, 2, 4, 4294901760, 4278190335, 0);", 1,
+       {0xFFFF0000u, 0xFFFF0000u, 0xFF7F007Fu, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu, 0xFF336699u, 0xFF336699u}},
+      // c a + below (1 - a), a = 128 / 255
+      {"fade_alpha", "Scene.AddFadeEffect(10, 0, 10, 2160099392, 2160099392, 0);", 2, {0xFF6F614Du}},
+      {"fade_add", "Scene.AddFadeEffect(10, 0, 10, 2160099392, 2160099392, 1);", 2, {0xFF7E817Au}},  // c a + below
+      {"fade_multiply", "Scene.AddFadeEffect(10, 0, 10, 2160099392, 2160099392, 2);", 2, {0xFF172117u}},  // below c
+      {"fade_unknown_mode_as_alpha", "Scene.AddFadeEffect(10, 0, 10, 2160099392, 2160099392, 3);", 2, {0xFF6F614Du}},
   };
   for (const auto& c : cases) {
     auto drawn = DrawnScene::OnGl(32, 24);
     ASSERT_TRUE(drawn);
-    ASSERT_TRUE(drawn->Load("<Scene>\n <Script>\nBegin() { Scene.AddFadeEffect(10, 0, 10, 2160099392, 2160099392, " +
-                            std::to_string(c.mode) + "); }\n </Script>\n <Function OnBegin=\"Begin\"/>\n</Scene>\n"));
-    const std::vector<Picture> frames = drawn->Run(1);
-    ASSERT_EQ(frames.size(), 1u);
-    EXPECT_TRUE(PicturesMatch(c.name, frames[0], MakePicture(32, 24, [&](auto, auto) { return c.color; })));
+    ASSERT_TRUE(drawn->Load(std::string("<Scene>\n <Script>\nBegin() { ") + c.begin +
+                            " }\n </Script>\n <Function OnBegin=\"Begin\"/>\n</Scene>\n"));
+    const std::vector<Picture> frames = drawn->Run(static_cast<int>(c.frames.size()));
+    ASSERT_EQ(frames.size(), c.frames.size()) << c.name;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+      const std::string name = c.frames.size() > 1 ? c.name + std::to_string(i + 1) : c.name;
+      EXPECT_TRUE(PicturesMatch(name, frames[i], MakePicture(32, 24, [&](auto, auto) { return c.frames[i]; }),
+                                c.tolerance));
+    }
   }
 }
 
@@ -103,27 +95,8 @@ TEST(ScenePictures, BlendedCastsDrawFarthestFirstOverTheOpaqueOnes) {
   auto drawn = DrawnScene::OnGl(160, 120);
   ASSERT_TRUE(drawn);
   // Two opaque rectangles (red far, white near) and two half-transparent
-  // ones between them (green farther, blue nearer). The table lists them
-  // nearest last, so only the sort puts them in order.
-  const XMaterial red = EmissiveMaterial(1, 0, 0), white = EmissiveMaterial(1, 1, 1);
-  drawn->Write("red.x", RectangleX(-330, -210, 110, 190, 0, red));
-  drawn->Write("white.x", RectangleX(-30, -70, 60, 30, 0, white));
-  drawn->Write("glass.x", RectangleX(-110, -130, 250, 140, 0, XMaterial{}));
-  drawn->Write("small_glass.x", RectangleX(10, -90, 190, 70, 0, XMaterial{}));
-  // Blended casts take their colour from the motion's colour key.
-  auto glass = [](const char* r, const char* g, const char* b) {
-    return std::string("  <MotionFrame name=\"Root\">\n   <ColorKey time=\"0\" ambientA=\"0\" ambientR=\"0\" ambientG=\"0\" "
-                       "ambientB=\"0\" diffuseA=\"0.5\" diffuseR=\"") +
-           r + "\" diffuseG=\"" + g + "\" diffuseB=\"" + b + "\"/>\n  </MotionFrame>\n";
-  };
-  drawn->Write("red.txt", ClassText("Red", "red.x", kFlagVisible));
-  drawn->Write("white.txt", ClassText("White", "white.x", kFlagVisible));
-  drawn->Write("green.txt", ClassText("Green", "glass.x", kFlagVisible | kFlagAlphaBlending, "", glass("0", "1", "0")));
-  drawn->Write("blue.txt", ClassText("Blue", "small_glass.x", kFlagVisible | kFlagAlphaBlending, "", glass("0", "0", "1")));
-  ASSERT_TRUE(drawn->Load("<Scene>\n <MotionObject File=\"red.txt\"/>\n <MotionObject File=\"white.txt\"/>\n"
-                          " <MotionObject File=\"green.txt\"/>\n <MotionObject File=\"blue.txt\"/>\n" +
-                          CastText("Blue", "Blue", 0, 0, 500) + CastText("White", "White", 0, 0, 400) +
-                          CastText("Green", "Green", 0, 0, 700) + CastText("Red", "Red", 0, 0, 900) + "</Scene>\n"));
+  // ones between them (green farther, blue nearer), listed nearest last.
+  ASSERT_TRUE(drawn->LoadCase("blend_order"));
   drawn->Start();
   const Picture picture = drawn->DrawFrame();
 
@@ -139,13 +112,7 @@ TEST(ScenePictures, BlendedCastsDrawFarthestFirstOverTheOpaqueOnes) {
 TEST(ScenePictures, ASilhouetteShowsOnlyWhereTheCastIsHidden) {
   auto drawn = DrawnScene::OnGl(160, 120);
   ASSERT_TRUE(drawn);
-  drawn->Write("wall.x", RectangleX(-260, -170, -10, 130, 0, EmissiveMaterial(0.5f, 0.5f, 0.5f)));
-  drawn->Write("cast.x", RectangleX(-190, -110, 170, 90, 0, EmissiveMaterial(1, 0, 0)));
-  drawn->Write("wall.txt", ClassText("Wall", "wall.x", kFlagVisible));
-  drawn->Write("cast.txt", ClassText("Hero", "cast.x", kFlagVisible | kFlagSolidTRender,
-                                     " <SolidColor value=\"#ff00ff00\"/>\n"));
-  ASSERT_TRUE(drawn->Load("<Scene>\n <MotionObject File=\"wall.txt\"/>\n <MotionObject File=\"cast.txt\"/>\n" +
-                          CastText("Hero", "Hero", 0, 0, 800) + CastText("Wall", "Wall", 0, 0, 400) + "</Scene>\n"));
+  ASSERT_TRUE(drawn->LoadCase("silhouette"));
   drawn->Start();
   const Picture picture = drawn->DrawFrame();
 
@@ -166,17 +133,10 @@ TEST(ScenePictures, ASkinnedToonCastIsShadedByTheRampAndOutlinedAtItsSilhouette)
   drawn->game.Write("toon.bmp", GameFolder::Png(32, 4, [](std::uint32_t x, std::uint32_t) {
     return x < 16 ? 0xFFFFFFFFu : 0xFF808080u;
   }));
-  drawn->Write("tube.x", SkinnedTubeX(120, 400, 32, 8, 3, DiffuseMaterial(1, 0.8f, 0.4f)));
   // In "Stand" the middle joint turns 45 degrees about z, so the upper half
   // leans left; in "Straight" the tube stands upright. A second cast of the
   // class stands to the right in "Straight": each draws its own pose.
-  drawn->Write("tube.txt", ClassText("Tube", "tube.x", kFlagVisible | kFlagToonRender | kFlagEdgeRender,
-                                     " <Motion name=\"Straight\" length=\"1\">\n </Motion>\n",
-                                     "  <MotionFrame name=\"Bone1\">\n   <RotationKey time=\"0\" x=\"0\" y=\"0\" "
-                                     "z=\"0.3826834\" w=\"0.9238795\"/>\n  </MotionFrame>\n"));
-  ASSERT_TRUE(drawn->Load("<Scene>\n <MotionObject File=\"tube.txt\"/>\n" + CastText("Leaning", "Tube", 0, -250, 700) +
-                          CastText("Upright", "Tube", 260, -250, 700, "  <InitMotion MotionName=\"Straight\"/>\n") +
-                          "</Scene>\n"));
+  ASSERT_TRUE(drawn->LoadCase("toon_tube"));
   drawn->Start();
   const Picture picture = drawn->DrawFrame();
   if (std::getenv("T3D_WRITE_PICTURES")) WritePicture("toon_tube", picture);

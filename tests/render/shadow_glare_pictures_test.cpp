@@ -19,8 +19,9 @@ constexpr std::uint32_t kWidth = 400, kHeight = 300;
 constexpr float kEyeHeight = 600.0f;
 constexpr std::uint32_t kClear = 0xFF1E415Au;
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu, kRed = 0xFFFF0000u;
-// A tube of radius 40 standing 200 high on the origin; seen from above its
-// top hides the floor within 60 (40 x 600 / 400) of its axis.
+// The models of the scene "floor_and_tube". A tube of radius 40 standing 200
+// high on the origin; seen from above its top hides the floor within 60 (40 x
+// 600 / 400) of its axis.
 constexpr float kTubeRadius = 40.0f, kTubeHeight = 200.0f, kTubeTop = 60.0f;
 // The floor: white, 800 across, an obstacle.
 constexpr float kFloorHalf = 400.0f;
@@ -61,9 +62,9 @@ std::uint32_t FloorAndTube(FloorPoint p, int inShadow, std::uint32_t shadow) {
 constexpr float kBlobDisc = 0.25f;
 constexpr std::uint32_t kBlobGrey = 0xFF404040u;
 
-// The floor, the tube and `casts` (of the classes `classes` loads) in a scene
-// seen from above and drawn with `renderFlags`.
-std::unique_ptr<DrawnScene> Seen(const std::string& classes, const std::string& casts, std::uint32_t renderFlags) {
+// The floor and the tube (the scene "floor_and_tube"), with `casts`, seen
+// from above and drawn with `renderFlags`.
+std::unique_ptr<DrawnScene> Seen(const std::string& casts, std::uint32_t renderFlags) {
   auto drawn = DrawnScene::OnGl(kWidth, kHeight);
   if (!drawn) return nullptr;
   auto blob = [](std::uint32_t x, std::uint32_t y) {
@@ -71,12 +72,7 @@ std::unique_ptr<DrawnScene> Seen(const std::string& classes, const std::string& 
     return r < kBlobDisc * 128.0f ? kBlobGrey : kWhite;
   };
   drawn->game.Write("shadow.bmp", GameFolder::Png(128, 128, blob));
-  drawn->Write("floor.x", FloorX(-kFloorHalf, -kFloorHalf, kFloorHalf, kFloorHalf, 0, EmissiveMaterial(1, 1, 1)));
-  drawn->Write("floor.txt", ClassText("Floor", "floor.x", kFlagVisible | kFlagObstacle));
-  drawn->Write("tube.x", SkinnedTubeX(kTubeRadius, kTubeHeight, 48, 4, 2, EmissiveMaterial(1, 0, 0)));
-  drawn->Write("tube.txt", ClassText("Tube", "tube.x", kFlagVisible | kFlagShadowRender));
-  EXPECT_TRUE(drawn->Load("<Scene>\n <MotionObject File=\"floor.txt\"/>\n <MotionObject File=\"tube.txt\"/>\n" +
-                          classes + casts + "</Scene>\n"));
+  EXPECT_TRUE(drawn->LoadCase("floor_and_tube", casts));
   drawn->Start();
   drawn->scene->SetViewMatrix(MatrixLookAtLH({0, kEyeHeight, 0}, {0, 0, 0}, {0, 0, 1}));
   drawn->scene->SetRenderFlags(renderFlags);
@@ -89,7 +85,7 @@ float TubeBoundingRadius(const DrawnScene& drawn) { return drawn.scene->FindObje
 
 TEST(ShadowGlarePictures, ABlobShadowDarkensTheFloorRoundTheCastsFoot) {
   // Straight down, as the scene's default flags have it, without glare.
-  auto drawn = Seen("", kFloorAndTube, kRenderShadowsStraightDown);
+  auto drawn = Seen(kFloorAndTube, kRenderShadowsStraightDown);
   ASSERT_TRUE(drawn);
   const Picture picture = drawn->DrawFrame();
   // The image spans 5.05 bounding radii of the floor, centred on the tube's foot.
@@ -102,7 +98,7 @@ TEST(ShadowGlarePictures, ABlobShadowDarkensTheFloorRoundTheCastsFoot) {
 }
 
 TEST(ShadowGlarePictures, ASoftShadowIsTheCastsOwnShapeAlongTheLight) {
-  auto drawn = Seen("", kFloorAndTube, kRenderSoftShadows);
+  auto drawn = Seen(kFloorAndTube, kRenderSoftShadows);
   ASSERT_TRUE(drawn);
   const Picture picture = drawn->DrawFrame();
   // Along the light (0.25, -1, -0.25) the tube's cross-sections fall on the
@@ -118,20 +114,14 @@ TEST(ShadowGlarePictures, ASoftShadowIsTheCastsOwnShapeAlongTheLight) {
   EXPECT_TRUE(PicturesMatch("soft_shadow", picture, expected));
 }
 
-// A black floor tile 300 across with a Glare value, lit from above, and a
-// ceiling far above the camera, which it never sees.
+// The black floor tile of the scene "glare_tile", 300 across, glaring or
+// not, lit from above; `more` casts besides.
 constexpr float kTileHalf = 150.0f;
 
-std::unique_ptr<DrawnScene> TileScene(int glare, const std::string& more) {
+std::unique_ptr<DrawnScene> TileScene(bool glaring, const std::string& more) {
   auto drawn = DrawnScene::OnGl(kWidth, kHeight);
   if (!drawn) return nullptr;
-  drawn->Write("tile.x", FloorX(-kTileHalf, -kTileHalf, kTileHalf, kTileHalf, 0, EmissiveMaterial(0, 0, 0)));
-  drawn->Write("tile.txt",
-               ClassText("Tile", "tile.x", kFlagVisible, " <Glare value=\"" + std::to_string(glare) + "\"/>\n"));
-  drawn->Write("ceiling.x", FloorX(-2000, -2000, 2000, 2000, 1000, EmissiveMaterial(1, 1, 1)));
-  drawn->Write("ceiling.txt", ClassText("Ceiling", "ceiling.x", kFlagVisible | kFlagObstacle | kFlagNoOmitRendering));
-  EXPECT_TRUE(drawn->Load("<Scene>\n <MotionObject File=\"tile.txt\"/>\n <MotionObject File=\"ceiling.txt\"/>\n" +
-                          CastText("Tile", "Tile") + more + "</Scene>\n"));
+  EXPECT_TRUE(drawn->LoadCase("glare_tile", CastText("Tile", glaring ? "Tile" : "PlainTile") + more));
   drawn->Start();
   drawn->scene->SetViewMatrix(MatrixLookAtLH({0, kEyeHeight, 0}, {0, 0, 0}, {0, 0, 1}));
   drawn->scene->SetRenderFlags(kRenderGlare);
@@ -139,7 +129,7 @@ std::unique_ptr<DrawnScene> TileScene(int glare, const std::string& more) {
 }
 
 TEST(ShadowGlarePictures, ALitGlaringCastAddsTheTintOverItself) {
-  auto plain = TileScene(0, ""), glaring = TileScene(255, "");
+  auto plain = TileScene(false, ""), glaring = TileScene(true, "");
   ASSERT_TRUE(plain && glaring);
   const Picture before = plain->DrawFrame(), after = glaring->DrawFrame();
   // The glow reaches about four texels of the 128x128 target past the tile.
@@ -159,9 +149,9 @@ TEST(ShadowGlarePictures, FramesWithoutAGlaringCastStayAsWithoutGlare) {
     std::function<std::unique_ptr<DrawnScene>(bool)> scene;
   } cases[] = {
       // Shadows and all, no cast has a Glare value: the glare bit changes nothing.
-      {"no glare value", [](bool on) { return Seen("", kFloorAndTube, on ? 0x3Du : 0x3Cu); }},
+      {"no glare value", [](bool on) { return Seen(kFloorAndTube, on ? 0x3Du : 0x3Cu); }},
       // The ceiling stands between the glaring tile and the light.
-      {"in an obstacle's shadow", [](bool on) { return TileScene(on ? 255 : 0, CastText("Ceiling", "Ceiling")); }},
+      {"in an obstacle's shadow", [](bool on) { return TileScene(on, CastText("Ceiling", "Ceiling")); }},
   };
   for (const auto& c : cases) {
     auto with = c.scene(true), without = c.scene(false);

@@ -14,20 +14,11 @@
 
 namespace {
 
-// Seen straight down from 600 above the origin: a floor (an obstacle), tubes
-// that cast shadows, a tile that glares and a stone that does neither.
+// Seen straight down from 600 above the origin: a floor, tubes that cast
+// shadows, a tile that glares and a stone that does neither.
 std::unique_ptr<DrawnScene> Recorded(const std::string& casts, std::uint32_t renderFlags) {
   auto drawn = DrawnScene::Recorded(64, 48);
-  drawn->Write("floor.x", FloorX(-400, -400, 400, 400, 0, EmissiveMaterial(1, 1, 1)));
-  drawn->Write("tube.x", SkinnedTubeX(40, 200, 4, 1, 2, EmissiveMaterial(1, 0, 0)));
-  drawn->Write("tile.x", FloorX(-50, -50, 50, 50, 5, EmissiveMaterial(0, 0, 0)));
-  drawn->Write("floor.txt", ClassText("Floor", "floor.x", kFlagVisible | kFlagObstacle));
-  drawn->Write("tube.txt", ClassText("Tube", "tube.x", kFlagVisible | kFlagShadowRender));
-  drawn->Write("tile.txt", ClassText("Tile", "tile.x", kFlagVisible, " <Glare value=\"-128\"/>\n"));
-  drawn->Write("stone.txt", ClassText("Stone", "tile.x", kFlagVisible));
-  EXPECT_TRUE(drawn->Load("<Scene>\n <MotionObject File=\"floor.txt\"/>\n <MotionObject File=\"tube.txt\"/>\n"
-                          " <MotionObject File=\"tile.txt\"/>\n <MotionObject File=\"stone.txt\"/>\n" +
-                          casts + "</Scene>\n"));
+  EXPECT_TRUE(drawn->LoadCase("shadow_glare", casts));
   drawn->Start();
   drawn->scene->SetViewMatrix(MatrixLookAtLH({0, 600, 0}, {0, 0, 0}, {0, 0, 1}));
   drawn->scene->SetRenderFlags(renderFlags);

@@ -3,7 +3,7 @@
 // reset is the Graphics start's test).
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <bit>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -17,15 +17,8 @@
 
 namespace {
 
-PresentParameters Parameters(std::uint32_t width, std::uint32_t height) {
-  PresentParameters p;
-  p.backBufferWidth = width;
-  p.backBufferHeight = height;
-  return p;
-}
-
 TEST(GraphicsDevice, TraceNamesEveryCallAsThePlatformDoes) {
-  RecordingDevice device(Parameters(800, 600));
+  RecordingDevice device(PresentParameters{800, 600});
   device.TraceVertices(true);
   std::unique_ptr<Texture> toon = device.CreateTexture(4, 2, 1, 0, TextureFormat::X8R8G8B8, TexturePool::Managed);
   toon->SetName("toon.bmp");
@@ -34,10 +27,7 @@ TEST(GraphicsDevice, TraceNamesEveryCallAsThePlatformDoes) {
   device.SetRenderState(RenderState::TextureFactor, 0x806C3E32u);
   device.SetTextureStageState(1, TextureStageState::ColorOp, kTopModulate);
   device.SetSamplerState(0, SamplerState::AddressU, kAddressClamp);
-  const float bias = -1.0f;
-  std::uint32_t bits;
-  std::memcpy(&bits, &bias, 4);
-  device.SetSamplerState(0, SamplerState::MipMapLodBias, bits);
+  device.SetSamplerState(0, SamplerState::MipMapLodBias, std::bit_cast<std::uint32_t>(-1.0f));
   device.SetTexture(1, toon.get());
   const float c1[4] = {0.5f, 0, 0, 0};
   device.SetVertexShaderConstantF(1, c1, 1);
@@ -57,7 +47,7 @@ TEST(GraphicsDevice, TraceNamesEveryCallAsThePlatformDoes) {
 }
 
 TEST(GraphicsDevice, RefusesWhatItDoesNotSupportAndKeepsItsState) {
-  RecordingDevice device(Parameters(800, 600));
+  RecordingDevice device(PresentParameters{800, 600});
   std::unique_ptr<Texture> memory = device.CreateTexture(8, 8, 1, 0, TextureFormat::X8R8G8B8, TexturePool::SystemMem);
   const float constants[8] = {};
   const struct {
@@ -103,7 +93,7 @@ TEST(GraphicsDevice, RefusesWhatItDoesNotSupportAndKeepsItsState) {
 }
 
 TEST(GraphicsDevice, ResetReturnsEveryStateToItsDefaultOnceDefaultPoolTexturesAreGone) {
-  RecordingDevice device(Parameters(800, 600));
+  RecordingDevice device(PresentParameters{800, 600});
   std::unique_ptr<Texture> target =
       device.CreateTexture(128, 128, 1, kUsageRenderTarget, TextureFormat::X8R8G8B8, TexturePool::Default);
   std::unique_ptr<Texture> managed = device.CreateTexture(4, 4, 0, 0, TextureFormat::A8R8G8B8, TexturePool::Managed);
@@ -117,13 +107,13 @@ TEST(GraphicsDevice, ResetReturnsEveryStateToItsDefaultOnceDefaultPoolTexturesAr
   device.SetRenderTarget(target.get());
 
   // A live render target makes the reset fail; the device waits to be reset.
-  EXPECT_EQ(device.Reset(Parameters(640, 480)), DeviceResult::InvalidCall);
+  EXPECT_EQ(device.Reset(PresentParameters{640, 480}), DeviceResult::InvalidCall);
   EXPECT_EQ(device.TestCooperativeLevel(), DeviceState::NotReset);
   EXPECT_FALSE(device.BeginScene());
   EXPECT_EQ(device.Present(), DeviceResult::DeviceNotReset);
   target.reset();
   EXPECT_EQ(device.GetRenderTarget(), nullptr);  // a released target is no longer drawn into
-  EXPECT_EQ(device.Reset(Parameters(640, 480)), DeviceResult::Ok);
+  EXPECT_EQ(device.Reset(PresentParameters{640, 480}), DeviceResult::Ok);
   EXPECT_EQ(device.TestCooperativeLevel(), DeviceState::Ready);
   EXPECT_EQ(device.GetPresentParameters().backBufferWidth, 640u);
   EXPECT_EQ(device.GetRenderState(RenderState::Lighting), 1u);
@@ -137,7 +127,7 @@ TEST(GraphicsDevice, ResetReturnsEveryStateToItsDefaultOnceDefaultPoolTexturesAr
 }
 
 TEST(GraphicsDevice, ALostDeviceDrawsNothingAndWaitsUntilItCanBeReset) {
-  RecordingDevice device(Parameters(64, 64));
+  RecordingDevice device(PresentParameters{64, 64});
   device.ForceState(DeviceState::Lost);
   EXPECT_FALSE(device.BeginScene());
   device.Clear(kClearTarget, 0xFFFFFFFFu, 1.0f);
@@ -145,10 +135,10 @@ TEST(GraphicsDevice, ALostDeviceDrawsNothingAndWaitsUntilItCanBeReset) {
   device.ReadBackBuffer(&pixels);
   EXPECT_EQ(pixels[0], 0u);  // the clear did not happen
   EXPECT_EQ(device.Present(), DeviceResult::DeviceLost);
-  EXPECT_EQ(device.Reset(Parameters(64, 64)), DeviceResult::DeviceLost);
+  EXPECT_EQ(device.Reset(PresentParameters{64, 64}), DeviceResult::DeviceLost);
   EXPECT_EQ(device.TestCooperativeLevel(), DeviceState::Lost);
   device.ForceState(DeviceState::NotReset);
-  EXPECT_EQ(device.Reset(Parameters(64, 64)), DeviceResult::Ok);
+  EXPECT_EQ(device.Reset(PresentParameters{64, 64}), DeviceResult::Ok);
   EXPECT_TRUE(device.BeginScene());
 }
 
@@ -197,7 +187,7 @@ TEST(GraphicsDevice, MeshesDrawByAttributeRangeAndFollowTheirVertices) {
 }
 
 TEST(GraphicsDevice, TexturesKeepTheImagesSizeOrTakeTheOneAskedFor) {
-  RecordingDevice device(Parameters(64, 64));
+  RecordingDevice device(PresentParameters{64, 64});
   Image image{3, 2, {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,  //
                      0, 0, 0, 128, 255, 255, 255, 255, 9, 9, 9, 255}};
   std::unique_ptr<Texture> own = CreateTextureFromImage(device, image, {}, nullptr);
