@@ -1,12 +1,15 @@
 // The conversions that later classes rely on beyond System, Math and Storage:
-// flag words, exact types, object arguments, instances and index ranges.
+// flag words, exact types, object arguments, instances and index ranges, as
+// cases/arguments.probe answers them.
 #include "classes/class_object.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "classes/class_runner.h"
+#include "support/case_files.h"
 
 namespace {
 
@@ -61,44 +64,13 @@ std::string RunProbe(const std::string& expression) {
   engine.RegisterClass(&probe);
   engine.RegisterClass(&bare);
   engine.RegisterClass(&loose);
-  const std::string source = "main()\n{\n  v = 5;\n  s = \"text\";\n  $r = " + expression + ";\n}\n";
-  if (engine.CompileScript(source.c_str(), "probe") != ERR_NONE) return "compile";
-  const EErrorCode code = engine.CallFunction(engine.FindFunction("main"), nullptr, 0);
-  if (code != ERR_NONE) return "error " + std::to_string(code);
-  std::string text;
-  engine.ToString(engine.Global(0).value, text);
-  return text;
+  return AnswerFragment(engine, "main", "v = 5; s = \"text\"; $r = " + expression + ";", DescribeValue);
 }
 
 TEST(ClassObjectTest, ArgumentsConvertAndFailAlike) {
-  struct Case {
-    const char* expression;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"Probe.Word(4294967295)", "4294967295"},
-      {"Probe.Word(2147483648)", "2147483648"},
-      {"Probe.Word(-2.9)", "4294967294"},
-      {"Probe.Word(\"16\")", "16"},
-      {"Probe.Word(s)", "error 36"},
-      {"Probe.ExactString(s)", "text"},
-      {"Probe.ExactString(v)", "error 36"},
-      {"Probe.ExactNumber(v)", "5"},
-      {"Probe.ExactNumber(\"5\")", "error 36"},
-      {"Probe.Object(Probe)", "1"},
-      {"Probe.Object(Bare)", "error 36"},
-      {"Probe.Object(v)", "error 36"},
-      {"Probe.NeedInstance()", "1"},
-      {"Loose.NeedInstance()", "error 44"},
-      {"Probe.Index(0)", "0"},
-      {"Probe.Index(9.99)", "9"},
-      {"Probe.Index(10)", "error 48"},
-      {"Probe.Index(-0.01)", "error 48"},
-      {"Probe.Index(\"z\")", "error 36"},
-      {"Probe.Empty(empty)", "1"},
-      {"Probe.Empty(\"\")", "0"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(RunProbe(c.expression), c.expected) << c.expression;
+  const std::string expected =
+      ReadTextFile(std::filesystem::path(T3D_SOURCE_DIR) / "tests/classes/cases/arguments.probe");
+  EXPECT_EQ(RunClassCases(expected, RunProbe), expected);
 }
 
 }  // namespace

@@ -27,6 +27,12 @@ std::string RunClassFragment(const std::string& fragment);
 std::string AnswerFragment(CCScript& engine, const std::string& function, const std::string& fragment,
                            const std::function<std::string(const ScriptValue*)>& describe);
 
+// A value as the answers show it: "<none>", a number by the number-to-text
+// rule, or a string in double quotes (UTF-8).
+std::string DescribeValue(const ScriptValue* value);
+
 // Every line "FRAGMENT => EXPECTED" of a case text run again, each with the
-// answer of this run in place of EXPECTED; other lines are kept as they are.
-std::string RunClassCases(const std::string& text);
+// answer of `run` (RunClassFragment unless given) in place of EXPECTED; other
+// lines are kept as they are.
+std::string RunClassCases(const std::string& text,
+                          const std::function<std::string(const std::string&)>& run = RunClassFragment);
