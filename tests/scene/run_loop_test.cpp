@@ -1,6 +1,6 @@
 // The run loop on the virtual clock: the frame schedule for any FPS, across
 // the counter's wrap, skipped draws, the frame-rate text, record and replay,
-// the window's quit, and the frame wait's bounds.
+// the window's quit, a missing device, and the frame wait's bounds.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,132 +17,109 @@ std::string EndingScene(int fps, int frames) {
          std::to_string(frames) + ") Test.EndScene(); }\n </Script>\n <Function OnLoop=\"Loop\"/>\n</Scene>\n";
 }
 
-bool Load(RunHarness& harness, const std::string& sceneText) {
-  TempFolder folder;
-  return harness.scene.LoadScene(folder.Write("stage.scn", sceneText));
-}
+// A scene that logs each frame and its pad word, and its end.
+const std::string kLoggingScene =
+    "<Scene>\n <Script>\nLoop() { Test.Log(\"frame \" + Test.Frame() + \" pad \" + Test.Pad()); }\n"
+    "End() { Test.Log(\"end\"); }\n </Script>\n <Function OnLoop=\"Loop\" OnEnd=\"End\"/>\n</Scene>\n";
 
-// Passes 2 to `frames` wait for their deadline; the first sets it, the last
-// (after the end) skips its draw and its wait.
-TEST(RunLoopTest, FrameScheduleForEveryFps) {
-  struct Case {
-    int fps;
-    std::uint32_t start;
-    std::uint32_t elapsed;
-  };
-  const Case cases[] = {
-      {30, 0, 9 * 33},               // 1000 / 30 in whole milliseconds
-      {0, 0, 9 * 1000},              // no rate: one frame a second
-      {-5, 0, 9 * 1000},
-      {1000, 0, 9},
-      {5000, 0, 9},                  // faster than the clock counts: one a millisecond
-      {30, 0xFFFFFF00u, 9 * 33},     // the counter wraps during the run
-      {60, 0xFFFFFFF0u, 9 * 16},
-  };
-  for (const Case& c : cases) {
-    RunHarness harness;
-    harness.clock.Advance(c.start);
-    ASSERT_TRUE(Load(harness, EndingScene(c.fps, 10)));
-    EXPECT_EQ(harness.scene.Run(), 0) << c.fps;
-    EXPECT_EQ(harness.clock.NowMs() - c.start, c.elapsed) << "fps " << c.fps << " from " << c.start;
-    EXPECT_EQ(harness.device.GetPresentCount(), 10) << c.fps;
-    EXPECT_FALSE(harness.scene.IsRunning());
+// Counts its draws and keeps the frame-rate texts (each run of equal texts as
+// "TEXT xN"); a slow one costs 50 ms of the clock every pass.
+struct RecordingDevice : NullDevice {
+  VirtualClock* slowClock = nullptr;
+  std::string texts, last;
+  int repeats = 0;
+  State TestCooperativeLevel() override {
+    if (slowClock) slowClock->Advance(50);
+    return kReady;
   }
-}
+  void DrawOverlayText(const char* text, float x, float y, std::uint32_t color, float scale) override {
+    // The text stands in the corner, white and unscaled.
+    if (x != 0 || y != 0 || color != 0xFFFFFFFFu || scale != 1) texts += "(elsewhere) ";
+    if (last != text && repeats) texts += "\"" + last + "\" x" + std::to_string(repeats) + " ";
+    repeats = last == text ? repeats + 1 : 1;
+    last = text;
+  }
+};
 
-// Every pass costs 50 ms at 30 frames a second: each fifth pass draws and
-// the schedule restarts from there, while every pass updates.
-TEST(RunLoopTest, LateFramesSkipFourDrawsThenDraw) {
-  struct SlowDevice : NullDevice {
-    VirtualClock* clock = nullptr;
-    State TestCooperativeLevel() override {
-      clock->Advance(50);
-      return kReady;
-    }
-  };
+struct RunCase {
+  const char* name;
+  std::string scene;
+  std::uint32_t start = 0;  // the clock when the run starts
+  bool slow = false, frameRate = false, noDevice = false;
+  int quitAt = 0;
+  std::vector<std::uint32_t> replay;
+  std::string expected;
+};
+
+// The run's result, the time it took, the draws, the frame-rate texts, the
+// pad words recorded (up to 4) and the Test.Log lines. Pad 0 gives #10 from
+// poll 2 (poll 1 is the start's) and #20 from poll 4.
+std::string RunScene(const RunCase& c) {
   RunHarness harness;
-  SlowDevice device;
-  device.clock = &harness.clock;
+  RecordingDevice device;
   RunHost host = harness.scene.GetRunHost();
-  host.device = &device;
+  host.device = c.noDevice ? nullptr : &device;
   harness.scene.SetRunHost(host);
-  ASSERT_TRUE(Load(harness, EndingScene(30, 20)));
-  EXPECT_EQ(harness.scene.Run(), 0);
-  // Passes 1, 6, 11 and 16 draw; pass 21 ends the scene without a draw.
-  EXPECT_EQ(device.GetPresentCount(), 4);
-  EXPECT_EQ(harness.clock.NowMs(), 21u * 50);
-}
-
-// The overlay shows the draws of the last whole second, 0 during the first.
-TEST(RunLoopTest, FrameRateTextShowsTheLastSecond) {
-  struct TextDevice : NullDevice {
-    std::vector<std::string> texts;
-    void DrawOverlayText(const char* text, float x, float y, std::uint32_t color, float scale) override {
-      EXPECT_EQ(x, 0.0f);
-      EXPECT_EQ(y, 0.0f);
-      EXPECT_EQ(color, 0xFFFFFFFFu);
-      EXPECT_EQ(scale, 1.0f);
-      texts.push_back(text);
-    }
-  };
-  RunHarness harness;
-  TextDevice device;
-  RunHost host = harness.scene.GetRunHost();
-  host.device = &device;
-  harness.scene.SetRunHost(host);
-  harness.window.SetShowsFrameRate(true);
-  ASSERT_TRUE(Load(harness, EndingScene(10, 25)));
-  EXPECT_EQ(harness.scene.Run(), 0);
-  // Draws at 0, 100, ... ms; the second ends after the draw at 1000 ms
-  // (11 draws), the next after the one at 2000 ms (10 more).
-  ASSERT_EQ(device.texts.size(), 25u);
-  EXPECT_EQ(device.texts[0], "  0FPS");
-  EXPECT_EQ(device.texts[10], "  0FPS");
-  EXPECT_EQ(device.texts[11], " 11FPS");
-  EXPECT_EQ(device.texts[20], " 11FPS");
-  EXPECT_EQ(device.texts[21], " 10FPS");
-}
-
-TEST(RunLoopTest, RecordsPadWordsUpToItsCapacity) {
-  RunHarness harness;
-  harness.input.PadAt(2, 0x10);  // poll 1 is the start's
+  if (c.slow) device.slowClock = &harness.clock;
+  harness.window.SetShowsFrameRate(c.frameRate);
+  if (c.quitAt) harness.window.QuitAtPump(c.quitAt);
+  harness.clock.Advance(c.start);
+  harness.input.PadAt(2, 0x10);
   harness.input.PadAt(4, 0x20);
-  ASSERT_TRUE(Load(harness, EndingScene(30, 6)));
-  std::uint32_t record[4] = {};
-  std::uint32_t count = 4;
-  EXPECT_EQ(harness.scene.Run(record, &count, nullptr, 0), 0);
-  EXPECT_EQ(count, 4u);
-  EXPECT_EQ(std::vector<std::uint32_t>(record, record + 4), (std::vector<std::uint32_t>{0x10, 0x10, 0x20, 0x20}));
+  TempFolder folder;
+  if (!harness.scene.LoadScene(folder.Write("stage.scn", c.scene))) return "does not load";
+  // Runs that replay, or have no device to run on, record nothing.
+  std::uint32_t record[4] = {}, count = c.replay.empty() && !c.noDevice ? 4 : 0;
+  const int result = harness.scene.Run(count ? record : nullptr, count ? &count : nullptr,
+                                       c.replay.empty() ? nullptr : c.replay.data(),
+                                       static_cast<std::uint32_t>(c.replay.size()));
+  std::string out = "returns " + std::to_string(result) + " after " + std::to_string(harness.clock.NowMs() - c.start) +
+                    " ms, " + std::to_string(device.GetPresentCount()) + " draws, ";
+  if (device.repeats) out += device.texts + "\"" + device.last + "\" x" + std::to_string(device.repeats) + ", ";
+  out += "recorded";
+  for (std::uint32_t i = 0; i < count; ++i) out += " " + std::to_string(record[i]);
+  out += harness.scene.IsRunning() ? ", still running" : "";
+  out += harness.scene.QuitRequested() ? ", quit\n" : "\n";
+  return out + harness.trace;
 }
 
-// The replay replaces the pad words and ends the scene when it runs out.
-TEST(RunLoopTest, ReplayRunsOutAndEndsTheScene) {
-  RunHarness harness;
-  harness.input.PadAt(2, 0x80);
-  ASSERT_TRUE(Load(harness, "<Scene>\n <Script>\nLoop() { Test.Log(\"pad \" + Test.Pad()); }\n </Script>\n"
-                            " <Function OnLoop=\"Loop\"/>\n</Scene>\n"));
-  const std::uint32_t replay[3] = {1, 2, 4};
-  EXPECT_EQ(harness.scene.Run(nullptr, nullptr, replay, 3), 0);
-  EXPECT_EQ(harness.trace, "pad 1\npad 2\npad 4\n");
-}
-
-TEST(RunLoopTest, WindowQuitEndsTheSceneWithTwo) {
-  RunHarness harness;
-  harness.window.QuitAtPump(3);
-  ASSERT_TRUE(Load(harness, "<Scene>\n <Script>\nLoop() { Test.Log(\"frame \" + Test.Frame()); }\n"
-                            "End() { Test.Log(\"end\"); }\n </Script>\n"
-                            " <Function OnLoop=\"Loop\" OnEnd=\"End\"/>\n</Scene>\n"));
-  EXPECT_EQ(harness.scene.Run(), ScenarioScene::kRunQuit);
-  EXPECT_TRUE(harness.scene.QuitRequested());
-  EXPECT_EQ(harness.trace, "frame 0\nframe 1\nframe 2\nend\n");
-}
-
-TEST(RunLoopTest, WithoutDeviceNothingStarts) {
-  RunHarness harness;
-  harness.scene.SetRunHost(RunHost());
-  ASSERT_TRUE(Load(harness, EndingScene(30, 1)));
-  EXPECT_EQ(harness.scene.Run(), ScenarioScene::kRunNoDevice);
-  EXPECT_FALSE(harness.scene.IsRunning());
+TEST(RunLoopTest, RunsOfEveryKind) {
+  const RunCase cases[] = {
+      // Passes 2 to 10 wait for their deadline; the first sets it, the last
+      // (after the end) skips its draw and its wait.
+      {"30 fps: 1000 / 30 in whole milliseconds", EndingScene(30, 10), 0, false, false, false, 0, {},
+       "returns 0 after 297 ms, 10 draws, recorded 16 16 32 32\n"},
+      {"no rate: one frame a second", EndingScene(0, 10), 0, false, false, false, 0, {},
+       "returns 0 after 9000 ms, 10 draws, recorded 16 16 32 32\n"},
+      {"a negative rate", EndingScene(-5, 10), 0, false, false, false, 0, {},
+       "returns 0 after 9000 ms, 10 draws, recorded 16 16 32 32\n"},
+      {"1000 fps", EndingScene(1000, 10), 0, false, false, false, 0, {},
+       "returns 0 after 9 ms, 10 draws, recorded 16 16 32 32\n"},
+      {"faster than the clock counts: one a millisecond", EndingScene(5000, 10), 0, false, false, false, 0, {},
+       "returns 0 after 9 ms, 10 draws, recorded 16 16 32 32\n"},
+      {"the counter wraps during the run", EndingScene(30, 10), 0xFFFFFF00u, false, false, false, 0, {},
+       "returns 0 after 297 ms, 10 draws, recorded 16 16 32 32\n"},
+      {"60 fps across the wrap", EndingScene(60, 10), 0xFFFFFFF0u, false, false, false, 0, {},
+       "returns 0 after 144 ms, 10 draws, recorded 16 16 32 32\n"},
+      // Every pass costs 50 ms: passes 1, 6, 11 and 16 draw and the schedule
+      // restarts from there, while every pass updates; pass 21 ends the scene
+      // without a draw.
+      {"late frames skip four draws, then draw", EndingScene(30, 20), 0, true, false, false, 0, {},
+       "returns 0 after 1050 ms, 4 draws, recorded 16 16 32 32\n"},
+      // The overlay shows the draws of the last whole second, 0 during the
+      // first. Draws at 0, 100, ... ms; the second ends after the draw at
+      // 1000 ms (11 draws), the next after the one at 2000 ms (10 more).
+      {"frame-rate text", EndingScene(10, 25), 0, false, true, false, 0, {},
+       "returns 0 after 2400 ms, 25 draws, \"  0FPS\" x11 \" 11FPS\" x10 \" 10FPS\" x4, recorded 16 16 32 32\n"},
+      // The replay replaces the pad words and ends the scene when it runs out.
+      {"replay", kLoggingScene, 0, false, false, false, 0, {1, 2, 4},
+       "returns 0 after 66 ms, 3 draws, recorded\nframe 0 pad 1\nframe 1 pad 2\nframe 2 pad 4\nend\n"},
+      {"the window's quit", kLoggingScene, 0, false, false, false, 3, {},
+       "returns 2 after 66 ms, 3 draws, recorded 16 16 32, quit\nframe 0 pad 16\nframe 1 pad 16\nframe 2 pad 32\nend\n"},
+      {"without a device nothing starts", EndingScene(30, 1), 0, false, false, true, 0, {},
+       "returns 3 after 0 ms, 0 draws, recorded\n"},
+  };
+  for (const RunCase& c : cases) EXPECT_EQ(RunScene(c), c.expected) << c.name;
 }
 
 // The shared frame wait: it ends at the deadline (each look at this clock
