@@ -1,12 +1,16 @@
-// The scene step language (see cases/README): one step per line, "#" starts a
-// comment line; every step that answers prints one line.
-#include "scene/scene_steps.h"
+// Data-driven scene cases (see cases/README): cases/steps/NAME.steps drives a
+// fresh scene over the scene files of cases/scenes and the classes of
+// cases/classes, one step per line ("#" starts a comment line; every step that
+// answers prints one line); the trace must equal cases/steps/NAME.trace.
+#include <gtest/gtest.h>
 
 #include <cctype>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -24,6 +28,7 @@
 #include "scene/game/game_scene.h"
 #include "scene/run_host.h"
 #include "scene/scene.h"
+#include "support/case_files.h"
 
 namespace {
 
@@ -133,6 +138,15 @@ class Runner {
 
   void Step(const std::vector<std::string>& w) {
     const std::string& op = w[0];
+    // Steps on one cast (CAST first) or on two (CAST OTHER) are left when a cast is missing.
+    static const std::string kOnOne = " delete rename set railpos railrot onrail clearrail fade moving mode ik ride "
+                                      "camera contact hit ";
+    static const std::string kOnTwo = " railcast local follow link ";
+    const bool two = kOnTwo.find(" " + op + " ") != std::string::npos;
+    const bool one = two || kOnOne.find(" " + op + " ") != std::string::npos;
+    Cast* cast = one ? Find(w[1]) : nullptr;
+    Cast* other = two && w.size() > 2 ? Find(w[2]) : nullptr;
+    if (one && (!cast || (two && !other))) return;
     if (op == "scene") {
       out_ += "load " + w[1] + " -> " + std::to_string(scene_->LoadScene(dir_ + "scenes/" + w[1])) + "\n";
     } else if (op == "clear") {
@@ -143,13 +157,12 @@ class Runner {
     } else if (op == "unregister") {
       out_ += "unregister " + w[1] + " -> " + std::to_string(scene_->UnregisterClass(I(w, 1))) + "\n";
     } else if (op == "add") {
-      Cast* cast = scene_->CreateCast(scene_->FindObjectClass(w[1].c_str()));
-      out_ += "add " + w[1] + " -> " + (cast ? cast->GetName() : "none") + "\n";
+      Cast* added = scene_->CreateCast(scene_->FindObjectClass(w[1].c_str()));
+      out_ += "add " + w[1] + " -> " + (added ? added->GetName() : "none") + "\n";
     } else if (op == "delete") {
-      if (Cast* cast = Find(w[1])) out_ += "delete " + w[1] + " -> " + std::to_string(scene_->DeleteCast(cast)) + "\n";
+      out_ += "delete " + w[1] + " -> " + std::to_string(scene_->DeleteCast(cast)) + "\n";
     } else if (op == "rename") {
-      if (Cast* cast = Find(w[1]))
-        out_ += "rename " + w[1] + " " + w[2] + " -> " + std::to_string(scene_->RenameCast(cast, w[2].c_str())) + "\n";
+      out_ += "rename " + w[1] + " " + w[2] + " -> " + std::to_string(scene_->RenameCast(cast, w[2].c_str())) + "\n";
     } else if (op == "start") {
       scene_->StartCasts();
     } else if (op == "run") {
@@ -160,60 +173,52 @@ class Runner {
     } else if (op == "fallspeed") {
       scene_->SetFallSpeed(F(w, 1));
     } else if (op == "set") {
-      if (Cast* cast = Find(w[1])) Set(*cast, w);
+      Set(*cast, w);
     } else if (op == "railpos") {
-      if (Cast* cast = Find(w[1])) cast->AddRailPos({F(w, 2), F(w, 3), F(w, 4)}, QuaternionIdentity(), I(w, 5));
+      cast->AddRailPos({F(w, 2), F(w, 3), F(w, 4)}, QuaternionIdentity(), I(w, 5));
     } else if (op == "railrot") {
-      if (Cast* cast = Find(w[1]))
-        cast->AddRailPos({F(w, 2), F(w, 3), F(w, 4)}, {F(w, 5), F(w, 6), F(w, 7), F(w, 8)}, I(w, 9));
+      cast->AddRailPos({F(w, 2), F(w, 3), F(w, 4)}, {F(w, 5), F(w, 6), F(w, 7), F(w, 8)}, I(w, 9));
     } else if (op == "railcast") {
-      Cast* cast = Find(w[1]);
-      Cast* other = Find(w[2]);
-      if (cast && other) cast->AddRailCast(other, I(w, 3));
+      cast->AddRailCast(other, I(w, 3));
     } else if (op == "onrail") {
-      if (Cast* cast = Find(w[1])) {
-        cast->RunOnTheRail(Word(w[2]), Word(w[3]));
-        out_ += w[1] + " rail duration " + std::to_string(cast->GetMoveDuration()) + "\n";
-      }
+      cast->RunOnTheRail(Word(w[2]), Word(w[3]));
+      out_ += w[1] + " rail duration " + std::to_string(cast->GetMoveDuration()) + "\n";
     } else if (op == "clearrail") {
-      if (Cast* cast = Find(w[1])) cast->ClearRail();
+      cast->ClearRail();
     } else if (op == "fade") {
-      if (Cast* cast = Find(w[1])) cast->StartAlphaFade(F(w, 2), I(w, 3));
+      cast->StartAlphaFade(F(w, 2), I(w, 3));
     } else if (op == "moving") {
-      if (Cast* cast = Find(w[1]))
-        cast->StartMoving({F(w, 2), F(w, 3), F(w, 4)},
-                          QuaternionRotationYawPitchRoll(F(w, 5) * kDegrees, F(w, 6) * kDegrees, F(w, 7) * kDegrees),
-                          I(w, 8));
+      cast->StartMoving({F(w, 2), F(w, 3), F(w, 4)},
+                        QuaternionRotationYawPitchRoll(F(w, 5) * kDegrees, F(w, 6) * kDegrees, F(w, 7) * kDegrees),
+                        I(w, 8));
     } else if (op == "mode") {
-      if (Cast* cast = Find(w[1])) cast->SetMoveMode(I(w, 2), I(w, 3));
+      cast->SetMoveMode(I(w, 2), I(w, 3));
     } else if (op == "show") {
       show_.assign(w.begin() + 1, w.end());
-    } else if (op == "update") {
+    } else if (op == "update" || op == "tick") {
+      // "tick": the frame counter counts up from the last "run".
       for (int frame = 1; frame <= I(w, 1); ++frame) {
+        if (op == "tick") scene_->SetFrameCounter(tick_++);
         scene_->Update();
-        for (std::size_t i = 2; i < w.size(); ++i) out_ += "[" + std::to_string(frame) + "] " + State(w[i]) + "\n";
-      }
-    } else if (op == "tick") {
-      // Frames with the frame counter counting up from the last "run".
-      for (int frame = 1; frame <= I(w, 1); ++frame) {
-        scene_->SetFrameCounter(tick_++);
-        scene_->Update();
-        for (std::size_t i = 2; i < w.size(); ++i) out_ += "[" + std::to_string(tick_ - 1) + "] " + State(w[i]) + "\n";
+        const std::string label = "[" + std::to_string(op == "tick" ? int(tick_ - 1) : frame) + "] ";
+        for (std::size_t i = 2; i < w.size(); ++i) out_ += label + State(w[i]) + "\n";
       }
     } else if (op == "hooks") {
       scene_->traceHooks = true;
     } else if (op == "pad") {
       pad_.PadAt(pad_.GetPollCount() + 1, Word(w[1]));
     } else if (op == "contact") {
-      Contact(w);
+      // One obstacle contact ("-": an empty one, which ends the list there).
+      CastContact& contact = cast->Contact(I(w, 2));
+      contact = CastContact();
+      contact.cast = CastHandle::Of(w[3] == "-" ? nullptr : Find(w[3]));
+      contact.direction = {F(w, 4), F(w, 5), F(w, 6)};
     } else if (op == "hit") {
-      Cast* cast = Find(w[1]);
-      Cast* other = w[4] == "-" ? nullptr : Find(w[4]);
-      const int list = cast && w[2] == "cur" ? cast->GetCurrentHitList() : I(w, 2);
-      if (cast) cast->HitList(list)[static_cast<std::size_t>(I(w, 3))] = {CastHandle::Of(other), Word(w[5])};
+      const int list = w[2] == "cur" ? cast->GetCurrentHitList() : I(w, 2);
+      cast->HitList(list)[static_cast<std::size_t>(I(w, 3))] = {CastHandle::Of(w[4] == "-" ? nullptr : Find(w[4])),
+                                                                 Word(w[5])};
     } else if (op == "ik") {
-      Cast* cast = Find(w[1]);
-      if (cast && !cast->AddIKFrame(w[2].c_str(), F(w, 3), F(w, 4), F(w, 5))) out_ += "ik " + w[2] + " -> 0\n";
+      if (!cast->AddIKFrame(w[2].c_str(), F(w, 3), F(w, 4), F(w, 5))) out_ += "ik " + w[2] + " -> 0\n";
     } else if (op == "frames") {
       for (int frame = 1; frame <= I(w, 1); ++frame) scene_->Update();
     } else if (op == "print") {
@@ -221,47 +226,36 @@ class Runner {
     } else if (op == "do") {
       Do(w);
     } else if (op == "link") {
-      Cast* parent = Find(w[1]);
-      Cast* child = w.size() > 2 ? Find(w[2]) : nullptr;
-      if (parent && child) {
-        parent->GetChildLink().cast = child->GetHandle();
-        child->GetParentLink().cast = parent->GetHandle();
-        // The frames by name as a script's Joint finds them (0 when missing).
-        if (w.size() > 4) {
-          child->GetParentLink().frame = std::max(0, parent->GetClass()->FindFrameNodeIndex(w[3].c_str()));
-          parent->GetChildLink().frame = std::max(0, child->GetClass()->FindFrameNodeIndex(w[4].c_str()));
-        }
+      cast->GetChildLink().cast = other->GetHandle();
+      other->GetParentLink().cast = cast->GetHandle();
+      // The frames by name as a script's Joint finds them (0 when missing).
+      if (w.size() > 4) {
+        other->GetParentLink().frame = std::max(0, cast->GetClass()->FindFrameNodeIndex(w[3].c_str()));
+        cast->GetChildLink().frame = std::max(0, other->GetClass()->FindFrameNodeIndex(w[4].c_str()));
       }
     } else if (op == "tables") {
       Tables();
     } else if (op == "ride") {
-      if (Cast* cast = Find(w[1])) {
-        cast->RidePlatform(*scene_);
-        out_ += "ride " + w[1] + " pos " + Vec(cast->GetPosition()) + " prev " + Vec(cast->GetPreviousPosition()) +
-                " rot " + Quat(cast->GetRotation()) + "\n";
-      }
+      cast->RidePlatform(*scene_);
+      out_ += "ride " + w[1] + " pos " + Vec(cast->GetPosition()) + " prev " + Vec(cast->GetPreviousPosition()) +
+              " rot " + Quat(cast->GetRotation()) + "\n";
     } else if (op == "walls") {
       scene_->BuildEdgeStopperWalls();
       Walls();
     } else if (op == "local") {
-      Cast* cast = Find(w[1]);
-      Cast* other = Find(w[2]);
-      if (cast && other) Local(*cast, *other);
+      Local(*cast, *other);
     } else if (op == "openwall") {
-      Cast* cast = Find(w[1]);
-      Cast* other = Find(w[2]);
-      if (cast && other) DeleteEdgeStopperFaces(*cast, *other, w[3].c_str());
+      Cast* opener = Find(w[1]);
+      Cast* near = Find(w[2]);
+      if (opener && near) DeleteEdgeStopperFaces(*opener, *near, w[3].c_str());
       Walls();
     } else if (op == "follow") {
-      Cast* camera = Find(w[1]);
-      Cast* target = Find(w[2]);
-      if (camera && target) MoveCameraPos(*camera, *target, *scene_);
+      MoveCameraPos(*cast, *other, *scene_);
     } else if (op == "camera") {
-      if (Cast* cast = Find(w[1])) scene_->SwitchCamera(cast, 0, 0, 0);
+      scene_->SwitchCamera(cast, 0, 0, 0);
     } else if (op == "view") {
-      const Matrix& m = scene_->GetViewMatrix();
       out_ += "view";
-      for (const auto& row : m.m)
+      for (const auto& row : scene_->GetViewMatrix().m)
         out_ += " (" + Num(row[0]) + " " + Num(row[1]) + " " + Num(row[2]) + " " + Num(row[3]) + ")";
       out_ += "\n";
     } else {
@@ -335,17 +329,6 @@ class Runner {
     const int result = scene_->ExecuteCommand(command, cast, nullptr, 0);
     out_ += "do " + std::string(command.GetText()) + (parsed ? "" : " (parse failed)") + " -> " +
             std::to_string(result) + "\n";
-  }
-
-  // "contact CAST INDEX OTHER|- DX DY DZ": one obstacle contact ("-" ends the list there).
-  void Contact(const std::vector<std::string>& w) {
-    Cast* cast = Find(w[1]);
-    Cast* other = w[3] == "-" ? nullptr : Find(w[3]);
-    if (!cast) return;
-    CastContact& contact = cast->Contact(I(w, 2));
-    contact = CastContact();
-    contact.cast = CastHandle::Of(other);
-    contact.direction = {F(w, 4), F(w, 5), F(w, 6)};
   }
 
   std::string State(const std::string& name) {
@@ -531,8 +514,26 @@ class Runner {
   std::vector<std::string> show_ = {"pos"};
 };
 
-}  // namespace
+namespace fs = std::filesystem;
 
-std::string RunSceneSteps(const std::string& steps, const std::string& casesDir) {
-  return Runner(casesDir).Run(steps);
+const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/scene/cases";
+
+class SceneCase : public testing::TestWithParam<std::string> {};
+
+// SCENE_CASES_WRITE=1 writes the traces of new cases (never over an existing
+// one: expected values are worked out by hand and reviewed).
+TEST_P(SceneCase, TraceMatchesExpected) {
+  const fs::path expected = kCases / "steps" / (GetParam() + ".trace");
+  const std::string trace = Runner(kCases.string() + "/").Run(ReadTextFile(kCases / "steps" / (GetParam() + ".steps")));
+  if (!fs::exists(expected) && std::getenv("SCENE_CASES_WRITE") != nullptr) {
+    std::ofstream(expected, std::ios::binary) << trace;
+    GTEST_SKIP() << "wrote " << expected;
+  }
+  ASSERT_TRUE(fs::exists(expected)) << "missing " << expected;
+  EXPECT_EQ(ReadTextFile(expected), trace);
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, SceneCase, testing::ValuesIn(ListCases(kCases / "steps", ".steps")),
+                         [](const testing::TestParamInfo<std::string>& param) { return param.param; });
+
+}  // namespace
