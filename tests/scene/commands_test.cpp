@@ -5,12 +5,12 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 
 #include "motion/object_class.h"
 #include "scene/scene.h"
+#include "support/case_files.h"
 
 namespace {
 
@@ -20,14 +20,9 @@ const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/scene/cases";
 
 std::string ParsedForm(const Command& command, bool parsed) {
   std::string out = parsed ? "ok" : "fail";
-  switch (command.type) {
-    case CommandType::None:
-      return out + " none";
-    case CommandType::Function:
-      return out + " function " + (command.function ? command.function->name : "(null)");
-    case CommandType::Action:
-      break;
-  }
+  if (command.type == CommandType::None) return out + " none";
+  if (command.type == CommandType::Function)
+    return out + " function " + (command.function ? command.function->name : "(null)");
   out += " action ";
   for (int shift = 24; shift >= 0; shift -= 8) {
     const char c = static_cast<char>((command.code >> shift) & 0xFF);
@@ -39,33 +34,18 @@ std::string ParsedForm(const Command& command, bool parsed) {
     if (command.params[static_cast<std::size_t>(i)].kind != CommandParamKind::Empty) last = i;
   for (int i = 0; i <= last; ++i) {
     const CommandParam& p = command.params[static_cast<std::size_t>(i)];
-    char text[160];
-    switch (p.kind) {
-      case CommandParamKind::Empty:
-        std::snprintf(text, sizeof text, "-");
-        break;
-      case CommandParamKind::Number:
-        std::snprintf(text, sizeof text, "%g", static_cast<double>(p.number));
-        break;
-      case CommandParamKind::Hex:
-        std::snprintf(text, sizeof text, "#%x", p.word);
-        break;
-      case CommandParamKind::String:
-        std::snprintf(text, sizeof text, "'%s'", p.text);
-        break;
-    }
+    char text[160] = "-";
+    if (p.kind == CommandParamKind::Number) std::snprintf(text, sizeof text, "%g", static_cast<double>(p.number));
+    if (p.kind == CommandParamKind::Hex) std::snprintf(text, sizeof text, "#%x", p.word);
+    if (p.kind == CommandParamKind::String) std::snprintf(text, sizeof text, "'%s'", p.text);
     out += std::string(" ") + text;
   }
   return out;
 }
 
 TEST(Commands, ParsedFormsMatchTheCases) {
-  std::ifstream file(kCases / "commands" / "parse.cases", std::ios::binary);
-  ASSERT_TRUE(file) << "missing parse.cases";
-  std::stringstream whole;
-  whole << file.rdbuf();
-  const std::string expected = whole.str();
-
+  const std::string expected = ReadTextFile(kCases / "commands" / "parse.cases");
+  ASSERT_FALSE(expected.empty()) << "missing parse.cases";
   Scene scene;
   ASSERT_EQ(scene.CompileScript("Hello(c) { return 1; }", "test"), ERR_NONE);
   std::istringstream lines(expected);
