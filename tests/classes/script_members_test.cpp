@@ -98,16 +98,9 @@ class Recorder : public ScriptServices {
   }
 
   std::string Describe(const ScriptValue& value) const {
-    switch (value.type) {
-      case SVT_None: return "<none>";
-      case SVT_Number: return Num(value.number);
-      case SVT_String: return "\"" + ShiftJisToUtf8(value.text) + "\"";
-      case SVT_Object: {
-        if (Cast* cast = scene_.CastOfValue(value)) return std::string("<cast ") + cast->GetName() + ">";
-        return value.object.instance ? "<cast deleted>" : "<class>";
-      }
-      default: return "<other>";
-    }
+    if (value.type != SVT_Object) return DescribeValue(&value);
+    if (Cast* cast = scene_.CastOfValue(value)) return std::string("<cast ") + cast->GetName() + ">";
+    return value.object.instance ? "<cast deleted>" : "<class>";
   }
 
  private:
