@@ -27,6 +27,7 @@
 #include "scene/game/camera_follow.h"
 #include "scene/game/game_scene.h"
 #include "scene/run_host.h"
+#include "scene/cast/ik_chain.h"
 #include "scene/scene.h"
 #include "support/case_files.h"
 
@@ -100,6 +101,24 @@ class TraceClass : public ClassObject {
   const Scene& scene_;
 };
 
+// "\xHH" as the byte, "{N}" as N of the character before it.
+std::string Unescape(const std::string& word) {
+  std::string text;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    const std::size_t end = word.find('}', i);
+    if (word.compare(i, 2, "\\x") == 0 && i + 3 < word.size()) {
+      text += static_cast<char>(std::stoi(word.substr(i + 2, 2), nullptr, 16));
+      i += 3;
+    } else if (word[i] == '{' && !text.empty() && end != std::string::npos) {
+      text.append(std::stoul(word.substr(i + 1, end - i - 1)) - 1, text.back());
+      i = end;
+    } else {
+      text += word[i];
+    }
+  }
+  return text;
+}
+
 class Runner {
  public:
   explicit Runner(std::string casesDir) : dir_(std::move(casesDir)) {
@@ -140,7 +159,7 @@ class Runner {
     const std::string& op = w[0];
     // Steps on one cast (CAST first) or on two (CAST OTHER) are left when a cast is missing.
     static const std::string kOnOne = " delete rename set railpos railrot onrail clearrail fade moving mode ik ride "
-                                      "camera contact hit ";
+                                      "camera contact hit bonewrites ondelete ";
     static const std::string kOnTwo = " railcast local follow link ";
     const bool two = kOnTwo.find(" " + op + " ") != std::string::npos;
     const bool one = two || kOnOne.find(" " + op + " ") != std::string::npos;
@@ -253,6 +272,61 @@ class Runner {
       MoveCameraPos(*cast, *other, *scene_);
     } else if (op == "camera") {
       scene_->SwitchCamera(cast, 0, 0, 0);
+    } else if (op == "chain") {
+      chain_ = IKChain();
+      chain_.Resize(2);
+      const float limit = F(w, 1);
+      for (int i = 0; i < 2; ++i) chain_.SetJoint(i, {10, 0, 0}, -limit, limit, -limit, limit, -limit, limit, i + 1);
+    } else if (op == "angles") {
+      IKJoint& joint = *chain_.GetJoint(I(w, 1));
+      joint.angleX = F(w, 2), joint.angleY = F(w, 3), joint.angleZ = F(w, 4);
+    } else if (op == "solve") {
+      for (int frame = 0; frame < I(w, 1); ++frame) chain_.SolveCCD(I(w, 2), {F(w, 3), F(w, 4), F(w, 5)});
+    } else if (op == "resize" || op == "joint") {
+      out_ += op + " " + w[1] + " -> " +
+              std::to_string(op == "resize" ? chain_.Resize(I(w, 1))
+                                            : chain_.SetJoint(I(w, 1), {0, 0, 0}, 0, 0, 0, 0, 0, 0, 0)) + "\n";
+    } else if (op == "chainprint") {
+      out_ += "chain";
+      for (int i = 0; i < chain_.GetCount(); ++i) {
+        const IKJoint& j = *chain_.GetJoint(i);
+        out_ += " " + Vec({j.angleX, j.angleY, j.angleZ}) + (j.limited ? "!" : "") +
+                (j.boneIndex == kNoBone ? "-" : "");
+      }
+      out_ += " ends";
+      for (int i = 0; i <= chain_.GetCount(); ++i) out_ += " " + Vec(chain_.EndPosition(i));
+      out_ += "\n";
+    } else if (op == "bonewrites") {
+      const Matrix m = MatrixTranslation(1, 2, 3);
+      out_ += "bonewrites " + w[1] + " controls " + std::to_string(cast->GetBoneControlCount()) + ":";
+      for (const int bone : {-1, 1, 4, 5})
+        out_ += " " + std::to_string(cast->SetBoneMatrix(bone, m, kBoneControlAbsolute, 0));
+      out_ += " " + std::to_string(cast->SetBoneControl(1, nullptr, nullptr, nullptr, kBoneControlLocal, 0)) + "\n";
+    } else if (op == "ondelete") {
+      cast->OnDelete(*scene_);
+    } else if (op == "text") {
+      CharacterRequest request;
+      request.slot = I(w, 1);
+      request.set = I(w, 2);
+      request.text = Unescape(w[3]);
+      request.color = 0xFF804020u;
+      request.x = F(w, 4);
+      request.scaleX = request.scaleY = 1.0f;
+      request.duration = I(w, 5);
+      out_ += "text " + w[1] + " -> " + std::to_string(scene_->PutCharacters(request)) + "\n";
+    } else if (op == "untext") {
+      out_ += "untext " + w[1] + " -> " + std::to_string(scene_->DeleteCharacters(I(w, 1))) + "\n";
+    } else if (op == "advance") {
+      AdvanceCharacterSlot(scene_->TextSlot(I(w, 1)), I(w, 2) != 0);
+    } else if (op == "slot") {
+      const CharacterSlot& slot = scene_->TextSlot(I(w, 1));
+      auto state = [](const TextState& s) {
+        const std::string text = s.text.data();
+        return (text.size() > 8 ? std::to_string(text.size()) + " bytes" : "\"" + text + "\"") + " x " + Num(s.x) +
+               " colour " + std::to_string(s.color[0]);
+      };
+      out_ += "slot " + w[1] + " flags " + Hex(slot.flags) + " " + std::to_string(slot.elapsed) + "/" +
+              std::to_string(slot.duration) + " old " + state(slot.oldState) + " new " + state(slot.newState) + "\n";
     } else if (op == "view") {
       out_ += "view";
       for (const auto& row : scene_->GetViewMatrix().m)
@@ -512,6 +586,7 @@ class Runner {
   std::unique_ptr<RecordingScene> scene_ = std::make_unique<RecordingScene>(out_);
   TraceClass trace_{out_, *scene_};
   std::vector<std::string> show_ = {"pos"};
+  IKChain chain_;
 };
 
 namespace fs = std::filesystem;
