@@ -176,8 +176,15 @@ class Runner {
     } else if (op == "unregister") {
       out_ += "unregister " + w[1] + " -> " + std::to_string(scene_->UnregisterClass(I(w, 1))) + "\n";
     } else if (op == "add") {
-      Cast* added = scene_->CreateCast(scene_->FindObjectClass(w[1].c_str()));
-      out_ += "add " + w[1] + " -> " + (added ? added->GetName() : "none") + "\n";
+      // "add CLASS N": N casts, the first and the last named (or "none" where the table is full).
+      out_ += "add " + w[1] + (w.size() > 2 ? " x" + w[2] : "") + " -> ";
+      for (int i = 1; i <= std::max(1, I(w, 2)); ++i) {
+        const Cast* added = scene_->CreateCast(scene_->FindObjectClass(w[1].c_str()));
+        if (!added || i == 1 || i == I(w, 2))
+          out_ += std::string(i > 1 ? " .. " : "") + (added ? added->GetName() : "none");
+        if (!added) break;
+      }
+      out_ += "\n";
     } else if (op == "delete") {
       out_ += "delete " + w[1] + " -> " + std::to_string(scene_->DeleteCast(cast)) + "\n";
     } else if (op == "rename") {
@@ -354,7 +361,7 @@ class Runner {
     } else if (field == "motion") {
       cast.SetMotion(I(w, 3), scene_.get());
     } else if (field == "time") {
-      cast.SetMotionTime(I(w, 3), scene_.get());
+      cast.SetMotionTime(std::strtoll(w[3].c_str(), nullptr, 10), scene_.get());
     } else if (field == "quiettime") {
       cast.SetMotionTime(I(w, 3), nullptr);
     } else if (field == "alpha") {
@@ -439,6 +446,11 @@ class Runner {
       if (field[0] == 'p' && field.size() > 1 && std::isdigit(static_cast<unsigned char>(field[1])))
         text += " " + field + " " + ValueText(cast->Property(std::atoi(field.c_str() + 1)), scene_.get());
       if (field == "bones") text += Bones(*cast);
+      for (int i = 0; field == "controls" && i < cast->GetBoneControlCount(); ++i)
+        text += std::string(i ? " " : " controls ") + cast->GetBoneControls()[i].name +
+                (cast->GetBoneControls()[i].frame ? "+" : "-");
+      const Cast* parent = cast->GetParentLink().cast.Get();
+      if (field == "parent") text += std::string(" parent ") + (parent ? parent->GetName() : "-");
       if (field == "strain") text += " strain " + std::to_string(cast->GetStrainCounter());
       if (field == "hits") text += " hits" + Hits(*cast);
       if (field == "ik") {
@@ -553,7 +565,8 @@ class Runner {
 
   // Sounds print where they are played; after a "hooks" step, actions the
   // scene does not know (the hooks of the case classes) where they run, with
-  // the cast's motion and time, and "#KILL" then deletes its cast.
+  // the cast's motion and time; "#KILL" then deletes its cast, "#UNRG" takes
+  // its class out of the table.
   class RecordingScene : public GameScene {
    public:
     explicit RecordingScene(std::string& out) : out_(out) {}
@@ -566,6 +579,11 @@ class Runner {
         DeleteCast(cast);
         return 0;
       }
+      for (int i = 0; cast && std::string(command.GetText()) == "#UNRG" && i < ClassCount(); ++i)
+        if (ClassAt(i) == cast->GetClass()) {
+          UnregisterClass(i);
+          return 0;
+        }
       return GameScene::OnUserCommand(command, cast);
     }
     void PlayCommandSound(std::uint32_t code, float volume, float pan) override {
