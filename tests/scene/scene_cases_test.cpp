@@ -29,6 +29,7 @@
 #include "scene/run_host.h"
 #include "scene/cast/ik_chain.h"
 #include "scene/scene.h"
+#include "scene/text/glyph_table.h"
 #include "support/case_files.h"
 
 namespace {
@@ -334,6 +335,18 @@ class Runner {
       };
       out_ += "slot " + w[1] + " flags " + Hex(slot.flags) + " " + std::to_string(slot.elapsed) + "/" +
               std::to_string(slot.duration) + " old " + state(slot.oldState) + " new " + state(slot.newState) + "\n";
+    } else if (op == "glyphs") {
+      std::vector<Glyph> glyphs;
+      for (std::size_t i = 1; i + 2 < w.size(); i += 3)
+        glyphs.push_back({static_cast<std::uint16_t>(Word(w[i])), 0, 0, I(w, i + 1), 16, I(w, i + 2)});
+      glyphs_ = GlyphTable(std::move(glyphs));
+    } else if (op == "measure") {
+      const std::string text = w.size() > 1 ? w[1] : "";
+      out_ += "measure " + text + " -> " + Num(glyphs_.GetCharacterLength(Unescape(text).c_str())) + "\n";
+    } else if (op == "glyph") {
+      const auto code = static_cast<std::uint16_t>(Word(w[1]));
+      out_ += "glyph " + w[1] + " -> " + std::to_string(glyphs_.FindGlyph(code)) +
+              (glyphs_.Empty() ? "" : ", drawn as " + Hex(glyphs_.GlyphFor(code).code)) + "\n";
     } else if (op == "view") {
       out_ += "view";
       for (const auto& row : scene_->GetViewMatrix().m)
@@ -605,6 +618,7 @@ class Runner {
   TraceClass trace_{out_, *scene_};
   std::vector<std::string> show_ = {"pos"};
   IKChain chain_;
+  GlyphTable glyphs_;
 };
 
 namespace fs = std::filesystem;
