@@ -84,9 +84,19 @@ std::uint32_t Word(const std::string& text) {
 // prints its five values (a cast as its name), so hooks show their arguments.
 class TraceClass : public ClassObject {
  public:
-  TraceClass(std::string& out, const Scene& scene)
-      : ClassObject("Trace", {{MK_Method, SVT_None, "Log", 0, 5}}), out_(out), scene_(scene) {}
-  bool CallMethod(int, void*, ScriptValue&, ScriptValue* args, int count, CCScript& engine) override {
+  TraceClass(std::string& out, Scene& scene)
+      : ClassObject("Trace", {{MK_Method, SVT_None, "Log", 0, 5}, {MK_Method, SVT_Number, "Run", 0, 1}}),
+        out_(out),
+        scene_(scene) {}
+  bool CallMethod(int member, void*, ScriptValue& result, ScriptValue* args, int count, CCScript& engine) override {
+    if (member == 1) {
+      // Trace.Run(text): the text run as a Command inside the script call.
+      Command command;
+      command.SetText(ArgText(engine, args[0]).c_str());
+      scene_.ParseCommand(command);
+      result.SetNumber(scene_.ExecuteCommand(command, nullptr, nullptr, 0));
+      return true;
+    }
     out_ += "  log";
     for (int i = 0; i < count; ++i) {
       const ScriptValue* value = engine.FollowReferences(args[i]);
@@ -99,7 +109,7 @@ class TraceClass : public ClassObject {
 
  private:
   std::string& out_;
-  const Scene& scene_;
+  Scene& scene_;
 };
 
 // "\xHH" as the byte, "{N}" as N of the character before it.
@@ -335,6 +345,16 @@ class Runner {
       };
       out_ += "slot " + w[1] + " flags " + Hex(slot.flags) + " " + std::to_string(slot.elapsed) + "/" +
               std::to_string(slot.duration) + " old " + state(slot.oldState) + " new " + state(slot.newState) + "\n";
+    } else if (op == "call") {
+      // "call CAST|- N TEXT": the text run for the cast (or none) with N arguments 7, 8, ...
+      ScriptValue args[20];
+      for (int i = 0; i < 20; ++i) args[i].SetNumber(i + 7);
+      Command command;
+      command.SetText(w[3].c_str());
+      const bool parsed = scene_->ParseCommand(command);
+      out_ += "call " + w[3] + (parsed ? "" : " (parse failed)") + " -> " +
+              std::to_string(scene_->ExecuteCommand(command, w[1] == "-" ? nullptr : Find(w[1]), args, I(w, 2))) +
+              "\n";
     } else if (op == "glyphs") {
       std::vector<Glyph> glyphs;
       for (std::size_t i = 1; i + 2 < w.size(); i += 3)
@@ -598,6 +618,10 @@ class Runner {
           return 0;
         }
       return GameScene::OnUserCommand(command, cast);
+    }
+    bool OnError(int, int, int code) override {
+      out_ += "  error " + std::to_string(code) + "\n";
+      return false;
     }
     void PlayCommandSound(std::uint32_t code, float volume, float pan) override {
       out_ += "sound " + Hex(code) + " volume " + Num(volume) + " pan " + Num(pan) + "\n";
