@@ -115,7 +115,8 @@ TEST(RunLoopTest, RunsOfEveryKind) {
       {"replay", kLoggingScene, 0, false, false, false, 0, {1, 2, 4},
        "returns 0 after 66 ms, 3 draws, recorded\nframe 0 pad 1\nframe 1 pad 2\nframe 2 pad 4\nend\n"},
       {"the window's quit", kLoggingScene, 0, false, false, false, 3, {},
-       "returns 2 after 66 ms, 3 draws, recorded 16 16 32, quit\nframe 0 pad 16\nframe 1 pad 16\nframe 2 pad 32\nend\n"},
+       "returns 2 after 66 ms, 3 draws, recorded 16 16 32, quit\n"
+       "frame 0 pad 16\nframe 1 pad 16\nframe 2 pad 32\nend\n"},
       {"without a device nothing starts", EndingScene(30, 1), 0, false, false, true, 0, {},
        "returns 3 after 0 ms, 0 draws, recorded\n"},
   };

@@ -260,7 +260,7 @@ class Runner {
       for (int frame = 1; frame <= I(w, 1); ++frame) scene_->Update();
     } else if (op == "print") {
       for (std::size_t i = 1; i < w.size(); ++i) out_ += State(w[i]) + "\n";
-    } else if (op == "do") {
+    } else if (op == "do" || op == "call") {
       Do(w);
     } else if (op == "link") {
       cast->GetChildLink().cast = other->GetHandle();
@@ -345,16 +345,6 @@ class Runner {
       };
       out_ += "slot " + w[1] + " flags " + Hex(slot.flags) + " " + std::to_string(slot.elapsed) + "/" +
               std::to_string(slot.duration) + " old " + state(slot.oldState) + " new " + state(slot.newState) + "\n";
-    } else if (op == "call") {
-      // "call CAST|- N TEXT": the text run for the cast (or none) with N arguments 7, 8, ...
-      ScriptValue args[20];
-      for (int i = 0; i < 20; ++i) args[i].SetNumber(i + 7);
-      Command command;
-      command.SetText(w[3].c_str());
-      const bool parsed = scene_->ParseCommand(command);
-      out_ += "call " + w[3] + (parsed ? "" : " (parse failed)") + " -> " +
-              std::to_string(scene_->ExecuteCommand(command, w[1] == "-" ? nullptr : Find(w[1]), args, I(w, 2))) +
-              "\n";
     } else if (op == "glyphs") {
       std::vector<Glyph> glyphs;
       for (std::size_t i = 1; i + 2 < w.size(); i += 3)
@@ -430,19 +420,22 @@ class Runner {
     }
   }
 
-  // "do CAST|- TEXT": the text (the rest of the line, kept as written) parsed
-  // as a Command and run for the cast or for none.
+  // "do CAST|- TEXT" and "call CAST|- N TEXT": the text (the rest of the
+  // line, kept as written) parsed as a Command and run for the cast or for
+  // none, with N arguments 7, 8, ... ("do": none).
   void Do(const std::vector<std::string>& w) {
-    if (w.size() < 3) return;
+    const std::size_t first = w[0] == "call" ? 3 : 2;
     Cast* cast = nullptr;
-    if (w[1] != "-" && !(cast = Find(w[1]))) return;
-    const std::size_t at = line_.find(w[2], line_.find(w[1], line_.find("do") + 2) + w[1].size());
+    if (w.size() <= first || (w[1] != "-" && !(cast = Find(w[1])))) return;
+    std::size_t at = line_.find(w[0]) + w[0].size();
+    for (std::size_t i = 1; i <= first; ++i) at = line_.find(w[i], at) + (i < first ? w[i].size() : 0);
+    ScriptValue args[20];
+    for (int i = 0; i < 20; ++i) args[i].SetNumber(i + 7);
     Command command;
     command.SetText(line_.c_str() + at);
     const bool parsed = scene_->ParseCommand(command);
-    const int result = scene_->ExecuteCommand(command, cast, nullptr, 0);
-    out_ += "do " + std::string(command.GetText()) + (parsed ? "" : " (parse failed)") + " -> " +
-            std::to_string(result) + "\n";
+    const int result = scene_->ExecuteCommand(command, cast, first == 3 ? args : nullptr, first == 3 ? I(w, 2) : 0);
+    out_ += w[0] + " " + command.GetText() + (parsed ? "" : " (parse failed)") + " -> " + std::to_string(result) + "\n";
   }
 
   std::string State(const std::string& name) {

@@ -24,7 +24,9 @@ TEST(SessionReplay, RecordingFileReadsWholeWordsOrIsRefused) {
     std::string error;
     const RecordingLoad load = LoadPadRecording(
         row[1] == "-" ? folder.path() + "/Attract.rec" : folder.Write("Attract.rec", row[1]), words, error);
-    std::string out = load == RecordingLoad::kLoaded ? "loaded" : load == RecordingLoad::kMissing ? "missing" : "broken";
+    std::string out = load == RecordingLoad::kLoaded    ? "loaded"
+                      : load == RecordingLoad::kMissing ? "missing"
+                                                        : "broken";
     for (const std::uint32_t word : words) {
       char text[16];
       std::snprintf(text, sizeof text, " %x", word);
