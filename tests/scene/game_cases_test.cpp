@@ -117,14 +117,22 @@ std::string RunScenarioCase(const std::string& name) {
   return trace;
 }
 
-void ScriptHost(RunHarness& harness, const std::string& text) {
+// The lines of a game's "input" file (for the host), or of its "devices" file
+// when `device` is given.
+void ScriptInput(const std::string& text, RunHarness& harness, ScriptedInputDevice* device = nullptr) {
   std::istringstream lines(text);
   std::string op;
-  while (lines >> op) {
-    long long a = 0, b = 0, c = 0;
-    if (op == "key" && lines >> a >> b >> c) harness.input.KeyAt(static_cast<int>(a), static_cast<int>(b), c != 0);
-    else if (op == "pad" && lines >> a >> b) harness.input.PadAt(static_cast<int>(a), static_cast<std::uint32_t>(b));
-    else if (op == "quit" && lines >> a) harness.window.QuitAtPump(static_cast<int>(a));
+  long long a = 0, b = 0, c = 0;
+  while (lines >> op >> a) {
+    if (op == "quit") {
+      harness.window.QuitAtPump(static_cast<int>(a));
+    } else if (op == "pad" && lines >> b) {
+      harness.input.PadAt(static_cast<int>(a), static_cast<std::uint32_t>(b));
+    } else if (lines >> b >> c) {
+      if (device && op == "button") device->ButtonAt(static_cast<int>(a), static_cast<int>(b), c != 0);
+      else if (device) device->KeyAt(static_cast<int>(a), static_cast<int>(b), c != 0);
+      else if (op == "key") harness.input.KeyAt(static_cast<int>(a), static_cast<int>(b), c != 0);
+    }
   }
 }
 
@@ -136,16 +144,6 @@ struct Managers {
     device = owned.get();
     input.Initialize(std::move(owned));
   }
-  void ScriptDevice(const std::string& text) {
-    std::istringstream lines(text);
-    std::string op;
-    int read = 0, code = 0, down = 0;
-    while (lines >> op >> read >> code >> down) {
-      if (op == "key") device->KeyAt(read, code, down != 0);
-      else if (op == "button") device->ButtonAt(read, code, down != 0);
-    }
-  }
-
   ScriptedInputDevice* device = nullptr;
   InputManager input;
   RecordingSoundManager sound;
@@ -164,11 +162,11 @@ std::string RunGame(const std::string& name) {
   UseGameScriptClasses();
   {
     RunHarness harness;
-    if (fs::exists(kGames / name / "input")) ScriptHost(harness, ReadTextFile(kGames / name / "input"));
+    if (fs::exists(kGames / name / "input")) ScriptInput(ReadTextFile(kGames / name / "input"), harness);
     Managers managers(harness.trace);
     const bool devices = fs::exists(kGames / name / "devices");
     if (devices) {
-      managers.ScriptDevice(ReadTextFile(kGames / name / "devices"));
+      ScriptInput(ReadTextFile(kGames / name / "devices"), harness, managers.device);
       RunHost host = harness.scene.GetRunHost();
       host.input = &managers.inputSource;
       host.sound = &managers.soundPump;
