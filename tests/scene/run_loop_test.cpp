@@ -1,13 +1,17 @@
-// The run loop on the virtual clock: the frame schedule for any FPS, across
-// the counter's wrap, skipped draws, the frame-rate text, record and replay,
-// the window's quit, a missing device, and the frame wait's bounds.
+// The run loop on the virtual clock: the runs of cases/runs/runs.cases (the
+// frame schedule for any FPS, across the counter's wrap, skipped draws, the
+// frame-rate text, record and replay, the window's quit, a missing device)
+// compared whole, and the frame wait's bounds.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/system/temp_folder.h"
 #include "run_harness.h"
+#include "support/case_files.h"
 
 namespace {
 
@@ -41,86 +45,60 @@ struct RecordingDevice : NullDevice {
   }
 };
 
-struct RunCase {
-  const char* name;
-  std::string scene;
-  std::uint32_t start = 0;  // the clock when the run starts
-  bool slow = false, frameRate = false, noDevice = false;
-  int quitAt = 0;
-  std::vector<std::uint32_t> replay;
-  std::string expected;
-};
-
-// The run's result, the time it took, the draws, the frame-rate texts, the
-// pad words recorded (up to 4) and the Test.Log lines. Pad 0 gives #10 from
-// poll 2 (poll 1 is the start's) and #20 from poll 4.
-std::string RunScene(const RunCase& c) {
+// The answer to one "run OPTIONS" of cases/runs/runs.cases (see its head).
+std::string RunScene(const std::string& call) {
   RunHarness harness;
   RecordingDevice device;
   RunHost host = harness.scene.GetRunHost();
-  host.device = c.noDevice ? nullptr : &device;
+  std::string scene = kLoggingScene;
+  std::uint32_t start = 0;
+  std::vector<std::uint32_t> replay;
+  std::istringstream words(call);
+  for (std::string word; words >> word;) {
+    int fps = 0, frames = 0, pump = 0;
+    if (word == "ending" && words >> fps >> frames) scene = EndingScene(fps, frames);
+    if (word == "start") words >> start;
+    if (word == "slow") device.slowClock = &harness.clock;
+    if (word == "framerate") harness.window.SetShowsFrameRate(true);
+    if (word == "nodevice") host.device = nullptr;
+    if (word == "quit" && words >> pump) harness.window.QuitAtPump(pump);
+    for (std::uint32_t value; word == "replay" && words >> value;) replay.push_back(value);
+  }
+  if (host.device) host.device = &device;
   harness.scene.SetRunHost(host);
-  if (c.slow) device.slowClock = &harness.clock;
-  harness.window.SetShowsFrameRate(c.frameRate);
-  if (c.quitAt) harness.window.QuitAtPump(c.quitAt);
-  harness.clock.Advance(c.start);
+  harness.clock.Advance(start);
   harness.input.PadAt(2, 0x10);
   harness.input.PadAt(4, 0x20);
   TempFolder folder;
-  if (!harness.scene.LoadScene(folder.Write("stage.scn", c.scene))) return "does not load";
-  // Runs that replay, or have no device to run on, record nothing.
-  std::uint32_t record[4] = {}, count = c.replay.empty() && !c.noDevice ? 4 : 0;
+  if (!harness.scene.LoadScene(folder.Write("stage.scn", scene))) return "does not load";
+  std::uint32_t record[4] = {}, count = replay.empty() && host.device ? 4 : 0;
   const int result = harness.scene.Run(count ? record : nullptr, count ? &count : nullptr,
-                                       c.replay.empty() ? nullptr : c.replay.data(),
-                                       static_cast<std::uint32_t>(c.replay.size()));
-  std::string out = "returns " + std::to_string(result) + " after " + std::to_string(harness.clock.NowMs() - c.start) +
+                                       replay.empty() ? nullptr : replay.data(),
+                                       static_cast<std::uint32_t>(replay.size()));
+  std::string out = "returns " + std::to_string(result) + " after " + std::to_string(harness.clock.NowMs() - start) +
                     " ms, " + std::to_string(device.GetPresentCount()) + " draws, ";
   if (device.repeats) out += device.texts + "\"" + device.last + "\" x" + std::to_string(device.repeats) + ", ";
   out += "recorded";
   for (std::uint32_t i = 0; i < count; ++i) out += " " + std::to_string(record[i]);
   out += harness.scene.IsRunning() ? ", still running" : "";
-  out += harness.scene.QuitRequested() ? ", quit\n" : "\n";
-  return out + harness.trace;
+  out += harness.scene.QuitRequested() ? ", quit" : "";
+  for (std::size_t at = 0; at < harness.trace.size(); at = harness.trace.find('\n', at) + 1)
+    out += "\n  " + harness.trace.substr(at, harness.trace.find('\n', at) - at);
+  return out;
 }
 
-TEST(RunLoopTest, RunsOfEveryKind) {
-  const RunCase cases[] = {
-      // Passes 2 to 10 wait for their deadline; the first sets it, the last
-      // (after the end) skips its draw and its wait.
-      {"30 fps: 1000 / 30 in whole milliseconds", EndingScene(30, 10), 0, false, false, false, 0, {},
-       "returns 0 after 297 ms, 10 draws, recorded 16 16 32 32\n"},
-      {"no rate: one frame a second", EndingScene(0, 10), 0, false, false, false, 0, {},
-       "returns 0 after 9000 ms, 10 draws, recorded 16 16 32 32\n"},
-      {"a negative rate", EndingScene(-5, 10), 0, false, false, false, 0, {},
-       "returns 0 after 9000 ms, 10 draws, recorded 16 16 32 32\n"},
-      {"1000 fps", EndingScene(1000, 10), 0, false, false, false, 0, {},
-       "returns 0 after 9 ms, 10 draws, recorded 16 16 32 32\n"},
-      {"faster than the clock counts: one a millisecond", EndingScene(5000, 10), 0, false, false, false, 0, {},
-       "returns 0 after 9 ms, 10 draws, recorded 16 16 32 32\n"},
-      {"the counter wraps during the run", EndingScene(30, 10), 0xFFFFFF00u, false, false, false, 0, {},
-       "returns 0 after 297 ms, 10 draws, recorded 16 16 32 32\n"},
-      {"60 fps across the wrap", EndingScene(60, 10), 0xFFFFFFF0u, false, false, false, 0, {},
-       "returns 0 after 144 ms, 10 draws, recorded 16 16 32 32\n"},
-      // Every pass costs 50 ms: passes 1, 6, 11 and 16 draw and the schedule
-      // restarts from there, while every pass updates; pass 21 ends the scene
-      // without a draw.
-      {"late frames skip four draws, then draw", EndingScene(30, 20), 0, true, false, false, 0, {},
-       "returns 0 after 1050 ms, 4 draws, recorded 16 16 32 32\n"},
-      // The overlay shows the draws of the last whole second, 0 during the
-      // first. Draws at 0, 100, ... ms; the second ends after the draw at
-      // 1000 ms (11 draws), the next after the one at 2000 ms (10 more).
-      {"frame-rate text", EndingScene(10, 25), 0, false, true, false, 0, {},
-       "returns 0 after 2400 ms, 25 draws, \"  0FPS\" x11 \" 11FPS\" x10 \" 10FPS\" x4, recorded 16 16 32 32\n"},
-      // The replay replaces the pad words and ends the scene when it runs out.
-      {"replay", kLoggingScene, 0, false, false, false, 0, {1, 2, 4},
-       "returns 0 after 66 ms, 3 draws, recorded\nframe 0 pad 1\nframe 1 pad 2\nframe 2 pad 4\nend\n"},
-      {"the window's quit", kLoggingScene, 0, false, false, false, 3, {},
-       "returns 2 after 66 ms, 3 draws, recorded 16 16 32, quit\n"
-       "frame 0 pad 16\nframe 1 pad 16\nframe 2 pad 32\nend\n"},
-      {"without a device nothing starts", EndingScene(30, 1), 0, false, false, true, 0, {},
-       "returns 3 after 0 ms, 0 draws, recorded\n"},
-  };
-  for (const RunCase& c : cases) EXPECT_EQ(RunScene(c), c.expected) << c.name;
+TEST(RunLoopTest, RunsOfTheCaseFile) {
+  const std::string expected =
+      ReadTextFile(std::filesystem::path(T3D_SOURCE_DIR) / "tests/scene/cases/runs/runs.cases");
+  std::istringstream lines(expected);
+  std::string actual;
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t arrow = line.rfind(" => ");
+    if (line.rfind("  ", 0) == 0) continue;  // the log of the run above
+    const bool run = line.rfind("run ", 0) == 0 && arrow != std::string::npos;
+    actual += (run ? line.substr(0, arrow + 4) + RunScene(line.substr(4, arrow - 4)) : line) + "\n";
+  }
+  EXPECT_EQ(actual, expected);
 }
 
 // The shared frame wait: it ends at the deadline (each look at this clock
