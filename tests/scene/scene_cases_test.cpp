@@ -232,8 +232,8 @@ class Runner {
       cast->SetMoveMode(I(w, 2), I(w, 3));
     } else if (op == "show") {
       show_.assign(w.begin() + 1, w.end());
-    } else if (op == "update" || op == "tick") {
-      // "tick": the frame counter counts up from the last "run".
+    } else if (op == "update" || op == "tick" || op == "frames") {
+      // "tick": the frame counter counts up from the last "run"; "frames" prints nothing.
       for (int frame = 1; frame <= I(w, 1); ++frame) {
         if (op == "tick") scene_->SetFrameCounter(tick_++);
         scene_->Update();
@@ -256,8 +256,6 @@ class Runner {
                                                                  Word(w[5])};
     } else if (op == "ik") {
       if (!cast->AddIKFrame(w[2].c_str(), F(w, 3), F(w, 4), F(w, 5))) out_ += "ik " + w[2] + " -> 0\n";
-    } else if (op == "frames") {
-      for (int frame = 1; frame <= I(w, 1); ++frame) scene_->Update();
     } else if (op == "print") {
       for (std::size_t i = 1; i < w.size(); ++i) out_ += State(w[i]) + "\n";
     } else if (op == "do" || op == "call") {

@@ -3,7 +3,7 @@
 // does with the words is a game case (cases/games/session_replay).
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,14 +24,8 @@ TEST(SessionReplay, RecordingFileReadsWholeWordsOrIsRefused) {
     std::string error;
     const RecordingLoad load = LoadPadRecording(
         row[1] == "-" ? folder.path() + "/Attract.rec" : folder.Write("Attract.rec", row[1]), words, error);
-    std::string out = load == RecordingLoad::kLoaded    ? "loaded"
-                      : load == RecordingLoad::kMissing ? "missing"
-                                                        : "broken";
-    for (const std::uint32_t word : words) {
-      char text[16];
-      std::snprintf(text, sizeof text, " %x", word);
-      out += text;
-    }
+    std::string out = std::array{"loaded", "missing", "broken"}[static_cast<std::size_t>(load)];
+    for (const std::uint32_t word : words) out += " " + std::to_string(word);
     EXPECT_EQ(out + (error.empty() ? "" : ", an error"), row[2]) << row[0];
   }
 }
