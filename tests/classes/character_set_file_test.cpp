@@ -34,24 +34,21 @@ TEST(CharacterSetFile, ReadsEachTextOfTheTable) {
   }
 }
 
-TEST(CharacterSetFile, KeepsTheFirst1024Glyphs) {
+// At most 1024 glyphs, while lines after the limit are still read; long
+// words are cut, not overrun.
+TEST(CharacterSetFile, KeepsTheFirst1024GlyphsAndCutsLongWords) {
   std::string text;
   for (int i = 0; i < 1100; ++i) text += "CHAR, a, " + std::to_string(i) + ", 0, 1, 1, 0\n";
-  text += "IMAGE, last\n";
-  const CharacterSetFile file = ParseCharacterSetFile(text.c_str());
+  const CharacterSetFile file = ParseCharacterSetFile((text + "IMAGE, last\n").c_str());
   ASSERT_EQ(file.glyphs.size(), 1024u);
-  EXPECT_EQ(file.glyphs.front().left, 0);
-  EXPECT_EQ(file.glyphs.back().left, 1023);
-  // Lines after the limit are still read.
-  EXPECT_EQ(file.image, "last");
-}
-
-TEST(CharacterSetFile, LongWordsAreCutNotOverrun) {
+  EXPECT_EQ(std::to_string(file.glyphs.front().left) + " " + std::to_string(file.glyphs.back().left) + " " + file.image,
+            "0 1023 last");
   const std::string name(5000, 'n');
-  const CharacterSetFile file = ParseCharacterSetFile(("IMAGE, \"" + name + "\"\nCHAR, " + name + ", 1, 2, 3, 4, 5\n").c_str());
-  EXPECT_LT(file.image.size(), name.size());
-  ASSERT_EQ(file.glyphs.size(), 1u);
-  EXPECT_EQ(file.glyphs[0].code, 'n');
+  const std::string cutText = "IMAGE, \"" + name + "\"\nCHAR, " + name + ", 1, 2, 3, 4, 5\n";
+  const CharacterSetFile cut = ParseCharacterSetFile(cutText.c_str());
+  EXPECT_LT(cut.image.size(), name.size());
+  ASSERT_EQ(cut.glyphs.size(), 1u);
+  EXPECT_EQ(cut.glyphs[0].code, 'n');
 }
 
 }  // namespace

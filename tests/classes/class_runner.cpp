@@ -9,9 +9,7 @@
 #include "platform/system/random.h"
 #include "platform/system/shift_jis.h"
 
-namespace {
-
-std::string Describe(const ScriptValue* value) {
+std::string DescribeValue(const ScriptValue* value) {
   switch (value ? value->type : SVT_None) {
     case SVT_None: return "<none>";
     case SVT_Number: return NumberToText(value->number);
@@ -19,8 +17,6 @@ std::string Describe(const ScriptValue* value) {
     default: return "<other>";
   }
 }
-
-}  // namespace
 
 std::string AnswerFragment(CCScript& engine, const std::string& function, const std::string& fragment,
                            const std::function<std::string(const ScriptValue*)>& describe) {
@@ -46,10 +42,10 @@ std::string RunClassFragment(const std::string& fragment) {
   engine.RegisterClass(&math);
   engine.RegisterClass(&storage);
   SharedRandom().Seed(1);
-  return AnswerFragment(engine, "main", fragment, Describe);
+  return AnswerFragment(engine, "main", fragment, DescribeValue);
 }
 
-std::string RunClassCases(const std::string& text) {
+std::string RunClassCases(const std::string& text, const std::function<std::string(const std::string&)>& run) {
   std::istringstream in(text);
   std::ostringstream out;
   std::string line;
@@ -61,7 +57,7 @@ std::string RunClassCases(const std::string& text) {
     }
     const std::string fragment = line.substr(0, arrow);
     std::size_t end = fragment.find_last_not_of(' ');
-    out << line.substr(0, arrow + 4) << RunClassFragment(fragment.substr(0, end + 1)) << "\n";
+    out << line.substr(0, arrow + 4) << run(fragment.substr(0, end + 1)) << "\n";
   }
   return out.str();
 }

@@ -15,10 +15,8 @@ class Quiet : public Engine {
   bool OnError(int, int, int) override { return false; }
 };
 
-// `fragment` is an expression whose value is reported, or (when it holds a
-// ";") statements that leave the value to report in $r. The shared random
-// generator is seeded with 1 first. Answers "compile N", "error N", "<none>",
-// a number by the number-to-text rule, or a string in double quotes (UTF-8).
+// `fragment` is an expression whose value is reported, or (when it holds a ";") statements that leave the value
+// to report in $r. The shared random generator is seeded with 1 first. Answers "compile N", "error N" or the value.
 std::string RunClassFragment(const std::string& fragment);
 
 // Compiles `fragment` (as RunClassFragment takes it) as the function
@@ -27,6 +25,11 @@ std::string RunClassFragment(const std::string& fragment);
 std::string AnswerFragment(CCScript& engine, const std::string& function, const std::string& fragment,
                            const std::function<std::string(const ScriptValue*)>& describe);
 
+// A value as answers show it: "<none>", a number by the number-to-text rule, or a string in quotes (UTF-8).
+std::string DescribeValue(const ScriptValue* value);
+
 // Every line "FRAGMENT => EXPECTED" of a case text run again, each with the
-// answer of this run in place of EXPECTED; other lines are kept as they are.
-std::string RunClassCases(const std::string& text);
+// answer of `run` (RunClassFragment unless given) in place of EXPECTED; other
+// lines are kept as they are.
+std::string RunClassCases(const std::string& text,
+                          const std::function<std::string(const std::string&)>& run = RunClassFragment);

@@ -29,8 +29,6 @@ TEST(ScriptClassesTest, EachEngineGetsItsClassesInOrder) {
   EXPECT_EQ(scene.GetSceneClass(), sceneEngine.ClassAt(6));
   EXPECT_EQ(scene.GetSceneClass()->GetOwner(), static_cast<void*>(&scene));
   EXPECT_EQ(runtime.ClassAt(4)->GetOwner(), static_cast<void*>(&runtime));
-  EXPECT_FALSE(runtime.IsRunning());
-  EXPECT_STREQ(runtime.GetSceneFile(), "");
 }
 
 }  // namespace

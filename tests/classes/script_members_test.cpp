@@ -11,7 +11,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "classes/class_runner.h"
@@ -51,7 +50,7 @@ class Recorder : public ScriptServices {
   }
   bool SetTimer(std::int32_t delay, std::int32_t id, const char* function, const ScriptValue (&values)[3]) override {
     out_ << "  | timer " << delay << " " << id << " " << function;
-    for (const ScriptValue& v : values) out_ << " " << Describe(v);
+    for (const ScriptValue& v : values) out_ << " " << Describe(&v);
     out_ << "\n";
     return true;
   }
@@ -97,17 +96,10 @@ class Recorder : public ScriptServices {
     return "<" + std::to_string(text.size()) + " bytes, " + (whole ? "whole" : "split") + ">";
   }
 
-  std::string Describe(const ScriptValue& value) const {
-    switch (value.type) {
-      case SVT_None: return "<none>";
-      case SVT_Number: return Num(value.number);
-      case SVT_String: return "\"" + ShiftJisToUtf8(value.text) + "\"";
-      case SVT_Object: {
-        if (Cast* cast = scene_.CastOfValue(value)) return std::string("<cast ") + cast->GetName() + ">";
-        return value.object.instance ? "<cast deleted>" : "<class>";
-      }
-      default: return "<other>";
-    }
+  std::string Describe(const ScriptValue* value) const {
+    if (!value || value->type != SVT_Object) return DescribeValue(value);
+    if (Cast* cast = scene_.CastOfValue(*value)) return std::string("<cast ") + cast->GetName() + ">";
+    return value->object.instance ? "<cast deleted>" : "<class>";
   }
 
  private:
@@ -169,10 +161,8 @@ std::string RunMembers(const std::string& text) {
       if (&engine == &root) fragment = fragment.substr(5);
       InputManager::KeyMap before, after;
       input.GetKeyMap(0, &before);
-      const std::string answer =
-          AnswerFragment(engine, "Case" + std::to_string(++counter), fragment, [&](const ScriptValue* value) {
-            return value ? recorder.Describe(*value) : "<none>";
-          });
+      const std::string answer = AnswerFragment(engine, "Case" + std::to_string(++counter), fragment,
+                                                [&](const ScriptValue* value) { return recorder.Describe(value); });
       input.GetKeyMap(0, &after);
       out << answer << "\n" << calls.str() << soundCalls << KeyMapChanges(before, after);
       calls.str("");
@@ -214,18 +204,14 @@ std::string RunMembers(const std::string& text) {
 
 class MembersCase : public testing::TestWithParam<std::string> {};
 
-// MEMBERS_CASES_WRITE=1 writes the answers of this run into the case file.
+// T3D_WRITE_GOLDEN=1 writes the answers of this run into the case file.
 TEST_P(MembersCase, AnswersMatchTheCaseFile) {
   const fs::path file = kCases / (GetParam() + ".members");
   const std::string text = ReadTextFile(file);
   SetProgramDir(kCases.string());
   const std::string answers = RunMembers(text);
   SetProgramDir("");
-  if (std::getenv("MEMBERS_CASES_WRITE") != nullptr && answers != text) {
-    std::ofstream(file, std::ios::binary) << answers;
-    GTEST_SKIP() << "wrote " << file;
-  }
-  EXPECT_EQ(text, answers);
+  EXPECT_EQ(GoldenText(file, answers), answers);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MembersCase, testing::ValuesIn(ListCases(kCases, ".members")),

@@ -1,5 +1,6 @@
-// Sphere sweeps, contact queries and the region test against values worked
-// out by hand.
+// Sphere sweeps, contact queries, the region test and edge-stopper walls: the
+// calls of cases/geometry.cases against answers worked out by hand, and the
+// pruned swept move against the plain one.
 #include "collision/collision.h"
 
 #include <gtest/gtest.h>
@@ -7,285 +8,166 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
-#include "collision/test_mesh.h"
+#include "collision/edge_walls.h"
 #include "platform/math/matrix.h"
 #include "platform/math/vector.h"
+#include "platform/mesh/mesh.h"
+#include "support/case_files.h"
 
 namespace {
 
-void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-4f) {
-  EXPECT_NEAR(actual.x, expected.x, tolerance);
-  EXPECT_NEAR(actual.y, expected.y, tolerance);
-  EXPECT_NEAR(actual.z, expected.z, tolerance);
+// A positions-only mesh from points and faces.
+std::unique_ptr<Mesh> MakeMesh(const std::vector<Vector3>& points,
+                               const std::vector<std::array<std::uint32_t, 3>>& faces) {
+  auto mesh = Mesh::Create(std::uint32_t(faces.size()), std::uint32_t(points.size()), kFvfXyz);
+  for (std::uint32_t i = 0; i < points.size(); ++i) mesh->SetPosition(i, points[i]);
+  for (std::uint32_t i = 0; i < faces.size(); ++i) EXPECT_TRUE(mesh->SetFace(i, faces[i][0], faces[i][1], faces[i][2]));
+  return mesh;
 }
 
-// A 10 x 10 floor at y = 0 facing up (faces 0 and 1) and a smaller one at
-// y = -10 (face 2).
-std::unique_ptr<Mesh> MakeFloors() {
-  return MakeMesh({{0, 0, 0}, {0, 0, 10}, {10, 0, 0}, {10, 0, 10}, {0, -10, 0}, {0, -10, 10},
-                   {10, -10, 0}},
-                  {{{0, 1, 2}}, {{1, 3, 2}}, {{4, 5, 6}}});
+// Rounded to 4 decimals, -0 shown as 0.
+std::string Num(float value) {
+  double rounded = std::round(value * 10000.0) / 10000.0;
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", rounded == 0.0 ? 0.0 : rounded);
+  return text;
 }
+std::string Vec(const Vector3& v) { return "(" + Num(v.x) + " " + Num(v.y) + " " + Num(v.z) + ")"; }
 
-// The single up-facing floor triangle most cases use.
-const Vector3 kA{0, 0, 0}, kB{0, 0, 10}, kC{10, 0, 0};
-
-}  // namespace
-
-TEST(CollisionGeometry, PlaneDistanceAndAxisProjection) {
-  EXPECT_FLOAT_EQ(PointPlaneDistance({1, 2, 3}, {1, 0, 0}, {0, 0, 0}, {0, 0, 1}), 2.0f);
-  EXPECT_FLOAT_EQ(PointPlaneDistance({1, 2, 3}, {1, 0, 0}, {0, 5, 0}, {0, 0, 1}), 3.0f);
-  // Parallel directions span no plane: no distance rather than NaN.
-  EXPECT_EQ(PointPlaneDistance({1, 2, 3}, {1, 0, 0}, {0, 0, 0}, {2, 0, 0}), 0.0f);
-  EXPECT_FLOAT_EQ(ProjectOnAxis({3, 4, 5}, {1, 1, 1}, {0, 2, 0}), 6.0f);
-}
-
-TEST(CollisionGeometry, LineMeetsSphereOnTheWholeLine) {
-  struct Case {
-    Vector3 centre;
-    float radius;
-    bool hit;
-    Vector3 point;
-  };
-  const Case cases[] = {
-      {{10, 3, 0}, 5, true, {6, 0, 0}},     // 3-4-5 triangle
-      {{10, 6, 0}, 5, false, {}},           // passes 6 away
-      {{5, 2, 0}, 2, true, {5, 0, 0}},      // grazing
-      {{-10, 0, 0}, 2, true, {-12, 0, 0}},  // behind the start still counts
-  };
-  for (const Case& c : cases) {
-    Vector3 out{99, 99, 99};
-    EXPECT_EQ(IntersectSegmentSphere(&out, {0, 0, 0}, {1, 0, 0}, c.centre, c.radius), c.hit);
-    if (c.hit) ExpectNear(out, c.point);
-  }
-  Vector2 q{};
-  ASSERT_TRUE(IntersectSegmentCircle(&q, {0, 0}, {0, 1}, {3, 10}, 5));
-  EXPECT_NEAR(q.x, 0.0f, 1e-5f);
-  EXPECT_NEAR(q.y, 6.0f, 1e-5f);
-  EXPECT_FALSE(IntersectSegmentCircle(&q, {0, 0}, {0, 1}, {6, 10}, 5));
-}
-
-TEST(CollisionGeometry, SphereSweptAgainstAnEdge) {
-  // The edge runs along +y from the origin, 10 long; radius 1.
-  struct Case {
-    Vector3 start;
-    Vector3 direction;
-    bool hit;
-    Vector3 centre;
-    Vector3 normal;
-  };
-  const Case cases[] = {
-      {{-5, 5, 0}, {1, 0, 0}, true, {-1, 5, 0}, {-1, 0, 0}},
-      {{-5, 5, 0.6f}, {1, 0, 0}, true, {-0.8f, 5, 0.6f}, {-0.8f, 0, 0.6f}},
-      {{-5, 12, 0}, {1, 0, 0}, false, {}, {}},   // above the edge's end
-      {{-5, -1, 0}, {1, 0, 0}, false, {}, {}},   // below its start
-      {{-5, 5, 3}, {1, 0, 0}, false, {}, {}},    // passes 3 away
-      {{-5, 5, 0}, {-1, 0, 0}, false, {}, {}},   // moving away
-      {{-5, 5, 0}, {0, 1, 0}, false, {}, {}},    // along the edge
-  };
-  for (const Case& c : cases) {
-    Vector3 centre{}, normal{};
-    EXPECT_EQ(SweepSphereEdge(&centre, &normal, c.start, c.direction, {0, 0, 0}, {0, 10, 0}, 1),
-              c.hit);
-    if (c.hit) {
-      ExpectNear(centre, c.centre);
-      ExpectNear(normal, c.normal);
+// A square grid of n x n quads of `size`, each as two triangles, heights by `height(x, z)`.
+std::unique_ptr<Mesh> MakeGrid(int n, float size, const std::function<float(int, int)>& height) {
+  std::vector<Vector3> points;
+  std::vector<std::array<std::uint32_t, 3>> faces;
+  for (int z = 0; z <= n; ++z)
+    for (int x = 0; x <= n; ++x) points.push_back({x * size, height(x, z), z * size});
+  auto at = [&](int x, int z) { return std::uint32_t(z * (n + 1) + x); };
+  for (int z = 0; z < n; ++z)
+    for (int x = 0; x < n; ++x) {
+      faces.push_back({at(x, z), at(x, z + 1), at(x + 1, z + 1)});
+      faces.push_back({at(x, z), at(x + 1, z + 1), at(x + 1, z)});
     }
-  }
-  Vector3 centre{}, normal{};
-  EXPECT_FALSE(SweepSphereEdge(&centre, &normal, {-5, 0, 0}, {1, 0, 0}, {1, 1, 1}, {1, 1, 1}, 1));
+  return MakeMesh(points, faces);
 }
 
-TEST(CollisionGeometry, SphereSweptAgainstATriangle) {
-  const float h = 0.8660254f;   // sqrt(0.75)
-  const float g = 0.70710678f;  // sqrt(0.5)
-  struct Case {
-    Vector3 start, end;
-    TriangleHit kind;
-    Vector3 centre, normal;
-  };
-  const Case cases[] = {
-      {{2, 5, 2}, {2, -5, 2}, TriangleHit::kFace, {2, 1, 2}, {0, 1, 0}},
-      {{2, -1, 2}, {2, -5, 2}, TriangleHit::kNone, {}, {}},  // starts behind: one-sided
-      {{2, 5, 2}, {2, 2, 2}, TriangleHit::kNone, {}, {}},    // stops short
-      {{2, .5f, 2}, {2, .5f, 2}, TriangleHit::kNone, {}, {}},  // no move
-      {{-.5f, 5, 2}, {-.5f, -5, 2}, TriangleHit::kEdgeAB, {-.5f, h, 2}, {-.5f, h, 0}},
-      {{-.5f, 5, -.5f}, {-.5f, -5, -.5f}, TriangleHit::kVertexA, {-.5f, g, -.5f},
-       {-.5f, g, -.5f}},
-      {{20, 5, 20}, {20, -5, 20}, TriangleHit::kNone, {}, {}},
-      // Overlapping corner a and moving away: the line meets a's sphere only
-      // behind the start, which is no contact ahead.
-      {{-.5f, .5f, -.5f}, {-1.5f, -.5f, -1.5f}, TriangleHit::kNone, {}, {}},
-  };
-  for (const Case& c : cases) {
-    Vector3 centre{}, normal{};
-    EXPECT_EQ(SweepSphereTriangle(&centre, &normal, c.start, c.end, 1, kA, kB, kC), c.kind);
-    if (c.kind != TriangleHit::kNone) {
-      ExpectNear(centre, c.centre);
-      ExpectNear(normal, c.normal);
+// The answer to one call of the case file (see its head).
+std::string Answer(const std::string& call) {
+  static const auto floors = MakeMesh(
+      {{0, 0, 0}, {0, 0, 10}, {10, 0, 0}, {10, 0, 10}, {0, -10, 0}, {0, -10, 10}, {10, -10, 0}},
+      {{{0, 1, 2}}, {{1, 3, 2}}, {{4, 5, 6}}});
+  std::istringstream words(call);
+  std::string op;
+  std::vector<float> n;
+  words >> op;
+  for (std::string word; words >> word;) n.push_back(std::strtof(word.c_str(), nullptr));
+  const std::size_t given = n.size();
+  n.resize(std::max<std::size_t>(given, 20));
+  auto v = [&](std::size_t i) { return Vector3{n[i], n[i + 1], n[i + 2]}; };
+  Vector3 point{}, normal{};
+  if (op == "plane") return Num(PointPlaneDistance(v(0), v(3), v(6), v(9)));
+  if (op == "axis") return Num(ProjectOnAxis(v(0), v(3), v(6)));
+  if (op == "line") return IntersectSegmentSphere(&point, v(0), v(3), v(6), n[9]) ? Vec(point) : "none";
+  if (op == "circle") {
+    Vector2 q{};
+    if (!IntersectSegmentCircle(&q, {n[0], n[1]}, {n[2], n[3]}, {n[4], n[5]}, n[6])) return "none";
+    return "(" + Num(q.x) + " " + Num(q.y) + ")";
+  }
+  if (op == "edge")
+    return SweepSphereEdge(&point, &normal, v(0), v(3), v(6), v(9), n[12]) ? Vec(point) + " " + Vec(normal) : "none";
+  if (op == "sweep") {
+    const TriangleHit hit = SweepSphereTriangle(&point, &normal, v(0), v(3), n[6], v(7), v(10), v(13));
+    return hit == TriangleHit::kNone ? "none" : std::to_string(int(hit)) + " " + Vec(point) + " " + Vec(normal);
+  }
+  if (op == "segment") return ClosestPointOnSegment(v(0), n[3], v(4), v(7), &point) ? Vec(point) : "none";
+  if (op == "touch") return ClosestPointOnTriangle(v(0), n[3], v(4), v(7), v(10), &point) ? Vec(point) : "none";
+  if (op == "floors-sweep")
+    return SweepSphereMesh(v(0), v(3), n[6], &point, &normal, *floors) ? Vec(point) + " " + Vec(normal) : "none";
+  if (op == "floors-touch") {
+    MeshContact contacts[4] = {};
+    const std::size_t count = ClosestPointOnMesh(v(0), n[3], *floors, std::span(contacts, std::size_t(n[4])));
+    std::string text = std::to_string(count) + ":";
+    for (std::size_t i = 0; i < count; ++i)
+      text += std::string(i ? "," : "") + " " + std::to_string(contacts[i].face) + " " + Vec(contacts[i].point) +
+              " " + Vec(contacts[i].normal);
+    return text;
+  }
+  if (op == "move") {
+    std::string name;
+    std::istringstream(call) >> name >> name;
+    const Matrix world = name == "lowered" ? MatrixTranslation(0, -10, 0) : MatrixIdentity();
+    const Matrix inverse = name == "lowered" ? MatrixTranslation(0, 10, 0) : MatrixIdentity();
+    const SweepObstacle obstacle = {world, inverse, name == "walls" ? nullptr : floors.get(),
+                                    name == "walls" ? floors.get() : nullptr,
+                                    name == "bounded" ? Vector3{5, -10, 5} : Vector3{0, 0, 0},
+                                    name == "bounded" ? 2.0f : -1.0f};
+    // The numbers follow the obstacle's name, which read as 0.
+    const SweepResult result = SweepSphereAmongObstacles(v(1), v(4), v(7), 1, std::span(&obstacle, 1), n[10] != 0);
+    return Vec(result.position) + (result.metEdgeWall ? " wall" : "");
+  }
+  if (op == "walls") {
+    // The faces over the points of the case file's head, three corners each.
+    std::vector<std::array<std::uint32_t, 3>> faces(given / 3);
+    for (std::size_t i = 0; i < faces.size(); ++i)
+      faces[i] = {std::uint32_t(n[3 * i]), std::uint32_t(n[3 * i + 1]), std::uint32_t(n[3 * i + 2])};
+    const auto walls = BuildEdgeWallMesh(*MakeMesh({{0, 0, 0}, {0, 0, 10}, {10, 0, 10}, {10, 0, 0}, {5, 20, 20},
+                                                    {20, -20, 5}, {30, 0, 30}}, faces));
+    if (!walls) return "none";
+    std::string text = std::to_string(walls->GetNumVertices()) + " vertices";
+    for (std::uint32_t f = 0; f < walls->GetNumFaces(); ++f) {
+      std::uint32_t c[3];
+      walls->GetFace(f, c);
+      text += "\n" + Vec(walls->Position(c[0])) + Vec(walls->Position(c[1])) + Vec(walls->Position(c[2]));
     }
+    return text;
   }
-  Vector3 centre{}, normal{};
-  EXPECT_EQ(SweepSphereTriangle(&centre, &normal, {2, 5, 2}, {2, -5, 2}, 1, {0, 0, 0}, {1, 0, 1},
-                                {2, 0, 2}),
-            TriangleHit::kNone);
+  if (op == "region") {
+    const RegionProbe regions[] = {
+        {{0, 0, 0}, 2, 10, 100, 0x1}, {{100, 0, 0}, 1, 10, 0, 0x4}, {{0, 120, 0}, 3, 1000, 1000, 0x8}};
+    return std::to_string(GetRegionFlags(v(0), n[3], regions));
+  }
+  return "unknown call " + op;
 }
 
-TEST(CollisionGeometry, MeshSweepTakesTheNearestFace) {
-  auto mesh = MakeFloors();
-  Vector3 centre{}, normal{};
-  ASSERT_TRUE(SweepSphereMesh({7, 5, 7}, {7, -20, 7}, 1, &centre, &normal, *mesh));
-  ExpectNear(centre, {7, 1, 7});
-  ExpectNear(normal, {0, 1, 0});
-  EXPECT_FALSE(SweepSphereMesh({30, 5, 30}, {30, -20, 30}, 1, &centre, &normal, *mesh));
-  EXPECT_FALSE(SweepSphereMesh({7, NAN, 7}, {7, -20, 7}, 1, &centre, &normal, *mesh));
+TEST(CollisionGeometry, AnswersMatchTheCaseFile) {
+  const std::string expected =
+      ReadTextFile(std::filesystem::path(T3D_SOURCE_DIR) / "tests/collision/cases/geometry.cases");
+  std::istringstream lines(expected);
+  std::string actual;
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t arrow = line.rfind(" => ");
+    if (line.rfind("  ", 0) == 0) continue;  // the rest of an answer
+    if (line[0] == '#' || arrow == std::string::npos) {
+      actual += line + "\n";
+      continue;
+    }
+    std::string answer = Answer(line.substr(0, arrow));
+    for (std::size_t at = answer.find('\n'); at != std::string::npos; at = answer.find('\n', at + 3))
+      answer.insert(at + 1, "  ");
+    actual += line.substr(0, arrow + 4) + answer + "\n";
+  }
+  EXPECT_EQ(actual, expected);
+  EXPECT_EQ(GetRegionFlags({0, 0, 0}, 0, std::span<const RegionProbe>()), 0u);
 }
 
 TEST(CollisionGeometry, MeshSweepOnALargeGrid) {
   // 100 x 100 quads of size 1 at y = 0, 20000 faces.
-  const int n = 100;
-  std::vector<Vector3> points;
-  std::vector<std::array<std::uint32_t, 3>> faces;
-  for (int z = 0; z <= n; ++z)
-    for (int x = 0; x <= n; ++x) points.push_back({float(x), 0, float(z)});
-  auto at = [&](int x, int z) { return std::uint32_t(z * (n + 1) + x); };
-  for (int z = 0; z < n; ++z)
-    for (int x = 0; x < n; ++x) {
-      faces.push_back({at(x, z), at(x, z + 1), at(x + 1, z)});
-      faces.push_back({at(x, z + 1), at(x + 1, z + 1), at(x + 1, z)});
-    }
-  auto mesh = MakeMesh(points, faces);
+  const auto mesh = MakeGrid(100, 1, [](int, int) { return 0.0f; });
   Vector3 centre{}, normal{};
-  ASSERT_TRUE(SweepSphereMesh({63.25f, 4, 17.5f}, {63.25f, -4, 17.5f}, 0.5f, &centre, &normal,
-                              *mesh));
-  ExpectNear(centre, {63.25f, 0.5f, 17.5f});
-  ExpectNear(normal, {0, 1, 0});
-}
-
-TEST(CollisionGeometry, SegmentCrossingOfASphere) {
-  struct Case {
-    Vector3 a, b, centre;
-    float radius;
-    bool hit;
-    Vector3 point;
-  };
-  const Case cases[] = {
-      {{-10, 0, 0}, {10, 0, 0}, {0, 3, 0}, 5, true, {-4, 0, 0}},
-      {{0, 0, 0}, {10, 0, 0}, {0, 0, 0}, 5, true, {5, 0, 0}},     // a inside: the exit
-      {{-1, 0, 0}, {1, 0, 0}, {0, 0, 0}, 5, false, {}},           // both ends inside
-      {{-10, 0, 0}, {10, 0, 0}, {0, 6, 0}, 5, false, {}},         // misses
-      {{10, 0, 0}, {20, 0, 0}, {0, 0, 0}, 5, false, {}},          // sphere behind a
-      {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, 5, false, {}},            // no length
-  };
-  for (const Case& c : cases) {
-    Vector3 out{};
-    EXPECT_EQ(ClosestPointOnSegment(c.centre, c.radius, c.a, c.b, &out), c.hit);
-    if (c.hit) ExpectNear(out, c.point);
-  }
-}
-
-TEST(CollisionGeometry, SphereTouchingATriangle) {
-  struct Case {
-    Vector3 centre;
-    float radius;
-    bool hit;
-    Vector3 point;
-  };
-  const Case cases[] = {
-      {{2, 3, 2}, 5, true, {2, 0, 2}},            // foot on the face
-      {{2, 6, 2}, 5, false, {}},                  // too high
-      {{2, -3, 2}, 5, true, {0, 0, 0}},           // below: the face test is one-sided
-      {{-2, 0, 5}, 3, true, {0, 0, 2.763932f}},   // crossing of edge ab
-      {{-5, 0, -5}, 3, false, {}},
-  };
-  for (const Case& c : cases) {
-    Vector3 out{};
-    EXPECT_EQ(ClosestPointOnTriangle(c.centre, c.radius, kA, kB, kC, &out), c.hit);
-    if (c.hit) ExpectNear(out, c.point);
-  }
-  Vector3 out{};
-  ASSERT_TRUE(ClosestPointOnTriangle({1, 0, 0}, 2, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, &out));
-  ExpectNear(out, {0, 0, 0});
-}
-
-TEST(CollisionGeometry, MeshContactsInFaceOrderUpToCapacity) {
-  auto mesh = MakeFloors();
-  MeshContact contacts[4] = {};
-  ASSERT_EQ(ClosestPointOnMesh({5, 2, 5}, 3, *mesh, contacts), 2u);
-  for (int i = 0; i < 2; ++i) {
-    ExpectNear(contacts[i].point, {5, 0, 5});
-    ExpectNear(contacts[i].normal, {0, 100, 0});
-    EXPECT_EQ(contacts[i].face, std::uint32_t(i));
-  }
-  ASSERT_EQ(ClosestPointOnMesh({5, 2, 5}, 3, *mesh, std::span<MeshContact>(contacts, 1)), 1u);
-  EXPECT_EQ(contacts[0].face, 0u);
-  EXPECT_EQ(ClosestPointOnMesh({5, 2, 5}, 3, *mesh, std::span<MeshContact>()), 0u);
-  EXPECT_EQ(ClosestPointOnMesh({5, 20, 5}, 3, *mesh, contacts), 0u);
-}
-
-TEST(CollisionGeometry, SweptMoveAmongObstacles) {
-  auto floors = MakeFloors();
-  const Matrix identity = MatrixIdentity();
-  const Vector3 origin{0, 0, 0};
-  const SweepObstacle floor[] = {{identity, identity, floors.get(), nullptr, origin, -1}};
-  const SweepObstacle lowered[] = {{MatrixTranslation(0, -10, 0), MatrixTranslation(0, 10, 0), floors.get(),
-                                    nullptr, origin, -1}};
-  const SweepObstacle wallsOnly[] = {{identity, identity, nullptr, floors.get(), origin, -1}};
-  // A bound that the move never comes near: the floor is passed by.
-  const SweepObstacle bounded[] = {{identity, identity, floors.get(), nullptr, {5, -10, 5}, 2}};
-  struct Case {
-    const char* name;
-    std::span<const SweepObstacle> obstacles;
-    Vector3 from, to, offset;
-    bool walls;
-    Vector3 expected;
-    bool metEdgeWall;
-  };
-  const Case cases[] = {
-      {"nothing in the way", floor, {30, 5, 30}, {31.5f, -7.25f, 33}, {0, 1, 0}, false,
-       {31.5f, -7.25f, 33}, false},
-      {"straight down stops on the floor", floor, {3, 5, 3}, {3, -5, 3}, {0, 1, 0}, false,
-       {3, 0, 3}, false},
-      {"diagonal slides without the push-outs", floor, {3, 2, 3}, {6, -1, 3}, {0, 0, 0}, false,
-       {6, 1, 3}, false},
-      {"moved obstacle", lowered, {3, 0, 3}, {3, -20, 3}, {0, 0, 0}, false, {3, -9, 3}, false},
-      {"edge walls ignored without the flag", wallsOnly, {3, 5, 3}, {3, -5, 3}, {0, 0, 0}, false,
-       {3, -5, 3}, false},
-      {"edge walls met with the flag", wallsOnly, {3, 5, 3}, {3, -5, 3}, {0, 0, 0}, true,
-       {3, 1, 3}, true},
-      {"obstacle out of reach by its bound", bounded, {3, 5, 3}, {3, -5, 3}, {0, 0, 0}, false,
-       {3, -5, 3}, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const SweepResult result =
-        SweepSphereAmongObstacles(c.from, c.to, c.offset, 1, c.obstacles, c.walls);
-    ExpectNear(result.position, c.expected);
-    EXPECT_EQ(result.metEdgeWall, c.metEdgeWall);
-  }
+  ASSERT_TRUE(SweepSphereMesh({63.25f, 4, 17.5f}, {63.25f, -4, 17.5f}, 0.5f, &centre, &normal, *mesh));
+  EXPECT_EQ(Vec(centre) + " " + Vec(normal), "(63.25 0.5 17.5) (0 1 0)");
   // A move that hits nothing returns the target bit for bit.
-  const Vector3 target{31.1f, -7.3f, 33.7f};
-  EXPECT_EQ(SweepSphereAmongObstacles({30, 5, 30}, target, {0, 1, 0}, 1, floor, false).position,
-            target);
+  const SweepObstacle grid[] = {{MatrixIdentity(), MatrixIdentity(), mesh.get(), nullptr, {0, 0, 0}, -1}};
+  const Vector3 target{31.1f, -7.3f, -33.7f};
+  EXPECT_EQ(SweepSphereAmongObstacles({30, 5, -30}, target, {0, 1, 0}, 1, grid, false).position, target);
 }
-
-TEST(CollisionGeometry, RegionFlagsOfSpheresAndCylinders) {
-  const RegionProbe regions[] = {
-      {{0, 0, 0}, 2, 10, 100, 0x1},     // cylinder, height 100
-      {{100, 0, 0}, 1, 10, 0, 0x4},     // sphere
-      {{0, 120, 0}, 3, 1000, 1000, 0x8},  // unknown kind reaches nothing
-  };
-  EXPECT_EQ(GetRegionFlags({0, 120, 0}, 50, regions), 0x1u);  // 120 < 125
-  EXPECT_EQ(GetRegionFlags({0, 120, 0}, 40, regions), 0x0u);  // 120 < 120 fails
-  EXPECT_EQ(GetRegionFlags({100, 0, 15}, 5, regions), 0x4u);
-  EXPECT_EQ(GetRegionFlags({50, 0, 0}, 50, regions), 0x5u);
-  EXPECT_EQ(GetRegionFlags({0, 0, 0}, 0, std::span<const RegionProbe>()), 0u);
-}
-
-namespace {
 
 // The swept move as plainly written: every pass sweeps every mesh whole
 // (SweepSphereMesh), with no bounds and no faces passed by.
@@ -333,28 +215,14 @@ SweepResult PlainSweep(const Vector3& from, const Vector3& to, const Vector3& of
   return {start - offset - push, metWall};
 }
 
-}  // namespace
-
 TEST(CollisionGeometry, SweptMoveMatchesThePlainSweepOnABumpyGround) {
   // A bumpy 30 x 30 grid of 10-unit quads, a second copy turned and raised
   // as a ramp, and the grid 3 higher as walls; random moves of a sphere of
   // radius 6 across them, many of them resting on the ground. The pruned
   // sweep must give the plain sweep's result bit for bit.
-  const int n = 30;
-  std::vector<Vector3> points;
-  std::vector<std::array<std::uint32_t, 3>> faces;
-  for (int z = 0; z <= n; ++z)
-    for (int x = 0; x <= n; ++x)
-      points.push_back({x * 10.0f, 4.0f * std::sin(x * 0.9f) * std::cos(z * 0.7f), z * 10.0f});
-  auto at = [&](int x, int z) { return std::uint32_t(z * (n + 1) + x); };
-  for (int z = 0; z < n; ++z)
-    for (int x = 0; x < n; ++x) {
-      faces.push_back({at(x, z), at(x, z + 1), at(x + 1, z + 1)});
-      faces.push_back({at(x, z), at(x + 1, z + 1), at(x + 1, z)});
-    }
-  auto ground = MakeMesh(points, faces);
-  for (Vector3& p : points) p.y += 3.0f;
-  auto raised = MakeMesh(points, faces);
+  const auto bump = [](int x, int z) { return 4.0f * std::sin(x * 0.9f) * std::cos(z * 0.7f); };
+  const auto ground = MakeGrid(30, 10, bump);
+  const auto raised = MakeGrid(30, 10, [&](int x, int z) { return bump(x, z) + 3.0f; });
   const Matrix turned = MatrixRotationYawPitchRoll(0.4f, 0.3f, 0.0f) * MatrixTranslation(40, 10, 30);
   Matrix turnedInverse;
   ASSERT_TRUE(MatrixInverse(&turnedInverse, nullptr, turned));
@@ -383,3 +251,5 @@ TEST(CollisionGeometry, SweptMoveMatchesThePlainSweepOnABumpyGround) {
   EXPECT_GT(stopped, 1000);
   EXPECT_GT(walled, 100);
 }
+
+}  // namespace

@@ -1,6 +1,16 @@
-// Whole games run headless: cases/games/NAME/ is a program folder (root
-// scenario, scene files, classes) run on the virtual clock with the Test class
-// in both engines; the trace of its calls must equal its expected.trace.
+// Root scenarios run against a recording scene, and whole games run headless.
+//
+// cases/NAME.csc is the root scenario of a fresh program folder, run against a
+// recording scene; the trace of scene calls, script marks and errors must
+// equal cases/NAME.expected. A scene file whose name holds "missing" fails to
+// load; one holding "quit" ends as the window's quit message does,
+// "nodevice" as without a device. During each run the scene calls the root
+// script's "DuringScene" when there is one. Scripts mark the trace with
+// Trace.Log(text) and reach the scene's class object as Scene.Mark(text).
+//
+// cases/games/NAME/ is a program folder (root scenario, scene files, classes)
+// run on the virtual clock with the Test class in both engines; the trace of
+// its calls must equal its expected.trace.
 // An optional "input" file scripts the host, one line each:
 //   key POLL CODE 1|0      the key goes down (1) or up (0) at that poll
 //   pad POLL WORD          pad 0 gives the word from that poll on
@@ -18,6 +28,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "classes/class_object.h"
 #include "classes/script_classes.h"
 #include "input/input_manager.h"
 #include "platform/system/content_path.h"
@@ -33,16 +44,95 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kGames = fs::path(T3D_SOURCE_DIR) / "tests/scene/cases/games";
+const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/scene/cases", kGames = kCases / "games";
 
-void ScriptHost(RunHarness& harness, const std::string& text) {
+// Trace.Log(text) and Scene.Mark(text) both append a line to the trace.
+class MarkClass : public ClassObject {
+ public:
+  MarkClass(const char* name, const char* prefix, std::string& trace)
+      : ClassObject(name, {{MK_Method, SVT_None, name[0] == 'T' ? "Log" : "Mark", 0, 1}}),
+        prefix_(prefix),
+        trace_(trace) {}
+  bool CallMethod(int member, void*, ScriptValue&, ScriptValue* args, int, CCScript& engine) override {
+    if (member != 0) return false;
+    trace_ += prefix_ + ArgText(engine, args[0]) + "\n";
+    return true;
+  }
+
+ private:
+  std::string prefix_;
+  std::string& trace_;
+};
+
+class RecordingScene : public ScenarioScene {
+ public:
+  RecordingScene(std::string& trace, std::string programDir) : trace_(trace), programDir_(std::move(programDir)) {}
+  void Attach(ScenarioRuntime* runtime) { runtime_ = runtime; }
+
+  void ClearScene() override { trace_ += "clear\n"; }
+  bool LoadScene(const std::string& path) override {
+    name_ = path.compare(0, programDir_.size(), programDir_) == 0 ? path.substr(programDir_.size()) : path;
+    trace_ += "load " + name_ + "\n";
+    return name_.find("missing") == std::string::npos;
+  }
+  int Run() override {
+    trace_ += "run " + name_ + "\n";
+    if (ScriptFunction* during = runtime_->FindFunction("DuringScene")) runtime_->CallFunction(during, nullptr, 0);
+    if (name_.find("quit") != std::string::npos) return kRunQuit;
+    if (name_.find("nodevice") != std::string::npos) return kRunNoDevice;
+    return 0;
+  }
+  NativeClass* GetSceneClass() override { return &sceneClass_; }
+
+ private:
+  std::string& trace_;
+  std::string programDir_;
+  std::string name_;
+  ScenarioRuntime* runtime_ = nullptr;
+  MarkClass sceneClass_{"Scene", "scene ", trace_};
+};
+
+std::string RunScenarioCase(const std::string& name) {
+  TempFolder folder;
+  folder.Write("RootScenairo.csc", ReadTextFile(kCases / (name + ".csc")));
+  SetProgramDir(folder.path());
+  std::string trace;
+  UseGameScriptClasses();
+  {
+    MarkClass traceClass("Trace", "", trace);
+    RecordingScene scene(trace, folder.path());
+    TracingRuntime runtime(trace, "");
+    scene.Attach(&runtime);
+    runtime.RegisterClass(scene.GetSceneClass());
+    runtime.RegisterClass(&traceClass);
+    const bool loaded = runtime.LoadScenario("RootScenairo.csc");
+    trace += std::string("loaded ") + (loaded ? "1" : "0") + "\n";
+    if (loaded) {
+      runtime.RunScenario(scene);
+      trace += std::string("ended running ") + (runtime.IsRunning() ? "1" : "0") + " scene file \"" +
+               runtime.GetSceneFile() + "\"\n";
+    }
+  }
+  SetProgramDir("");
+  return trace;
+}
+
+// The lines of a game's "input" file (for the host), or of its "devices" file
+// when `device` is given.
+void ScriptInput(const std::string& text, RunHarness& harness, ScriptedInputDevice* device = nullptr) {
   std::istringstream lines(text);
   std::string op;
-  while (lines >> op) {
-    long long a = 0, b = 0, c = 0;
-    if (op == "key" && lines >> a >> b >> c) harness.input.KeyAt(static_cast<int>(a), static_cast<int>(b), c != 0);
-    else if (op == "pad" && lines >> a >> b) harness.input.PadAt(static_cast<int>(a), static_cast<std::uint32_t>(b));
-    else if (op == "quit" && lines >> a) harness.window.QuitAtPump(static_cast<int>(a));
+  long long a = 0, b = 0, c = 0;
+  while (lines >> op >> a) {
+    if (op == "quit") {
+      harness.window.QuitAtPump(static_cast<int>(a));
+    } else if (op == "pad" && lines >> b) {
+      harness.input.PadAt(static_cast<int>(a), static_cast<std::uint32_t>(b));
+    } else if (lines >> b >> c) {
+      if (device && op == "button") device->ButtonAt(static_cast<int>(a), static_cast<int>(b), c != 0);
+      else if (device) device->KeyAt(static_cast<int>(a), static_cast<int>(b), c != 0);
+      else if (op == "key") harness.input.KeyAt(static_cast<int>(a), static_cast<int>(b), c != 0);
+    }
   }
 }
 
@@ -54,16 +144,6 @@ struct Managers {
     device = owned.get();
     input.Initialize(std::move(owned));
   }
-  void ScriptDevice(const std::string& text) {
-    std::istringstream lines(text);
-    std::string op;
-    int read = 0, code = 0, down = 0;
-    while (lines >> op >> read >> code >> down) {
-      if (op == "key") device->KeyAt(read, code, down != 0);
-      else if (op == "button") device->ButtonAt(read, code, down != 0);
-    }
-  }
-
   ScriptedInputDevice* device = nullptr;
   InputManager input;
   RecordingSoundManager sound;
@@ -82,11 +162,11 @@ std::string RunGame(const std::string& name) {
   UseGameScriptClasses();
   {
     RunHarness harness;
-    if (fs::exists(kGames / name / "input")) ScriptHost(harness, ReadTextFile(kGames / name / "input"));
+    if (fs::exists(kGames / name / "input")) ScriptInput(ReadTextFile(kGames / name / "input"), harness);
     Managers managers(harness.trace);
     const bool devices = fs::exists(kGames / name / "devices");
     if (devices) {
-      managers.ScriptDevice(ReadTextFile(kGames / name / "devices"));
+      ScriptInput(ReadTextFile(kGames / name / "devices"), harness, managers.device);
       RunHost host = harness.scene.GetRunHost();
       host.input = &managers.inputSource;
       host.sound = &managers.soundPump;
@@ -131,6 +211,15 @@ TEST_P(GameCase, TraceMatchesExpected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Games, GameCase, testing::ValuesIn(GameNames()),
+                         [](const testing::TestParamInfo<std::string>& param) { return param.param; });
+
+class ScenarioCase : public testing::TestWithParam<std::string> {};
+
+TEST_P(ScenarioCase, TraceMatchesExpected) {
+  EXPECT_EQ(RunScenarioCase(GetParam()), ReadTextFile(kCases / (GetParam() + ".expected")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ScenarioCase, testing::ValuesIn(ListCases(kCases, ".csc")),
                          [](const testing::TestParamInfo<std::string>& param) { return param.param; });
 
 }  // namespace

@@ -1,13 +1,17 @@
-// The run loop on the virtual clock: the frame schedule for any FPS, across
-// the counter's wrap, skipped draws, the frame-rate text, record and replay,
-// the window's quit, and the frame wait's bounds.
+// The run loop on the virtual clock: the runs of cases/runs/runs.cases (the
+// frame schedule for any FPS, across the counter's wrap, skipped draws, the
+// frame-rate text, record and replay, the window's quit, a missing device)
+// compared whole, and the frame wait's bounds.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/system/temp_folder.h"
 #include "run_harness.h"
+#include "support/case_files.h"
 
 namespace {
 
@@ -17,132 +21,84 @@ std::string EndingScene(int fps, int frames) {
          std::to_string(frames) + ") Test.EndScene(); }\n </Script>\n <Function OnLoop=\"Loop\"/>\n</Scene>\n";
 }
 
-bool Load(RunHarness& harness, const std::string& sceneText) {
-  TempFolder folder;
-  return harness.scene.LoadScene(folder.Write("stage.scn", sceneText));
-}
+// A scene that logs each frame and its pad word, and its end.
+const std::string kLoggingScene =
+    "<Scene>\n <Script>\nLoop() { Test.Log(\"frame \" + Test.Frame() + \" pad \" + Test.Pad()); }\n"
+    "End() { Test.Log(\"end\"); }\n </Script>\n <Function OnLoop=\"Loop\" OnEnd=\"End\"/>\n</Scene>\n";
 
-// Passes 2 to `frames` wait for their deadline; the first sets it, the last
-// (after the end) skips its draw and its wait.
-TEST(RunLoopTest, FrameScheduleForEveryFps) {
-  struct Case {
-    int fps;
-    std::uint32_t start;
-    std::uint32_t elapsed;
-  };
-  const Case cases[] = {
-      {30, 0, 9 * 33},               // 1000 / 30 in whole milliseconds
-      {0, 0, 9 * 1000},              // no rate: one frame a second
-      {-5, 0, 9 * 1000},
-      {1000, 0, 9},
-      {5000, 0, 9},                  // faster than the clock counts: one a millisecond
-      {30, 0xFFFFFF00u, 9 * 33},     // the counter wraps during the run
-      {60, 0xFFFFFFF0u, 9 * 16},
-  };
-  for (const Case& c : cases) {
-    RunHarness harness;
-    harness.clock.Advance(c.start);
-    ASSERT_TRUE(Load(harness, EndingScene(c.fps, 10)));
-    EXPECT_EQ(harness.scene.Run(), 0) << c.fps;
-    EXPECT_EQ(harness.clock.NowMs() - c.start, c.elapsed) << "fps " << c.fps << " from " << c.start;
-    EXPECT_EQ(harness.device.GetPresentCount(), 10) << c.fps;
-    EXPECT_FALSE(harness.scene.IsRunning());
+// Counts its draws and keeps the frame-rate texts (each run of equal texts as
+// "TEXT xN"); a slow one costs 50 ms of the clock every pass.
+struct RecordingDevice : NullDevice {
+  VirtualClock* slowClock = nullptr;
+  std::string texts, last;
+  int repeats = 0;
+  State TestCooperativeLevel() override {
+    if (slowClock) slowClock->Advance(50);
+    return kReady;
   }
-}
+  void DrawOverlayText(const char* text, float x, float y, std::uint32_t color, float scale) override {
+    // The text stands in the corner, white and unscaled.
+    if (x != 0 || y != 0 || color != 0xFFFFFFFFu || scale != 1) texts += "(elsewhere) ";
+    if (last != text && repeats) texts += "\"" + last + "\" x" + std::to_string(repeats) + " ";
+    repeats = last == text ? repeats + 1 : 1;
+    last = text;
+  }
+};
 
-// Every pass costs 50 ms at 30 frames a second: each fifth pass draws and
-// the schedule restarts from there, while every pass updates.
-TEST(RunLoopTest, LateFramesSkipFourDrawsThenDraw) {
-  struct SlowDevice : NullDevice {
-    VirtualClock* clock = nullptr;
-    State TestCooperativeLevel() override {
-      clock->Advance(50);
-      return kReady;
-    }
-  };
+// The answer to one "run OPTIONS" of cases/runs/runs.cases (see its head).
+std::string RunScene(const std::string& call) {
   RunHarness harness;
-  SlowDevice device;
-  device.clock = &harness.clock;
+  RecordingDevice device;
   RunHost host = harness.scene.GetRunHost();
-  host.device = &device;
+  std::string scene = kLoggingScene;
+  std::uint32_t start = 0;
+  std::vector<std::uint32_t> replay;
+  std::istringstream words(call);
+  for (std::string word; words >> word;) {
+    int fps = 0, frames = 0, pump = 0;
+    if (word == "ending" && words >> fps >> frames) scene = EndingScene(fps, frames);
+    if (word == "start") words >> start;
+    if (word == "slow") device.slowClock = &harness.clock;
+    if (word == "framerate") harness.window.SetShowsFrameRate(true);
+    if (word == "nodevice") host.device = nullptr;
+    if (word == "quit" && words >> pump) harness.window.QuitAtPump(pump);
+    for (std::uint32_t value; word == "replay" && words >> value;) replay.push_back(value);
+  }
+  if (host.device) host.device = &device;
   harness.scene.SetRunHost(host);
-  ASSERT_TRUE(Load(harness, EndingScene(30, 20)));
-  EXPECT_EQ(harness.scene.Run(), 0);
-  // Passes 1, 6, 11 and 16 draw; pass 21 ends the scene without a draw.
-  EXPECT_EQ(device.GetPresentCount(), 4);
-  EXPECT_EQ(harness.clock.NowMs(), 21u * 50);
-}
-
-// The overlay shows the draws of the last whole second, 0 during the first.
-TEST(RunLoopTest, FrameRateTextShowsTheLastSecond) {
-  struct TextDevice : NullDevice {
-    std::vector<std::string> texts;
-    void DrawOverlayText(const char* text, float x, float y, std::uint32_t color, float scale) override {
-      EXPECT_EQ(x, 0.0f);
-      EXPECT_EQ(y, 0.0f);
-      EXPECT_EQ(color, 0xFFFFFFFFu);
-      EXPECT_EQ(scale, 1.0f);
-      texts.push_back(text);
-    }
-  };
-  RunHarness harness;
-  TextDevice device;
-  RunHost host = harness.scene.GetRunHost();
-  host.device = &device;
-  harness.scene.SetRunHost(host);
-  harness.window.SetShowsFrameRate(true);
-  ASSERT_TRUE(Load(harness, EndingScene(10, 25)));
-  EXPECT_EQ(harness.scene.Run(), 0);
-  // Draws at 0, 100, ... ms; the second ends after the draw at 1000 ms
-  // (11 draws), the next after the one at 2000 ms (10 more).
-  ASSERT_EQ(device.texts.size(), 25u);
-  EXPECT_EQ(device.texts[0], "  0FPS");
-  EXPECT_EQ(device.texts[10], "  0FPS");
-  EXPECT_EQ(device.texts[11], " 11FPS");
-  EXPECT_EQ(device.texts[20], " 11FPS");
-  EXPECT_EQ(device.texts[21], " 10FPS");
-}
-
-TEST(RunLoopTest, RecordsPadWordsUpToItsCapacity) {
-  RunHarness harness;
-  harness.input.PadAt(2, 0x10);  // poll 1 is the start's
+  harness.clock.Advance(start);
+  harness.input.PadAt(2, 0x10);
   harness.input.PadAt(4, 0x20);
-  ASSERT_TRUE(Load(harness, EndingScene(30, 6)));
-  std::uint32_t record[4] = {};
-  std::uint32_t count = 4;
-  EXPECT_EQ(harness.scene.Run(record, &count, nullptr, 0), 0);
-  EXPECT_EQ(count, 4u);
-  EXPECT_EQ(std::vector<std::uint32_t>(record, record + 4), (std::vector<std::uint32_t>{0x10, 0x10, 0x20, 0x20}));
+  TempFolder folder;
+  if (!harness.scene.LoadScene(folder.Write("stage.scn", scene))) return "does not load";
+  std::uint32_t record[4] = {}, count = replay.empty() && host.device ? 4 : 0;
+  const int result = harness.scene.Run(count ? record : nullptr, count ? &count : nullptr,
+                                       replay.empty() ? nullptr : replay.data(),
+                                       static_cast<std::uint32_t>(replay.size()));
+  std::string out = "returns " + std::to_string(result) + " after " + std::to_string(harness.clock.NowMs() - start) +
+                    " ms, " + std::to_string(device.GetPresentCount()) + " draws, ";
+  if (device.repeats) out += device.texts + "\"" + device.last + "\" x" + std::to_string(device.repeats) + ", ";
+  out += "recorded";
+  for (std::uint32_t i = 0; i < count; ++i) out += " " + std::to_string(record[i]);
+  out += harness.scene.IsRunning() ? ", still running" : "";
+  out += harness.scene.QuitRequested() ? ", quit" : "";
+  for (std::size_t at = 0; at < harness.trace.size(); at = harness.trace.find('\n', at) + 1)
+    out += "\n  " + harness.trace.substr(at, harness.trace.find('\n', at) - at);
+  return out;
 }
 
-// The replay replaces the pad words and ends the scene when it runs out.
-TEST(RunLoopTest, ReplayRunsOutAndEndsTheScene) {
-  RunHarness harness;
-  harness.input.PadAt(2, 0x80);
-  ASSERT_TRUE(Load(harness, "<Scene>\n <Script>\nLoop() { Test.Log(\"pad \" + Test.Pad()); }\n </Script>\n"
-                            " <Function OnLoop=\"Loop\"/>\n</Scene>\n"));
-  const std::uint32_t replay[3] = {1, 2, 4};
-  EXPECT_EQ(harness.scene.Run(nullptr, nullptr, replay, 3), 0);
-  EXPECT_EQ(harness.trace, "pad 1\npad 2\npad 4\n");
-}
-
-TEST(RunLoopTest, WindowQuitEndsTheSceneWithTwo) {
-  RunHarness harness;
-  harness.window.QuitAtPump(3);
-  ASSERT_TRUE(Load(harness, "<Scene>\n <Script>\nLoop() { Test.Log(\"frame \" + Test.Frame()); }\n"
-                            "End() { Test.Log(\"end\"); }\n </Script>\n"
-                            " <Function OnLoop=\"Loop\" OnEnd=\"End\"/>\n</Scene>\n"));
-  EXPECT_EQ(harness.scene.Run(), ScenarioScene::kRunQuit);
-  EXPECT_TRUE(harness.scene.QuitRequested());
-  EXPECT_EQ(harness.trace, "frame 0\nframe 1\nframe 2\nend\n");
-}
-
-TEST(RunLoopTest, WithoutDeviceNothingStarts) {
-  RunHarness harness;
-  harness.scene.SetRunHost(RunHost());
-  ASSERT_TRUE(Load(harness, EndingScene(30, 1)));
-  EXPECT_EQ(harness.scene.Run(), ScenarioScene::kRunNoDevice);
-  EXPECT_FALSE(harness.scene.IsRunning());
+TEST(RunLoopTest, RunsOfTheCaseFile) {
+  const std::string expected =
+      ReadTextFile(std::filesystem::path(T3D_SOURCE_DIR) / "tests/scene/cases/runs/runs.cases");
+  std::istringstream lines(expected);
+  std::string actual;
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t arrow = line.rfind(" => ");
+    if (line.rfind("  ", 0) == 0) continue;  // the log of the run above
+    const bool run = line.rfind("run ", 0) == 0 && arrow != std::string::npos;
+    actual += (run ? line.substr(0, arrow + 4) + RunScene(line.substr(4, arrow - 4)) : line) + "\n";
+  }
+  EXPECT_EQ(actual, expected);
 }
 
 // The shared frame wait: it ends at the deadline (each look at this clock

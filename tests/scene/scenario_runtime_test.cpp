@@ -23,61 +23,55 @@ TestArchiveEntry Entry(const std::string& name, const std::string& data) {
   return entry;
 }
 
-// A program folder for one test; archives opened during it are closed after.
-class ProgramFolder {
- public:
-  ProgramFolder() { SetProgramDir(folder.path()); }
-  ~ProgramFolder() {
+// A program folder with the program's script classes for each test; archives
+// opened during it are closed after.
+class ScenarioRuntimeTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    UseGameScriptClasses();
+    SetProgramDir(folder.path());
+  }
+  void TearDown() override {
     GetArchiveManager().CloseAll();
     SetProgramDir("");
   }
-  TempFolder folder;
-};
-
-// Every runtime and scene of these tests gets the program's script classes.
-class ScenarioRuntimeTest : public testing::Test {
- protected:
-  void SetUp() override { UseGameScriptClasses(); }
-};
-
-std::string GlobalText(CCScript& engine, const char* name) {
-  for (int i = 0; i < kMaxGlobals; ++i) {
-    if (std::string(engine.Global(i).name) != name) continue;
-    std::string text;
-    return engine.ToString(engine.Global(i).value, text) ? text : "<none>";
+  // Runs the root scenario; the values of the named globals apart by blanks,
+  // then the script errors.
+  std::string RunRoot(std::initializer_list<const char*> globals) {
+    TracingRuntime runtime(errors, "");
+    if (!runtime.LoadScenario("RootScenairo.csc")) return "does not load";
+    Scene scene;
+    runtime.RunScenario(scene);
+    std::string out;
+    for (const char* name : globals) {
+      std::string text = "<missing>";
+      for (int i = 0; i < kMaxGlobals; ++i)
+        if (std::string(runtime.Global(i).name) == name && !runtime.ToString(runtime.Global(i).value, text))
+          text = "<none>";
+      out += text + " ";
+    }
+    return out + errors;
   }
-  return "<missing>";
-}
+  TempFolder folder;
+  std::string errors;
+};
 
 TEST_F(ScenarioRuntimeTest, AMissingRootDoesNotLoadAndOneInAnArchiveShadowsTheDisk) {
-  ProgramFolder program;
-  std::string errors;
-  TracingRuntime runtime(errors, "");
-  EXPECT_FALSE(runtime.LoadScenario("RootScenairo.csc"));
-  program.folder.Write("RootScenairo.csc", "OnBegin() { $from = \"disk\"; }");
-  program.folder.Write("Startup.dat",
-                       BuildTestArchive({Entry("ROOTSCENAIRO.CSC", "OnBegin() { $from = \"archive\"; }")}));
+  EXPECT_EQ(RunRoot({}), "does not load");
+  folder.Write("RootScenairo.csc", "OnBegin() { $from = \"disk\"; }");
+  folder.Write("Startup.dat", BuildTestArchive({Entry("ROOTSCENAIRO.CSC", "OnBegin() { $from = \"archive\"; }")}));
   ASSERT_TRUE(GetArchiveManager().AddArchiveFile("Startup.dat"));
-  ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
-  Scene scene;
-  runtime.RunScenario(scene);
-  EXPECT_EQ(GlobalText(runtime, "from") + errors, "archive");
+  EXPECT_EQ(RunRoot({"from"}), "archive ");
 }
 
 TEST_F(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
-  ProgramFolder program;
-  program.folder.Write("Data/extra.dat", BuildTestArchive({Entry("STAGE.SCN", "<Scene/>")}));
-  program.folder.Write("RootScenairo.csc",
-                       "OnBegin() { $added = Scenario.AddArchiveFile(\"data\\\\EXTRA.dat\");"
-                       " $again = Scenario.AddArchiveFile(\"Data/none.dat\"); }");
-  std::string errors;
-  TracingRuntime runtime(errors, "");
-  ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
-  Scene scene;
-  runtime.RunScenario(scene);
-  EXPECT_EQ(GlobalText(runtime, "added") + " " + GlobalText(runtime, "again") + errors, "1 0");
+  folder.Write("Data/extra.dat", BuildTestArchive({Entry("STAGE.SCN", "<Scene/>")}));
+  folder.Write("RootScenairo.csc",
+               "OnBegin() { $added = Scenario.AddArchiveFile(\"data\\\\EXTRA.dat\");"
+               " $again = Scenario.AddArchiveFile(\"Data/none.dat\"); }");
+  EXPECT_EQ(RunRoot({"added", "again"}), "1 0 ");
   FileData data;
-  ASSERT_TRUE(LoadFile(program.folder.path() + "Data/stage.scn", data));
+  ASSERT_TRUE(LoadFile(folder.path() + "Data/stage.scn", data));
   EXPECT_EQ(data.view(), "<Scene/>");
 }
 

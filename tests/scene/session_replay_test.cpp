@@ -1,40 +1,32 @@
 // The recording file of the attract sequence: whole little-endian words or a
-// clear refusal. What a session does with the words is a game case
-// (cases/games/session_replay).
+// clear refusal, for each row of tables/session_replay.rows. What a session
+// does with the words is a game case (cases/games/session_replay).
 #include <gtest/gtest.h>
 
+#include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/system/temp_folder.h"
 #include "scene/session_replay.h"
+#include "support/case_files.h"
 
 namespace {
 
-struct RecordingCase {
-  const char* name;
-  std::string bytes;  // the file, written only when `present`
-  bool present;
-  RecordingLoad load;
-  std::vector<std::uint32_t> words;
-};
-
 TEST(SessionReplay, RecordingFileReadsWholeWordsOrIsRefused) {
-  const std::vector<RecordingCase> cases = {
-      {"two words", std::string("\x08\x00\x00\x00\x10\x00\x00\x80", 8), true, RecordingLoad::kLoaded,
-       {0x8, 0x80000010}},
-      {"missing", "", false, RecordingLoad::kMissing, {}},
-      {"empty, as good as none", "", true, RecordingLoad::kMissing, {}},
-      {"a word and a byte", std::string("\x01\x00\x00\x00\x02", 5), true, RecordingLoad::kBroken, {}},
-  };
-  for (const RecordingCase& c : cases) {
+  const auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/scene/tables/session_replay.rows");
+  ASSERT_FALSE(rows.empty());
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 3u) << row[0];
     TempFolder folder;
-    const std::string path = c.present ? folder.Write("Attract.rec", c.bytes) : folder.path() + "/Attract.rec";
     std::vector<std::uint32_t> words;
     std::string error;
-    EXPECT_EQ(LoadPadRecording(path, words, error), c.load) << c.name;
-    EXPECT_EQ(words, c.words) << c.name;
-    EXPECT_EQ(error.empty(), c.load != RecordingLoad::kBroken) << c.name;
+    const RecordingLoad load = LoadPadRecording(
+        row[1] == "-" ? folder.path() + "/Attract.rec" : folder.Write("Attract.rec", row[1]), words, error);
+    std::string out = std::array{"loaded", "missing", "broken"}[static_cast<std::size_t>(load)];
+    for (const std::uint32_t word : words) out += " " + std::to_string(word);
+    EXPECT_EQ(out + (error.empty() ? "" : ", an error"), row[2]) << row[0];
   }
 }
 
