@@ -3,6 +3,8 @@
 // sample runs.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,10 +30,9 @@ class ProgramFolder {
 
 // Four characters packed as a sound id, the first in the highest byte.
 constexpr std::uint32_t Code(const char (&text)[5]) {
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(text[0])) << 24 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(text[1])) << 16 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 8 |
-         static_cast<unsigned char>(text[3]);
+  std::uint32_t code = 0;
+  for (int i = 0; i < 4; ++i) code = code << 8 | static_cast<unsigned char>(text[i]);
+  return code;
 }
 
 // A sound manager of a program folder of its own, heard through the disk
@@ -45,6 +46,21 @@ class Listener {
   DiskCapture capture_;
 
  public:
+  GameSoundManager manager;
+};
+
+// Suites whose manager is heard (listener.Finish reads what it played), or
+// plays to no device in a program folder of its own.
+class HeardSoundTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(manager.Initialize()); }
+  Listener listener;
+  GameSoundManager& manager = listener.manager;
+};
+class SilentSoundTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(manager.Initialize(AudioOutput::kNone)); }
+  ProgramFolder program;
   GameSoundManager manager;
 };
 
