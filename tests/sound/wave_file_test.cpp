@@ -15,14 +15,6 @@
 
 namespace {
 
-std::vector<std::uint32_t> Numbers(const std::string& list) {
-  std::vector<std::uint32_t> numbers;
-  std::istringstream in(list);
-  for (std::string number; std::getline(in, number, ',');)
-    numbers.push_back(static_cast<std::uint32_t>(std::stoul(number, nullptr, 0)));
-  return numbers;
-}
-
 std::string Chunk(const std::string& id, const std::string& payload, std::uint32_t size) {
   return id + Le32(size) + payload + (payload.size() % 2 ? std::string(1, '\0') : "");
 }
@@ -34,8 +26,9 @@ std::string BuildWave(const std::string& words) {
   std::istringstream in(words);
   for (std::string word; in >> word;) {
     const std::string kind = word.substr(0, word.find(':')), rest = word.substr(word.find(':') + 1);
-    const bool numeric = kind != "chunk" && kind != "magic";
-    const std::vector<std::uint32_t> n = numeric ? Numbers(rest) : std::vector<std::uint32_t>{};
+    std::vector<std::uint32_t> n;
+    if (kind != "chunk" && kind != "magic")
+      for (long number : Numbers(rest)) n.push_back(static_cast<std::uint32_t>(number));
     if (kind == "fmt") {
       std::string f = Le32(n[0] | n[1] << 16) + Le32(n[2]) + Le32(1) + Le32(1 | n[3] << 16);
       f.resize(n.size() > 4 ? n[4] : 16, '\0');
@@ -48,7 +41,7 @@ std::string BuildWave(const std::string& words) {
       std::getline(parts, id, ':');
       std::getline(parts, payload, ':');
       const bool sized = static_cast<bool>(std::getline(parts, declared));
-      chunks += Chunk(id, payload, sized ? Numbers(declared)[0] : static_cast<std::uint32_t>(payload.size()));
+      chunks += Chunk(id, payload, sized ? static_cast<std::uint32_t>(Numbers(declared)[0]) : static_cast<std::uint32_t>(payload.size()));
     } else if (kind == "riff") {
       riffSize = Le32(n[0]);
     } else if (kind == "magic") {
