@@ -28,14 +28,6 @@ struct Rule {
   std::vector<std::string> may;
 };
 
-const std::vector<std::string> kBelowScene = {"platform/*", "script", "files", "converter", "motion",
-                                              "collision", "input",    "sound"};
-
-std::vector<std::string> With(std::vector<std::string> list, const std::string& more) {
-  list.push_back(more);
-  return list;
-}
-
 const std::vector<Rule> kRules = {
     {"platform/*", {"platform/*"}},
     // The base: the preprocessor reads files and the text loaders use the
@@ -48,8 +40,8 @@ const std::vector<Rule> kRules = {
     {"input", {"platform/*", "script", "files"}},
     {"sound", {"platform/*", "script", "files"}},
     {"scene", {"platform/*", "script", "files", "motion", "collision", "input", "sound"}},
-    {"classes", With(kBelowScene, "scene")},
-    {"render", With(kBelowScene, "scene")},
+    {"classes", {"platform/*", "script", "files", "converter", "motion", "collision", "input", "sound", "scene"}},
+    {"render", {"platform/*", "script", "files", "converter", "motion", "collision", "input", "sound", "scene"}},
     {"app", {"*"}},
 };
 

@@ -74,7 +74,7 @@ TEST_F(MusicStreamHeardTest, ALoopFillsTheRingWithWholeCopiesAndNoGap) {
   EXPECT_TRUE(manager.IsMusicPlaying(Code("LOOP")));
   manager.StopMusic(Code("LOOP"));
   EXPECT_FALSE(manager.IsMusicPlaying(Code("LOOP")));
-  const std::vector<SoundRun> runs = SplitRuns(listener.Finish(), kGapFrames);
+  const std::vector<SoundRun> runs = SplitRuns(Heard(), kGapFrames);
   ASSERT_EQ(runs.size(), 1u);
   ASSERT_GT(runs[0].samples.size(), 2u * 44100 * 19 / 10);
   EXPECT_EQ(FirstDifference(runs[0].samples, Repeated(piece.samples, runs[0].samples.size())), "");
@@ -109,7 +109,7 @@ TEST_F(MusicStreamHeardTest, WithoutLoopAPieceIsHeardOnceThenSilenceAndPlaysAgai
   ASSERT_EQ(piece.rate, 22050);
   ASSERT_EQ(piece.samples.size(), 6615u);
   const Samples expected = Resampled(piece.samples);
-  const std::vector<SoundRun> runs = SplitRuns(listener.Finish(), kGapFrames);
+  const std::vector<SoundRun> runs = SplitRuns(Heard(), kGapFrames);
   ASSERT_EQ(runs.size(), 2u);
   for (const SoundRun& run : runs) EXPECT_EQ(FirstDifference(run.samples, expected), "");
 }
@@ -129,7 +129,7 @@ TEST_F(MusicStreamHeardTest, AFadeToZeroEndsAtOnePercentThenStopsOnTheFrameAfter
   manager.Update();
   EXPECT_FALSE(manager.IsMusicPlaying(Code("FADE")));
   SleepMs(200);
-  const std::vector<SoundRun> runs = SplitRuns(listener.Finish(), kGapFrames);
+  const std::vector<SoundRun> runs = SplitRuns(Heard(), kGapFrames);
 
   const Samples piece = DecodeOgg(ogg).samples;
   int peak = 0;

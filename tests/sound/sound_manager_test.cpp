@@ -90,7 +90,7 @@ TEST_F(SoundManagerHeardTest, PlaysLevelsPansMastersAndStartsAsHeard) {
   SleepMs(100);
   manager.PlaySound(Code("LONG"), 1.0f, 0.0f, 0.0f);
   SleepMs(400);
-  const std::vector<SoundRun> runs = SplitRuns(listener.Finish());
+  const std::vector<SoundRun> runs = SplitRuns(Heard());
   std::size_t run = 0;
   for (const Case& c : cases) {
     if (c.heard.empty()) continue;
@@ -114,7 +114,7 @@ TEST_F(SoundManagerHeardTest, AMasterChangeReachesAPlayingSound) {
   SleepMs(100);
   manager.PutSoundVolume(0.5f);
   SleepMs(350);
-  const std::vector<SoundRun> runs = SplitRuns(listener.Finish());
+  const std::vector<SoundRun> runs = SplitRuns(Heard());
   ASSERT_EQ(runs.size(), 1u);
   const Samples& heard = runs[0].samples;
   ASSERT_EQ(heard.size(), 2u * 13230);

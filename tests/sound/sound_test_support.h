@@ -35,27 +35,19 @@ constexpr std::uint32_t Code(const char (&text)[5]) {
   return code;
 }
 
-// A sound manager of a program folder of its own, heard through the disk
-// driver. Initialize it first; Finish terminates it and reads what it played.
-class Listener {
- public:
-  Samples Finish();
-
- private:
-  ProgramFolder program_;
-  DiskCapture capture_;
-
- public:
-  GameSoundManager manager;
-};
-
-// Suites whose manager is heard (listener.Finish reads what it played), or
-// plays to no device in a program folder of its own.
+// Suites whose manager, in a program folder of its own, is heard through the
+// disk driver (Heard terminates it and reads what it played), or plays to no
+// device.
 class HeardSoundTest : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(manager.Initialize()); }
-  Listener listener;
-  GameSoundManager& manager = listener.manager;
+  Samples Heard() {
+    manager.Terminate();
+    return capture.Read();
+  }
+  ProgramFolder program;
+  DiskCapture capture;
+  GameSoundManager manager;
 };
 class SilentSoundTest : public testing::Test {
  protected:
