@@ -13,6 +13,8 @@ void PushScancode(int scancode, bool down, bool repeat) {
   SDL_PushEvent(&event);
 }
 
+int KeyByName(const std::string& name) { return KeyCodeFromScancode(SDL_GetScancodeFromName(name.c_str())); }
+
 void PushKey(int key, bool down) {
   for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
     if (KeyCodeFromScancode(scancode) == key) {

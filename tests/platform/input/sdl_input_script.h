@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct _SDL_Joystick;
 
 // A key event of `scancode`, as the window would queue it.
 void PushScancode(int scancode, bool down, bool repeat = false);
+// The platform key code of an SDL key name ("Up", "Z", "Space"); 0 for none.
+int KeyByName(const std::string& name);
 // A key event of the first scancode that gives `key` (a platform key code).
 void PushKey(int key, bool down);
 
