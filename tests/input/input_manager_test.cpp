@@ -80,7 +80,8 @@ class CaseRunner {
     if (name == "setjoy") manager_.SetJoy(static_cast<std::uint32_t>(Value(a)), Value(b), Value(c));
     if (name == "poll") {
       const std::string failed = manager_.Poll() ? "" : "failed ";
-      return failed + Hex(manager_.GetJoy(0, 0)) + " " + Hex(manager_.GetJoyPressed(0)) + " " + Hex(manager_.GetJoyReleased(0));
+      return failed + Hex(manager_.GetJoy(0, 0)) + " " + Hex(manager_.GetJoyPressed(0)) + " " +
+             Hex(manager_.GetJoyReleased(0));
     }
     if (name == "hold") {
       const int key = Value(a);

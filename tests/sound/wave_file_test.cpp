@@ -41,7 +41,8 @@ std::string BuildWave(const std::string& words) {
       std::getline(parts, id, ':');
       std::getline(parts, payload, ':');
       const bool sized = static_cast<bool>(std::getline(parts, declared));
-      chunks += Chunk(id, payload, sized ? static_cast<std::uint32_t>(Numbers(declared)[0]) : static_cast<std::uint32_t>(payload.size()));
+      const long size = sized ? Numbers(declared)[0] : static_cast<long>(payload.size());
+      chunks += Chunk(id, payload, static_cast<std::uint32_t>(size));
     } else if (kind == "riff") {
       riffSize = Le32(n[0]);
     } else if (kind == "magic") {
