@@ -17,7 +17,6 @@
 
 #include "platform/input/sdl_input_device.h"
 #include "platform/input/sdl_input_script.h"
-#include "support/case_files.h"
 
 namespace {
 
@@ -42,28 +41,11 @@ std::string Hex(std::uint32_t value) {
   return text;
 }
 
-// Runs the commands of a case file, one a line, on a manager of its own; a
-// command that answers is followed by "=>" and the answer expected. Gives the
-// text back with the answers that came.
+// Answers the commands of a case file (see cases/*.txt) on a manager of its own.
 class CaseRunner {
  public:
-  std::string Run(const std::string& text) {
-    EXPECT_TRUE(manager_.Initialize(std::make_unique<SdlInputDevice>()));
-    std::istringstream lines(text);
-    std::string out;
-    for (std::string line; std::getline(lines, line);) {
-      const std::string command = line.substr(0, line.find(" =>"));
-      if (command.empty() || command[0] == '#') {
-        out += line + "\n";
-        continue;
-      }
-      const std::string answer = Answer(command);
-      out += command + (answer.empty() ? "" : " => " + answer) + "\n";
-    }
-    return out;
-  }
+  CaseRunner() { EXPECT_TRUE(manager_.Initialize(std::make_unique<SdlInputDevice>())); }
 
- private:
   std::string Answer(const std::string& command) {
     std::istringstream in(command);
     std::string name, a, b, c;
@@ -107,6 +89,7 @@ class CaseRunner {
     return "";
   }
 
+ private:
   // The mask of a poll with `keys` and the pad's `buttons` down; all are let
   // go again by a second poll.
   std::uint32_t MaskWhileHeld(const std::vector<int>& keys, const std::vector<int>& buttons) {
@@ -126,13 +109,7 @@ class CaseRunner {
 };
 
 TEST(InputManagerTest, EachCaseAnswersAsWritten) {
-  const std::filesystem::path folder = std::filesystem::path(T3D_SOURCE_DIR) / "tests/input/cases";
-  const std::vector<std::string> cases = ListCases(folder, ".txt");
-  ASSERT_EQ(cases.size(), 5u);
-  for (const std::string& name : cases) {
-    const std::string text = ReadTextFile(folder / (name + ".txt"));
-    EXPECT_EQ(CaseRunner().Run(text), text) << name;
-  }
+  ExpectCasesAnswerAsWritten<CaseRunner>(std::filesystem::path(T3D_SOURCE_DIR) / "tests/input/cases", 5);
 }
 
 // Without a device (a headless run) every poll reads the keys and pad at rest.

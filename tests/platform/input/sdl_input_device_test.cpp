@@ -14,31 +14,17 @@
 #include <vector>
 
 #include "sdl_input_script.h"
-#include "support/case_files.h"
 
 namespace {
 
-// Runs the commands of a case file, one a line, on a device of its own; a
-// command that answers is followed by "=>" and the answer expected. Gives the
-// text back with the answers that came. Keys and scancodes go by SDL's names
-// or by number.
+// Answers the commands of a case file (see cases/*.txt); keys and scancodes
+// go by SDL's names or by number.
 class CaseRunner {
  public:
-  std::string Run(const std::string& text) {
-    std::istringstream lines(text);
-    std::string out;
-    for (std::string line; std::getline(lines, line);) {
-      const std::string command = line.substr(0, line.find(" =>"));
-      const std::string answer = command.empty() || command[0] == '#' ? "" : Answer(command);
-      out += (answer.empty() ? line.substr(0, line.find(" =>")) : command + " => " + answer) + "\n";
-    }
-    return out;
-  }
-
- private:
   static int Number(const std::string& word) {
     return word[0] == '-' || std::isdigit(static_cast<unsigned char>(word[0])) ? std::stoi(word) : -1;
   }
+
   std::string Answer(const std::string& command) {
     std::istringstream in(command);
     std::string name, a, b;
@@ -69,18 +55,13 @@ class CaseRunner {
            (j.buttons[1] ? "B" : "-") + (j.buttons[31] ? "Z" : "-") + (device_->HasJoystick() ? " pad" : " none");
   }
 
+ private:
   std::optional<SdlInputDevice> device_;
   std::optional<VirtualJoystick> pad_;
 };
 
 TEST(SdlInputDeviceTest, EachCaseAnswersAsWritten) {
-  const std::filesystem::path folder = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/input/cases";
-  const std::vector<std::string> cases = ListCases(folder, ".txt");
-  ASSERT_EQ(cases.size(), 3u);
-  for (const std::string& name : cases) {
-    const std::string text = ReadTextFile(folder / (name + ".txt"));
-    EXPECT_EQ(CaseRunner().Run(text), text) << name;
-  }
+  ExpectCasesAnswerAsWritten<CaseRunner>(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/input/cases", 3);
 }
 
 // The window's events stay queued for its own pump.
