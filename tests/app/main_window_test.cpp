@@ -68,21 +68,14 @@ class MainWindowOnDisplayTest : public testing::Test {
     xvfb_.Run("xdotool windowfocus --sync " + id_);
   }
 
-  // Pumps the window's messages until `done` holds; false after 5 seconds.
-  bool PumpUntil(const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  // Pumps the window's messages until `done` holds (true) or `ms` have passed
+  // (false); pumping on for a while shows a second reaction to one key.
+  bool Pump(int ms, const std::function<bool()>& done = [] { return false; }) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
       window_.PumpMessages();
       if (done()) return true;
       if (std::chrono::steady_clock::now() >= end) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-  }
-  // Pumps for a while, so that a second reaction to one key would show.
-  void PumpFor(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-      window_.PumpMessages();
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
   }
@@ -116,8 +109,8 @@ TEST_F(MainWindowOnDisplayTest, FunctionKeysFlipTheRenderFlags) {
   for (const auto& step : steps) {
     SCOPED_TRACE(step.key);
     Xdotool(std::string("key ") + step.key);
-    EXPECT_TRUE(PumpUntil([&] { return scene_.GetRenderFlags() == step.flags; }));
-    PumpFor(100);
+    EXPECT_TRUE(Pump(5000, [&] { return scene_.GetRenderFlags() == step.flags; }));
+    Pump(100);
     EXPECT_EQ(scene_.GetRenderFlags(), step.flags);
   }
 }
@@ -126,13 +119,11 @@ TEST_F(MainWindowOnDisplayTest, AHeldKeyFlipsOnEveryRepeat) {
   Xdotool("keydown F2");
   int flips = 0;
   std::uint32_t last = scene_.GetRenderFlags();
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-  while (std::chrono::steady_clock::now() < end) {
-    window_.PumpMessages();
-    if (scene_.GetRenderFlags() != last) ++flips;
+  Pump(1500, [&] {
+    flips += scene_.GetRenderFlags() != last;
     last = scene_.GetRenderFlags();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+    return false;
+  });
   Xdotool("keyup F2");
   // The press, then the server's repeats (after about 0.6 s, 25 a second).
   EXPECT_GE(flips, 5);
@@ -155,9 +146,9 @@ TEST_F(MainWindowOnDisplayTest, F6TwiceReturnsTo800x600) {
   for (const auto& step : steps) {
     SCOPED_TRACE(step.key);
     Xdotool(std::string("key ") + step.key);
-    EXPECT_TRUE(PumpUntil([&] { return graphics_.GetMode() == step.mode && BackBufferSize() == step.size; }));
+    EXPECT_TRUE(Pump(5000, [&] { return graphics_.GetMode() == step.mode && BackBufferSize() == step.size; }));
     if (step.mode == Graphics::kWindowed) {
-      EXPECT_TRUE(PumpUntil([&] { return ClientSize() == step.size; })) << ClientSize();
+      EXPECT_TRUE(Pump(5000, [&] { return ClientSize() == step.size; })) << ClientSize();
     }
     EXPECT_EQ(BackBufferSize(), step.size);
     EXPECT_EQ(graphics_.GetPresentParameters(Graphics::kWindowed).backBufferWidth,
@@ -167,14 +158,14 @@ TEST_F(MainWindowOnDisplayTest, F6TwiceReturnsTo800x600) {
 
 TEST_F(MainWindowOnDisplayTest, TheGameHoldsStillWhileTheWindowIsAway) {
   Xdotool("windowunmap --sync " + id_);
-  EXPECT_TRUE(PumpUntil([&] { return !scene_.IsActive(); }));
+  EXPECT_TRUE(Pump(5000, [&] { return !scene_.IsActive(); }));
   Xdotool("windowmap --sync " + id_);
   Xdotool("windowfocus --sync " + id_);
-  EXPECT_TRUE(PumpUntil([&] { return scene_.IsActive(); }));
+  EXPECT_TRUE(Pump(5000, [&] { return scene_.IsActive(); }));
   // The root window takes the keyboard: the game's window is no longer active.
   const std::string root = xvfb_.Run("xwininfo -root | sed -n 's/.*Window id: \\([0-9a-fx]*\\).*/\\1/p'");
   Xdotool("windowfocus " + root);
-  EXPECT_TRUE(PumpUntil([&] { return !scene_.IsActive(); }));
+  EXPECT_TRUE(Pump(5000, [&] { return !scene_.IsActive(); }));
 }
 
 }  // namespace

@@ -10,20 +10,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "classes/storage_codec.h"
-
-namespace {
-
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-}  // namespace
+#include "support/case_files.h"
 
 PlayerProcess::PlayerProcess(const TempFolder& folder, const PlayerOptions& options) {
   const auto replace = std::filesystem::copy_options::overwrite_existing;
@@ -81,11 +71,11 @@ int PlayerProcess::Wait(int timeoutMs) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string PlayerProcess::Output() const { return ReadWhole(outputPath_); }
+std::string PlayerProcess::Output() const { return ReadTextFile(outputPath_); }
 
 bool WaitForText(const TempFolder& folder, const std::string& file, const std::string& text, int timeoutMs) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (ReadWhole(folder.path() + file).find(text) == std::string::npos) {
+  while (ReadTextFile(folder.path() + file).find(text) == std::string::npos) {
     if (std::chrono::steady_clock::now() >= end) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }

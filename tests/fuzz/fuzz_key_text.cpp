@@ -2,13 +2,11 @@
 // queried at every frame and written; the written form must read back to the
 // same text.
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "files/markup_reader.h"
 #include "files/markup_writer.h"
 #include "files/tag_handler_stack.h"
+#include "fuzz_support.h"
 #include "motion/key_type.h"
 #include "motion/motion.h"
 
@@ -41,7 +39,7 @@ std::string Write(Motion& motion) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+T3D_FUZZ_TARGET(data, size) {
   if (size == 0) return 0;
   // The first byte chooses the key time offset, the rest is the markup.
   const std::int32_t baseTime = static_cast<std::int8_t>(data[0]);
@@ -53,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string written = Write(motion);
   Motion again;
   MakeMotion(again);
-  if (!Read(written, again, 0) || Write(again) != written) __builtin_trap();
+  FaultIf(!Read(written, again, 0) || Write(again) != written);
 
   for (int t = 0; t < motion.TrackCount(); ++t) {
     MotionFrame& track = *motion.FrameAt(t);
@@ -64,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         MotionKey key;
         track.GetKey(type->GetKind(), frame, key, false);
         if (key.time < 0 || key.time >= kLength) continue;
-        if (key.kind != type->GetKind() || key.time != frame) __builtin_trap();
+        FaultIf(key.kind != type->GetKind() || key.time != frame);
       }
     }
   }

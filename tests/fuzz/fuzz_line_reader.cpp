@@ -1,12 +1,10 @@
 // Line reader over arbitrary text, raw and expanded, with includes served
 // from memory: "self" is the input itself (nesting, cycles and the budget are
 // exercised), "half" its first half, every other name is missing.
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
-#include <string>
 
 #include "files/line_reader.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -26,16 +24,16 @@ bool ReadFromMemory(const std::string& path, FileData& out) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  g_input.assign(reinterpret_cast<const char*>(data), size);
+T3D_FUZZ_TARGET(data, size) {
+  g_input = FuzzText(data, size);
   for (bool expand : {false, true}) {
     LineReader reader;
     reader.SetFileSource(ReadFromMemory);
     if (!reader.Open("fuzz/self")) return 0;
     while (reader.ReadLine(expand)) {
-      if (std::strlen(reader.GetLine()) >= kLineCapacity) __builtin_trap();
+      FaultIf(std::strlen(reader.GetLine()) >= kLineCapacity);
     }
-    if (reader.GetDefinitionCount() > kLineDefinitionCount) __builtin_trap();
+    FaultIf(reader.GetDefinitionCount() > kLineDefinitionCount);
     int number = 0;
     reader.GetNumber("N", number);
   }

@@ -1,13 +1,11 @@
 // Markup parser over arbitrary text: every event is checked against the
 // parser's limits, and the same text goes through the handler stack.
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
-#include <string>
 
 #include "files/markup_reader.h"
 #include "files/markup_writer.h"
 #include "files/tag_handler_stack.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -15,11 +13,9 @@ class CheckingHandler : public ElementHandler {
  public:
   bool OnStartElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
                       int attributeCount, void*, MarkupReader&) override {
-    if (std::strlen(name) >= kMarkupNameSize || attributeCount < 0 || attributeCount > kMarkupMaxAttributes)
-      __builtin_trap();
+    FaultIf(std::strlen(name) >= kMarkupNameSize || attributeCount < 0 || attributeCount > kMarkupMaxAttributes);
     for (int i = 0; i < attributeCount; ++i) {
-      if (std::strlen(attributeNames[i]) >= kMarkupNameSize || std::strlen(attributeValues[i]) >= kMarkupValueSize)
-        __builtin_trap();
+      FaultIf(std::strlen(attributeNames[i]) >= kMarkupNameSize || std::strlen(attributeValues[i]) >= kMarkupValueSize);
     }
     FindAttribute("value", attributeNames, attributeValues, attributeCount);
     return name[0] != 'R';
@@ -28,7 +24,7 @@ class CheckingHandler : public ElementHandler {
     // Escaping never shortens a text.
     MarkupWriter writer;
     writer.SetEscape(true);
-    if (!writer.Append(text) || writer.GetLength() < std::strlen(text)) __builtin_trap();
+    FaultIf(!writer.Append(text) || writer.GetLength() < std::strlen(text));
     return elementName[0] != 'Q';
   }
   bool OnEndElement(const char* name, void*, MarkupReader&) override { return name[0] != 'S'; }
@@ -53,8 +49,8 @@ class PushingElement : public MarkupElement {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string input(reinterpret_cast<const char*>(data), size);
+T3D_FUZZ_TARGET(data, size) {
+  const std::string input(FuzzText(data, size));
   MarkupReader reader;
   reader.SetText(input.c_str());
   CheckingHandler handler;

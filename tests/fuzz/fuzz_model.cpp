@@ -2,10 +2,6 @@
 // allocator (format clones, default material, skinning preparation, bone
 // binding), then a motion's animation set is built and played, the model is
 // posed with bone controls and every skinned container is skinned.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 #include "fuzz_support.h"
 #include "motion/model.h"
 #include "motion/model_animation.h"
@@ -17,14 +13,14 @@ void SkinAll(Model& model) {
   for (ModelFrame* frame : model.FramesInOrder()) {
     for (MeshContainer* c = frame->meshContainer; c; c = c->next) {
       auto* container = static_cast<ModelMeshContainer*>(c);
-      if (container->skinInfo && !model.SkinContainer(*container)) __builtin_trap();
+      FaultIf(container->skinInfo && !model.SkinContainer(*container));
     }
   }
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+T3D_FUZZ_TARGET(data, size) {
   // The model loads from a path, so each input goes through one scratch file.
   const std::string path = WriteFuzzFile("model.x", data, size);
   Model model;

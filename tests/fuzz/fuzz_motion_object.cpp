@@ -3,19 +3,17 @@
 // queried, written, and its written form must read back to a fixed point;
 // no motion may hold more tracks than the class has frames.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
-#include <string>
 
 #include "files/markup_writer.h"
+#include "fuzz_support.h"
 #include "motion/object_class.h"
 
 namespace {
 
 void CheckTracks(const ObjectClass& objectClass) {
   for (int m = 0; m < objectClass.MotionCount(); ++m)
-    if (objectClass.MotionAt(m)->TrackCount() != objectClass.FrameCount()) __builtin_trap();
+    FaultIf(objectClass.MotionAt(m)->TrackCount() != objectClass.FrameCount());
 }
 
 std::string Written(ObjectClass& objectClass) {
@@ -36,39 +34,38 @@ bool ReadBack(const std::string& text, std::string* written) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
+T3D_FUZZ_TARGET(data, size) {
+  const std::string text(FuzzText(data, size));
   if (std::memchr(text.data(), '\0', text.size()) != nullptr) return 0;
 
   ObjectClass objectClass;
   objectClass.SetModelLoader([](Model&, const std::string&) { return false; });
   objectClass.LoadText(text.c_str(), "fuzz\\class.txt");
   CheckTracks(objectClass);
-  if (objectClass.GetModel() != nullptr || objectClass.FrameCount() != 0) __builtin_trap();
+  FaultIf(objectClass.GetModel() != nullptr || objectClass.FrameCount() != 0);
 
   for (int m = -1; m <= objectClass.MotionCount(); ++m) {
     const bool inRange = m >= 0 && m < objectClass.MotionCount();
-    if (objectClass.SetCurrentMotion(m) != inRange) __builtin_trap();
+    FaultIf(objectClass.SetCurrentMotion(m) != inRange);
     // The stored time is the asked one clamped into the motion, so a motion
     // longer than the time asked keeps it.
     constexpr int kAsked = 1 << 30;
     objectClass.SetCurrentTime(kAsked);
     const int length = objectClass.CurrentMotionLength();
     const int time = objectClass.GetCurrentTime();
-    if (length <= 0 ? time != -1 : time != std::min(kAsked, length - 1)) __builtin_trap();
-    if (inRange && objectClass.FindMotionIndex(objectClass.MotionAt(m)->GetName()) > m) __builtin_trap();
+    FaultIf(length <= 0 ? time != -1 : time != std::min(kAsked, length - 1));
+    FaultIf(inRange && objectClass.FindMotionIndex(objectClass.MotionAt(m)->GetName()) > m);
   }
-  if (std::strlen(objectClass.GetClassName()) >= static_cast<std::size_t>(kClassNameSize)) __builtin_trap();
+  FaultIf(std::strlen(objectClass.GetClassName()) >= static_cast<std::size_t>(kClassNameSize));
   PropertyEntry list[kObjectClassPropertyCount];
-  if (objectClass.ListProperties(nullptr, nullptr, list, kObjectClassPropertyCount) != kObjectClassPropertyCount)
-    __builtin_trap();
+  FaultIf(objectClass.ListProperties(nullptr, nullptr, list, kObjectClassPropertyCount) != kObjectClassPropertyCount);
 
   // What the writer wrote reads back; after one reading (which may settle
   // line ends in the script) the form no longer changes.
   const std::string first = Written(objectClass);
   std::string second;
   std::string third;
-  if (!ReadBack(first, &second)) __builtin_trap();
-  if (!ReadBack(second, &third) || third != second) __builtin_trap();
+  FaultIf(!ReadBack(first, &second));
+  FaultIf(!ReadBack(second, &third) || third != second);
   return 0;
 }

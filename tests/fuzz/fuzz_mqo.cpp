@@ -2,14 +2,10 @@
 // a vertex of its object and every material index a material. A model that
 // reads goes on through the whole conversion: normals, bones, weights,
 // welding and the .x text, whose welded corners must still name vertices.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-
 #include "converter/mqo_bones.h"
 #include "converter/mqo_reader.h"
 #include "converter/x_writer.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -17,18 +13,18 @@ void CheckCorners(const XConverter& model) {
   const auto materials = static_cast<int>(model.materials.size());
   for (const MqoObject& object : model.objects) {
     for (const MqoFace& face : object.faces) {
-      if (face.cornerCount < 2 || face.cornerCount > kMqoMaxCorners) std::abort();
-      if (materials > 0 && (face.material < 0 || face.material >= materials)) std::abort();
+      FaultIf(face.cornerCount < 2 || face.cornerCount > kMqoMaxCorners);
+      FaultIf(materials > 0 && (face.material < 0 || face.material >= materials));
       for (int c = 0; c < face.cornerCount; ++c)
-        if (face.vertices[c] < 0 || static_cast<std::size_t>(face.vertices[c]) >= object.vertices.size()) std::abort();
+        FaultIf(face.vertices[c] < 0 || static_cast<std::size_t>(face.vertices[c]) >= object.vertices.size());
     }
   }
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::string text(reinterpret_cast<const char*>(data), size);
+T3D_FUZZ_TARGET(data, size) {
+  std::string text(FuzzText(data, size));
   XConverter model;
   if (!ReadMqoText(text.c_str(), model)) return 0;
   CheckCorners(model);
@@ -38,6 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!WeldBodyVertices(model)) return 0;
   CheckCorners(model);
   const std::string x = WriteXText(model);
-  if (x.empty()) std::abort();
+  FaultIf(x.empty());
   return 0;
 }

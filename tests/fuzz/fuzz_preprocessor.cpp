@@ -1,10 +1,8 @@
 // Preprocessor and lexer over arbitrary text: Preprocess, every ReadToken mode,
 // the expression readers and FindBlockEnd over the input and its output.
-#include <cstddef>
-#include <cstdint>
-#include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "script/preprocessor.h"
 #include "script/tokenizer.h"
 
@@ -48,8 +46,8 @@ void SplitFunctions(const char* text) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  g_input.assign(reinterpret_cast<const char*>(data), size);
+T3D_FUZZ_TARGET(data, size) {
+  g_input = FuzzText(data, size);
   const char* text = g_input.c_str();
 
   std::string output;

@@ -1,10 +1,5 @@
 // Reads fuzzed bytes as the settings file "Config.sav" through Storage's
 // LoadString and LoadNumber, and decodes every value of it as stored text.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-
 #include "classes/storage_class.h"
 #include "classes/storage_codec.h"
 #include "fuzz_support.h"
@@ -28,9 +23,8 @@ void Load(StorageClass& storage, CCScript& engine, const char* member, const cha
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool inScratch = (SetProgramDir(FuzzScratchFolder()), true);
-  (void)inScratch;
+T3D_FUZZ_TARGET(data, size) {
+  [[maybe_unused]] static const bool inScratch = (SetProgramDir(FuzzScratchFolder()), true);
   WriteFuzzFile("Config.sav", data, size);
   StorageClass storage;
   QuietEngine engine;
@@ -43,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   // Every "name=value" line's value, as the codec would meet it.
-  std::string_view text(reinterpret_cast<const char*>(data), size);
+  std::string_view text = FuzzText(data, size);
   std::string plain;
   for (std::size_t start = 0; start < text.size();) {
     std::size_t end = text.find('\n', start);

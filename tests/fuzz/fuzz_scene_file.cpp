@@ -2,10 +2,7 @@
 // small class file, the casts it places are started and moved for a few
 // frames on rails through each other; the tables must stay within their
 // bounds and every cast name within its field.
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
-#include <string>
 
 #include "classes/script_classes.h"
 #include "fuzz_support.h"
@@ -19,20 +16,19 @@ const char kClassFile[] =
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool classWritten = (WriteFuzzFile("box.txt", kClassFile, sizeof kClassFile - 1), true);
-  (void)classWritten;
+T3D_FUZZ_TARGET(data, size) {
+  [[maybe_unused]] static const bool written = (WriteFuzzFile("box.txt", kClassFile, sizeof kClassFile - 1), true);
   const std::string path = WriteFuzzFile("input.scn", data, size);
 
   // Scripts of the scene file see the classes they see in the game.
   static Scene* scene = (UseGameScriptClasses(), new Scene());
   scene->ClearScene();
   scene->LoadScene(path);
-  if (scene->CastCount() < 0 || scene->CastCount() > kCastTableSize) __builtin_trap();
-  if (scene->ClassCount() > kClassTableSize) __builtin_trap();
+  FaultIf(scene->CastCount() < 0 || scene->CastCount() > kCastTableSize);
+  FaultIf(scene->ClassCount() > kClassTableSize);
   for (int i = 0; i < scene->CastCount(); ++i) {
     Cast* cast = scene->CastAt(i);
-    if (!cast || std::strlen(cast->GetName()) >= kCastNameSize) __builtin_trap();
+    FaultIf(!cast || std::strlen(cast->GetName()) >= kCastNameSize);
   }
 
   scene->StartCasts();

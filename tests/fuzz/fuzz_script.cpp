@@ -3,12 +3,10 @@
 // call and re-enters the engine. Runs it twice, as bytecode and with the plain
 // routines, and aborts when the two runs differ in anything observable.
 // Includes never touch the disk.
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
+#include "fuzz_support.h"
 #include "script/preprocessor.h"
 #include "script/script_runner.h"
 
@@ -53,13 +51,10 @@ bool RanOutOfSteps(const std::string& log) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static bool initialised = [] {
-    SetScriptFileReader([](const std::string&, std::string&) { return false; });
-    return true;
-  }();
-  (void)initialised;
-  std::string source(reinterpret_cast<const char*>(data), size);
+T3D_FUZZ_TARGET(data, size) {
+  [[maybe_unused]] static const bool noDisk =
+      (SetScriptFileReader([](const std::string&, std::string&) { return false; }), true);
+  const std::string source(FuzzText(data, size));
   constexpr std::uint64_t kBudget = 20000;
   const std::string reference = Run(source, false, kBudget);
   std::string compiled = Run(source, true, kBudget);

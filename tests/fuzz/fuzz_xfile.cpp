@@ -1,12 +1,10 @@
 // Fuzz target for the .x reader: header, text and binary tokens, MSZIP
 // inflate, the parser, the mesh builder and the loader; a file that loads is
 // then posed, skinned and queried, so bad data that slipped through shows up.
-#include <cstddef>
-#include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "platform/mesh/animation_controller.h"
 #include "platform/mesh/hierarchy_loader.h"
 #include "platform/mesh/mesh_queries.h"
@@ -29,7 +27,7 @@ void Exercise(Frame* frame, std::vector<Matrix>* matrices) {
           std::uint32_t corners[3];
           mesh.GetFace(f, corners);
         }
-        if (range.attribId >= c->materials.size() && !c->materials.empty()) __builtin_trap();
+        FaultIf(range.attribId >= c->materials.size() && !c->materials.empty());
       }
       if (c->skinInfo) {
         matrices->assign(c->skinInfo->GetNumBones(), MatrixIdentity());
@@ -43,7 +41,7 @@ void Exercise(Frame* frame, std::vector<Matrix>* matrices) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+T3D_FUZZ_TARGET(data, size) {
   DefaultAllocateHierarchy allocator;
   LoadedHierarchy loaded;
   std::string error;

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <regex>
 #include <set>
@@ -29,14 +28,6 @@ struct Rule {
   std::vector<std::string> may;
 };
 
-const std::vector<std::string> kBelowScene = {"platform/*", "script", "files", "converter", "motion",
-                                              "collision", "input",    "sound"};
-
-std::vector<std::string> With(std::vector<std::string> list, const std::string& more) {
-  list.push_back(more);
-  return list;
-}
-
 const std::vector<Rule> kRules = {
     {"platform/*", {"platform/*"}},
     // The base: the preprocessor reads files and the text loaders use the
@@ -49,8 +40,8 @@ const std::vector<Rule> kRules = {
     {"input", {"platform/*", "script", "files"}},
     {"sound", {"platform/*", "script", "files"}},
     {"scene", {"platform/*", "script", "files", "motion", "collision", "input", "sound"}},
-    {"classes", With(kBelowScene, "scene")},
-    {"render", With(kBelowScene, "scene")},
+    {"classes", {"platform/*", "script", "files", "converter", "motion", "collision", "input", "sound", "scene"}},
+    {"render", {"platform/*", "script", "files", "converter", "motion", "collision", "input", "sound", "scene"}},
     {"app", {"*"}},
 };
 
@@ -126,103 +117,58 @@ std::map<std::string, std::vector<Include>> ReadTree(const fs::path& src, const 
 }
 
 std::string Where(const std::string& file, const Include& include) {
-  return file + ":" + std::to_string(include.line) + " " + include.name;
+  return file + ":" + std::to_string(include.line) + " " + include.name + ": ";
 }
 
-std::string CheckFolderRules(const std::map<std::string, std::vector<Include>>& tree) {
+// The includes that break a folder rule, wrap a library outside platform/,
+// name a test header or no file at all, in file order.
+std::string CheckIncludes(const std::map<std::string, std::vector<Include>>& tree) {
   std::string report;
   std::set<std::string> unruled;
   for (const auto& [file, includes] : tree) {
     const std::string folder = FolderOf(file);
     const Rule* rule = RuleOf(folder);
-    if (!rule) {
-      if (unruled.insert(folder).second) report += "src/" + folder + " has no rule (" + file + ")\n";
-      continue;
-    }
+    if (!rule && unruled.insert(folder).second) report += "src/" + folder + " has no rule (" + file + ")\n";
     for (const Include& include : includes) {
-      if (include.target.empty()) continue;
       const std::string target = FolderOf(include.target);
       const auto permits = [&](const std::string& may) { return Matches(may, target); };
-      const bool allowed = target == folder || std::any_of(rule->may.begin(), rule->may.end(), permits);
-      if (!allowed) report += Where(file, include) + ": " + folder + " may not include " + target + "\n";
-    }
-  }
-  return report;
-}
-
-std::string CheckLibraryHeaders(const std::map<std::string, std::vector<Include>>& tree) {
-  std::string report;
-  for (const auto& [file, includes] : tree) {
-    if (StartsWith(file, "platform/")) continue;
-    for (const Include& include : includes) {
-      if (include.quoted) continue;
+      const bool allowed = !rule || target == folder || std::any_of(rule->may.begin(), rule->may.end(), permits);
+      if (!include.target.empty() && !allowed)
+        report += Where(file, include) + folder + " may not include " + target + "\n";
       for (const char* prefix : kPlatformLibraryHeaders)
-        if (StartsWith(include.name, prefix)) report += Where(file, include) + ": only platform/ wraps this library\n";
+        if (!include.quoted && !StartsWith(file, "platform/") && StartsWith(include.name, prefix))
+          report += Where(file, include) + "only platform/ wraps this library\n";
+      if (include.testHeader) report += Where(file, include) + "a test header\n";
+      else if (include.quoted && include.target.empty()) report += Where(file, include) + "names no file of src/\n";
     }
   }
   return report;
 }
 
-std::string CheckTestHeaders(const std::map<std::string, std::vector<Include>>& tree) {
-  std::string report;
-  for (const auto& [file, includes] : tree)
-    for (const Include& include : includes) {
-      if (include.testHeader) report += Where(file, include) + ": a test header\n";
-      else if (include.quoted && include.target.empty()) report += Where(file, include) + ": names no file of src/\n";
+// The groups of nodes that reach each other (more than one node, or one that
+// reaches itself), each sorted, described one a line in sorted order.
+std::string Cycles(const std::map<std::string, std::set<std::string>>& edges, const char* what) {
+  std::map<std::string, std::set<std::string>> reached;
+  for (const auto& [from, unused] : edges) {
+    std::vector<std::string> todo{from};
+    while (!todo.empty()) {
+      const auto it = edges.find(todo.back());
+      todo.pop_back();
+      if (it == edges.end()) continue;
+      for (const std::string& to : it->second)
+        if (reached[from].insert(to).second) todo.push_back(to);
     }
-  return report;
-}
-
-// The groups of nodes that reach each other (strongly connected, more than
-// one node or a node with an edge to itself), each sorted, in sorted order.
-std::vector<std::vector<std::string>> Cycles(const std::map<std::string, std::set<std::string>>& edges) {
-  std::map<std::string, int> index, low;
-  std::vector<std::string> stack;
-  std::set<std::string> onStack;
-  std::vector<std::vector<std::string>> cycles;
-  int next = 0;
-  std::function<void(const std::string&)> visit = [&](const std::string& node) {
-    index[node] = low[node] = next++;
-    stack.push_back(node);
-    onStack.insert(node);
-    if (auto it = edges.find(node); it != edges.end()) {
-      for (const std::string& to : it->second) {
-        if (!index.count(to)) {
-          visit(to);
-          low[node] = std::min(low[node], low[to]);
-        } else if (onStack.count(to)) {
-          low[node] = std::min(low[node], index[to]);
-        }
-      }
-    }
-    if (low[node] != index[node]) return;
-    std::vector<std::string> group;
-    std::string member;
-    do {
-      member = stack.back();
-      stack.pop_back();
-      onStack.erase(member);
-      group.push_back(member);
-    } while (member != node);
-    const auto self = edges.find(node);
-    if (group.size() > 1 || (self != edges.end() && self->second.count(node))) {
-      std::sort(group.begin(), group.end());
-      cycles.push_back(group);
-    }
-  };
-  for (const auto& [node, to] : edges)
-    if (!index.count(node)) visit(node);
-  std::sort(cycles.begin(), cycles.end());
-  return cycles;
-}
-
-std::string Describe(const std::vector<std::vector<std::string>>& cycles, const char* what) {
-  std::string report;
-  for (const auto& group : cycles) {
-    report += what;
-    for (const std::string& member : group) report += " " + member;
-    report += "\n";
   }
+  std::set<std::string> groups;
+  for (const auto& [node, reach] : reached) {
+    if (!reach.count(node)) continue;
+    std::string group = what;
+    for (const std::string& other : reach)
+      if (reached[other].count(node)) group += " " + other;
+    groups.insert(group + "\n");
+  }
+  std::string report;
+  for (const std::string& group : groups) report += group;
   return report;
 }
 
@@ -235,8 +181,7 @@ std::string CheckCycles(const std::map<std::string, std::vector<Include>>& tree)
       if (file.ends_with(".h")) headers[file].insert(include.target);
     }
   }
-  return Describe(Cycles(folders), "folders include each other:") +
-         Describe(Cycles(headers), "headers include each other:");
+  return Cycles(folders, "folders include each other:") + Cycles(headers, "headers include each other:");
 }
 
 const fs::path kSource = fs::path(T3D_SOURCE_DIR);
@@ -244,10 +189,7 @@ const fs::path kSource = fs::path(T3D_SOURCE_DIR);
 TEST(IncludeRules, SourceTreeKeepsTheLayering) {
   const auto tree = ReadTree(kSource / "src", kSource / "tests");
   ASSERT_GT(tree.size(), 100u);
-  EXPECT_EQ(CheckFolderRules(tree), "");
-  EXPECT_EQ(CheckLibraryHeaders(tree), "");
-  EXPECT_EQ(CheckTestHeaders(tree), "");
-  EXPECT_EQ(CheckCycles(tree), "");
+  EXPECT_EQ(CheckIncludes(tree) + CheckCycles(tree), "");
 }
 
 TEST(IncludeRules, EachKindOfFaultIsReported) {
@@ -265,18 +207,16 @@ TEST(IncludeRules, EachKindOfFaultIsReported) {
   root.Write("src/tools/tool.cpp", "#include \"app/none.h\"\n");
   const auto tree = ReadTree(root.path() + "src", root.path() + "tests");
 
-  EXPECT_EQ(CheckFolderRules(tree),
-            "classes/cast_class.h:2 render/draw.h: classes may not include render\n"
-            "collision/sweep.cpp:1 platform/system/clock.h: collision may not include platform/system\n"
-            "scene/cast/cast.h:2 classes/cast_class.h: scene may not include classes\n"
-            "src/tools has no rule (tools/tool.cpp)\n");
-  EXPECT_EQ(CheckLibraryHeaders(tree), "files/archive.h:2 png.h: only platform/ wraps this library\n");
-  EXPECT_EQ(CheckTestHeaders(tree),
+  EXPECT_EQ(CheckIncludes(tree) + CheckCycles(tree),
             "app/main.cpp:1 gtest/gtest.h: a test header\n"
             "app/main.cpp:2 nowhere.h: names no file of src/\n"
+            "classes/cast_class.h:2 render/draw.h: classes may not include render\n"
+            "collision/sweep.cpp:1 platform/system/clock.h: collision may not include platform/system\n"
             "collision/sweep.cpp:2 support/helper.h: a test header\n"
-            "tools/tool.cpp:1 app/none.h: names no file of src/\n");
-  EXPECT_EQ(CheckCycles(tree),
+            "files/archive.h:2 png.h: only platform/ wraps this library\n"
+            "scene/cast/cast.h:2 classes/cast_class.h: scene may not include classes\n"
+            "src/tools has no rule (tools/tool.cpp)\n"
+            "tools/tool.cpp:1 app/none.h: names no file of src/\n"
             "folders include each other: classes scene\n"
             "folders include each other: files script\n"
             "headers include each other: classes/cast_class.h scene/cast/cast.h scene/scene.h\n"

@@ -16,6 +16,9 @@
 
 namespace {
 
+class MusicStreamHeardTest : public HeardSoundTest {};
+class MusicStreamSilentTest : public SilentSoundTest {};
+
 constexpr std::size_t kGapFrames = 441;  // 10 ms: longer than any silence inside the pieces
 
 TEST(MemoryStreamTest, CallbacksReadSeekAndTellWithinTheData) {
@@ -56,10 +59,7 @@ Samples Repeated(const Samples& piece, std::size_t samples) {
   return out;
 }
 
-TEST(MusicStreamTest, ALoopFillsTheRingWithWholeCopiesAndNoGap) {
-  Listener listener;
-  GameSoundManager& manager = listener.manager;
-  ASSERT_TRUE(manager.Initialize());
+TEST_F(MusicStreamHeardTest, ALoopFillsTheRingWithWholeCopiesAndNoGap) {
   const std::string ogg = DataFile("tone_stereo.ogg");
   const DecodedPiece piece = DecodeOgg(ogg);
   ASSERT_EQ(piece.channels, 2);
@@ -74,7 +74,7 @@ TEST(MusicStreamTest, ALoopFillsTheRingWithWholeCopiesAndNoGap) {
   EXPECT_TRUE(manager.IsMusicPlaying(Code("LOOP")));
   manager.StopMusic(Code("LOOP"));
   EXPECT_FALSE(manager.IsMusicPlaying(Code("LOOP")));
-  const std::vector<SoundRun> runs = SplitRuns(listener.Finish(), kGapFrames);
+  const std::vector<SoundRun> runs = SplitRuns(Heard(), kGapFrames);
   ASSERT_EQ(runs.size(), 1u);
   ASSERT_GT(runs[0].samples.size(), 2u * 44100 * 19 / 10);
   EXPECT_EQ(FirstDifference(runs[0].samples, Repeated(piece.samples, runs[0].samples.size())), "");
@@ -95,10 +95,7 @@ Samples Resampled(const Samples& mono) {
   return out;
 }
 
-TEST(MusicStreamTest, WithoutLoopAPieceIsHeardOnceThenSilenceAndPlaysAgainWhenAsked) {
-  Listener listener;
-  GameSoundManager& manager = listener.manager;
-  ASSERT_TRUE(manager.Initialize());
+TEST_F(MusicStreamHeardTest, WithoutLoopAPieceIsHeardOnceThenSilenceAndPlaysAgainWhenAsked) {
   const std::string ogg = DataFile("tone_mono_22050.ogg");
   manager.LoadMusic(Code("ONCE"), Bytes(ogg));
   for (int time = 0; time < 2; ++time) {
@@ -112,15 +109,12 @@ TEST(MusicStreamTest, WithoutLoopAPieceIsHeardOnceThenSilenceAndPlaysAgainWhenAs
   ASSERT_EQ(piece.rate, 22050);
   ASSERT_EQ(piece.samples.size(), 6615u);
   const Samples expected = Resampled(piece.samples);
-  const std::vector<SoundRun> runs = SplitRuns(listener.Finish(), kGapFrames);
+  const std::vector<SoundRun> runs = SplitRuns(Heard(), kGapFrames);
   ASSERT_EQ(runs.size(), 2u);
   for (const SoundRun& run : runs) EXPECT_EQ(FirstDifference(run.samples, expected), "");
 }
 
-TEST(MusicStreamTest, AFadeToZeroEndsAtOnePercentThenStopsOnTheFrameAfter) {
-  Listener listener;
-  GameSoundManager& manager = listener.manager;
-  ASSERT_TRUE(manager.Initialize());
+TEST_F(MusicStreamHeardTest, AFadeToZeroEndsAtOnePercentThenStopsOnTheFrameAfter) {
   const std::string ogg = DataFile("tone_stereo.ogg");
   manager.LoadMusic(Code("FADE"), Bytes(ogg));
   ASSERT_TRUE(manager.PlayMusic(Code("FADE"), true, 1.0f));
@@ -135,7 +129,7 @@ TEST(MusicStreamTest, AFadeToZeroEndsAtOnePercentThenStopsOnTheFrameAfter) {
   manager.Update();
   EXPECT_FALSE(manager.IsMusicPlaying(Code("FADE")));
   SleepMs(200);
-  const std::vector<SoundRun> runs = SplitRuns(listener.Finish(), kGapFrames);
+  const std::vector<SoundRun> runs = SplitRuns(Heard(), kGapFrames);
 
   const Samples piece = DecodeOgg(ogg).samples;
   int peak = 0;
@@ -151,10 +145,7 @@ TEST(MusicStreamTest, AFadeToZeroEndsAtOnePercentThenStopsOnTheFrameAfter) {
   EXPECT_GT(tail, 0);
 }
 
-TEST(MusicStreamTest, RefusesWhatItCannotPlayAndFreesBytesNoStreamTakes) {
-  ProgramFolder program;
-  GameSoundManager manager;
-  ASSERT_TRUE(manager.Initialize(AudioOutput::kNone));
+TEST_F(MusicStreamSilentTest, RefusesWhatItCannotPlayAndFreesBytesNoStreamTakes) {
   const std::string ogg = DataFile("tone_stereo.ogg");
   testing::internal::CaptureStderr();
   manager.LoadMusic(Code("SIX "), Bytes(DataFile("three_channels.ogg")));
@@ -185,10 +176,7 @@ TEST(MusicStreamTest, RefusesWhatItCannotPlayAndFreesBytesNoStreamTakes) {
   EXPECT_FALSE(manager.PlayMusic(3u, true, 1.0f));
 }
 
-TEST(MusicStreamTest, ALoopWithoutSamplesPlaysSilenceAndEnds) {
-  ProgramFolder program;
-  GameSoundManager manager;
-  ASSERT_TRUE(manager.Initialize(AudioOutput::kNone));
+TEST_F(MusicStreamSilentTest, ALoopWithoutSamplesPlaysSilenceAndEnds) {
   manager.LoadMusic(Code("NONE"), Bytes(DataFile("no_samples.ogg")));
   ASSERT_TRUE(manager.PlayMusic(Code("NONE"), true, 1.0f));
   SleepMs(1200);

@@ -18,6 +18,9 @@
 
 namespace {
 
+class SoundManagerHeardTest : public HeardSoundTest {};
+class SoundManagerSilentTest : public SilentSoundTest {};
+
 // Every row of tables/decibels.rows.
 TEST(SoundConversionTest, PercentsAndPansBecomeHundredthsOfADecibel) {
   const auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/sound/tables/decibels.rows");
@@ -41,10 +44,7 @@ Samples Ramp(std::size_t frames) {
 
 Samples Frames(const Samples& samples, std::size_t from) { return Samples(samples.begin() + 2 * from, samples.end()); }
 
-TEST(SoundManagerTest, PlaysLevelsPansMastersAndStartsAsHeard) {
-  Listener listener;
-  GameSoundManager& manager = listener.manager;
-  ASSERT_TRUE(manager.Initialize());
+TEST_F(SoundManagerHeardTest, PlaysLevelsPansMastersAndStartsAsHeard) {
   const Samples ramp = Ramp(2205);
   const std::string flat = MakeWave(2, 16, 44100, SampleBytes(Constant(2205, 10000, 10000)));
   ASSERT_TRUE(manager.AddSound(Code("FLAT"), flat.data(), flat.size()));
@@ -90,7 +90,7 @@ TEST(SoundManagerTest, PlaysLevelsPansMastersAndStartsAsHeard) {
   SleepMs(100);
   manager.PlaySound(Code("LONG"), 1.0f, 0.0f, 0.0f);
   SleepMs(400);
-  const std::vector<SoundRun> runs = SplitRuns(listener.Finish());
+  const std::vector<SoundRun> runs = SplitRuns(Heard());
   std::size_t run = 0;
   for (const Case& c : cases) {
     if (c.heard.empty()) continue;
@@ -107,17 +107,14 @@ TEST(SoundManagerTest, PlaysLevelsPansMastersAndStartsAsHeard) {
   EXPECT_EQ(FirstDifference(restarted, expected), "");
 }
 
-TEST(SoundManagerTest, AMasterChangeReachesAPlayingSound) {
-  Listener listener;
-  GameSoundManager& manager = listener.manager;
-  ASSERT_TRUE(manager.Initialize());
+TEST_F(SoundManagerHeardTest, AMasterChangeReachesAPlayingSound) {
   const std::string wave = MakeWave(2, 16, 44100, SampleBytes(Constant(13230, 10000, 10000)));
   ASSERT_TRUE(manager.AddSound(1, wave.data(), wave.size()));
   manager.PlaySound(1, 1.0f, 0.0f, 0.0f);
   SleepMs(100);
   manager.PutSoundVolume(0.5f);
   SleepMs(350);
-  const std::vector<SoundRun> runs = SplitRuns(listener.Finish());
+  const std::vector<SoundRun> runs = SplitRuns(Heard());
   ASSERT_EQ(runs.size(), 1u);
   const Samples& heard = runs[0].samples;
   ASSERT_EQ(heard.size(), 2u * 13230);
@@ -175,14 +172,11 @@ TEST(SoundManagerTest, WithoutAnAudioDeviceTheGameRunsSilent) {
   EXPECT_TRUE(manager.IsMusicPlaying(2));
 }
 
-TEST(SoundManagerTest, LoadsSoundsRelativeToTheProgramFolderAndSaysWhyOneIsRefused) {
-  ProgramFolder program;
+TEST_F(SoundManagerSilentTest, LoadsSoundsRelativeToTheProgramFolderAndSaysWhyOneIsRefused) {
   program.Folder().Write("Sound/Hit.wav", MakeWave(2, 16, 44100, SampleBytes(Constant(4, 1, 1))));
   std::string floatWave = MakeWave(2, 16, 44100, SampleBytes(Constant(4, 1, 1)));
   floatWave[20] = 3;
   program.Folder().Write("Sound/Float.wav", floatWave);
-  GameSoundManager manager;
-  ASSERT_TRUE(manager.Initialize(AudioOutput::kNone));
   testing::internal::CaptureStderr();
   EXPECT_TRUE(manager.LoadSound(Code("HIT "), "sound\\hit.wav"));
   EXPECT_FALSE(manager.LoadSound(Code("MISS"), "sound\\missing.wav"));

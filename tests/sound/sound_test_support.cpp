@@ -14,11 +14,6 @@ ProgramFolder::ProgramFolder(bool withLibrary) {
 
 ProgramFolder::~ProgramFolder() { SetProgramDir(""); }
 
-Samples Listener::Finish() {
-  manager.Terminate();
-  return capture_.Read();
-}
-
 std::string DataFile(const std::string& name) {
   return ReadTextFile(std::filesystem::path(T3D_SOURCE_DIR) / "tests/sound/data" / name);
 }

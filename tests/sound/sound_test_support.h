@@ -3,6 +3,8 @@
 // sample runs.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,23 +30,29 @@ class ProgramFolder {
 
 // Four characters packed as a sound id, the first in the highest byte.
 constexpr std::uint32_t Code(const char (&text)[5]) {
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(text[0])) << 24 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(text[1])) << 16 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 8 |
-         static_cast<unsigned char>(text[3]);
+  std::uint32_t code = 0;
+  for (int i = 0; i < 4; ++i) code = code << 8 | static_cast<unsigned char>(text[i]);
+  return code;
 }
 
-// A sound manager of a program folder of its own, heard through the disk
-// driver. Initialize it first; Finish terminates it and reads what it played.
-class Listener {
- public:
-  Samples Finish();
-
- private:
-  ProgramFolder program_;
-  DiskCapture capture_;
-
- public:
+// Suites whose manager, in a program folder of its own, is heard through the
+// disk driver (Heard terminates it and reads what it played), or plays to no
+// device.
+class HeardSoundTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(manager.Initialize()); }
+  Samples Heard() {
+    manager.Terminate();
+    return capture.Read();
+  }
+  ProgramFolder program;
+  DiskCapture capture;
+  GameSoundManager manager;
+};
+class SilentSoundTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(manager.Initialize(AudioOutput::kNone)); }
+  ProgramFolder program;
   GameSoundManager manager;
 };
 

@@ -1,35 +1,60 @@
-// The WAVE reader on files built chunk by chunk: what it takes, what it
-// refuses and why, and that no size in a file makes it read past the bytes.
+// The WAVE reader on files built chunk by chunk (tables/wave_files.rows): what
+// it takes, what it refuses and why, and that no size in a file makes it read
+// past the bytes.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/audio/audio_capture.h"
 #include "sound/wave_file.h"
+#include "support/case_files.h"
 
 namespace {
 
-std::string U32(std::uint32_t v) {
-  return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
-}
-std::string U16(std::uint16_t v) { return {static_cast<char>(v), static_cast<char>(v >> 8)}; }
-
 std::string Chunk(const std::string& id, const std::string& payload, std::uint32_t size) {
-  return id + U32(size) + payload + (payload.size() % 2 ? std::string(1, '\0') : "");
+  return id + Le32(size) + payload + (payload.size() % 2 ? std::string(1, '\0') : "");
 }
-std::string Chunk(const std::string& id, const std::string& payload) {
-  return Chunk(id, payload, static_cast<std::uint32_t>(payload.size()));
+
+// The file the words of a row describe (see the table's head).
+std::string BuildWave(const std::string& words) {
+  std::string chunks, magic = "RIFF", riffSize;
+  std::size_t keepChunks = std::string::npos, keepFile = std::string::npos;
+  std::istringstream in(words);
+  for (std::string word; in >> word;) {
+    const std::string kind = word.substr(0, word.find(':')), rest = word.substr(word.find(':') + 1);
+    std::vector<std::uint32_t> n;
+    if (kind != "chunk" && kind != "magic")
+      for (long number : Numbers(rest)) n.push_back(static_cast<std::uint32_t>(number));
+    if (kind == "fmt") {
+      std::string f = Le32(n[0] | n[1] << 16) + Le32(n[2]) + Le32(1) + Le32(1 | n[3] << 16);
+      f.resize(n.size() > 4 ? n[4] : 16, '\0');
+      chunks += Chunk("fmt ", f, static_cast<std::uint32_t>(f.size()));
+    } else if (kind == "data") {
+      chunks += Chunk("data", std::string(n[0], '\x11'), n.size() > 1 ? n[1] : n[0]);
+    } else if (kind == "chunk") {
+      std::istringstream parts(rest);
+      std::string id, payload, declared;
+      std::getline(parts, id, ':');
+      std::getline(parts, payload, ':');
+      const bool sized = static_cast<bool>(std::getline(parts, declared));
+      const long size = sized ? Numbers(declared)[0] : static_cast<long>(payload.size());
+      chunks += Chunk(id, payload, static_cast<std::uint32_t>(size));
+    } else if (kind == "riff") {
+      riffSize = Le32(n[0]);
+    } else if (kind == "magic") {
+      magic = rest;
+    } else {
+      (kind == "chunks" ? keepChunks : keepFile) = n[0];
+    }
+  }
+  chunks = chunks.substr(0, keepChunks);
+  if (riffSize.empty()) riffSize = Le32(static_cast<std::uint32_t>(4 + chunks.size()));
+  return (magic + riffSize + "WAVE" + chunks).substr(0, keepFile);
 }
-std::string Format(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
-                   std::size_t size = 16) {
-  // Block align and byte rate deliberately wrong: the reader works them out.
-  std::string f = U16(tag) + U16(channels) + U32(rate) + U32(1) + U16(1) + U16(bits);
-  f.resize(size, '\0');
-  return Chunk("fmt ", f);
-}
-std::string Riff(const std::string& chunks, std::uint32_t size) { return "RIFF" + U32(size) + "WAVE" + chunks; }
-std::string Riff(const std::string& chunks) { return Riff(chunks, static_cast<std::uint32_t>(4 + chunks.size())); }
 
 std::string Describe(const std::string& file) {
   const WaveFile wave = ParseWave(file.data(), file.size());
@@ -40,55 +65,12 @@ std::string Describe(const std::string& file) {
 }
 
 TEST(WaveFileTest, ReadsChunksAndRefusesWhatItCannotPlay) {
-  const std::string pcm = Format(1, 2, 44100, 16);
-  const std::string data8 = Chunk("data", std::string(8, '\x11'));
-  struct Case {
-    const char* name;
-    std::string file;
-    const char* expected;
-  };
-  const std::vector<Case> cases = {
-      {"16-bit stereo", Riff(pcm + data8), "2ch 16bit 44100Hz, 8 bytes at 44"},
-      {"8-bit mono", Riff(Format(1, 1, 22050, 8) + Chunk("data", "abc")), "1ch 8bit 22050Hz, 3 bytes at 44"},
-      {"an empty first data chunk gives way to the next",
-       Riff(pcm + Chunk("data", "") + Chunk("LIST", "odd") + data8), "2ch 16bit 44100Hz, 8 bytes at 64"},
-      {"later fmt chunks are ignored", Riff(pcm + Format(3, 2, 44100, 32) + data8),
-       "2ch 16bit 44100Hz, 8 bytes at 68"},
-      {"data past the end of the file is cut to it and to whole frames",
-       Riff(pcm + Chunk("data", std::string(10, '\x11'), 1000)), "2ch 16bit 44100Hz, 8 bytes at 44"},
-      {"a RIFF size past the file is cut to the file", Riff(pcm + data8, 0xFFFFFFFF),
-       "2ch 16bit 44100Hz, 8 bytes at 44"},
-      {"a RIFF size that ends before the data", Riff(pcm + data8, 4 + 24),
-       "error: WAVE file without sample data"},
-      {"a chunk size that would wrap the offset", Riff(pcm + Chunk("LIST", "", 0xFFFFFFF8) + data8),
-       "error: WAVE file without sample data"},
-      {"data shorter than one frame", Riff(pcm + Chunk("data", "abc")), "error: WAVE file without sample data"},
-      {"no data chunk", Riff(pcm), "error: WAVE file without sample data"},
-      {"a fmt chunk of 12 bytes", Riff(Format(1, 2, 44100, 16, 12) + data8),
-       "error: WAVE \"fmt \" chunk shorter than 16 bytes"},
-      {"a fmt chunk of 14 bytes", Riff(Format(1, 2, 44100, 16, 14) + data8),
-       "error: WAVE \"fmt \" chunk shorter than 16 bytes"},
-      {"a fmt chunk cut by the end of the file", Riff(pcm.substr(0, 18)),
-       "error: WAVE \"fmt \" chunk shorter than 16 bytes"},
-      {"no fmt chunk", Riff(data8), "error: WAVE file without a \"fmt \" chunk"},
-      {"float samples", Riff(Format(3, 2, 44100, 32) + data8),
-       "error: WAVE with floating-point samples is not supported (16-bit or 8-bit PCM only)"},
-      {"the extensible format", Riff(Format(0xFFFE, 2, 44100, 16, 40) + data8),
-       "error: WAVE in the extensible format is not supported (16-bit or 8-bit PCM only)"},
-      {"ADPCM", Riff(Format(2, 2, 44100, 4, 20) + data8),
-       "error: compressed WAVE is not supported (16-bit or 8-bit PCM only)"},
-      {"three channels", Riff(Format(1, 3, 44100, 16) + data8),
-       "error: WAVE layout is not supported (mono or stereo, 8 or 16 bits, 1 to 384000 Hz)"},
-      {"24 bits", Riff(Format(1, 2, 44100, 24) + data8),
-       "error: WAVE layout is not supported (mono or stereo, 8 or 16 bits, 1 to 384000 Hz)"},
-      {"rate 0", Riff(Format(1, 2, 0, 16) + data8),
-       "error: WAVE layout is not supported (mono or stereo, 8 or 16 bits, 1 to 384000 Hz)"},
-      {"rate 2^32-1", Riff(Format(1, 2, 0xFFFFFFFF, 16) + data8),
-       "error: WAVE layout is not supported (mono or stereo, 8 or 16 bits, 1 to 384000 Hz)"},
-      {"RIFX", "RIFX" + Riff(pcm + data8).substr(4), "error: not a RIFF WAVE file"},
-      {"eight bytes", Riff("").substr(0, 8), "error: not a RIFF WAVE file"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(Describe(c.file), c.expected) << c.name;
+  const auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/sound/tables/wave_files.rows");
+  ASSERT_EQ(rows.size(), 23u);
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 3u) << row[0];
+    EXPECT_EQ(Describe(BuildWave(row[1])), row[2]) << row[0];
+  }
 }
 
 }  // namespace

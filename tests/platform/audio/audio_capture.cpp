@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <sstream>
 #include <thread>
 
 DiskCapture::DiskCapture() {
@@ -59,39 +60,30 @@ Samples Constant(std::size_t frames, std::int16_t left, std::int16_t right) {
   return samples;
 }
 
-namespace {
-
-void Put32(std::string& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
-}
-void Put16(std::string& out, std::uint16_t value) {
-  out.push_back(static_cast<char>(value));
-  out.push_back(static_cast<char>(value >> 8));
+std::vector<long> Numbers(const std::string& list) {
+  std::vector<long> numbers;
+  std::istringstream in(list);
+  for (std::string number; std::getline(in, number, ',');) numbers.push_back(std::stol(number, nullptr, 0));
+  return numbers;
 }
 
-}  // namespace
+std::string Le32(std::uint32_t value) {
+  return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+          static_cast<char>(value >> 24)};
+}
 
 std::string MakeWave(int channels, int bits, int rate, const std::string& data) {
-  std::string format;
-  const int block = channels * bits / 8;
-  Put16(format, 1);
-  Put16(format, static_cast<std::uint16_t>(channels));
-  Put32(format, static_cast<std::uint32_t>(rate));
-  Put32(format, static_cast<std::uint32_t>(rate * block));
-  Put16(format, static_cast<std::uint16_t>(block));
-  Put16(format, static_cast<std::uint16_t>(bits));
-  std::string wave = "RIFF";
-  Put32(wave, static_cast<std::uint32_t>(4 + 8 + format.size() + 8 + data.size()));
-  wave += "WAVEfmt ";
-  Put32(wave, static_cast<std::uint32_t>(format.size()));
-  wave += format + "data";
-  Put32(wave, static_cast<std::uint32_t>(data.size()));
-  return wave + data;
+  const auto block = static_cast<std::uint32_t>(channels * bits / 8);
+  const auto size = static_cast<std::uint32_t>(data.size());
+  return "RIFF" + Le32(4 + 8 + 16 + 8 + size) + "WAVEfmt " + Le32(16) +
+         Le32(1 | static_cast<std::uint32_t>(channels) << 16) + Le32(static_cast<std::uint32_t>(rate)) +
+         Le32(static_cast<std::uint32_t>(rate) * block) + Le32(block | static_cast<std::uint32_t>(bits) << 16) +
+         "data" + Le32(size) + data;
 }
 
 std::string SampleBytes(const Samples& samples) {
   std::string bytes;
-  for (std::int16_t s : samples) Put16(bytes, static_cast<std::uint16_t>(s));
+  for (std::int16_t s : samples) bytes += {static_cast<char>(s), static_cast<char>(s >> 8)};
   return bytes;
 }
 

@@ -3,78 +3,46 @@
 // itself is heard in the sound manager's tests.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/audio/audio_capture.h"
 #include "platform/audio/audio_mixer.h"
+#include "support/case_files.h"
 
 namespace {
 
-struct MixCase {
-  const char* name;
-  PcmFormat format;
-  std::vector<int> source;  // samples; for 8 bits the stored bytes
-  std::int32_t volume = 0;
-  std::int32_t pan = 0;
-  bool loop = false;
-  std::size_t startByte = 0;
-  int copies = 1;
-  Samples expected;  // all the frames mixed
-  bool playingAfter = false;
-};
-
-std::unique_ptr<PcmBuffer> MakeBuffer(AudioMixer& mixer, const MixCase& c) {
-  const int bytesPerSample = c.format.bitsPerSample / 8;
-  auto buffer = mixer.CreateBuffer(c.format, c.source.size() * static_cast<std::size_t>(bytesPerSample));
-  PcmBuffer::Regions regions;
-  EXPECT_TRUE(buffer->LockAll(regions));
-  for (std::size_t i = 0; i < c.source.size(); ++i) {
-    if (bytesPerSample == 1) {
-      regions.first[i] = static_cast<unsigned char>(c.source[i]);
-    } else {
-      regions.first[2 * i] = static_cast<unsigned char>(c.source[i]);
-      regions.first[2 * i + 1] = static_cast<unsigned char>(c.source[i] >> 8);
-    }
-  }
-  buffer->Unlock(regions);
-  buffer->SetVolume(c.volume);
-  buffer->SetPan(c.pan);
-  buffer->SetCurrentPosition(c.startByte);
-  buffer->Play(c.loop);
-  return buffer;
-}
-
+// Every row of tables/mixes.rows.
 TEST(AudioMixerTest, MixesFormatsRatesLevelsAndLoops) {
-  const PcmFormat stereo{2, 16, 44100};
-  const PcmFormat half{1, 16, 22050};
-  const std::vector<MixCase> cases = {
-      {"stereo samples as they are", stereo, {100, -100, 200, -200, 300, -300}, 0, 0, false, 0, 1,
-       {100, -100, 200, -200, 300, -300, 0, 0}, false},
-      {"8-bit mono on both sides", {1, 8, 44100}, {0x81, 0xFF, 0x00}, 0, 0, false, 0, 1,
-       {256, 256, 32512, 32512, -32768, -32768}, false},
-      {"half rate steps between samples, the last held", half, {1000, 2000, 3000}, 0, 0, false, 0, 1,
-       {1000, 1000, 1500, 1500, 2000, 2000, 2500, 2500, 3000, 3000, 3000, 3000, 0, 0}, false},
-      {"a loop steps across its end to its start", half, {1000, 2000, 3000}, 0, 0, true, 0, 1,
-       {1000, 1000, 1500, 1500, 2000, 2000, 2500, 2500, 3000, 3000, 2000, 2000, 1000, 1000, 1500, 1500}, true},
-      {"-602 is half the level", stereo, {10000, 10000}, -602, 0, false, 0, 1, {5000, 5000}, false},
-      {"a pan to the right takes its level off the left", stereo, {10000, 10000}, 0, 2000, false, 0, 1,
-       {1000, 10000}, false},
-      {"a full left pan silences the right", stereo, {10000, 10000}, 0, kPanLeft, false, 0, 1, {10000, 0}, false},
-      {"the volume floor is silence", stereo, {10000, 10000}, kVolumeMin, 0, true, 0, 1, {0, 0}, true},
-      {"a start in a frame plays from its frame", stereo, {1, 1, 2, 2, 3, 3}, 0, 0, false, 6, 1, {2, 2, 3, 3},
-       false},
-      {"sums beyond 16 bits clip", stereo, {30000, -30000}, 0, 0, false, 0, 2, {32767, -32768}, false},
-  };
-  for (const MixCase& c : cases) {
-    SCOPED_TRACE(c.name);
+  const auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/audio/tables/mixes.rows");
+  ASSERT_EQ(rows.size(), 10u);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row[0]);
+    ASSERT_EQ(row.size(), 10u);
+    const std::vector<long> format = Numbers(row[1]), source = Numbers(row[2]);
+    const auto bytes = source.size() * static_cast<std::size_t>(format[1] / 8);
     AudioMixer mixer;
     std::vector<std::unique_ptr<PcmBuffer>> buffers;
-    for (int i = 0; i < c.copies; ++i) buffers.push_back(MakeBuffer(mixer, c));
-    Samples out(c.expected.size());
+    for (int copy = 0; copy < std::stoi(row[7]); ++copy) {
+      auto& buffer = buffers.emplace_back(mixer.CreateBuffer(
+          {static_cast<int>(format[0]), static_cast<int>(format[1]), static_cast<int>(format[2])}, bytes));
+      PcmBuffer::Regions regions;
+      ASSERT_TRUE(buffer->LockAll(regions));
+      // Each sample's bytes, lowest first.
+      for (std::size_t i = 0, size = bytes / source.size(); i < bytes; ++i)
+        regions.first[i] = static_cast<unsigned char>(source[i / size] >> (8 * (i % size)));
+      buffer->Unlock(regions);
+      buffer->SetVolume(std::stoi(row[3]));
+      buffer->SetPan(std::stoi(row[4]));
+      buffer->SetCurrentPosition(std::stoul(row[6]));
+      buffer->Play(row[5] == "loop");
+    }
+    const std::vector<long> mixed = Numbers(row[8]);
+    Samples out(mixed.size());
     mixer.Mix(out.data(), static_cast<int>(out.size() / 2));
-    EXPECT_EQ(out, c.expected);
-    EXPECT_EQ(buffers[0]->IsPlaying(), c.playingAfter);
+    EXPECT_EQ(std::vector<long>(out.begin(), out.end()), mixed);
+    EXPECT_EQ(buffers[0]->IsPlaying(), row[9] == "playing");
   }
 }
 

@@ -1,11 +1,15 @@
-// The SDL device with scripted events: each press and release between two
-// reads seen once, the joystick's axes and buttons, and joysticks unplugged
-// and plugged in while it runs.
+// The SDL device with scripted events (cases/*.txt): each press and release
+// between two reads seen once, the joystick's axes and buttons, and joysticks
+// unplugged and plugged in while it runs.
 #include "platform/input/sdl_input_device.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <filesystem>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,52 +17,51 @@
 
 namespace {
 
-struct Event {
-  SDL_Scancode scancode;
-  bool down;
-  bool repeat = false;
+// Answers the commands of a case file (see cases/*.txt); keys and scancodes
+// go by SDL's names or by number.
+class CaseRunner {
+ public:
+  static int Number(const std::string& word) {
+    return word[0] == '-' || std::isdigit(static_cast<unsigned char>(word[0])) ? std::stoi(word) : -1;
+  }
+
+  std::string Answer(const std::string& command) {
+    std::istringstream in(command);
+    std::string name, a, b;
+    in >> name >> a >> b;
+    if (name == "open") return device_.emplace().Open() ? "1" : "0";
+    if (name == "scancode") {
+      const int number = Number(a);
+      PushScancode(number >= 0 ? number : SDL_GetScancodeFromName(a.c_str()), b != "up", b == "repeat");
+    }
+    if (name == "pad") return pad_.emplace(Number(a), Number(b)).IsPlugged() ? "1" : "0";
+    if (name == "axes") {
+      pad_->SetAxis(0, Number(a));
+      pad_->SetAxis(1, Number(b));
+    }
+    if (name == "button") pad_->SetButton(Number(a), b == "down");
+    if (name == "buttonevent") pad_->PushButtonEvent(Number(a), b == "down");
+    if (name == "unplug") pad_->Unplug();
+    if (name != "read") return "";
+    InputState state;
+    const std::string failed = device_->Read(&state) ? "" : "failed ";
+    if (a != "pad") {
+      const int key = Number(a) >= 0 ? Number(a) : KeyByName(a);
+      return failed + (state.keys[static_cast<std::size_t>(key)] == kInputDown ? "down" : "up");
+    }
+    // The stick, which of buttons 0, 1 and 31 are down, and whether a pad is there.
+    const auto& j = state.joystick;
+    return failed + std::to_string(j.x) + " " + std::to_string(j.y) + " " + (j.buttons[0] ? "A" : "-") +
+           (j.buttons[1] ? "B" : "-") + (j.buttons[31] ? "Z" : "-") + (device_->HasJoystick() ? " pad" : " none");
+  }
+
+ private:
+  std::optional<SdlInputDevice> device_;
+  std::optional<VirtualJoystick> pad_;
 };
 
-// For each read, the events pushed before it; the trace gives one letter per
-// read: D when the key reads down, u when up.
-std::string TraceKey(SdlInputDevice& device, int key, const std::vector<std::vector<Event>>& reads) {
-  std::string trace;
-  for (const std::vector<Event>& events : reads) {
-    for (const Event& event : events) PushScancode(event.scancode, event.down, event.repeat);
-    InputState state;
-    EXPECT_TRUE(device.Read(&state));
-    trace += state.keys[static_cast<std::size_t>(key)] == kInputDown ? 'D' : 'u';
-  }
-  return trace;
-}
-
-TEST(SdlInputDeviceTest, EveryPressAndReleaseIsReadOnce) {
-  constexpr SDL_Scancode kUp = SDL_SCANCODE_UP;
-  struct Case {
-    const char* name;
-    int key;
-    std::vector<std::vector<Event>> reads;
-    const char* trace;
-  };
-  const Case cases[] = {
-      {"held over three reads", kKeyUp, {{{kUp, true}}, {}, {}, {{kUp, false}}, {}}, "DDDuu"},
-      {"tapped between two reads", kKeyUp, {{}, {{kUp, true}, {kUp, false}}, {}, {}}, "uDuu"},
-      {"let go and pressed again between two reads", kKeyUp, {{{kUp, true}}, {{kUp, false}, {kUp, true}}, {}, {}},
-       "DuDD"},
-      {"tapped twice between two reads", kKeyUp,
-       {{{kUp, true}, {kUp, false}, {kUp, true}, {kUp, false}}, {}, {}}, "Duu"},
-      {"auto-repeat is no new press", kKeyUp, {{{kUp, true}}, {{kUp, false}, {kUp, true, true}}, {}}, "Duu"},
-      {"a key under two names stays down until both are up", kKeyKana,
-       {{{SDL_SCANCODE_LANG3, true}}, {{SDL_SCANCODE_INTERNATIONAL2, true}}, {{SDL_SCANCODE_LANG3, false}},
-        {{SDL_SCANCODE_INTERNATIONAL2, false}}},
-       "DDDu"},
-      {"a scancode without a key does nothing", kKeyNone, {{{SDL_SCANCODE_MUTE, true}}, {}}, "uu"},
-  };
-  for (const Case& c : cases) {
-    SdlInputDevice device;
-    ASSERT_TRUE(device.Open());
-    EXPECT_EQ(TraceKey(device, c.key, c.reads), c.trace) << c.name;
-  }
+TEST(SdlInputDeviceTest, EachCaseAnswersAsWritten) {
+  ExpectCasesAnswerAsWritten<CaseRunner>(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/input/cases", 3);
 }
 
 // The window's events stay queued for its own pump.
@@ -75,59 +78,6 @@ TEST(SdlInputDeviceTest, LeavesOtherEventsQueued) {
   SDL_Event left;
   EXPECT_EQ(SDL_PeepEvents(&left, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 1);
   EXPECT_EQ(left.type, SDL_QUIT);
-}
-
-// SDL's raw axis values to -1000..1000, the inner half reading 0.
-TEST(SdlInputDeviceTest, JoystickAxesReadWithDeadZone) {
-  SdlInputDevice device;
-  ASSERT_TRUE(device.Open());
-  VirtualJoystick pad;
-  ASSERT_TRUE(pad.IsPlugged());
-  const std::pair<int, int> cases[] = {{0, 0},       {16383, 0},     {-16383, 0},     {16384, 1},  {-16384, -1},
-                                       {24576, 501}, {32767, 1000},  {-32768, -1000}, {-32767, -1000}};
-  for (const auto& [raw, expected] : cases) {
-    pad.SetAxis(0, raw);
-    pad.SetAxis(1, raw);
-    InputState state;
-    ASSERT_TRUE(device.Read(&state));
-    ASSERT_TRUE(device.HasJoystick());
-    EXPECT_EQ(state.joystick.x, expected) << raw;
-    EXPECT_EQ(state.joystick.y, expected) << raw;
-  }
-}
-
-// Per read: the axis x, and which of buttons 0, 1 and 31 are down ("-" when
-// up); button 35 lies past the 32 that are read.
-TEST(SdlInputDeviceTest, JoystickButtonsAndPlugging) {
-  SdlInputDevice device;
-  ASSERT_TRUE(device.Open());
-  std::string trace;
-  auto read = [&] {
-    InputState state;
-    EXPECT_TRUE(device.Read(&state));
-    const auto& b = state.joystick.buttons;
-    trace += std::to_string(state.joystick.x) + (b[0] ? "A" : "-") + (b[1] ? "B" : "-") + (b[31] ? "Z" : "-") + " ";
-  };
-  {
-    VirtualJoystick pad(2, 40);
-    pad.SetButton(0, true);
-    pad.SetButton(35, true);
-    read();  // plugged in: button 0 down
-    pad.PushButtonEvent(1, true);
-    pad.PushButtonEvent(1, false);
-    pad.SetButton(31, true);
-    pad.SetAxis(0, 32767);
-    read();  // button 1 tapped: read once
-    read();
-    pad.Unplug();
-    read();  // unplugged while held: at rest
-    EXPECT_FALSE(device.HasJoystick());
-  }
-  VirtualJoystick later;
-  later.SetButton(1, true);
-  read();  // plugged in later: picked up
-  EXPECT_TRUE(device.HasJoystick());
-  EXPECT_EQ(trace, "0A-- 1000ABZ 1000A-Z 0--- 0-B- ");
 }
 
 }  // namespace

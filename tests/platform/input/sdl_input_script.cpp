@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <sstream>
+
 #include "platform/input/key_codes.h"
 
 void PushScancode(int scancode, bool down, bool repeat) {
@@ -12,6 +14,8 @@ void PushScancode(int scancode, bool down, bool repeat) {
   event.key.keysym.scancode = static_cast<SDL_Scancode>(scancode);
   SDL_PushEvent(&event);
 }
+
+int KeyByName(const std::string& name) { return KeyCodeFromScancode(SDL_GetScancodeFromName(name.c_str())); }
 
 void PushKey(int key, bool down) {
   for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
@@ -56,4 +60,15 @@ void VirtualJoystick::Unplug() {
   }
   SDL_JoystickClose(handle_);
   handle_ = nullptr;
+}
+
+std::string AnswerCase(const std::string& text, const std::function<std::string(const std::string&)>& answer) {
+  std::istringstream lines(text);
+  std::string out;
+  for (std::string line; std::getline(lines, line);) {
+    const std::string command = line.substr(0, line.find(" =>"));
+    const std::string said = command.empty() || command[0] == '#' ? "" : answer(command);
+    out += (said.empty() ? line.substr(0, line.find(" =>")) : command + " => " + said) + "\n";
+  }
+  return out;
 }

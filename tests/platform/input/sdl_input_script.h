@@ -1,14 +1,25 @@
 // Scripted input for tests: key events pushed into SDL's queue and virtual
-// joysticks, read by the real SDL device as it reads a keyboard and a pad.
-// Used by the platform input tests and the input manager's tests.
+// joysticks, read by the real SDL device as it reads a keyboard and a pad,
+// and case files of such scripts. Used by the platform input tests and the
+// input manager's tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/case_files.h"
 
 struct _SDL_Joystick;
 
 // A key event of `scancode`, as the window would queue it.
 void PushScancode(int scancode, bool down, bool repeat = false);
+// The platform key code of an SDL key name ("Up", "Z", "Space"); 0 for none.
+int KeyByName(const std::string& name);
 // A key event of the first scancode that gives `key` (a platform key code).
 void PushKey(int key, bool down);
 
@@ -34,3 +45,22 @@ class VirtualJoystick {
   _SDL_Joystick* handle_ = nullptr;
   std::int32_t id_ = -1;
 };
+
+// A case file's text with the answers that came: each line that is neither
+// blank nor a comment ("#") is a command, followed by " => " and the answer
+// expected when it answers; `answer` gets each command without it and gives
+// "" for one that does not answer.
+std::string AnswerCase(const std::string& text, const std::function<std::string(const std::string&)>& answer);
+
+// Every case of `folder` (*.txt), each run by a fresh Runner (its Answer
+// answers a command), answers as written; the folder holds `count` cases.
+template <typename Runner>
+void ExpectCasesAnswerAsWritten(const std::filesystem::path& folder, std::size_t count) {
+  const std::vector<std::string> cases = ListCases(folder, ".txt");
+  ASSERT_EQ(cases.size(), count);
+  for (const std::string& name : cases) {
+    const std::string text = ReadTextFile(folder / (name + ".txt"));
+    Runner runner;
+    EXPECT_EQ(AnswerCase(text, [&](const std::string& command) { return runner.Answer(command); }), text) << name;
+  }
+}

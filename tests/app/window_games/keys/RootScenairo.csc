@@ -1,0 +1,2 @@
+OnBegin() { Scenario.SceneFile = "keys.scn"; }
+OnEndScene() { Scenario.SceneFile = empty; }
