@@ -5,20 +5,23 @@
 #include <fstream>
 #include <iterator>
 
-ByteWriter& ByteWriter::U8(std::uint32_t v) {
-  bytes.push_back(static_cast<std::uint8_t>(v));
-  return *this;
-}
-ByteWriter& ByteWriter::U16(std::uint32_t v) { return U8(v).U8(v >> 8); }
-ByteWriter& ByteWriter::U32(std::uint32_t v) { return U16(v).U16(v >> 16); }
-ByteWriter& ByteWriter::Raw(std::initializer_list<std::uint8_t> values) {
-  bytes.insert(bytes.end(), values.begin(), values.end());
-  return *this;
-}
-ByteWriter& ByteWriter::Raw(const std::vector<std::uint8_t>& values) {
-  bytes.insert(bytes.end(), values.begin(), values.end());
-  return *this;
-}
+namespace {
+
+struct ByteWriter {
+  std::vector<std::uint8_t> bytes;
+  ByteWriter& U8(std::uint32_t v) {
+    bytes.push_back(static_cast<std::uint8_t>(v));
+    return *this;
+  }
+  ByteWriter& U16(std::uint32_t v) { return U8(v).U8(v >> 8); }  // little-endian
+  ByteWriter& U32(std::uint32_t v) { return U16(v).U16(v >> 16); }
+  ByteWriter& Raw(const std::vector<std::uint8_t>& values) {
+    bytes.insert(bytes.end(), values.begin(), values.end());
+    return *this;
+  }
+};
+
+}  // namespace
 
 std::vector<std::uint8_t> Bmp(std::int32_t width, std::int32_t height, std::uint32_t bits,
                               std::uint32_t compression, const std::vector<std::uint8_t>& between,
