@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "platform/math/math_expect.h"
 #include "platform/mesh/mesh.h"
 #include "platform/mesh/xfile_compression.h"
 #include "support/case_files.h"
@@ -48,15 +49,15 @@ std::string Summary(const LoadOutcome& outcome) {
 class XFileCorpus : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = CorpusDir("x").string();
+    dir_ = CorpusDir("x");
     if (dir_.empty()) GTEST_SKIP() << "the corpus folder shared/corpus/x is absent";
   }
   std::vector<std::uint8_t> Read(const char* name) {
-    std::vector<std::uint8_t> bytes;
-    EXPECT_TRUE(ReadWholeFile(dir_ + "/" + name, &bytes)) << name;
+    std::vector<std::uint8_t> bytes = Bytes(ReadTextFile(dir_ / name));
+    EXPECT_FALSE(bytes.empty()) << name;
     return bytes;
   }
-  std::string dir_;
+  std::filesystem::path dir_;
 };
 
 TEST_F(XFileCorpus, RealFilesGiveTheirHierarchies) {
@@ -124,7 +125,7 @@ TEST_F(XFileCorpus, AnimatedFramesPoseToTheirRestMatricesAtTheFirstKey) {
   for (const Frame* frame : frames) rest.push_back(frame->transformationMatrix);
   controller.SetTime(1.0 / 24.0);  // tick 1, the first key
   for (std::size_t i = 0; i < frames.size(); ++i) {
-    EXPECT_TRUE(MatrixNear(rest[i], frames[i]->transformationMatrix, 2e-3f)) << frames[i]->name;
+    EXPECT_TRUE(IsNear(frames[i]->transformationMatrix, rest[i], 2e-3f)) << frames[i]->name;
   }
 }
 
