@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/mesh/hierarchy_loader.h"
+#include "support/case_files.h"
 #include "xfile_test_support.h"
 
 namespace {
@@ -53,25 +54,14 @@ class CountingAllocator : public AllocateHierarchy {
   void DestroyMeshContainer(MeshContainer* container) override { delete container; }
 };
 
-const char* const kFile =
-    "xof 0303txt 0032\n"
-    "Frame R {\n"
-    " Mesh First { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;; }\n"
-    " Frame A { Frame A1 {} }\n"
-    " Frame B {\n"
-    "  Mesh Skinned { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;;\n"
-    "   SkinWeights { \"A1\"; 1; 0; 1.0; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; } }\n"
-    "  Mesh Orphan { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;;\n"
-    "   SkinWeights { \"Nowhere\"; 1; 0; 1.0; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; } }\n"
-    "  Mesh Empty { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 2;0,1;; }\n"
-    " }\n"
-    "}\n";
+const std::vector<std::uint8_t> kFile =
+    Bytes(ReadTextFile(std::string(T3D_SOURCE_DIR) + "/tests/platform/mesh/cases/skins_and_dropped_meshes.x"));
 
 TEST(FrameHierarchy, LoaderCallsTheAllocatorInFileOrderAndDropsBadMeshes) {
   CountingAllocator allocator;
   LoadedHierarchy loaded;
   std::string error;
-  ASSERT_TRUE(LoadMeshHierarchyFromXInMemory(Bytes(kFile), allocator, &loaded, &error)) << error;
+  ASSERT_TRUE(LoadMeshHierarchyFromXInMemory(kFile, allocator, &loaded, &error)) << error;
   EXPECT_EQ((std::vector<std::string>{"frame 'R'", "container 'First' 1 faces 0 materials",
                                       "frame 'A'", "frame 'A1'", "frame 'B'",
                                       "container 'Skinned' 1 faces 0 materials skinned"}),
@@ -119,7 +109,7 @@ TEST(FrameHierarchy, AFailingAllocatorLeavesNothingBehind) {
     allocator.containersLeft = c.containers;
     LoadedHierarchy loaded;
     std::string error;
-    EXPECT_FALSE(LoadMeshHierarchyFromXInMemory(Bytes(kFile), allocator, &loaded, &error)) << c.what;
+    EXPECT_FALSE(LoadMeshHierarchyFromXInMemory(kFile, allocator, &loaded, &error)) << c.what;
     EXPECT_EQ(c.error, error) << c.what;
     EXPECT_EQ(nullptr, loaded.root) << c.what;
     EXPECT_EQ(0, allocator.liveFrames) << c.what;
@@ -132,7 +122,7 @@ TEST(FrameHierarchy, AContainerTheAllocatorDropsLeavesItsFrameBare) {
   allocator.dropContainers = true;
   LoadedHierarchy loaded;
   std::string error;
-  ASSERT_TRUE(LoadMeshHierarchyFromXInMemory(Bytes(kFile), allocator, &loaded, &error)) << error;
+  ASSERT_TRUE(LoadMeshHierarchyFromXInMemory(kFile, allocator, &loaded, &error)) << error;
   EXPECT_EQ(nullptr, loaded.root->meshContainer);
   DestroyFrameHierarchy(loaded.root, allocator);
   EXPECT_EQ(0, allocator.liveFrames);

@@ -2,6 +2,7 @@
 // clones; skin information and CPU skinning.
 #include <gtest/gtest.h>
 
+#include "platform/math/matrix.h"
 #include "platform/mesh/mesh.h"
 #include "platform/mesh/skin_info.h"
 #include "xfile_test_support.h"
@@ -29,23 +30,20 @@ TEST(Mesh, CreateRefusesWhatAMeshCannotHold) {
 }
 
 TEST(Mesh, LayoutsPlaceElementsInFormatOrder) {
-  const struct {
-    std::uint32_t fvf;
-    VertexLayout layout;
-  } cases[] = {
-      {kFvfXyz, {12, -1, -1, -1}},
-      {kFvfXyz | kFvfNormal, {24, 12, -1, -1}},
-      {kFvfXyz | kFvfNormal | kFvfTex1, {32, 12, -1, 24}},
-      {kFvfXyz | kFvfDiffuse | kFvfTex1, {24, -1, 12, 16}},
-      {kFvfXyz | kFvfNormal | kFvfDiffuse | kFvfTex1, {36, 12, 24, 28}},
+  // Stride, then the offsets of normal, colour and texture coordinates.
+  const std::pair<std::uint32_t, const char*> cases[] = {
+      {kFvfXyz, "12 -1 -1 -1"},
+      {kFvfXyz | kFvfNormal, "24 12 -1 -1"},
+      {kFvfXyz | kFvfNormal | kFvfTex1, "32 12 -1 24"},
+      {kFvfXyz | kFvfDiffuse | kFvfTex1, "24 -1 12 16"},
+      {kFvfXyz | kFvfNormal | kFvfDiffuse | kFvfTex1, "36 12 24 28"},
   };
-  for (const auto& c : cases) {
-    VertexLayout layout;
-    ASSERT_TRUE(GetVertexLayout(c.fvf, &layout));
-    EXPECT_EQ(c.layout.stride, layout.stride) << c.fvf;
-    EXPECT_EQ(c.layout.normalOffset, layout.normalOffset) << c.fvf;
-    EXPECT_EQ(c.layout.diffuseOffset, layout.diffuseOffset) << c.fvf;
-    EXPECT_EQ(c.layout.texCoordOffset, layout.texCoordOffset) << c.fvf;
+  for (const auto& [fvf, expected] : cases) {
+    VertexLayout l;
+    ASSERT_TRUE(GetVertexLayout(fvf, &l));
+    EXPECT_EQ(expected, std::to_string(l.stride) + " " + std::to_string(l.normalOffset) + " " +
+                            std::to_string(l.diffuseOffset) + " " + std::to_string(l.texCoordOffset))
+        << fvf;
   }
 }
 
@@ -121,14 +119,6 @@ TEST(Mesh, CloneKeepsSharedElementsAndZeroesNewOnes) {
   EXPECT_EQ(nullptr, mesh->CloneWithFvf(kFvfNormal));
 }
 
-Matrix Translation(float x, float y, float z) {
-  Matrix m = MatrixIdentity();
-  m.m[3][0] = x;
-  m.m[3][1] = y;
-  m.m[3][2] = z;
-  return m;
-}
-
 TEST(SkinInfo, SkinningBlendsBonesAndLeavesUnweightedVerticesAsTheyAre) {
   auto src = Mesh::Create(1, 3, kFvfXyz | kFvfNormal);
   auto dst = Mesh::Create(1, 3, kFvfXyz | kFvfNormal);
@@ -150,7 +140,7 @@ TEST(SkinInfo, SkinningBlendsBonesAndLeavesUnweightedVerticesAsTheyAre) {
   auto skin = SkinInfo::Create(3, bones);
   ASSERT_TRUE(skin);
   EXPECT_EQ(2u, skin->GetMaxVertexInfluences());
-  const Matrix matrices[2] = {Translation(0.0f, 10.0f, 0.0f), turn};
+  const Matrix matrices[2] = {MatrixTranslation(0.0f, 10.0f, 0.0f), turn};
   ASSERT_TRUE(skin->UpdateSkinnedMesh(matrices, *src, dst.get()));
   // Vertex 1: half of (1, 10, 0) and half of (0, 1, 0); its normal half up,
   // half turned to -x, normalised.
