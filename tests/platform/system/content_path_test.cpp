@@ -9,19 +9,13 @@
 #include <vector>
 
 #include "platform/system/temp_folder.h"
-#include "support/case_files.h"
+#include "system_tables.h"
 
 namespace {
 
-std::vector<std::vector<std::string>> Rows(const char* name) {
-  auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/system/tables" / name);
-  EXPECT_GT(rows.size(), 10u) << name;
-  for (const auto& row : rows) EXPECT_EQ(row.size(), 2u) << name << ": " << row[0];
-  return rows;
-}
-
 TEST(ContentPathTest, NormalizesSeparatorsDotsAndRepeats) {
-  for (const auto& row : Rows("normalize.rows")) EXPECT_EQ(NormalizeContentPath(row[0]), row[1]) << "name: " << row[0];
+  for (const auto& row : SystemTable("normalize.rows", 2, 10))
+    EXPECT_EQ(NormalizeContentPath(row[0]), row[1]) << "name: " << row[0];
 }
 
 TEST(ContentPathTest, CaseFoldingLeavesSecondBytesExact) {
@@ -59,7 +53,7 @@ class FindFileOnDiskTest : public ::testing::Test {
 };
 
 TEST_F(FindFileOnDiskTest, MatchesEachComponentWithoutCaseRegularFilesOnly) {
-  for (const auto& row : Rows("find_on_disk.rows")) EXPECT_EQ(Find(row[0]), row[1]) << "name: " << row[0];
+  for (const auto& row : SystemTable("find_on_disk.rows", 2, 10)) EXPECT_EQ(Find(row[0]), row[1]) << "name: " << row[0];
 }
 
 TEST_F(FindFileOnDiskTest, SeesFilesMadeAfterTheFolderWasListed) {

@@ -9,22 +9,13 @@
 
 #include "platform/system/atomic_file.h"
 #include "platform/system/temp_folder.h"
-#include "support/case_files.h"
+#include "system_tables.h"
 
 namespace {
 
-const std::filesystem::path kTables = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/system/tables";
-
-std::vector<std::vector<std::string>> Rows(const char* name, std::size_t fields) {
-  auto rows = ReadTableRows(kTables / name);
-  EXPECT_GT(rows.size(), 8u) << name;
-  for (const auto& row : rows) EXPECT_EQ(row.size(), fields) << name << ": " << row[0];
-  return rows;
-}
-
 TEST(ProfileFileTest, ReadsValuesAsTheProfileFunctionsDid) {
-  const std::string file = (kTables / "settings.sav").string();
-  for (const auto& row : Rows("read_settings.rows", 3)) {
+  const std::string file = std::string(T3D_SOURCE_DIR) + "/tests/platform/system/tables/settings.sav";
+  for (const auto& row : SystemTable("read_settings.rows", 3, 8)) {
     std::string value = "stale";
     EXPECT_EQ(GetProfileString(file, row[0], row[1], "default", value), row[2].size());
     EXPECT_EQ(value, row[2]) << row[0] << " / " << row[1];
@@ -49,7 +40,7 @@ TEST(ProfileFileTest, DefaultsLoseTrailingBlanksAndFixedBuffersKeepWholeCharacte
 }
 
 TEST(ProfileFileTest, WritesEntriesKeepingEveryOtherLine) {
-  for (const auto& row : Rows("write_settings.rows", 6)) {
+  for (const auto& row : SystemTable("write_settings.rows", 6, 8)) {
     TempFolder folder;
     if (row[1] != "none") folder.Write("Config.sav", row[1]);
     EXPECT_TRUE(WriteProfileString(folder.path() + "Config.sav", row[2], row[3], row[4])) << row[0];
@@ -63,7 +54,7 @@ TEST(ProfileFileTest, WritesEntriesKeepingEveryOtherLine) {
 TEST(ProfileFileTest, RefusesNamesThatWouldBreakTheLayout) {
   TempFolder folder;
   std::string file = folder.Write("Config.sav", "[S]\r\nK=old\r\n");
-  for (const auto& row : Rows("refused_settings.rows", 3)) {
+  for (const auto& row : SystemTable("refused_settings.rows", 3, 8)) {
     EXPECT_FALSE(WriteProfileString(file, row[0], row[1], row[2])) << row[0] << " / " << row[1];
   }
   EXPECT_EQ(folder.Read("Config.sav"), "[S]\r\nK=old\r\n");
