@@ -1,6 +1,5 @@
-// Helpers of the image tests: BMP and TGA builders, a PNG writer with stored
-// (uncompressed) deflate blocks, and a text dump of a decoded image so that
-// tests compare whole results.
+// Helpers of the image tests: BMP, TGA and PNG builders and a text dump of a
+// decoded image so that tests compare whole results.
 #pragma once
 
 #include <cstdint>
