@@ -1,6 +1,7 @@
 // Loading the real .x files written by other tools (text, binary and
 // compressed cubes, a skinned and animated cylinder, a cube with vertex
-// colours, a file that needs lenient reading, and a malformed skin).
+// colours, a file that needs lenient reading, and a malformed skin); each
+// gives the summary in corpus/.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -60,36 +61,19 @@ class XFileCorpus : public ::testing::Test {
   std::filesystem::path dir_;
 };
 
+// The summary of each real file is corpus/NAME.summary. Of note: test.x has a
+// material of colour and power only and tangent data to pass over;
+// anim_test.x has a skin naming bones the file has no frames for, so the mesh
+// is dropped rather than drawn with bones that point nowhere.
 TEST_F(XFileCorpus, RealFilesGiveTheirHierarchies) {
-  const struct {
-    const char* file;
-    const char* summary;
-  } cases[] = {
-      {"test_cube_text.x",
-       "frame 'Root'\nframe 'Cube'\n mesh 'Cube' fvf 274 vertices 24 faces 12 ranges 1\n"
-       " material tex ''\n bone 'Cube' weights 24\n"},
-      {"kwxport_test_cubewithvcolors.x",
-       "frame 'Box01'\n mesh 'mesh_Box01' fvf 338 vertices 24 faces 12 ranges 3\n"
-       " material tex 'C:\\\\code\\\\sourceforge\\\\kwxport\\\\trunkMerged\\\\test\\\\data\\\\bottom.tga'\n"
-       " material tex 'C:\\\\code\\\\sourceforge\\\\kwxport\\\\trunkMerged\\\\test\\\\data\\\\top.tga'\n"
-       " material tex 'C:\\\\code\\\\sourceforge\\\\kwxport\\\\trunkMerged\\\\test\\\\data\\\\updown.tga'\n"},
-      // A material of colour and power only, and tangent data to pass over.
-      {"test.x",
-       "frame 'pCube1'\n mesh 'pCubeShape1' fvf 274 vertices 24 faces 12 ranges 1\n"
-       " material tex '.\\\\test.png'\n"},
-      // The skin names bones the file has no frames for: the mesh is dropped
-      // rather than drawn with bones that point nowhere.
-      {"anim_test.x",
-       "frame ''\nframe 'pCylinder1'\nframe 'joint1'\nframe 'ikHandle1'\nframe 'joint2'\n"
-       "warning: mesh 'pCylinderShape1' dropped: skin bone 'joint3' names no frame\n"
-       "animation set 'cylinder_test' animations 4 ticks/s 24 period 24\n"},
-      {"malformed_skinweights_oob.x",
-       "error: mesh 'Cube': skin weight of bone 'Cube' for vertex 1000000 past the 24 vertices\n"},
-  };
-  for (const auto& c : cases) {
+  const std::filesystem::path folder = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/mesh/corpus";
+  const std::vector<std::string> names = ListCases(folder, ".summary");
+  EXPECT_GE(names.size(), 5u);
+  for (const std::string& name : names) {
     LoadOutcome outcome;
-    Load(Read(c.file), &outcome);
-    EXPECT_EQ(c.summary, Summary(outcome)) << c.file;
+    Load(Read((name + ".x").c_str()), &outcome);
+    const std::string got = Summary(outcome);
+    EXPECT_EQ(GoldenText(folder / (name + ".summary"), got), got) << name;
   }
 }
 

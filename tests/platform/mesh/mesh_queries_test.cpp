@@ -1,7 +1,6 @@
 // Ray and box queries through the bounding-volume hierarchy must give what a
 // plain scan over every face gives, for 16- and 32-bit meshes and after
-// vertices move; bounding spheres and normals (adjacency is in the loader's
-// case files).
+// vertices move; normals (adjacency is in the loader's case files).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -146,17 +145,6 @@ TEST(MeshQueries, EqualDistancesGoToTheLowerFace) {
   EXPECT_EQ(0u, hit.face);
   EXPECT_FLOAT_EQ(2.5f, hit.distance);
   EXPECT_FALSE(IntersectMesh(*mesh, {0, 5, 0}, {0, 2, 0}, &hit));
-}
-
-TEST(MeshQueries, BoundingSphereIsCentredOnTheMeanVertex) {
-  auto mesh = Mesh::Create(1, 4, kFvfXyz | kFvfNormal);
-  const Vector3 points[4] = {{0, 0, 0}, {4, 0, 0}, {0, 4, 0}, {0, 0, 4}};
-  for (std::uint32_t v = 0; v < 4; ++v) mesh->SetPosition(v, points[v]);
-  Vector3 centre;
-  float radius;
-  ComputeMeshBoundingSphere(*mesh, &centre, &radius);
-  EXPECT_EQ((Vector3{1, 1, 1}), centre);
-  EXPECT_FLOAT_EQ(std::sqrt(11.0f), radius);
 }
 
 TEST(MeshNormals, NormalsAreAngleWeightedPerIndex) {

@@ -20,30 +20,15 @@ std::string Tokens(const std::vector<std::uint8_t>& body, XFileEncoding encoding
     const XToken* next = lexer.Next();
     if (!next) return out + "error:" + lexer.Error();
     const XToken& token = *next;
-    switch (token.kind) {
-      case XTokenKind::End: return out + "end";
-      case XTokenKind::Name: out += "name:" + std::string(token.text); break;
-      case XTokenKind::String: out += "string:" + std::string(token.text); break;
-      case XTokenKind::Number:
-        if (token.integral) {
-          const double magnitude = static_cast<double>(token.integer);
-          out += "int:" + std::to_string(token.negative ? -magnitude : magnitude);
-        } else {
-          out += "float:" + std::to_string(token.number);
-        }
-        break;
-      case XTokenKind::Guid: out += "guid"; break;
-      case XTokenKind::OpenBrace: out += "{"; break;
-      case XTokenKind::CloseBrace: out += "}"; break;
-      case XTokenKind::OpenBracket: out += "["; break;
-      case XTokenKind::CloseBracket: out += "]"; break;
-      case XTokenKind::OpenAngle: out += "<"; break;
-      case XTokenKind::CloseAngle: out += ">"; break;
-      case XTokenKind::Comma: out += ","; break;
-      case XTokenKind::Semicolon: out += ";"; break;
-      case XTokenKind::Template: out += "template"; break;
-      default: out += "?"; break;
-    }
+    // What each kind prints, in XTokenKind order; names and strings add their text.
+    static const char* const kShown[] = {"end", "name:", "string:", "", "guid", "{", "}", "[", "]",
+                                         "?", "?", "<", ">", ",", ";", "?", "template", "?"};
+    if (token.kind == XTokenKind::End) return out + "end";
+    out += kShown[static_cast<int>(token.kind)];
+    if (token.kind == XTokenKind::Name || token.kind == XTokenKind::String) out += token.text;
+    const double integer = static_cast<double>(token.integer) * (token.negative ? -1.0 : 1.0);
+    if (token.kind == XTokenKind::Number)
+      out += token.integral ? "int:" + std::to_string(integer) : "float:" + std::to_string(token.number);
     out += " ";
   }
 }

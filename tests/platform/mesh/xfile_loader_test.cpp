@@ -39,7 +39,8 @@ std::string Describe(const LoadOutcome& outcome) {
   controller->SetTime(1.0);
   std::vector<Frame*> frames;
   ListFramesSiblingsFirst(outcome.hierarchy.root, &frames);
-  for (const Frame* frame : frames) text << "posed '" << frame->name << "' " << MatrixText(frame->transformationMatrix) << "\n";
+  for (const Frame* frame : frames)
+    text << "posed '" << frame->name << "' " << MatrixText(frame->transformationMatrix) << "\n";
   return text.str();
 }
 

@@ -60,33 +60,16 @@ std::vector<std::uint8_t> TextToBinary(std::string_view text) {
       continue;
     }
     flush();
-    switch (token.kind) {
-      case XTokenKind::Name:
-        PutWord(&out, 1);
-        PutDword(&out, static_cast<std::uint32_t>(token.text.size()));
-        out.insert(out.end(), token.text.begin(), token.text.end());
-        break;
-      case XTokenKind::String:
-        PutWord(&out, 2);
-        PutDword(&out, static_cast<std::uint32_t>(token.text.size()));
-        out.insert(out.end(), token.text.begin(), token.text.end());
-        afterString = true;
-        continue;
-      case XTokenKind::Guid:
-        PutWord(&out, 5);
-        for (int i = 0; i < 16; ++i) out.push_back(static_cast<std::uint8_t>(i));
-        break;
-      case XTokenKind::OpenBrace: PutWord(&out, 10); break;
-      case XTokenKind::CloseBrace: PutWord(&out, 11); break;
-      case XTokenKind::OpenBracket: PutWord(&out, 14); break;
-      case XTokenKind::CloseBracket: PutWord(&out, 15); break;
-      case XTokenKind::Comma: PutWord(&out, 19); break;
-      case XTokenKind::Semicolon: PutWord(&out, 20); break;
-      case XTokenKind::Dot: PutWord(&out, 18); break;
-      case XTokenKind::Template: PutWord(&out, 31); break;
-      default: break;
+    // The binary token code of each kind, in XTokenKind order; 0 for kinds with none.
+    static constexpr std::uint16_t kCodes[] = {0, 1, 2, 0, 5, 10, 11, 14, 15, 0, 0, 0, 0, 19, 20, 18, 31, 0};
+    if (const std::uint16_t code = kCodes[static_cast<int>(token.kind)]) PutWord(&out, code);
+    if (token.kind == XTokenKind::Name || token.kind == XTokenKind::String) {
+      PutDword(&out, static_cast<std::uint32_t>(token.text.size()));
+      out.insert(out.end(), token.text.begin(), token.text.end());
+    } else if (token.kind == XTokenKind::Guid) {
+      for (int i = 0; i < 16; ++i) out.push_back(static_cast<std::uint8_t>(i));
     }
-    afterString = false;
+    afterString = token.kind == XTokenKind::String;
   }
   flush();
   return out;
