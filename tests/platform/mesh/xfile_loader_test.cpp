@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
 #include "platform/mesh/xfile_compression.h"
 #include "support/case_files.h"
@@ -20,35 +19,11 @@ namespace fs = std::filesystem;
 
 const fs::path kMesh = fs::path(T3D_SOURCE_DIR) / "tests/platform/mesh";
 
-std::string Describe(const LoadOutcome& outcome) {
-  if (!outcome.ok) {
-    EXPECT_EQ(nullptr, outcome.hierarchy.root);
-    return "error: " + outcome.error + "\n";
-  }
-  std::ostringstream text;
-  text << DumpHierarchy(outcome.hierarchy.root);
-  for (const std::string& warning : outcome.hierarchy.warnings) text << "warning: " << warning << "\n";
-  AnimationController* controller = outcome.hierarchy.animationController.get();
-  text << "animation sets: " << (controller ? controller->GetNumAnimationSets() : 0) << "\n";
-  if (!controller) return text.str();
-  for (std::uint32_t i = 0; i < controller->GetNumAnimationSets(); ++i) {
-    const auto set = controller->GetAnimationSet(i);
-    text << "set '" << set->Name() << "' ticks/s " << set->TicksPerSecond() << " period " << set->PeriodTicks() << "\n";
-  }
-  // Track 0 plays the first set.
-  controller->SetTime(1.0);
-  std::vector<Frame*> frames;
-  ListFramesSiblingsFirst(outcome.hierarchy.root, &frames);
-  for (const Frame* frame : frames)
-    text << "posed '" << frame->name << "' " << MatrixText(frame->transformationMatrix) << "\n";
-  return text.str();
-}
-
 // The case NAME.x in `folder` loaded, compared with NAME.expected.
 std::string LoadAndCompare(const fs::path& folder, const std::string& name) {
   LoadOutcome outcome;
   Load(Bytes(ReadTextFile(folder / (name + ".x"))), &outcome);
-  const std::string got = Describe(outcome);
+  const std::string got = DescribeLoad(outcome);
   EXPECT_EQ(GoldenText(folder / (name + ".expected"), got), got) << name;
   return got;
 }
@@ -64,7 +39,7 @@ TEST(XFileLoader, CaseFilesLoadAlikeInEveryEncoding) {
                                       std::pair{"compressed binary", CompressXFile(binary)}}) {
       LoadOutcome outcome;
       Load(bytes, &outcome);
-      EXPECT_EQ(got, Describe(outcome)) << name << " as " << form;
+      EXPECT_EQ(got, DescribeLoad(outcome)) << name << " as " << form;
     }
   }
 }
@@ -83,7 +58,7 @@ TEST(XFileLoader, MalformedBinaryStreamsAreRefused) {
     file.insert(file.end(), body.begin(), body.end());
     LoadOutcome outcome;
     Load(file, &outcome);
-    EXPECT_EQ("error: " + row[1] + "\n", Describe(outcome)) << row[0];
+    EXPECT_EQ("error: " + row[1] + "\n", DescribeLoad(outcome)) << row[0];
   }
 }
 

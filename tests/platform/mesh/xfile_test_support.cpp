@@ -6,6 +6,8 @@
 #include <cstring>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 #include "platform/mesh/mesh.h"
 #include "platform/mesh/skin_info.h"
 
@@ -109,6 +111,31 @@ std::string DumpHierarchy(const Frame* root) {
   std::ostringstream out;
   DumpFrame(root, 0, out);
   return out.str();
+}
+
+std::string DescribeLoad(const LoadOutcome& outcome, bool pose) {
+  if (!outcome.ok) {
+    EXPECT_EQ(nullptr, outcome.hierarchy.root);
+    return "error: " + outcome.error + "\n";
+  }
+  std::ostringstream text;
+  text << DumpHierarchy(outcome.hierarchy.root);
+  for (const std::string& warning : outcome.hierarchy.warnings) text << "warning: " << warning << "\n";
+  AnimationController* controller = outcome.hierarchy.animationController.get();
+  text << "animation sets: " << (controller ? controller->GetNumAnimationSets() : 0) << "\n";
+  for (std::uint32_t i = 0; controller && i < controller->GetNumAnimationSets(); ++i) {
+    const auto set = controller->GetAnimationSet(i);
+    text << "set '" << set->Name() << "' animations " << set->NumAnimations() << " ticks/s " << set->TicksPerSecond()
+         << " period " << set->PeriodTicks() << "\n";
+  }
+  if (!controller || !pose) return text.str();
+  // Track 0 plays the first set.
+  controller->SetTime(1.0);
+  std::vector<Frame*> frames;
+  ListFramesSiblingsFirst(outcome.hierarchy.root, &frames);
+  for (const Frame* frame : frames)
+    text << "posed '" << frame->name << "' " << MatrixText(frame->transformationMatrix) << "\n";
+  return text.str();
 }
 
 LoadOutcome::~LoadOutcome() {

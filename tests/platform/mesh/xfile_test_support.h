@@ -30,3 +30,7 @@ struct LoadOutcome {
   ~LoadOutcome();
 };
 void Load(const std::vector<std::uint8_t>& bytes, LoadOutcome* outcome);
+
+// The dump of a loaded file with its warnings and animation sets, then posed
+// one second into the first set (track 0); or "error: " and the message.
+std::string DescribeLoad(const LoadOutcome& outcome, bool pose = true);
