@@ -11,36 +11,13 @@
 namespace {
 
 TEST(IntersectTri, HitsFromBothSidesWithBarycentricsAndDistance) {
-  const Vector3 p0{0, 0, 0}, p1{1, 0, 0}, p2{0, 1, 0};
-  struct Case {
-    const char* name;
-    Vector3 origin, direction;
-    bool hits;
-    float u, v, distance;
-  };
-  const Case cases[] = {
-      {"front", {0.25f, 0.25f, -1}, {0, 0, 1}, true, 0.25f, 0.25f, 1},
-      {"back, distance in direction lengths", {0.25f, 0.25f, 1}, {0, 0, -2}, true, 0.25f, 0.25f, 0.5f},
-      {"far", {0.2f, 0.5f, -3}, {0, 0, 1}, true, 0.2f, 0.5f, 3},
-      {"oblique", {0, 0, -2}, {0.5f, 0.5f, 4}, true, 0.25f, 0.25f, 0.5f},
-      {"corner", {0, 0, -1}, {0, 0, 1}, true, 0, 0, 1},
-      {"far corner", {0, 1, -1}, {0, 0, 1}, true, 0, 1, 1},
-      {"long edge", {0.5f, 0.5f, -1}, {0, 0, 1}, true, 0.5f, 0.5f, 1},
-      {"origin on the triangle", {0.25f, 0.25f, 0}, {0, 0, 1}, true, 0.25f, 0.25f, 0},
-      {"past the long edge", {0.6f, 0.6f, -1}, {0, 0, 1}, false, 0, 0, 0},
-      {"left of it", {-0.1f, 0.5f, -1}, {0, 0, 1}, false, 0, 0, 0},
-      {"below it", {0.5f, -0.1f, -1}, {0, 0, 1}, false, 0, 0, 0},
-      {"behind the origin", {0.25f, 0.25f, 1}, {0, 0, 1}, false, 0, 0, 0},
-      {"parallel", {0.25f, 0.25f, -1}, {1, 0, 0}, false, 0, 0, 0},
-      {"parallel in the plane", {-1, 0.25f, 0}, {1, 0, 0}, false, 0, 0, 0},
-      {"no direction", {0.25f, 0.25f, -1}, {0, 0, 0}, false, 0, 0, 0},
-  };
-  for (const Case& c : cases) {
+  for (const auto& row : MathTable("triangle_hits.rows", 4)) {
     // A miss leaves the outputs alone.
     float u = -7, v = -7, distance = -7;
-    EXPECT_EQ(IntersectTri(p0, p1, p2, c.origin, c.direction, &u, &v, &distance), c.hits) << c.name;
-    EXPECT_TRUE(IsNear(Vector3{u, v, distance}, c.hits ? Vector3{c.u, c.v, c.distance} : Vector3{-7, -7, -7}, 1e-6f))
-        << c.name;
+    const bool hit = IntersectTri({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, Parse<Vector3>(row[1]), Parse<Vector3>(row[2]), &u,
+                                  &v, &distance);
+    EXPECT_EQ(row[3] != "miss", hit) << row[0];
+    EXPECT_TRUE(IsNear(Vector3{u, v, distance}, hit ? Parse<Vector3>(row[3]) : Vector3{-7, -7, -7}, 1e-6f)) << row[0];
   }
 }
 

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/math/math_types.h"
+#include "support/case_files.h"
 
 inline const float* Floats(const Vector2& v) { return &v.x; }
 inline const float* Floats(const Vector3& v) { return &v.x; }
@@ -63,3 +66,20 @@ inline ::testing::AssertionResult IsSameRotation(const Quaternion& actual, const
 }
 
 constexpr float kPi = 3.14159265358979f;
+
+// The numbers of "x,y,z" (or more) of a table field.
+template <typename T>
+T Parse(const std::string& text) {
+  T value{};
+  std::istringstream in(text);
+  for (int i = 0; i < FloatCount<T>() && in >> const_cast<float*>(Floats(value))[i]; ++i) in.ignore(1, ',');
+  return value;
+}
+
+// The rows of tables/NAME, each of `fields` fields.
+inline std::vector<std::vector<std::string>> MathTable(const char* name, std::size_t fields) {
+  auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/math/tables" / name);
+  EXPECT_GE(rows.size(), 6u) << name;
+  for (const auto& row : rows) EXPECT_EQ(row.size(), fields) << name << ": " << row[0];
+  return rows;
+}
