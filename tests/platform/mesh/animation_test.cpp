@@ -10,6 +10,7 @@
 #include "platform/math/quaternion.h"
 #include "platform/mesh/animation_controller.h"
 #include "platform/mesh/frame_hierarchy.h"
+#include "xfile_test_support.h"
 
 namespace {
 
@@ -58,21 +59,13 @@ TEST(AnimationSet, PositionsWrapAroundThePeriod) {
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(c.ticks, set.LocalTicks(c.seconds)) << c.seconds;
 }
 
-// Frames R (children A, B) with plain records.
-struct Hierarchy {
-  DefaultAllocateHierarchy allocator;
-  Frame* root;
-  Frame* a;
-  Frame* b;
-  Hierarchy() {
-    root = allocator.CreateFrame("R");
-    a = allocator.CreateFrame("A");
-    b = allocator.CreateFrame("B");
-    root->firstChild = a;
-    a->sibling = b;
-  }
-  ~Hierarchy() { DestroyFrameHierarchy(root, allocator); }
+// Frames loaded from the text of a file, found by name.
+struct Frames : LoadOutcome {
+  explicit Frames(const std::string& text) { Load(Bytes("xof 0303txt 0032\n" + text), this); }
+  Frame* operator[](const char* name) const { return FindFrame(hierarchy.root, name); }
 };
+
+const char* const kRAB = "Frame R { Frame A {} Frame B {} }";
 
 std::shared_ptr<AnimationSet> Slide(const char* name, float distance) {
   // One tick per frame, as the model layer builds its motions.
@@ -84,12 +77,11 @@ std::shared_ptr<AnimationSet> Slide(const char* name, float distance) {
 }
 
 TEST(AnimationController, TrackZeroWritesTheFramesItsSetAnimates) {
-  Hierarchy h;
+  Frames h(kRAB);
   const Matrix untouched = MatrixTranslation(7, 7, 7);
-  h.b->transformationMatrix = untouched;
-  h.root->transformationMatrix = untouched;
+  h["B"]->transformationMatrix = h["R"]->transformationMatrix = untouched;
   AnimationController controller(2, 1);
-  controller.RegisterFrameOutputs(h.root);
+  controller.RegisterFrameOutputs(h["R"]);
   auto walk = Slide("walk", 10.0f), run = Slide("run", 30.0f);
   ASSERT_TRUE(controller.RegisterAnimationSet(walk));
   ASSERT_TRUE(controller.RegisterAnimationSet(run));
@@ -100,20 +92,20 @@ TEST(AnimationController, TrackZeroWritesTheFramesItsSetAnimates) {
   // A disabled track writes nothing.
   ASSERT_TRUE(controller.SetTrackAnimationSet(0, walk));
   controller.SetTime(4.0);
-  EXPECT_EQ(MatrixIdentity(), h.a->transformationMatrix);
+  EXPECT_EQ(MatrixIdentity(), h["A"]->transformationMatrix);
 
   ASSERT_TRUE(controller.SetTrackEnable(0, true));
   controller.SetTime(4.0);
-  EXPECT_EQ(MatrixTranslation(4, 0, 0), h.a->transformationMatrix);
-  EXPECT_EQ(untouched, h.b->transformationMatrix);
-  EXPECT_EQ(untouched, h.root->transformationMatrix);
+  EXPECT_EQ(MatrixTranslation(4, 0, 0), h["A"]->transformationMatrix);
+  EXPECT_EQ(untouched, h["B"]->transformationMatrix);
+  EXPECT_EQ(untouched, h["R"]->transformationMatrix);
 
   ASSERT_TRUE(controller.SetTrackAnimationSet(0, run));
   controller.SetTime(5.0);
-  EXPECT_EQ(MatrixTranslation(15, 0, 0), h.a->transformationMatrix);
+  EXPECT_EQ(MatrixTranslation(15, 0, 0), h["A"]->transformationMatrix);
   ASSERT_TRUE(controller.SetTrackSpeed(0, 0.5f));
   controller.AdvanceTime(2.0);  // the track moves by 1
-  EXPECT_EQ(MatrixTranslation(18, 0, 0), h.a->transformationMatrix);
+  EXPECT_EQ(MatrixTranslation(18, 0, 0), h["A"]->transformationMatrix);
   EXPECT_DOUBLE_EQ(7.0, controller.GetTime());
   TrackDesc desc;
   ASSERT_TRUE(controller.GetTrackDesc(0, &desc));
@@ -125,22 +117,19 @@ TEST(AnimationController, TrackZeroWritesTheFramesItsSetAnimates) {
 }
 
 TEST(AnimationController, OfTwoFramesWithOneNameTheOneASearchFindsIsAnimated) {
-  Hierarchy h;
-  DefaultAllocateHierarchy& allocator = h.allocator;
-  h.a->name = "Inner";
-  Frame* deep = allocator.CreateFrame("A");
-  h.a->firstChild = deep;
-  h.b->name = "A";
+  Frames h("Frame R { Frame Inner { Frame A {} } Frame A {} }");
+  Frame* deep = h["Inner"]->firstChild;
+  Frame* second = h["Inner"]->sibling;
   AnimationController controller(1, 1);
-  controller.RegisterFrameOutputs(h.root);
+  controller.RegisterFrameOutputs(h["R"]);
   auto walk = Slide("walk", 10.0f);
   controller.RegisterAnimationSet(walk);
   controller.SetTrackAnimationSet(0, walk);
   controller.SetTrackEnable(0, true);
   controller.SetTime(3.0);
-  EXPECT_EQ(FindFrame(h.root, "A"), deep);
+  EXPECT_EQ(h["A"], deep);
   EXPECT_EQ(MatrixTranslation(3, 0, 0), deep->transformationMatrix);
-  EXPECT_EQ(MatrixIdentity(), h.b->transformationMatrix);
+  EXPECT_EQ(MatrixIdentity(), second->transformationMatrix);
   // An output registered by hand cannot take a name that is already there.
   Matrix extra = MatrixIdentity();
   EXPECT_FALSE(controller.RegisterAnimationOutput("A", &extra));
@@ -151,9 +140,9 @@ TEST(AnimationController, OfTwoFramesWithOneNameTheOneASearchFindsIsAnimated) {
 }
 
 TEST(AnimationController, CloneMakesRoomAndKeepsSetsTracksAndOutputs) {
-  Hierarchy h;
+  Frames h(kRAB);
   AnimationController controller(1, 1);
-  controller.RegisterFrameOutputs(h.root);
+  controller.RegisterFrameOutputs(h["R"]);
   auto walk = Slide("walk", 10.0f);
   controller.RegisterAnimationSet(walk);
   controller.SetTrackAnimationSet(0, walk);
@@ -171,12 +160,12 @@ TEST(AnimationController, CloneMakesRoomAndKeepsSetsTracksAndOutputs) {
   EXPECT_FALSE(clone->UnregisterAnimationSet(walk.get()));
   EXPECT_EQ(0u, clone->GetNumAnimationSets());
   clone->SetTime(2.0);
-  EXPECT_EQ(MatrixTranslation(2, 0, 0), h.a->transformationMatrix);
+  EXPECT_EQ(MatrixTranslation(2, 0, 0), h["A"]->transformationMatrix);
   auto run = Slide("run", 20.0f);
   EXPECT_TRUE(clone->RegisterAnimationSet(run));
   clone->SetTrackAnimationSet(0, run);
   clone->SetTime(2.0);
-  EXPECT_EQ(MatrixTranslation(4, 0, 0), h.a->transformationMatrix);
+  EXPECT_EQ(MatrixTranslation(4, 0, 0), h["A"]->transformationMatrix);
 }
 
 }  // namespace

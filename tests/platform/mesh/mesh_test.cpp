@@ -128,11 +128,7 @@ TEST(SkinInfo, SkinningBlendsBonesAndLeavesUnweightedVerticesAsTheyAre) {
     src->SetNormal(v, {0.0f, 1.0f, 0.0f});
   }
   // Bone 0 moves up, bone 1 turns a quarter about z (x -> y, y -> -x).
-  Matrix turn = MatrixIdentity();
-  turn.m[0][0] = 0.0f;
-  turn.m[0][1] = 1.0f;
-  turn.m[1][0] = -1.0f;
-  turn.m[1][1] = 0.0f;
+  const Matrix turn{{{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
   std::vector<SkinBone> bones = {
       {"up", MatrixIdentity(), {0, 1}, {1.0f, 0.5f}},
       {"turn", MatrixIdentity(), {1}, {0.5f}},
