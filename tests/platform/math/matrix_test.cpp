@@ -15,28 +15,14 @@ namespace {
 constexpr float kRight = kPi / 2;
 
 TEST(Matrix, RotationsTurnAxesLeftHanded) {
-  struct Case {
-    const char* name;
-    Matrix m;
-    Vector3 in, expected;
-  };
-  const Case cases[] = {
-      {"X: y to z", MatrixRotationX(kRight), {0, 1, 0}, {0, 0, 1}},
-      {"X: z to -y", MatrixRotationX(kRight), {0, 0, 1}, {0, -1, 0}},
-      {"Y: x to -z", MatrixRotationY(kRight), {1, 0, 0}, {0, 0, -1}},
-      {"Y: z to x", MatrixRotationY(kRight), {0, 0, 1}, {1, 0, 0}},
-      {"Z: x to y", MatrixRotationZ(kRight), {1, 0, 0}, {0, 1, 0}},
-      {"Z: y to -x", MatrixRotationZ(kRight), {0, 1, 0}, {-1, 0, 0}},
-      {"Z 45", MatrixRotationZ(kPi / 4), {2, 0, 0}, {1.41421356f, 1.41421356f, 0}},
-      {"axis x (long) as X", MatrixRotationAxis({3, 0, 0}, kRight), {0, 1, 0}, {0, 0, 1}},
-      {"axis -y as Y back", MatrixRotationAxis({0, -1, 0}, kRight), {1, 0, 0}, {0, 0, 1}},
-      {"axis (1,1,1) 120: x to y", MatrixRotationAxis({1, 1, 1}, 2 * kPi / 3), {1, 0, 0}, {0, 1, 0}},
-      {"axis (1,1,1) 120: y to z", MatrixRotationAxis({1, 1, 1}, 2 * kPi / 3), {0, 1, 0}, {0, 0, 1}},
-      {"axis stays", MatrixRotationAxis({1, 2, 3}, 1.234f), {1, 2, 3}, {1, 2, 3}},
-      {"zero axis: none", MatrixRotationAxis({0, 0, 0}, 1.0f), {1, 2, 3}, {1, 2, 3}},
-  };
-  for (const Case& c : cases)
-    EXPECT_TRUE(IsNear(Vec3TransformCoord(c.in, c.m), c.expected)) << c.name;
+  for (const auto& row : MathTable("rotations.rows", 5)) {
+    const float angle = std::stof(row[2]) * kPi / 180;
+    const Matrix m = row[1] == "x"   ? MatrixRotationX(angle)
+                     : row[1] == "y" ? MatrixRotationY(angle)
+                     : row[1] == "z" ? MatrixRotationZ(angle)
+                                     : MatrixRotationAxis(Parse<Vector3>(row[1]), angle);
+    EXPECT_TRUE(IsNear(Vec3TransformCoord(Parse<Vector3>(row[3]), m), Parse<Vector3>(row[4]))) << row[0];
+  }
 }
 
 TEST(Matrix, ProductAppliesLeftOperandFirst) {

@@ -3,28 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/math/matrix.h"
 #include "platform/math/math_expect.h"
 
 namespace {
 
 TEST(Vector, NormalizeGivesUnitLengthAndKeepsZeroAtZero) {
-  struct Case {
-    Vector3 in, expected;
-  };
-  const Case cases[] = {
-      {{3, 4, 0}, {0.6f, 0.8f, 0}},
-      {{0, -2, 0}, {0, -1, 0}},
-      {{1, 1, 1}, {0.57735027f, 0.57735027f, 0.57735027f}},
-      {{0, 0, 0}, {0, 0, 0}},
-      {{-0.0f, 0, 0}, {0, 0, 0}},
-  };
-  for (const Case& c : cases) EXPECT_TRUE(IsNear(Vec3Normalize(c.in), c.expected)) << Show(c.in);
-
-  EXPECT_TRUE(IsNear(Vec2Normalize({0, 5}), Vector2{0, 1}));
-  EXPECT_TRUE(IsNear(Vec2Normalize({0, 0}), Vector2{0, 0}));
-  EXPECT_TRUE(IsNear(Vec4Normalize({2, 0, 0, 2}), Vector4{0.70710678f, 0, 0, 0.70710678f}));
-  EXPECT_TRUE(IsNear(Vec4Normalize({0, 0, 0, 0}), Vector4{0, 0, 0, 0}));
+  for (const auto& row : MathTable("normalize.rows", 2)) {
+    const auto size = std::count(row[0].begin(), row[0].end(), ',') + 1;
+    EXPECT_TRUE(size == 2   ? IsNear(Vec2Normalize(Parse<Vector2>(row[0])), Parse<Vector2>(row[1]))
+                : size == 3 ? IsNear(Vec3Normalize(Parse<Vector3>(row[0])), Parse<Vector3>(row[1]))
+                            : IsNear(Vec4Normalize(Parse<Vector4>(row[0])), Parse<Vector4>(row[1])))
+        << row[0];
+  }
 }
 
 TEST(Vector, CrossLerpAndLengthsMatchHandValues) {
