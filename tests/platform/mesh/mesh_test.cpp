@@ -5,9 +5,16 @@
 #include "platform/math/matrix.h"
 #include "platform/mesh/mesh.h"
 #include "platform/mesh/skin_info.h"
+#include "support/case_files.h"
 #include "xfile_test_support.h"
 
 namespace {
+
+// The dump compared with golden/NAME.dump (T3D_WRITE_GOLDEN=1 rewrites it).
+void ExpectGolden(const std::string& name, const std::string& dump) {
+  const std::string path = std::string(T3D_SOURCE_DIR) + "/tests/platform/mesh/golden/" + name + ".dump";
+  EXPECT_EQ(GoldenText(path, dump), dump) << name;
+}
 
 TEST(Mesh, CreateRefusesWhatAMeshCannotHold) {
   const struct {
@@ -61,10 +68,7 @@ TEST(Mesh, IndexWidthFollowsTheVertexCount) {
     EXPECT_FALSE(mesh->SetFace(2, 0, 1, 2));
     std::uint32_t c[3];
     mesh->GetFace(1, c);
-    EXPECT_EQ(last, c[0]);
-    EXPECT_EQ(0u, c[1]);
-    EXPECT_EQ(last - 1, c[2]);
-    EXPECT_EQ(last, mesh->Index(3));
+    EXPECT_EQ((std::vector<std::uint32_t>{last, 0, last - 1, last}), (std::vector{c[0], c[1], c[2], mesh->Index(3)}));
   }
 }
 
@@ -79,16 +83,7 @@ TEST(Mesh, AttributeSortIsStableAndBuildsOneRangePerId) {
   std::vector<std::uint32_t> remap;
   mesh->SortFacesByAttribute(&remap);
   EXPECT_EQ((std::vector<std::uint32_t>{1, 4, 3, 0, 2}), remap);
-  EXPECT_EQ(
-      "  mesh fvf 2 vertices 8 faces 5 idx16\n"
-      "   v0 0 0 0 n 0 0 0 c ffffffff t 0 0\n   v1 0 0 0 n 0 0 0 c ffffffff t 0 0\n"
-      "   v2 0 0 0 n 0 0 0 c ffffffff t 0 0\n   v3 0 0 0 n 0 0 0 c ffffffff t 0 0\n"
-      "   v4 0 0 0 n 0 0 0 c ffffffff t 0 0\n   v5 0 0 0 n 0 0 0 c ffffffff t 0 0\n"
-      "   v6 0 0 0 n 0 0 0 c ffffffff t 0 0\n   v7 0 0 0 n 0 0 0 c ffffffff t 0 0\n"
-      "   f0 1 2 3 a 0\n   f1 4 5 7 a 0\n   f2 3 4 5 a 1\n   f3 0 1 2 a 2\n   f4 2 3 4 a 2\n"
-      "   range 0 faces 0+2 vertices 1+7\n   range 1 faces 2+1 vertices 3+3\n"
-      "   range 2 faces 3+2 vertices 0+5\n",
-      DumpMesh(*mesh));
+  ExpectGolden("attribute_sort", DumpMesh(*mesh));
   ASSERT_NE(nullptr, mesh->FindAttributeRange(1));
   EXPECT_EQ(2u, mesh->FindAttributeRange(1)->faceStart);
   EXPECT_EQ(nullptr, mesh->FindAttributeRange(3));
@@ -110,12 +105,7 @@ TEST(Mesh, CloneKeepsSharedElementsAndZeroesNewOnes) {
   mesh->SortFacesByAttribute();
   auto clone = mesh->CloneWithFvf(kFvfXyz | kFvfNormal | kFvfTex1);
   ASSERT_TRUE(clone);
-  EXPECT_EQ(
-      "  mesh fvf 274 vertices 3 faces 1 idx16\n"
-      "   v0 0 1 2 n 0 0 0 c ffffffff t 0 0\n   v1 1 1 2 n 0 0 0 c ffffffff t 0 0\n"
-      "   v2 2 1 2 n 0 0 0 c ffffffff t 0 0\n   f0 2 1 0 a 4\n"
-      "   range 4 faces 0+1 vertices 0+3\n",
-      DumpMesh(*clone));
+  ExpectGolden("clone", DumpMesh(*clone));
   EXPECT_EQ(nullptr, mesh->CloneWithFvf(kFvfNormal));
 }
 
@@ -140,13 +130,7 @@ TEST(SkinInfo, SkinningBlendsBonesAndLeavesUnweightedVerticesAsTheyAre) {
   ASSERT_TRUE(skin->UpdateSkinnedMesh(matrices, *src, dst.get()));
   // Vertex 1: half of (1, 10, 0) and half of (0, 1, 0); its normal half up,
   // half turned to -x, normalised.
-  EXPECT_EQ(
-      "  mesh fvf 18 vertices 3 faces 1 idx16\n"
-      "   v0 0 10 0 n 0 1 0 c ffffffff t 0 0\n"
-      "   v1 0.5 5.5 0 n -0.707107 0.707107 0 c ffffffff t 0 0\n"
-      "   v2 2 0 0 n 0 1 0 c ffffffff t 0 0\n"
-      "   f0 0 0 0 a 0\n",
-      DumpMesh(*dst));
+  ExpectGolden("skinning", DumpMesh(*dst));
   EXPECT_FALSE(skin->UpdateSkinnedMesh(std::span<const Matrix>(matrices, 1), *src, dst.get()));
   auto small = Mesh::Create(1, 2, kFvfXyz | kFvfNormal);
   EXPECT_FALSE(skin->UpdateSkinnedMesh(matrices, *src, small.get()));
