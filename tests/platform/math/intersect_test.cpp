@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <vector>
 
 #include "platform/math/math_expect.h"
@@ -39,27 +40,14 @@ TEST(IntersectTri, HitPointAgreesOnTriangleAndRay) {
 }
 
 TEST(BoundingSphere, CentreIsMeanAndRadiusLargestDistance) {
-  struct Case {
-    const char* name;
+  for (const auto& row : MathTable("bounding_spheres.rows", 4)) {
     std::vector<Vector3> points;
-    Vector3 centre;
-    float radius;
-  };
-  const Case cases[] = {
-      // The mean, not the middle of the box: (1, 0, 0), reaching 2 to the far point.
-      {"weighted", {{0, 0, 0}, {0, 0, 0}, {3, 0, 0}}, {1, 0, 0}, 2},
-      {"one point", {{5, 5, 5}}, {5, 5, 5}, 0},
-      {"cube", {{-1, -1, -1}, {1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {-1, -1, 1}, {1, -1, 1}, {-1, 1, 1}, {1, 1, 1}},
-       {0, 0, 0}, 1.7320508f},
-      {"offset pair", {{10, 20, 30}, {10, 24, 33}}, {10, 22, 31.5f}, 2.5f},
-      {"no points: a zero sphere and false", {}, {0, 0, 0}, 0},
-  };
-  for (const Case& c : cases) {
+    std::istringstream words(row[1]);
+    for (std::string word; words >> word;) points.push_back(Parse<Vector3>(word));
     Vector3 centre{1, 2, 3};
     float radius = -1;
-    EXPECT_EQ(!c.points.empty(), ComputeBoundingSphere(c.points.data(), c.points.size(), &centre, &radius)) << c.name;
-    EXPECT_TRUE(IsNear(centre, c.centre)) << c.name;
-    EXPECT_NEAR(radius, c.radius, 1e-5f) << c.name;
+    EXPECT_EQ(!points.empty(), ComputeBoundingSphere(points.data(), points.size(), &centre, &radius)) << row[0];
+    EXPECT_TRUE(IsNear(Vector4{centre.x, centre.y, centre.z, radius}, Parse<Vector4>(row[2] + "," + row[3]))) << row[0];
   }
 }
 

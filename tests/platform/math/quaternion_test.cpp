@@ -43,22 +43,12 @@ TEST(Quaternion, ProductTurnsByFirstThenSecond) {
 }
 
 TEST(Quaternion, FromMatrixRecoversRotationInEveryBranch) {
-  struct Case {
-    const char* name;
-    Vector3 axis;
-    float angle;
-  };
-  const Case cases[] = {
-      {"none", {0, 0, 1}, 0},       {"small", {1, 2, 3}, 0.01f},  {"general", {-1, 3, 2}, 2.0f},
-      {"half turn x", {1, 0, 0}, kPi}, {"half turn y", {0, 1, 0}, kPi}, {"half turn z", {0, 0, 1}, kPi},
-      {"half turn xy", {1, 1, 0}, kPi}, {"near half x", {1, 0.1f, 0}, 3.0f},
-      {"near half z", {0.2f, 0, -1}, -3.1f},
-  };
-  for (const Case& c : cases) {
-    Matrix m = MatrixRotationAxis(c.axis, c.angle) * MatrixTranslation(5, 6, 7);
-    Quaternion q = QuaternionRotationMatrix(m);
-    EXPECT_TRUE(IsSameRotation(q, AxisAngle(c.axis, c.angle))) << c.name;
-    EXPECT_TRUE(IsNear(MatrixRotationQuaternion(q), MatrixRotationAxis(c.axis, c.angle))) << c.name;
+  for (const auto& row : MathTable("rotation_matrices.rows", 3)) {
+    const Vector3 axis = Parse<Vector3>(row[1]);
+    const float angle = std::stof(row[2]);
+    Quaternion q = QuaternionRotationMatrix(MatrixRotationAxis(axis, angle) * MatrixTranslation(5, 6, 7));
+    EXPECT_TRUE(IsSameRotation(q, AxisAngle(axis, angle))) << row[0];
+    EXPECT_TRUE(IsNear(MatrixRotationQuaternion(q), MatrixRotationAxis(axis, angle))) << row[0];
   }
 }
 
