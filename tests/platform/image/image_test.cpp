@@ -92,7 +92,8 @@ TEST(JpegTest, ColourFilesDecodeToTheirQuadrants) {
     ASSERT_TRUE(DecodeImage(file, &image, &error)) << row[0] << ": " << error;
     ASSERT_EQ("16x16", std::to_string(image.width) + "x" + std::to_string(image.height)) << row[0];
     const std::uint8_t* p = image.pixels.data() + (std::stoul(row[2]) * 16 + std::stoul(row[1])) * 4;
-    for (int c = 0; c < 4; ++c) EXPECT_NEAR(p[c], expected[c], c < 3 ? 6 : 0) << row[0] << " " << row[1] << " " << row[2];
+    for (int c = 0; c < 4; ++c)
+      EXPECT_NEAR(p[c], expected[c], c < 3 ? 6 : 0) << row[0] << " " << row[1] << "," << row[2];
   }
 }
 
