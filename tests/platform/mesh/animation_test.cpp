@@ -23,22 +23,12 @@ TEST(KeyframeInterpolator, ScaleAndTranslationLinearRotationSlerpEndsHeld) {
       {{0.0f, TurnY(0.0f)}, {10.0f, TurnY(1.5707964f)}},
       {{0.0f, {0, 0, 0}}, {4.0f, {4, 8, 0}}, {8.0f, {4, 8, 8}}});
   EXPECT_EQ(10.0f, keys.LastKeyTime());
-  const struct {
-    double ticks;
-    Vector3 scale;
-    float angle;
-    Vector3 translation;
-  } cases[] = {
-      {-5.0, {1, 1, 1}, 0.0f, {0, 0, 0}},
-      {0.0, {1, 1, 1}, 0.0f, {0, 0, 0}},
-      {2.0, {1.4f, 1.4f, 1.4f}, 0.31415927f, {2, 4, 0}},
-      {5.0, {2, 2, 2}, 0.78539819f, {4, 8, 2}},
-      {10.0, {3, 3, 3}, 1.5707964f, {4, 8, 8}},
-      {50.0, {3, 3, 3}, 1.5707964f, {4, 8, 8}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_TRUE(IsNear(keys.GetMatrix(c.ticks), MatrixTransformation(c.scale, TurnY(c.angle), c.translation)))
-        << c.ticks;
+  const auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/mesh/tables/keyframes.rows");
+  EXPECT_GE(rows.size(), 6u);
+  for (const auto& row : rows) {
+    const Matrix expected =
+        MatrixTransformation(Parse<Vector3>(row[1]), TurnY(std::stof(row[2])), Parse<Vector3>(row[3]));
+    EXPECT_TRUE(IsNear(keys.GetMatrix(std::stod(row[0])), expected)) << row[0];
   }
   // Kinds without keys hold the identity.
   const KeyframeInterpolator empty("none", {}, {}, {});
@@ -74,6 +64,15 @@ std::shared_ptr<AnimationSet> Slide(const char* name, float distance) {
       std::vector<KeyframeInterpolator>{
           KeyframeInterpolator("A", {}, {}, {{0.0f, {0, 0, 0}}, {10.0f, {distance, 0, 0}}}),
           KeyframeInterpolator("Missing", {}, {}, {{0.0f, {5, 5, 5}}})});
+}
+
+// A controller writing the frames under `root`, playing `set` on track 0.
+std::unique_ptr<AnimationController> Playing(Frame* root, const std::shared_ptr<AnimationSet>& set) {
+  auto controller = std::make_unique<AnimationController>(1, 1);
+  controller->RegisterFrameOutputs(root);
+  EXPECT_TRUE(controller->RegisterAnimationSet(set) && controller->SetTrackAnimationSet(0, set) &&
+              controller->SetTrackEnable(0, true));
+  return controller;
 }
 
 TEST(AnimationController, TrackZeroWritesTheFramesItsSetAnimates) {
@@ -120,36 +119,27 @@ TEST(AnimationController, OfTwoFramesWithOneNameTheOneASearchFindsIsAnimated) {
   Frames h("Frame R { Frame Inner { Frame A {} } Frame A {} }");
   Frame* deep = h["Inner"]->firstChild;
   Frame* second = h["Inner"]->sibling;
-  AnimationController controller(1, 1);
-  controller.RegisterFrameOutputs(h["R"]);
-  auto walk = Slide("walk", 10.0f);
-  controller.RegisterAnimationSet(walk);
-  controller.SetTrackAnimationSet(0, walk);
-  controller.SetTrackEnable(0, true);
-  controller.SetTime(3.0);
+  const auto controller = Playing(h["R"], Slide("walk", 10.0f));
+  controller->SetTime(3.0);
   EXPECT_EQ(h["A"], deep);
   EXPECT_EQ(MatrixTranslation(3, 0, 0), deep->transformationMatrix);
   EXPECT_EQ(MatrixIdentity(), second->transformationMatrix);
   // An output registered by hand cannot take a name that is already there.
   Matrix extra = MatrixIdentity();
-  EXPECT_FALSE(controller.RegisterAnimationOutput("A", &extra));
-  EXPECT_FALSE(controller.RegisterAnimationOutput("", &extra));
-  EXPECT_TRUE(controller.RegisterAnimationOutput("Missing", &extra));
-  controller.SetTime(3.0);
+  EXPECT_FALSE(controller->RegisterAnimationOutput("A", &extra));
+  EXPECT_FALSE(controller->RegisterAnimationOutput("", &extra));
+  EXPECT_TRUE(controller->RegisterAnimationOutput("Missing", &extra));
+  controller->SetTime(3.0);
   EXPECT_EQ(MatrixTranslation(5, 5, 5), extra);
 }
 
 TEST(AnimationController, CloneMakesRoomAndKeepsSetsTracksAndOutputs) {
   Frames h(kRAB);
-  AnimationController controller(1, 1);
-  controller.RegisterFrameOutputs(h["R"]);
   auto walk = Slide("walk", 10.0f);
-  controller.RegisterAnimationSet(walk);
-  controller.SetTrackAnimationSet(0, walk);
-  controller.SetTrackEnable(0, true);
-  EXPECT_EQ(nullptr, controller.Clone(0, 1));
+  const auto controller = Playing(h["R"], walk);
+  EXPECT_EQ(nullptr, controller->Clone(0, 1));
 
-  auto clone = controller.Clone(3, 4);
+  auto clone = controller->Clone(3, 4);
   ASSERT_TRUE(clone);
   EXPECT_EQ(3u, clone->GetMaxNumAnimationSets());
   EXPECT_EQ(4u, clone->GetMaxNumTracks());

@@ -11,16 +11,11 @@
 namespace {
 
 // The model layer's way: records of its own, counted.
-struct CountedFrame : Frame {
+template <typename Record>
+struct Counted : Record {
   int* live;
-  explicit CountedFrame(int* counter) : live(counter) { ++*live; }
-  ~CountedFrame() override { --*live; }
-};
-
-struct CountedContainer : MeshContainer {
-  int* live;
-  explicit CountedContainer(int* counter) : live(counter) { ++*live; }
-  ~CountedContainer() override { --*live; }
+  explicit Counted(int* counter) : live(counter) { ++*live; }
+  ~Counted() override { --*live; }
 };
 
 class CountingAllocator : public AllocateHierarchy {
@@ -33,7 +28,7 @@ class CountingAllocator : public AllocateHierarchy {
   Frame* CreateFrame(std::string_view name) override {
     trace.push_back("frame '" + std::string(name) + "'");
     if (framesLeft-- <= 0) return nullptr;
-    auto* frame = new CountedFrame(&liveFrames);
+    auto* frame = new Counted<Frame>(&liveFrames);
     frame->name = std::string(name);
     return frame;
   }
@@ -44,7 +39,7 @@ class CountingAllocator : public AllocateHierarchy {
     *out = nullptr;
     if (containersLeft-- <= 0) return false;
     if (dropContainers) return true;
-    auto* container = new CountedContainer(&liveContainers);
+    auto* container = new Counted<MeshContainer>(&liveContainers);
     container->name = data.name;
     container->mesh = std::move(data.mesh);
     container->skinInfo = std::move(data.skinInfo);
