@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/system/atomic_file.h"
@@ -28,15 +29,15 @@ TEST(ProfileFileTest, DefaultsLoseTrailingBlanksAndFixedBuffersKeepWholeCharacte
   EXPECT_EQ(GetProfileString(folder.path() + "none.sav", "Config", "Key", "  def \t ", value), 5u);
   EXPECT_EQ(value, "  def");
   std::string file = folder.Write("Config.sav", "[S]\r\nascii=Value\r\nkana=\x82\xa0\x82\xa2\r\n");
-  char buffer[8];
-  EXPECT_EQ(GetProfileString(file, "S", "ascii", "", buffer, 4), 3u);
-  EXPECT_STREQ(buffer, "Val");
-  EXPECT_EQ(GetProfileString(file, "S", "kana", "", buffer, 4), 2u);
-  EXPECT_STREQ(buffer, "\x82\xa0");
-  EXPECT_EQ(GetProfileString(file, "S", "ascii", "", buffer, sizeof buffer), 5u);
-  EXPECT_STREQ(buffer, "Value");
-  EXPECT_EQ(GetProfileString(file, "S", "none", "default!", buffer, sizeof buffer), 7u);
-  EXPECT_STREQ(buffer, "default");
+  // Key, default, buffer size, and what the buffer holds.
+  const std::tuple<const char*, const char*, std::size_t, std::string> cases[] = {
+      {"ascii", "", 4, "Val"}, {"kana", "", 4, "\x82\xa0"}, {"ascii", "", 8, "Value"},
+      {"none", "default!", 8, "default"}};
+  for (const auto& [key, fallback, size, expected] : cases) {
+    char buffer[8];
+    EXPECT_EQ(GetProfileString(file, "S", key, fallback, buffer, size), expected.size()) << key;
+    EXPECT_EQ(buffer, expected) << key;
+  }
 }
 
 TEST(ProfileFileTest, WritesEntriesKeepingEveryOtherLine) {
