@@ -30,9 +30,7 @@ TEST(IntersectTri, HitPointAgreesOnTriangleAndRay) {
   const Vector3 direction = (target - origin) * 0.25f;
   float u = 0, v = 0, distance = 0;
   ASSERT_TRUE(IntersectTri(p0, p1, p2, origin, direction, &u, &v, &distance));
-  EXPECT_NEAR(u, 0.3f, 1e-5f);
-  EXPECT_NEAR(v, 0.45f, 1e-5f);
-  EXPECT_NEAR(distance, 4.0f, 1e-5f);
+  EXPECT_TRUE(IsNear(Vector3{u, v, distance}, Vector3{0.3f, 0.45f, 4.0f}));
   EXPECT_TRUE(IntersectTri(p0, p1, p2, origin, direction, nullptr, nullptr, nullptr));
   // A triangle without area is never hit.
   EXPECT_FALSE(IntersectTri(p0, p1, {18, 7, 3}, origin, {1, 2, 3}, &u, &v, &distance));

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <tuple>
 
 #include "platform/math/math_expect.h"
 #include "platform/math/matrix.h"
@@ -56,14 +55,14 @@ TEST(Quaternion, AxisAndYawPitchRollBuildersMatchHandValuesAndTheMatrix) {
   const float h = 0.70710678f;
   EXPECT_TRUE(IsNear(QuaternionRotationAxis({0, 5, 0}, kRight), Quaternion{0, h, 0, h}));
   EXPECT_EQ(QuaternionRotationAxis({0, 0, 0}, 1.3f), QuaternionIdentity());
-  EXPECT_TRUE(IsNear(QuaternionRotationYawPitchRoll(kRight, 0, 0), Quaternion{0, h, 0, h}));
-  EXPECT_TRUE(IsNear(QuaternionRotationYawPitchRoll(0, kRight, 0), Quaternion{h, 0, 0, h}));
-  EXPECT_TRUE(IsNear(QuaternionRotationYawPitchRoll(0, 0, kRight), Quaternion{0, 0, h, h}));
-  for (auto [yaw, pitch, roll] :
-       {std::tuple{0.3f, -1.2f, 2.0f}, std::tuple{-2.5f, 0.1f, 0.8f}, std::tuple{3.0f, 1.5f, -3.0f}}) {
+  // Yaw is about y, pitch about x, roll about z.
+  const Vector3 angles[] = {{kRight, 0, 0}, {0, kRight, 0}, {0, 0, kRight}};
+  const Quaternion quarters[] = {{0, h, 0, h}, {h, 0, 0, h}, {0, 0, h, h}};
+  for (int i = 0; i < 3; ++i)
+    EXPECT_TRUE(IsNear(QuaternionRotationYawPitchRoll(angles[i].x, angles[i].y, angles[i].z), quarters[i]));
+  for (auto [yaw, pitch, roll] : {Vector3{0.3f, -1.2f, 2.0f}, Vector3{-2.5f, 0.1f, 0.8f}, Vector3{3.0f, 1.5f, -3.0f}})
     EXPECT_TRUE(IsNear(MatrixRotationQuaternion(QuaternionRotationYawPitchRoll(yaw, pitch, roll)),
                        MatrixRotationYawPitchRoll(yaw, pitch, roll)));
-  }
 }
 
 TEST(Quaternion, InverseAndNormalizeKeepZeroAtZero) {
