@@ -70,6 +70,7 @@ TEST(Degenerate, ResultsStayFinite) {
          return std::vector<float>{axis.x, axis.y, axis.z, angle};
        }},
       {"slerp zeros", [&] { return AsFloats(QuaternionSlerp(q0, q0, 0.5f)); }},
+      {"slerp equal keys", [&] { return AsFloats(QuaternionSlerp(q, q, 0.3f)); }},
       {"slerp opposite signs", [&] { return AsFloats(QuaternionSlerp(q, -q, 0.5f)); }},
       {"slerp long", [&] { return AsFloats(QuaternionSlerp(q, q * 3.0f, 0.5f)); }},
       {"slerp extrapolated", [&] { return AsFloats(QuaternionSlerp(q, QuaternionIdentity(), 2.0f)); }},

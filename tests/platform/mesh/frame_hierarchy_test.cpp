@@ -71,7 +71,6 @@ TEST(FrameHierarchy, LoaderCallsTheAllocatorInFileOrderAndDropsBadMeshes) {
   Frame* b = FindFrame(loaded.root, "B");
   ASSERT_NE(nullptr, b);
   ASSERT_NE(nullptr, b->meshContainer);
-  EXPECT_EQ(nullptr, b->meshContainer->next);
   std::vector<Frame*> bones;
   std::string missing;
   ASSERT_TRUE(FindBoneFrames(*b->meshContainer->skinInfo, loaded.root, &bones, &missing));
