@@ -17,7 +17,7 @@ class XFileCorpus : public ::testing::Test {
     dir_ = CorpusDir("x");
     if (dir_.empty()) GTEST_SKIP() << "the corpus folder shared/corpus/x is absent";
   }
-  std::vector<std::uint8_t> Read(const char* name) {
+  std::vector<std::uint8_t> Read(const std::string& name) {
     std::vector<std::uint8_t> bytes = Bytes(ReadTextFile(dir_ / name));
     EXPECT_FALSE(bytes.empty()) << name;
     return bytes;
@@ -36,7 +36,7 @@ TEST_F(XFileCorpus, RealFilesGiveTheirHierarchies) {
   EXPECT_GE(names.size(), 7u);
   for (const std::string& name : names) {
     LoadOutcome outcome;
-    Load(Read((name + ".x").c_str()), &outcome);
+    Load(Read(name + ".x"), &outcome);
     // Posed frames are the next test's, within its tolerance.
     const std::string got = DescribeLoad(outcome, false);
     EXPECT_EQ(GoldenText(folder / (name + ".dump"), got), got) << name;
