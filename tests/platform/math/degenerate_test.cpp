@@ -33,11 +33,7 @@ TEST(Degenerate, ResultsStayFinite) {
   const Quaternion q = QuaternionRotationAxis({1, 2, 3}, 0.5f);
   const Matrix singular = MatrixScaling(0, 0, 0);
   const Matrix perspective = MatrixPerspectiveFovLH(1, 1, 1, 100);
-  struct Case {
-    const char* name;
-    std::function<std::vector<float>()> run;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, std::function<std::vector<float>()>> cases[] = {
       {"normalize underflowing", [&] { return AsFloats(Vec3Normalize({1e-30f, 0, 0})); }},
       {"normalize denormal", [&] { return AsFloats(Vec3Normalize({1e-40f, 0, 0})); }},
       {"coord on the eye plane", [&] { return AsFloats(Vec3TransformCoord({1, 2, 0}, perspective)); }},
@@ -78,8 +74,8 @@ TEST(Degenerate, ResultsStayFinite) {
       {"squad set-up zero keys", [&] { return SquadThrough(q0, q0, q0, q0); }},
       {"squad set-up half turns", [&] { return SquadThrough({1, 0, 0, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}); }},
   };
-  for (const Case& c : cases)
-    for (float f : c.run()) EXPECT_TRUE(std::isfinite(f)) << c.name;
+  for (const auto& [name, run] : cases)
+    for (float f : run()) EXPECT_TRUE(std::isfinite(f)) << name;
 }
 
 }  // namespace

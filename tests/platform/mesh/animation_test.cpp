@@ -43,10 +43,9 @@ TEST(AnimationSet, PositionsWrapAroundThePeriod) {
   EXPECT_EQ(0, set.FindAnimation("a"));
   EXPECT_EQ(1, set.FindAnimation("b"));
   EXPECT_EQ(-1, set.FindAnimation("c"));
-  const struct {
-    double seconds, ticks;
-  } cases[] = {{0.0, 0.0}, {1.0, 24.0}, {2.0, 0.0}, {2.5, 12.0}, {-0.5, 36.0}};
-  for (const auto& c : cases) EXPECT_DOUBLE_EQ(c.ticks, set.LocalTicks(c.seconds)) << c.seconds;
+  // Seconds and the ticks into the set they come to.
+  for (auto [seconds, ticks] : {std::pair{0.0, 0.0}, {1.0, 24.0}, {2.0, 0.0}, {2.5, 12.0}, {-0.5, 36.0}})
+    EXPECT_DOUBLE_EQ(ticks, set.LocalTicks(seconds)) << seconds;
 }
 
 // Frames loaded from the text of a file, found by name.

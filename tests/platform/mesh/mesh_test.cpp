@@ -31,9 +31,7 @@ TEST(Mesh, CreateRefusesWhatAMeshCannotHold) {
       {"too many faces", kMaxMeshFaces + 1, 3, kFvfXyz, false},
       {"too many vertices", 1, kMaxMeshVertices + 1, kFvfXyz, false},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(c.made, Mesh::Create(c.faces, c.vertices, c.fvf) != nullptr) << c.what;
-  }
+  for (const auto& c : cases) EXPECT_EQ(c.made, Mesh::Create(c.faces, c.vertices, c.fvf) != nullptr) << c.what;
 }
 
 TEST(Mesh, LayoutsPlaceElementsInFormatOrder) {
