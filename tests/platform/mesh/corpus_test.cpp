@@ -63,9 +63,8 @@ TEST_F(XFileCorpus, AnimatedFramesPoseToTheirRestMatricesAtTheFirstKey) {
   std::vector<Matrix> rest;
   for (const Frame* frame : frames) rest.push_back(frame->transformationMatrix);
   controller.SetTime(1.0 / 24.0);  // tick 1, the first key
-  for (std::size_t i = 0; i < frames.size(); ++i) {
+  for (std::size_t i = 0; i < frames.size(); ++i)
     EXPECT_TRUE(IsNear(frames[i]->transformationMatrix, rest[i], 2e-3f)) << frames[i]->name;
-  }
 }
 
 }  // namespace
