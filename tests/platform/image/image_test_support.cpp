@@ -5,20 +5,25 @@
 #include <fstream>
 #include <iterator>
 
-ByteWriter& ByteWriter::U8(std::uint32_t v) {
-  bytes.push_back(static_cast<std::uint8_t>(v));
-  return *this;
-}
-ByteWriter& ByteWriter::U16(std::uint32_t v) { return U8(v).U8(v >> 8); }
-ByteWriter& ByteWriter::U32(std::uint32_t v) { return U16(v).U16(v >> 16); }
-ByteWriter& ByteWriter::Raw(std::initializer_list<std::uint8_t> values) {
-  bytes.insert(bytes.end(), values.begin(), values.end());
-  return *this;
-}
-ByteWriter& ByteWriter::Raw(const std::vector<std::uint8_t>& values) {
-  bytes.insert(bytes.end(), values.begin(), values.end());
-  return *this;
-}
+#include <zlib.h>
+
+namespace {
+
+struct ByteWriter {
+  std::vector<std::uint8_t> bytes;
+  ByteWriter& U8(std::uint32_t v) {
+    bytes.push_back(static_cast<std::uint8_t>(v));
+    return *this;
+  }
+  ByteWriter& U16(std::uint32_t v) { return U8(v).U8(v >> 8); }  // little-endian
+  ByteWriter& U32(std::uint32_t v) { return U16(v).U16(v >> 16); }
+  ByteWriter& Raw(const std::vector<std::uint8_t>& values) {
+    bytes.insert(bytes.end(), values.begin(), values.end());
+    return *this;
+  }
+};
+
+}  // namespace
 
 std::vector<std::uint8_t> Bmp(std::int32_t width, std::int32_t height, std::uint32_t bits,
                               std::uint32_t compression, const std::vector<std::uint8_t>& between,
@@ -51,51 +56,16 @@ std::vector<std::uint8_t> Tga(std::uint32_t imageType, std::uint32_t width, std:
 
 namespace {
 
-std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
-  crc = ~crc;
-  for (std::size_t i = 0; i < size; ++i) {
-    crc ^= data[i];
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
 void PutBigEndian(std::vector<std::uint8_t>* out, std::uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) out->push_back(static_cast<std::uint8_t>(v >> shift));
 }
 
-void PutChunk(std::vector<std::uint8_t>* out, const std::string& type,
-              const std::vector<std::uint8_t>& data) {
+void PutChunk(std::vector<std::uint8_t>* out, const std::string& type, const std::vector<std::uint8_t>& data) {
   PutBigEndian(out, static_cast<std::uint32_t>(data.size()));
   const std::size_t start = out->size();
   out->insert(out->end(), type.begin(), type.end());
   out->insert(out->end(), data.begin(), data.end());
-  PutBigEndian(out, Crc32(out->data() + start, out->size() - start));
-}
-
-// zlib stream of stored deflate blocks.
-std::vector<std::uint8_t> Store(const std::vector<std::uint8_t>& data) {
-  std::vector<std::uint8_t> out = {0x78, 0x01};
-  std::size_t at = 0;
-  do {
-    const std::size_t n = std::min<std::size_t>(data.size() - at, 65535);
-    const bool last = at + n == data.size();
-    out.push_back(last ? 1 : 0);
-    out.push_back(static_cast<std::uint8_t>(n));
-    out.push_back(static_cast<std::uint8_t>(n >> 8));
-    out.push_back(static_cast<std::uint8_t>(~n));
-    out.push_back(static_cast<std::uint8_t>(~n >> 8));
-    out.insert(out.end(), data.begin() + static_cast<std::ptrdiff_t>(at),
-               data.begin() + static_cast<std::ptrdiff_t>(at + n));
-    at += n;
-  } while (at < data.size());
-  std::uint32_t a = 1, b = 0;
-  for (std::uint8_t byte : data) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  PutBigEndian(&out, (b << 16) | a);
-  return out;
+  PutBigEndian(out, static_cast<std::uint32_t>(crc32(0, out->data() + start, static_cast<uInt>(out->size() - start))));
 }
 
 }  // namespace
@@ -114,7 +84,12 @@ std::vector<std::uint8_t> MakePng(std::uint32_t width, std::uint32_t height, int
   header.push_back(static_cast<std::uint8_t>(interlace));
   PutChunk(&out, "IHDR", header);
   for (const PngChunk& chunk : extra) PutChunk(&out, chunk.type, chunk.data);
-  PutChunk(&out, "IDAT", Store(filtered));
+  // Level 0: stored blocks, the data chunk as long as the pixels it holds.
+  std::vector<std::uint8_t> data(compressBound(static_cast<uLong>(filtered.size())));
+  uLongf size = static_cast<uLongf>(data.size());
+  compress2(data.data(), &size, filtered.data(), static_cast<uLong>(filtered.size()), 0);
+  data.resize(size);
+  PutChunk(&out, "IDAT", data);
   PutChunk(&out, "IEND", {});
   return out;
 }

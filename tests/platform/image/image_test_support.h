@@ -1,5 +1,4 @@
-// Helpers of the image tests: a byte builder for hand-made files, BMP and TGA
-// builders, a PNG writer with stored (uncompressed) deflate blocks, and a text dump of a
+// Helpers of the image tests: BMP, TGA and PNG builders and a text dump of a
 // decoded image so that tests compare whole results.
 #pragma once
 
@@ -10,15 +9,6 @@
 #include <vector>
 
 #include "platform/image/image.h"
-
-struct ByteWriter {
-  std::vector<std::uint8_t> bytes;
-  ByteWriter& U8(std::uint32_t v);
-  ByteWriter& U16(std::uint32_t v);  // little-endian
-  ByteWriter& U32(std::uint32_t v);
-  ByteWriter& Raw(std::initializer_list<std::uint8_t> values);
-  ByteWriter& Raw(const std::vector<std::uint8_t>& values);
-};
 
 // A BMP with a 40-byte info header (plus `infoTail` for the longer headers),
 // `between` (palette or masks) and then the pixels.

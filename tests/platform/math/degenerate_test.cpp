@@ -20,13 +20,11 @@ std::vector<float> AsFloats(const T& value) {
   return std::vector<float>(f, f + FloatCount<T>());
 }
 
-struct Squad3 {
+// The squad through four keys, at 0.4 from the second.
+std::vector<float> SquadThrough(Quaternion q0, Quaternion q1, Quaternion q2, Quaternion q3) {
   Quaternion a, b, c;
-};
-Squad3 SetUpSquad(Quaternion q0, Quaternion q1, Quaternion q2, Quaternion q3) {
-  Squad3 s{};
-  QuaternionSquadSetup(&s.a, &s.b, &s.c, q0, q1, q2, q3);
-  return s;
+  QuaternionSquadSetup(&a, &b, &c, q0, q1, q2, q3);
+  return AsFloats(QuaternionSquad(q1, a, b, c, 0.4f));
 }
 
 TEST(Degenerate, ResultsStayFinite) {
@@ -35,11 +33,7 @@ TEST(Degenerate, ResultsStayFinite) {
   const Quaternion q = QuaternionRotationAxis({1, 2, 3}, 0.5f);
   const Matrix singular = MatrixScaling(0, 0, 0);
   const Matrix perspective = MatrixPerspectiveFovLH(1, 1, 1, 100);
-  struct Case {
-    const char* name;
-    std::function<std::vector<float>()> run;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, std::function<std::vector<float>()>> cases[] = {
       {"normalize underflowing", [&] { return AsFloats(Vec3Normalize({1e-30f, 0, 0})); }},
       {"normalize denormal", [&] { return AsFloats(Vec3Normalize({1e-40f, 0, 0})); }},
       {"coord on the eye plane", [&] { return AsFloats(Vec3TransformCoord({1, 2, 0}, perspective)); }},
@@ -72,29 +66,16 @@ TEST(Degenerate, ResultsStayFinite) {
          return std::vector<float>{axis.x, axis.y, axis.z, angle};
        }},
       {"slerp zeros", [&] { return AsFloats(QuaternionSlerp(q0, q0, 0.5f)); }},
+      {"slerp equal keys", [&] { return AsFloats(QuaternionSlerp(q, q, 0.3f)); }},
       {"slerp opposite signs", [&] { return AsFloats(QuaternionSlerp(q, -q, 0.5f)); }},
       {"slerp long", [&] { return AsFloats(QuaternionSlerp(q, q * 3.0f, 0.5f)); }},
       {"slerp extrapolated", [&] { return AsFloats(QuaternionSlerp(q, QuaternionIdentity(), 2.0f)); }},
-      {"squad set-up equal keys",
-       [&] {
-         Squad3 s = SetUpSquad(q, q, q, q);
-         return AsFloats(QuaternionSquad(q, s.a, s.b, s.c, 0.4f));
-       }},
-      {"squad set-up zero keys",
-       [&] {
-         Squad3 s = SetUpSquad(q0, q0, q0, q0);
-         return AsFloats(QuaternionSquad(q0, s.a, s.b, s.c, 0.4f));
-       }},
-      {"squad set-up half turns",
-       [&] {
-         Quaternion x{1, 0, 0, 0}, y{0, 1, 0, 0};
-         Squad3 s = SetUpSquad(x, y, x, y);
-         return AsFloats(QuaternionSquad(y, s.a, s.b, s.c, 0.4f));
-       }},
+      {"squad set-up equal keys", [&] { return SquadThrough(q, q, q, q); }},
+      {"squad set-up zero keys", [&] { return SquadThrough(q0, q0, q0, q0); }},
+      {"squad set-up half turns", [&] { return SquadThrough({1, 0, 0, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}); }},
   };
-  for (const Case& c : cases) {
-    for (float f : c.run()) EXPECT_TRUE(std::isfinite(f)) << c.name;
-  }
+  for (const auto& [name, run] : cases)
+    for (float f : run()) EXPECT_TRUE(std::isfinite(f)) << name;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <vector>
 
 #include "platform/math/math_expect.h"
@@ -11,42 +12,13 @@
 namespace {
 
 TEST(IntersectTri, HitsFromBothSidesWithBarycentricsAndDistance) {
-  const Vector3 p0{0, 0, 0}, p1{1, 0, 0}, p2{0, 1, 0};
-  struct Case {
-    const char* name;
-    Vector3 origin, direction;
-    bool hits;
-    float u, v, distance;
-  };
-  const Case cases[] = {
-      {"front", {0.25f, 0.25f, -1}, {0, 0, 1}, true, 0.25f, 0.25f, 1},
-      {"back, distance in direction lengths", {0.25f, 0.25f, 1}, {0, 0, -2}, true, 0.25f, 0.25f, 0.5f},
-      {"far", {0.2f, 0.5f, -3}, {0, 0, 1}, true, 0.2f, 0.5f, 3},
-      {"oblique", {0, 0, -2}, {0.5f, 0.5f, 4}, true, 0.25f, 0.25f, 0.5f},
-      {"corner", {0, 0, -1}, {0, 0, 1}, true, 0, 0, 1},
-      {"far corner", {0, 1, -1}, {0, 0, 1}, true, 0, 1, 1},
-      {"long edge", {0.5f, 0.5f, -1}, {0, 0, 1}, true, 0.5f, 0.5f, 1},
-      {"origin on the triangle", {0.25f, 0.25f, 0}, {0, 0, 1}, true, 0.25f, 0.25f, 0},
-      {"past the long edge", {0.6f, 0.6f, -1}, {0, 0, 1}, false, 0, 0, 0},
-      {"left of it", {-0.1f, 0.5f, -1}, {0, 0, 1}, false, 0, 0, 0},
-      {"below it", {0.5f, -0.1f, -1}, {0, 0, 1}, false, 0, 0, 0},
-      {"behind the origin", {0.25f, 0.25f, 1}, {0, 0, 1}, false, 0, 0, 0},
-      {"parallel", {0.25f, 0.25f, -1}, {1, 0, 0}, false, 0, 0, 0},
-      {"parallel in the plane", {-1, 0.25f, 0}, {1, 0, 0}, false, 0, 0, 0},
-      {"no direction", {0.25f, 0.25f, -1}, {0, 0, 0}, false, 0, 0, 0},
-  };
-  for (const Case& c : cases) {
+  for (const auto& row : MathTable("triangle_hits.rows", 4)) {
+    // A miss leaves the outputs alone.
     float u = -7, v = -7, distance = -7;
-    ASSERT_EQ(IntersectTri(p0, p1, p2, c.origin, c.direction, &u, &v, &distance), c.hits) << c.name;
-    if (c.hits) {
-      EXPECT_NEAR(u, c.u, 1e-6f) << c.name;
-      EXPECT_NEAR(v, c.v, 1e-6f) << c.name;
-      EXPECT_NEAR(distance, c.distance, 1e-6f) << c.name;
-    } else {
-      EXPECT_EQ(u, -7) << c.name;
-      EXPECT_EQ(v, -7) << c.name;
-      EXPECT_EQ(distance, -7) << c.name;
-    }
+    const bool hit = IntersectTri({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, Parse<Vector3>(row[1]), Parse<Vector3>(row[2]), &u,
+                                  &v, &distance);
+    EXPECT_EQ(row[3] != "miss", hit) << row[0];
+    EXPECT_TRUE(IsNear(Vector3{u, v, distance}, hit ? Parse<Vector3>(row[3]) : Vector3{-7, -7, -7}, 1e-6f)) << row[0];
   }
 }
 
@@ -58,9 +30,7 @@ TEST(IntersectTri, HitPointAgreesOnTriangleAndRay) {
   const Vector3 direction = (target - origin) * 0.25f;
   float u = 0, v = 0, distance = 0;
   ASSERT_TRUE(IntersectTri(p0, p1, p2, origin, direction, &u, &v, &distance));
-  EXPECT_NEAR(u, 0.3f, 1e-5f);
-  EXPECT_NEAR(v, 0.45f, 1e-5f);
-  EXPECT_NEAR(distance, 4.0f, 1e-5f);
+  EXPECT_TRUE(IsNear(Vector3{u, v, distance}, Vector3{0.3f, 0.45f, 4.0f}));
   EXPECT_TRUE(IntersectTri(p0, p1, p2, origin, direction, nullptr, nullptr, nullptr));
   // A triangle without area is never hit.
   EXPECT_FALSE(IntersectTri(p0, p1, {18, 7, 3}, origin, {1, 2, 3}, &u, &v, &distance));
@@ -68,30 +38,18 @@ TEST(IntersectTri, HitPointAgreesOnTriangleAndRay) {
 }
 
 TEST(BoundingSphere, CentreIsMeanAndRadiusLargestDistance) {
-  struct Case {
-    const char* name;
+  for (const auto& row : MathTable("bounding_spheres.rows", 4)) {
     std::vector<Vector3> points;
-    Vector3 centre;
-    float radius;
-  };
-  const Case cases[] = {
-      // The mean, not the middle of the box: (1, 0, 0), reaching 2 to the far point.
-      {"weighted", {{0, 0, 0}, {0, 0, 0}, {3, 0, 0}}, {1, 0, 0}, 2},
-      {"one point", {{5, 5, 5}}, {5, 5, 5}, 0},
-      {"cube", {{-1, -1, -1}, {1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {-1, -1, 1}, {1, -1, 1}, {-1, 1, 1}, {1, 1, 1}},
-       {0, 0, 0}, 1.7320508f},
-      {"offset pair", {{10, 20, 30}, {10, 24, 33}}, {10, 22, 31.5f}, 2.5f},
-  };
-  for (const Case& c : cases) {
-    Vector3 centre{};
+    std::istringstream words(row[1]);
+    for (std::string word; words >> word;) points.push_back(Parse<Vector3>(word));
+    Vector3 centre{1, 2, 3};
     float radius = -1;
-    ASSERT_TRUE(ComputeBoundingSphere(c.points.data(), c.points.size(), &centre, &radius)) << c.name;
-    EXPECT_TRUE(IsNear(centre, c.centre)) << c.name;
-    EXPECT_NEAR(radius, c.radius, 1e-5f) << c.name;
+    EXPECT_EQ(!points.empty(), ComputeBoundingSphere(points.data(), points.size(), &centre, &radius)) << row[0];
+    EXPECT_TRUE(IsNear(Vector4{centre.x, centre.y, centre.z, radius}, Parse<Vector4>(row[2] + "," + row[3]))) << row[0];
   }
 }
 
-TEST(BoundingSphere, ReadsPositionsFromInterleavedUnalignedVertices) {
+TEST(BoundingSphere, ReadsPositionsFromInterleavedUnalignedVerticesAndRefusesNone) {
   struct Vertex {
     float position[3], normal[3], uv[2];
   };
@@ -106,15 +64,6 @@ TEST(BoundingSphere, ReadsPositionsFromInterleavedUnalignedVertices) {
   ASSERT_TRUE(ComputeBoundingSphere(bytes + 1, 3, sizeof(Vertex), &centre, &radius));
   EXPECT_TRUE(IsNear(centre, Vector3{0, 2, 0}));
   EXPECT_FLOAT_EQ(radius, 4.0f);
-}
-
-TEST(BoundingSphere, NoPointsGivesZeroSphereAndFalse) {
-  Vector3 centre{1, 2, 3};
-  float radius = 5;
-  const Vector3 one{1, 1, 1};
-  EXPECT_FALSE(ComputeBoundingSphere(&one, 0, &centre, &radius));
-  EXPECT_EQ(centre, (Vector3{0, 0, 0}));
-  EXPECT_EQ(radius, 0.0f);
   radius = 5;
   EXPECT_FALSE(ComputeBoundingSphere(nullptr, 4, 12, &centre, &radius));
   EXPECT_EQ(radius, 0.0f);

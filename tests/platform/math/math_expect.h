@@ -1,42 +1,18 @@
-// Whole-value near-equality checks and printers for the math tests: a failure
-// shows both values in full.
+// Whole-value near-equality checks and printers for the math tests (a failure
+// shows both values in full), and the reader of their row files.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/math/math_types.h"
-
-inline void PrintTo(const Vector2& v, std::ostream* os) { *os << "(" << v.x << ", " << v.y << ")"; }
-inline void PrintTo(const Vector3& v, std::ostream* os) {
-  *os << "(" << v.x << ", " << v.y << ", " << v.z << ")";
-}
-inline void PrintTo(const Vector4& v, std::ostream* os) {
-  *os << "(" << v.x << ", " << v.y << ", " << v.z << ", " << v.w << ")";
-}
-inline void PrintTo(const Quaternion& q, std::ostream* os) {
-  *os << "q(" << q.x << ", " << q.y << ", " << q.z << ", " << q.w << ")";
-}
-inline void PrintTo(const Plane& p, std::ostream* os) {
-  *os << "plane(" << p.a << ", " << p.b << ", " << p.c << ", " << p.d << ")";
-}
-inline void PrintTo(const Matrix& m, std::ostream* os) {
-  for (int r = 0; r < 4; ++r)
-    *os << (r ? " / " : "[") << m.m[r][0] << " " << m.m[r][1] << " " << m.m[r][2] << " "
-        << m.m[r][3];
-  *os << "]";
-}
-
-template <typename T>
-std::string Show(const T& value) {
-  std::ostringstream os;
-  PrintTo(value, &os);
-  return os.str();
-}
+#include "support/case_files.h"
 
 inline const float* Floats(const Vector2& v) { return &v.x; }
 inline const float* Floats(const Vector3& v) { return &v.x; }
@@ -50,34 +26,48 @@ constexpr int FloatCount() {
   return static_cast<int>(sizeof(T) / sizeof(float));
 }
 
+// Every element in order; a matrix row by row.
 template <typename T>
-bool AllFinite(const T& value) {
-  const float* f = Floats(value);
-  for (int i = 0; i < FloatCount<T>(); ++i)
-    if (!std::isfinite(f[i])) return false;
-  return true;
+  requires requires(const T& v) { Floats(v); }
+void PrintTo(const T& value, std::ostream* os) {
+  for (int i = 0; i < FloatCount<T>(); ++i) *os << (i == 0 ? "(" : i % 4 ? ", " : " / ") << Floats(value)[i];
+  *os << ")";
 }
 
 template <typename T>
 ::testing::AssertionResult IsNear(const T& actual, const T& expected, float tolerance = 1e-5f) {
-  const float* a = Floats(actual);
-  const float* e = Floats(expected);
   for (int i = 0; i < FloatCount<T>(); ++i)
-    if (!(std::fabs(a[i] - e[i]) <= tolerance))
+    if (!(std::fabs(Floats(actual)[i] - Floats(expected)[i]) <= tolerance))
       return ::testing::AssertionFailure()
-             << Show(actual) << " differs from " << Show(expected) << " at element " << i;
+             << ::testing::PrintToString(actual) << " differs from " << ::testing::PrintToString(expected)
+             << " at element " << i;
   return ::testing::AssertionSuccess();
 }
 
 // q and -q are the same rotation.
-inline ::testing::AssertionResult IsSameRotation(const Quaternion& actual,
-                                                 const Quaternion& expected,
+inline ::testing::AssertionResult IsSameRotation(const Quaternion& actual, const Quaternion& expected,
                                                  float tolerance = 1e-5f) {
-  if (IsNear(actual, expected, tolerance)) return ::testing::AssertionSuccess();
-  Quaternion negated{-expected.x, -expected.y, -expected.z, -expected.w};
-  if (IsNear(actual, negated, tolerance)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure()
-         << Show(actual) << " is not the rotation " << Show(expected);
+  const Quaternion negated{-expected.x, -expected.y, -expected.z, -expected.w};
+  if (IsNear(actual, expected, tolerance) || IsNear(actual, negated, tolerance)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << ::testing::PrintToString(actual) << " is not the rotation "
+                                       << ::testing::PrintToString(expected);
 }
 
 constexpr float kPi = 3.14159265358979f;
+
+// The numbers of "x,y,z" (or more) of a table field.
+template <typename T>
+T Parse(const std::string& text) {
+  T value{};
+  std::istringstream in(text);
+  for (int i = 0; i < FloatCount<T>() && in >> const_cast<float*>(Floats(value))[i]; ++i) in.ignore(1, ',');
+  return value;
+}
+
+// The rows of tables/NAME, each of `fields` fields.
+inline std::vector<std::vector<std::string>> MathTable(const char* name, std::size_t fields) {
+  auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/math/tables" / name);
+  EXPECT_GE(rows.size(), 6u) << name;
+  for (const auto& row : rows) EXPECT_EQ(row.size(), fields) << name << ": " << row[0];
+  return rows;
+}

@@ -15,28 +15,14 @@ namespace {
 constexpr float kRight = kPi / 2;
 
 TEST(Matrix, RotationsTurnAxesLeftHanded) {
-  struct Case {
-    const char* name;
-    Matrix m;
-    Vector3 in, expected;
-  };
-  const Case cases[] = {
-      {"X: y to z", MatrixRotationX(kRight), {0, 1, 0}, {0, 0, 1}},
-      {"X: z to -y", MatrixRotationX(kRight), {0, 0, 1}, {0, -1, 0}},
-      {"Y: x to -z", MatrixRotationY(kRight), {1, 0, 0}, {0, 0, -1}},
-      {"Y: z to x", MatrixRotationY(kRight), {0, 0, 1}, {1, 0, 0}},
-      {"Z: x to y", MatrixRotationZ(kRight), {1, 0, 0}, {0, 1, 0}},
-      {"Z: y to -x", MatrixRotationZ(kRight), {0, 1, 0}, {-1, 0, 0}},
-      {"Z 45", MatrixRotationZ(kPi / 4), {2, 0, 0}, {1.41421356f, 1.41421356f, 0}},
-      {"axis x (long) as X", MatrixRotationAxis({3, 0, 0}, kRight), {0, 1, 0}, {0, 0, 1}},
-      {"axis -y as Y back", MatrixRotationAxis({0, -1, 0}, kRight), {1, 0, 0}, {0, 0, 1}},
-      {"axis (1,1,1) 120: x to y", MatrixRotationAxis({1, 1, 1}, 2 * kPi / 3), {1, 0, 0}, {0, 1, 0}},
-      {"axis (1,1,1) 120: y to z", MatrixRotationAxis({1, 1, 1}, 2 * kPi / 3), {0, 1, 0}, {0, 0, 1}},
-      {"axis stays", MatrixRotationAxis({1, 2, 3}, 1.234f), {1, 2, 3}, {1, 2, 3}},
-      {"zero axis: none", MatrixRotationAxis({0, 0, 0}, 1.0f), {1, 2, 3}, {1, 2, 3}},
-  };
-  for (const Case& c : cases)
-    EXPECT_TRUE(IsNear(Vec3TransformCoord(c.in, c.m), c.expected)) << c.name;
+  for (const auto& row : MathTable("rotations.rows", 5)) {
+    const float angle = std::stof(row[2]) * kPi / 180;
+    const Matrix m = row[1] == "x"   ? MatrixRotationX(angle)
+                     : row[1] == "y" ? MatrixRotationY(angle)
+                     : row[1] == "z" ? MatrixRotationZ(angle)
+                                     : MatrixRotationAxis(Parse<Vector3>(row[1]), angle);
+    EXPECT_TRUE(IsNear(Vec3TransformCoord(Parse<Vector3>(row[3]), m), Parse<Vector3>(row[4]))) << row[0];
+  }
 }
 
 TEST(Matrix, ProductAppliesLeftOperandFirst) {
@@ -99,50 +85,23 @@ TEST(Matrix, InverseTimesMatrixIsIdentityWithDeterminant) {
 }
 
 TEST(Matrix, SingularMatrixReportsFailureAndLeavesResult) {
-  struct Case {
-    const char* name;
-    Matrix m;
-  };
-  const Case cases[] = {
-      {"zero", Matrix{}},
-      {"flattened", MatrixScaling(1, 0, 1)},
-      {"equal rows", Matrix{{{1, 2, 3, 4}, {1, 2, 3, 4}, {0, 0, 1, 0}, {0, 0, 0, 1}}}},
-      {"dependent rows", Matrix{{{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}, {13, 14, 15, 16}}}},
-      {"determinant underflows", MatrixScaling(1e-20f, 1e-20f, 1e-20f)},
-      {"reciprocal overflows", MatrixScaling(1e-13f, 1e-13f, 1e-13f)},
-  };
-  for (const Case& c : cases) {
+  for (const auto& row : MathTable("singular_matrices.rows", 2)) {
     Matrix out = MatrixTranslation(7, 7, 7);
     float determinant = -1;
-    EXPECT_FALSE(MatrixInverse(&out, &determinant, c.m)) << c.name;
-    EXPECT_EQ(out, MatrixTranslation(7, 7, 7)) << c.name;
-    EXPECT_NEAR(determinant, 0.0f, 1e-30f) << c.name;
+    EXPECT_FALSE(MatrixInverse(&out, &determinant, Parse<Matrix>(row[1]))) << row[0];
+    EXPECT_EQ(out, MatrixTranslation(7, 7, 7)) << row[0];
+    EXPECT_NEAR(determinant, 0.0f, 1e-30f) << row[0];
   }
 }
 
+// With each single rotation checked above, this pins the order: roll, then
+// pitch, then yaw.
 TEST(Matrix, YawPitchRollTurnsRollThenPitchThenYaw) {
   for (auto [yaw, pitch, roll] : {std::tuple{0.3f, -1.2f, 2.0f}, std::tuple{-2.5f, 0.1f, 0.8f},
                                   std::tuple{kRight, kRight, kRight}}) {
     Matrix expected = MatrixRotationZ(roll) * MatrixRotationX(pitch) * MatrixRotationY(yaw);
     EXPECT_TRUE(IsNear(MatrixRotationYawPitchRoll(yaw, pitch, roll), expected));
   }
-  struct Case {
-    float yaw, pitch, roll;
-    Vector3 in, expected;
-  };
-  const Case cases[] = {
-      {kRight, 0, 0, {1, 0, 0}, {0, 0, -1}},
-      {0, kRight, 0, {0, 0, 1}, {0, -1, 0}},
-      {0, 0, kRight, {1, 0, 0}, {0, 1, 0}},
-      // Roll takes x to y, which yaw then leaves alone; yaw first would give -z.
-      {kRight, 0, kRight, {1, 0, 0}, {0, 1, 0}},
-      // Pitch takes z to -y, which yaw leaves alone.
-      {kRight, kRight, 0, {0, 0, 1}, {0, -1, 0}},
-  };
-  for (const Case& c : cases)
-    EXPECT_TRUE(IsNear(Vec3TransformCoord(c.in, MatrixRotationYawPitchRoll(c.yaw, c.pitch, c.roll)),
-                       c.expected))
-        << c.yaw << " " << c.pitch << " " << c.roll;
 }
 
 TEST(Matrix, TransformationScalesThenRotatesThenMoves) {

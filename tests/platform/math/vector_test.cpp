@@ -3,28 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/math/matrix.h"
 #include "platform/math/math_expect.h"
 
 namespace {
 
 TEST(Vector, NormalizeGivesUnitLengthAndKeepsZeroAtZero) {
-  struct Case {
-    Vector3 in, expected;
-  };
-  const Case cases[] = {
-      {{3, 4, 0}, {0.6f, 0.8f, 0}},
-      {{0, -2, 0}, {0, -1, 0}},
-      {{1, 1, 1}, {0.57735027f, 0.57735027f, 0.57735027f}},
-      {{0, 0, 0}, {0, 0, 0}},
-      {{-0.0f, 0, 0}, {0, 0, 0}},
-  };
-  for (const Case& c : cases) EXPECT_TRUE(IsNear(Vec3Normalize(c.in), c.expected)) << Show(c.in);
-
-  EXPECT_TRUE(IsNear(Vec2Normalize({0, 5}), Vector2{0, 1}));
-  EXPECT_TRUE(IsNear(Vec2Normalize({0, 0}), Vector2{0, 0}));
-  EXPECT_TRUE(IsNear(Vec4Normalize({2, 0, 0, 2}), Vector4{0.70710678f, 0, 0, 0.70710678f}));
-  EXPECT_TRUE(IsNear(Vec4Normalize({0, 0, 0, 0}), Vector4{0, 0, 0, 0}));
+  for (const auto& row : MathTable("normalize.rows", 2)) {
+    const auto size = std::count(row[0].begin(), row[0].end(), ',') + 1;
+    EXPECT_TRUE(size == 2   ? IsNear(Vec2Normalize(Parse<Vector2>(row[0])), Parse<Vector2>(row[1]))
+                : size == 3 ? IsNear(Vec3Normalize(Parse<Vector3>(row[0])), Parse<Vector3>(row[1]))
+                            : IsNear(Vec4Normalize(Parse<Vector4>(row[0])), Parse<Vector4>(row[1])))
+        << row[0];
+  }
 }
 
 TEST(Vector, CrossLerpAndLengthsMatchHandValues) {
@@ -68,12 +61,10 @@ TEST(Vector, TransformCoordDividesByWAndNormalIgnoresTranslation) {
   EXPECT_TRUE(IsNear(Vec2TransformCoord({1, 2}, m), Vector2{6, 8}));
   EXPECT_TRUE(IsNear(Vec2TransformNormal({1, 2}, m), Vector2{1, 2}));
 
-  Matrix halve = MatrixIdentity();
-  halve.m[3][3] = 2;
+  const Matrix halve{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 2}}};
   EXPECT_TRUE(IsNear(Vec3TransformCoord({2, 4, 6}, halve), Vector3{1, 2, 3}));
   // w taken from the point's own coordinates: w = 1 + z.
-  Matrix byDepth = MatrixIdentity();
-  byDepth.m[2][3] = 1;
+  const Matrix byDepth{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 1}, {0, 0, 0, 1}}};
   EXPECT_TRUE(IsNear(Vec3TransformCoord({3, 6, 2}, byDepth), Vector3{1, 2, 0.6666667f}));
   EXPECT_TRUE(IsNear(Vec4Transform({1, 2, 3, 0}, m), Vector4{1, 2, 3, 0}));
 }
@@ -81,19 +72,13 @@ TEST(Vector, TransformCoordDividesByWAndNormalIgnoresTranslation) {
 TEST(Vector, ProjectMapsClipSpaceOntoViewport) {
   const Viewport viewport{10, 20, 640, 480, 0.2f, 0.6f};
   const Matrix identity = MatrixIdentity();
-  struct Case {
-    Vector3 in, expected;
-  };
-  const Case cases[] = {
-      {{0, 0, 0.5f}, {330, 260, 0.4f}},
-      {{-1, 1, 0}, {10, 20, 0.2f}},
-      {{1, -1, 1}, {650, 500, 0.6f}},
-  };
-  for (const Case& c : cases) {
-    EXPECT_TRUE(IsNear(Vec3Project(c.in, viewport, identity, identity, identity), c.expected, 1e-4f));
+  const std::pair<Vector3, Vector3> cases[] = {
+      {{0, 0, 0.5f}, {330, 260, 0.4f}}, {{-1, 1, 0}, {10, 20, 0.2f}}, {{1, -1, 1}, {650, 500, 0.6f}}};
+  for (const auto& [in, expected] : cases) {
+    EXPECT_TRUE(IsNear(Vec3Project(in, viewport, identity, identity, identity), expected, 1e-4f));
     Vector3 back{};
-    ASSERT_TRUE(Vec3Unproject(&back, c.expected, viewport, identity, identity, identity));
-    EXPECT_TRUE(IsNear(back, c.in, 1e-5f));
+    ASSERT_TRUE(Vec3Unproject(&back, expected, viewport, identity, identity, identity));
+    EXPECT_TRUE(IsNear(back, in, 1e-5f));
   }
 }
 
@@ -106,7 +91,7 @@ TEST(Vector, UnprojectInvertsProjectThroughCameraAndWorld) {
     Vector3 screen = Vec3Project(p, viewport, projection, view, world);
     Vector3 back{};
     ASSERT_TRUE(Vec3Unproject(&back, screen, viewport, projection, view, world));
-    EXPECT_TRUE(IsNear(back, p, 0.05f)) << Show(screen);
+    EXPECT_TRUE(IsNear(back, p, 0.05f)) << ::testing::PrintToString(screen);
   }
   // The screen centre at depth 0 is the eye's ray through the near plane: it
   // lies on the line from the eye toward the target.

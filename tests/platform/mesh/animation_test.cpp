@@ -1,9 +1,11 @@
 // Key-frame interpolation, looping animation sets and the controller that
-// writes frame matrices from track 0.
+// writes frame matrices from track 0 (a file's animation played is a case file
+// of the loader test).
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "platform/math/math_expect.h"
 #include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
 #include "platform/mesh/animation_controller.h"
@@ -21,30 +23,12 @@ TEST(KeyframeInterpolator, ScaleAndTranslationLinearRotationSlerpEndsHeld) {
       {{0.0f, TurnY(0.0f)}, {10.0f, TurnY(1.5707964f)}},
       {{0.0f, {0, 0, 0}}, {4.0f, {4, 8, 0}}, {8.0f, {4, 8, 8}}});
   EXPECT_EQ(10.0f, keys.LastKeyTime());
-  const struct {
-    double ticks;
-    Vector3 scale;
-    float angle;
-    Vector3 translation;
-  } cases[] = {
-      {-5.0, {1, 1, 1}, 0.0f, {0, 0, 0}},
-      {0.0, {1, 1, 1}, 0.0f, {0, 0, 0}},
-      {2.0, {1.4f, 1.4f, 1.4f}, 0.31415927f, {2, 4, 0}},
-      {5.0, {2, 2, 2}, 0.78539819f, {4, 8, 2}},
-      {10.0, {3, 3, 3}, 1.5707964f, {4, 8, 8}},
-      {50.0, {3, 3, 3}, 1.5707964f, {4, 8, 8}},
-  };
-  for (const auto& c : cases) {
-    Vector3 s, t;
-    Quaternion r;
-    keys.GetSrt(c.ticks, &s, &r, &t);
-    EXPECT_NEAR(c.scale.x, s.x, 1e-5f) << c.ticks;
-    EXPECT_NEAR(c.scale.z, s.z, 1e-5f) << c.ticks;
-    EXPECT_NEAR(TurnY(c.angle).y, r.y, 1e-5f) << c.ticks;
-    EXPECT_NEAR(TurnY(c.angle).w, r.w, 1e-5f) << c.ticks;
-    EXPECT_NEAR(c.translation.x, t.x, 1e-5f) << c.ticks;
-    EXPECT_NEAR(c.translation.y, t.y, 1e-5f) << c.ticks;
-    EXPECT_NEAR(c.translation.z, t.z, 1e-5f) << c.ticks;
+  const auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/mesh/tables/keyframes.rows");
+  EXPECT_GE(rows.size(), 6u);
+  for (const auto& row : rows) {
+    const Matrix expected =
+        MatrixTransformation(Parse<Vector3>(row[1]), TurnY(std::stof(row[2])), Parse<Vector3>(row[3]));
+    EXPECT_TRUE(IsNear(keys.GetMatrix(std::stod(row[0])), expected)) << row[0];
   }
   // Kinds without keys hold the identity.
   const KeyframeInterpolator empty("none", {}, {}, {});
@@ -59,27 +43,18 @@ TEST(AnimationSet, PositionsWrapAroundThePeriod) {
   EXPECT_EQ(0, set.FindAnimation("a"));
   EXPECT_EQ(1, set.FindAnimation("b"));
   EXPECT_EQ(-1, set.FindAnimation("c"));
-  const struct {
-    double seconds, ticks;
-  } cases[] = {{0.0, 0.0}, {1.0, 24.0}, {2.0, 0.0}, {2.5, 12.0}, {-0.5, 36.0}};
-  for (const auto& c : cases) EXPECT_DOUBLE_EQ(c.ticks, set.LocalTicks(c.seconds)) << c.seconds;
+  // Seconds and the ticks into the set they come to.
+  for (auto [seconds, ticks] : {std::pair{0.0, 0.0}, {1.0, 24.0}, {2.0, 0.0}, {2.5, 12.0}, {-0.5, 36.0}})
+    EXPECT_DOUBLE_EQ(ticks, set.LocalTicks(seconds)) << seconds;
 }
 
-// Frames R (children A, B) with plain records.
-struct Hierarchy {
-  DefaultAllocateHierarchy allocator;
-  Frame* root;
-  Frame* a;
-  Frame* b;
-  Hierarchy() {
-    root = allocator.CreateFrame("R");
-    a = allocator.CreateFrame("A");
-    b = allocator.CreateFrame("B");
-    root->firstChild = a;
-    a->sibling = b;
-  }
-  ~Hierarchy() { DestroyFrameHierarchy(root, allocator); }
+// Frames loaded from the text of a file, found by name.
+struct Frames : LoadOutcome {
+  explicit Frames(const std::string& text) { Load(Bytes("xof 0303txt 0032\n" + text), this); }
+  Frame* operator[](const char* name) const { return FindFrame(hierarchy.root, name); }
 };
+
+const char* const kRAB = "Frame R { Frame A {} Frame B {} }";
 
 std::shared_ptr<AnimationSet> Slide(const char* name, float distance) {
   // One tick per frame, as the model layer builds its motions.
@@ -90,16 +65,23 @@ std::shared_ptr<AnimationSet> Slide(const char* name, float distance) {
           KeyframeInterpolator("Missing", {}, {}, {{0.0f, {5, 5, 5}}})});
 }
 
+// A controller writing the frames under `root`, playing `set` on track 0.
+std::unique_ptr<AnimationController> Playing(Frame* root, const std::shared_ptr<AnimationSet>& set) {
+  auto controller = std::make_unique<AnimationController>(1, 1);
+  controller->RegisterFrameOutputs(root);
+  EXPECT_TRUE(controller->RegisterAnimationSet(set) && controller->SetTrackAnimationSet(0, set) &&
+              controller->SetTrackEnable(0, true));
+  return controller;
+}
+
 TEST(AnimationController, TrackZeroWritesTheFramesItsSetAnimates) {
-  Hierarchy h;
+  Frames h(kRAB);
   const Matrix untouched = MatrixTranslation(7, 7, 7);
-  h.b->transformationMatrix = untouched;
-  h.root->transformationMatrix = untouched;
+  h["B"]->transformationMatrix = h["R"]->transformationMatrix = untouched;
   AnimationController controller(2, 1);
-  controller.RegisterFrameOutputs(h.root);
+  controller.RegisterFrameOutputs(h["R"]);
   auto walk = Slide("walk", 10.0f), run = Slide("run", 30.0f);
-  ASSERT_TRUE(controller.RegisterAnimationSet(walk));
-  ASSERT_TRUE(controller.RegisterAnimationSet(run));
+  ASSERT_TRUE(controller.RegisterAnimationSet(walk) && controller.RegisterAnimationSet(run));
   EXPECT_FALSE(controller.RegisterAnimationSet(walk));  // already there
   EXPECT_FALSE(controller.RegisterAnimationSet(Slide("full", 1.0f)));
   EXPECT_EQ(run, controller.GetAnimationSetByName("run"));
@@ -107,67 +89,55 @@ TEST(AnimationController, TrackZeroWritesTheFramesItsSetAnimates) {
   // A disabled track writes nothing.
   ASSERT_TRUE(controller.SetTrackAnimationSet(0, walk));
   controller.SetTime(4.0);
-  EXPECT_EQ(MatrixIdentity(), h.a->transformationMatrix);
+  EXPECT_EQ(MatrixIdentity(), h["A"]->transformationMatrix);
 
   ASSERT_TRUE(controller.SetTrackEnable(0, true));
   controller.SetTime(4.0);
-  EXPECT_EQ(MatrixTranslation(4, 0, 0), h.a->transformationMatrix);
-  EXPECT_EQ(untouched, h.b->transformationMatrix);
-  EXPECT_EQ(untouched, h.root->transformationMatrix);
+  EXPECT_EQ(MatrixTranslation(4, 0, 0), h["A"]->transformationMatrix);
+  EXPECT_EQ(untouched, h["B"]->transformationMatrix);
+  EXPECT_EQ(untouched, h["R"]->transformationMatrix);
 
   ASSERT_TRUE(controller.SetTrackAnimationSet(0, run));
   controller.SetTime(5.0);
-  EXPECT_EQ(MatrixTranslation(15, 0, 0), h.a->transformationMatrix);
+  EXPECT_EQ(MatrixTranslation(15, 0, 0), h["A"]->transformationMatrix);
   ASSERT_TRUE(controller.SetTrackSpeed(0, 0.5f));
   controller.AdvanceTime(2.0);  // the track moves by 1
-  EXPECT_EQ(MatrixTranslation(18, 0, 0), h.a->transformationMatrix);
+  EXPECT_EQ(MatrixTranslation(18, 0, 0), h["A"]->transformationMatrix);
   EXPECT_DOUBLE_EQ(7.0, controller.GetTime());
   TrackDesc desc;
   ASSERT_TRUE(controller.GetTrackDesc(0, &desc));
   EXPECT_DOUBLE_EQ(6.0, desc.position);
 
-  EXPECT_FALSE(controller.SetTrackEnable(1, true));
-  EXPECT_FALSE(controller.SetTrackAnimationSet(1, walk));
-  EXPECT_FALSE(controller.GetTrackDesc(1, &desc));
+  // There is no track 1.
+  EXPECT_FALSE(controller.SetTrackEnable(1, true) || controller.SetTrackAnimationSet(1, walk) ||
+               controller.GetTrackDesc(1, &desc));
 }
 
 TEST(AnimationController, OfTwoFramesWithOneNameTheOneASearchFindsIsAnimated) {
-  Hierarchy h;
-  DefaultAllocateHierarchy& allocator = h.allocator;
-  h.a->name = "Inner";
-  Frame* deep = allocator.CreateFrame("A");
-  h.a->firstChild = deep;
-  h.b->name = "A";
-  AnimationController controller(1, 1);
-  controller.RegisterFrameOutputs(h.root);
-  auto walk = Slide("walk", 10.0f);
-  controller.RegisterAnimationSet(walk);
-  controller.SetTrackAnimationSet(0, walk);
-  controller.SetTrackEnable(0, true);
-  controller.SetTime(3.0);
-  EXPECT_EQ(FindFrame(h.root, "A"), deep);
+  Frames h("Frame R { Frame Inner { Frame A {} } Frame A {} }");
+  Frame* deep = h["Inner"]->firstChild;
+  Frame* second = h["Inner"]->sibling;
+  const auto controller = Playing(h["R"], Slide("walk", 10.0f));
+  controller->SetTime(3.0);
+  EXPECT_EQ(h["A"], deep);
   EXPECT_EQ(MatrixTranslation(3, 0, 0), deep->transformationMatrix);
-  EXPECT_EQ(MatrixIdentity(), h.b->transformationMatrix);
+  EXPECT_EQ(MatrixIdentity(), second->transformationMatrix);
   // An output registered by hand cannot take a name that is already there.
   Matrix extra = MatrixIdentity();
-  EXPECT_FALSE(controller.RegisterAnimationOutput("A", &extra));
-  EXPECT_FALSE(controller.RegisterAnimationOutput("", &extra));
-  EXPECT_TRUE(controller.RegisterAnimationOutput("Missing", &extra));
-  controller.SetTime(3.0);
+  EXPECT_FALSE(controller->RegisterAnimationOutput("A", &extra));
+  EXPECT_FALSE(controller->RegisterAnimationOutput("", &extra));
+  EXPECT_TRUE(controller->RegisterAnimationOutput("Missing", &extra));
+  controller->SetTime(3.0);
   EXPECT_EQ(MatrixTranslation(5, 5, 5), extra);
 }
 
 TEST(AnimationController, CloneMakesRoomAndKeepsSetsTracksAndOutputs) {
-  Hierarchy h;
-  AnimationController controller(1, 1);
-  controller.RegisterFrameOutputs(h.root);
+  Frames h(kRAB);
   auto walk = Slide("walk", 10.0f);
-  controller.RegisterAnimationSet(walk);
-  controller.SetTrackAnimationSet(0, walk);
-  controller.SetTrackEnable(0, true);
-  EXPECT_EQ(nullptr, controller.Clone(0, 1));
+  const auto controller = Playing(h["R"], walk);
+  EXPECT_EQ(nullptr, controller->Clone(0, 1));
 
-  auto clone = controller.Clone(3, 4);
+  auto clone = controller->Clone(3, 4);
   ASSERT_TRUE(clone);
   EXPECT_EQ(3u, clone->GetMaxNumAnimationSets());
   EXPECT_EQ(4u, clone->GetMaxNumTracks());
@@ -178,44 +148,12 @@ TEST(AnimationController, CloneMakesRoomAndKeepsSetsTracksAndOutputs) {
   EXPECT_FALSE(clone->UnregisterAnimationSet(walk.get()));
   EXPECT_EQ(0u, clone->GetNumAnimationSets());
   clone->SetTime(2.0);
-  EXPECT_EQ(MatrixTranslation(2, 0, 0), h.a->transformationMatrix);
+  EXPECT_EQ(MatrixTranslation(2, 0, 0), h["A"]->transformationMatrix);
   auto run = Slide("run", 20.0f);
   EXPECT_TRUE(clone->RegisterAnimationSet(run));
   clone->SetTrackAnimationSet(0, run);
   clone->SetTime(2.0);
-  EXPECT_EQ(MatrixTranslation(4, 0, 0), h.a->transformationMatrix);
-}
-
-TEST(AnimationController, LoadedFileAnimationPlaysOnTrackZero) {
-  const std::string file =
-      "xof 0303txt 0032\n"
-      "AnimTicksPerSecond { 10; }\n"
-      "Frame Root { Frame Arm { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; } } }\n"
-      "AnimationSet Wave {\n"
-      " Animation { { Arm }\n"
-      "  AnimationKey { 2; 2; 0;3;0.0,0.0,0.0;;, 20;3;2.0,4.0,6.0;;; }\n"
-      "  AnimationKey { 1; 1; 0;3;2.0,2.0,2.0;;; }\n"
-      "  AnimationKey { 0; 1; 0;4;0.70710677,0.0,-0.70710677,0.0;;; }\n"
-      " }\n"
-      " Animation { { Root }\n"
-      "  AnimationKey { 4; 1; 5;16;1,0,0,0, 0,2,0,0, 0,0,1,0, 1,2,3,1;;; }\n"
-      " }\n"
-      "}\n";
-  LoadOutcome outcome;
-  Load(Bytes(file), &outcome);
-  ASSERT_TRUE(outcome.ok) << outcome.error;
-  AnimationController& controller = *outcome.hierarchy.animationController;
-  ASSERT_EQ(1u, controller.GetNumAnimationSets());
-  EXPECT_EQ(10.0, controller.GetAnimationSet(0)->TicksPerSecond());
-  controller.SetTime(1.0);  // tick 10 of 20
-  Frame* root = outcome.hierarchy.root;
-  Frame* arm = FindFrame(root, "Arm");
-  // The file's rotation (w first, conjugated) turns +90 degrees about y.
-  const Matrix expected = MatrixTransformation({2, 2, 2}, TurnY(1.5707964f), {1, 2, 3});
-  EXPECT_TRUE(MatrixNear(expected, arm->transformationMatrix, 1e-6f));
-  // A matrix key comes back as the same matrix.
-  const Matrix rootExpected = {{{1, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 1, 0}, {1, 2, 3, 1}}};
-  EXPECT_TRUE(MatrixNear(rootExpected, root->transformationMatrix, 1e-6f));
+  EXPECT_EQ(MatrixTranslation(4, 0, 0), h["A"]->transformationMatrix);
 }
 
 }  // namespace

@@ -2,11 +2,19 @@
 // clones; skin information and CPU skinning.
 #include <gtest/gtest.h>
 
+#include "platform/math/matrix.h"
 #include "platform/mesh/mesh.h"
 #include "platform/mesh/skin_info.h"
+#include "support/case_files.h"
 #include "xfile_test_support.h"
 
 namespace {
+
+// The dump compared with golden/NAME.dump (T3D_WRITE_GOLDEN=1 rewrites it).
+void ExpectGolden(const std::string& name, const std::string& dump) {
+  const std::string path = std::string(T3D_SOURCE_DIR) + "/tests/platform/mesh/golden/" + name + ".dump";
+  EXPECT_EQ(GoldenText(path, dump), dump) << name;
+}
 
 TEST(Mesh, CreateRefusesWhatAMeshCannotHold) {
   const struct {
@@ -23,29 +31,24 @@ TEST(Mesh, CreateRefusesWhatAMeshCannotHold) {
       {"too many faces", kMaxMeshFaces + 1, 3, kFvfXyz, false},
       {"too many vertices", 1, kMaxMeshVertices + 1, kFvfXyz, false},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(c.made, Mesh::Create(c.faces, c.vertices, c.fvf) != nullptr) << c.what;
-  }
+  for (const auto& c : cases) EXPECT_EQ(c.made, Mesh::Create(c.faces, c.vertices, c.fvf) != nullptr) << c.what;
 }
 
 TEST(Mesh, LayoutsPlaceElementsInFormatOrder) {
-  const struct {
-    std::uint32_t fvf;
-    VertexLayout layout;
-  } cases[] = {
-      {kFvfXyz, {12, -1, -1, -1}},
-      {kFvfXyz | kFvfNormal, {24, 12, -1, -1}},
-      {kFvfXyz | kFvfNormal | kFvfTex1, {32, 12, -1, 24}},
-      {kFvfXyz | kFvfDiffuse | kFvfTex1, {24, -1, 12, 16}},
-      {kFvfXyz | kFvfNormal | kFvfDiffuse | kFvfTex1, {36, 12, 24, 28}},
+  // Stride, then the offsets of normal, colour and texture coordinates.
+  const std::pair<std::uint32_t, const char*> cases[] = {
+      {kFvfXyz, "12 -1 -1 -1"},
+      {kFvfXyz | kFvfNormal, "24 12 -1 -1"},
+      {kFvfXyz | kFvfNormal | kFvfTex1, "32 12 -1 24"},
+      {kFvfXyz | kFvfDiffuse | kFvfTex1, "24 -1 12 16"},
+      {kFvfXyz | kFvfNormal | kFvfDiffuse | kFvfTex1, "36 12 24 28"},
   };
-  for (const auto& c : cases) {
-    VertexLayout layout;
-    ASSERT_TRUE(GetVertexLayout(c.fvf, &layout));
-    EXPECT_EQ(c.layout.stride, layout.stride) << c.fvf;
-    EXPECT_EQ(c.layout.normalOffset, layout.normalOffset) << c.fvf;
-    EXPECT_EQ(c.layout.diffuseOffset, layout.diffuseOffset) << c.fvf;
-    EXPECT_EQ(c.layout.texCoordOffset, layout.texCoordOffset) << c.fvf;
+  for (const auto& [fvf, expected] : cases) {
+    VertexLayout l;
+    ASSERT_TRUE(GetVertexLayout(fvf, &l));
+    EXPECT_EQ(expected, std::to_string(l.stride) + " " + std::to_string(l.normalOffset) + " " +
+                            std::to_string(l.diffuseOffset) + " " + std::to_string(l.texCoordOffset))
+        << fvf;
   }
 }
 
@@ -63,10 +66,7 @@ TEST(Mesh, IndexWidthFollowsTheVertexCount) {
     EXPECT_FALSE(mesh->SetFace(2, 0, 1, 2));
     std::uint32_t c[3];
     mesh->GetFace(1, c);
-    EXPECT_EQ(last, c[0]);
-    EXPECT_EQ(0u, c[1]);
-    EXPECT_EQ(last - 1, c[2]);
-    EXPECT_EQ(last, mesh->Index(3));
+    EXPECT_EQ((std::vector<std::uint32_t>{last, 0, last - 1, last}), (std::vector{c[0], c[1], c[2], mesh->Index(3)}));
   }
 }
 
@@ -81,16 +81,7 @@ TEST(Mesh, AttributeSortIsStableAndBuildsOneRangePerId) {
   std::vector<std::uint32_t> remap;
   mesh->SortFacesByAttribute(&remap);
   EXPECT_EQ((std::vector<std::uint32_t>{1, 4, 3, 0, 2}), remap);
-  EXPECT_EQ(
-      "  mesh fvf 2 vertices 8 faces 5 idx16\n"
-      "   v0 0 0 0 n 0 0 0 c ffffffff t 0 0\n   v1 0 0 0 n 0 0 0 c ffffffff t 0 0\n"
-      "   v2 0 0 0 n 0 0 0 c ffffffff t 0 0\n   v3 0 0 0 n 0 0 0 c ffffffff t 0 0\n"
-      "   v4 0 0 0 n 0 0 0 c ffffffff t 0 0\n   v5 0 0 0 n 0 0 0 c ffffffff t 0 0\n"
-      "   v6 0 0 0 n 0 0 0 c ffffffff t 0 0\n   v7 0 0 0 n 0 0 0 c ffffffff t 0 0\n"
-      "   f0 1 2 3 a 0\n   f1 4 5 7 a 0\n   f2 3 4 5 a 1\n   f3 0 1 2 a 2\n   f4 2 3 4 a 2\n"
-      "   range 0 faces 0+2 vertices 1+7\n   range 1 faces 2+1 vertices 3+3\n"
-      "   range 2 faces 3+2 vertices 0+5\n",
-      DumpMesh(*mesh));
+  ExpectGolden("attribute_sort", DumpMesh(*mesh));
   ASSERT_NE(nullptr, mesh->FindAttributeRange(1));
   EXPECT_EQ(2u, mesh->FindAttributeRange(1)->faceStart);
   EXPECT_EQ(nullptr, mesh->FindAttributeRange(3));
@@ -112,21 +103,8 @@ TEST(Mesh, CloneKeepsSharedElementsAndZeroesNewOnes) {
   mesh->SortFacesByAttribute();
   auto clone = mesh->CloneWithFvf(kFvfXyz | kFvfNormal | kFvfTex1);
   ASSERT_TRUE(clone);
-  EXPECT_EQ(
-      "  mesh fvf 274 vertices 3 faces 1 idx16\n"
-      "   v0 0 1 2 n 0 0 0 c ffffffff t 0 0\n   v1 1 1 2 n 0 0 0 c ffffffff t 0 0\n"
-      "   v2 2 1 2 n 0 0 0 c ffffffff t 0 0\n   f0 2 1 0 a 4\n"
-      "   range 4 faces 0+1 vertices 0+3\n",
-      DumpMesh(*clone));
+  ExpectGolden("clone", DumpMesh(*clone));
   EXPECT_EQ(nullptr, mesh->CloneWithFvf(kFvfNormal));
-}
-
-Matrix Translation(float x, float y, float z) {
-  Matrix m = MatrixIdentity();
-  m.m[3][0] = x;
-  m.m[3][1] = y;
-  m.m[3][2] = z;
-  return m;
 }
 
 TEST(SkinInfo, SkinningBlendsBonesAndLeavesUnweightedVerticesAsTheyAre) {
@@ -138,11 +116,7 @@ TEST(SkinInfo, SkinningBlendsBonesAndLeavesUnweightedVerticesAsTheyAre) {
     src->SetNormal(v, {0.0f, 1.0f, 0.0f});
   }
   // Bone 0 moves up, bone 1 turns a quarter about z (x -> y, y -> -x).
-  Matrix turn = MatrixIdentity();
-  turn.m[0][0] = 0.0f;
-  turn.m[0][1] = 1.0f;
-  turn.m[1][0] = -1.0f;
-  turn.m[1][1] = 0.0f;
+  const Matrix turn{{{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
   std::vector<SkinBone> bones = {
       {"up", MatrixIdentity(), {0, 1}, {1.0f, 0.5f}},
       {"turn", MatrixIdentity(), {1}, {0.5f}},
@@ -150,17 +124,11 @@ TEST(SkinInfo, SkinningBlendsBonesAndLeavesUnweightedVerticesAsTheyAre) {
   auto skin = SkinInfo::Create(3, bones);
   ASSERT_TRUE(skin);
   EXPECT_EQ(2u, skin->GetMaxVertexInfluences());
-  const Matrix matrices[2] = {Translation(0.0f, 10.0f, 0.0f), turn};
+  const Matrix matrices[2] = {MatrixTranslation(0.0f, 10.0f, 0.0f), turn};
   ASSERT_TRUE(skin->UpdateSkinnedMesh(matrices, *src, dst.get()));
   // Vertex 1: half of (1, 10, 0) and half of (0, 1, 0); its normal half up,
   // half turned to -x, normalised.
-  EXPECT_EQ(
-      "  mesh fvf 18 vertices 3 faces 1 idx16\n"
-      "   v0 0 10 0 n 0 1 0 c ffffffff t 0 0\n"
-      "   v1 0.5 5.5 0 n -0.707107 0.707107 0 c ffffffff t 0 0\n"
-      "   v2 2 0 0 n 0 1 0 c ffffffff t 0 0\n"
-      "   f0 0 0 0 a 0\n",
-      DumpMesh(*dst));
+  ExpectGolden("skinning", DumpMesh(*dst));
   EXPECT_FALSE(skin->UpdateSkinnedMesh(std::span<const Matrix>(matrices, 1), *src, dst.get()));
   auto small = Mesh::Create(1, 2, kFvfXyz | kFvfNormal);
   EXPECT_FALSE(skin->UpdateSkinnedMesh(matrices, *src, small.get()));

@@ -1,13 +1,13 @@
 // Loading small .x files written for the tests: each case file under cases/
-// must give its expected dump in the text, binary and compressed encodings;
-// each malformed text file under cases/errors/ must be refused with the
-// expected message saying what and where (the sanitizer build runs these
-// too, so they never read or write out of bounds).
+// must give its expected dump in the text, binary and compressed encodings,
+// posed one second into its first animation; each malformed file (text files
+// under cases/errors/, binary bodies in tables/binary_errors.rows, damaged
+// compressed files) must be refused with the message saying what and where
+// (the sanitizer build runs these too, so they never read or write out of
+// bounds).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/mesh/xfile_compression.h"
 #include "support/case_files.h"
@@ -17,57 +17,78 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/platform/mesh/cases";
+const fs::path kMesh = fs::path(T3D_SOURCE_DIR) / "tests/platform/mesh";
 
-std::string Describe(const LoadOutcome& outcome) {
-  if (!outcome.ok) {
-    EXPECT_EQ(nullptr, outcome.hierarchy.root);
-    return "error: " + outcome.error + "\n";
-  }
-  std::string text = DumpHierarchy(outcome.hierarchy.root);
-  for (const std::string& warning : outcome.hierarchy.warnings) text += "warning: " + warning + "\n";
-  const AnimationController* controller = outcome.hierarchy.animationController.get();
-  text += "animation sets: " +
-          std::to_string(controller ? controller->GetNumAnimationSets() : 0) + "\n";
-  return text;
-}
-
-// The text of the case NAME.x in `folder` loaded, compared with NAME.expected
-// (T3D_UPDATE_GOLDEN=1 rewrites that file, for review before committing).
+// The case NAME.x in `folder` loaded, compared with NAME.expected.
 std::string LoadAndCompare(const fs::path& folder, const std::string& name) {
   LoadOutcome outcome;
   Load(Bytes(ReadTextFile(folder / (name + ".x"))), &outcome);
-  const std::string got = Describe(outcome);
-  const fs::path expected = folder / (name + ".expected");
-  if (std::getenv("T3D_UPDATE_GOLDEN") != nullptr) std::ofstream(expected, std::ios::binary) << got;
-  EXPECT_EQ(ReadTextFile(expected), got) << name;
+  const std::string got = DescribeLoad(outcome);
+  EXPECT_EQ(GoldenText(folder / (name + ".expected"), got), got) << name;
   return got;
 }
 
 TEST(XFileLoader, CaseFilesLoadAlikeInEveryEncoding) {
-  const std::vector<std::string> names = ListCases(kCases, ".x");
-  EXPECT_GE(names.size(), 3u);
+  const std::vector<std::string> names = ListCases(kMesh / "cases", ".x");
+  EXPECT_GE(names.size(), 5u);
   for (const std::string& name : names) {
-    const std::string got = LoadAndCompare(kCases, name);
-    const std::vector<std::uint8_t> text = Bytes(ReadTextFile(kCases / (name + ".x")));
-    const std::vector<std::uint8_t> binary =
-        TextToBinary(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
-    struct Form {
-      const char* name;
-      std::vector<std::uint8_t> bytes;
-    } forms[] = {{"binary", binary}, {"compressed text", CompressXFile(text)}, {"compressed binary", CompressXFile(binary)}};
-    for (const Form& form : forms) {
+    const std::string got = LoadAndCompare(kMesh / "cases", name);
+    const std::vector<std::uint8_t> text = Bytes(ReadTextFile(kMesh / "cases" / (name + ".x")));
+    const std::vector<std::uint8_t> binary = TextToBinary(ReadTextFile(kMesh / "cases" / (name + ".x")));
+    for (const auto& [form, bytes] : {std::pair{"binary", binary}, std::pair{"compressed text", CompressXFile(text)},
+                                      std::pair{"compressed binary", CompressXFile(binary)}}) {
       LoadOutcome outcome;
-      Load(form.bytes, &outcome);
-      EXPECT_EQ(got, Describe(outcome)) << name << " as " << form.name;
+      Load(bytes, &outcome);
+      EXPECT_EQ(got, DescribeLoad(outcome)) << name << " as " << form;
     }
   }
 }
 
 TEST(XFileLoader, MalformedTextFilesAreRefusedWithTheirReason) {
-  const std::vector<std::string> names = ListCases(kCases / "errors", ".x");
+  const std::vector<std::string> names = ListCases(kMesh / "cases/errors", ".x");
   EXPECT_GE(names.size(), 20u);
-  for (const std::string& name : names) EXPECT_EQ(0u, LoadAndCompare(kCases / "errors", name).rfind("error: ", 0));
+  for (const std::string& name : names)
+    EXPECT_EQ(0u, LoadAndCompare(kMesh / "cases/errors", name).rfind("error: ", 0));
+}
+
+TEST(XFileLoader, MalformedBinaryStreamsAreRefused) {
+  for (const auto& row : ReadTableRows(kMesh / "tables/binary_errors.rows")) {
+    ASSERT_EQ(2u, row.size()) << row[0];
+    std::vector<std::uint8_t> file = Bytes("xof 0303bin 0032"), body = Hex(row[0]);
+    file.insert(file.end(), body.begin(), body.end());
+    LoadOutcome outcome;
+    Load(file, &outcome);
+    EXPECT_EQ("error: " + row[1] + "\n", DescribeLoad(outcome)) << row[0];
+  }
+}
+
+TEST(XFileLoader, DamagedCompressedFilesAreRefused) {
+  const std::vector<std::uint8_t> good = CompressXFile(
+      Bytes("xof 0303txt 0032\nMesh M {3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;;\n1; 3;0,1,2;; }"));
+  ASSERT_GT(good.size(), 26u);
+  const struct {
+    const char* what;
+    std::size_t size, at;
+    std::uint8_t value;
+    const char* error;
+  } cases[] = {
+      {"intact", good.size(), 0, good[0], nullptr},
+      {"no CK mark", good.size(), 24, 'X', "compressed block does not start with \"CK\""},
+      {"block past the end", good.size() - 3, 0, good[0], "compressed block runs past the end of the file"},
+      {"no block at all", 20, 0, good[0], "compressed .x file is truncated"},
+      {"declared size below the header", good.size(), 16, 3, "compressed .x file declares an impossible size"},
+      {"declared size past the limit", good.size(), 19, 0x7F, "compressed .x file declares an impossible size"},
+      {"block larger than the file says", good.size(), 16, static_cast<std::uint8_t>(good[16] - 1),
+       "compressed block sizes disagree with the file size"},
+      {"corrupt deflate data", good.size(), 26, 0xFF, "compressed block is corrupt or has the wrong size"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::uint8_t> file(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(c.size));
+    file[c.at] = c.value;
+    LoadOutcome outcome;
+    Load(file, &outcome);
+    EXPECT_EQ(c.error ? "error: " + std::string(c.error) : "", outcome.ok ? "" : "error: " + outcome.error) << c.what;
+  }
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "platform/mesh/mesh.h"
 #include "platform/mesh/skin_info.h"
@@ -15,27 +15,23 @@ std::vector<std::uint8_t> Bytes(std::string_view text) {
   return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
+std::vector<std::uint8_t> Hex(std::string_view words) {
+  std::string digits;
+  for (char c : words) digits += c == ' ' ? "" : std::string(1, c);
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
+    bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+  return bytes;
 }
 
 namespace {
 
+// Six digits, and rounding noise near zero printed as 0 so that a dump does
+// not depend on the order the arithmetic was done in.
 std::string Num(float v) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(v));
+  std::snprintf(buffer, sizeof buffer, "%g", std::fabs(v) < 1e-6f ? 0.0 : static_cast<double>(v));
   return buffer;
-}
-
-std::string MatrixText(const Matrix& m) {
-  std::string text;
-  for (int r = 0; r < 4; ++r) {
-    for (int c = 0; c < 4; ++c) text += (r || c ? " " : "") + Num(m.m[r][c]);
-  }
-  return text;
 }
 
 std::string ColorText(const ColorValue& c) {
@@ -77,6 +73,14 @@ void DumpFrame(const Frame* frame, int depth, std::ostringstream& out) {
 
 }  // namespace
 
+std::string MatrixText(const Matrix& m) {
+  std::string text;
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) text += (r || c ? " " : "") + Num(m.m[r][c]);
+  }
+  return text;
+}
+
 std::string DumpMesh(const Mesh& mesh) {
   std::ostringstream out;
   out << "  mesh fvf " << mesh.GetFvf() << " vertices " << mesh.GetNumVertices() << " faces "
@@ -109,16 +113,29 @@ std::string DumpHierarchy(const Frame* root) {
   return out.str();
 }
 
-::testing::AssertionResult MatrixNear(const Matrix& expected, const Matrix& actual, float tolerance) {
-  for (int r = 0; r < 4; ++r) {
-    for (int c = 0; c < 4; ++c) {
-      if (!(std::fabs(expected.m[r][c] - actual.m[r][c]) <= tolerance)) {
-        return ::testing::AssertionFailure() << "[" << r << "][" << c << "] is " << actual.m[r][c]
-                                             << ", not " << expected.m[r][c];
-      }
-    }
+std::string DescribeLoad(const LoadOutcome& outcome, bool pose) {
+  if (!outcome.ok) {
+    EXPECT_EQ(nullptr, outcome.hierarchy.root);
+    return "error: " + outcome.error + "\n";
   }
-  return ::testing::AssertionSuccess();
+  std::ostringstream text;
+  text << DumpHierarchy(outcome.hierarchy.root);
+  for (const std::string& warning : outcome.hierarchy.warnings) text << "warning: " << warning << "\n";
+  AnimationController* controller = outcome.hierarchy.animationController.get();
+  text << "animation sets: " << (controller ? controller->GetNumAnimationSets() : 0) << "\n";
+  for (std::uint32_t i = 0; controller && i < controller->GetNumAnimationSets(); ++i) {
+    const auto set = controller->GetAnimationSet(i);
+    text << "set '" << set->Name() << "' animations " << set->NumAnimations() << " ticks/s " << set->TicksPerSecond()
+         << " period " << set->PeriodTicks() << "\n";
+  }
+  if (!controller || !pose) return text.str();
+  // Track 0 plays the first set.
+  controller->SetTime(1.0);
+  std::vector<Frame*> frames;
+  ListFramesSiblingsFirst(outcome.hierarchy.root, &frames);
+  for (const Frame* frame : frames)
+    text << "posed '" << frame->name << "' " << MatrixText(frame->transformationMatrix) << "\n";
+  return text.str();
 }
 
 LoadOutcome::~LoadOutcome() {

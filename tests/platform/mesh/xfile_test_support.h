@@ -1,8 +1,6 @@
-// Helpers of the mesh tests: reading files, the corpus folder, and a readable
-// dump of a loaded hierarchy so that tests compare whole results.
+// Helpers of the mesh tests: hand-made bytes and a readable dump of a loaded
+// hierarchy so that tests compare whole results.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
@@ -14,16 +12,14 @@
 #include "xfile_text_to_binary.h"
 
 std::vector<std::uint8_t> Bytes(std::string_view text);
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes);
+// Bytes written as hex words apart by blanks ("0100 c8000000").
+std::vector<std::uint8_t> Hex(std::string_view words);
 
 // Frames, matrices, containers, meshes (every vertex and face), materials,
 // attribute tables, adjacency and skins, one item a line.
 std::string DumpHierarchy(const Frame* root);
 std::string DumpMesh(const Mesh& mesh);
-
-// Every element of `actual` within `tolerance` of `expected`; a failure names
-// the first element that is not.
-::testing::AssertionResult MatrixNear(const Matrix& expected, const Matrix& actual, float tolerance);
+std::string MatrixText(const Matrix& m);
 
 // Loads with the plain allocator; on failure the returned text is the error.
 struct LoadOutcome {
@@ -34,3 +30,7 @@ struct LoadOutcome {
   ~LoadOutcome();
 };
 void Load(const std::vector<std::uint8_t>& bytes, LoadOutcome* outcome);
+
+// The dump of a loaded file with its warnings and animation sets, then posed
+// one second into the first set (track 0); or "error: " and the message.
+std::string DescribeLoad(const LoadOutcome& outcome, bool pose = true);

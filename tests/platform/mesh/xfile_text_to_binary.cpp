@@ -2,6 +2,7 @@
 // and the load benchmark.
 #include "xfile_text_to_binary.h"
 
+#include <bit>
 #include <cstring>
 #include <span>
 
@@ -9,13 +10,9 @@
 
 namespace {
 
-void PutWord(std::vector<std::uint8_t>* out, std::uint16_t v) {
-  out->push_back(static_cast<std::uint8_t>(v));
-  out->push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void PutDword(std::vector<std::uint8_t>* out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out->push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+// Little-endian, as the binary encoding stores words (2 bytes) and dwords (4).
+void Put(std::vector<std::uint8_t>* out, std::uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out->push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
 }  // namespace
@@ -25,33 +22,24 @@ std::vector<std::uint8_t> TextToBinary(std::string_view text) {
   std::memcpy(out.data() + 8, "bin ", 4);
   const auto* body = reinterpret_cast<const std::uint8_t*>(text.data()) + 16;
   XFileLexer lexer(std::span<const std::uint8_t>(body, text.size() - 16), XFileEncoding::Text, 32);
-  std::vector<double> run;
+  std::vector<std::uint32_t> run;  // the bits of the numbers of the current list
   bool runFloats = false;
   auto flush = [&]() {
     if (run.empty()) return;
-    PutWord(&out, runFloats ? 7 : 6);
-    PutDword(&out, static_cast<std::uint32_t>(run.size()));
-    for (double v : run) {
-      if (runFloats) {
-        float f = static_cast<float>(v);
-        std::uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        PutDword(&out, bits);
-      } else {
-        PutDword(&out, static_cast<std::uint32_t>(static_cast<std::int64_t>(v)));
-      }
-    }
+    Put(&out, runFloats ? 7 : 6, 2);
+    Put(&out, static_cast<std::uint32_t>(run.size()), 4);
+    for (std::uint32_t v : run) Put(&out, v, 4);
     run.clear();
   };
   bool afterString = false;
   for (const XToken* next; (next = lexer.Next()) && next->kind != XTokenKind::End;) {
     const XToken& token = *next;
     if (token.kind == XTokenKind::Number) {
-      const bool isFloat = !token.integral;
-      if (!run.empty() && isFloat != runFloats) flush();
-      runFloats = isFloat;
-      const double magnitude = static_cast<double>(token.integer);
-      run.push_back(isFloat ? token.number : (token.negative ? -magnitude : magnitude));
+      if (!run.empty() && token.integral == runFloats) flush();
+      runFloats = !token.integral;
+      const auto integer = static_cast<std::uint32_t>(token.integer);
+      run.push_back(runFloats ? std::bit_cast<std::uint32_t>(static_cast<float>(token.number))
+                              : token.negative ? 0u - integer : integer);
       afterString = false;
       continue;
     }
@@ -60,33 +48,16 @@ std::vector<std::uint8_t> TextToBinary(std::string_view text) {
       continue;
     }
     flush();
-    switch (token.kind) {
-      case XTokenKind::Name:
-        PutWord(&out, 1);
-        PutDword(&out, static_cast<std::uint32_t>(token.text.size()));
-        out.insert(out.end(), token.text.begin(), token.text.end());
-        break;
-      case XTokenKind::String:
-        PutWord(&out, 2);
-        PutDword(&out, static_cast<std::uint32_t>(token.text.size()));
-        out.insert(out.end(), token.text.begin(), token.text.end());
-        afterString = true;
-        continue;
-      case XTokenKind::Guid:
-        PutWord(&out, 5);
-        for (int i = 0; i < 16; ++i) out.push_back(static_cast<std::uint8_t>(i));
-        break;
-      case XTokenKind::OpenBrace: PutWord(&out, 10); break;
-      case XTokenKind::CloseBrace: PutWord(&out, 11); break;
-      case XTokenKind::OpenBracket: PutWord(&out, 14); break;
-      case XTokenKind::CloseBracket: PutWord(&out, 15); break;
-      case XTokenKind::Comma: PutWord(&out, 19); break;
-      case XTokenKind::Semicolon: PutWord(&out, 20); break;
-      case XTokenKind::Dot: PutWord(&out, 18); break;
-      case XTokenKind::Template: PutWord(&out, 31); break;
-      default: break;
+    // The binary token code of each kind, in XTokenKind order; 0 for kinds with none.
+    static constexpr std::uint16_t kCodes[] = {0, 1, 2, 0, 5, 10, 11, 14, 15, 0, 0, 0, 0, 19, 20, 18, 31, 0};
+    if (const std::uint16_t code = kCodes[static_cast<int>(token.kind)]) Put(&out, code, 2);
+    if (token.kind == XTokenKind::Name || token.kind == XTokenKind::String) {
+      Put(&out, static_cast<std::uint32_t>(token.text.size()), 4);
+      out.insert(out.end(), token.text.begin(), token.text.end());
+    } else if (token.kind == XTokenKind::Guid) {
+      for (int i = 0; i < 16; ++i) out.push_back(static_cast<std::uint8_t>(i));
     }
-    afterString = false;
+    afterString = token.kind == XTokenKind::String;
   }
   flush();
   return out;

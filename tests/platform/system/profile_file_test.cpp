@@ -5,26 +5,18 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/system/atomic_file.h"
 #include "platform/system/temp_folder.h"
-#include "support/case_files.h"
+#include "system_tables.h"
 
 namespace {
 
-const std::filesystem::path kTables = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/system/tables";
-
-std::vector<std::vector<std::string>> Rows(const char* name, std::size_t fields) {
-  auto rows = ReadTableRows(kTables / name);
-  EXPECT_GT(rows.size(), 8u) << name;
-  for (const auto& row : rows) EXPECT_EQ(row.size(), fields) << name << ": " << row[0];
-  return rows;
-}
-
 TEST(ProfileFileTest, ReadsValuesAsTheProfileFunctionsDid) {
-  const std::string file = (kTables / "settings.sav").string();
-  for (const auto& row : Rows("read_settings.rows", 3)) {
+  const std::string file = std::string(T3D_SOURCE_DIR) + "/tests/platform/system/tables/settings.sav";
+  for (const auto& row : SystemTable("read_settings.rows", 3, 8)) {
     std::string value = "stale";
     EXPECT_EQ(GetProfileString(file, row[0], row[1], "default", value), row[2].size());
     EXPECT_EQ(value, row[2]) << row[0] << " / " << row[1];
@@ -37,19 +29,19 @@ TEST(ProfileFileTest, DefaultsLoseTrailingBlanksAndFixedBuffersKeepWholeCharacte
   EXPECT_EQ(GetProfileString(folder.path() + "none.sav", "Config", "Key", "  def \t ", value), 5u);
   EXPECT_EQ(value, "  def");
   std::string file = folder.Write("Config.sav", "[S]\r\nascii=Value\r\nkana=\x82\xa0\x82\xa2\r\n");
-  char buffer[8];
-  EXPECT_EQ(GetProfileString(file, "S", "ascii", "", buffer, 4), 3u);
-  EXPECT_STREQ(buffer, "Val");
-  EXPECT_EQ(GetProfileString(file, "S", "kana", "", buffer, 4), 2u);
-  EXPECT_STREQ(buffer, "\x82\xa0");
-  EXPECT_EQ(GetProfileString(file, "S", "ascii", "", buffer, sizeof buffer), 5u);
-  EXPECT_STREQ(buffer, "Value");
-  EXPECT_EQ(GetProfileString(file, "S", "none", "default!", buffer, sizeof buffer), 7u);
-  EXPECT_STREQ(buffer, "default");
+  // Key, default, buffer size, and what the buffer holds.
+  const std::tuple<const char*, const char*, std::size_t, std::string> cases[] = {
+      {"ascii", "", 4, "Val"}, {"kana", "", 4, "\x82\xa0"}, {"ascii", "", 8, "Value"},
+      {"none", "default!", 8, "default"}};
+  for (const auto& [key, fallback, size, expected] : cases) {
+    char buffer[8];
+    EXPECT_EQ(GetProfileString(file, "S", key, fallback, buffer, size), expected.size()) << key;
+    EXPECT_EQ(buffer, expected) << key;
+  }
 }
 
 TEST(ProfileFileTest, WritesEntriesKeepingEveryOtherLine) {
-  for (const auto& row : Rows("write_settings.rows", 6)) {
+  for (const auto& row : SystemTable("write_settings.rows", 6, 8)) {
     TempFolder folder;
     if (row[1] != "none") folder.Write("Config.sav", row[1]);
     EXPECT_TRUE(WriteProfileString(folder.path() + "Config.sav", row[2], row[3], row[4])) << row[0];
@@ -63,7 +55,7 @@ TEST(ProfileFileTest, WritesEntriesKeepingEveryOtherLine) {
 TEST(ProfileFileTest, RefusesNamesThatWouldBreakTheLayout) {
   TempFolder folder;
   std::string file = folder.Write("Config.sav", "[S]\r\nK=old\r\n");
-  for (const auto& row : Rows("refused_settings.rows", 3)) {
+  for (const auto& row : SystemTable("refused_settings.rows", 3, 8)) {
     EXPECT_FALSE(WriteProfileString(file, row[0], row[1], row[2])) << row[0] << " / " << row[1];
   }
   EXPECT_EQ(folder.Read("Config.sav"), "[S]\r\nK=old\r\n");
