@@ -1,5 +1,5 @@
-// The tokenizer: tokens, character classes, expressions and block ends are
-// tables in tables/*.rows; reserved words, spellings, long tokens and the
+// The tokenizer: tokens, character classes, spellings, expressions and block
+// ends are tables in tables/*.rows; reserved words, long tokens and the
 // expected-token check are here.
 #include "script/tokenizer.h"
 
@@ -7,12 +7,11 @@
 
 #include <cctype>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "support/case_files.h"
+#include "script/script_tables.h"
 
 namespace {
 
@@ -57,22 +56,14 @@ std::string Lex(const std::string& source, bool quoted, bool skipComments) {
   return trace;
 }
 
-// The rows of tables/NAME.rows, each with the number of fields the test reads.
-std::vector<std::vector<std::string>> Rows(const char* name, std::size_t fields) {
-  auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/script/tables" / name);
-  EXPECT_FALSE(rows.empty()) << name;
-  for (const auto& row : rows) EXPECT_EQ(row.size(), fields) << name << ": " << row[0];
-  return rows;
-}
-
 TEST(Tokenizer, ReadsTheTokensOfTheText) {
-  for (const auto& row : Rows("lex.rows", 4)) {
+  for (const auto& row : ScriptTable("lex.rows", 4)) {
     EXPECT_EQ(Lex(row[0], row[1] == "quoted", row[2] == "skip"), row[3]) << "text: " << row[0] << " " << row[1] << " " << row[2];
   }
 }
 
 TEST(Tokenizer, ClassifiesWithoutMoving) {
-  for (const auto& row : Rows("classify.rows", 2)) EXPECT_EQ(ClassifyChar(Exact(row[0]).get()), std::stoi(row[1])) << row[0];
+  for (const auto& row : ScriptTable("classify.rows", 2)) EXPECT_EQ(ClassifyChar(Exact(row[0]).get()), std::stoi(row[1])) << row[0];
 }
 
 TEST(Tokenizer, ReservedWordsAreSortedAndMatchExactly) {
@@ -95,20 +86,8 @@ TEST(Tokenizer, ReservedWordsAreSortedAndMatchExactly) {
 }
 
 TEST(Tokenizer, SpellingsAreWhatTheErrorReportPrints) {
-  struct Case {
-    TokenKind kind;
-    const char* spelling;
-  } cases[] = {
-      {TokenKind::None, "None"},        {TokenKind::Space, " "},
-      {TokenKind::CR, "CR"},            {TokenKind::String, "String"},
-      {TokenKind::DQuate, "\""},        {TokenKind::Quate, "\""},
-      {TokenKind::Sharp, "#"},          {TokenKind::RShiftEqual, ">>="},
-      {TokenKind::PpUndef, "#undef"},   {TokenKind::NumberType, "Number"},
-      {TokenKind::StringType, "String"}, {TokenKind::Volaitle, "Volaitle"},
-      {TokenKind::While, "While"},      {TokenKind::GlobalValiable, "GlobalValiable"},
-      {TokenKind::Function, "Function"}, {TokenKind::Count, ""},
-  };
-  for (const Case& c : cases) EXPECT_STREQ(TokenSpelling(c.kind), c.spelling);
+  for (const auto& row : ScriptTable("spellings.rows", 2))
+    EXPECT_EQ(TokenSpelling(static_cast<TokenKind>(std::stoi(row[0]))), row[1]) << row[0];
 }
 
 TEST(Tokenizer, LongTokensAreCutButConsumedWhole) {
@@ -156,7 +135,7 @@ TEST(Tokenizer, FailedExpectTokenLeavesThePositionUnchanged) {
 }
 
 TEST(Tokenizer, IntExpressionsApplyLeftToRight) {
-  for (const auto& row : Rows("int_expressions.rows", 5)) {
+  for (const auto& row : ScriptTable("int_expressions.rows", 5)) {
     for (auto* eval : {&ReadIntExpression, &EvalIntExpression}) {
       auto text = Exact(row[0]);
       const char* pos = text.get();
@@ -171,7 +150,7 @@ TEST(Tokenizer, IntExpressionsApplyLeftToRight) {
 }
 
 TEST(Tokenizer, FloatExpressionsAddAndSubtract) {
-  for (const auto& row : Rows("float_expressions.rows", 5)) {
+  for (const auto& row : ScriptTable("float_expressions.rows", 5)) {
     auto text = Exact(row[0]);
     const char* pos = text.get();
     float value = 123.0f;
@@ -184,27 +163,12 @@ TEST(Tokenizer, FloatExpressionsAddAndSubtract) {
 }
 
 TEST(Tokenizer, AllCharsInClassChecksEveryByte) {
-  struct Case {
-    const char* text;
-    unsigned mask;
-    bool expected;
-  } cases[] = {
-      {"", 0, true},
-      {"abc", kClassLower, true},
-      {"aBc", kClassLower, false},
-      {"aBc", kClassLower | kClassUpper, true},
-      {"a_1", kClassLower | kClassDigit | kClassOther, true},
-      {"a b", kClassLower, false},
-      {"a b", kClassLower | kClassSpace, true},
-      {"\t\x7F", kClassControl, true},
-      {"\x82\xA0", 0xFF, false},
-      {"09", kClassDigit, true},
-  };
-  for (const Case& c : cases) EXPECT_EQ(AllCharsInClass(c.text, c.mask), c.expected) << c.text;
+  for (const auto& row : ScriptTable("char_classes.rows", 3))
+    EXPECT_EQ(AllCharsInClass(row[0].c_str(), std::stoul(row[1])), row[2] == "yes") << row[0] << " " << row[1];
 }
 
 TEST(Tokenizer, FindBlockEndStopsAfterTheFirstFunction) {
-  for (const auto& row : Rows("block_ends.rows", 2)) {
+  for (const auto& row : ScriptTable("block_ends.rows", 2)) {
     EXPECT_EQ(FindBlockEnd(Exact(row[0]).get()), std::stoul(row[1])) << row[0];
   }
 }
