@@ -1,6 +1,6 @@
 // Data-driven script cases: cases/NAME.csc runs through the script driver and
-// its whole output must equal cases/NAME.expected. A first line
-// "// run: FUNCTION ARG..." chooses the function and its arguments.
+// its whole output must equal cases/NAME.expected. First lines
+// "// run: FUNCTION ARG..." choose the functions called and their arguments.
 // SCRIPT_CASES_WRITE=1 writes missing expected files, for review.
 #include <gtest/gtest.h>
 
@@ -20,8 +20,7 @@ class ScriptCase : public testing::TestWithParam<std::string> {};
 
 TEST_P(ScriptCase, OutputMatchesExpected) {
   const fs::path source = kCases / (GetParam() + ".csc");
-  const ScriptCall call = ReadRunLine(ReadTextFile(source));
-  const std::string output = RunScriptFile(source.string(), call.function, call.args);
+  const std::string output = RunScriptFile(source.string(), ReadRunLines(ReadTextFile(source)));
   const fs::path expected = kCases / (GetParam() + ".expected");
   if (!fs::exists(expected) && std::getenv("SCRIPT_CASES_WRITE") != nullptr) {
     std::ofstream(expected, std::ios::binary) << output;

@@ -48,17 +48,17 @@ class ReportingEngine : public CCScript {
   bool OnError(int line, int column, int code) override;
 };
 
-// The function and arguments a case file names on its first line,
-// "// run: FUNCTION ARG...", or main without arguments.
+// A function to call and its arguments. A case file names its calls on its
+// first lines, "// run: FUNCTION ARG..." each; without them it calls main.
 struct ScriptCall {
   std::string function = "main";
   std::vector<std::string> args;
 };
-ScriptCall ReadRunLine(const std::string& source);
+std::vector<ScriptCall> ReadRunLines(const std::string& source);
 // The arguments as a host passes them: numbers where they read as one.
 std::vector<ScriptValue> HostArguments(CCScript& engine, const std::vector<std::string>& args);
 
-// The driver's whole output for one run, as script-run prints it. Each run has
-// a script context of its own, so runs in one process do not affect each other.
-std::string RunScriptFile(const std::string& path, const std::string& function,
-                          const std::vector<std::string>& args);
+// The driver's whole output for the calls made one after another in one
+// engine, as script-run prints it. Each run has a script context of its own,
+// so runs in one process do not affect each other.
+std::string RunScriptFile(const std::string& path, const std::vector<ScriptCall>& calls);
