@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "files/line_reader.h"
+#include "files/markup_trace.h"
 
 namespace {
 
@@ -156,64 +157,41 @@ TEST(LineReaderTest, IncludesAreTakenFromTheIncludingFilesFolder) {
                                       "x/y/c.txt", "x/y/sub\\d.txt", "x/y/sub\\e.txt"}));
 }
 
-TEST(LineReaderTest, IncludeCyclesAndDepthFailWithoutRecursingForever) {
-  MemoryFiles files;
-  files.files["self.txt"] = "#define S 1\n#include \"SELF.TXT\"\n#include \"./self.txt\"\n$(S)";
+// The expanded lines, the size of the table and its last name, whether an
+// include failed and how many files were asked for.
+std::string Expand(const std::map<std::string, std::string>& texts, const std::string& path) {
+  MemoryFiles files{texts, {}};
+  LineReader reader;
+  reader.SetFileSource(files.Source());
+  if (!reader.Open(path)) return "<cannot open>";
+  std::string out;
+  for (const std::string& line : AllLines(reader, true)) out += line + "|";
+  const int count = reader.GetDefinitionCount();
+  out += " definitions " + std::to_string(count);
+  if (count > 0) out += std::string(" last ") + reader.GetDefinition(count - 1).name;
+  return out + (reader.IncludeFailed() ? " failed" : "") + " requests " + std::to_string(files.requests.size());
+}
+
+TEST(LineReaderTest, IncludesStopAtCyclesDepthBudgetAndAFullTable) {
+  std::map<std::string, std::string> chain, doubling, many;
   // chain0 includes chain1 ... up to chain39: far deeper than allowed.
   for (int i = 0; i < 40; ++i)
-    files.files["chain" + std::to_string(i) + ".txt"] =
+    chain["chain" + std::to_string(i) + ".txt"] =
         "#define C" + std::to_string(i) + " x\n#include \"chain" + std::to_string(i + 1) + ".txt\"\n";
-
-  LineReader self;
-  self.SetFileSource(files.Source());
-  ASSERT_TRUE(self.Open("self.txt"));
-  EXPECT_EQ(AllLines(self, true), std::vector<std::string>{"1"});
-  EXPECT_TRUE(self.IncludeFailed());
-  EXPECT_EQ(self.GetDefinitionCount(), 1);
-
-  files.requests.clear();
-  LineReader chain;
-  chain.SetFileSource(files.Source());
-  ASSERT_TRUE(chain.Open("chain0.txt"));
-  AllLines(chain, true);
-  EXPECT_TRUE(chain.IncludeFailed());
-  EXPECT_EQ(files.requests.size(), static_cast<std::size_t>(1 + kLineIncludeDepth));
-  EXPECT_EQ(chain.GetDefinitionCount(), 1 + kLineIncludeDepth);
-  EXPECT_STREQ(chain.FindDefinition("C" + std::to_string(kLineIncludeDepth)), "x");
-  EXPECT_EQ(chain.FindDefinition("C" + std::to_string(kLineIncludeDepth + 1)), nullptr);
-}
-
-TEST(LineReaderTest, IncludesThatMultiplyStopAtTheBudget) {
-  MemoryFiles files;
   // Each level includes the next one twice: 2^20 reads without a budget.
-  for (int i = 0; i < 20; ++i) {
-    const std::string next = "#include \"level" + std::to_string(i + 1) + ".txt\"\n";
-    files.files["level" + std::to_string(i) + ".txt"] = next + next;
-  }
-  files.files["level20.txt"] = "#define LEAF 1\n";
-  LineReader reader;
-  reader.SetFileSource(files.Source());
-  ASSERT_TRUE(reader.Open("level0.txt"));
-  AllLines(reader, true);
-  EXPECT_TRUE(reader.IncludeFailed());
-  EXPECT_EQ(files.requests.size(), static_cast<std::size_t>(1 + kLineIncludeBudget));
-}
-
-TEST(LineReaderTest, IncludedDefinitionsFillTheTableOnlyTo1000) {
-  MemoryFiles files;
-  std::string many;
-  for (int i = 0; i < 600; ++i) many += "#define I" + std::to_string(i) + " v\n";
-  files.files["many.txt"] = many;
-  std::string main;
-  for (int i = 0; i < 500; ++i) main += "#define M" + std::to_string(i) + " v\n";
-  files.files["main.txt"] = main + "#include \"many.txt\"\n#define AFTER v\n";
-  LineReader reader;
-  reader.SetFileSource(files.Source());
-  ASSERT_TRUE(reader.Open("main.txt"));
-  AllLines(reader, true);
-  EXPECT_EQ(reader.GetDefinitionCount(), kLineDefinitionCount);
-  EXPECT_STREQ(reader.GetDefinition(kLineDefinitionCount - 1).name, "I499");
-  EXPECT_FALSE(reader.IncludeFailed());
+  for (int i = 0; i < 20; ++i)
+    doubling["level" + std::to_string(i) + ".txt"] = Repeat("#include \"level" + std::to_string(i + 1) + ".txt\"\n", 2);
+  doubling["level20.txt"] = "#define LEAF 1\n";
+  for (int i = 0; i < 600; ++i) many["many.txt"] += "#define I" + std::to_string(i) + " v\n";
+  for (int i = 0; i < 500; ++i) many["main.txt"] += "#define M" + std::to_string(i) + " v\n";
+  many["main.txt"] += "#include \"many.txt\"\n#define AFTER v\n";
+  const std::string depth = std::to_string(kLineIncludeDepth);
+  EXPECT_EQ(Expand({{"self.txt", "#define S 1\n#include \"SELF.TXT\"\n#include \"./self.txt\"\n$(S)"}}, "self.txt"),
+            "1| definitions 1 last S failed requests 1");
+  EXPECT_EQ(Expand(chain, "chain0.txt"), " definitions " + std::to_string(1 + kLineIncludeDepth) + " last C" + depth +
+                                             " failed requests " + std::to_string(1 + kLineIncludeDepth));
+  EXPECT_EQ(Expand(doubling, "level0.txt"), " definitions 0 failed requests " + std::to_string(1 + kLineIncludeBudget));
+  EXPECT_EQ(Expand(many, "main.txt"), " definitions " + std::to_string(kLineDefinitionCount) + " last I499 requests 2");
 }
 
 // A reader that keeps directive lines for itself, as a subclass may.
