@@ -8,6 +8,7 @@
 #include "files/archive_writer.h"
 #include "platform/system/content_path.h"
 #include "platform/system/temp_folder.h"
+#include "support/case_files.h"
 
 namespace {
 
@@ -52,28 +53,10 @@ TEST_F(LoadFileTest, ArchivesShadowTheDiskForTheirFolderAndBelow) {
   std::string upper = folder_.path();
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   const std::string& dir = folder_.path();
-  struct Case {
-    std::string name;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {dir + "scene/a.txt", "from Data.dat"},
-      {dir + "Scene\\Sub\\..\\A.txt", "from Data.dat"},
-      {upper + "SCENE\\A.TXT", "from Data.dat"},
-      {dir + "scene/b.txt", "from Later.dat"},
-      {dir + "scene/broken.txt", "<missing>"},  // a corrupt entry still shadows the disk
-      {dir + "empty.txt", "<missing>"},
-      {dir + "sub/x.txt", "from Pack.dat"},
-      {dir + "x.txt", "outside sub"},
-      {dir + "sub/../x.txt", "outside sub"},
-      {dir + "sub/y.txt", "beside Pack.dat"},
-      {dir + "SCENE/disk only.TXT", "disk only"},
-      {dir + "zero.txt", "<missing>"},
-      {dir + "nowhere.txt", "<missing>"},
-      {dir + "scene", "<missing>"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Load(c.name), c.expected) << c.name;
+  for (const auto& row : ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/files/tables/lookups.rows")) {
+    ASSERT_EQ(row.size(), 2u) << row[0];
+    const std::string name = row[0].starts_with("UPPER/") ? upper + row[0].substr(6) : dir + row[0];
+    EXPECT_EQ(Load(name), row[1]) << name;
   }
 
   EXPECT_EQ(manager_.GetFileSize(dir + "scene/a.txt"), 13u);
