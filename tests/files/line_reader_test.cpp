@@ -100,24 +100,6 @@ TEST(LineReaderTest, DefinitionTableReplacesAppendsAndStopsAt1000) {
   EXPECT_FALSE(reader.SetText(nullptr));
 }
 
-TEST(LineReaderTest, LongNamesAndValuesAreKeptTo31CharactersAndStillMatch) {
-  LineReader reader;
-  ASSERT_TRUE(reader.SetText(""));
-  const std::string name40(40, 'n');
-  const std::string value40(40, 'v');
-  ASSERT_TRUE(reader.Define(name40, value40));
-  ASSERT_TRUE(reader.Define(name40, "again"));
-  EXPECT_EQ(reader.GetDefinitionCount(), 1) << "the cut name finds its own entry";
-  EXPECT_EQ(std::string(reader.GetDefinition(0).name), std::string(31, 'n'));
-  EXPECT_STREQ(reader.FindDefinition(std::string(31, 'n') + "other"), "again");
-
-  reader.Define("V", value40);
-  EXPECT_EQ(std::string(reader.FindDefinition("V")), std::string(31, 'v'));
-  // A value cut inside a double-byte character loses that character whole.
-  reader.Define("J", std::string(30, 'j') + "\x82\xa0");
-  EXPECT_EQ(std::string(reader.FindDefinition("J")), std::string(30, 'j'));
-}
-
 TEST(LineReaderTest, SetTextStartsAFreshTable) {
   LineReader reader;
   ASSERT_TRUE(reader.SetText("#define A 1\n$(A)"));

@@ -8,7 +8,8 @@
 namespace {
 
 TEST(NumberToText, FollowsTheTenDigitRule) {
-  for (const auto& row : ScriptTable("number_text.rows", 2)) EXPECT_EQ(row[1], NumberToText(std::stod(row[0]))) << row[0];
+  for (const auto& row : ScriptTable("number_text.rows", 2))
+    EXPECT_EQ(row[1], NumberToText(std::stod(row[0]))) << row[0];
 }
 
 TEST(IsNumberString, AcceptsOnlyPlainDecimals) {
