@@ -1,12 +1,9 @@
-// The line reader where its case files (cases/*.txt) do not reach: texts
-// that end in a lead byte with nothing after their terminator, the definition
-// table, includes served from memory (the paths asked for, cycles, depth and
-// budget) and a reader that keeps directives.
+// The line reader where its case files (cases/*.txt) do not reach: the
+// definition table, includes served from memory (the paths asked for, cycles,
+// depth and budget) and a reader that keeps directives.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,42 +28,10 @@ struct MemoryFiles {
   }
 };
 
-// A text in a heap block of exactly its size and NUL, so that the sanitizer
-// sees any read past the terminator.
-std::unique_ptr<char[]> ExactText(const std::string& text) {
-  auto block = std::make_unique<char[]>(text.size() + 1);
-  std::memcpy(block.get(), text.c_str(), text.size() + 1);
-  return block;
-}
-
 std::vector<std::string> AllLines(LineReader& reader, bool expand) {
   std::vector<std::string> lines;
   while (reader.ReadLine(expand)) lines.emplace_back(reader.GetLine());
   return lines;
-}
-
-std::vector<std::string> LinesOf(const std::string& text, bool expand) {
-  LineReader reader;
-  auto block = ExactText(text);
-  EXPECT_TRUE(reader.SetText(block.get()));
-  return AllLines(reader, expand);
-}
-
-TEST(LineReaderTest, LeadByteBeforeTheEndNeverReadsPastTheText) {
-  // Each text ends in a lead byte; the block ends right after the NUL.
-  const std::vector<std::string> texts = {"\x81", "abc\x81", "x\n\x9f", "$(\x81", "$(N,\x81", "$(N\x81",
-                                          "//\x81", "#define A \x81", "#include \x81", "#set N 1+\xe0"};
-  for (const std::string& text : texts) {
-    for (bool expand : {false, true}) {
-      LineReader reader;
-      auto block = ExactText(text);
-      reader.SetText(block.get());
-      while (reader.ReadLine(expand)) {
-      }
-    }
-  }
-  EXPECT_EQ(LinesOf("abc\x81", false), std::vector<std::string>{"abc\x81"});
-  EXPECT_EQ(LinesOf("$(N,d\x81", true), std::vector<std::string>{"d\x81"});
 }
 
 TEST(LineReaderTest, DefinitionTableReplacesAppendsAndStopsAt1000) {

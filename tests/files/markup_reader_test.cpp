@@ -1,7 +1,7 @@
 // The markup reader where case files (cases/*.xml) do not reach: text far
 // longer than any file of the cases, texts that end in a lead byte with
-// nothing after their terminator, a reader without text, and the attribute
-// look-up.
+// nothing after their terminator (for the line reader too), a reader without
+// text, and the attribute look-up.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "files/line_reader.h"
 #include "files/markup_reader.h"
 #include "files/markup_trace.h"
 
@@ -23,15 +24,26 @@ TEST(MarkupReaderTest, TextOfAnyLengthArrivesWholeInOneCall) {
   EXPECT_TRUE(TraceParseText(text.c_str()) == trace);
 }
 
+// Each text ends in a lead byte, in a heap block that ends right after its
+// NUL, so that the sanitizer sees any read past the terminator by either
+// reader. The line case ends_in_a_lead_byte shows the lines such a text gives.
 TEST(MarkupReaderTest, LeadByteBeforeTheEndNeverReadsPastTheText) {
   const std::vector<std::string> texts = {"\x81", "<A>\x81", "<\x81", "<A \x81", "<A x=\"\x81", "<A x=\"1\" \x81",
-                                          "<A>&\x81", "<?\x81", "</\x81", "<A/\x81", "x\n<A x=\"\x9f"};
+                                          "<A>&\x81", "<?\x81", "</\x81", "<A/\x81", "x\n<A x=\"\x9f", "abc\x81",
+                                          "$(\x81", "$(N,\x81", "$(N\x81", "//\x81", "#define A \x81",
+                                          "#include \x81", "#set N 1+\xe0"};
   for (const std::string& text : texts) {
     auto block = std::make_unique<char[]>(text.size() + 1);
     std::memcpy(block.get(), text.c_str(), text.size() + 1);
-    MarkupReader reader;
-    reader.SetText(block.get());
-    TraceParse(reader);
+    MarkupReader markup;
+    markup.SetText(block.get());
+    TraceParse(markup);
+    for (bool expand : {false, true}) {
+      LineReader lines;
+      lines.SetText(block.get());
+      while (lines.ReadLine(expand)) {
+      }
+    }
   }
   EXPECT_EQ(TraceParseText("<A x=\"\x81"), "error 8 at 1:1\nresult false\n");
 }
