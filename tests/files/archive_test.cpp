@@ -6,8 +6,6 @@
 #include <vector>
 
 #include "files/archive_writer.h"
-#include "platform/system/content_path.h"
-#include "platform/system/temp_folder.h"
 #include "support/case_files.h"
 
 namespace {
@@ -16,10 +14,10 @@ const std::string kBinary("\x00\x01\xFE\xFF\x7F\x80 end", 10);
 
 std::vector<TestArchiveEntry> SampleEntries() {
   return {
-      {"SCENE\\A.TXT", "scene a", {}, {}, false},
-      {"B.BIN", kBinary, {}, {}, false},
-      {"SCENE\\A.TXT", "shadowed duplicate", {}, {}, false},
-      {"\x95\\\\X.TXT", "double-byte folder", {}, {}, false},
+      {"SCENE\\A.TXT", "scene a"},
+      {"B.BIN", kBinary},
+      {"SCENE\\A.TXT", "shadowed duplicate"},
+      {"\x95\\\\X.TXT", "double-byte folder"},
   };
 }
 
@@ -34,16 +32,7 @@ std::string ReadWhole(const Archive& archive, const std::string& name) {
   return bytes;
 }
 
-class ArchiveTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_FALSE(folder_.path().empty());
-    SetProgramDir(folder_.path());
-  }
-  void TearDown() override { SetProgramDir(""); }
-
-  TempFolder folder_;
-};
+using ArchiveTest = ProgramFolderTest;
 
 TEST_F(ArchiveTest, OpensRelativeToTheProgramFolderAndReadsEntriesBack) {
   folder_.Write("data/Pack.dat", BuildTestArchive(SampleEntries()));
@@ -101,7 +90,7 @@ TEST_F(ArchiveTest, RefusesArchivesWithBadHeaders) {
       {"magic differs", BuildTestArchive(SampleEntries(), wrongMagic)},
       {"magic without its NUL", BuildTestArchive(SampleEntries(), unterminatedMagic)},
       {"version 0x00FF", BuildTestArchive(SampleEntries(), oldVersion)},
-      {"directory shorter than its count", BuildTestArchive({{"A", "", {}, {}, false}}, tooManyEntries)},
+      {"directory shorter than its count", BuildTestArchive({{"A", ""}}, tooManyEntries)},
       {"header cut short", good.substr(0, 43)},
       {"empty file", ""},
   };
@@ -127,12 +116,12 @@ TEST_F(ArchiveTest, RefusesArchivesWithBadHeaders) {
 TEST_F(ArchiveTest, CorruptEntriesFailAloneWithoutOverrun) {
   std::vector<TestArchiveEntry> entries = {
       {"UNTERMINATED", "x", {}, {}, true},
-      {"HUGE.TXT", "data", 0xFFFFFFFFu, {}, false},
-      {"FAR.TXT", "data", {}, 0x7FFFFFF0u, false},
-      {"WRAPS.TXT", "data", 0x20u, 0xFFFFFFF0u, false},
-      {"EMPTY.TXT", "", {}, {}, false},
-      {"GOOD.TXT", "good", {}, {}, false},
-      {"LONG.TXT", "data", 5u, {}, false},  // one byte past the end of the file
+      {"HUGE.TXT", "data", 0xFFFFFFFFu},
+      {"FAR.TXT", "data", {}, 0x7FFFFFF0u},
+      {"WRAPS.TXT", "data", 0x20u, 0xFFFFFFF0u},
+      {"EMPTY.TXT", ""},
+      {"GOOD.TXT", "good"},
+      {"LONG.TXT", "data", 5u},  // one byte past the end of the file
   };
   std::string bytes = BuildTestArchive(entries);
   folder_.Write("Corrupt.dat", bytes);

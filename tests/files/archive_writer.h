@@ -1,11 +1,17 @@
 // Builds archive files for the tests: the header, the inverted directory and
-// the inverted data, with ways to write the faults the reader must survive.
+// the inverted data, with ways to write the faults the reader must survive;
+// and a fresh program folder to put them in.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/system/content_path.h"
+#include "platform/system/temp_folder.h"
 
 struct TestArchiveEntry {
   std::string name;                     // written as given (upper case, "\" separators)
@@ -24,3 +30,15 @@ struct TestArchiveOptions {
 // The bytes of an archive holding `entries`, data after the directory in order.
 std::string BuildTestArchive(const std::vector<TestArchiveEntry>& entries,
                              const TestArchiveOptions& options = {});
+
+// A fresh folder as the program's folder for each test.
+class ProgramFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(folder_.path().empty());
+    SetProgramDir(folder_.path());
+  }
+  void TearDown() override { SetProgramDir(""); }
+
+  TempFolder folder_;
+};

@@ -7,19 +7,12 @@
 #include "files/archive.h"
 #include "files/archive_writer.h"
 #include "platform/system/content_path.h"
-#include "platform/system/temp_folder.h"
 #include "support/case_files.h"
 
 namespace {
 
-class LoadFileTest : public ::testing::Test {
+class LoadFileTest : public ProgramFolderTest {
  protected:
-  void SetUp() override {
-    ASSERT_FALSE(folder_.path().empty());
-    SetProgramDir(folder_.path());
-  }
-  void TearDown() override { SetProgramDir(""); }
-
   // The loaded text, "<missing>" when LoadFile fails. Checks the NUL after it.
   std::string Load(const std::string& name) {
     FileData data;
@@ -28,18 +21,15 @@ class LoadFileTest : public ::testing::Test {
     return std::string(data.view());
   }
 
-  TempFolder folder_;
   ArchiveManager manager_;
 };
 
 TEST_F(LoadFileTest, ArchivesShadowTheDiskForTheirFolderAndBelow) {
-  folder_.Write("Data.dat", BuildTestArchive({{"SCENE\\A.TXT", "from Data.dat", {}, {}, false},
-                                              {"SCENE\\BROKEN.TXT", "x", 0xFFFFFFFFu, {}, false},
-                                              {"EMPTY.TXT", "", {}, {}, false}}));
-  folder_.Write("sub/Pack.dat", BuildTestArchive({{"X.TXT", "from Pack.dat", {}, {}, false},
-                                                  {"SCENE\\A.TXT", "hidden by Data.dat", {}, {}, false}}));
-  folder_.Write("Later.dat", BuildTestArchive({{"SCENE\\A.TXT", "hidden by Data.dat", {}, {}, false},
-                                               {"SCENE\\B.TXT", "from Later.dat", {}, {}, false}}));
+  folder_.Write("Data.dat", BuildTestArchive({{"SCENE\\A.TXT", "from Data.dat"},
+                                              {"SCENE\\BROKEN.TXT", "x", 0xFFFFFFFFu}, {"EMPTY.TXT", ""}}));
+  folder_.Write("sub/Pack.dat", BuildTestArchive({{"X.TXT", "from Pack.dat"}, {"SCENE\\A.TXT", "hidden by Data.dat"}}));
+  folder_.Write("Later.dat",
+                BuildTestArchive({{"SCENE\\A.TXT", "hidden by Data.dat"}, {"SCENE\\B.TXT", "from Later.dat"}}));
   folder_.Write("scene/a.txt", "from the disk");
   folder_.Write("scene/broken.txt", "from the disk");
   folder_.Write("Scene/Disk Only.txt", "disk only");
@@ -71,7 +61,7 @@ TEST_F(LoadFileTest, SixteenSlotsAndFailedAddsUseNone) {
   EXPECT_FALSE(manager_.AddArchiveFile("Startup.dat"));
   for (int i = 0; i < kArchiveSlotCount; ++i) {
     std::string name = "A" + std::to_string(i) + ".dat";
-    folder_.Write(name, BuildTestArchive({{"N" + std::to_string(i), "slot " + std::to_string(i), {}, {}, false}}));
+    folder_.Write(name, BuildTestArchive({{"N" + std::to_string(i), "slot " + std::to_string(i)}}));
     EXPECT_TRUE(manager_.AddArchiveFile(name)) << name;
   }
   folder_.Write("A16.dat", BuildTestArchive({}));
@@ -116,7 +106,7 @@ TEST_F(LoadFileTest, LongPathsAreNeverCut) {
   folder_.Write(name, "the long one");
   folder_.Write(full.substr(folder_.path().size(), 259 - folder_.path().size()), "the cut one");
   EXPECT_EQ(Load(full), "the long one");
-  folder_.Write(std::string(100, 'd') + "/Long.dat", BuildTestArchive({{"IN.TXT", "in the archive", {}, {}, false}}));
+  folder_.Write(std::string(100, 'd') + "/Long.dat", BuildTestArchive({{"IN.TXT", "in the archive"}}));
   ASSERT_TRUE(manager_.AddArchiveFile(std::string(100, 'd') + "\\" + std::string(100, 'e') + "\\..\\Long.dat"));
   EXPECT_EQ(Load(folder_.path() + std::string(100, 'D') + "/in.txt"), "in the archive");
 }
