@@ -30,30 +30,13 @@ TEST(MarkupWriterTest, EscapingReplacesTheFourMarkupCharactersOnlyWhenOn) {
 }
 
 TEST(MarkupWriterTest, CapacityGrowsInStepsOf4096CountingRoomForEscapes) {
-  struct Case {
-    std::vector<std::string> appends;
-    std::size_t capacity;
-  };
-  const Case cases[] = {
-      {{}, 0},
-      {{""}, 4096},
-      {{std::string(4095, 'a')}, 4096},
-      {{std::string(4096, 'a')}, 8192},
-      {{std::string(10000, 'a')}, 12288},
-      {{std::string(5000, 'a'), std::string(5000, 'a')}, 12288},
-      // 1000 "<" reserve 4 more each: 5001 bytes asked, escaping on or off.
-      {{std::string(1000, '<')}, 8192},
-      {{std::string(700, '"')}, 8192},
-      // Room reserved for escapes is asked per append, not kept.
-      {{std::string(300, '&'), std::string(3000, 'a')}, 4096},
-      // The second bytes of double-byte characters are never counted, even
-      // where they look like "<".
-      {{Repeat("\x81<", 1000)}, 4096},
-  };
-  for (const Case& c : cases) {
+  for (const auto& row : ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/files/tables/capacities.rows")) {
     MarkupWriter writer;
-    for (const std::string& text : c.appends) writer.Append(text);
-    EXPECT_EQ(writer.GetCapacity(), c.capacity) << c.appends.size() << " appends";
+    for (std::size_t i = 1; i < row.size(); ++i) {
+      const std::size_t star = row[i].find('*');
+      writer.Append(Repeat(row[i].substr(star + 1), std::stoi(row[i].substr(0, star))));
+    }
+    EXPECT_EQ(std::to_string(writer.GetCapacity()), row[0]) << row.size() - 1 << " appends: " << row.back();
   }
 }
 
