@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -134,32 +135,32 @@ TEST(Tokenizer, FailedExpectTokenLeavesThePositionUnchanged) {
   EXPECT_TRUE(ExpectToken(&pos, TokenKind::None, nullptr, false, true));
 }
 
-TEST(Tokenizer, IntExpressionsApplyLeftToRight) {
-  for (const auto& row : ScriptTable("int_expressions.rows", 5)) {
-    for (auto* eval : {&ReadIntExpression, &EvalIntExpression}) {
-      auto text = Exact(row[0]);
-      const char* pos = text.get();
-      int value = 12345;
-      EXPECT_EQ(eval(&pos, &value, row[1] == "multi"), row[2] == "ok") << row[0];
-      if (row[2] == "ok") {
-        EXPECT_EQ(value, std::stoi(row[3])) << row[0];
-      }
-      EXPECT_EQ(pos - text.get(), std::stoi(row[4])) << row[0];
-    }
+// A row of an expression table as the evaluation gives it: "ok" and the value
+// (the row's text when equal), or "fails" (the value left aside), then the
+// characters consumed.
+template <typename T>
+std::string Evaluate(bool (*eval)(const char**, T*, bool), const std::vector<std::string>& row) {
+  auto text = Exact(row[0]);
+  const char* pos = text.get();
+  T value{};
+  std::ostringstream out;
+  T expected{};
+  std::istringstream(row[3]) >> expected;
+  if (eval(&pos, &value, row[1] == "multi")) {
+    out << "ok " << (value == expected ? row[3] : std::to_string(value));
+  } else {
+    out << "fails " << row[3];
   }
+  out << " " << pos - text.get();
+  return out.str();
 }
 
-TEST(Tokenizer, FloatExpressionsAddAndSubtract) {
-  for (const auto& row : ScriptTable("float_expressions.rows", 5)) {
-    auto text = Exact(row[0]);
-    const char* pos = text.get();
-    float value = 123.0f;
-    EXPECT_EQ(EvalFloatExpression(&pos, &value, row[1] == "multi"), row[2] == "ok") << row[0];
-    if (row[2] == "ok") {
-      EXPECT_FLOAT_EQ(value, std::stof(row[3])) << row[0];
-    }
-    EXPECT_EQ(pos - text.get(), std::stoi(row[4])) << row[0];
-  }
+TEST(Tokenizer, ExpressionsApplyLeftToRight) {
+  for (const auto& row : ScriptTable("int_expressions.rows", 5))
+    for (auto* eval : {&ReadIntExpression, &EvalIntExpression})
+      EXPECT_EQ(Evaluate(eval, row), row[2] + " " + row[3] + " " + row[4]) << row[0];
+  for (const auto& row : ScriptTable("float_expressions.rows", 5))
+    EXPECT_EQ(Evaluate(&EvalFloatExpression, row), row[2] + " " + row[3] + " " + row[4]) << row[0];
 }
 
 TEST(Tokenizer, AllCharsInClassChecksEveryByte) {
