@@ -73,25 +73,16 @@ TEST_F(ArchiveTest, FindsEntryNamesInAnyCaseSeparatorAndDotDot) {
 }
 
 TEST_F(ArchiveTest, RefusesArchivesWithBadHeaders) {
-  std::string good = BuildTestArchive(SampleEntries());
-  TestArchiveOptions wrongMagic;
-  wrongMagic.magic = std::string("TAVO Archive File\r\r", 19) + '\0';
-  TestArchiveOptions unterminatedMagic;
-  unterminatedMagic.magic = "TAVO Archive File\r\nX";
-  TestArchiveOptions oldVersion;
-  oldVersion.version = 0x00FF;
-  TestArchiveOptions tooManyEntries;
-  tooManyEntries.count = 5;
   struct Case {
     const char* name;
     std::string bytes;
   };
   const Case cases[] = {
-      {"magic differs", BuildTestArchive(SampleEntries(), wrongMagic)},
-      {"magic without its NUL", BuildTestArchive(SampleEntries(), unterminatedMagic)},
-      {"version 0x00FF", BuildTestArchive(SampleEntries(), oldVersion)},
-      {"directory shorter than its count", BuildTestArchive({{"A", ""}}, tooManyEntries)},
-      {"header cut short", good.substr(0, 43)},
+      {"magic differs", BuildTestArchive(SampleEntries(), {.magic = std::string("TAVO Archive File\r\r\0", 20)})},
+      {"magic without its NUL", BuildTestArchive(SampleEntries(), {.magic = "TAVO Archive File\r\nX"})},
+      {"version 0x00FF", BuildTestArchive(SampleEntries(), {.version = 0x00FF})},
+      {"directory shorter than its count", BuildTestArchive({{"A", ""}}, {.count = 5})},
+      {"header cut short", BuildTestArchive(SampleEntries()).substr(0, 43)},
       {"empty file", ""},
   };
   for (const Case& c : cases) {
@@ -106,9 +97,7 @@ TEST_F(ArchiveTest, RefusesArchivesWithBadHeaders) {
   EXPECT_FALSE(archive.Open("Missing.dat"));
   folder_.MakeFolder("Folder.dat");
   EXPECT_FALSE(archive.Open("Folder.dat"));
-  TestArchiveOptions newer;
-  newer.version = 0x0200;
-  folder_.Write("Newer.dat", BuildTestArchive({}, newer));
+  folder_.Write("Newer.dat", BuildTestArchive({}, {.version = 0x0200}));
   EXPECT_TRUE(archive.Open("Newer.dat"));
   EXPECT_EQ(archive.GetEntryCount(), 0u);
 }

@@ -14,17 +14,17 @@
 #include "platform/system/temp_folder.h"
 
 struct TestArchiveEntry {
-  std::string name;                     // written as given (upper case, "\" separators)
+  std::string name;                       // written as given (upper case, "\" separators)
   std::string data;
-  std::optional<std::uint32_t> size;    // instead of data.size()
-  std::optional<std::uint32_t> offset;  // instead of where the data is put
-  bool unterminatedName = false;        // fill all 48 name bytes, no NUL
+  std::optional<std::uint32_t> size{};    // instead of data.size()
+  std::optional<std::uint32_t> offset{};  // instead of where the data is put
+  bool unterminatedName = false;          // fill all 48 name bytes, no NUL
 };
 
 struct TestArchiveOptions {
   std::string magic = std::string("TAVO Archive File\r\n", 19) + '\0';  // 20 bytes
   std::uint16_t version = 0x0100;
-  std::optional<std::uint16_t> count;  // instead of entries.size()
+  std::optional<std::uint16_t> count{};  // instead of entries.size()
 };
 
 // The bytes of an archive holding `entries`, data after the directory in order.
