@@ -59,12 +59,14 @@ std::string Lex(const std::string& source, bool quoted, bool skipComments) {
 
 TEST(Tokenizer, ReadsTheTokensOfTheText) {
   for (const auto& row : ScriptTable("lex.rows", 4)) {
-    EXPECT_EQ(Lex(row[0], row[1] == "quoted", row[2] == "skip"), row[3]) << "text: " << row[0] << " " << row[1] << " " << row[2];
+    EXPECT_EQ(Lex(row[0], row[1] == "quoted", row[2] == "skip"), row[3])
+        << "text: " << row[0] << " " << row[1] << " " << row[2];
   }
 }
 
 TEST(Tokenizer, ClassifiesWithoutMoving) {
-  for (const auto& row : ScriptTable("classify.rows", 2)) EXPECT_EQ(ClassifyChar(Exact(row[0]).get()), std::stoi(row[1])) << row[0];
+  for (const auto& row : ScriptTable("classify.rows", 2))
+    EXPECT_EQ(ClassifyChar(Exact(row[0]).get()), std::stoi(row[1])) << row[0];
 }
 
 TEST(Tokenizer, ReservedWordsAreSortedAndMatchExactly) {
@@ -92,28 +94,14 @@ TEST(Tokenizer, SpellingsAreWhatTheErrorReportPrints) {
 }
 
 TEST(Tokenizer, LongTokensAreCutButConsumedWhole) {
-  struct Case {
-    std::string text;
-    bool quoted;
-    std::string expected;
-  } cases[] = {
-      {std::string(3000, 'a') + " b", false, std::string(kTokenBufferSize - 1, 'a')},
-      {std::string(kTokenBufferSize - 1, '7') + " b", false, std::string(kTokenBufferSize - 1, '7')},
-      // A pair that would end one byte past the room is dropped whole.
-      {std::string(kTokenBufferSize - 2, 'a') + "\x82\xA0z b", false,
-       std::string(kTokenBufferSize - 2, 'a')},
-      {"\"" + std::string(5000, 'q') + "\" b", true, std::string(kTokenBufferSize - 1, 'q')},
-      {"0x" + std::string(2000, 'f') + " b", false, "0x" + std::string(kTokenBufferSize - 3, 'f')},
-  };
-  for (const Case& c : cases) {
-    auto text = Exact(c.text);
-    const char* pos = text.get();
-    auto out = std::make_unique<char[]>(kTokenBufferSize);
-    ReadToken(&pos, out.get(), c.quoted, false);
-    EXPECT_EQ(std::string(out.get()), c.expected);
-    EXPECT_EQ(ReadToken(&pos, out.get(), c.quoted, false), TokenKind::String);
-    EXPECT_STREQ(out.get(), "b");
-  }
+  constexpr std::size_t kRoom = kTokenBufferSize - 1;
+  const auto run = [](std::size_t count, char c) { return std::string(count, c); };
+  EXPECT_EQ(Lex(run(3000, 'a') + " b", false, false), "String(" + run(kRoom, 'a') + ") String(b)");
+  EXPECT_EQ(Lex(run(kRoom, '7') + " b", false, false), "Digit(" + run(kRoom, '7') + ") String(b)");
+  // A pair that would end one byte past the room is dropped whole.
+  EXPECT_EQ(Lex(run(kRoom - 1, 'a') + "\x82\xA0z b", false, false), "String(" + run(kRoom - 1, 'a') + ") String(b)");
+  EXPECT_EQ(Lex("\"" + run(5000, 'q') + "\" b", true, false), "String(" + run(kRoom, 'q') + ") String(b)");
+  EXPECT_EQ(Lex("0x" + run(2000, 'f') + " b", false, false), "Hex(0x" + run(kRoom - 2, 'f') + ") String(b)");
   // The kind still reflects the whole run.
   std::string digits(3000, '1');
   auto text = Exact(digits);
