@@ -20,16 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A second class, so that a member name exists that Probe does not have.
-class Other : public NativeClass {
- public:
-  const char* ClassName() override { return "Other"; }
-  MemberRecord* GetMemberTable() override { return members_; }
-
- private:
-  MemberRecord members_[2] = {{MK_ReadOnly, SVT_Number, "Missing", 0, 0}, {MK_End, 0, nullptr, 0, 0}};
-};
-
 struct ScriptRun {
   std::vector<ScriptCall> calls = {ScriptCall{}};
   std::uint64_t budget = 0;
@@ -38,7 +28,7 @@ struct ScriptRun {
 std::string Execute(const std::string& source, const ScriptRun& run, bool bytecode) {
   std::string log;
   Probe probe;
-  Other other;
+  Other other("Other");
   probe.log = &log;
   ReportingEngine engine;
   engine.log = &log;

@@ -13,22 +13,6 @@
 
 namespace {
 
-class Other : public NativeClass {
- public:
-  explicit Other(const char* name) : name_(name) {}
-  const char* ClassName() override { return name_; }
-  MemberRecord* GetMemberTable() override { return members_; }
-
-  MemberRecord members_[3] = {
-      {MK_ReadOnly, SVT_Number, "Shared", 0, 0},
-      {MK_ReadOnly, SVT_Number, "Call", 0, 0},
-      {MK_End, 0, nullptr, 0, 0},
-  };
-
- private:
-  const char* name_;
-};
-
 class Bare : public NativeClass {
  public:
   const char* ClassName() override { return "Bare"; }

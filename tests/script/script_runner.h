@@ -38,6 +38,24 @@ class Probe : public NativeClass {
   ScriptValue value_;
 };
 
+// A class of the given name with the members "Shared" and "Call", so that a
+// member name exists that Probe lacks and one that Probe has too.
+class Other : public NativeClass {
+ public:
+  explicit Other(const char* name) : name_(name) {}
+  const char* ClassName() override { return name_; }
+  MemberRecord* GetMemberTable() override { return members_; }
+
+  MemberRecord members_[3] = {
+      {MK_ReadOnly, SVT_Number, "Shared", 0, 0},
+      {MK_ReadOnly, SVT_Number, "Call", 0, 0},
+      {MK_End, 0, nullptr, 0, 0},
+  };
+
+ private:
+  const char* name_;
+};
+
 // An engine that keeps its last error report and, with a log, writes each
 // report down after a line "error LINE,COLUMN CODE".
 class ReportingEngine : public CCScript {
