@@ -5,8 +5,6 @@
 // weights and rest pose, dumped as text, must equal NAME.load.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <span>
 #include <string>
@@ -17,6 +15,7 @@
 #include "platform/math/vector.h"
 #include "platform/mesh/hierarchy_loader.h"
 #include "platform/system/content_path.h"
+#include "platform/system/temp_folder.h"
 #include "support/case_files.h"
 
 namespace {
@@ -118,14 +117,8 @@ std::string DumpLoaded(const std::string& bytes) {
 
 class GoldenConversion : public testing::TestWithParam<std::string> {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("t3d_conversion_" + std::to_string(getpid()));
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    SetProgramDir("");
-    fs::remove_all(folder_);
-  }
+  void SetUp() override { ASSERT_FALSE(temp_.path().empty()); }
+  void TearDown() override { SetProgramDir(""); }
   // The .x file the conversion writes with the template of `programDir`.
   std::string Convert(const fs::path& programDir) {
     SetProgramDir(programDir.string());
@@ -134,7 +127,8 @@ class GoldenConversion : public testing::TestWithParam<std::string> {
     EXPECT_TRUE(ConvertMqoToX((kGolden / (GetParam() + ".mqo")).string(), x.string(), 1, 1, -1, &error)) << error;
     return ReadTextFile(x);
   }
-  fs::path folder_;
+  TempFolder temp_;
+  const fs::path folder_ = temp_.path();
 };
 
 TEST_P(GoldenConversion, WritesTheExpectedFileThatLoadsBack) {

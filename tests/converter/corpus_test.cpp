@@ -28,27 +28,17 @@ std::string Summary(const XConverter& model) {
 TEST(MqoCorpus, RealFilesReadAndLackASkin) {
   const fs::path dir = CorpusDir("mqo");
   if (dir.empty()) GTEST_SKIP() << "the corpus folder shared/corpus/mqo is absent";
-  struct Case {
-    const char* file;
-    const char* summary;
-  };
-  const Case cases[] = {
-      {"simple.mqo", ""},
-      {"multiple_objects.mqo", "object 'obj1' vertices 8 faces 6\nobject 'obj2' vertices 42 faces 60\n"},
-      {"multiple_materials.mqo", "material 'mat1' tex ''\nmaterial 'mat2' tex ''\nobject 'obj1' vertices 8 faces 6\n"},
-      {"texture.mqo", "material 'mat1' tex 'texture.png'\nobject 'obj1' vertices 8 faces 6\n"},
-      {"vertexattr.mqo", "object 'obj1' vertices 8 faces 6\n"},
-  };
-  for (const Case& c : cases) {
-    const std::string path = (dir / c.file).string();
+  for (const auto& row : ReadTableRows(fs::path(T3D_SOURCE_DIR) / "tests/converter/corpus.rows")) {
+    ASSERT_EQ(row.size(), 2u) << row[0];
+    const std::string path = (dir / row[0]).string();
     XConverter model;
     std::string error;
-    ASSERT_TRUE(ReadMqoFile(path, model, &error)) << c.file << ": " << error;
-    EXPECT_EQ(c.summary, Summary(model)) << c.file;
+    ASSERT_TRUE(ReadMqoFile(path, model, &error)) << row[0] << ": " << error;
+    EXPECT_EQ(row[1], Summary(model)) << row[0];
     const std::string x = (fs::temp_directory_path() / "t3d_corpus_never_written.x").string();
-    EXPECT_FALSE(ConvertMqoToX(path, x, 1, 1, -1, &error)) << c.file;
-    EXPECT_EQ("the model has no object named \"body\"", error) << c.file;
-    EXPECT_FALSE(fs::exists(x)) << c.file;
+    EXPECT_FALSE(ConvertMqoToX(path, x, 1, 1, -1, &error)) << row[0];
+    EXPECT_EQ("the model has no object named \"body\"", error) << row[0];
+    EXPECT_FALSE(fs::exists(x)) << row[0];
   }
 }
 

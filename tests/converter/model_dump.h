@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 #include "converter/mqo_model.h"
@@ -13,43 +14,37 @@ inline std::string DumpNumber(float value) {
   return text;
 }
 
+// Each value after a blank.
+template <typename Values>
+std::string DumpNumbers(const Values& values) {
+  std::string out;
+  for (float value : values) out += " " + DumpNumber(value);
+  return out;
+}
+inline std::string DumpNumbers(std::initializer_list<float> values) { return DumpNumbers<>(values); }
+
 inline std::string DumpModel(const XConverter& model) {
   std::string out;
-  auto number = [&out](float value) { out += " " + DumpNumber(value); };
   for (const MqoMaterial& m : model.materials) {
-    out += "material \"" + std::string(m.name) + "\" col";
-    for (float value : {m.red, m.green, m.blue, m.alpha}) number(value);
-    out += " power";
-    number(m.power);
-    out += " spc";
-    for (float value : m.specular) number(value);
-    out += " emi";
-    for (float value : m.emissive) number(value);
-    out += " tex \"" + std::string(m.texture) + "\"\n";
+    out += "material \"" + std::string(m.name) + "\" col" + DumpNumbers({m.red, m.green, m.blue, m.alpha}) + " power" +
+           DumpNumbers({m.power}) + " spc" + DumpNumbers(m.specular) + " emi" + DumpNumbers(m.emissive) + " tex \"" +
+           m.texture + "\"\n";
   }
   for (const MqoObject& o : model.objects) {
-    out += "object \"" + std::string(o.name) + "\" visible " + (o.visible ? "1" : "0") + " facet";
-    number(o.facet);
-    out += " vertices " + std::to_string(o.vertices.size()) + " faces " + std::to_string(o.faces.size()) + "\n";
-    for (const MqoVertex& v : o.vertices) {
-      out += " v";
-      for (float value : {v.x, v.y, v.z}) number(value);
-      out += " uv";
-      number(v.u);
-      number(v.v);
-      out += "\n";
-    }
+    out += "object \"" + std::string(o.name) + "\" visible " + (o.visible ? "1" : "0") + " facet" +
+           DumpNumbers({o.facet}) + " vertices " + std::to_string(o.vertices.size()) + " faces " +
+           std::to_string(o.faces.size()) + "\n";
+    for (const MqoVertex& v : o.vertices)
+      out += " v" + DumpNumbers({v.x, v.y, v.z}) + " uv" + DumpNumbers({v.u, v.v}) + "\n";
     for (const MqoFace& f : o.faces) {
-      out += " f " + std::to_string(f.cornerCount) + " V";
-      for (int c = 0; c < f.cornerCount; ++c) out += " " + std::to_string(f.vertices[c]);
-      out += " M " + std::to_string(f.material) + " UV";
+      std::string vertices, uv, colours;
       for (int c = 0; c < f.cornerCount; ++c) {
-        number(f.u[c]);
-        number(f.v[c]);
+        vertices += " " + std::to_string(f.vertices[c]);
+        uv += DumpNumbers({f.u[c], f.v[c]});
+        colours += f.hasColour[c] ? " " + std::to_string(f.colours[c]) : " -";
       }
-      out += " COL";
-      for (int c = 0; c < f.cornerCount; ++c) out += f.hasColour[c] ? " " + std::to_string(f.colours[c]) : " -";
-      out += "\n";
+      out += " f " + std::to_string(f.cornerCount) + " V" + vertices + " M " + std::to_string(f.material) + " UV" + uv +
+             " COL" + colours + "\n";
     }
   }
   return out;

@@ -2,8 +2,6 @@
 // and a file replaced only when written whole.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -20,6 +18,7 @@
 #include "converter/x_text.h"
 #include "converter/x_writer.h"
 #include "platform/system/content_path.h"
+#include "platform/system/temp_folder.h"
 #include "support/case_files.h"
 
 namespace {
@@ -63,10 +62,8 @@ TEST(AppendFixed5, PrintsAsPrintfDoes) {
 class WriteXFile : public testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("t3d_write_x_" + std::to_string(getpid()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_ / "program");
-    std::ofstream(folder_ / "program" / "Template.x", std::ios::binary) << "xof 0303txt 0032\r\n";
+    ASSERT_FALSE(temp_.path().empty());
+    temp_.Write("program/Template.x", "xof 0303txt 0032\r\n");
     SetProgramDir((folder_ / "program").string());
     ASSERT_TRUE(ReadMqoFile(std::string(T3D_SOURCE_DIR) + "/tests/converter/golden/one_triangle.mqo", model_));
     ComputeBodyNormals(model_);
@@ -74,10 +71,7 @@ class WriteXFile : public testing::Test {
     ComputeWeights(model_);
     ASSERT_TRUE(WeldBodyVertices(model_));
   }
-  void TearDown() override {
-    SetProgramDir("");
-    fs::remove_all(folder_);
-  }
+  void TearDown() override { SetProgramDir(""); }
   std::vector<std::string> Listing(const fs::path& folder) const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
@@ -85,7 +79,8 @@ class WriteXFile : public testing::Test {
     return names;
   }
 
-  fs::path folder_;
+  TempFolder temp_;
+  const fs::path folder_ = fs::path(temp_.path()).parent_path();
   XConverter model_;
 };
 

@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "files/archive_writer.h"
-#include "platform/system/content_path.h"
-#include "platform/system/temp_folder.h"
+#include "support/case_files.h"
 
 namespace {
 
@@ -15,10 +14,10 @@ const std::string kBinary("\x00\x01\xFE\xFF\x7F\x80 end", 10);
 
 std::vector<TestArchiveEntry> SampleEntries() {
   return {
-      {"SCENE\\A.TXT", "scene a", {}, {}, false},
-      {"B.BIN", kBinary, {}, {}, false},
-      {"SCENE\\A.TXT", "shadowed duplicate", {}, {}, false},
-      {"\x95\\\\X.TXT", "double-byte folder", {}, {}, false},
+      {"SCENE\\A.TXT", "scene a"},
+      {"B.BIN", kBinary},
+      {"SCENE\\A.TXT", "shadowed duplicate"},
+      {"\x95\\\\X.TXT", "double-byte folder"},
   };
 }
 
@@ -33,16 +32,7 @@ std::string ReadWhole(const Archive& archive, const std::string& name) {
   return bytes;
 }
 
-class ArchiveTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_FALSE(folder_.path().empty());
-    SetProgramDir(folder_.path());
-  }
-  void TearDown() override { SetProgramDir(""); }
-
-  TempFolder folder_;
-};
+using ArchiveTest = ProgramFolderTest;
 
 TEST_F(ArchiveTest, OpensRelativeToTheProgramFolderAndReadsEntriesBack) {
   folder_.Write("data/Pack.dat", BuildTestArchive(SampleEntries()));
@@ -72,51 +62,27 @@ TEST_F(ArchiveTest, OpensRelativeToTheProgramFolderAndReadsEntriesBack) {
 TEST_F(ArchiveTest, FindsEntryNamesInAnyCaseSeparatorAndDotDot) {
   Archive archive;
   ASSERT_TRUE(archive.OpenImage(folder_.path() + "Data.dat", Bytes(BuildTestArchive(SampleEntries()))));
-  struct Case {
-    std::string name;
-    int expected;
-  };
-  const Case cases[] = {
-      {"SCENE\\A.TXT", 0},  // the first of two equal names wins
-      {"scene/a.txt", 0},
-      {"Scene\\Sub\\..\\A.txt", 0},
-      {"scene/sub/deeper/../../a.txt", 0},
-      {"..\\scene\\a.txt", 0},  // nothing before it: removed alone
-      {"b.bin", 1},
-      {"\x95\\/X.TXT", 3},
-      {"\x95|/X.TXT", -1},
-      {"scene/a.tx", -1},
-      {"scene//a.txt", -1},
-      {"a.txt", -1},
-      {"", -1},
-      {std::string(251, 'x') + "/../b.bin", -1},  // 260 characters or more are never found
-      {std::string(250, 'x') + "/../b.bin", 1},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(archive.FindEntry(c.name), c.expected) << c.name;
+  auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/files/tables/entry_names.rows");
+  // 260 characters or more are never found.
+  rows.push_back({std::string(251, 'x') + "/../b.bin", "-1"});
+  rows.push_back({std::string(250, 'x') + "/../b.bin", "1"});
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 2u) << row[0];
+    EXPECT_EQ(archive.FindEntry(row[0]), std::stoi(row[1])) << row[0];
   }
 }
 
 TEST_F(ArchiveTest, RefusesArchivesWithBadHeaders) {
-  std::string good = BuildTestArchive(SampleEntries());
-  TestArchiveOptions wrongMagic;
-  wrongMagic.magic = std::string("TAVO Archive File\r\r", 19) + '\0';
-  TestArchiveOptions unterminatedMagic;
-  unterminatedMagic.magic = "TAVO Archive File\r\nX";
-  TestArchiveOptions oldVersion;
-  oldVersion.version = 0x00FF;
-  TestArchiveOptions tooManyEntries;
-  tooManyEntries.count = 5;
   struct Case {
     const char* name;
     std::string bytes;
   };
   const Case cases[] = {
-      {"magic differs", BuildTestArchive(SampleEntries(), wrongMagic)},
-      {"magic without its NUL", BuildTestArchive(SampleEntries(), unterminatedMagic)},
-      {"version 0x00FF", BuildTestArchive(SampleEntries(), oldVersion)},
-      {"directory shorter than its count", BuildTestArchive({{"A", "", {}, {}, false}}, tooManyEntries)},
-      {"header cut short", good.substr(0, 43)},
+      {"magic differs", BuildTestArchive(SampleEntries(), {.magic = std::string("TAVO Archive File\r\r\0", 20)})},
+      {"magic without its NUL", BuildTestArchive(SampleEntries(), {.magic = "TAVO Archive File\r\nX"})},
+      {"version 0x00FF", BuildTestArchive(SampleEntries(), {.version = 0x00FF})},
+      {"directory shorter than its count", BuildTestArchive({{"A", ""}}, {.count = 5})},
+      {"header cut short", BuildTestArchive(SampleEntries()).substr(0, 43)},
       {"empty file", ""},
   };
   for (const Case& c : cases) {
@@ -131,9 +97,7 @@ TEST_F(ArchiveTest, RefusesArchivesWithBadHeaders) {
   EXPECT_FALSE(archive.Open("Missing.dat"));
   folder_.MakeFolder("Folder.dat");
   EXPECT_FALSE(archive.Open("Folder.dat"));
-  TestArchiveOptions newer;
-  newer.version = 0x0200;
-  folder_.Write("Newer.dat", BuildTestArchive({}, newer));
+  folder_.Write("Newer.dat", BuildTestArchive({}, {.version = 0x0200}));
   EXPECT_TRUE(archive.Open("Newer.dat"));
   EXPECT_EQ(archive.GetEntryCount(), 0u);
 }
@@ -141,12 +105,12 @@ TEST_F(ArchiveTest, RefusesArchivesWithBadHeaders) {
 TEST_F(ArchiveTest, CorruptEntriesFailAloneWithoutOverrun) {
   std::vector<TestArchiveEntry> entries = {
       {"UNTERMINATED", "x", {}, {}, true},
-      {"HUGE.TXT", "data", 0xFFFFFFFFu, {}, false},
-      {"FAR.TXT", "data", {}, 0x7FFFFFF0u, false},
-      {"WRAPS.TXT", "data", 0x20u, 0xFFFFFFF0u, false},
-      {"EMPTY.TXT", "", {}, {}, false},
-      {"GOOD.TXT", "good", {}, {}, false},
-      {"LONG.TXT", "data", 5u, {}, false},  // one byte past the end of the file
+      {"HUGE.TXT", "data", 0xFFFFFFFFu},
+      {"FAR.TXT", "data", {}, 0x7FFFFFF0u},
+      {"WRAPS.TXT", "data", 0x20u, 0xFFFFFFF0u},
+      {"EMPTY.TXT", ""},
+      {"GOOD.TXT", "good"},
+      {"LONG.TXT", "data", 5u},  // one byte past the end of the file
   };
   std::string bytes = BuildTestArchive(entries);
   folder_.Write("Corrupt.dat", bytes);

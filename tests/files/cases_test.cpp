@@ -5,10 +5,7 @@
 // NAME.inc files are only included.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,23 +19,18 @@ namespace fs = std::filesystem;
 
 const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/files/cases";
 
-std::vector<std::string> CaseNames(const char* extension) {
-  return ListCases(kCases, extension);
-}
-
 std::string CaseName(const testing::TestParamInfo<std::string>& param) { return param.param; }
 
 class MarkupCase : public testing::TestWithParam<std::string> {};
 
 TEST_P(MarkupCase, TraceMatchesExpected) {
-  const fs::path expected = kCases / (GetParam() + ".trace");
-  ASSERT_TRUE(fs::exists(expected)) << "missing " << expected;
   MarkupReader reader;
   ASSERT_TRUE(reader.Open((kCases / (GetParam() + ".xml")).string()));
-  EXPECT_EQ(ReadTextFile(expected), TraceParse(reader));
+  const std::string trace = TraceParse(reader);
+  EXPECT_EQ(GoldenText(kCases / (GetParam() + ".trace"), trace), trace);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, MarkupCase, testing::ValuesIn(CaseNames(".xml")), CaseName);
+INSTANTIATE_TEST_SUITE_P(Cases, MarkupCase, testing::ValuesIn(ListCases(kCases, ".xml")), CaseName);
 
 std::string TraceLines(const fs::path& source, bool expand) {
   LineReader reader;
@@ -67,6 +59,6 @@ TEST_P(LineCase, LinesMatchExpected) {
   EXPECT_TRUE(any) << "no .raw or .expanded beside " << source;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, LineCase, testing::ValuesIn(CaseNames(".txt")), CaseName);
+INSTANTIATE_TEST_SUITE_P(Cases, LineCase, testing::ValuesIn(ListCases(kCases, ".txt")), CaseName);
 
 }  // namespace

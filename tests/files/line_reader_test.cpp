@@ -1,16 +1,14 @@
-// The line reader where its case files (cases/*.txt) do not reach: texts
-// that end in a lead byte with nothing after their terminator, the definition
-// table, includes served from memory (the paths asked for, cycles, depth and
-// budget) and a reader that keeps directives.
+// The line reader where its case files (cases/*.txt) do not reach: the
+// definition table, includes served from memory (the paths asked for, cycles,
+// depth and budget) and a reader that keeps directives.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "files/line_reader.h"
+#include "files/markup_trace.h"
 
 namespace {
 
@@ -30,63 +28,18 @@ struct MemoryFiles {
   }
 };
 
-// A text in a heap block of exactly its size and NUL, so that the sanitizer
-// sees any read past the terminator.
-std::unique_ptr<char[]> ExactText(const std::string& text) {
-  auto block = std::make_unique<char[]>(text.size() + 1);
-  std::memcpy(block.get(), text.c_str(), text.size() + 1);
-  return block;
-}
-
 std::vector<std::string> AllLines(LineReader& reader, bool expand) {
   std::vector<std::string> lines;
   while (reader.ReadLine(expand)) lines.emplace_back(reader.GetLine());
   return lines;
 }
 
-std::vector<std::string> LinesOf(const std::string& text, bool expand) {
-  LineReader reader;
-  auto block = ExactText(text);
-  EXPECT_TRUE(reader.SetText(block.get()));
-  return AllLines(reader, expand);
-}
-
-TEST(LineReaderTest, LeadByteBeforeTheEndNeverReadsPastTheText) {
-  // Each text ends in a lead byte; the block ends right after the NUL.
-  const std::vector<std::string> texts = {"\x81", "abc\x81", "x\n\x9f", "$(\x81", "$(N,\x81", "$(N\x81",
-                                          "//\x81", "#define A \x81", "#include \x81", "#set N 1+\xe0"};
-  for (const std::string& text : texts) {
-    for (bool expand : {false, true}) {
-      LineReader reader;
-      auto block = ExactText(text);
-      reader.SetText(block.get());
-      while (reader.ReadLine(expand)) {
-      }
-    }
-  }
-  EXPECT_EQ(LinesOf("abc\x81", false), std::vector<std::string>{"abc\x81"});
-  EXPECT_EQ(LinesOf("$(N,d\x81", true), std::vector<std::string>{"d\x81"});
-}
-
-TEST(LineReaderTest, DefinitionTableReplacesAppendsAndStopsAt1000) {
+TEST(LineReaderTest, DefinitionTableStopsAt1000AndLivesFromTextToClose) {
   LineReader reader;
   EXPECT_FALSE(reader.Define("A", "1")) << "no table before a text";
   ASSERT_TRUE(reader.SetText(""));
+  // Replacing, exact names and numbers are the line case definitions_replaced_and_counted.
   EXPECT_TRUE(reader.Define("A", "1"));
-  EXPECT_TRUE(reader.Define("A", "2"));
-  EXPECT_EQ(reader.GetDefinitionCount(), 1);
-  EXPECT_STREQ(reader.FindDefinition("A"), "2");
-  EXPECT_EQ(reader.FindDefinition("a"), nullptr) << "names compare exactly";
-
-  int number = 0;
-  reader.SetNumber("N", -42);
-  ASSERT_TRUE(reader.GetNumber("N", number));
-  EXPECT_EQ(number, -42);
-  EXPECT_FALSE(reader.GetNumber("Missing", number));
-  reader.Define("T", "12abc");
-  ASSERT_TRUE(reader.GetNumber("T", number));
-  EXPECT_EQ(number, 12);
-
   for (int i = reader.GetDefinitionCount(); i < kLineDefinitionCount; ++i)
     ASSERT_TRUE(reader.Define("K" + std::to_string(i), "v"));
   EXPECT_FALSE(reader.Define("OneTooMany", "v"));
@@ -97,24 +50,6 @@ TEST(LineReaderTest, DefinitionTableReplacesAppendsAndStopsAt1000) {
   EXPECT_EQ(reader.GetDefinitionCount(), 0);
   EXPECT_FALSE(reader.Define("A", "1"));
   EXPECT_FALSE(reader.SetText(nullptr));
-}
-
-TEST(LineReaderTest, LongNamesAndValuesAreKeptTo31CharactersAndStillMatch) {
-  LineReader reader;
-  ASSERT_TRUE(reader.SetText(""));
-  const std::string name40(40, 'n');
-  const std::string value40(40, 'v');
-  ASSERT_TRUE(reader.Define(name40, value40));
-  ASSERT_TRUE(reader.Define(name40, "again"));
-  EXPECT_EQ(reader.GetDefinitionCount(), 1) << "the cut name finds its own entry";
-  EXPECT_EQ(std::string(reader.GetDefinition(0).name), std::string(31, 'n'));
-  EXPECT_STREQ(reader.FindDefinition(std::string(31, 'n') + "other"), "again");
-
-  reader.Define("V", value40);
-  EXPECT_EQ(std::string(reader.FindDefinition("V")), std::string(31, 'v'));
-  // A value cut inside a double-byte character loses that character whole.
-  reader.Define("J", std::string(30, 'j') + "\x82\xa0");
-  EXPECT_EQ(std::string(reader.FindDefinition("J")), std::string(30, 'j'));
 }
 
 TEST(LineReaderTest, SetTextStartsAFreshTable) {
@@ -156,64 +91,41 @@ TEST(LineReaderTest, IncludesAreTakenFromTheIncludingFilesFolder) {
                                       "x/y/c.txt", "x/y/sub\\d.txt", "x/y/sub\\e.txt"}));
 }
 
-TEST(LineReaderTest, IncludeCyclesAndDepthFailWithoutRecursingForever) {
-  MemoryFiles files;
-  files.files["self.txt"] = "#define S 1\n#include \"SELF.TXT\"\n#include \"./self.txt\"\n$(S)";
+// The expanded lines, the size of the table and its last name, whether an
+// include failed and how many files were asked for.
+std::string Expand(const std::map<std::string, std::string>& texts, const std::string& path) {
+  MemoryFiles files{texts, {}};
+  LineReader reader;
+  reader.SetFileSource(files.Source());
+  if (!reader.Open(path)) return "<cannot open>";
+  std::string out;
+  for (const std::string& line : AllLines(reader, true)) out += line + "|";
+  const int count = reader.GetDefinitionCount();
+  out += " definitions " + std::to_string(count);
+  if (count > 0) out += std::string(" last ") + reader.GetDefinition(count - 1).name;
+  return out + (reader.IncludeFailed() ? " failed" : "") + " requests " + std::to_string(files.requests.size());
+}
+
+TEST(LineReaderTest, IncludesStopAtCyclesDepthBudgetAndAFullTable) {
+  std::map<std::string, std::string> chain, doubling, many;
   // chain0 includes chain1 ... up to chain39: far deeper than allowed.
   for (int i = 0; i < 40; ++i)
-    files.files["chain" + std::to_string(i) + ".txt"] =
+    chain["chain" + std::to_string(i) + ".txt"] =
         "#define C" + std::to_string(i) + " x\n#include \"chain" + std::to_string(i + 1) + ".txt\"\n";
-
-  LineReader self;
-  self.SetFileSource(files.Source());
-  ASSERT_TRUE(self.Open("self.txt"));
-  EXPECT_EQ(AllLines(self, true), std::vector<std::string>{"1"});
-  EXPECT_TRUE(self.IncludeFailed());
-  EXPECT_EQ(self.GetDefinitionCount(), 1);
-
-  files.requests.clear();
-  LineReader chain;
-  chain.SetFileSource(files.Source());
-  ASSERT_TRUE(chain.Open("chain0.txt"));
-  AllLines(chain, true);
-  EXPECT_TRUE(chain.IncludeFailed());
-  EXPECT_EQ(files.requests.size(), static_cast<std::size_t>(1 + kLineIncludeDepth));
-  EXPECT_EQ(chain.GetDefinitionCount(), 1 + kLineIncludeDepth);
-  EXPECT_STREQ(chain.FindDefinition("C" + std::to_string(kLineIncludeDepth)), "x");
-  EXPECT_EQ(chain.FindDefinition("C" + std::to_string(kLineIncludeDepth + 1)), nullptr);
-}
-
-TEST(LineReaderTest, IncludesThatMultiplyStopAtTheBudget) {
-  MemoryFiles files;
   // Each level includes the next one twice: 2^20 reads without a budget.
-  for (int i = 0; i < 20; ++i) {
-    const std::string next = "#include \"level" + std::to_string(i + 1) + ".txt\"\n";
-    files.files["level" + std::to_string(i) + ".txt"] = next + next;
-  }
-  files.files["level20.txt"] = "#define LEAF 1\n";
-  LineReader reader;
-  reader.SetFileSource(files.Source());
-  ASSERT_TRUE(reader.Open("level0.txt"));
-  AllLines(reader, true);
-  EXPECT_TRUE(reader.IncludeFailed());
-  EXPECT_EQ(files.requests.size(), static_cast<std::size_t>(1 + kLineIncludeBudget));
-}
-
-TEST(LineReaderTest, IncludedDefinitionsFillTheTableOnlyTo1000) {
-  MemoryFiles files;
-  std::string many;
-  for (int i = 0; i < 600; ++i) many += "#define I" + std::to_string(i) + " v\n";
-  files.files["many.txt"] = many;
-  std::string main;
-  for (int i = 0; i < 500; ++i) main += "#define M" + std::to_string(i) + " v\n";
-  files.files["main.txt"] = main + "#include \"many.txt\"\n#define AFTER v\n";
-  LineReader reader;
-  reader.SetFileSource(files.Source());
-  ASSERT_TRUE(reader.Open("main.txt"));
-  AllLines(reader, true);
-  EXPECT_EQ(reader.GetDefinitionCount(), kLineDefinitionCount);
-  EXPECT_STREQ(reader.GetDefinition(kLineDefinitionCount - 1).name, "I499");
-  EXPECT_FALSE(reader.IncludeFailed());
+  for (int i = 0; i < 20; ++i)
+    doubling["level" + std::to_string(i) + ".txt"] = Repeat("#include \"level" + std::to_string(i + 1) + ".txt\"\n", 2);
+  doubling["level20.txt"] = "#define LEAF 1\n";
+  for (int i = 0; i < 600; ++i) many["many.txt"] += "#define I" + std::to_string(i) + " v\n";
+  for (int i = 0; i < 500; ++i) many["main.txt"] += "#define M" + std::to_string(i) + " v\n";
+  many["main.txt"] += "#include \"many.txt\"\n#define AFTER v\n";
+  const std::string depth = std::to_string(kLineIncludeDepth);
+  EXPECT_EQ(Expand({{"self.txt", "#define S 1\n#include \"SELF.TXT\"\n#include \"./self.txt\"\n$(S)"}}, "self.txt"),
+            "1| definitions 1 last S failed requests 1");
+  EXPECT_EQ(Expand(chain, "chain0.txt"), " definitions " + std::to_string(1 + kLineIncludeDepth) + " last C" + depth +
+                                             " failed requests " + std::to_string(1 + kLineIncludeDepth));
+  EXPECT_EQ(Expand(doubling, "level0.txt"), " definitions 0 failed requests " + std::to_string(1 + kLineIncludeBudget));
+  EXPECT_EQ(Expand(many, "main.txt"), " definitions " + std::to_string(kLineDefinitionCount) + " last I499 requests 2");
 }
 
 // A reader that keeps directive lines for itself, as a subclass may.

@@ -7,18 +7,12 @@
 #include "files/archive.h"
 #include "files/archive_writer.h"
 #include "platform/system/content_path.h"
-#include "platform/system/temp_folder.h"
+#include "support/case_files.h"
 
 namespace {
 
-class LoadFileTest : public ::testing::Test {
+class LoadFileTest : public ProgramFolderTest {
  protected:
-  void SetUp() override {
-    ASSERT_FALSE(folder_.path().empty());
-    SetProgramDir(folder_.path());
-  }
-  void TearDown() override { SetProgramDir(""); }
-
   // The loaded text, "<missing>" when LoadFile fails. Checks the NUL after it.
   std::string Load(const std::string& name) {
     FileData data;
@@ -27,18 +21,15 @@ class LoadFileTest : public ::testing::Test {
     return std::string(data.view());
   }
 
-  TempFolder folder_;
   ArchiveManager manager_;
 };
 
 TEST_F(LoadFileTest, ArchivesShadowTheDiskForTheirFolderAndBelow) {
-  folder_.Write("Data.dat", BuildTestArchive({{"SCENE\\A.TXT", "from Data.dat", {}, {}, false},
-                                              {"SCENE\\BROKEN.TXT", "x", 0xFFFFFFFFu, {}, false},
-                                              {"EMPTY.TXT", "", {}, {}, false}}));
-  folder_.Write("sub/Pack.dat", BuildTestArchive({{"X.TXT", "from Pack.dat", {}, {}, false},
-                                                  {"SCENE\\A.TXT", "hidden by Data.dat", {}, {}, false}}));
-  folder_.Write("Later.dat", BuildTestArchive({{"SCENE\\A.TXT", "hidden by Data.dat", {}, {}, false},
-                                               {"SCENE\\B.TXT", "from Later.dat", {}, {}, false}}));
+  folder_.Write("Data.dat", BuildTestArchive({{"SCENE\\A.TXT", "from Data.dat"},
+                                              {"SCENE\\BROKEN.TXT", "x", 0xFFFFFFFFu}, {"EMPTY.TXT", ""}}));
+  folder_.Write("sub/Pack.dat", BuildTestArchive({{"X.TXT", "from Pack.dat"}, {"SCENE\\A.TXT", "hidden by Data.dat"}}));
+  folder_.Write("Later.dat",
+                BuildTestArchive({{"SCENE\\A.TXT", "hidden by Data.dat"}, {"SCENE\\B.TXT", "from Later.dat"}}));
   folder_.Write("scene/a.txt", "from the disk");
   folder_.Write("scene/broken.txt", "from the disk");
   folder_.Write("Scene/Disk Only.txt", "disk only");
@@ -52,34 +43,11 @@ TEST_F(LoadFileTest, ArchivesShadowTheDiskForTheirFolderAndBelow) {
   std::string upper = folder_.path();
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   const std::string& dir = folder_.path();
-  struct Case {
-    std::string name;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {dir + "scene/a.txt", "from Data.dat"},
-      {dir + "Scene\\Sub\\..\\A.txt", "from Data.dat"},
-      {upper + "SCENE\\A.TXT", "from Data.dat"},
-      {dir + "scene/b.txt", "from Later.dat"},
-      {dir + "scene/broken.txt", "<missing>"},  // a corrupt entry still shadows the disk
-      {dir + "empty.txt", "<missing>"},
-      {dir + "sub/x.txt", "from Pack.dat"},
-      {dir + "x.txt", "outside sub"},
-      {dir + "sub/../x.txt", "outside sub"},
-      {dir + "sub/y.txt", "beside Pack.dat"},
-      {dir + "SCENE/disk only.TXT", "disk only"},
-      {dir + "zero.txt", "<missing>"},
-      {dir + "nowhere.txt", "<missing>"},
-      {dir + "scene", "<missing>"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Load(c.name), c.expected) << c.name;
+  for (const auto& row : ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/files/tables/lookups.rows")) {
+    ASSERT_EQ(row.size(), 3u) << row[0];
+    const std::string name = row[0].starts_with("UPPER/") ? upper + row[0].substr(6) : dir + row[0];
+    EXPECT_EQ(Load(name) + " " + std::to_string(manager_.GetFileSize(name)), row[1] + " " + row[2]) << name;
   }
-
-  EXPECT_EQ(manager_.GetFileSize(dir + "scene/a.txt"), 13u);
-  EXPECT_EQ(manager_.GetFileSize(dir + "scene/disk only.txt"), 9u);
-  EXPECT_EQ(manager_.GetFileSize(dir + "scene/broken.txt"), 0u);
-  EXPECT_EQ(manager_.GetFileSize(dir + "nowhere.txt"), 0u);
   int slot = -1;
   int entry = -1;
   ASSERT_TRUE(manager_.Find(dir + "SUB/X.TXT", slot, entry));
@@ -93,7 +61,7 @@ TEST_F(LoadFileTest, SixteenSlotsAndFailedAddsUseNone) {
   EXPECT_FALSE(manager_.AddArchiveFile("Startup.dat"));
   for (int i = 0; i < kArchiveSlotCount; ++i) {
     std::string name = "A" + std::to_string(i) + ".dat";
-    folder_.Write(name, BuildTestArchive({{"N" + std::to_string(i), "slot " + std::to_string(i), {}, {}, false}}));
+    folder_.Write(name, BuildTestArchive({{"N" + std::to_string(i), "slot " + std::to_string(i)}}));
     EXPECT_TRUE(manager_.AddArchiveFile(name)) << name;
   }
   folder_.Write("A16.dat", BuildTestArchive({}));
@@ -138,7 +106,7 @@ TEST_F(LoadFileTest, LongPathsAreNeverCut) {
   folder_.Write(name, "the long one");
   folder_.Write(full.substr(folder_.path().size(), 259 - folder_.path().size()), "the cut one");
   EXPECT_EQ(Load(full), "the long one");
-  folder_.Write(std::string(100, 'd') + "/Long.dat", BuildTestArchive({{"IN.TXT", "in the archive", {}, {}, false}}));
+  folder_.Write(std::string(100, 'd') + "/Long.dat", BuildTestArchive({{"IN.TXT", "in the archive"}}));
   ASSERT_TRUE(manager_.AddArchiveFile(std::string(100, 'd') + "\\" + std::string(100, 'e') + "\\..\\Long.dat"));
   EXPECT_EQ(Load(folder_.path() + std::string(100, 'D') + "/in.txt"), "in the archive");
 }

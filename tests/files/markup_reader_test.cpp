@@ -1,7 +1,7 @@
 // The markup reader where case files (cases/*.xml) do not reach: text far
 // longer than any file of the cases, texts that end in a lead byte with
-// nothing after their terminator, a reader without text, and the attribute
-// look-up.
+// nothing after their terminator (for the line reader too), a reader without
+// text, and the attribute look-up.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "files/line_reader.h"
 #include "files/markup_reader.h"
 #include "files/markup_trace.h"
 
@@ -19,31 +20,30 @@ TEST(MarkupReaderTest, TextOfAnyLengthArrivesWholeInOneCall) {
   const std::string body = Repeat(Repeat("x=y&amp;z; // ", 8) + "\n", 3000) + Repeat("L", 200000) + "\n";
   const std::string decoded = Repeat(Repeat("x=y&z; // ", 8) + "\n", 3000) + Repeat("L", 200000) + "\n";
   const std::string text = "<Script>\n" + body + "</Script>\n";
-
-  struct Collector : ElementHandler {
-    std::vector<std::string> texts;
-    bool OnText(const char*, const char* textIn, void*, MarkupReader&) override {
-      texts.emplace_back(textIn);
-      return true;
-    }
-  } collector;
-  MarkupReader reader;
-  reader.SetText(text.c_str());
-  ASSERT_TRUE(reader.ParseElements(collector, nullptr));
-  ASSERT_EQ(collector.texts.size(), 1u);
-  EXPECT_EQ(collector.texts[0].size(), decoded.size());
-  EXPECT_TRUE(collector.texts[0] == decoded);
+  const std::string trace = "start Script\ntext Script " + TraceQuote(decoded) + "\nend Script\nresult true\n";
+  EXPECT_TRUE(TraceParseText(text.c_str()) == trace);
 }
 
+// Each text ends in a lead byte, in a heap block that ends right after its
+// NUL, so that the sanitizer sees any read past the terminator by either
+// reader. The line case ends_in_a_lead_byte shows the lines such a text gives.
 TEST(MarkupReaderTest, LeadByteBeforeTheEndNeverReadsPastTheText) {
   const std::vector<std::string> texts = {"\x81", "<A>\x81", "<\x81", "<A \x81", "<A x=\"\x81", "<A x=\"1\" \x81",
-                                          "<A>&\x81", "<?\x81", "</\x81", "<A/\x81", "x\n<A x=\"\x9f"};
+                                          "<A>&\x81", "<?\x81", "</\x81", "<A/\x81", "x\n<A x=\"\x9f", "abc\x81",
+                                          "$(\x81", "$(N,\x81", "$(N\x81", "//\x81", "#define A \x81",
+                                          "#include \x81", "#set N 1+\xe0"};
   for (const std::string& text : texts) {
     auto block = std::make_unique<char[]>(text.size() + 1);
     std::memcpy(block.get(), text.c_str(), text.size() + 1);
-    MarkupReader reader;
-    reader.SetText(block.get());
-    TraceParse(reader);
+    MarkupReader markup;
+    markup.SetText(block.get());
+    TraceParse(markup);
+    for (bool expand : {false, true}) {
+      LineReader lines;
+      lines.SetText(block.get());
+      while (lines.ReadLine(expand)) {
+      }
+    }
   }
   EXPECT_EQ(TraceParseText("<A x=\"\x81"), "error 8 at 1:1\nresult false\n");
 }

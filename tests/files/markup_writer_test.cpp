@@ -6,27 +6,18 @@
 #include "files/markup_trace.h"
 #include "files/markup_writer.h"
 #include "platform/system/temp_folder.h"
+#include "support/case_files.h"
 
 namespace {
 
-std::string Written(bool escape, const std::string& text) {
-  MarkupWriter writer;
-  writer.SetEscape(escape);
-  EXPECT_TRUE(writer.Append(text));
-  return writer.GetText();
-}
-
 TEST(MarkupWriterTest, EscapingReplacesTheFourMarkupCharactersOnlyWhenOn) {
-  EXPECT_EQ(Written(true, "a<b"), "a&lt;b");
-  EXPECT_EQ(Written(false, "a<b"), "a<b");
-  EXPECT_EQ(Written(true, "<>&\"'%"), "&lt;&gt;&amp;&quot;'%");
-  EXPECT_EQ(Written(true, "&lt;"), "&amp;lt;");
-  // Double-byte characters are copied whole, even where a second byte could
-  // be read as something else; a lead byte at the end stands alone.
-  EXPECT_EQ(Written(true, "\x82\xa0\x95\x5c<"), "\x82\xa0\x95\x5c&lt;");
-  EXPECT_EQ(Written(true, "\x81<"), "\x81<");
-  EXPECT_EQ(Written(true, "<\x81"), "&lt;\x81");
-
+  for (const auto& row : ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/files/tables/escapes.rows")) {
+    ASSERT_EQ(row.size(), 3u) << row[0];
+    MarkupWriter written;
+    written.SetEscape(row[0] == "on");
+    EXPECT_TRUE(written.Append(row[1]));
+    EXPECT_EQ(written.GetView(), row[2]) << row[1];
+  }
   MarkupWriter writer;
   EXPECT_STREQ(writer.GetText(), "");
   writer.Append("<a>");
@@ -39,30 +30,13 @@ TEST(MarkupWriterTest, EscapingReplacesTheFourMarkupCharactersOnlyWhenOn) {
 }
 
 TEST(MarkupWriterTest, CapacityGrowsInStepsOf4096CountingRoomForEscapes) {
-  struct Case {
-    std::vector<std::string> appends;
-    std::size_t capacity;
-  };
-  const Case cases[] = {
-      {{}, 0},
-      {{""}, 4096},
-      {{std::string(4095, 'a')}, 4096},
-      {{std::string(4096, 'a')}, 8192},
-      {{std::string(10000, 'a')}, 12288},
-      {{std::string(5000, 'a'), std::string(5000, 'a')}, 12288},
-      // 1000 "<" reserve 4 more each: 5001 bytes asked, escaping on or off.
-      {{std::string(1000, '<')}, 8192},
-      {{std::string(700, '"')}, 8192},
-      // Room reserved for escapes is asked per append, not kept.
-      {{std::string(300, '&'), std::string(3000, 'a')}, 4096},
-      // The second bytes of double-byte characters are never counted, even
-      // where they look like "<".
-      {{Repeat("\x81<", 1000)}, 4096},
-  };
-  for (const Case& c : cases) {
+  for (const auto& row : ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/files/tables/capacities.rows")) {
     MarkupWriter writer;
-    for (const std::string& text : c.appends) writer.Append(text);
-    EXPECT_EQ(writer.GetCapacity(), c.capacity) << c.appends.size() << " appends";
+    for (std::size_t i = 1; i < row.size(); ++i) {
+      const std::size_t star = row[i].find('*');
+      writer.Append(Repeat(row[i].substr(star + 1), std::stoi(row[i].substr(0, star))));
+    }
+    EXPECT_EQ(std::to_string(writer.GetCapacity()), row[0]) << row.size() - 1 << " appends: " << row.back();
   }
 }
 
@@ -98,7 +72,8 @@ TEST(MarkupWriterTest, PrintfFormatsInTheCLocaleWithoutALengthLimit) {
 // The markup the motion-object data writes, read back by the parser: every
 // element, attribute and text comes back as it went in. Text is element text
 // whose lines end in a line feed and are not empty (the reader drops empty
-// lines and turns every line end into one line feed).
+// lines and turns every line end into one line feed). The events are those of
+// golden/motion_object.trace, the script's text in place of SCRIPT.
 TEST(MarkupWriterTest, WrittenMarkupReadsBackToTheSameEvents) {
   std::string longLine(3000, 'L');
   std::string longScript;
@@ -123,26 +98,10 @@ TEST(MarkupWriterTest, WrittenMarkupReadsBackToTheSameEvents) {
     writer.Printf(" <Motion name=\"%s\" length=\"%d\">\n  <MotionFrame name=\"%s\">\n", "Walk", 30, "Root");
     writer.Printf("  </MotionFrame>\n </Motion>\n</MotionObject>\n");
 
-    const std::string expected =
-        "start MotionObject\n"
-        "text MotionObject \" \"\n"
-        "start Name value=\"Cat \x82\xa0\"\nend Name\n"
-        "text MotionObject \" \"\n"
-        "start Flags value=\"#aa0d6748\"\nend Flags\n"
-        "text MotionObject \" \"\n"
-        "start Script\n" +
-        (script.empty() ? std::string() : "text Script " + TraceQuote(script) + "\n") +
-        "end Script\n"
-        "text MotionObject \" \"\n"
-        "start Motion name=\"Walk\" length=\"30\"\n"
-        "text Motion \"  \"\n"
-        "start MotionFrame name=\"Root\"\n"
-        "text MotionFrame \"  \"\n"
-        "end MotionFrame\n"
-        "text Motion \" \"\n"
-        "end Motion\n"
-        "end MotionObject\n"
-        "result true\n";
+    std::string expected = ReadTextFile(std::string(T3D_SOURCE_DIR) + "/tests/files/golden/motion_object.trace");
+    const std::size_t at = expected.find("text Script SCRIPT\n");
+    ASSERT_NE(at, std::string::npos);
+    expected.replace(at, 19, script.empty() ? std::string() : "text Script " + TraceQuote(script) + "\n");
     EXPECT_EQ(TraceParseText(writer.GetText()), expected) << script.substr(0, 40);
   }
 }

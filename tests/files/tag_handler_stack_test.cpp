@@ -5,8 +5,11 @@
 #include <vector>
 
 #include "files/tag_handler_stack.h"
+#include "support/case_files.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // Records its events into a shared log; a child element named like one of
 // its `children` is pushed and reads its own children until its end tag.
@@ -45,57 +48,38 @@ class LoggingElement : public MarkupElement {
   std::string& log_;
 };
 
-TEST(TagHandlerStackTest, EventsGoToTheElementOnTop) {
-  std::string log;
-  LoggingElement root("Root", log);
-  TagHandlerStack stack;
-  stack.Push(&root);
-  MarkupReader reader;
-  reader.SetText("<Doc><Sub value=\"1\">one<Leaf/>two</Sub>three<Sub>four</Sub></Doc>");
-  ASSERT_TRUE(reader.ParseElements(stack, nullptr));
-  EXPECT_EQ(log,
-            "Root.child Doc\n"
-            "Root.child Sub value=1\n"
-            "Root/Sub.text one\n"
-            "Root/Sub.child Leaf\n"
-            "Root/Sub.end Leaf\n"
-            "Root/Sub.text two\n"
-            "Root/Sub.end Sub\n"
-            "Root.text three\n"
-            "Root.child Sub\n"
-            "Root/Sub.text four\n"
-            "Root/Sub.end Sub\n"
-            "Root.end Doc\n");
-  ASSERT_EQ(root.children_.size(), 2u);
-  EXPECT_EQ(root.children_[0]->text_, "onetwo");
-  EXPECT_EQ(root.children_[1]->text_, "four");
-  EXPECT_EQ(stack.Top(), &root);
-  EXPECT_TRUE(stack.Succeeded());
-}
-
-TEST(TagHandlerStackTest, RefusedChildStopsTheParseAndClearsSuccess) {
-  std::string log;
-  LoggingElement root("Root", log);
-  TagHandlerStack stack;
-  stack.Push(&root);
-  MarkupReader reader;
-  reader.SetText("<Refuse/><After/>");
-  EXPECT_FALSE(reader.ParseElements(stack, nullptr));
-  EXPECT_EQ(log, "Root.child Refuse\n");
-  EXPECT_FALSE(stack.Succeeded());
-  stack.ClearError(nullptr, reader);
-  EXPECT_TRUE(stack.Succeeded());
-}
-
-TEST(TagHandlerStackTest, EmptyStackAcceptsEverything) {
-  TagHandlerStack stack;
-  MarkupReader reader;
-  reader.SetText("<A x=\"1\">text</A>");
-  EXPECT_TRUE(reader.ParseElements(stack, nullptr));
-  EXPECT_TRUE(stack.Succeeded());
-  reader.SetText("<A x=1>");
-  EXPECT_FALSE(reader.ParseElements(stack, nullptr));
-  EXPECT_FALSE(stack.Succeeded());
+// The events each element saw, the parse's answer, the stack's success, the
+// texts its children collected and whether the root is on top again.
+TEST(TagHandlerStackTest, EventsGoToTheElementOnTopUntilOneRefuses) {
+  struct Case {
+    const char* text;
+    bool withRoot;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"<Doc><Sub value=\"1\">one<Leaf/>two</Sub>three<Sub>four</Sub></Doc>", true,
+       "Root.child Doc\nRoot.child Sub value=1\nRoot/Sub.text one\nRoot/Sub.child Leaf\nRoot/Sub.end Leaf\n"
+       "Root/Sub.text two\nRoot/Sub.end Sub\nRoot.text three\nRoot.child Sub\nRoot/Sub.text four\n"
+       "Root/Sub.end Sub\nRoot.end Doc\nparsed 1 succeeded 1 texts onetwo|four| root on top\n"},
+      {"<Refuse/><After/>", true, "Root.child Refuse\nparsed 0 succeeded 0 texts  root on top\n"},
+      // An empty stack accepts every element; only markup errors fail.
+      {"<A x=\"1\">text</A>", false, "parsed 1 succeeded 1 texts \n"},
+      {"<A x=1>", false, "parsed 0 succeeded 0 texts \n"},
+  };
+  for (const Case& c : cases) {
+    std::string log;
+    LoggingElement root("Root", log);
+    TagHandlerStack stack;
+    if (c.withRoot) stack.Push(&root);
+    MarkupReader reader;
+    reader.SetText(c.text);
+    log += "parsed " + std::to_string(reader.ParseElements(stack, nullptr));
+    log += " succeeded " + std::to_string(stack.Succeeded()) + " texts ";
+    for (const auto& child : root.children_) log += child->text_ + "|";
+    EXPECT_EQ(log + (c.withRoot && stack.Top() == &root ? " root on top\n" : "\n"), c.expected) << c.text;
+    stack.ClearError(nullptr, reader);
+    EXPECT_TRUE(stack.Succeeded()) << c.text;
+  }
 }
 
 TEST(TagHandlerStackTest, StackHolds100EntriesAndPopStopsAtEmpty) {
@@ -126,20 +110,11 @@ TEST(TagHandlerStackTest, StackHolds100EntriesAndPopStopsAtEmpty) {
 }
 
 TEST(TagHandlerStackTest, DirectoryIsThePathUpToItsLastSeparator) {
-  struct Case {
-    const char* path;
-    const char* directory;
-  };
-  const Case cases[] = {
-      {"data\\obj\\cat.txt", "data\\obj\\"}, {"/game/scene/a.xml", "/game/scene/"}, {"a/b\\c.txt", "a/b\\"},
-      {"cat.txt", ""},                        {"", ""},                           {"dir/", "dir/"},
-      // 0x5C as the second byte of a double-byte character is no separator.
-      {"dir/\x95\x5c.txt", "dir/"},           {"\x95\x5c", ""},
-  };
   TagHandlerStack stack;
-  for (const Case& c : cases) {
-    stack.SetPath(c.path);
-    EXPECT_EQ(stack.GetDirectory(), c.directory) << c.path;
+  for (const auto& row : ReadTableRows(fs::path(T3D_SOURCE_DIR) / "tests/files/tables/directories.rows")) {
+    ASSERT_EQ(row.size(), 2u) << row[0];
+    stack.SetPath(row[0]);
+    EXPECT_EQ(stack.GetDirectory(), row[1]) << row[0];
   }
 }
 

@@ -1,11 +1,9 @@
 // Data-driven script cases: cases/NAME.csc runs through the script driver and
-// its whole output must equal cases/NAME.expected. A first line
-// "// run: FUNCTION ARG..." chooses the function and its arguments.
-// SCRIPT_CASES_WRITE=1 writes missing expected files, for review.
+// its whole output must equal cases/NAME.expected. First lines
+// "// run: FUNCTION ARG..." choose the functions called and their arguments.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "script/script_runner.h"
 #include "support/case_files.h"
@@ -20,14 +18,8 @@ class ScriptCase : public testing::TestWithParam<std::string> {};
 
 TEST_P(ScriptCase, OutputMatchesExpected) {
   const fs::path source = kCases / (GetParam() + ".csc");
-  const ScriptCall call = ReadRunLine(ReadTextFile(source));
-  const std::string output = RunScriptFile(source.string(), call.function, call.args);
-  const fs::path expected = kCases / (GetParam() + ".expected");
-  if (!fs::exists(expected) && std::getenv("SCRIPT_CASES_WRITE") != nullptr) {
-    std::ofstream(expected, std::ios::binary) << output;
-  }
-  ASSERT_TRUE(fs::exists(expected)) << "missing " << expected;
-  EXPECT_EQ(ReadTextFile(expected), output);
+  const std::string output = RunScriptFile(source.string(), ReadRunLines(ReadTextFile(source)));
+  EXPECT_EQ(GoldenText(kCases / (GetParam() + ".expected"), output), output);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ScriptCase, testing::ValuesIn(ListCases(kCases, ".csc")),

@@ -1,18 +1,14 @@
 #include "script/preprocessor.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "support/case_files.h"
+#include "platform/system/temp_folder.h"
+#include "script/script_tables.h"
 
 namespace {
 
@@ -44,10 +40,7 @@ TEST_F(PreprocessorTest, CopiesTokensDropsCommentsAndReplacesDefinitions) {
       {"#define " + longName + " 1\n" + longName + " " + std::string(63, 'a'), longName + " 1"},
       {"#define V " + std::string(300, 'v') + "\nV", std::string(255, 'v')},
   };
-  for (const auto& row : ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/script/tables/preprocess.rows")) {
-    ASSERT_EQ(row.size(), 2u) << row[0];
-    cases.push_back({row[0], row[1]});
-  }
+  for (const auto& row : ScriptTable("preprocess.rows", 2)) cases.push_back({row[0], row[1]});
   ASSERT_GT(cases.size(), 30u);
   for (const Case& c : cases) {
     std::string output = "stale";
@@ -61,50 +54,19 @@ TEST_F(PreprocessorTest, DefinitionRowsAreSharedInAndOut) {
   std::vector<PreprocessorDefinition> definitions = {{"OLD", "7"}};
   std::string output;
   ASSERT_TRUE(Preprocess("#define NEW 8\n#define E\nOLD NEW", output, {}, definitions, reader_));
-  EXPECT_EQ(output, "7 8");
-  ASSERT_EQ(definitions.size(), 3u);
-  EXPECT_EQ(definitions[1].name, "NEW");
-  EXPECT_EQ(definitions[1].value, "8");
-  EXPECT_EQ(definitions[2].name, "E");
-  EXPECT_EQ(definitions[2].value, "");
+  for (const PreprocessorDefinition& definition : definitions) output += " " + definition.name + "=" + definition.value;
+  EXPECT_EQ(output, "7 8 OLD=7 NEW=8 E=");
 }
 
-TEST_F(PreprocessorTest, IncludeInsertsTheFileInPlaceOfTheDirective) {
-  files_["dir/lib.txt"] = "#define W 3\nL1 V\n";
-  files_["dir/lib"] = "NOEXT";
-  files_["other/x.h"] = "X";
-  const std::vector<std::string> folders = {"dir/", "other/"};
-  const Case cases[] = {
-      {"#define V 2\n#include \"lib.txt\" tail\nW", "L1 2\n tail\n3"},
-      {"#include lib.txt\n", "NOEXT.txt\n"},  // unquoted, the name ends at the point
-      {"a #include \"x.h\"", "a X"},
-      {"#include \"x.h\"//c\n", "X\n"},
-  };
-  for (const Case& c : cases) {
+TEST_F(PreprocessorTest, IncludeInsertsTheFileFromTheFirstFolderHoldingIt) {
+  files_ = {{"dir/lib.txt", "#define W 3\nL1 V\n"}, {"dir/lib", "NOEXT"}, {"other/x.h", "X"},
+            {"self.h", "a #include \"self.h\""}, {"ping.h", "#include \"pong.h\""}, {"pong.h", "#include \"ping.h\""}};
+  for (const auto& row : ScriptTable("includes.rows", 3)) {
     std::string output;
     std::vector<PreprocessorDefinition> definitions;
-    EXPECT_TRUE(Preprocess(c.text.c_str(), output, folders, definitions, reader_)) << c.text;
-    EXPECT_EQ(output, c.expected) << c.text;
-  }
-  EXPECT_EQ(requested_, "dir/lib.txt;dir/lib;dir/x.h;other/x.h;dir/x.h;other/x.h;");
-}
-
-TEST_F(PreprocessorTest, IncludeFailures) {
-  files_["self.h"] = "a #include \"self.h\"";
-  files_["ping.h"] = "#include \"pong.h\"";
-  files_["pong.h"] = "#include \"ping.h\"";
-  const char* texts[] = {
-      "#include \"missing.h\"",
-      "#include",
-      "#include\nx",
-      "#include \"\"",
-      "#include \"self.h\"",
-      "#include \"ping.h\"",
-  };
-  for (const char* text : texts) {
-    std::string output;
-    std::vector<PreprocessorDefinition> definitions;
-    EXPECT_FALSE(Preprocess(text, output, {""}, definitions, reader_)) << text;
+    requested_.clear();
+    if (!Preprocess(row[0].c_str(), output, {"dir/", "other/", ""}, definitions, reader_)) output = "<fails>";
+    EXPECT_EQ(output + " " + (row[2] == "-" ? "-" : requested_), row[1] + " " + row[2]) << row[0];
   }
 }
 
@@ -134,28 +96,17 @@ TEST_F(PreprocessorTest, OutputBeyondTheSizeLimitFails) {
 }
 
 TEST(ScriptFileReader, DefaultReadsRegularFilesFromDiskWithEitherSeparator) {
-  char folder[] = "/tmp/preprocessor_testXXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string base = folder;
-  ASSERT_EQ(mkdir((base + "/sub").c_str(), 0700), 0);
-  std::FILE* file = std::fopen((base + "/sub/lib.txt").c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fputs("A\r\nB", file);
-  std::fclose(file);
-
+  TempFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::string base = folder.Write("sub/lib.txt", "A\r\nB").substr(0, folder.path().size() - 1);
   std::string out;
   EXPECT_TRUE(ReadScriptFile({}, base + "\\sub\\lib.txt", out));
   EXPECT_EQ(out, "A\r\nB");
   EXPECT_FALSE(ReadScriptFile({}, base + "/sub", out));
   EXPECT_FALSE(ReadScriptFile({}, base + "/sub/none.txt", out));
-
   std::vector<PreprocessorDefinition> definitions;
   EXPECT_TRUE(Preprocess("#include \"lib.txt\"", out, {base + "\\sub\\"}, definitions, {}));
   EXPECT_EQ(out, "A\r\nB");
-
-  std::remove((base + "/sub/lib.txt").c_str());
-  rmdir((base + "/sub").c_str());
-  rmdir(folder);
 }
 
 }  // namespace

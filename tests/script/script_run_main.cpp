@@ -11,9 +11,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: script-run FILE [FUNCTION [ARG...]]\n");
     return 2;
   }
-  std::string function = argc > 2 ? argv[2] : "main";
-  std::vector<std::string> args(argv + (argc > 3 ? 3 : argc), argv + argc);
-  std::string output = RunScriptFile(argv[1], function, args);
+  ScriptCall call;
+  if (argc > 2) call.function = argv[2];
+  call.args.assign(argv + (argc > 3 ? 3 : argc), argv + argc);
+  std::string output = RunScriptFile(argv[1], {call});
   std::fwrite(output.data(), 1, output.size(), stdout);
   return output.rfind("cannot read ", 0) == 0 ? 2 : 0;
 }

@@ -74,15 +74,18 @@ bool ReportingEngine::OnError(int line, int column, int code) {
   return false;
 }
 
-ScriptCall ReadRunLine(const std::string& source) {
-  ScriptCall call;
-  std::istringstream firstLine(source.substr(0, source.find('\n')));
-  std::string word;
-  if (firstLine >> word && word == "//" && firstLine >> word && word == "run:") {
-    firstLine >> call.function;
-    while (firstLine >> word) call.args.push_back(word);
+std::vector<ScriptCall> ReadRunLines(const std::string& source) {
+  std::vector<ScriptCall> calls;
+  std::istringstream lines(source);
+  for (std::string line, word; std::getline(lines, line);) {
+    std::istringstream words(line);
+    if (!(words >> word && word == "//" && words >> word && word == "run:")) break;
+    ScriptCall& call = calls.emplace_back();
+    words >> call.function;
+    while (words >> word) call.args.push_back(word);
   }
-  return call;
+  if (calls.empty()) calls.emplace_back();
+  return calls;
 }
 
 std::vector<ScriptValue> HostArguments(CCScript& engine, const std::vector<std::string>& args) {
@@ -120,8 +123,7 @@ std::string DescribeValue(CCScript& engine, const ScriptValue& value) {
 
 }  // namespace
 
-std::string RunScriptFile(const std::string& path, const std::string& function,
-                          const std::vector<std::string>& args) {
+std::string RunScriptFile(const std::string& path, const std::vector<ScriptCall>& calls) {
   std::ifstream file(path, std::ios::binary);
   if (!file) return "cannot read " + path + "\n";
   std::stringstream source;
@@ -139,11 +141,17 @@ std::string RunScriptFile(const std::string& path, const std::string& function,
     out << "compile " << compiled << "\n";
     return out.str();
   }
-  std::vector<ScriptValue> values = HostArguments(engine, args);
-  EErrorCode result = engine.CallFunction(engine.FindFunction(function.c_str()), values.data(),
-                                          static_cast<int>(values.size()));
-  out << "result " << result << "\n";
-  if (result != ERR_NONE && result != ERR_USER_STOP) out << ShiftJisToUtf8(engine.report);
+  for (const ScriptCall& call : calls) {
+    std::vector<ScriptValue> values = HostArguments(engine, call.args);
+    engine.report.clear();
+    EErrorCode result = engine.CallFunction(engine.FindFunction(call.function.c_str()), values.data(),
+                                            static_cast<int>(values.size()));
+    out << "result " << result << "\n";
+    if (result != ERR_NONE && result != ERR_USER_STOP) out << ShiftJisToUtf8(engine.report);
+    // Whatever a call ends with, the next one starts on an empty stack.
+    if (engine.StackPointer() != 0 || engine.FrameBase() != 0)
+      out << "stack left at " << engine.StackPointer() << " base " << engine.FrameBase() << "\n";
+  }
   for (int i = 0; i < kMaxGlobals; ++i) {
     GlobalVar& global = engine.Global(i);
     if (!global.name[0]) continue;

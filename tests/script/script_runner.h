@@ -38,6 +38,24 @@ class Probe : public NativeClass {
   ScriptValue value_;
 };
 
+// A class of the given name with the members "Shared" and "Call", so that a
+// member name exists that Probe lacks and one that Probe has too.
+class Other : public NativeClass {
+ public:
+  explicit Other(const char* name) : name_(name) {}
+  const char* ClassName() override { return name_; }
+  MemberRecord* GetMemberTable() override { return members_; }
+
+  MemberRecord members_[3] = {
+      {MK_ReadOnly, SVT_Number, "Shared", 0, 0},
+      {MK_ReadOnly, SVT_Number, "Call", 0, 0},
+      {MK_End, 0, nullptr, 0, 0},
+  };
+
+ private:
+  const char* name_;
+};
+
 // An engine that keeps its last error report and, with a log, writes each
 // report down after a line "error LINE,COLUMN CODE".
 class ReportingEngine : public CCScript {
@@ -48,17 +66,17 @@ class ReportingEngine : public CCScript {
   bool OnError(int line, int column, int code) override;
 };
 
-// The function and arguments a case file names on its first line,
-// "// run: FUNCTION ARG...", or main without arguments.
+// A function to call and its arguments. A case file names its calls on its
+// first lines, "// run: FUNCTION ARG..." each; without them it calls main.
 struct ScriptCall {
   std::string function = "main";
   std::vector<std::string> args;
 };
-ScriptCall ReadRunLine(const std::string& source);
+std::vector<ScriptCall> ReadRunLines(const std::string& source);
 // The arguments as a host passes them: numbers where they read as one.
 std::vector<ScriptValue> HostArguments(CCScript& engine, const std::vector<std::string>& args);
 
-// The driver's whole output for one run, as script-run prints it. Each run has
-// a script context of its own, so runs in one process do not affect each other.
-std::string RunScriptFile(const std::string& path, const std::string& function,
-                          const std::vector<std::string>& args);
+// The driver's whole output for the calls made one after another in one
+// engine, as script-run prints it. Each run has a script context of its own,
+// so runs in one process do not affect each other.
+std::string RunScriptFile(const std::string& path, const std::vector<ScriptCall>& calls);

@@ -1,5 +1,5 @@
-// The tokenizer: tokens, character classes, expressions and block ends are
-// tables in tables/*.rows; reserved words, spellings, long tokens and the
+// The tokenizer: tokens, character classes, spellings, expressions and block
+// ends are tables in tables/*.rows; reserved words, long tokens and the
 // expected-token check are here.
 #include "script/tokenizer.h"
 
@@ -7,12 +7,12 @@
 
 #include <cctype>
 #include <cstring>
-#include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/case_files.h"
+#include "script/script_tables.h"
 
 namespace {
 
@@ -57,22 +57,16 @@ std::string Lex(const std::string& source, bool quoted, bool skipComments) {
   return trace;
 }
 
-// The rows of tables/NAME.rows, each with the number of fields the test reads.
-std::vector<std::vector<std::string>> Rows(const char* name, std::size_t fields) {
-  auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/script/tables" / name);
-  EXPECT_FALSE(rows.empty()) << name;
-  for (const auto& row : rows) EXPECT_EQ(row.size(), fields) << name << ": " << row[0];
-  return rows;
-}
-
 TEST(Tokenizer, ReadsTheTokensOfTheText) {
-  for (const auto& row : Rows("lex.rows", 4)) {
-    EXPECT_EQ(Lex(row[0], row[1] == "quoted", row[2] == "skip"), row[3]) << "text: " << row[0] << " " << row[1] << " " << row[2];
+  for (const auto& row : ScriptTable("lex.rows", 4)) {
+    EXPECT_EQ(Lex(row[0], row[1] == "quoted", row[2] == "skip"), row[3])
+        << "text: " << row[0] << " " << row[1] << " " << row[2];
   }
 }
 
 TEST(Tokenizer, ClassifiesWithoutMoving) {
-  for (const auto& row : Rows("classify.rows", 2)) EXPECT_EQ(ClassifyChar(Exact(row[0]).get()), std::stoi(row[1])) << row[0];
+  for (const auto& row : ScriptTable("classify.rows", 2))
+    EXPECT_EQ(ClassifyChar(Exact(row[0]).get()), std::stoi(row[1])) << row[0];
 }
 
 TEST(Tokenizer, ReservedWordsAreSortedAndMatchExactly) {
@@ -95,45 +89,19 @@ TEST(Tokenizer, ReservedWordsAreSortedAndMatchExactly) {
 }
 
 TEST(Tokenizer, SpellingsAreWhatTheErrorReportPrints) {
-  struct Case {
-    TokenKind kind;
-    const char* spelling;
-  } cases[] = {
-      {TokenKind::None, "None"},        {TokenKind::Space, " "},
-      {TokenKind::CR, "CR"},            {TokenKind::String, "String"},
-      {TokenKind::DQuate, "\""},        {TokenKind::Quate, "\""},
-      {TokenKind::Sharp, "#"},          {TokenKind::RShiftEqual, ">>="},
-      {TokenKind::PpUndef, "#undef"},   {TokenKind::NumberType, "Number"},
-      {TokenKind::StringType, "String"}, {TokenKind::Volaitle, "Volaitle"},
-      {TokenKind::While, "While"},      {TokenKind::GlobalValiable, "GlobalValiable"},
-      {TokenKind::Function, "Function"}, {TokenKind::Count, ""},
-  };
-  for (const Case& c : cases) EXPECT_STREQ(TokenSpelling(c.kind), c.spelling);
+  for (const auto& row : ScriptTable("spellings.rows", 2))
+    EXPECT_EQ(TokenSpelling(static_cast<TokenKind>(std::stoi(row[0]))), row[1]) << row[0];
 }
 
 TEST(Tokenizer, LongTokensAreCutButConsumedWhole) {
-  struct Case {
-    std::string text;
-    bool quoted;
-    std::string expected;
-  } cases[] = {
-      {std::string(3000, 'a') + " b", false, std::string(kTokenBufferSize - 1, 'a')},
-      {std::string(kTokenBufferSize - 1, '7') + " b", false, std::string(kTokenBufferSize - 1, '7')},
-      // A pair that would end one byte past the room is dropped whole.
-      {std::string(kTokenBufferSize - 2, 'a') + "\x82\xA0z b", false,
-       std::string(kTokenBufferSize - 2, 'a')},
-      {"\"" + std::string(5000, 'q') + "\" b", true, std::string(kTokenBufferSize - 1, 'q')},
-      {"0x" + std::string(2000, 'f') + " b", false, "0x" + std::string(kTokenBufferSize - 3, 'f')},
-  };
-  for (const Case& c : cases) {
-    auto text = Exact(c.text);
-    const char* pos = text.get();
-    auto out = std::make_unique<char[]>(kTokenBufferSize);
-    ReadToken(&pos, out.get(), c.quoted, false);
-    EXPECT_EQ(std::string(out.get()), c.expected);
-    EXPECT_EQ(ReadToken(&pos, out.get(), c.quoted, false), TokenKind::String);
-    EXPECT_STREQ(out.get(), "b");
-  }
+  constexpr std::size_t kRoom = kTokenBufferSize - 1;
+  const auto run = [](std::size_t count, char c) { return std::string(count, c); };
+  EXPECT_EQ(Lex(run(3000, 'a') + " b", false, false), "String(" + run(kRoom, 'a') + ") String(b)");
+  EXPECT_EQ(Lex(run(kRoom, '7') + " b", false, false), "Digit(" + run(kRoom, '7') + ") String(b)");
+  // A pair that would end one byte past the room is dropped whole.
+  EXPECT_EQ(Lex(run(kRoom - 1, 'a') + "\x82\xA0z b", false, false), "String(" + run(kRoom - 1, 'a') + ") String(b)");
+  EXPECT_EQ(Lex("\"" + run(5000, 'q') + "\" b", true, false), "String(" + run(kRoom, 'q') + ") String(b)");
+  EXPECT_EQ(Lex("0x" + run(2000, 'f') + " b", false, false), "Hex(0x" + run(kRoom - 2, 'f') + ") String(b)");
   // The kind still reflects the whole run.
   std::string digits(3000, '1');
   auto text = Exact(digits);
@@ -155,56 +123,41 @@ TEST(Tokenizer, FailedExpectTokenLeavesThePositionUnchanged) {
   EXPECT_TRUE(ExpectToken(&pos, TokenKind::None, nullptr, false, true));
 }
 
-TEST(Tokenizer, IntExpressionsApplyLeftToRight) {
-  for (const auto& row : Rows("int_expressions.rows", 5)) {
-    for (auto* eval : {&ReadIntExpression, &EvalIntExpression}) {
-      auto text = Exact(row[0]);
-      const char* pos = text.get();
-      int value = 12345;
-      EXPECT_EQ(eval(&pos, &value, row[1] == "multi"), row[2] == "ok") << row[0];
-      if (row[2] == "ok") {
-        EXPECT_EQ(value, std::stoi(row[3])) << row[0];
-      }
-      EXPECT_EQ(pos - text.get(), std::stoi(row[4])) << row[0];
-    }
+// A row of an expression table as the evaluation gives it: "ok" and the value
+// (the row's text when equal), or "fails" (the value left aside), then the
+// characters consumed.
+template <typename T>
+std::string Evaluate(bool (*eval)(const char**, T*, bool), const std::vector<std::string>& row) {
+  auto text = Exact(row[0]);
+  const char* pos = text.get();
+  T value{};
+  std::ostringstream out;
+  T expected{};
+  std::istringstream(row[3]) >> expected;
+  if (eval(&pos, &value, row[1] == "multi")) {
+    out << "ok " << (value == expected ? row[3] : std::to_string(value));
+  } else {
+    out << "fails " << row[3];
   }
+  out << " " << pos - text.get();
+  return out.str();
 }
 
-TEST(Tokenizer, FloatExpressionsAddAndSubtract) {
-  for (const auto& row : Rows("float_expressions.rows", 5)) {
-    auto text = Exact(row[0]);
-    const char* pos = text.get();
-    float value = 123.0f;
-    EXPECT_EQ(EvalFloatExpression(&pos, &value, row[1] == "multi"), row[2] == "ok") << row[0];
-    if (row[2] == "ok") {
-      EXPECT_FLOAT_EQ(value, std::stof(row[3])) << row[0];
-    }
-    EXPECT_EQ(pos - text.get(), std::stoi(row[4])) << row[0];
-  }
+TEST(Tokenizer, ExpressionsApplyLeftToRight) {
+  for (const auto& row : ScriptTable("int_expressions.rows", 5))
+    for (auto* eval : {&ReadIntExpression, &EvalIntExpression})
+      EXPECT_EQ(Evaluate(eval, row), row[2] + " " + row[3] + " " + row[4]) << row[0];
+  for (const auto& row : ScriptTable("float_expressions.rows", 5))
+    EXPECT_EQ(Evaluate(&EvalFloatExpression, row), row[2] + " " + row[3] + " " + row[4]) << row[0];
 }
 
 TEST(Tokenizer, AllCharsInClassChecksEveryByte) {
-  struct Case {
-    const char* text;
-    unsigned mask;
-    bool expected;
-  } cases[] = {
-      {"", 0, true},
-      {"abc", kClassLower, true},
-      {"aBc", kClassLower, false},
-      {"aBc", kClassLower | kClassUpper, true},
-      {"a_1", kClassLower | kClassDigit | kClassOther, true},
-      {"a b", kClassLower, false},
-      {"a b", kClassLower | kClassSpace, true},
-      {"\t\x7F", kClassControl, true},
-      {"\x82\xA0", 0xFF, false},
-      {"09", kClassDigit, true},
-  };
-  for (const Case& c : cases) EXPECT_EQ(AllCharsInClass(c.text, c.mask), c.expected) << c.text;
+  for (const auto& row : ScriptTable("char_classes.rows", 3))
+    EXPECT_EQ(AllCharsInClass(row[0].c_str(), std::stoul(row[1])), row[2] == "yes") << row[0] << " " << row[1];
 }
 
 TEST(Tokenizer, FindBlockEndStopsAfterTheFirstFunction) {
-  for (const auto& row : Rows("block_ends.rows", 2)) {
+  for (const auto& row : ScriptTable("block_ends.rows", 2)) {
     EXPECT_EQ(FindBlockEnd(Exact(row[0]).get()), std::stoul(row[1])) << row[0];
   }
 }

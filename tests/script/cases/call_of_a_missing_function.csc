@@ -1,0 +1,3 @@
+// run: nowhere
+// A host calling a function the script lacks gets no error and no report.
+main() { $ran = 1; }
