@@ -139,21 +139,7 @@ std::string Answer(const std::string& call) {
 TEST(CollisionGeometry, AnswersMatchTheCaseFile) {
   const std::string expected =
       ReadTextFile(std::filesystem::path(T3D_SOURCE_DIR) / "tests/collision/cases/geometry.cases");
-  std::istringstream lines(expected);
-  std::string actual;
-  for (std::string line; std::getline(lines, line);) {
-    const std::size_t arrow = line.rfind(" => ");
-    if (line.rfind("  ", 0) == 0) continue;  // the rest of an answer
-    if (line[0] == '#' || arrow == std::string::npos) {
-      actual += line + "\n";
-      continue;
-    }
-    std::string answer = Answer(line.substr(0, arrow));
-    for (std::size_t at = answer.find('\n'); at != std::string::npos; at = answer.find('\n', at + 3))
-      answer.insert(at + 1, "  ");
-    actual += line.substr(0, arrow + 4) + answer + "\n";
-  }
-  EXPECT_EQ(actual, expected);
+  EXPECT_EQ(AnswerCalls(expected, Answer), expected);
   EXPECT_EQ(GetRegionFlags({0, 0, 0}, 0, std::span<const RegionProbe>()), 0u);
 }
 

@@ -1,6 +1,7 @@
 // Reading the case files of data-driven tests: a whole file as bytes, the
-// sorted names of the cases in a folder, the rows of a table file, traces and
-// golden files, and the folder of real files written by other tools. Shared by
+// sorted names of the cases in a folder, the rows of a table file, case files
+// of calls and answers, traces and golden files, the fields of rows (bytes,
+// numbers), and the folder of real files written by other tools. Shared by
 // every suite's case runner.
 #pragma once
 
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -85,6 +87,31 @@ inline std::vector<std::vector<std::string>> ReadTableRows(const std::filesystem
     if (!row.empty()) rows.push_back(row);
   }
   return rows;
+}
+
+// A case file of calls answered anew, to be compared with the file as
+// written. Each line that is neither blank, a comment ("#") nor indented is a
+// call: its text before " =>" (trailing blanks cut) goes to `answer`, and the
+// line comes back as written up to the arrow, then " => " and the answer, the
+// answer's later lines indented by two blanks. The indented lines of the file
+// (the rest of an answer) are left out, as the answer writes them again. A
+// call that answers "" comes back alone: a step that says nothing.
+inline std::string AnswerCalls(const std::string& text, const std::function<std::string(const std::string&)>& answer) {
+  std::istringstream lines(text);
+  std::string out;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  ", 0) == 0) continue;
+    const std::string written = line.substr(0, line.find(" =>"));
+    if (written.empty() || written[0] == '#') {
+      out += line + "\n";
+      continue;
+    }
+    std::string said = answer(written.substr(0, written.find_last_not_of(' ') + 1));
+    for (std::size_t at = said.find('\n'); at != std::string::npos; at = said.find('\n', at + 3))
+      said.insert(at + 1, "  ");
+    out += (said.empty() ? written : written + " => " + said) + "\n";
+  }
+  return out;
 }
 
 // The folder of the shared corpus of real files of a kind ("x", "mqo"), beside
