@@ -5,8 +5,11 @@
 // every suite's case runner.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -87,6 +90,23 @@ inline std::vector<std::vector<std::string>> ReadTableRows(const std::filesystem
     if (!row.empty()) rows.push_back(row);
   }
   return rows;
+}
+
+// Bytes of a row field as hex words apart by blanks ("0100 c8000000");
+// "00*52" repeats a word, "-" is none.
+inline std::vector<std::uint8_t> HexBytes(std::string_view text) {
+  std::vector<std::uint8_t> bytes;
+  std::istringstream words{std::string(text)};
+  for (std::string word; words >> word;) {
+    if (word == "-") continue;
+    const std::size_t star = std::min(word.find('*'), word.size());
+    const int times = star < word.size() ? std::stoi(word.substr(star + 1)) : 1;
+    if (star % 2 != 0) ADD_FAILURE() << "odd hex word " << word;
+    for (int t = 0; t < times; ++t)
+      for (std::size_t i = 0; i + 1 < star; i += 2)
+        bytes.push_back(static_cast<std::uint8_t>(std::stoi(word.substr(i, 2), nullptr, 16)));
+  }
+  return bytes;
 }
 
 // A case file of calls answered anew, to be compared with the file as
