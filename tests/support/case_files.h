@@ -92,6 +92,17 @@ inline std::vector<std::vector<std::string>> ReadTableRows(const std::filesystem
   return rows;
 }
 
+// The rows of a table file, each checked to have `fields` fields; a table of
+// fewer than `atLeast` rows fails the test, so that a table cut short by a
+// bad edit does not pass quietly.
+inline std::vector<std::vector<std::string>> ReadTableRows(const std::filesystem::path& path, std::size_t fields,
+                                                           std::size_t atLeast) {
+  auto rows = ReadTableRows(path);
+  EXPECT_GE(rows.size(), atLeast) << path.filename();
+  for (const auto& row : rows) EXPECT_EQ(row.size(), fields) << path.filename() << ": " << row[0];
+  return rows;
+}
+
 // Bytes of a row field as hex words apart by blanks ("0100 c8000000");
 // "00*52" repeats a word, "-" is none.
 inline std::vector<std::uint8_t> HexBytes(std::string_view text) {
