@@ -120,6 +120,14 @@ inline std::vector<std::uint8_t> HexBytes(std::string_view text) {
   return bytes;
 }
 
+// The numbers of a comma-separated row field ("2,16,22050"; 0x.. in hex).
+inline std::vector<long> Numbers(const std::string& list) {
+  std::vector<long> numbers;
+  std::istringstream in(list);
+  for (std::string number; std::getline(in, number, ',');) numbers.push_back(std::stol(number, nullptr, 0));
+  return numbers;
+}
+
 // A case file of calls answered anew, to be compared with the file as
 // written. Each line that is neither blank, a comment ("#") nor indented is a
 // call: its text before " =>" (trailing blanks cut) goes to `answer`, and the
