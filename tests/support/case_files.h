@@ -50,6 +50,15 @@ inline std::vector<std::string> ListCases(const std::filesystem::path& folder, s
   return names;
 }
 
+// The names of the sub-folders of `folder` (one case each), sorted.
+inline std::vector<std::string> ListCaseFolders(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.is_directory()) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // The rows of a table file (NAME.rows): one row a line, fields apart by
 // blanks; a field in double quotes may hold blanks and the escapes \" \\ \n
 // \r \t \0 and \xHH. Blank lines and lines starting with "#" are skipped. A
