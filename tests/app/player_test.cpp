@@ -85,10 +85,11 @@ std::string ExpectedSettings(const fs::path& file) {
 // ends with 0, says nothing, reports the machine and leaves the settings of
 // the folder's expected.sav.
 TEST(PlayerTest, PlaysEachGameToItsEndAndKeepsItsSettings) {
-  for (const auto& game : fs::directory_iterator(fs::path(T3D_SOURCE_DIR) / "tests/app/games")) {
-    SCOPED_TRACE(game.path().filename().string());
+  const fs::path games = fs::path(T3D_SOURCE_DIR) / "tests/app/games";
+  for (const std::string& game : ListCaseFolders(games)) {
+    SCOPED_TRACE(game);
     TempFolder folder;
-    CopyGame(game.path(), folder);
+    CopyGame(games / game, folder);
     const RunResult result = Play(folder);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.output, "");

@@ -86,7 +86,7 @@ TEST_P(ClassCase, AnswersMatchTheCaseFile) {
   TempFolder folder;
   SetProgramDir(folder.path());
   const std::string expected = ReadTextFile(kCases / GetParam());
-  EXPECT_EQ(RunClassCases(expected, fs::path(GetParam()).extension() == ".probe" ? RunProbe : RunClassFragment),
+  EXPECT_EQ(AnswerCalls(expected, fs::path(GetParam()).extension() == ".probe" ? RunProbe : RunClassFragment),
             expected);
   SetProgramDir("");
 }

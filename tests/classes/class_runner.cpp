@@ -1,8 +1,6 @@
 // The class case driver.
 #include "classes/class_runner.h"
 
-#include <sstream>
-
 #include "classes/math_class.h"
 #include "classes/storage_class.h"
 #include "classes/system_class.h"
@@ -43,21 +41,4 @@ std::string RunClassFragment(const std::string& fragment) {
   engine.RegisterClass(&storage);
   SharedRandom().Seed(1);
   return AnswerFragment(engine, "main", fragment, DescribeValue);
-}
-
-std::string RunClassCases(const std::string& text, const std::function<std::string(const std::string&)>& run) {
-  std::istringstream in(text);
-  std::ostringstream out;
-  std::string line;
-  while (std::getline(in, line)) {
-    const std::size_t arrow = line.rfind(" => ");
-    if (line.empty() || line[0] == '#' || arrow == std::string::npos) {
-      out << line << "\n";
-      continue;
-    }
-    const std::string fragment = line.substr(0, arrow);
-    std::size_t end = fragment.find_last_not_of(' ');
-    out << line.substr(0, arrow + 4) << run(fragment.substr(0, end + 1)) << "\n";
-  }
-  return out.str();
 }

@@ -27,9 +27,3 @@ std::string AnswerFragment(CCScript& engine, const std::string& function, const 
 
 // A value as answers show it: "<none>", a number by the number-to-text rule, or a string in quotes (UTF-8).
 std::string DescribeValue(const ScriptValue* value);
-
-// Every line "FRAGMENT => EXPECTED" of a case text run again, each with the
-// answer of `run` (RunClassFragment unless given) in place of EXPECTED; other
-// lines are kept as they are.
-std::string RunClassCases(const std::string& text,
-                          const std::function<std::string(const std::string&)>& run = RunClassFragment);

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -22,6 +21,7 @@
 #include "platform/math/vector.h"
 #include "platform/mesh/mesh.h"
 #include "support/case_files.h"
+#include "support/rounded_text.h"
 
 namespace {
 
@@ -34,13 +34,6 @@ std::unique_ptr<Mesh> MakeMesh(const std::vector<Vector3>& points,
   return mesh;
 }
 
-// Rounded to 4 decimals, -0 shown as 0.
-std::string Num(float value) {
-  double rounded = std::round(value * 10000.0) / 10000.0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", rounded == 0.0 ? 0.0 : rounded);
-  return text;
-}
 std::string Vec(const Vector3& v) { return "(" + Num(v.x) + " " + Num(v.y) + " " + Num(v.z) + ")"; }
 
 // A square grid of n x n quads of `size`, each as two triangles, heights by `height(x, z)`.
@@ -139,21 +132,7 @@ std::string Answer(const std::string& call) {
 TEST(CollisionGeometry, AnswersMatchTheCaseFile) {
   const std::string expected =
       ReadTextFile(std::filesystem::path(T3D_SOURCE_DIR) / "tests/collision/cases/geometry.cases");
-  std::istringstream lines(expected);
-  std::string actual;
-  for (std::string line; std::getline(lines, line);) {
-    const std::size_t arrow = line.rfind(" => ");
-    if (line.rfind("  ", 0) == 0) continue;  // the rest of an answer
-    if (line[0] == '#' || arrow == std::string::npos) {
-      actual += line + "\n";
-      continue;
-    }
-    std::string answer = Answer(line.substr(0, arrow));
-    for (std::size_t at = answer.find('\n'); at != std::string::npos; at = answer.find('\n', at + 3))
-      answer.insert(at + 1, "  ");
-    actual += line.substr(0, arrow + 4) + answer + "\n";
-  }
-  EXPECT_EQ(actual, expected);
+  EXPECT_EQ(AnswerCalls(expected, Answer), expected);
   EXPECT_EQ(GetRegionFlags({0, 0, 0}, 0, std::span<const RegionProbe>()), 0u);
 }
 

@@ -4,7 +4,6 @@
 // NAME.result what they show. Beside them: paths too long to load.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -19,19 +18,11 @@
 #include "platform/gpu/recording_device.h"
 #include "platform/math/matrix.h"
 #include "support/case_files.h"
+#include "support/rounded_text.h"
 
 namespace {
 
 std::string ModelsDir() { return std::string(T3D_SOURCE_DIR) + "/tests/motion/models/"; }
-
-// Rounded to 4 decimals, with -0 shown as 0, so dumps are stable.
-std::string Num(float value) {
-  float rounded = std::round(value * 10000.0f) / 10000.0f;
-  if (rounded == 0.0f) rounded = 0.0f;
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", rounded);
-  return text;
-}
 
 std::string Vec(const Vector3& v) { return Num(v.x) + " " + Num(v.y) + " " + Num(v.z); }
 

@@ -24,7 +24,6 @@
 //   button READ N 1|0      joystick button N, the same
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -196,21 +195,13 @@ std::string RunGame(const std::string& name) {
   return trace;
 }
 
-std::vector<std::string> GameNames() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(kGames))
-    if (entry.is_directory()) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class GameCase : public testing::TestWithParam<std::string> {};
 
 TEST_P(GameCase, TraceMatchesExpected) {
   EXPECT_EQ(RunGame(GetParam()), ReadTextFile(kGames / GetParam() / "expected.trace"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Games, GameCase, testing::ValuesIn(GameNames()),
+INSTANTIATE_TEST_SUITE_P(Games, GameCase, testing::ValuesIn(ListCaseFolders(kGames)),
                          [](const testing::TestParamInfo<std::string>& param) { return param.param; });
 
 class ScenarioCase : public testing::TestWithParam<std::string> {};

@@ -83,22 +83,17 @@ std::string RunScene(const std::string& call) {
   out += harness.scene.IsRunning() ? ", still running" : "";
   out += harness.scene.QuitRequested() ? ", quit" : "";
   for (std::size_t at = 0; at < harness.trace.size(); at = harness.trace.find('\n', at) + 1)
-    out += "\n  " + harness.trace.substr(at, harness.trace.find('\n', at) - at);
+    out += "\n" + harness.trace.substr(at, harness.trace.find('\n', at) - at);
   return out;
 }
 
 TEST(RunLoopTest, RunsOfTheCaseFile) {
   const std::string expected =
       ReadTextFile(std::filesystem::path(T3D_SOURCE_DIR) / "tests/scene/cases/runs/runs.cases");
-  std::istringstream lines(expected);
-  std::string actual;
-  for (std::string line; std::getline(lines, line);) {
-    const std::size_t arrow = line.rfind(" => ");
-    if (line.rfind("  ", 0) == 0) continue;  // the log of the run above
-    const bool run = line.rfind("run ", 0) == 0 && arrow != std::string::npos;
-    actual += (run ? line.substr(0, arrow + 4) + RunScene(line.substr(4, arrow - 4)) : line) + "\n";
-  }
-  EXPECT_EQ(actual, expected);
+  const auto run = [](const std::string& call) {
+    return call.rfind("run ", 0) == 0 ? RunScene(call.substr(4)) : "not a run: " + call;
+  };
+  EXPECT_EQ(AnswerCalls(expected, run), expected);
 }
 
 // The shared frame wait: it ends at the deadline (each look at this clock

@@ -6,7 +6,6 @@
 
 #include <cctype>
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -31,19 +30,11 @@
 #include "scene/scene.h"
 #include "scene/text/glyph_table.h"
 #include "support/case_files.h"
+#include "support/rounded_text.h"
 
 namespace {
 
 constexpr float kDegrees = 0.017453292f;
-
-// Rounded to 4 decimals, -0 shown as 0, so traces are stable.
-std::string Num(double value) {
-  double rounded = std::round(value * 10000.0) / 10000.0;
-  if (rounded == 0.0) rounded = 0.0;
-  char text[48];
-  std::snprintf(text, sizeof text, "%g", rounded);
-  return text;
-}
 
 std::string Vec(const Vector3& v) { return "(" + Num(v.x) + " " + Num(v.y) + " " + Num(v.z) + ")"; }
 std::string Quat(const Quaternion& q) {

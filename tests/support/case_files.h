@@ -1,14 +1,19 @@
 // Reading the case files of data-driven tests: a whole file as bytes, the
-// sorted names of the cases in a folder, the rows of a table file, traces and
-// golden files, and the folder of real files written by other tools. Shared by
+// sorted names of the cases in a folder, the rows of a table file, case files
+// of calls and answers, traces and golden files, the fields of rows (bytes,
+// numbers), and the folder of real files written by other tools. Shared by
 // every suite's case runner.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -41,6 +46,15 @@ inline std::vector<std::string> ListCases(const std::filesystem::path& folder, s
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder))
     if (entry.path().extension() == extension) names.push_back(entry.path().stem().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The names of the sub-folders of `folder` (one case each), sorted.
+inline std::vector<std::string> ListCaseFolders(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.is_directory()) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -85,6 +99,67 @@ inline std::vector<std::vector<std::string>> ReadTableRows(const std::filesystem
     if (!row.empty()) rows.push_back(row);
   }
   return rows;
+}
+
+// The rows of a table file, each checked to have `fields` fields; a table of
+// fewer than `atLeast` rows fails the test, so that a table cut short by a
+// bad edit does not pass quietly.
+inline std::vector<std::vector<std::string>> ReadTableRows(const std::filesystem::path& path, std::size_t fields,
+                                                           std::size_t atLeast) {
+  auto rows = ReadTableRows(path);
+  EXPECT_GE(rows.size(), atLeast) << path.filename();
+  for (const auto& row : rows) EXPECT_EQ(row.size(), fields) << path.filename() << ": " << row[0];
+  return rows;
+}
+
+// Bytes of a row field as hex words apart by blanks ("0100 c8000000");
+// "00*52" repeats a word, "-" is none.
+inline std::vector<std::uint8_t> HexBytes(std::string_view text) {
+  std::vector<std::uint8_t> bytes;
+  std::istringstream words{std::string(text)};
+  for (std::string word; words >> word;) {
+    if (word == "-") continue;
+    const std::size_t star = std::min(word.find('*'), word.size());
+    const int times = star < word.size() ? std::stoi(word.substr(star + 1)) : 1;
+    if (star % 2 != 0) ADD_FAILURE() << "odd hex word " << word;
+    for (int t = 0; t < times; ++t)
+      for (std::size_t i = 0; i + 1 < star; i += 2)
+        bytes.push_back(static_cast<std::uint8_t>(std::stoi(word.substr(i, 2), nullptr, 16)));
+  }
+  return bytes;
+}
+
+// The numbers of a comma-separated row field ("2,16,22050"; 0x.. in hex).
+inline std::vector<long> Numbers(const std::string& list) {
+  std::vector<long> numbers;
+  std::istringstream in(list);
+  for (std::string number; std::getline(in, number, ',');) numbers.push_back(std::stol(number, nullptr, 0));
+  return numbers;
+}
+
+// A case file of calls answered anew, to be compared with the file as
+// written. Each line that is neither blank, a comment ("#") nor indented is a
+// call: its text before " =>" (trailing blanks cut) goes to `answer`, and the
+// line comes back as written up to the arrow, then " => " and the answer, the
+// answer's later lines indented by two blanks. The indented lines of the file
+// (the rest of an answer) are left out, as the answer writes them again. A
+// call that answers "" comes back alone: a step that says nothing.
+inline std::string AnswerCalls(const std::string& text, const std::function<std::string(const std::string&)>& answer) {
+  std::istringstream lines(text);
+  std::string out;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  ", 0) == 0) continue;
+    const std::string written = line.substr(0, line.find(" =>"));
+    if (written.empty() || written[0] == '#') {
+      out += line + "\n";
+      continue;
+    }
+    std::string said = answer(written.substr(0, written.find_last_not_of(' ') + 1));
+    for (std::size_t at = said.find('\n'); at != std::string::npos; at = said.find('\n', at + 3))
+      said.insert(at + 1, "  ");
+    out += (said.empty() ? written : written + " => " + said) + "\n";
+  }
+  return out;
 }
 
 // The folder of the shared corpus of real files of a kind ("x", "mqo"), beside

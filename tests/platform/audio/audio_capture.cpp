@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <chrono>
-#include <sstream>
 #include <thread>
 
 DiskCapture::DiskCapture() {
@@ -58,13 +57,6 @@ Samples Constant(std::size_t frames, std::int16_t left, std::int16_t right) {
     samples.push_back(right);
   }
   return samples;
-}
-
-std::vector<long> Numbers(const std::string& list) {
-  std::vector<long> numbers;
-  std::istringstream in(list);
-  for (std::string number; std::getline(in, number, ',');) numbers.push_back(std::stol(number, nullptr, 0));
-  return numbers;
 }
 
 std::string Le32(std::uint32_t value) {

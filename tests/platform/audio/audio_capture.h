@@ -40,9 +40,6 @@ std::vector<SoundRun> SplitRuns(const Samples& capture, std::size_t gapFrames = 
 // `frames` frames of one left and right value.
 Samples Constant(std::size_t frames, std::int16_t left, std::int16_t right);
 
-// The numbers of a field of a table row, apart by commas ("0x" for hex).
-std::vector<long> Numbers(const std::string& list);
-
 // Four bytes, lowest first, as RIFF files hold numbers.
 std::string Le32(std::uint32_t value);
 // A RIFF WAVE file of integer PCM around `data`.

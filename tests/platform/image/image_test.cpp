@@ -17,32 +17,17 @@ namespace {
 
 const std::filesystem::path kTables = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/image/tables";
 
-// Bytes as hex words apart by blanks; "00*52" repeats a word, "-" is none.
-std::vector<std::uint8_t> Hex(const std::string& text) {
-  std::vector<std::uint8_t> bytes;
-  std::istringstream words(text);
-  for (std::string word; words >> word;) {
-    const std::size_t star = std::min(word.find('*'), word.size());
-    const int times = star < word.size() ? std::stoi(word.substr(star + 1)) : 1;
-    if (word != "-" && star % 2 != 0) ADD_FAILURE() << "odd hex word " << word;
-    for (int t = 0; t < times; ++t)
-      for (std::size_t i = 0; word != "-" && i + 1 < star; i += 2)
-        bytes.push_back(static_cast<std::uint8_t>(std::stoi(word.substr(i, 2), nullptr, 16)));
-  }
-  return bytes;
-}
-
 // The file a recipe builds (the words are described in tables/images.rows).
 std::vector<std::uint8_t> Build(const std::vector<std::string>& recipe) {
   std::vector<std::string> args, changes;
   std::vector<PngChunk> chunks;
   for (std::size_t i = 1; i < recipe.size(); ++i) {
     const std::size_t colon = recipe[i].find(':');
-    if (colon == 4) chunks.push_back({recipe[i].substr(0, 4), Hex(recipe[i].substr(5))});
+    if (colon == 4) chunks.push_back({recipe[i].substr(0, 4), HexBytes(recipe[i].substr(5))});
     else (colon == std::string::npos ? args : changes).push_back(recipe[i]);
   }
   const auto n = [&](std::size_t k) { return k < args.size() ? std::stoll(args[k], nullptr, 0) : 0; };
-  const auto h = [&](std::size_t k) { return Hex(k < args.size() ? args[k] : "-"); };
+  const auto h = [&](std::size_t k) { return HexBytes(k < args.size() ? args[k] : "-"); };
   const std::string& kind = recipe.at(0);
   std::vector<std::uint8_t> file =
       kind == "png"   ? MakePng(n(0), n(1), n(2), n(3), h(4), chunks, n(5))
@@ -86,7 +71,7 @@ TEST(ImageCases, DecodeToTopDownRgbaOrFailWithMessageAndEmptyImage) {
 TEST(JpegTest, ColourFilesDecodeToTheirQuadrants) {
   for (const auto& row : ReadTableRows(kTables / "jpeg_samples.rows")) {
     ASSERT_EQ(4u, row.size()) << row[0];
-    const std::vector<std::uint8_t> file = ReadTestFile(row[0]), expected = Hex(row[3]);
+    const std::vector<std::uint8_t> file = ReadTestFile(row[0]), expected = HexBytes(row[3]);
     Image image;
     std::string error;
     ASSERT_TRUE(DecodeImage(file, &image, &error)) << row[0] << ": " << error;

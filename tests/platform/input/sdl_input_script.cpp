@@ -2,8 +2,6 @@
 
 #include <SDL.h>
 
-#include <sstream>
-
 #include "platform/input/key_codes.h"
 
 void PushScancode(int scancode, bool down, bool repeat) {
@@ -60,15 +58,4 @@ void VirtualJoystick::Unplug() {
   }
   SDL_JoystickClose(handle_);
   handle_ = nullptr;
-}
-
-std::string AnswerCase(const std::string& text, const std::function<std::string(const std::string&)>& answer) {
-  std::istringstream lines(text);
-  std::string out;
-  for (std::string line; std::getline(lines, line);) {
-    const std::string command = line.substr(0, line.find(" =>"));
-    const std::string said = command.empty() || command[0] == '#' ? "" : answer(command);
-    out += (said.empty() ? line.substr(0, line.find(" =>")) : command + " => " + said) + "\n";
-  }
-  return out;
 }

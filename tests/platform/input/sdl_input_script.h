@@ -46,14 +46,9 @@ class VirtualJoystick {
   std::int32_t id_ = -1;
 };
 
-// A case file's text with the answers that came: each line that is neither
-// blank nor a comment ("#") is a command, followed by " => " and the answer
-// expected when it answers; `answer` gets each command without it and gives
-// "" for one that does not answer.
-std::string AnswerCase(const std::string& text, const std::function<std::string(const std::string&)>& answer);
-
 // Every case of `folder` (*.txt), each run by a fresh Runner (its Answer
-// answers a command), answers as written; the folder holds `count` cases.
+// answers a command, "" for one that does not answer), answers as written;
+// the folder holds `count` cases.
 template <typename Runner>
 void ExpectCasesAnswerAsWritten(const std::filesystem::path& folder, std::size_t count) {
   const std::vector<std::string> cases = ListCases(folder, ".txt");
@@ -61,6 +56,6 @@ void ExpectCasesAnswerAsWritten(const std::filesystem::path& folder, std::size_t
   for (const std::string& name : cases) {
     const std::string text = ReadTextFile(folder / (name + ".txt"));
     Runner runner;
-    EXPECT_EQ(AnswerCase(text, [&](const std::string& command) { return runner.Answer(command); }), text) << name;
+    EXPECT_EQ(AnswerCalls(text, [&](const std::string& command) { return runner.Answer(command); }), text) << name;
   }
 }

@@ -12,7 +12,7 @@
 namespace {
 
 TEST(IntersectTri, HitsFromBothSidesWithBarycentricsAndDistance) {
-  for (const auto& row : MathTable("triangle_hits.rows", 4)) {
+  for (const auto& row : ReadTableRows(kTables / "triangle_hits.rows", 4, 6)) {
     // A miss leaves the outputs alone.
     float u = -7, v = -7, distance = -7;
     const bool hit = IntersectTri({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, Parse<Vector3>(row[1]), Parse<Vector3>(row[2]), &u,
@@ -38,7 +38,7 @@ TEST(IntersectTri, HitPointAgreesOnTriangleAndRay) {
 }
 
 TEST(BoundingSphere, CentreIsMeanAndRadiusLargestDistance) {
-  for (const auto& row : MathTable("bounding_spheres.rows", 4)) {
+  for (const auto& row : ReadTableRows(kTables / "bounding_spheres.rows", 4, 6)) {
     std::vector<Vector3> points;
     std::istringstream words(row[1]);
     for (std::string word; words >> word;) points.push_back(Parse<Vector3>(word));

@@ -64,10 +64,5 @@ T Parse(const std::string& text) {
   return value;
 }
 
-// The rows of tables/NAME, each of `fields` fields.
-inline std::vector<std::vector<std::string>> MathTable(const char* name, std::size_t fields) {
-  auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/math/tables" / name);
-  EXPECT_GE(rows.size(), 6u) << name;
-  for (const auto& row : rows) EXPECT_EQ(row.size(), fields) << name << ": " << row[0];
-  return rows;
-}
+// The folder of the math tests' row files.
+inline const std::filesystem::path kTables = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/math/tables";

@@ -15,7 +15,7 @@ namespace {
 constexpr float kRight = kPi / 2;
 
 TEST(Matrix, RotationsTurnAxesLeftHanded) {
-  for (const auto& row : MathTable("rotations.rows", 5)) {
+  for (const auto& row : ReadTableRows(kTables / "rotations.rows", 5, 6)) {
     const float angle = std::stof(row[2]) * kPi / 180;
     const Matrix m = row[1] == "x"   ? MatrixRotationX(angle)
                      : row[1] == "y" ? MatrixRotationY(angle)
@@ -85,7 +85,7 @@ TEST(Matrix, InverseTimesMatrixIsIdentityWithDeterminant) {
 }
 
 TEST(Matrix, SingularMatrixReportsFailureAndLeavesResult) {
-  for (const auto& row : MathTable("singular_matrices.rows", 2)) {
+  for (const auto& row : ReadTableRows(kTables / "singular_matrices.rows", 2, 6)) {
     Matrix out = MatrixTranslation(7, 7, 7);
     float determinant = -1;
     EXPECT_FALSE(MatrixInverse(&out, &determinant, Parse<Matrix>(row[1]))) << row[0];

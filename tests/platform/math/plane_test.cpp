@@ -9,7 +9,7 @@ namespace {
 
 TEST(Plane, BuiltFromPointAndNormalOrThreePoints) {
   EXPECT_EQ(PlaneFromPointNormal({1, 2, 3}, {0, 2, 0}), (Plane{0, 2, 0, -4}));
-  for (const auto& row : MathTable("plane_points.rows", 5)) {
+  for (const auto& row : ReadTableRows(kTables / "plane_points.rows", 5, 6)) {
     const Plane plane = PlaneFromPoints(Parse<Vector3>(row[1]), Parse<Vector3>(row[2]), Parse<Vector3>(row[3]));
     EXPECT_TRUE(IsNear(plane, Parse<Plane>(row[4]))) << row[0];
   }
@@ -26,7 +26,7 @@ TEST(Plane, DotsGiveSignedDistances) {
 }
 
 TEST(Plane, LineCrossingFoundOnWholeLineAndParallelLinesFail) {
-  for (const auto& row : MathTable("plane_crossings.rows", 4)) {
+  for (const auto& row : ReadTableRows(kTables / "plane_crossings.rows", 4, 6)) {
     Vector3 out{9, 9, 9};
     const bool hit = PlaneIntersectLine(&out, {0, 1, 0, -2}, Parse<Vector3>(row[1]), Parse<Vector3>(row[2]));
     EXPECT_EQ(row[3] != "none", hit) << row[0];

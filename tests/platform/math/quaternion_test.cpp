@@ -42,7 +42,7 @@ TEST(Quaternion, ProductTurnsByFirstThenSecond) {
 }
 
 TEST(Quaternion, FromMatrixRecoversRotationInEveryBranch) {
-  for (const auto& row : MathTable("rotation_matrices.rows", 3)) {
+  for (const auto& row : ReadTableRows(kTables / "rotation_matrices.rows", 3, 6)) {
     const Vector3 axis = Parse<Vector3>(row[1]);
     const float angle = std::stof(row[2]);
     Quaternion q = QuaternionRotationMatrix(MatrixRotationAxis(axis, angle) * MatrixTranslation(5, 6, 7));

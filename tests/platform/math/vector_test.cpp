@@ -11,7 +11,7 @@
 namespace {
 
 TEST(Vector, NormalizeGivesUnitLengthAndKeepsZeroAtZero) {
-  for (const auto& row : MathTable("normalize.rows", 2)) {
+  for (const auto& row : ReadTableRows(kTables / "normalize.rows", 2, 6)) {
     const auto size = std::count(row[0].begin(), row[0].end(), ',') + 1;
     EXPECT_TRUE(size == 2   ? IsNear(Vec2Normalize(Parse<Vector2>(row[0])), Parse<Vector2>(row[1]))
                 : size == 3 ? IsNear(Vec3Normalize(Parse<Vector3>(row[0])), Parse<Vector3>(row[1]))

@@ -49,7 +49,7 @@ TEST(XFileLexer, BinaryTokens) {
   EXPECT_GE(rows.size(), 11u);
   for (const auto& row : rows) {
     ASSERT_EQ(3u, row.size()) << row[0];
-    EXPECT_EQ(row[2], Tokens(Hex(row[1]), XFileEncoding::Binary, std::stoi(row[0]))) << row[1];
+    EXPECT_EQ(row[2], Tokens(HexBytes(row[1]), XFileEncoding::Binary, std::stoi(row[0]))) << row[1];
   }
 }
 

@@ -54,7 +54,7 @@ TEST(XFileLoader, MalformedTextFilesAreRefusedWithTheirReason) {
 TEST(XFileLoader, MalformedBinaryStreamsAreRefused) {
   for (const auto& row : ReadTableRows(kMesh / "tables/binary_errors.rows")) {
     ASSERT_EQ(2u, row.size()) << row[0];
-    std::vector<std::uint8_t> file = Bytes("xof 0303bin 0032"), body = Hex(row[0]);
+    std::vector<std::uint8_t> file = Bytes("xof 0303bin 0032"), body = HexBytes(row[0]);
     file.insert(file.end(), body.begin(), body.end());
     LoadOutcome outcome;
     Load(file, &outcome);

@@ -15,15 +15,6 @@ std::vector<std::uint8_t> Bytes(std::string_view text) {
   return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
-std::vector<std::uint8_t> Hex(std::string_view words) {
-  std::string digits;
-  for (char c : words) digits += c == ' ' ? "" : std::string(1, c);
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
-    bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-  return bytes;
-}
-
 namespace {
 
 // Six digits, and rounding noise near zero printed as 0 so that a dump does

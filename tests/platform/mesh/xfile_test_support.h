@@ -12,8 +12,6 @@
 #include "xfile_text_to_binary.h"
 
 std::vector<std::uint8_t> Bytes(std::string_view text);
-// Bytes written as hex words apart by blanks ("0100 c8000000").
-std::vector<std::uint8_t> Hex(std::string_view words);
 
 // Frames, matrices, containers, meshes (every vertex and face), materials,
 // attribute tables, adjacency and skins, one item a line.

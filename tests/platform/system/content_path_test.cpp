@@ -9,17 +9,19 @@
 #include <vector>
 
 #include "platform/system/temp_folder.h"
-#include "system_tables.h"
+#include "support/case_files.h"
 
 namespace {
 
+const std::filesystem::path kTables = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/system/tables";
+
 TEST(ContentPathTest, NormalizesSeparatorsDotsAndRepeats) {
-  for (const auto& row : SystemTable("normalize.rows", 2, 10))
+  for (const auto& row : ReadTableRows(kTables / "normalize.rows", 2, 10))
     EXPECT_EQ(NormalizeContentPath(row[0]), row[1]) << "name: " << row[0];
 }
 
 TEST(ContentPathTest, CaseFoldingLeavesSecondBytesExact) {
-  for (const auto& row : SystemTable("case_folding.rows", 3, 7)) {
+  for (const auto& row : ReadTableRows(kTables / "case_folding.rows", 3, 7)) {
     const bool prefix = row[2] == "starts" || row[2] == "no-start";
     const bool same = prefix ? StartsWithIgnoreAsciiCase(row[0], row[1]) : EqualsIgnoreAsciiCase(row[0], row[1]);
     EXPECT_EQ(same, row[2] == "equal" || row[2] == "starts") << row[0] << " / " << row[1];
@@ -51,7 +53,8 @@ class FindFileOnDiskTest : public ::testing::Test {
 };
 
 TEST_F(FindFileOnDiskTest, MatchesEachComponentWithoutCaseRegularFilesOnly) {
-  for (const auto& row : SystemTable("find_on_disk.rows", 2, 10)) EXPECT_EQ(Find(row[0]), row[1]) << "name: " << row[0];
+  for (const auto& row : ReadTableRows(kTables / "find_on_disk.rows", 2, 10))
+    EXPECT_EQ(Find(row[0]), row[1]) << "name: " << row[0];
 }
 
 TEST_F(FindFileOnDiskTest, SeesFilesMadeAfterTheFolderWasListed) {

@@ -2,17 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "system_tables.h"
+#include "support/case_files.h"
 
 namespace {
 
+const std::filesystem::path kTables = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/system/tables";
+
 TEST(Numbers, ReadDecimalReadsLikeTheStandardConversion) {
-  for (const auto& row : SystemTable("read_decimal.rows", 3, 20)) {
+  for (const auto& row : ReadTableRows(kTables / "read_decimal.rows", 3, 20)) {
     const char* text = row[0].c_str();
     const char* end = nullptr;
     const double value = ReadDecimal(text, &end);
@@ -25,7 +29,7 @@ TEST(Numbers, ReadDecimalReadsLikeTheStandardConversion) {
 }
 
 TEST(Numbers, IntegerReadersSaturateAt32Bits) {
-  for (const auto& row : SystemTable("read_integer.rows", 4, 20)) {
+  for (const auto& row : ReadTableRows(kTables / "read_integer.rows", 4, 20)) {
     const char* text = row[1].c_str();
     const char* end = nullptr;
     const std::int64_t value = row[0] == "hex" ? std::int64_t{ReadHex32(text, &end)} : ReadDecimalInt32(text, &end);
@@ -35,7 +39,7 @@ TEST(Numbers, IntegerReadersSaturateAt32Bits) {
 }
 
 TEST(Numbers, TruncateToInt32IsDefinedEverywhere) {
-  for (const auto& row : SystemTable("truncate.rows", 2, 14))
+  for (const auto& row : ReadTableRows(kTables / "truncate.rows", 2, 14))
     EXPECT_EQ(TruncateToInt32(std::strtod(row[0].c_str(), nullptr)), std::stoi(row[1])) << row[0];
 }
 

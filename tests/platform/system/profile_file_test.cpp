@@ -10,13 +10,15 @@
 
 #include "platform/system/atomic_file.h"
 #include "platform/system/temp_folder.h"
-#include "system_tables.h"
+#include "support/case_files.h"
 
 namespace {
 
+const std::filesystem::path kTables = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/system/tables";
+
 TEST(ProfileFileTest, ReadsValuesAsTheProfileFunctionsDid) {
   const std::string file = std::string(T3D_SOURCE_DIR) + "/tests/platform/system/tables/settings.sav";
-  for (const auto& row : SystemTable("read_settings.rows", 3, 8)) {
+  for (const auto& row : ReadTableRows(kTables / "read_settings.rows", 3, 8)) {
     std::string value = "stale";
     EXPECT_EQ(GetProfileString(file, row[0], row[1], "default", value), row[2].size());
     EXPECT_EQ(value, row[2]) << row[0] << " / " << row[1];
@@ -41,7 +43,7 @@ TEST(ProfileFileTest, DefaultsLoseTrailingBlanksAndFixedBuffersKeepWholeCharacte
 }
 
 TEST(ProfileFileTest, WritesEntriesKeepingEveryOtherLine) {
-  for (const auto& row : SystemTable("write_settings.rows", 6, 8)) {
+  for (const auto& row : ReadTableRows(kTables / "write_settings.rows", 6, 8)) {
     TempFolder folder;
     if (row[1] != "none") folder.Write("Config.sav", row[1]);
     EXPECT_TRUE(WriteProfileString(folder.path() + "Config.sav", row[2], row[3], row[4])) << row[0];
@@ -55,7 +57,7 @@ TEST(ProfileFileTest, WritesEntriesKeepingEveryOtherLine) {
 TEST(ProfileFileTest, RefusesNamesThatWouldBreakTheLayout) {
   TempFolder folder;
   std::string file = folder.Write("Config.sav", "[S]\r\nK=old\r\n");
-  for (const auto& row : SystemTable("refused_settings.rows", 3, 8)) {
+  for (const auto& row : ReadTableRows(kTables / "refused_settings.rows", 3, 8)) {
     EXPECT_FALSE(WriteProfileString(file, row[0], row[1], row[2])) << row[0] << " / " << row[1];
   }
   EXPECT_EQ(folder.Read("Config.sav"), "[S]\r\nK=old\r\n");

@@ -2,16 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "system_tables.h"
+#include "support/case_files.h"
 
 namespace {
 
+const std::filesystem::path kTables = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/system/tables";
+
 TEST(SafeString, CopyAndCatKeepOnlyWhatFitsAndNeverWritePastTheBuffer) {
-  for (const auto& row : SystemTable("safe_copy.rows", 3, 9)) {
+  for (const auto& row : ReadTableRows(kTables / "safe_copy.rows", 3, 9)) {
     char buffer[9];
     std::memset(buffer, 'X', sizeof buffer);
     const std::size_t size = std::stoul(row[1]);
@@ -20,7 +24,7 @@ TEST(SafeString, CopyAndCatKeepOnlyWhatFitsAndNeverWritePastTheBuffer) {
     SafeStrCopy(buffer, source.data(), size);
     EXPECT_EQ(std::string(buffer, size + 1), row[2] + "X") << row[0] << " size " << size;
   }
-  for (const auto& row : SystemTable("safe_cat.rows", 4, 7)) {
+  for (const auto& row : ReadTableRows(kTables / "safe_cat.rows", 4, 7)) {
     char buffer[9];
     std::memset(buffer, 'X', sizeof buffer);
     std::memcpy(buffer, row[0].c_str(), row[0].size() + 1);

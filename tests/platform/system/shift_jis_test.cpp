@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "system_tables.h"
+#include <filesystem>
+
+#include "support/case_files.h"
 
 namespace {
+
+const std::filesystem::path kTables = std::filesystem::path(T3D_SOURCE_DIR) / "tests/platform/system/tables";
 
 TEST(ShiftJis, LeadBytesAreTheFixedCp932Ranges) {
   for (int c = 0; c < 256; ++c) {
@@ -14,7 +18,7 @@ TEST(ShiftJis, LeadBytesAreTheFixedCp932Ranges) {
 }
 
 TEST(ShiftJis, ConvertsBothWaysAndBadBytesBecomeReplacements) {
-  auto rows = SystemTable("shift_jis.rows", 3, 12);
+  auto rows = ReadTableRows(kTables / "shift_jis.rows", 3, 12);
   std::vector<std::string> longText = {"both", "", ""};
   for (int i = 0; i < 2000; ++i) {
     longText[1] += "\x82\xA0x";  // hiragana a
