@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -633,17 +632,9 @@ const fs::path kCases = fs::path(T3D_SOURCE_DIR) / "tests/scene/cases";
 
 class SceneCase : public testing::TestWithParam<std::string> {};
 
-// SCENE_CASES_WRITE=1 writes the traces of new cases (never over an existing
-// one: expected values are worked out by hand and reviewed).
 TEST_P(SceneCase, TraceMatchesExpected) {
-  const fs::path expected = kCases / "steps" / (GetParam() + ".trace");
   const std::string trace = Runner(kCases.string() + "/").Run(ReadTextFile(kCases / "steps" / (GetParam() + ".steps")));
-  if (!fs::exists(expected) && std::getenv("SCENE_CASES_WRITE") != nullptr) {
-    std::ofstream(expected, std::ios::binary) << trace;
-    GTEST_SKIP() << "wrote " << expected;
-  }
-  ASSERT_TRUE(fs::exists(expected)) << "missing " << expected;
-  EXPECT_EQ(ReadTextFile(expected), trace);
+  EXPECT_EQ(GoldenText(kCases / "steps" / (GetParam() + ".trace"), trace), trace);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SceneCase, testing::ValuesIn(ListCases(kCases / "steps", ".steps")),
