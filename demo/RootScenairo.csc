@@ -1,8 +1,7 @@
 // The demo's root scenario: loads the sounds and starts the music once, then
 // runs the title and the play scene by turns, as each scene asks in its
 // parameter 0, until one asks for neither (Esc on the title, the window closed).
-#define NEXT_PLAY 1
-#define NEXT_TITLE 2
+#include "scripts/next_scene.csc"
 
 OnBegin()
 {
