@@ -31,13 +31,11 @@ void SetScreenQuadStates(GraphicsDevice& d, ScreenBlend blend) {
   if (blend == ScreenBlend::Multiply) {
     SetColorOp(d, 0, kTopModulate, kTaTexture, kTaCurrent);
     SetAlphaOp(d, 0, kTopSelectArg1, kTaDiffuse);
-    d.SetRenderState(RenderState::SrcBlend, kBlendZero);
-    d.SetRenderState(RenderState::DestBlend, kBlendSrcColor);
+    SetBlend(d, kBlendZero, kBlendSrcColor);
   } else {
     SetColorOp(d, 0, kTopModulate, kTaTexture, kTaDiffuse);
     SetAlphaOp(d, 0, kTopModulate, kTaTexture, kTaDiffuse);
-    d.SetRenderState(RenderState::SrcBlend, kBlendSrcAlpha);
-    d.SetRenderState(RenderState::DestBlend, blend == ScreenBlend::Add ? kBlendOne : kBlendInvSrcAlpha);
+    SetBlend(d, kBlendSrcAlpha, blend == ScreenBlend::Add ? kBlendOne : kBlendInvSrcAlpha);
   }
   d.SetTexture(0, nullptr);
   d.SetTexture(1, nullptr);
