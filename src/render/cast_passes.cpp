@@ -163,16 +163,7 @@ void DrawFixedFunction(const FrameState& frame, Cast& cast, Model& model, const 
   const bool add = (flags & kFlagAddBlending) != 0;
   const bool multiply = !add && (flags & kFlagSubBlending) != 0;
   const bool blended = add || multiply || (flags & kFlagAlphaBlending) != 0;
-  if (multiply) {
-    // The colour multiplies what is behind the cast.
-    SetColorOp(d, 0, kTopModulate, kTaTexture, kTaCurrent);
-    SetAlphaOp(d, 0, kTopSelectArg1, kTaDiffuse);
-    SetBlend(d, kBlendZero, kBlendSrcColor);
-  } else {
-    SetColorOp(d, 0, kTopModulate, kTaTexture, kTaDiffuse);
-    SetAlphaOp(d, 0, kTopModulate, kTaTexture, kTaDiffuse);
-    SetBlend(d, kBlendSrcAlpha, add ? kBlendOne : kBlendInvSrcAlpha);
-  }
+  SetPictureBlend(d, add ? PictureBlend::Add : multiply ? PictureBlend::Multiply : PictureBlend::Alpha);
   d.SetRenderState(RenderState::TextureFactor, kWhite);
   d.SetRenderState(RenderState::AlphaBlendEnable, 1);
   d.SetRenderState(RenderState::Lighting, blended ? 0 : 1);
@@ -240,6 +231,17 @@ void SetAlphaOp(GraphicsDevice& d, std::uint32_t stage, std::uint32_t op, std::u
 void SetBlend(GraphicsDevice& d, std::uint32_t source, std::uint32_t destination) {
   d.SetRenderState(RenderState::SrcBlend, source);
   d.SetRenderState(RenderState::DestBlend, destination);
+}
+
+void SetPictureBlend(GraphicsDevice& d, PictureBlend blend) {
+  if (blend == PictureBlend::Multiply) {
+    SetStageZeroDefaults(d);
+    SetBlend(d, kBlendZero, kBlendSrcColor);
+    return;
+  }
+  SetColorOp(d, 0, kTopModulate, kTaTexture, kTaDiffuse);
+  SetAlphaOp(d, 0, kTopModulate, kTaTexture, kTaDiffuse);
+  SetBlend(d, kBlendSrcAlpha, blend == PictureBlend::Add ? kBlendOne : kBlendInvSrcAlpha);
 }
 
 void SetMaterialSources(GraphicsDevice& d) {

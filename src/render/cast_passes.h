@@ -33,6 +33,13 @@ void SetAlphaOp(GraphicsDevice& device, std::uint32_t stage, std::uint32_t op,
 // alpha, the states that the passes after the casts start from.
 void SetStageZeroDefaults(GraphicsDevice& device);
 void SetBlend(GraphicsDevice& device, std::uint32_t source, std::uint32_t destination);
+// How a draw meets the picture: alpha blending, adding, or multiplying the
+// picture by its colour.
+enum class PictureBlend { Alpha, Add, Multiply };
+// Stage 0 and the blend factors of that way: the texture times the diffuse
+// colour and alpha blended over or added; or, to multiply, stage 0's
+// defaults, the picture times their colour.
+void SetPictureBlend(GraphicsDevice& device, PictureBlend blend);
 // Diffuse and ambient colour from the material, not from the vertices.
 void SetMaterialSources(GraphicsDevice& device);
 // Both texture directions of a sampler.

@@ -40,8 +40,7 @@ Matrix OrbitViewMatrix(const OrbitView& orbit) {
 }
 
 void SetCommonStates(GraphicsDevice& d) {
-  d.SetRenderState(RenderState::SrcBlend, kBlendSrcAlpha);
-  d.SetRenderState(RenderState::DestBlend, kBlendInvSrcAlpha);
+  SetBlend(d, kBlendSrcAlpha, kBlendInvSrcAlpha);
   d.SetRenderState(RenderState::AntialiasedLineEnable, 0);
   d.SetRenderState(RenderState::AlphaTestEnable, 1);
   d.SetRenderState(RenderState::AlphaRef, 0);
@@ -49,10 +48,7 @@ void SetCommonStates(GraphicsDevice& d) {
   d.SetRenderState(RenderState::LocalViewer, 1);
   d.SetRenderState(RenderState::Ambient, 0xFFFFFFFFu);
   d.SetRenderState(RenderState::LastPixel, 1);
-  for (std::uint32_t sampler : {0u, 1u}) {
-    d.SetSamplerState(sampler, SamplerState::MagFilter, kTexFilterLinear);
-    d.SetSamplerState(sampler, SamplerState::MinFilter, kTexFilterLinear);
-  }
+  for (std::uint32_t sampler : {0u, 1u}) SetLinearFilters(d, sampler);
   // Model textures a little sharper than the mip level would give.
   d.SetSamplerState(0, SamplerState::MipMapLodBias, std::bit_cast<std::uint32_t>(-1.0f));
   d.SetSamplerState(0, SamplerState::MipFilter, kTexFilterLinear);

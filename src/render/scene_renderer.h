@@ -64,12 +64,9 @@ class SceneRenderer : public SceneDrawing {
   // scene's, or the orbit's when one is given.
   void RenderFrame(Scene& scene, const OrbitView* orbit);
 
-  const RenderResources& GetResources() const { return resources_; }
   // The text of the frame: the slots, and the system font of the run
   // loop's frame-rate line.
   TextRenderer& GetText() { return text_; }
-  // The list of the last frame drawn.
-  const RenderList& GetRenderList() const { return list_; }
 
  private:
   // After the casts, before the fades: the cast shadows laid onto the
@@ -83,7 +80,8 @@ class SceneRenderer : public SceneDrawing {
   std::string folder_;
   RenderResources resources_;
   TextRenderer text_;
-  // Rebuilt every frame; the sections after the casts walk it too.
+  // Rebuilt every frame; the sections after the casts walk it too. Its cast
+  // pointers hold only during the frame that built it.
   RenderList list_;
   ShadowPass shadows_;
   GlarePass glare_;

@@ -15,30 +15,16 @@ struct ScreenVertex {
 };
 static_assert(sizeof(ScreenVertex) == 20);
 
-// How the quad meets the picture: 0 alpha blending, 1 adding, 2
-// multiplying the picture by its colour.
-enum class ScreenBlend : std::uint32_t { Alpha = 0, Add = 1, Multiply = 2 };
-
 // Every state the quad depends on: its blend, both texture stages (the
 // vertex colour on stage 0), no vertex program, front faces only, no depth test.
-void SetScreenQuadStates(GraphicsDevice& d, ScreenBlend blend) {
+void SetScreenQuadStates(GraphicsDevice& d, PictureBlend blend) {
   d.SetRenderState(RenderState::DiffuseMaterialSource, kMaterialSourceColor1);
   d.SetRenderState(RenderState::AmbientMaterialSource, kMaterialSourceMaterial);
   d.SetRenderState(RenderState::TextureFactor, 0xFFFFFFFFu);
   d.SetRenderState(RenderState::AlphaBlendEnable, 1);
   d.SetRenderState(RenderState::CullMode, kCullCcw);
   SetColorOp(d, 1, kTopDisable);
-  if (blend == ScreenBlend::Multiply) {
-    SetColorOp(d, 0, kTopModulate, kTaTexture, kTaCurrent);
-    SetAlphaOp(d, 0, kTopSelectArg1, kTaDiffuse);
-    d.SetRenderState(RenderState::SrcBlend, kBlendZero);
-    d.SetRenderState(RenderState::DestBlend, kBlendSrcColor);
-  } else {
-    SetColorOp(d, 0, kTopModulate, kTaTexture, kTaDiffuse);
-    SetAlphaOp(d, 0, kTopModulate, kTaTexture, kTaDiffuse);
-    d.SetRenderState(RenderState::SrcBlend, kBlendSrcAlpha);
-    d.SetRenderState(RenderState::DestBlend, blend == ScreenBlend::Add ? kBlendOne : kBlendInvSrcAlpha);
-  }
+  SetPictureBlend(d, blend);
   d.SetTexture(0, nullptr);
   d.SetTexture(1, nullptr);
   d.SetVertexShader(nullptr);
@@ -69,11 +55,12 @@ void DrawFade(GraphicsDevice& d, const FadeSlot& fade) {
   const DeviceViewport& viewport = d.GetViewport();
   const auto w = static_cast<float>(viewport.width), h = static_cast<float>(viewport.height);
   const std::uint32_t color = FadeColor(fade);
-  // A mode the system does not know blends as alpha rather than with
-  // whatever states the pass before left.
-  const ScreenBlend blend = fade.blendMode == 1   ? ScreenBlend::Add
-                            : fade.blendMode == 2 ? ScreenBlend::Multiply
-                                                  : ScreenBlend::Alpha;
+  // 1 adds, 2 multiplies the picture by the colour; 0, and a mode the
+  // system does not know, blend as alpha rather than with whatever states
+  // the pass before left.
+  const PictureBlend blend = fade.blendMode == 1   ? PictureBlend::Add
+                             : fade.blendMode == 2 ? PictureBlend::Multiply
+                                                   : PictureBlend::Alpha;
   SetScreenQuadStates(d, blend);
   d.SetFVF(kFvfScreenColor);
   const ScreenVertex quad[6] = {{0, 0, 0, 1, color}, {w, 0, 0, 1, color}, {0, h, 0, 1, color},

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "render/cast_passes.h"
+
 namespace {
 
 constexpr std::uint32_t kTextVertexStride = sizeof(TextVertex);
@@ -131,26 +133,20 @@ void CharacterSet::DrawBatch(GraphicsDevice& device) {
   const std::uint32_t minFilter = device.GetSamplerState(0, SamplerState::MinFilter);
   device.SetRenderState(RenderState::FillMode, kFillSolid);
   device.SetRenderState(RenderState::AlphaBlendEnable, 1);
-  device.SetRenderState(RenderState::SrcBlend, kBlendSrcAlpha);
-  device.SetRenderState(RenderState::DestBlend, kBlendInvSrcAlpha);
+  SetBlend(device, kBlendSrcAlpha, kBlendInvSrcAlpha);
   device.SetRenderState(RenderState::DiffuseMaterialSource, kMaterialSourceMaterial);
   // Text quads always turn clockwise on the screen (a negative scale turns
   // them half round, it never mirrors them), so drawing both sides shows
   // nothing more; a pass before that left clockwise faces culled must not
   // hide the text.
   device.SetRenderState(RenderState::CullMode, kCullNone);
-  device.SetSamplerState(0, SamplerState::MagFilter, kTexFilterLinear);
-  device.SetSamplerState(0, SamplerState::MinFilter, kTexFilterLinear);
+  SetLinearFilters(device, 0);
   device.SetTexture(0, texture_.get());
   // The glyph's texels tinted by the vertex colour, alpha and colour alike,
   // whatever stages the passes before left set up.
-  device.SetTextureStageState(0, TextureStageState::ColorOp, kTopModulate);
-  device.SetTextureStageState(0, TextureStageState::ColorArg1, kTaTexture);
-  device.SetTextureStageState(0, TextureStageState::ColorArg2, kTaDiffuse);
-  device.SetTextureStageState(0, TextureStageState::AlphaOp, kTopModulate);
-  device.SetTextureStageState(0, TextureStageState::AlphaArg1, kTaTexture);
-  device.SetTextureStageState(0, TextureStageState::AlphaArg2, kTaDiffuse);
-  device.SetTextureStageState(1, TextureStageState::ColorOp, kTopDisable);
+  SetColorOp(device, 0, kTopModulate, kTaTexture, kTaDiffuse);
+  SetAlphaOp(device, 0, kTopModulate, kTaTexture, kTaDiffuse);
+  SetColorOp(device, 1, kTopDisable);
   device.SetVertexShader(nullptr);
   device.SetFVF(kFvfScreenColorTex);
   device.DrawPrimitiveUP(PrimitiveType::TriangleList, static_cast<std::uint32_t>(vertices_.size() / 3),
