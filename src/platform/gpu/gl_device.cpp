@@ -42,6 +42,10 @@ class GlTexture : public Texture {
     glActiveTexture(kUploadUnit);
     glBindTexture(GL_TEXTURE_2D, id);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
+    // Storage once: size and format never change, so an unlock (every frame
+    // for the blurred copy) replaces the pixels without a new allocation.
+    glTexImage2D(GL_TEXTURE_2D, 0, InternalFormat(format), static_cast<GLsizei>(width),
+                 static_cast<GLsizei>(height), 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     Upload();
   }
   ~GlTexture() override {
@@ -54,8 +58,8 @@ class GlTexture : public Texture {
     if (id == 0) return;
     glActiveTexture(kUploadUnit);
     glBindTexture(GL_TEXTURE_2D, id);
-    glTexImage2D(GL_TEXTURE_2D, 0, InternalFormat(GetFormat()), static_cast<GLsizei>(GetWidth()),
-                 static_cast<GLsizei>(GetHeight()), 0, GL_BGRA, GL_UNSIGNED_BYTE, Pixels().data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(GetWidth()), static_cast<GLsizei>(GetHeight()),
+                    GL_BGRA, GL_UNSIGNED_BYTE, Pixels().data());
     if (GetLevelCount() > 1) glGenerateMipmap(GL_TEXTURE_2D);
   }
 

@@ -15,8 +15,12 @@ std::unique_ptr<Texture> CreateTextureFromImage(GraphicsDevice& device, const Im
   TextureFormat format = options.format;
   if (format == TextureFormat::Unknown) {
     format = TextureFormat::X8R8G8B8;
-    for (std::size_t i = 3; i < image.pixels.size(); i += 4)
-      if (image.pixels[i] != 255) format = TextureFormat::A8R8G8B8;
+    for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
+      if (image.pixels[i] != 255) {
+        format = TextureFormat::A8R8G8B8;
+        break;
+      }
+    }
   }
   std::unique_ptr<Texture> texture =
       image.width == 0 || image.height == 0
