@@ -160,7 +160,8 @@ void Model::DrawContainer(GraphicsDevice& device, const ModelMeshContainer& cont
       material.emissive.a *= alpha;
       device.SetMaterial(material);
     }
-    if (!skipTexture) device.SetTexture(0, a < container.deviceTextures.size() ? container.deviceTextures[a].get() : nullptr);
+    if (!skipTexture)
+      device.SetTexture(0, a < container.deviceTextures.size() ? container.deviceTextures[a].get() : nullptr);
     device.DrawSubset(mesh, a);
   }
 }

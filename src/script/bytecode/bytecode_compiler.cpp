@@ -374,8 +374,11 @@ class Compiler {
   }
 
   // A function whose parameters all take any value, called with as many
-  // arguments as it has: binding them can raise nothing but 46.
+  // arguments as it has: binding them can raise nothing but 46. Its locals
+  // must hold the arguments, since the machine checks the stack for the
+  // locals alone; a parameter named as a global is no local.
   static bool TakesPlainArguments(const ScriptFunction& function, int count) {
+    if (count > function.localCount) return false;
     for (int i = 0; i < count; ++i)
       if (function.parameterFlags[i] != kParamPresent) return false;
     return !(function.parameterFlags[count] & kParamPresent);
