@@ -12,6 +12,18 @@ namespace {
 
 const Matrix kIdentity = MatrixIdentity();
 
+// A posed frame, in the cast's own axes, turned by its rotation and with or
+// without its position added.
+Matrix IntoWorld(const Matrix& frame, const Quaternion& rotation, const Vector3& position, bool withPosition) {
+  Matrix out = frame * MatrixRotationQuaternion(rotation);
+  if (withPosition) {
+    out.m[3][0] += position.x;
+    out.m[3][1] += position.y;
+    out.m[3][2] += position.z;
+  }
+  return out;
+}
+
 }  // namespace
 
 bool Cast::ApplyMotionPose() { return TakePose(); }
@@ -63,13 +75,8 @@ const Matrix& Cast::PosedFrame(int index) const {
 
 Matrix Cast::BoneMatrixAt(int classFrame, bool withPosition) const {
   const Model* model = class_ ? class_->GetModel() : nullptr;
-  Matrix out = PosedFrame(model ? model->StoredNameFrameIndex(classFrame) : -1) * MatrixRotationQuaternion(rotation_);
-  if (withPosition) {
-    out.m[3][0] += position_.x;
-    out.m[3][1] += position_.y;
-    out.m[3][2] += position_.z;
-  }
-  return out;
+  return IntoWorld(PosedFrame(model ? model->StoredNameFrameIndex(classFrame) : -1), rotation_, position_,
+                   withPosition);
 }
 
 Vector3 Cast::BonePointAt(int classFrame, const Vector3& point) const {
@@ -79,12 +86,7 @@ Vector3 Cast::BonePointAt(int classFrame, const Vector3& point) const {
 bool Cast::GetBoneMatrix(const char* frame, bool withPosition, Matrix& out) const {
   const Model* model = class_ ? class_->GetModel() : nullptr;
   if (!model || !model->GetRootFrame()) return false;
-  out = GetPosedFrameMatrix(frame) * MatrixRotationQuaternion(rotation_);
-  if (withPosition) {
-    out.m[3][0] += position_.x;
-    out.m[3][1] += position_.y;
-    out.m[3][2] += position_.z;
-  }
+  out = IntoWorld(GetPosedFrameMatrix(frame), rotation_, position_, withPosition);
   return true;
 }
 
