@@ -11,6 +11,8 @@
 namespace {
 
 const Matrix kIdentity = MatrixIdentity();
+// Bone controls with this flag bit last one frame.
+constexpr std::uint32_t kBoneControlOneFrame = 1;
 
 // A posed frame, in the cast's own axes, turned by its rotation and with or
 // without its position added.
@@ -140,4 +142,14 @@ bool Cast::SetBoneMatrix(int index, const Matrix& matrix, std::int32_t mode, std
   control.matrix = matrix;
   control.flag = flag;
   return true;
+}
+
+void Cast::ClearOneFrameBoneControls() {
+  for (int k = 0; k < boneControlCount_; ++k) {
+    BoneControl& control = boneControls_[static_cast<std::size_t>(k)];
+    if (!(control.flag & kBoneControlOneFrame)) continue;
+    control.matrix = MatrixIdentity();
+    control.flag &= ~kBoneControlOneFrame;
+    ++poseRevision_;
+  }
 }
