@@ -1,12 +1,12 @@
 // The camera of a frame: the weights of the two camera types kept on the cast
 // named "Camera", and the switch from one camera cast to another.
 #include <algorithm>
-#include <cmath>
 
 #include "motion/motion.h"
 #include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
+#include "scene/cast/cast_angles.h"
 #include "scene/scene.h"
 
 namespace {
@@ -30,11 +30,8 @@ Matrix Scene::GetCameraView(const Quaternion& rotation, const Vector3& position)
   // such values) is taken at unit length: its matrix would otherwise shear
   // the two axes together, or cancel the line of sight altogether. One with
   // no length or not finite looks along +z.
-  Quaternion q = QuaternionNormalize(rotation);
-  if (!std::isfinite(q.x) || !std::isfinite(q.y) || !std::isfinite(q.z) || !std::isfinite(q.w) ||
-      QuaternionLengthSq(q) == 0.0f)
-    q = QuaternionIdentity();
-  const Matrix world = MatrixRotationQuaternion(q) * MatrixTranslation(position.x, position.y, position.z);
+  const Matrix world =
+      MatrixRotationQuaternion(UnitRotation(rotation)) * MatrixTranslation(position.x, position.y, position.z);
   const Vector3 at = Vec3TransformCoord({0.0f, 0.0f, 1.0f}, world);
   const Vector3 up = Vec3TransformNormal({0.0f, 1.0f, 0.0f}, world);
   return MatrixLookAtLH(position, at, up);

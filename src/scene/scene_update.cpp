@@ -8,8 +8,6 @@
 namespace {
 
 constexpr float kCollisionMargin = 30.0f;
-// Bone controls with this flag bit last one frame.
-constexpr std::uint32_t kBoneControlOneFrame = 1;
 
 bool Skipped(const Cast* cast) { return !cast || cast->IsDeletedWhileRunning(); }
 
@@ -40,15 +38,7 @@ void Scene::PrepareCastsForFrame() {
     cast.SetStoredWorldMatrix(cast.GetWorldMatrix(false));
     cast.SetAngularSpeed(QuaternionIdentity());
     cast.SetTurnFactor(1.0f);
-    if (BoneControl* controls = cast.GetBoneControls()) {
-      for (int k = 0; k < cast.GetBoneControlCount(); ++k) {
-        BoneControl& control = controls[k];
-        if (control.flag & kBoneControlOneFrame) {
-          control.matrix = MatrixIdentity();
-          control.flag &= ~kBoneControlOneFrame;
-        }
-      }
-    }
+    cast.ClearOneFrameBoneControls();
   }
 }
 

@@ -236,6 +236,9 @@ class Cast {
   bool SetBoneControlByFrame(const char* frame, const Quaternion* rotation, const Vector3* offset,
                              const Vector3* scale, std::int32_t mode, std::uint32_t flag);
   bool SetBoneMatrix(int index, const Matrix& matrix, std::int32_t mode, std::uint32_t flag);
+  // The controls set for one frame go back to identity as the next frame
+  // starts; the pose is taken again only when there was one.
+  void ClearOneFrameBoneControls();
 
   // ---- properties, links, contacts ----
   ScriptValue& Property(int index) { return properties_[Slot(index, kCastPropertyCount)]; }

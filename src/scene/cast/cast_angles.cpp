@@ -9,6 +9,9 @@
 
 namespace {
 constexpr float kPi = std::numbers::pi_v<float>;
+// 30 and 150 degrees.
+constexpr float kSideLow = 0.5235988f;
+constexpr float kSideHigh = 2.6179938f;
 }  // namespace
 
 float Vec3Angle(const Vector3& a, const Vector3& b) {
@@ -21,6 +24,11 @@ float Vec3Angle(const Vector3& a, const Vector3& b) {
   if (cosine == 0.0f) return kPi / 2.0f;
   // Rounding can carry the quotient of nearly parallel vectors past 1.
   return std::acos(std::clamp(cosine, -1.0f, 1.0f));
+}
+
+bool LiesBeside(const Vector3& direction) {
+  const float a = Vec3Angle({0.0f, -1.0f, 0.0f}, direction);
+  return a >= kSideLow && a <= kSideHigh;
 }
 
 float Angle2D(float a, float b) {

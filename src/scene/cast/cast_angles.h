@@ -9,6 +9,10 @@
 // (clamped, so nearly parallel vectors never give NaN).
 float Vec3Angle(const Vector3& a, const Vector3& b);
 
+// The direction lies beside the cast, between 30 and 150 degrees from
+// straight down (by Vec3Angle): a wall contact, a cast being pushed.
+bool LiesBeside(const Vector3& direction);
+
 // The angle of (a, b) from the +a axis toward +b, in [0, 2 pi).
 float Angle2D(float a, float b);
 

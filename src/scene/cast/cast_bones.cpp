@@ -11,6 +11,20 @@
 namespace {
 
 const Matrix kIdentity = MatrixIdentity();
+// Bone controls with this flag bit last one frame.
+constexpr std::uint32_t kBoneControlOneFrame = 1;
+
+// A posed frame, in the cast's own axes, turned by its rotation and with or
+// without its position added.
+Matrix IntoWorld(const Matrix& frame, const Quaternion& rotation, const Vector3& position, bool withPosition) {
+  Matrix out = frame * MatrixRotationQuaternion(rotation);
+  if (withPosition) {
+    out.m[3][0] += position.x;
+    out.m[3][1] += position.y;
+    out.m[3][2] += position.z;
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -63,13 +77,8 @@ const Matrix& Cast::PosedFrame(int index) const {
 
 Matrix Cast::BoneMatrixAt(int classFrame, bool withPosition) const {
   const Model* model = class_ ? class_->GetModel() : nullptr;
-  Matrix out = PosedFrame(model ? model->StoredNameFrameIndex(classFrame) : -1) * MatrixRotationQuaternion(rotation_);
-  if (withPosition) {
-    out.m[3][0] += position_.x;
-    out.m[3][1] += position_.y;
-    out.m[3][2] += position_.z;
-  }
-  return out;
+  return IntoWorld(PosedFrame(model ? model->StoredNameFrameIndex(classFrame) : -1), rotation_, position_,
+                   withPosition);
 }
 
 Vector3 Cast::BonePointAt(int classFrame, const Vector3& point) const {
@@ -79,12 +88,7 @@ Vector3 Cast::BonePointAt(int classFrame, const Vector3& point) const {
 bool Cast::GetBoneMatrix(const char* frame, bool withPosition, Matrix& out) const {
   const Model* model = class_ ? class_->GetModel() : nullptr;
   if (!model || !model->GetRootFrame()) return false;
-  out = GetPosedFrameMatrix(frame) * MatrixRotationQuaternion(rotation_);
-  if (withPosition) {
-    out.m[3][0] += position_.x;
-    out.m[3][1] += position_.y;
-    out.m[3][2] += position_.z;
-  }
+  out = IntoWorld(GetPosedFrameMatrix(frame), rotation_, position_, withPosition);
   return true;
 }
 
@@ -138,4 +142,14 @@ bool Cast::SetBoneMatrix(int index, const Matrix& matrix, std::int32_t mode, std
   control.matrix = matrix;
   control.flag = flag;
   return true;
+}
+
+void Cast::ClearOneFrameBoneControls() {
+  for (int k = 0; k < boneControlCount_; ++k) {
+    BoneControl& control = boneControls_[static_cast<std::size_t>(k)];
+    if (!(control.flag & kBoneControlOneFrame)) continue;
+    control.matrix = MatrixIdentity();
+    control.flag &= ~kBoneControlOneFrame;
+    ++poseRevision_;
+  }
 }

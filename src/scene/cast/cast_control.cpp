@@ -19,10 +19,6 @@ namespace {
 constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kTwoPi = 2.0f * kPi;
 constexpr float kQuarterPi = kPi / 4.0f;
-// Contacts and pushed casts count as beside the cast between these angles
-// from straight down (30 and 150 degrees).
-constexpr float kSideLow = 0.5235988f;
-constexpr float kSideHigh = 2.6179938f;
 // A second press of a direction within this many frames is a double tap;
 // for as many frames after a press the push test waits.
 constexpr std::uint32_t kDoubleTapFrames = 10;
@@ -30,7 +26,6 @@ constexpr std::uint32_t kDoubleTapFrames = 10;
 constexpr std::uint32_t kHitPush = 0x20;
 // Only so many entries of the hit list are looked at for a push.
 constexpr int kPushEntries = 2;
-const Vector3 kDown{0.0f, -1.0f, 0.0f};
 
 // The view matrix without its translation.
 Matrix ViewRotation(const Matrix& view) {
@@ -103,8 +98,7 @@ bool Cast::IsPushing(const Scene& scene, std::uint32_t pad) {
     const Cast* other = hit.cast.Get();
     if (!other || (hit.bits & kHitPush) == 0) continue;
     Vector3 d = other->GetPosition() - position_;
-    const float a = Vec3Angle(kDown, d);
-    if (a < kSideLow || a > kSideHigh) return false;
+    if (!LiesBeside(d)) return false;
     d = Vec3TransformNormal(d, MatrixRotationQuaternion(QuaternionConjugate(rotation_)));
     if (!(std::fabs(d.x) < std::fabs(d.z) && d.z > 0.0f)) return false;
     Vector3 stick{0.0f, 0.0f, 0.0f};

@@ -18,11 +18,6 @@
 namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
-// Contacts count as walls between these angles from straight down (30 and
-// 150 degrees).
-constexpr float kSideLow = 0.5235988f;
-constexpr float kSideHigh = 2.6179938f;
-const Vector3 kDown{0.0f, -1.0f, 0.0f};
 
 }  // namespace
 
@@ -38,9 +33,7 @@ Cast* Cast::GetContactObstacle(int index) const {
 }
 
 bool Cast::IsWallContact(int index) const {
-  if (!GetContactObstacle(index)) return false;
-  const float a = Vec3Angle(kDown, contacts_[Slot(index, kCastContactCount)].direction);
-  return a >= kSideLow && a <= kSideHigh;
+  return GetContactObstacle(index) && LiesBeside(contacts_[Slot(index, kCastContactCount)].direction);
 }
 
 void Cast::CollideCasts(Scene& scene, float margin) {
