@@ -1,6 +1,6 @@
 // The game's actions, one function each, and what the aiming actions share:
-// the target spheres of the other casts and the stored aim target. Internal
-// to scene/game/.
+// the target spheres of the other casts, the solid obstacles and the stored
+// aim target. Internal to scene/game/.
 #pragma once
 
 #include <array>
@@ -50,6 +50,18 @@ struct TargetSphere {
 // The fixed table of one call: no allocation while the player aims.
 constexpr int kTargetSphereCapacity = 100;
 using TargetSpheres = std::array<TargetSphere, kTargetSphereCapacity>;
+
+// A visible obstacle a ray of the aim can stop on, with the inverse of its
+// world matrix: made once per call, since nothing moves while the actions test
+// their rays.
+struct SolidObstacle {
+  Cast* cast = nullptr;
+  Matrix inverse;
+};
+using SolidObstacles = std::array<SolidObstacle, kCastTableSize>;
+// The casts with "Obstacle" and "Visible" that are not deleted, in table order,
+// leaving out `skip` (may be null). Returns how many there are.
+int CollectSolidObstacles(Scene& scene, const Cast* skip, SolidObstacles& out);
 
 // Whether the cast's spheres count: not the acting cast, not deleted, visible.
 bool OffersTargets(Cast& cast, const Cast& acting);

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "motion/motion.h"
-#include "motion/object_flags.h"
 #include "platform/math/matrix.h"
 #include "platform/math/vector.h"
 #include "platform/system/numbers.h"
@@ -57,17 +56,14 @@ bool Reachable(const TargetSphere& sphere, const Vector3& start, float speed, fl
   return dy - r < 2.0f * highest && dy + r > 2.0f * lowestLine;
 }
 
-// Whether no visible obstacle (the archer included) stands between `from` and `to`.
-bool ClearLine(Scene& scene, const Vector3& from, const Vector3& to) {
-  for (int i = 0; i < scene.CastCount(); ++i) {
-    Cast& obstacle = *scene.CastAt(i);
-    constexpr std::uint32_t kSolid = kFlagObstacle | kFlagVisible;
-    if (obstacle.IsDeletedWhileRunning() || (obstacle.GetFlags() & kSolid) != kSolid) continue;
-    const Matrix inverse = InverseOrIdentity(obstacle.GetWorldMatrix(false));
-    const Vector3 p = Vec3TransformCoord(from, inverse);
-    const Vector3 d = Vec3TransformCoord(to, inverse) - p;
+// Whether none of the obstacles (the archer included) stands between `from` and `to`.
+bool ClearLine(const SolidObstacles& obstacles, int obstacleCount, const Vector3& from, const Vector3& to) {
+  for (int i = 0; i < obstacleCount; ++i) {
+    const SolidObstacle& obstacle = obstacles[static_cast<std::size_t>(i)];
+    const Vector3 p = Vec3TransformCoord(from, obstacle.inverse);
+    const Vector3 d = Vec3TransformCoord(to, obstacle.inverse) - p;
     float distance = 0.0f;
-    if (RayHitsCastMesh(obstacle, p, Vec3Normalize(d), &distance) && distance < Vec3Length(d)) return false;
+    if (RayHitsCastMesh(*obstacle.cast, p, Vec3Normalize(d), &distance) && distance < Vec3Length(d)) return false;
   }
   return true;
 }
@@ -192,9 +188,11 @@ int AimAssist(Scene& scene, const Command& command, Cast& cast) {
     const Vector3 start = FramePoint(cast, "arrow", {0.0f, 0.0f, 0.0f});
     const Vector3 eye = cast.GetPosition() + Vector3{0.0f, kEyeHeight, 0.0f};
     const Matrix toCamera = InverseOrIdentity(camera->GetWorldMatrix(false));
+    SolidObstacles obstacles;
+    const int obstacleCount = CollectSolidObstacles(scene, nullptr, obstacles);
     TargetSpheres spheres;
     const int count = CollectTargetSpheres(scene, cast, spheres, [&](TargetSphere& sphere) {
-      return Reachable(sphere, start, speed, fall) && ClearLine(scene, eye, sphere.centre) &&
+      return Reachable(sphere, start, speed, fall) && ClearLine(obstacles, obstacleCount, eye, sphere.centre) &&
              InView(sphere, toCamera);
     });
     // Keeping (mode 2) with nothing in sight leaves the stored target alone.

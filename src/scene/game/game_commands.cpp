@@ -309,6 +309,17 @@ int TestTarget(Scene& scene, const Command& command, Cast& cast) {
   return 0;
 }
 
+int CollectSolidObstacles(Scene& scene, const Cast* skip, SolidObstacles& out) {
+  int count = 0;
+  for (int i = 0; i < scene.CastCount(); ++i) {
+    Cast& obstacle = *scene.CastAt(i);
+    constexpr std::uint32_t kSolid = kFlagObstacle | kFlagVisible;
+    if (&obstacle == skip || obstacle.IsDeletedWhileRunning() || (obstacle.GetFlags() & kSolid) != kSolid) continue;
+    out[static_cast<std::size_t>(count++)] = {&obstacle, InverseOrIdentity(obstacle.GetWorldMatrix(false))};
+  }
+  return count;
+}
+
 bool OffersTargets(Cast& cast, const Cast& acting) {
   return &cast != &acting && !cast.IsDeletedWhileRunning() && (cast.GetFlags() & kFlagVisible) != 0;
 }

@@ -2,13 +2,11 @@
 // arc meets it, bends its upper body to the aim, and lays the frames of the
 // line cast along the predicted flight, with the mark cast where it ends.
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "collision/collision.h"
 #include "motion/model.h"
 #include "motion/motion.h"
-#include "motion/object_flags.h"
 #include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
@@ -163,29 +161,9 @@ struct PathState {
   int steps = 0;
 };
 
-// A cast the path can stop on, with the inverse of its world matrix: nothing
-// moves while the path is walked, so each inverse is made once, not per step.
-struct PathObstacle {
-  const Cast* cast = nullptr;
-  Matrix inverse;
-};
-using PathObstacles = std::array<PathObstacle, kCastTableSize>;
-
-// The visible obstacles other than the archer, in table order.
-int CollectPathObstacles(Scene& scene, const Cast& archer, PathObstacles& out) {
-  int count = 0;
-  for (int i = 0; i < scene.CastCount(); ++i) {
-    Cast& obstacle = *scene.CastAt(i);
-    constexpr std::uint32_t kSolid = kFlagObstacle | kFlagVisible;
-    if (&obstacle == &archer || obstacle.IsDeletedWhileRunning() || (obstacle.GetFlags() & kSolid) != kSolid) continue;
-    out[static_cast<std::size_t>(count++)] = {&obstacle, InverseOrIdentity(obstacle.GetWorldMatrix(false))};
-  }
-  return count;
-}
-
 // One step of the path: the nearest obstacle or target sphere on it ends the
 // path there.
-void StepPath(const PathObstacles& obstacles, int obstacleCount, const TargetSpheres& spheres, int sphereCount,
+void StepPath(const SolidObstacles& obstacles, int obstacleCount, const TargetSpheres& spheres, int sphereCount,
               const Matrix& world, float speed, PathState& path) {
   const Vector3 next = path.position + path.velocity;
   bool found = false;
@@ -194,7 +172,7 @@ void StepPath(const PathObstacles& obstacles, int obstacleCount, const TargetSph
   const Vector3 origin = Vec3TransformCoord(path.position, world);
   const Vector3 direction = Vec3TransformNormal(path.velocity, world);
   for (int i = 0; i < obstacleCount; ++i) {
-    const PathObstacle& obstacle = obstacles[static_cast<std::size_t>(i)];
+    const SolidObstacle& obstacle = obstacles[static_cast<std::size_t>(i)];
     float d = 0.0f;
     if (!RayHitsCastMesh(*obstacle.cast, Vec3TransformCoord(origin, obstacle.inverse),
                          Vec3TransformNormal(direction, obstacle.inverse), &d) ||
@@ -247,8 +225,8 @@ int AimAndDrawPath(Scene& scene, const Command& command, Cast& cast) {
     sphere.local = Vec3TransformCoord(sphere.centre, toLine);
     return true;
   });
-  PathObstacles obstacles;
-  const int obstacleCount = CollectPathObstacles(scene, cast, obstacles);
+  SolidObstacles obstacles;
+  const int obstacleCount = CollectSolidObstacles(scene, &cast, obstacles);
 
   const ObjectClass* lineClass = line->GetClass();
   const Model* lineModel = lineClass ? lineClass->GetModel() : nullptr;
