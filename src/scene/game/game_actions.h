@@ -23,6 +23,13 @@ constexpr int kTargetTrackParam = 4;
 constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kRadiansToDegrees = 57.29578f;
 
+// The aim yaw stays within ten degrees of the body's facing; beyond it the
+// body turns.
+constexpr float kBodyYawHold = 0.17453293f;
+// The yaw held within kBodyYawHold; an aim past it turns the cast by `turn`
+// toward that side.
+float HoldAimYaw(Cast& cast, float yaw, float turn);
+
 int SideStep(Scene& scene, const Command& command, Cast& cast);
 int FollowWithCamera(Scene& scene, const Command& command, Cast& cast);
 int PullCameraBehind(Scene& scene);

@@ -34,7 +34,6 @@ constexpr float kSwitchSpread = 1.0471976f;
 // after a stick press; beyond ten degrees the body turns.
 constexpr float kManualStep = 0.03490658f;
 constexpr std::uint32_t kPressRamp = 15;
-constexpr float kManualYawHold = 0.17453293f;
 constexpr float kManualTurn = 4.0f * kDegreesToRadians;
 constexpr float kManualPitchMin = -0.7853982f;
 constexpr float kManualPitchMax = 1.4835299f;
@@ -155,13 +154,7 @@ void AimByHand(Scene& scene, Cast& cast, float stick, float yaw, float pitch) {
   if (sincePress < kPressRamp) f = 0.5f + static_cast<float>(sincePress) * 0.5f / static_cast<float>(kPressRamp);
   yaw += std::sin(a) * kManualStep * f;
   pitch += std::cos(a) * kManualStep * f;
-  if (yaw < -kManualYawHold) {
-    TurnCast(cast, -kManualTurn * f);
-    yaw = -kManualYawHold;
-  } else if (yaw > kManualYawHold) {
-    TurnCast(cast, kManualTurn * f);
-    yaw = kManualYawHold;
-  }
+  yaw = HoldAimYaw(cast, yaw, kManualTurn * f);
   pitch = std::clamp(pitch, kManualPitchMin, kManualPitchMax);
   cast.Property(kTargetParam).SetEmpty();
   cast.Property(kAimYawParam).SetNumber(yaw);

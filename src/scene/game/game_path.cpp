@@ -18,8 +18,6 @@ namespace {
 
 constexpr float kHalfPi = 1.5707964f;
 
-// The archer turns its body for any aim beyond ten degrees to either side.
-constexpr float kBodyYawHold = 0.17453293f;
 // The pitch search: from -45 to 85 degrees by half degrees, ending at the
 // first arc that passes within 10 units of the aim.
 constexpr float kPitchFrom = -0.7853982f;
