@@ -20,8 +20,15 @@ constexpr int kShotSpeedParam = 2;  // speed x 10
 constexpr int kTargetParam = 3;     // a Cast object value, or empty
 constexpr int kTargetTrackParam = 4;
 
+constexpr float kPi = 3.1415927f;
+constexpr float kHalfPi = 1.5707964f;
 constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kRadiansToDegrees = 57.29578f;
+
+// The bow aims from 45 degrees down to 85 up: the pitch by hand, the path's
+// pitch search and the reach test keep this range.
+constexpr float kAimPitchMin = -0.7853982f;
+constexpr float kAimPitchMax = 1.4835299f;
 
 // The aim yaw stays within ten degrees of the body's facing; beyond it the
 // body turns.

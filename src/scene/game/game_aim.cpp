@@ -14,14 +14,10 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
-constexpr float kHalfPi = 1.5707964f;
 constexpr float kTwoPi = 2.0f * kPi;
 
 // Shot speed x 10 before a script sets one.
 constexpr double kDefaultShotSpeed = 1200.0;
-// The lowest launch angle the reach test allows for.
-constexpr float kLowestLaunch = -0.7853982f;
 // The clear-line test looks from this high above the archer's feet.
 constexpr float kEyeHeight = 200.0f;
 // A candidate lies within 45 degrees of the camera's view direction and
@@ -35,8 +31,6 @@ constexpr float kSwitchSpread = 1.0471976f;
 constexpr float kManualStep = 0.03490658f;
 constexpr std::uint32_t kPressRamp = 15;
 constexpr float kManualTurn = 4.0f * kDegreesToRadians;
-constexpr float kManualPitchMin = -0.7853982f;
-constexpr float kManualPitchMax = 1.4835299f;
 
 // Whether an arrow from `start` at `speed` falling by `fall` per frame can
 // reach the sphere: below the top of the highest arc and above the lowest
@@ -50,7 +44,7 @@ bool Reachable(const TargetSphere& sphere, const Vector3& start, float speed, fl
   const float t0 = speed / (-2.0f * fall);
   const float apex = speed * t0 + fall * t0 * t0;
   const float highest = fall * h * h / (speed * speed) + apex;
-  const float lowest = std::sin(kLowestLaunch);
+  const float lowest = std::sin(kAimPitchMin);
   const float lowestLine = fall * h * h / (lowest * lowest * speed * speed);
   return dy - r < 2.0f * highest && dy + r > 2.0f * lowestLine;
 }
@@ -155,7 +149,7 @@ void AimByHand(Scene& scene, Cast& cast, float stick, float yaw, float pitch) {
   yaw += std::sin(a) * kManualStep * f;
   pitch += std::cos(a) * kManualStep * f;
   yaw = HoldAimYaw(cast, yaw, kManualTurn * f);
-  pitch = std::clamp(pitch, kManualPitchMin, kManualPitchMax);
+  pitch = std::clamp(pitch, kAimPitchMin, kAimPitchMax);
   cast.Property(kTargetParam).SetEmpty();
   cast.Property(kAimYawParam).SetNumber(yaw);
   cast.Property(kAimPitchParam).SetNumber(pitch);

@@ -26,9 +26,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
-constexpr float kHalfPi = 1.5707964f;
-
 // Live parameters of the "Camera" cast that the actions write.
 constexpr int kCameraTypeParam = 9;
 constexpr int kCameraWantedParam = 10;  // 10-12

@@ -16,12 +16,8 @@
 
 namespace {
 
-constexpr float kHalfPi = 1.5707964f;
-
-// The pitch search: from -45 to 85 degrees by half degrees, ending at the
+// The pitch search: over the aim's range by half degrees, ending at the
 // first arc that passes within 10 units of the aim.
-constexpr float kPitchFrom = -0.7853982f;
-constexpr float kPitchTo = 1.4835299f;
 constexpr float kPitchStep = 0.008726646f;
 constexpr float kGoodMiss = 10.0f;
 // Each call moves the aim a fifth of the way to the wanted one.
@@ -73,7 +69,7 @@ float BestPitch(float distance, float rise, float speed, float fall, float pitch
   float best = pitch;
   float bestMiss = 0.0f;
   bool found = false;
-  for (float p = kPitchFrom; p <= kPitchTo; p += kPitchStep) {
+  for (float p = kAimPitchMin; p <= kAimPitchMax; p += kPitchStep) {
     const float t = distance / (std::cos(p) * speed);
     const float y = fall * t * t / 2.0f + std::sin(p) * speed * t;
     const float miss = std::fabs(y - rise);
