@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <vector>
 
 #include "platform/math/intersect.h"
@@ -39,6 +40,17 @@ FaceCorners Corners(const Mesh& mesh, std::uint32_t face) {
 // sweeps does not allocate.
 std::vector<std::uint32_t>& FaceScratch() {
   thread_local std::vector<std::uint32_t> faces;
+  return faces;
+}
+
+// The faces a sphere of radius r swept from s to e may meet: those whose
+// boxes reach the box of the sweep. None for a sweep that is not finite or
+// has a negative radius.
+std::span<const std::uint32_t> SweepCandidates(const Vector3& s, const Vector3& e, float r, const Mesh& mesh) {
+  if (!Finite(s) || !Finite(e) || !std::isfinite(r) || r < 0.0f) return {};
+  const Vector3 pad{r, r, r};
+  std::vector<std::uint32_t>& faces = FaceScratch();
+  CollectFacesInBox(mesh, Vec3Minimize(s, e) - pad, Vec3Maximize(s, e) + pad, &faces);
   return faces;
 }
 
@@ -179,13 +191,9 @@ TriangleHit SweepSphereTriangle(Vector3* centre, Vector3* normal, const Vector3&
 
 bool SweepSphereMesh(const Vector3& s, const Vector3& e, float r, Vector3* centre, Vector3* normal,
                      const Mesh& mesh) {
-  if (!Finite(s) || !Finite(e) || !std::isfinite(r) || r < 0.0f) return false;
-  Vector3 pad{r, r, r};
-  std::vector<std::uint32_t>& faces = FaceScratch();
-  CollectFacesInBox(mesh, Vec3Minimize(s, e) - pad, Vec3Maximize(s, e) + pad, &faces);
   bool found = false;
   float bestSq = 0.0f;
-  for (std::uint32_t face : faces) {
+  for (std::uint32_t face : SweepCandidates(s, e, r, mesh)) {
     FaceCorners t = Corners(mesh, face);
     KeepNearerHit(s, e, r, t, &found, &bestSq, centre, normal);
   }
@@ -311,10 +319,7 @@ float BoxDistanceSq(const Vector3& p, const Vector3& lo, const Vector3& hi) {
 // face). Most faces around a sphere on the ground are of the second kind.
 bool SweepPassAgainstMesh(const Vector3& s, const Vector3& e, float r, Vector3* centre, Vector3* normal,
                           const Mesh& mesh) {
-  if (!Finite(s) || !Finite(e) || !std::isfinite(r) || r < 0.0f) return false;
-  Vector3 pad{r, r, r};
-  std::vector<std::uint32_t>& indices = FaceScratch();
-  CollectFacesInBox(mesh, Vec3Minimize(s, e) - pad, Vec3Maximize(s, e) + pad, &indices);
+  const std::span<const std::uint32_t> indices = SweepCandidates(s, e, r, mesh);
   std::vector<PassFace>& faces = PassFaceScratch();
   faces.clear();
   float bound = 0.0f;

@@ -176,21 +176,34 @@ Vector3 TurnAbout(const Vector3& centre, const Vector3& from, float angle) {
 // sees the target point `t`: 0 when neither side does within a half turn.
 // A camera with a sphere gives up a side at its first hidden angle.
 float SearchOrbit(Scene& scene, const Vector3& t, const Vector3& c, bool cameraHasSphere) {
+  // Each obstacle's inverse and the target in its axes, made once for the
+  // search's two dozen rays.
+  struct ObstacleSpace {
+    const Cast* cast;
+    Matrix inverse;
+    Vector3 target;
+  };
+  std::array<ObstacleSpace, kCastTableSize> obstacles;
+  int count = 0;
+  for (int i = 0; i < scene.CastCount(); ++i) {
+    Cast& obstacle = *scene.CastAt(i);
+    if (!IsObstacle(obstacle)) continue;
+    const Matrix inverse = InverseOrIdentity(obstacle.GetWorldMatrix(false));
+    obstacles[static_cast<std::size_t>(count++)] = {&obstacle, inverse, Vec3TransformCoord(t, inverse)};
+  }
   int run[2] = {0, 0};
   bool closed[2] = {false, false};
   for (float th = kSearchStep; th < kSearchBound; th += kSearchStep) {
     const Vector3 candidate[2] = {TurnAbout(t, c, th), TurnAbout(t, c, -th)};
     bool visible[2] = {true, true};
-    for (int i = 0; i < scene.CastCount() && (visible[0] || visible[1]); ++i) {
-      Cast& obstacle = *scene.CastAt(i);
-      if (!IsObstacle(obstacle)) continue;
-      const Matrix inverse = InverseOrIdentity(obstacle.GetWorldMatrix(false));
-      const Vector3 e = Vec3TransformCoord(t, inverse);
+    for (int i = 0; i < count && (visible[0] || visible[1]); ++i) {
+      const ObstacleSpace& obstacle = obstacles[static_cast<std::size_t>(i)];
+      const Vector3& e = obstacle.target;
       for (int side = 0; side < 2; ++side) {
         if (closed[side] || !visible[side]) continue;
-        const Vector3 p = Vec3TransformCoord(candidate[side], inverse);
+        const Vector3 p = Vec3TransformCoord(candidate[side], obstacle.inverse);
         float distance = 0.0f;
-        if (RayHitsCastMesh(obstacle, p, e - p, &distance) && distance < kSearchReach) {
+        if (RayHitsCastMesh(*obstacle.cast, p, e - p, &distance) && distance < kSearchReach) {
           visible[side] = false;
           if (cameraHasSphere) closed[side] = true;
         }

@@ -1,6 +1,6 @@
 // The game's actions, one function each, and what the aiming actions share:
-// the target spheres of the other casts and the stored aim target. Internal
-// to scene/game/.
+// the target spheres of the other casts, the solid obstacles and the stored
+// aim target. Internal to scene/game/.
 #pragma once
 
 #include <array>
@@ -20,8 +20,22 @@ constexpr int kShotSpeedParam = 2;  // speed x 10
 constexpr int kTargetParam = 3;     // a Cast object value, or empty
 constexpr int kTargetTrackParam = 4;
 
+constexpr float kPi = 3.1415927f;
+constexpr float kHalfPi = 1.5707964f;
 constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kRadiansToDegrees = 57.29578f;
+
+// The bow aims from 45 degrees down to 85 up: the pitch by hand, the path's
+// pitch search and the reach test keep this range.
+constexpr float kAimPitchMin = -0.7853982f;
+constexpr float kAimPitchMax = 1.4835299f;
+
+// The aim yaw stays within ten degrees of the body's facing; beyond it the
+// body turns.
+constexpr float kBodyYawHold = 0.17453293f;
+// The yaw held within kBodyYawHold; an aim past it turns the cast by `turn`
+// toward that side.
+float HoldAimYaw(Cast& cast, float yaw, float turn);
 
 int SideStep(Scene& scene, const Command& command, Cast& cast);
 int FollowWithCamera(Scene& scene, const Command& command, Cast& cast);
@@ -50,6 +64,18 @@ struct TargetSphere {
 // The fixed table of one call: no allocation while the player aims.
 constexpr int kTargetSphereCapacity = 100;
 using TargetSpheres = std::array<TargetSphere, kTargetSphereCapacity>;
+
+// A visible obstacle a ray of the aim can stop on, with the inverse of its
+// world matrix: made once per call, since nothing moves while the actions test
+// their rays.
+struct SolidObstacle {
+  Cast* cast = nullptr;
+  Matrix inverse;
+};
+using SolidObstacles = std::array<SolidObstacle, kCastTableSize>;
+// The casts with "Obstacle" and "Visible" that are not deleted, in table order,
+// leaving out `skip` (may be null). Returns how many there are.
+int CollectSolidObstacles(Scene& scene, const Cast* skip, SolidObstacles& out);
 
 // Whether the cast's spheres count: not the acting cast, not deleted, visible.
 bool OffersTargets(Cast& cast, const Cast& acting);

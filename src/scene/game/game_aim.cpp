@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "motion/motion.h"
-#include "motion/object_flags.h"
 #include "platform/math/matrix.h"
 #include "platform/math/vector.h"
 #include "platform/system/numbers.h"
@@ -15,14 +14,10 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
-constexpr float kHalfPi = 1.5707964f;
 constexpr float kTwoPi = 2.0f * kPi;
 
 // Shot speed x 10 before a script sets one.
 constexpr double kDefaultShotSpeed = 1200.0;
-// The lowest launch angle the reach test allows for.
-constexpr float kLowestLaunch = -0.7853982f;
 // The clear-line test looks from this high above the archer's feet.
 constexpr float kEyeHeight = 200.0f;
 // A candidate lies within 45 degrees of the camera's view direction and
@@ -35,10 +30,7 @@ constexpr float kSwitchSpread = 1.0471976f;
 // after a stick press; beyond ten degrees the body turns.
 constexpr float kManualStep = 0.03490658f;
 constexpr std::uint32_t kPressRamp = 15;
-constexpr float kManualYawHold = 0.17453293f;
 constexpr float kManualTurn = 4.0f * kDegreesToRadians;
-constexpr float kManualPitchMin = -0.7853982f;
-constexpr float kManualPitchMax = 1.4835299f;
 
 // Whether an arrow from `start` at `speed` falling by `fall` per frame can
 // reach the sphere: below the top of the highest arc and above the lowest
@@ -52,22 +44,19 @@ bool Reachable(const TargetSphere& sphere, const Vector3& start, float speed, fl
   const float t0 = speed / (-2.0f * fall);
   const float apex = speed * t0 + fall * t0 * t0;
   const float highest = fall * h * h / (speed * speed) + apex;
-  const float lowest = std::sin(kLowestLaunch);
+  const float lowest = std::sin(kAimPitchMin);
   const float lowestLine = fall * h * h / (lowest * lowest * speed * speed);
   return dy - r < 2.0f * highest && dy + r > 2.0f * lowestLine;
 }
 
-// Whether no visible obstacle (the archer included) stands between `from` and `to`.
-bool ClearLine(Scene& scene, const Vector3& from, const Vector3& to) {
-  for (int i = 0; i < scene.CastCount(); ++i) {
-    Cast& obstacle = *scene.CastAt(i);
-    constexpr std::uint32_t kSolid = kFlagObstacle | kFlagVisible;
-    if (obstacle.IsDeletedWhileRunning() || (obstacle.GetFlags() & kSolid) != kSolid) continue;
-    const Matrix inverse = InverseOrIdentity(obstacle.GetWorldMatrix(false));
-    const Vector3 p = Vec3TransformCoord(from, inverse);
-    const Vector3 d = Vec3TransformCoord(to, inverse) - p;
+// Whether none of the obstacles (the archer included) stands between `from` and `to`.
+bool ClearLine(const SolidObstacles& obstacles, int obstacleCount, const Vector3& from, const Vector3& to) {
+  for (int i = 0; i < obstacleCount; ++i) {
+    const SolidObstacle& obstacle = obstacles[static_cast<std::size_t>(i)];
+    const Vector3 p = Vec3TransformCoord(from, obstacle.inverse);
+    const Vector3 d = Vec3TransformCoord(to, obstacle.inverse) - p;
     float distance = 0.0f;
-    if (RayHitsCastMesh(obstacle, p, Vec3Normalize(d), &distance) && distance < Vec3Length(d)) return false;
+    if (RayHitsCastMesh(*obstacle.cast, p, Vec3Normalize(d), &distance) && distance < Vec3Length(d)) return false;
   }
   return true;
 }
@@ -159,14 +148,8 @@ void AimByHand(Scene& scene, Cast& cast, float stick, float yaw, float pitch) {
   if (sincePress < kPressRamp) f = 0.5f + static_cast<float>(sincePress) * 0.5f / static_cast<float>(kPressRamp);
   yaw += std::sin(a) * kManualStep * f;
   pitch += std::cos(a) * kManualStep * f;
-  if (yaw < -kManualYawHold) {
-    TurnCast(cast, -kManualTurn * f);
-    yaw = -kManualYawHold;
-  } else if (yaw > kManualYawHold) {
-    TurnCast(cast, kManualTurn * f);
-    yaw = kManualYawHold;
-  }
-  pitch = std::clamp(pitch, kManualPitchMin, kManualPitchMax);
+  yaw = HoldAimYaw(cast, yaw, kManualTurn * f);
+  pitch = std::clamp(pitch, kAimPitchMin, kAimPitchMax);
   cast.Property(kTargetParam).SetEmpty();
   cast.Property(kAimYawParam).SetNumber(yaw);
   cast.Property(kAimPitchParam).SetNumber(pitch);
@@ -192,9 +175,11 @@ int AimAssist(Scene& scene, const Command& command, Cast& cast) {
     const Vector3 start = FramePoint(cast, "arrow", {0.0f, 0.0f, 0.0f});
     const Vector3 eye = cast.GetPosition() + Vector3{0.0f, kEyeHeight, 0.0f};
     const Matrix toCamera = InverseOrIdentity(camera->GetWorldMatrix(false));
+    SolidObstacles obstacles;
+    const int obstacleCount = CollectSolidObstacles(scene, nullptr, obstacles);
     TargetSpheres spheres;
     const int count = CollectTargetSpheres(scene, cast, spheres, [&](TargetSphere& sphere) {
-      return Reachable(sphere, start, speed, fall) && ClearLine(scene, eye, sphere.centre) &&
+      return Reachable(sphere, start, speed, fall) && ClearLine(obstacles, obstacleCount, eye, sphere.centre) &&
              InView(sphere, toCamera);
     });
     // Keeping (mode 2) with nothing in sight leaves the stored target alone.

@@ -26,9 +26,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
-constexpr float kHalfPi = 1.5707964f;
-
 // Live parameters of the "Camera" cast that the actions write.
 constexpr int kCameraTypeParam = 9;
 constexpr int kCameraWantedParam = 10;  // 10-12
@@ -43,7 +40,6 @@ constexpr float kFrontPointHeight = 200.0f;
 // head turning three times the yaw, the body following beyond ten degrees.
 constexpr float kLookStep = 0.03490658f;
 constexpr float kLookPitchFactor = 1.5f;
-constexpr float kLookYawHold = 0.17453293f;
 constexpr float kLookTurn = 6.0f * kDegreesToRadians;
 constexpr float kLookPitchMin = -0.7853982f;
 constexpr float kLookPitchMax = 1.7453293f;
@@ -224,13 +220,7 @@ int LookAround(Scene& scene, const Command& command, Cast& cast) {
     const float a = stick * kDegreesToRadians;
     yaw += std::sin(a) * kLookStep;
     pitch += std::cos(a) * kLookStep * kLookPitchFactor;
-    if (yaw < -kLookYawHold) {
-      TurnCast(cast, -kLookTurn);
-      yaw = -kLookYawHold;
-    } else if (yaw > kLookYawHold) {
-      TurnCast(cast, kLookTurn);
-      yaw = kLookYawHold;
-    }
+    yaw = HoldAimYaw(cast, yaw, kLookTurn);
     pitch = std::clamp(pitch, kLookPitchMin, kLookPitchMax);
     cast.Property(kAimYawParam).SetNumber(yaw);
     cast.Property(kAimPitchParam).SetNumber(pitch);
@@ -307,6 +297,29 @@ int TestTarget(Scene& scene, const Command& command, Cast& cast) {
     }
   }
   return 0;
+}
+
+float HoldAimYaw(Cast& cast, float yaw, float turn) {
+  if (yaw < -kBodyYawHold) {
+    TurnCast(cast, -turn);
+    return -kBodyYawHold;
+  }
+  if (yaw > kBodyYawHold) {
+    TurnCast(cast, turn);
+    return kBodyYawHold;
+  }
+  return yaw;
+}
+
+int CollectSolidObstacles(Scene& scene, const Cast* skip, SolidObstacles& out) {
+  int count = 0;
+  for (int i = 0; i < scene.CastCount(); ++i) {
+    Cast& obstacle = *scene.CastAt(i);
+    constexpr std::uint32_t kSolid = kFlagObstacle | kFlagVisible;
+    if (&obstacle == skip || obstacle.IsDeletedWhileRunning() || (obstacle.GetFlags() & kSolid) != kSolid) continue;
+    out[static_cast<std::size_t>(count++)] = {&obstacle, InverseOrIdentity(obstacle.GetWorldMatrix(false))};
+  }
+  return count;
 }
 
 bool OffersTargets(Cast& cast, const Cast& acting) {

@@ -7,7 +7,6 @@
 #include "collision/collision.h"
 #include "motion/model.h"
 #include "motion/motion.h"
-#include "motion/object_flags.h"
 #include "platform/math/matrix.h"
 #include "platform/math/quaternion.h"
 #include "platform/math/vector.h"
@@ -17,14 +16,8 @@
 
 namespace {
 
-constexpr float kHalfPi = 1.5707964f;
-
-// The archer turns its body for any aim beyond ten degrees to either side.
-constexpr float kBodyYawHold = 0.17453293f;
-// The pitch search: from -45 to 85 degrees by half degrees, ending at the
+// The pitch search: over the aim's range by half degrees, ending at the
 // first arc that passes within 10 units of the aim.
-constexpr float kPitchFrom = -0.7853982f;
-constexpr float kPitchTo = 1.4835299f;
 constexpr float kPitchStep = 0.008726646f;
 constexpr float kGoodMiss = 10.0f;
 // Each call moves the aim a fifth of the way to the wanted one.
@@ -76,7 +69,7 @@ float BestPitch(float distance, float rise, float speed, float fall, float pitch
   float best = pitch;
   float bestMiss = 0.0f;
   bool found = false;
-  for (float p = kPitchFrom; p <= kPitchTo; p += kPitchStep) {
+  for (float p = kAimPitchMin; p <= kAimPitchMax; p += kPitchStep) {
     const float t = distance / (std::cos(p) * speed);
     const float y = fall * t * t / 2.0f + std::sin(p) * speed * t;
     const float miss = std::fabs(y - rise);
@@ -164,21 +157,19 @@ struct PathState {
 
 // One step of the path: the nearest obstacle or target sphere on it ends the
 // path there.
-void StepPath(Scene& scene, const Cast& archer, const TargetSpheres& spheres, int sphereCount, const Matrix& world,
-              float speed, PathState& path) {
+void StepPath(const SolidObstacles& obstacles, int obstacleCount, const TargetSpheres& spheres, int sphereCount,
+              const Matrix& world, float speed, PathState& path) {
   const Vector3 next = path.position + path.velocity;
   bool found = false;
   float best = 0.0f;
   Vector3 stop;
   const Vector3 origin = Vec3TransformCoord(path.position, world);
   const Vector3 direction = Vec3TransformNormal(path.velocity, world);
-  for (int i = 0; i < scene.CastCount(); ++i) {
-    Cast& obstacle = *scene.CastAt(i);
-    constexpr std::uint32_t kSolid = kFlagObstacle | kFlagVisible;
-    if (&obstacle == &archer || obstacle.IsDeletedWhileRunning() || (obstacle.GetFlags() & kSolid) != kSolid) continue;
-    const Matrix inverse = InverseOrIdentity(obstacle.GetWorldMatrix(false));
+  for (int i = 0; i < obstacleCount; ++i) {
+    const SolidObstacle& obstacle = obstacles[static_cast<std::size_t>(i)];
     float d = 0.0f;
-    if (!RayHitsCastMesh(obstacle, Vec3TransformCoord(origin, inverse), Vec3TransformNormal(direction, inverse), &d) ||
+    if (!RayHitsCastMesh(*obstacle.cast, Vec3TransformCoord(origin, obstacle.inverse),
+                         Vec3TransformNormal(direction, obstacle.inverse), &d) ||
         d > 1.0f)
       continue;
     if (!found || d * speed < best) {
@@ -228,6 +219,8 @@ int AimAndDrawPath(Scene& scene, const Command& command, Cast& cast) {
     sphere.local = Vec3TransformCoord(sphere.centre, toLine);
     return true;
   });
+  SolidObstacles obstacles;
+  const int obstacleCount = CollectSolidObstacles(scene, &cast, obstacles);
 
   const ObjectClass* lineClass = line->GetClass();
   const Model* lineModel = lineClass ? lineClass->GetModel() : nullptr;
@@ -244,7 +237,7 @@ int AimAndDrawPath(Scene& scene, const Command& command, Cast& cast) {
     while (!path.ended && gone < length && path.steps < kMaxPathSteps) {
       ++path.steps;
       path.velocity += gravity;
-      StepPath(scene, cast, spheres, sphereCount, world, speed, path);
+      StepPath(obstacles, obstacleCount, spheres, sphereCount, world, speed, path);
       // A shot without speed falls one step per line frame instead of never
       // covering its length.
       gone += speed > 0.0f ? speed : length;
