@@ -103,8 +103,11 @@ void SoundManager::PutSoundVolume(float volume) {
 
 void SoundManager::LoadMusic(std::uint32_t id, FileData bytes) {
   if (!initialized_ || id == 0) return;
+  // Any stream that holds the id keeps it, also one after a free stream: a
+  // second copy there would be the one the stop and delete calls find, and
+  // the first would play on out of their reach.
+  if (FindMusic(id)) return;
   for (MusicStream& music : music_) {
-    if (music.GetId() == id) return;
     if (music.GetId() == 0) {
       music.Open(mixer_, library_, id, std::move(bytes));
       return;

@@ -57,8 +57,9 @@ class SoundManager {
   virtual void PutSoundVolume(float volume);
   virtual float GetSoundVolume() const { return soundVolume_; }
 
-  // The first free stream takes the Ogg Vorbis bytes. Bytes it cannot take
-  // (id 0, an id already loaded, no free stream, not Ogg Vorbis) are freed.
+  // The first free stream takes the Ogg Vorbis bytes, unless a stream holds
+  // the id already. Bytes no stream takes (id 0, an id loaded, no free
+  // stream, not Ogg Vorbis) are freed.
   virtual void LoadMusic(std::uint32_t id, FileData bytes);
   // LoadMusic with the file read by LoadFileBytes; an unreadable file loads
   // nothing.

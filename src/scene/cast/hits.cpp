@@ -72,7 +72,10 @@ void Cast::FindSphereHit(Scene& scene, const RegionSphere& attack, SphereHit& hi
   float best = attack.radius * attack.radius;
   for (int slot = 0; slot < scene.CastCount(); ++slot) {
     Cast* other = scene.CastAt(slot);
-    if (!other || other == this) continue;
+    // The table is kept without holes, and like every walk over it this one
+    // ends at its first empty slot.
+    if (!other) break;
+    if (other == this) continue;
     const std::uint32_t flags = other->GetFlags();
     if (!(flags & kFlagVisible) || (flags & kCastDeletedWhileRunning)) continue;
     const Motion* motion = other->GetCurrentMotion();

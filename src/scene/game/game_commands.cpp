@@ -195,10 +195,11 @@ int FlyArrow(Scene& scene, Cast& cast) {
   }
   const Vector3 speed = cast.GetSpeed();
   const float climb = -Angle2D(speed.z, speed.y);
-  // Touching: the ground query answers for any contact at all and the wall
-  // query for wall contacts, so together they ask whether the contact list
-  // (ended by its first empty entry) holds anything.
-  if (cast.Contact(0).cast.Get()) {
+  // Touching is what the two contact queries say of the whole list: an entry
+  // whose obstacle has gone or was deleted this run is no contact, and a live
+  // one after it still is.
+  float angle = 0.0f;
+  if (cast.GetObstacleHitGroundAngle(angle) || cast.GetObstacleHitYawAngle(angle)) {
     if (IsInMotion(cast, "Land")) return 0;
     cast.SetRotation(QuaternionMultiply(QuaternionRotationAxis({1.0f, 0.0f, 0.0f}, climb), cast.GetRotation()));
     cast.SetSpeed({0.0f, 0.0f, 0.0f});
