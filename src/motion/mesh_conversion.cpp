@@ -34,8 +34,10 @@ bool ConversionStaysInProgramFolder(std::string_view mqoPath, std::string_view x
   std::string mqo;
   if (!FindFileOnDisk(mqoPath, mqo)) mqo = NormalizeContentPath(mqoPath);
   for (const std::string& path : {DiskPathToWrite(xPath), mqo}) {
-    if (!LiesInsideFolder(path, program)) {
-      why = "\"" + path + "\" lies outside the program's folder";
+    std::string real;
+    if (!LiesInsideFolder(path, program, &real)) {
+      const std::string where = real == path ? "\" lies" : "\" leads to \"" + real + "\",";
+      why = "\"" + path + where + " outside the program's folder";
       return false;
     }
   }

@@ -317,12 +317,14 @@ std::string DiskPathToWrite(std::string_view name) {
   return folder + last;
 }
 
-bool LiesInsideFolder(const std::string& path, const std::string& folder) {
-  std::string realPath;
+bool LiesInsideFolder(const std::string& path, const std::string& folder, std::string* realPath) {
+  std::string real;
   std::string realFolder;
-  if (!RealPathOf(path, realPath) || !RealPathOf(folder, realFolder)) return false;
+  const bool resolved = RealPathOf(path, real);
+  if (realPath != nullptr) *realPath = resolved ? real : path;
+  if (!resolved || !RealPathOf(folder, realFolder)) return false;
   if (realFolder.back() != '/') realFolder += '/';
-  return realPath.size() > realFolder.size() && realPath.compare(0, realFolder.size(), realFolder) == 0;
+  return real.size() > realFolder.size() && real.compare(0, realFolder.size(), realFolder) == 0;
 }
 
 FilePtr OpenContentFile(std::string_view name, std::uint64_t* size) {

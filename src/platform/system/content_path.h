@@ -37,9 +37,10 @@ bool FindFileOnDisk(std::string_view name, std::string& diskPath);
 std::string DiskPathToWrite(std::string_view name);
 
 // Whether `path` (which need not exist yet) lies inside `folder` once ".."
-// and symbolic links are resolved on the disk for both. False when a name on
-// the way does not resolve (a dangling link, a loop).
-bool LiesInsideFolder(const std::string& path, const std::string& folder);
+// and symbolic links are resolved on the disk for both; `realPath` (may be
+// null) receives where `path` leads. False when a name on the way does not
+// resolve (a dangling link, a loop).
+bool LiesInsideFolder(const std::string& path, const std::string& folder, std::string* realPath = nullptr);
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
