@@ -1,5 +1,5 @@
 // When an object class's .x mesh must be made again from its Metasequoia
-// source, and where it may be. Used by the class file reader before it loads the mesh.
+// source, and whether it may be. Used by the class file reader before it loads the mesh.
 #pragma once
 
 #include <string>

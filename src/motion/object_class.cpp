@@ -178,7 +178,7 @@ bool ObjectClass::ConvertMeshIfNewer(const std::string& mqoPath, const std::stri
   if (!IsMeshConversionDue(mqoPath, xPath)) return true;
   // No box when a conversion fails or is refused: the class loads whatever
   // .x file is there. The author still learns why the model did not change.
-  // A refusal names a disk path, whose bytes are already the disk's.
+  // A refusal names disk paths, which are not Shift-JIS text.
   std::string error;
   if (!ConversionStaysInProgramFolder(mqoPath, xPath, error)) {
     ReportNotConverted(mqoPath, error);

@@ -49,7 +49,8 @@ std::string FoldCase(std::string_view text, Fold fold) {
 // that tools unpacking a Windows game write. None for a plain ASCII name
 // (both forms are the same) or for bytes that are not Shift-JIS.
 bool Utf8FormOf(std::string_view part, std::string& utf8) {
-  const bool ascii = std::all_of(part.begin(), part.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const bool ascii =
+      std::all_of(part.begin(), part.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   return !ascii && ShiftJisToUtf8Exact(part, utf8);
 }
 
