@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/system/shift_jis.h"
@@ -123,40 +124,25 @@ TEST_F(JapaneseNamesOnDiskTest, OpeningReadsTheFileTheWriterWouldReplace) {
   EXPECT_EQ(Relative(DiskPathToWrite(name)), "\x97\xBC\x95\xFB.txt");
 }
 
-TEST(LiesInsideFolderTest, ResolvesDotsAndLinksOnBothSides) {
+// Climbs and links out of a game are the object class's conversion cases;
+// here what the walk meets on the way.
+TEST(LiesInsideFolderTest, ResolvesWhatExistsAndRefusesWhatDoesNotResolve) {
   TempFolder folder;
   ASSERT_FALSE(folder.path().empty());
   const std::string game = folder.MakeFolder("game") + "/";
-  folder.MakeFolder("elsewhere");
-  folder.MakeFolder("game/shared");
-  folder.Write("elsewhere/old.x", "old");
-  ASSERT_EQ(symlink("../elsewhere", (game + "out").c_str()), 0);
-  ASSERT_EQ(symlink("shared", (game + "in").c_str()), 0);
-  ASSERT_EQ(symlink("../elsewhere/old.x", (game + "old.x").c_str()), 0);
+  folder.Write("game/file", "x");
   ASSERT_EQ(symlink("/nonexistent/t3d", (game + "dangling").c_str()), 0);
   ASSERT_EQ(symlink("loop", (game + "loop").c_str()), 0);
   ASSERT_EQ(symlink(game.c_str(), (folder.path() + "game-link").c_str()), 0);
-  struct Case {
-    std::string path;
-    bool inside;
-  };
-  const Case cases[] = {
-      {game + "a.x", true},  // need not exist
+  const std::pair<std::string, bool> cases[] = {
       {game + "missing/deeper/a.x", true},
-      {game + "in/a.x", true},  // a link that stays inside
-      {game + "../elsewhere/a.x", false},
-      {folder.path() + "elsewhere/a.x", false},
-      {game + "out/a.x", false},
-      {game + "old.x", false},  // the file itself a link to outside
+      {folder.path() + "game-link/a.x", true},  // the folder named through a link
+      {game, false},                            // the folder itself
       {game + "dangling/a.x", false},
       {game + "loop/a.x", false},
-      {game, false},  // the folder itself
-      {game + "a.x/b.x", true},
-      {folder.path() + "game-link/a.x", true},  // the folder named through a link
+      {game + "file/a.x", false},  // a file on the way
   };
-  for (const Case& c : cases) EXPECT_EQ(LiesInsideFolder(c.path, game), c.inside) << c.path;
-  folder.Write("game/file", "x");
-  EXPECT_FALSE(LiesInsideFolder(game + "file/a.x", game)) << "a file on the way";
+  for (const auto& [path, inside] : cases) EXPECT_EQ(LiesInsideFolder(path, game), inside) << path;
   EXPECT_TRUE(LiesInsideFolder(game + "a.x", folder.path() + "game-link"));
   EXPECT_FALSE(LiesInsideFolder(game + "a.x", folder.path() + "missing"));
 }
