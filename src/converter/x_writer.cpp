@@ -278,9 +278,8 @@ bool WriteX(const XConverter& model, std::string_view path, std::string* error) 
   if (!ReadWholeFile(templatePath, text)) return Fail(error, "\"Template.x\" cannot be read from the program folder");
   text += WriteXText(model);
 
-  // An existing file is replaced where it is, whatever the case of its name.
-  std::string target;
-  if (!FindFileOnDisk(path, target)) target = NormalizeContentPath(path);
-  if (!WriteFileAtomically(target, text)) return Fail(error, "the .x file cannot be written");
+  // An existing file is replaced where it is, whatever the case or form of
+  // its name, so the load that follows reads the new one.
+  if (!WriteFileAtomically(DiskPathToWrite(path), text)) return Fail(error, "the .x file cannot be written");
   return true;
 }

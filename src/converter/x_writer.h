@@ -14,6 +14,7 @@ std::string WriteXText(const XConverter& model);
 
 // "Template.x" from the program folder (the disk only) followed by
 // WriteXText, put in place of the file at `path` only once it is written
-// whole. False, with the reason in `error` (may be null) and the old file
-// untouched, when the template cannot be read or the file cannot be written.
+// whole (a file not there yet gets the UTF-8 form of its name). False, with
+// the reason in `error` (may be null) and the old file untouched, when the
+// template cannot be read or the file cannot be written.
 bool WriteX(const XConverter& model, std::string_view path, std::string* error);

@@ -1,4 +1,4 @@
-// The conversion check by file times.
+// The conversion checks: file times, and where the files lie.
 #include "motion/mesh_conversion.h"
 
 #include <sys/stat.h>
@@ -27,4 +27,19 @@ bool IsMeshConversionDue(std::string_view mqoPath, std::string_view xPath) {
   if (!LastWriteTime(mqoPath, source)) return false;
   std::int64_t target = 0;
   return !LastWriteTime(xPath, target) || source > target;
+}
+
+bool ConversionStaysInProgramFolder(std::string_view mqoPath, std::string_view xPath, std::string& why) {
+  const std::string program = ProgramDir();
+  std::string mqo;
+  if (!FindFileOnDisk(mqoPath, mqo)) mqo = NormalizeContentPath(mqoPath);
+  for (const std::string& path : {DiskPathToWrite(xPath), mqo}) {
+    std::string real;
+    if (!LiesInsideFolder(path, program, &real)) {
+      const std::string where = real == path ? "\" lies" : "\" leads to \"" + real + "\",";
+      why = "\"" + path + where + " outside the program's folder";
+      return false;
+    }
+  }
+  return true;
 }

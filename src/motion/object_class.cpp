@@ -20,6 +20,16 @@
 #include "platform/system/safe_string.h"
 #include "platform/system/shift_jis.h"
 
+namespace {
+
+// One line on standard error: the source's name, then the reason in UTF-8.
+void ReportNotConverted(const std::string& mqoPath, const std::string& reason) {
+  const std::string line = ShiftJisToUtf8(mqoPath) + ": not converted: " + reason + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+}  // namespace
+
 ObjectClass::ObjectClass() = default;
 
 ObjectClass::~ObjectClass() {
@@ -166,13 +176,17 @@ void ObjectClass::AlignMotionTracks() {
 bool ObjectClass::ConvertMeshIfNewer(const std::string& mqoPath, const std::string& xPath, float scaleX,
                                      float scaleY, float scaleZ) {
   if (!IsMeshConversionDue(mqoPath, xPath)) return true;
-  // The converter's Z axis runs the other way.
+  // No box when a conversion fails or is refused: the class loads whatever
+  // .x file is there. The author still learns why the model did not change.
+  // A refusal names disk paths, which are not Shift-JIS text.
   std::string error;
+  if (!ConversionStaysInProgramFolder(mqoPath, xPath, error)) {
+    ReportNotConverted(mqoPath, error);
+    return false;
+  }
+  // The converter's Z axis runs the other way.
   if (ConvertMqoToX(mqoPath, xPath, scaleX, scaleY, -scaleZ, &error)) return true;
-  // No box: the class loads whatever .x file is there. The author still
-  // learns why the model did not change.
-  const std::string line = ShiftJisToUtf8(mqoPath + ": not converted: " + error) + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
+  ReportNotConverted(mqoPath, ShiftJisToUtf8(error));
   return false;
 }
 

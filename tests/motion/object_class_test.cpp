@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "motion/model.h"
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
@@ -114,7 +116,7 @@ class ObjectClassConversion : public testing::Test {
     SetProgramDir(folder_.path());
   }
   void TearDown() override { SetProgramDir(""); }
-  std::string Path(const char* name) const { return folder_.path() + name; }
+  std::string Path(const std::string& name) const { return folder_.path() + name; }
 
   TempFolder folder_;
 };
@@ -188,6 +190,118 @@ TEST_F(ObjectClassConversion, AFailedConversionKeepsTheOldModel) {
   ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
   EXPECT_EQ(folder_.Read("m.x"), ReadTextFile(kGolden + "branching_box.x"));
   EXPECT_NE(objectClass.GetModel(), nullptr);
+}
+
+// What a refusal says of a path that leads to `real`.
+std::string Leads(const std::string& path, const std::string& real) {
+  return "\"" + path + (path == real ? "\" lies" : "\" leads to \"" + real + "\",") + " outside the program's folder";
+}
+
+// A conversion may write only inside the game: content whose .x or .mqo file
+// lies outside the program's folder (a climb, an absolute name, a link) is
+// refused with one line and nothing is written; the class then loads
+// whatever .x file is there, as after a failed conversion.
+TEST_F(ObjectClassConversion, RefusedWhenItsFilesLieOutsideTheProgramFolder) {
+  TempFolder outside;
+  ASSERT_FALSE(outside.path().empty());
+  const std::string out = fs::canonical(outside.path()).string() + "/";
+  const std::string climb = "../../" + fs::path(outside.path()).parent_path().filename().string() + "/";
+  outside.Write("m.mqo", kTriangleMqo);
+  const std::string box = ReadTextFile(kGolden + "branching_box.x");
+  fs::create_directories(Path("data"));
+  ASSERT_EQ(symlink(outside.path().c_str(), Path("data/link").c_str()), 0);
+  ASSERT_EQ(symlink((outside.path() + "old.x").c_str(), Path("data/old.x").c_str()), 0);
+  ASSERT_EQ(symlink((outside.path() + "m.mqo").c_str(), Path("data/src.mqo").c_str()), 0);
+  struct Case {
+    const char* what;
+    std::string meshFile;  // the <MeshFile> attributes of data/cat.txt
+    std::string refused;   // what the line says of the path
+    bool model;            // a model is loaded after the refusal
+  };
+  const Case cases[] = {
+      {"a .x climbing out", "value=\"" + climb + "old.x\" src=\"m.mqo\"",
+       Leads(outside.path() + "old.x", out + "old.x"), true},
+      {"a .mqo climbing out", "value=\"m.x\" src=\"" + climb + "m.mqo\"",
+       Leads(outside.path() + "m.mqo", out + "m.mqo"), false},
+      {"a .x in a linked folder", "value=\"link/new.x\" src=\"m.mqo\"",
+       Leads(Path("data/link/new.x"), out + "new.x"), false},
+      {"a .x that is a link", "value=\"old.x\" src=\"m.mqo\"", Leads(Path("data/old.x"), out + "old.x"), true},
+      {"a .mqo that is a link", "value=\"m.x\" src=\"src.mqo\"", Leads(Path("data/src.mqo"), out + "m.mqo"), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    outside.Write("old.x", box);
+    SetWriteTime(outside.path() + "old.x", 1000);
+    folder_.Write("data/m.mqo", kTriangleMqo);
+    folder_.Write("data/cat.txt", Wrap(" <MeshFile " + c.meshFile + "/>\n"));
+    ObjectClass objectClass;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(objectClass.Load(Path("data/cat.txt")));
+    const std::string line = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(line.substr(line.find(": not converted: ")), ": not converted: " + c.refused + "\n");
+    EXPECT_EQ(line.find(Path("data/")), 0u) << line;
+    EXPECT_EQ(outside.Read("old.x"), box);
+    EXPECT_EQ(outside.Read("new.x"), "<missing>");
+    EXPECT_EQ(folder_.Read("data/m.x"), "<missing>");
+    EXPECT_EQ(objectClass.GetModel() != nullptr, c.model);
+  }
+
+  // An absolute name, as a class file in no folder gives it.
+  ObjectClass objectClass;
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(objectClass.ConvertMeshIfNewer(Path("data/m.mqo"), outside.path() + "new.x", 1, 1, 1));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            Path("data/m.mqo") + ": not converted: " + Leads(outside.path() + "new.x", out + "new.x") + "\n");
+  EXPECT_EQ(outside.Read("new.x"), "<missing>");
+  // In a class file with a folder, an absolute name is taken from that folder.
+  folder_.Write("data/cat.txt", Wrap(" <MeshFile value=\"" + outside.path() + "new.x\" src=\"m.mqo\"/>\n"));
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(objectClass.Load(Path("data/cat.txt")));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("the .x file cannot be written"), std::string::npos);
+  EXPECT_EQ(outside.Read("new.x"), "<missing>");
+}
+
+// A link that stays inside the game is no obstacle.
+TEST_F(ObjectClassConversion, ConvertsThroughALinkInsideTheProgramFolder) {
+  fs::create_directories(Path("shared"));
+  ASSERT_EQ(symlink("shared", Path("models").c_str()), 0);
+  folder_.Write("m.mqo", kTriangleMqo);
+  folder_.Write("cat.txt", Wrap(" <MeshFile value=\"models/m.x\" src=\"m.mqo\"/>\n"));
+  ObjectClass objectClass;
+  ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
+  EXPECT_EQ(folder_.Read("shared/m.x").rfind("xof 0303txt 0032\r\nFrame Scene_Root {", 0), 0u);
+  EXPECT_EQ(FrameNames(objectClass), "Scene_Root b");
+}
+
+// Content names the files in Shift-JIS ("モデル"); unpacked on Linux, the
+// source's name on the disk is UTF-8. The new .x takes the UTF-8 form, and
+// the time check finds the .x in either form.
+TEST_F(ObjectClassConversion, JapaneseNamesConvertToTheUtf8FormAndAreFoundAgain) {
+  const std::string sjis = "\x83\x82\x83\x66\x83\x8B";
+  const std::string box = ReadTextFile(kGolden + "branching_box.x");
+  folder_.Write("モデル.mqo", kTriangleMqo);
+  SetWriteTime(Path("モデル.mqo"), 2000);
+  folder_.Write("cat.txt", Wrap(" <MeshFile value=\"" + sjis + ".x\" src=\"" + sjis + ".mqo\"/>\n"));
+  ObjectClass objectClass;
+  ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
+  EXPECT_EQ(FrameNames(objectClass), "Scene_Root b");
+  EXPECT_EQ(folder_.Read("モデル.x").rfind("xof 0303txt 0032\r\nFrame Scene_Root {", 0), 0u);
+  EXPECT_EQ(folder_.Read(sjis + ".x"), "<missing>");
+
+  // Newer than its source: not converted again.
+  folder_.Write("モデル.x", box);
+  SetWriteTime(Path("モデル.x"), 3000);
+  ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
+  EXPECT_EQ(folder_.Read("モデル.x"), box);
+
+  // An older .x in the content's own bytes is replaced where it is.
+  fs::remove(Path("モデル.x"));
+  folder_.Write(sjis + ".x", box);
+  SetWriteTime(Path(sjis + ".x"), 1000);
+  ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
+  EXPECT_EQ(FrameNames(objectClass), "Scene_Root b");
+  EXPECT_EQ(folder_.Read(sjis + ".x").rfind("xof 0303txt 0032\r\nFrame Scene_Root {", 0), 0u);
+  EXPECT_EQ(folder_.Read("モデル.x"), "<missing>");
 }
 
 // The names and ranges of the entries are the class case class_properties;

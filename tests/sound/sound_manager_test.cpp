@@ -177,15 +177,18 @@ TEST_F(SoundManagerSilentTest, LoadsSoundsRelativeToTheProgramFolderAndSaysWhyOn
   std::string floatWave = MakeWave(2, 16, 44100, SampleBytes(Constant(4, 1, 1)));
   floatWave[20] = 3;
   program.Folder().Write("Sound/Float.wav", floatWave);
+  // A name in Shift-JIS ("足音") finds the file unpacked under its UTF-8 name.
+  program.Folder().Write("Sound/足音.wav", MakeWave(2, 16, 44100, SampleBytes(Constant(4, 1, 1))));
   testing::internal::CaptureStderr();
   EXPECT_TRUE(manager.LoadSound(Code("HIT "), "sound\\hit.wav"));
+  EXPECT_TRUE(manager.LoadSound(Code("STEP"), "sound\\\x91\xAB\x89\xB9.wav"));
   EXPECT_FALSE(manager.LoadSound(Code("MISS"), "sound\\missing.wav"));
   EXPECT_FALSE(manager.LoadSound(Code("FLT "), "Sound/Float.wav"));
   EXPECT_FALSE(manager.LoadSound(2, "Sound/Float.wav"));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "t3dplayer: sound 'FLT ': WAVE with floating-point samples is not supported (16-bit or 8-bit PCM only)\n"
             "t3dplayer: sound 2: WAVE with floating-point samples is not supported (16-bit or 8-bit PCM only)\n");
-  EXPECT_EQ(manager.GetSoundCount(), 1);
+  EXPECT_EQ(manager.GetSoundCount(), 2);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <unordered_map>
@@ -24,17 +26,32 @@ bool IsLead(std::string_view text, std::size_t i) {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// How names meet without regard to case. A content name is Shift-JIS: its
+// fold steps over double-byte characters, whose second byte may look like a
+// letter. A UTF-8 name holds no ASCII byte inside a character, so each of
+// its letters folds.
+enum class Fold { kShiftJis, kBytes };
+
 // The key under which names that differ only in ASCII case meet.
-std::string FoldCase(std::string_view text) {
+std::string FoldCase(std::string_view text, Fold fold) {
   std::string folded(text);
   for (std::size_t i = 0; i < folded.size(); ++i) {
-    if (IsLead(folded, i)) {
+    if (fold == Fold::kShiftJis && IsLead(folded, i)) {
       ++i;
     } else {
       folded[i] = LowerAscii(folded[i]);
     }
   }
   return folded;
+}
+
+// The other name a content component may have on the disk: the UTF-8 form
+// that tools unpacking a Windows game write. None for a plain ASCII name
+// (both forms are the same) or for bytes that are not Shift-JIS.
+bool Utf8FormOf(std::string_view part, std::string& utf8) {
+  const bool ascii =
+      std::all_of(part.begin(), part.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return !ascii && ShiftJisToUtf8Exact(part, utf8);
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -47,14 +64,20 @@ bool SameTime(const timespec& a, const timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// A directory's names by folded key, with what identified the directory when
-// it was read. A listing whose directory has changed since is read again.
+// A directory's names by their folded keys, with what identified the
+// directory when it was read. A listing whose directory has changed since is
+// read again.
 struct Listing {
   dev_t device = 0;
   ino_t inode = 0;
   timespec modified{};
   timespec changed{};
-  std::multimap<std::string, std::string> names;
+  std::multimap<std::string, std::string> byShiftJisFold;
+  std::multimap<std::string, std::string> byByteFold;
+
+  const std::multimap<std::string, std::string>& Names(Fold fold) const {
+    return fold == Fold::kShiftJis ? byShiftJisFold : byByteFold;
+  }
 };
 
 // Listings of a whole game folder stay small; this bound only guards against
@@ -75,7 +98,8 @@ bool ReadListing(const std::string& folder, const struct stat& info, Listing& li
   while (dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
-    listing.names.emplace(FoldCase(name), std::move(name));
+    listing.byShiftJisFold.emplace(FoldCase(name, Fold::kShiftJis), name);
+    listing.byByteFold.emplace(FoldCase(name, Fold::kBytes), std::move(name));
   }
   closedir(dir);
   return true;
@@ -84,11 +108,11 @@ bool ReadListing(const std::string& folder, const struct stat& info, Listing& li
 // Names in `folder` equal to `part` without regard to case, in byte order.
 // A cached listing that knows no such name is read again once: a file made
 // within the clock tick of the listing leaves the directory's time unchanged.
-std::vector<std::string> CaseVariants(const std::string& folder, const std::string& part) {
+std::vector<std::string> CaseVariants(const std::string& folder, const std::string& part, Fold fold) {
   std::vector<std::string> variants;
   struct stat info;
   if (stat(folder.empty() ? "." : folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return variants;
-  std::string key = FoldCase(part);
+  std::string key = FoldCase(part, fold);
   std::lock_guard<std::mutex> lock(gListingMutex);
   auto found = gListings.find(folder);
   bool fresh = false;
@@ -100,21 +124,32 @@ std::vector<std::string> CaseVariants(const std::string& folder, const std::stri
     found = gListings.insert_or_assign(folder, std::move(listing)).first;
     fresh = true;
   }
-  if (!fresh && found->second.names.count(key) == 0) {
+  if (!fresh && found->second.Names(fold).count(key) == 0) {
     Listing listing;
     if (!ReadListing(folder, info, listing)) return variants;
     found->second = std::move(listing);
   }
-  auto range = found->second.names.equal_range(key);
+  auto range = found->second.Names(fold).equal_range(key);
   for (auto it = range.first; it != range.second; ++it) variants.push_back(it->second);
   std::sort(variants.begin(), variants.end());
   return variants;
 }
 
-// Depth-first over the case variants of each component, so that of two
-// folders differing only in case the one that holds the file is taken.
+// What a lookup must end in.
+enum class Wanted { kFile, kFolder };
+
+bool IsWanted(const struct stat& info, Wanted wanted) {
+  return wanted == Wanted::kFile ? S_ISREG(info.st_mode) : S_ISDIR(info.st_mode);
+}
+
+// Depth-first over the names each component may have, so that of two folders
+// differing only in case or form the one that holds the file is taken. A
+// component is tried as its own bytes, then in its UTF-8 form, then each of
+// these without regard to case: a name given exactly wins over a case
+// variant, and where both forms are on the disk the bytes the content gives
+// win, as they would on Windows.
 bool ResolveComponents(const std::string& folder, const std::vector<std::string>& parts, std::size_t index,
-                       std::string& diskPath) {
+                       Wanted wanted, std::string& diskPath) {
   const std::string& part = parts[index];
   bool last = index + 1 == parts.size();
   auto tryName = [&](const std::string& name) {
@@ -122,18 +157,69 @@ bool ResolveComponents(const std::string& folder, const std::vector<std::string>
     struct stat info;
     if (stat(path.c_str(), &info) != 0) return false;
     if (last) {
-      if (!S_ISREG(info.st_mode)) return false;
+      if (!IsWanted(info, wanted)) return false;
       diskPath = std::move(path);
       return true;
     }
-    return S_ISDIR(info.st_mode) && ResolveComponents(path, parts, index + 1, diskPath);
+    return S_ISDIR(info.st_mode) && ResolveComponents(path, parts, index + 1, wanted, diskPath);
   };
   if (tryName(part)) return true;
   if (part == "..") return false;
-  for (const std::string& variant : CaseVariants(folder, part)) {
+  std::string utf8;
+  const bool hasUtf8 = Utf8FormOf(part, utf8);
+  if (hasUtf8 && tryName(utf8)) return true;
+  for (const std::string& variant : CaseVariants(folder, part, Fold::kShiftJis)) {
     if (variant != part && tryName(variant)) return true;
   }
+  if (!hasUtf8) return false;
+  for (const std::string& variant : CaseVariants(folder, utf8, Fold::kBytes)) {
+    if (variant != utf8 && tryName(variant)) return true;
+  }
   return false;
+}
+
+bool FindOnDisk(std::string_view name, Wanted wanted, std::string& diskPath) {
+  std::string normalized = NormalizeContentPath(name);
+  if (normalized.empty() || normalized.back() == '/') return false;
+
+  struct stat info;
+  if (stat(normalized.c_str(), &info) == 0 && IsWanted(info, wanted)) {
+    diskPath = std::move(normalized);
+    return true;
+  }
+
+  std::vector<std::string> parts;
+  std::size_t start = normalized[0] == '/' ? 1 : 0;
+  for (;;) {
+    std::size_t slash = normalized.find('/', start);
+    parts.push_back(normalized.substr(start, slash - start));
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  return ResolveComponents(normalized[0] == '/' ? "/" : "", parts, 0, wanted, diskPath);
+}
+
+// The real path of a file that may not exist yet: the part of `path` that
+// exists, with ".." and links resolved, and the rest as it stands. False
+// when an existing name does not resolve (a dangling link, a loop) or the
+// walk meets something that is no folder.
+bool RealPathOf(const std::string& path, std::string& real) {
+  std::string head = path;
+  std::string tail;
+  for (;;) {
+    const char* name = head.empty() ? "." : head.c_str();
+    if (char* resolved = realpath(name, nullptr)) {
+      real = tail.empty() ? std::string(resolved) : JoinPath(resolved, tail);
+      std::free(resolved);
+      return true;
+    }
+    struct stat info;
+    if (errno != ENOENT || lstat(name, &info) == 0 || head.empty() || head == "/") return false;
+    std::size_t slash = head.rfind('/');
+    std::string last = slash == std::string::npos ? head : head.substr(slash + 1);
+    tail = tail.empty() ? last : last + "/" + tail;
+    head = slash == std::string::npos ? std::string() : head.substr(0, slash == 0 ? 1 : slash);
+  }
 }
 
 std::mutex gProgramDirMutex;
@@ -214,24 +300,32 @@ bool StartsWithIgnoreAsciiCase(std::string_view text, std::string_view prefix) {
 }
 
 bool FindFileOnDisk(std::string_view name, std::string& diskPath) {
+  return FindOnDisk(name, Wanted::kFile, diskPath);
+}
+
+std::string DiskPathToWrite(std::string_view name) {
   std::string normalized = NormalizeContentPath(name);
-  if (normalized.empty() || normalized.back() == '/') return false;
+  std::string found;
+  if (FindOnDisk(normalized, Wanted::kFile, found)) return found;
+  if (normalized.empty() || normalized.back() == '/') return normalized;
+  std::size_t slash = normalized.rfind('/');
+  std::string folder = slash == std::string::npos ? std::string() : normalized.substr(0, slash + 1);
+  std::string last = normalized.substr(slash == std::string::npos ? 0 : slash + 1);
+  std::string utf8;
+  if (Utf8FormOf(last, utf8)) last = std::move(utf8);
+  if (folder.size() > 1 && FindOnDisk(std::string_view(folder).substr(0, folder.size() - 1), Wanted::kFolder, found))
+    folder = found + "/";
+  return folder + last;
+}
 
-  struct stat info;
-  if (stat(normalized.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-    diskPath = std::move(normalized);
-    return true;
-  }
-
-  std::vector<std::string> parts;
-  std::size_t start = normalized[0] == '/' ? 1 : 0;
-  for (;;) {
-    std::size_t slash = normalized.find('/', start);
-    parts.push_back(normalized.substr(start, slash - start));
-    if (slash == std::string::npos) break;
-    start = slash + 1;
-  }
-  return ResolveComponents(normalized[0] == '/' ? "/" : "", parts, 0, diskPath);
+bool LiesInsideFolder(const std::string& path, const std::string& folder, std::string* realPath) {
+  std::string real;
+  std::string realFolder;
+  const bool resolved = RealPathOf(path, real);
+  if (realPath != nullptr) *realPath = resolved ? real : path;
+  if (!resolved || !RealPathOf(folder, realFolder)) return false;
+  if (realFolder.back() != '/') realFolder += '/';
+  return real.size() > realFolder.size() && real.compare(0, realFolder.size(), realFolder) == 0;
 }
 
 FilePtr OpenContentFile(std::string_view name, std::uint64_t* size) {

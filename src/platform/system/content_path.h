@@ -1,5 +1,5 @@
-// Content names to disk paths: "\" or "/", "." and ".." by text, letter case
-// matched per component; and the program folder. Used by the file layer and start-up.
+// Content names to disk paths (separators and dots by text, letter case and Shift-JIS
+// or UTF-8 form per component), and the program folder. Used by files, start-up, conversion.
 #pragma once
 
 #include <cstdint>
@@ -20,11 +20,27 @@ std::string NormalizeContentPath(std::string_view name);
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoreAsciiCase(std::string_view text, std::string_view prefix);
 
-// Maps a content name to the path of an existing regular file: each component
-// is matched exactly when that exists, else without regard to ASCII case
-// (several such names: the first in byte order that leads to a file). False for
-// a missing file, a directory or anything else that is not a regular file.
+// Maps a content name to the path of an existing regular file. Each component
+// (folders too) is looked for by its own bytes, then by its UTF-8 form (the
+// name tools write when they unpack a Windows game; only for a name that is
+// Shift-JIS throughout), then by each of the two without regard to ASCII case
+// (several such names: the first in byte order that leads to a file). So
+// where both forms are on the disk, the one with the content's own bytes is
+// found. False for a missing file, a directory or anything else that is not a
+// regular file.
 bool FindFileOnDisk(std::string_view name, std::string& diskPath);
+
+// Where the program writes a file it makes from a content name: the file
+// FindFileOnDisk finds, replaced where it is; else the last component in its
+// UTF-8 form, in the folder the same lookup finds (or the name's own folder
+// text when there is none, where the write then fails).
+std::string DiskPathToWrite(std::string_view name);
+
+// Whether `path` (which need not exist yet) lies inside `folder` once ".."
+// and symbolic links are resolved on the disk for both; `realPath` (may be
+// null) receives where `path` leads. False when a name on the way does not
+// resolve (a dangling link, a loop).
+bool LiesInsideFolder(const std::string& path, const std::string& folder, std::string* realPath = nullptr);
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }

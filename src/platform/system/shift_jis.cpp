@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <utility>
 
 namespace {
 
@@ -37,9 +38,11 @@ std::size_t Utf8SequenceLength(unsigned char c) {
 }
 
 // Converts `text`; on a byte sequence the target cannot take, appends
-// `replacement` and skips `skip(byte)` bytes of input.
+// `replacement`, skips `skip(byte)` bytes of input and counts it in
+// `replaced` (may be null).
 template <typename SkipFn>
-std::string Convert(iconv_t cd, std::string_view text, std::string_view replacement, SkipFn skip) {
+std::string Convert(iconv_t cd, std::string_view text, std::string_view replacement, SkipFn skip,
+                    std::size_t* replaced = nullptr) {
   std::string out;
   out.reserve(text.size() * 3 / 2 + 16);
   char* in = const_cast<char*>(text.data());
@@ -55,6 +58,7 @@ std::string Convert(iconv_t cd, std::string_view text, std::string_view replacem
     if (errno == E2BIG) continue;
     // EILSEQ, or EINVAL for a sequence cut off by the end of the text.
     out.append(replacement);
+    if (replaced != nullptr) ++*replaced;
     std::size_t n = skip(static_cast<unsigned char>(*in));
     if (n > inLeft) n = inLeft;
     in += n;
@@ -81,12 +85,29 @@ std::string AsciiOnly(std::string_view text, std::string_view replacement) {
   return out;
 }
 
+Converter& FromShiftJis() {
+  thread_local Converter converter("UTF-8", "CP932");
+  return converter;
+}
+
+std::size_t SkipOneByte(unsigned char) { return 1; }
+
 }  // namespace
 
 std::string ShiftJisToUtf8(std::string_view text) {
-  thread_local Converter converter("UTF-8", "CP932");
+  Converter& converter = FromShiftJis();
   if (!converter.ok()) return AsciiOnly(text, "\xEF\xBF\xBD");
-  return Convert(converter.get(), text, "\xEF\xBF\xBD", [](unsigned char) { return std::size_t{1}; });
+  return Convert(converter.get(), text, "\xEF\xBF\xBD", SkipOneByte);
+}
+
+bool ShiftJisToUtf8Exact(std::string_view text, std::string& utf8) {
+  Converter& converter = FromShiftJis();
+  if (!converter.ok()) return false;
+  std::size_t replaced = 0;
+  std::string out = Convert(converter.get(), text, "", SkipOneByte, &replaced);
+  if (replaced != 0) return false;
+  utf8 = std::move(out);
+  return true;
 }
 
 std::string Utf8ToShiftJis(std::string_view text) {

@@ -12,5 +12,8 @@ inline bool IsShiftJisLeadByte(unsigned char c) {
 
 // Bytes that do not form CP932 characters come out as U+FFFD; never fails.
 std::string ShiftJisToUtf8(std::string_view text);
+// The UTF-8 form of text that is CP932 throughout; false (and `utf8` left as
+// it was) when some bytes form no character, so that no name is invented.
+bool ShiftJisToUtf8Exact(std::string_view text, std::string& utf8);
 // Characters that CP932 lacks come out as '?'; never fails.
 std::string Utf8ToShiftJis(std::string_view text);

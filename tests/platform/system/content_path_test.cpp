@@ -6,8 +6,10 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/system/shift_jis.h"
 #include "platform/system/temp_folder.h"
 #include "support/case_files.h"
 
@@ -77,6 +79,72 @@ TEST_F(FindFileOnDiskTest, OpensTheFoundFileWithItsSize) {
   EXPECT_EQ(std::to_string(size) + " " + std::string(bytes, read), "4 file");
   EXPECT_FALSE(OpenContentFile(folder_.path() + "pipe"));
   EXPECT_FALSE(OpenContentFile(folder_.path() + "dir.txt"));
+}
+
+// Names on the disk as a Windows game unpacked on Linux has them (UTF-8), as
+// copied byte for byte (Shift-JIS), and both.
+class JapaneseNamesOnDiskTest : public FindFileOnDiskTest {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(folder_.path().empty());
+    folder_.Write("ステージ.scn", "utf8");
+    folder_.Write("表/キャラ.txt", "utf8");
+    folder_.Write("\x83\x82\x83\x66\x83\x8B.X", "sjis");
+    folder_.Write("\x97\xBC\x95\xFB.txt", "sjis");
+    folder_.Write("両方.txt", "utf8");
+    folder_.Write("ミA.txt", "utf8");
+    folder_.Write("\x85\x40.txt", "bad");
+    folder_.Write("\xEF\xBF\xBD" "A.txt", "replacement");
+    folder_.Write("\x83\x4C\x83\x83\x83\x89/ステージ.scn", "mixed");
+    folder_.Write("\x89\xB9/b.txt", "sjis");
+    folder_.Write("音/a.txt", "utf8");
+    folder_.Write("data/x.txt", "ascii");
+  }
+
+  std::string Relative(const std::string& path) const {
+    return path.compare(0, folder_.path().size(), folder_.path()) == 0 ? path.substr(folder_.path().size())
+                                                                       : "<outside> " + path;
+  }
+};
+
+TEST_F(JapaneseNamesOnDiskTest, FindsEachComponentByItsBytesOrItsUtf8Form) {
+  for (const auto& row : ReadTableRows(kTables / "japanese_names.rows", 3, 20)) {
+    const std::string name = folder_.path() + row[1];
+    const std::string found = row[0] == "find" ? Find(row[1]) : Relative(DiskPathToWrite(name));
+    EXPECT_EQ(found, row[2]) << row[0] << " " << ShiftJisToUtf8(row[1]);
+  }
+}
+
+// Both forms of a name present: the reads and the write meet in one file.
+TEST_F(JapaneseNamesOnDiskTest, OpeningReadsTheFileTheWriterWouldReplace) {
+  const std::string name = folder_.path() + "\x97\xBC\x95\xFB.txt";
+  std::uint64_t size = 0;
+  ASSERT_TRUE(OpenContentFile(name, &size));
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(Relative(DiskPathToWrite(name)), "\x97\xBC\x95\xFB.txt");
+}
+
+// Climbs and links out of a game are the object class's conversion cases;
+// here what the walk meets on the way.
+TEST(LiesInsideFolderTest, ResolvesWhatExistsAndRefusesWhatDoesNotResolve) {
+  TempFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::string game = folder.MakeFolder("game") + "/";
+  folder.Write("game/file", "x");
+  ASSERT_EQ(symlink("/nonexistent/t3d", (game + "dangling").c_str()), 0);
+  ASSERT_EQ(symlink("loop", (game + "loop").c_str()), 0);
+  ASSERT_EQ(symlink(game.c_str(), (folder.path() + "game-link").c_str()), 0);
+  const std::pair<std::string, bool> cases[] = {
+      {game + "missing/deeper/a.x", true},
+      {folder.path() + "game-link/a.x", true},  // the folder named through a link
+      {game, false},                            // the folder itself
+      {game + "dangling/a.x", false},
+      {game + "loop/a.x", false},
+      {game + "file/a.x", false},  // a file on the way
+  };
+  for (const auto& [path, inside] : cases) EXPECT_EQ(LiesInsideFolder(path, game), inside) << path;
+  EXPECT_TRUE(LiesInsideFolder(game + "a.x", folder.path() + "game-link"));
+  EXPECT_FALSE(LiesInsideFolder(game + "a.x", folder.path() + "missing"));
 }
 
 TEST(ProgramDirTest, IsTheExecutablesFolderUnlessSet) {

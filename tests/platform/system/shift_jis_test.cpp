@@ -28,6 +28,11 @@ TEST(ShiftJis, ConvertsBothWaysAndBadBytesBecomeReplacements) {
   for (const auto& row : rows) {
     if (row[0] != "to-sjis") {
       EXPECT_EQ(ShiftJisToUtf8(row[1]), row[2]) << row[1].substr(0, 20);
+      // The exact form exists only where nothing had to be replaced.
+      std::string exact = "unchanged";
+      const bool clean = row[2].find("\xEF\xBF\xBD") == std::string::npos;
+      EXPECT_EQ(ShiftJisToUtf8Exact(row[1], exact), clean) << row[1].substr(0, 20);
+      EXPECT_EQ(exact, clean ? row[2] : "unchanged") << row[1].substr(0, 20);
     }
     if (row[0] != "to-utf8") {
       EXPECT_EQ(Utf8ToShiftJis(row[2]), row[1]) << row[2].substr(0, 20);
