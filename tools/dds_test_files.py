@@ -23,9 +23,10 @@ RGBA pixels to expect:
 A few of them are copied as seeds to tests/fuzz/seeds/fuzz_image/, and a 4x4
 DXT1 texture for the model tests goes to tests/motion/models/.
 
-Pillow truncates where a DXT decoder rounds the interpolated colours and
-alphas to nearest, so its colours of DXT files may be one below ours; the test
-allows that difference there and nowhere else.
+Pillow rounds down where the block formats' documented steps round to
+nearest (colours a third between the endpoints, DXT5 alpha steps), so its
+colours of DXT files and its DXT5 alphas may be one below ours; the test allows
+that difference there and nowhere else.
 
 Needs ImageMagick's convert and Pillow (Debian's python3-pil, which belongs to
 /usr/bin/python3). Not run by the tests: run it by hand after changing it,
