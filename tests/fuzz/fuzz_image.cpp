@@ -1,5 +1,5 @@
 // Fuzz target for the image decoders: format detection, then PNG (libpng),
-// JPEG (libjpeg), BMP and TGA. A decoded image must hold exactly its pixels.
+// JPEG (libjpeg), BMP, TGA and DDS. A decoded image must hold exactly its pixels.
 #include <span>
 
 #include "fuzz_support.h"

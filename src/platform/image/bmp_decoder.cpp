@@ -1,6 +1,5 @@
 // BMP: Windows and OS/2 headers, 1/4/8-bit palettes (also RLE4 and RLE8),
 // 16/24/32-bit pixels with or without bit-field masks. Bottom-up and top-down.
-#include <bit>
 #include <cstdint>
 
 #include "platform/image/image.h"
@@ -8,29 +7,12 @@
 
 namespace {
 
+using image_internal::Channel;
 using image_internal::ReadU16;
 using image_internal::ReadU32;
 
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
-
-struct Channel {
-  std::uint32_t mask = 0;
-  int shift = 0;
-  std::uint32_t max = 0;  // the mask's value range, 0 when there is no mask
-
-  explicit Channel(std::uint32_t m = 0) : mask(m) {
-    if (!mask) return;
-    shift = std::countr_zero(mask);
-    max = mask >> shift;
-  }
-  // Scaled to 0..255; a missing channel gives `absent`.
-  std::uint8_t Get(std::uint32_t pixel, std::uint8_t absent) const {
-    if (!max) return absent;
-    return static_cast<std::uint8_t>(
-        (static_cast<std::uint64_t>((pixel & mask) >> shift) * 255 + max / 2) / max);
-  }
-};
 
 struct BmpInfo {
   std::int64_t width = 0, height = 0;

@@ -27,6 +27,7 @@ ImageFormat DetectImageFormat(std::span<const std::uint8_t> file) {
     return ImageFormat::Jpeg;
   }
   if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') return ImageFormat::Bmp;
+  if (file.size() >= 4 && std::memcmp(file.data(), "DDS ", 4) == 0) return ImageFormat::Dds;
   if (image_internal::LooksLikeTga(file)) return ImageFormat::Tga;
   return ImageFormat::Unknown;
 }
@@ -41,8 +42,10 @@ bool DecodeImage(std::span<const std::uint8_t> file, Image* out, std::string* er
       return DecodeBmp(file, out, error);
     case ImageFormat::Tga:
       return DecodeTga(file, out, error);
+    case ImageFormat::Dds:
+      return DecodeDds(file, out, error);
     case ImageFormat::Unknown:
       break;
   }
-  return image_internal::Fail(out, error, "image", "not a PNG, JPEG, BMP or TGA file");
+  return image_internal::Fail(out, error, "image", "not a PNG, JPEG, BMP, TGA or DDS file");
 }

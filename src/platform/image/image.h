@@ -1,5 +1,5 @@
-// Decoded images: PNG, JPEG, BMP and TGA files from memory into top-down RGBA
-// pixels, and PNG writing. Used by textures, screenshots and picture tests.
+// Decoded images: PNG, JPEG, BMP, TGA and DDS files from memory into top-down
+// RGBA pixels, and PNG writing. Used by textures, screenshots and picture tests.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +19,7 @@ struct Image {
   std::vector<std::uint8_t> pixels;  // width * height * 4 bytes
 };
 
-enum class ImageFormat { Unknown, Png, Jpeg, Bmp, Tga };
+enum class ImageFormat { Unknown, Png, Jpeg, Bmp, Tga, Dds };
 
 // By the file's signature, as the platform's texture loader chooses: the
 // name's extension plays no part. TGA has no signature and is what remains
@@ -34,6 +34,8 @@ bool DecodePng(std::span<const std::uint8_t> file, Image* out, std::string* erro
 bool DecodeJpeg(std::span<const std::uint8_t> file, Image* out, std::string* error);
 bool DecodeBmp(std::span<const std::uint8_t> file, Image* out, std::string* error);
 bool DecodeTga(std::span<const std::uint8_t> file, Image* out, std::string* error);
+// The first level of a plain texture: DXT1, DXT3, DXT5 or bit-mask RGB(A).
+bool DecodeDds(std::span<const std::uint8_t> file, Image* out, std::string* error);
 
 // A PNG of the image (8-bit RGBA), for screenshots and test pictures. False
 // for an empty or inconsistent image.

@@ -1,7 +1,9 @@
-// Helpers the image decoders share: failure messages, little-endian reads and
-// the TGA header check that format detection also needs. Used only by image/.
+// Helpers the image decoders share: failure messages, little-endian reads,
+// colour channels given by bit masks, and the header checks that format
+// detection also needs. Used only by image/.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -22,6 +24,27 @@ inline std::uint32_t ReadU32(std::span<const std::uint8_t> bytes, std::size_t at
          (static_cast<std::uint32_t>(bytes[at + 2]) << 16) |
          (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
 }
+
+// One colour channel of a pixel word, given by its bit mask (BMP bit fields,
+// DDS pixel formats). A value v of the mask's range becomes the 8-bit value
+// nearest to v / max, as a texture unit reads a normalised channel.
+struct Channel {
+  std::uint32_t mask = 0;
+  int shift = 0;
+  std::uint32_t max = 0;  // the mask's value range, 0 when there is no mask
+
+  explicit Channel(std::uint32_t m = 0) : mask(m) {
+    if (!mask) return;
+    shift = std::countr_zero(mask);
+    max = mask >> shift;
+  }
+  // Scaled to 0..255; a missing channel gives `absent`.
+  std::uint8_t Get(std::uint32_t pixel, std::uint8_t absent) const {
+    if (!max) return absent;
+    return static_cast<std::uint8_t>(
+        (static_cast<std::uint64_t>((pixel & mask) >> shift) * 255 + max / 2) / max);
+  }
+};
 
 // True when the first bytes read as a TGA header of a kind the decoder knows.
 bool LooksLikeTga(std::span<const std::uint8_t> file);

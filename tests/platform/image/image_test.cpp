@@ -1,8 +1,10 @@
-// Decoding hand-made PNG, BMP and TGA files and real JPEG files: every layout
-// the decoders take comes out as the same top-down RGBA picture; damaged and
-// hostile files give a clear error naming their format and an empty image,
-// never a crash or a huge allocation; the signature names the format. The
-// hand-made files are recipes in tables/images.rows.
+// Decoding hand-made PNG, BMP, TGA and DDS files and real JPEG and DDS files:
+// every layout the decoders take comes out as the same top-down RGBA picture;
+// damaged and hostile files give a clear error naming their format and an
+// empty image, never a crash or a huge allocation; the signature names the
+// format. The hand-made files are recipes in tables/images.rows; the real DDS
+// files and the pixels another decoder reads from them are made by
+// tools/dds_test_files.py.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -27,15 +29,18 @@ std::vector<std::uint8_t> Build(const std::vector<std::string>& recipe) {
     else (colon == std::string::npos ? args : changes).push_back(recipe[i]);
   }
   const auto n = [&](std::size_t k) { return k < args.size() ? std::stoll(args[k], nullptr, 0) : 0; };
+  const auto u = [&](std::size_t k) { return static_cast<std::uint32_t>(n(k)); };
   const auto h = [&](std::size_t k) { return HexBytes(k < args.size() ? args[k] : "-"); };
   const std::string& kind = recipe.at(0);
   std::vector<std::uint8_t> file =
       kind == "png"   ? MakePng(n(0), n(1), n(2), n(3), h(4), chunks, n(5))
       : kind == "bmp" ? Bmp(n(0), n(1), n(2), n(3), h(4), h(5), n(6), h(7))
       : kind == "tga" ? Tga(n(0), n(1), n(2), n(3), n(4), h(5), h(6), n(7), n(8), h(9))
+      : kind == "dds" ? Dds(n(0), n(1), n(2), args.at(3), n(4), {u(5), u(6), u(7), u(8)}, h(9), n(10), n(11))
       : kind == "file" ? ReadTestFile(args.at(0))
                        : h(0);
-  if (kind != "png" && kind != "bmp" && kind != "tga" && kind != "file" && kind != "hex") ADD_FAILURE() << kind;
+  if (kind != "png" && kind != "bmp" && kind != "tga" && kind != "dds" && kind != "file" && kind != "hex")
+    ADD_FAILURE() << kind;
   for (const std::string& change : changes) {
     const std::size_t at = std::stoul(change.substr(4)), second = change.find(':', 4);
     const int value = second == std::string::npos ? 0 : std::stoi(change.substr(second + 1));
@@ -53,7 +58,7 @@ std::vector<std::uint8_t> GoodPng() { return Build({"png", "2", "1", "8", "2", "
 
 TEST(ImageCases, DecodeToTopDownRgbaOrFailWithMessageAndEmptyImage) {
   const auto rows = ReadTableRows(kTables / "images.rows");
-  EXPECT_GE(rows.size(), 61u);
+  EXPECT_GE(rows.size(), 99u);
   for (const auto& row : rows) {
     ASSERT_GE(row.size(), 3u) << row[0];
     Image image;
@@ -61,7 +66,7 @@ TEST(ImageCases, DecodeToTopDownRgbaOrFailWithMessageAndEmptyImage) {
     image.pixels.assign(4, 1);
     std::string error;
     const std::vector<std::uint8_t> file = Build({row.begin() + 1, row.end() - 1});
-    const std::string format[] = {"unknown ", "png ", "jpeg ", "bmp ", "tga "};
+    const std::string format[] = {"unknown ", "png ", "jpeg ", "bmp ", "tga ", "dds "};
     const bool decoded = DecodeImage(file, &image, &error);
     const std::string outcome = decoded ? DumpImage(image) : "error: " + error + "\n" + DumpImage(image);
     EXPECT_EQ(format[static_cast<int>(DetectImageFormat(file))] + outcome, row.back()) << row[0];
@@ -94,9 +99,39 @@ TEST(JpegTest, GreyFileBecomesGreyRgb) {
   }
 }
 
+// NAME COLOUR ALPHA: the DDS file decodes to the pixels of the PNG beside it,
+// each colour and alpha channel equal or at most that much above (the other
+// decoder rounds the block formats' steps down, see the table).
+TEST(DdsTest, FilesDecodeToThePixelsAnotherDecoderReads) {
+  const auto rows = ReadTableRows(kTables / "dds_files.rows");
+  EXPECT_GE(rows.size(), 17u);
+  for (const auto& row : rows) {
+    ASSERT_EQ(3u, row.size()) << row[0];
+    const std::vector<std::uint8_t> file = ReadTestFile(row[0] + ".dds");
+    Image image, expected;
+    std::string error;
+    EXPECT_EQ(DetectImageFormat(file), ImageFormat::Dds) << row[0];
+    ASSERT_TRUE(DecodeImage(file, &image, &error)) << row[0] << ": " << error;
+    ASSERT_TRUE(DecodePng(ReadTestFile(row[0] + ".png"), &expected, &error)) << row[0] << ": " << error;
+    ASSERT_EQ(DumpImage(Image{image.width, image.height, {}}), DumpImage(Image{expected.width, expected.height, {}}))
+        << row[0];
+    const int tolerance[] = {std::stoi(row[1]), std::stoi(row[1]), std::stoi(row[1]), std::stoi(row[2])};
+    int mismatches = 0;
+    for (std::size_t i = 0; i < image.pixels.size() && mismatches < 10; ++i) {
+      const int above = image.pixels[i] - expected.pixels[i];
+      if (above < 0 || above > tolerance[i % 4]) {
+        ++mismatches;
+        ADD_FAILURE() << row[0] << " pixel " << i / 4 << " channel " << i % 4 << ": "
+                      << int{image.pixels[i]} << " where " << int{expected.pixels[i]} << " was read";
+      }
+    }
+  }
+}
+
 // Every prefix of good files is refused cleanly or decodes to a full image.
 TEST(TruncationTest, EveryPrefixIsHandled) {
-  for (const auto& file : {GoodPng(), ReadTestFile("quadrants.jpg"), ReadTestFile("quadrants_progressive.jpg")}) {
+  for (const auto& file : {GoodPng(), ReadTestFile("quadrants.jpg"), ReadTestFile("quadrants_progressive.jpg"),
+                           ReadTestFile("dxt5.dds"), ReadTestFile("a4r4g4b4.dds")}) {
     for (std::size_t n = 0; n < file.size(); ++n) {
       Image image;
       std::string error;

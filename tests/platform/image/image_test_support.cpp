@@ -54,6 +54,23 @@ std::vector<std::uint8_t> Tga(std::uint32_t imageType, std::uint32_t width, std:
   return w.bytes;
 }
 
+std::vector<std::uint8_t> Dds(std::uint32_t width, std::uint32_t height, std::uint32_t pixelFlags,
+                              const std::string& fourCc, std::uint32_t bitCount,
+                              const std::vector<std::uint32_t>& masks, const std::vector<std::uint8_t>& data,
+                              std::uint32_t caps2, std::uint32_t depth) {
+  ByteWriter w;
+  w.Raw({'D', 'D', 'S', ' '}).U32(124).U32(0x1007 | (depth ? 0x800000 : 0)).U32(height).U32(width);
+  w.U32(0).U32(depth).U32(1);
+  for (int i = 0; i < 11; ++i) w.U32(0);
+  w.U32(32).U32(pixelFlags);
+  for (int i = 0; i < 4; ++i) w.U8(fourCc == "-" ? 0 : static_cast<std::uint8_t>(fourCc.at(i)));
+  w.U32(bitCount);
+  for (std::size_t i = 0; i < 4; ++i) w.U32(i < masks.size() ? masks[i] : 0);
+  w.U32(0x1000).U32(caps2).U32(0).U32(0).U32(0);
+  w.Raw(data);
+  return w.bytes;
+}
+
 namespace {
 
 void PutBigEndian(std::vector<std::uint8_t>* out, std::uint32_t v) {

@@ -1,4 +1,4 @@
-// Helpers of the image tests: BMP, TGA and PNG builders and a text dump of a
+// Helpers of the image tests: BMP, TGA, DDS and PNG builders and a text dump of a
 // decoded image so that tests compare whole results.
 #pragma once
 
@@ -23,6 +23,14 @@ std::vector<std::uint8_t> Tga(std::uint32_t imageType, std::uint32_t width, std:
                               const std::vector<std::uint8_t>& data,
                               const std::vector<std::uint8_t>& map = {}, std::uint32_t mapFirst = 0,
                               std::uint32_t mapDepth = 0, const std::vector<std::uint8_t>& id = {});
+
+// A DDS of one level: the pixel format's flags, FourCC ("-" for none), bit
+// count and masks, then `data`; `caps2` and a depth (with its flag when not 0)
+// as given.
+std::vector<std::uint8_t> Dds(std::uint32_t width, std::uint32_t height, std::uint32_t pixelFlags,
+                              const std::string& fourCc, std::uint32_t bitCount,
+                              const std::vector<std::uint32_t>& masks, const std::vector<std::uint8_t>& data,
+                              std::uint32_t caps2 = 0, std::uint32_t depth = 0);
 
 struct PngChunk {
   std::string type;
