@@ -17,14 +17,20 @@
 #include "motion/model_animation.h"
 #include "motion/object_flags.h"
 #include "platform/mesh/mesh_queries.h"
+#include "platform/system/content_path.h"
 #include "platform/system/safe_string.h"
 #include "platform/system/shift_jis.h"
 
 namespace {
 
 // One line on standard error: the source's name, then the reason in UTF-8.
+// The program folder that starts the name is a disk path already, not
+// Shift-JIS: only the content's part after it is converted.
 void ReportNotConverted(const std::string& mqoPath, const std::string& reason) {
-  const std::string line = ShiftJisToUtf8(mqoPath) + ": not converted: " + reason + "\n";
+  const std::string program = ProgramDir();
+  const std::size_t kept = mqoPath.compare(0, program.size(), program) == 0 ? program.size() : 0;
+  const std::string line =
+      mqoPath.substr(0, kept) + ShiftJisToUtf8(mqoPath.substr(kept)) + ": not converted: " + reason + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
 }
 

@@ -273,6 +273,22 @@ TEST_F(ObjectClassConversion, ConvertsThroughALinkInsideTheProgramFolder) {
   EXPECT_EQ(FrameNames(objectClass), "Scene_Root b");
 }
 
+// The program folder is a disk path in UTF-8, not Shift-JIS text: the
+// refusal line names it as it is.
+TEST_F(ObjectClassConversion, RefusalLineKeepsAJapaneseProgramFolderReadable) {
+  const std::string program = Path("ゲームト/");
+  fs::create_directories(program);
+  SetProgramDir(program);
+  folder_.Write("ゲームト/m.mqo", kTriangleMqo);
+  folder_.Write("ゲームト/cat.txt", Wrap(" <MeshFile value=\"../m.x\" src=\"m.mqo\"/>\n"));
+  ObjectClass objectClass;
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(objectClass.Load(program + "cat.txt"));
+  const std::string line = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(line.rfind(program + "m.mqo: not converted: ", 0), 0u) << "[" << line << "]";
+  EXPECT_EQ(folder_.Read("m.x"), "<missing>");
+}
+
 // Content names the files in Shift-JIS ("モデル"); unpacked on Linux, the
 // source's name on the disk is UTF-8. The new .x takes the UTF-8 form, and
 // the time check finds the .x in either form.

@@ -20,8 +20,11 @@ namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
+// A double-byte character starts here. A lead byte before a byte that cannot
+// follow it (a "/" after a UTF-8 folder name) stands alone.
 bool IsLead(std::string_view text, std::size_t i) {
-  return IsShiftJisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
+  return IsShiftJisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
+         IsShiftJisTrailByte(static_cast<unsigned char>(text[i + 1]));
 }
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }

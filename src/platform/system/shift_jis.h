@@ -10,6 +10,11 @@ inline bool IsShiftJisLeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// The bytes that may follow a lead byte: 0x40-0x7E and 0x80-0xFC. Paths
+// step by it, since the program folder before a content name is a UTF-8 disk
+// path, where a byte in the lead range can stand right before a "/".
+inline bool IsShiftJisTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
 // Bytes that do not form CP932 characters come out as U+FFFD; never fails.
 std::string ShiftJisToUtf8(std::string_view text);
 // The UTF-8 form of text that is CP932 throughout; false (and `utf8` left as
