@@ -40,9 +40,9 @@ std::vector<unsigned long> ReadProperty(Display* display, Window window, Atom pr
   if (XGetWindowProperty(display, window, property, 0, 1L << 24, False, type, &actualType, &format, &count, &after,
                          &data) == Success &&
       data != nullptr && format == 32) {
-    // Xlib hands format-32 values out as longs.
-    const auto* longs = reinterpret_cast<const unsigned long*>(data);
-    values.assign(longs, longs + count);
+    // Xlib hands format-32 values out as longs, sign-extended on 64-bit machines.
+    const auto* longs = reinterpret_cast<const long*>(data);
+    for (unsigned long i = 0; i < count; ++i) values.push_back(static_cast<unsigned long>(longs[i]) & 0xFFFFFFFFul);
   }
   if (data != nullptr) XFree(data);
   return values;
