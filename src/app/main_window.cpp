@@ -5,7 +5,9 @@
 #include <string>
 
 #include "app/function_keys.h"
+#include "app/program_icon.h"
 #include "app/string_table.h"
+#include "platform/gpu/window_icon.h"
 #include "platform/input/sdl_input_device.h"
 #include "platform/system/window_title.h"
 #include "render/graphics.h"
@@ -35,6 +37,8 @@ bool MainWindow::Create() {
     std::fprintf(stderr, "t3dplayer: %s\n", error.c_str());
     return false;
   }
+  // One image serves as the large and the small icon; the desktop scales it.
+  SetWindowIcon(shell_->GetGlWindow(), kProgramIcon, kProgramIconSize, kProgramIconSize);
   SetWindowCaptionHook([this](const char* title) { shell_->SetTitle(title); });
   return true;
 }

@@ -12,8 +12,10 @@
 #include <thread>
 #include <vector>
 
+#include "app/program_icon.h"
 #include "render/graphics.h"
 #include "scene/scene.h"
+#include "support/x_window_properties.h"
 #include "support/xvfb_display.h"
 
 namespace {
@@ -166,6 +168,14 @@ TEST_F(MainWindowOnDisplayTest, TheGameHoldsStillWhileTheWindowIsAway) {
   const std::string root = xvfb_.Run("xwininfo -root | sed -n 's/.*Window id: \\([0-9a-fx]*\\).*/\\1/p'");
   Xdotool("windowfocus " + root);
   EXPECT_TRUE(Pump(5000, [&] { return !scene_.IsActive(); }));
+}
+
+// The desktop finds the program's own icon on the window: its size, then its
+// pixels as they were made.
+TEST_F(MainWindowOnDisplayTest, TheWindowCarriesTheProgramsIcon) {
+  std::vector<unsigned long> icon = {kProgramIconSize, kProgramIconSize};
+  icon.insert(icon.end(), std::begin(kProgramIcon), std::end(kProgramIcon));
+  EXPECT_EQ(CardinalProperty(xvfb_, std::stoul(id_), "_NET_WM_ICON"), icon);
 }
 
 }  // namespace

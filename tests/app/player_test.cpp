@@ -5,13 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -21,11 +24,16 @@
 #include "platform/system/single_instance_lock.h"
 #include "support/case_files.h"
 #include "support/game_folder.h"
+#include "support/x_window_properties.h"
 #include "support/xvfb_display.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr char kInstanceLockName[] = "TAVO 3D Evur Evarov";
+// Saves one value and ends the game.
+constexpr char kShortRootScenario[] = "OnBegin() { Storage.SaveValue(empty, \"Ran\", 1); }\n";
 
 struct RunResult {
   int exitCode = -1;
@@ -111,12 +119,12 @@ TEST(PlayerTest, StartupFailuresShowTheirTextAndExitWith1) {
     SCOPED_TRACE(row[0]);
     ASSERT_EQ(row.size(), 5u);
     TempFolder folder;
-    if (row[1] == "yes") folder.Write("RootScenairo.csc", "OnBegin() { Storage.SaveValue(empty, \"Ran\", 1); }\n");
+    if (row[1] == "yes") folder.Write("RootScenairo.csc", kShortRootScenario);
     // The other copy is this test, holding the lock where the program looks for it.
     SingleInstanceLock otherCopy;
     if (row[3] == "yes") {
       setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
-      ASSERT_EQ(otherCopy.Create("TAVO 3D Evur Evarov"), SingleInstanceLock::kCreated);
+      ASSERT_EQ(otherCopy.Create(kInstanceLockName), SingleInstanceLock::kCreated);
     }
     PlayerOptions options;
     options.library = libraries.at(row[2]);
@@ -141,6 +149,16 @@ class PlayerWindowTest : public testing::Test {
     player_ = std::make_unique<PlayerProcess>(folder, options);
     if (!WaitForText(folder, "Config.sav", EncodeStorageText(0, "Ready"))) return 0;
     return xvfb_.FindWindow("T3DPLAYER");
+  }
+
+  // Polls until `done` holds; false after 20 s.
+  static bool WaitUntil(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() >= end) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
   }
 
   XvfbDisplay xvfb_;
@@ -173,6 +191,31 @@ TEST_F(PlayerWindowTest, CloseButtonEndsTheGameWithItsSettingsWhole) {
   EXPECT_EQ(player_->Wait(), 0) << player_->Output();
   EXPECT_EQ(player_->Output(), "");
   EXPECT_EQ(folder.Read("Config.sav"), ExpectedSettings(folder.path() + "expected.sav"));
+}
+
+// Killed while its box shows (here: no root scenario), the program leaves the
+// lock free and takes its box with it (SDL shows it from a forked child); the
+// next start plays.
+TEST_F(PlayerWindowTest, KilledDuringItsBoxLeavesNeitherLockNorBox) {
+  TempFolder folder;
+  PlayerOptions options;
+  options.display = xvfb_.Name();
+  player_ = std::make_unique<PlayerProcess>(folder, options);
+  ASSERT_TRUE(WaitUntil([this] { return !DialogWindows(xvfb_).empty(); })) << player_->Output();
+  player_.reset();
+
+  setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
+  SingleInstanceLock probe;
+  EXPECT_EQ(probe.Create(kInstanceLockName), SingleInstanceLock::kCreated);
+  probe.Release();
+  unsetenv("XDG_RUNTIME_DIR");
+  // A box left behind would also keep the program's file busy for the next copy.
+  ASSERT_TRUE(WaitUntil([this] { return DialogWindows(xvfb_).empty(); }));
+
+  folder.Write("RootScenairo.csc", kShortRootScenario);
+  const RunResult next = Play(folder);
+  EXPECT_EQ(next.exitCode, 0);
+  EXPECT_EQ(next.output, "");
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/gpu/box_process.h"
+
 namespace {
 
 bool IsSet(const char* name) {
@@ -33,6 +35,7 @@ void UseHeadlessDriversWithoutDisplay() {
 void ShowDisplayMessageBox(const char* textUtf8, const char* captionUtf8) {
   // Allowed before SDL is started; a failure leaves the standard error line
   // the caller has written as the only trace.
+  const BoxProcessScope endsWithTheProgram;
   SDL_ShowSimpleMessageBox(0, captionUtf8 != nullptr ? captionUtf8 : "", textUtf8 != nullptr ? textUtf8 : "",
                            nullptr);
 }

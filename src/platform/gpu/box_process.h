@@ -1,0 +1,13 @@
+// SDL shows a message box on X11 from a child process it forks and does not
+// exec. While a BoxProcessScope lives, such a child ends with the program:
+// a program killed during its box takes the box with it. The display's box
+// presenter holds one around each box.
+#pragma once
+
+class BoxProcessScope {
+ public:
+  BoxProcessScope();
+  ~BoxProcessScope();
+  BoxProcessScope(const BoxProcessScope&) = delete;
+  BoxProcessScope& operator=(const BoxProcessScope&) = delete;
+};
