@@ -9,9 +9,9 @@ DEBIAN_PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                   libgtest-dev libgmock-dev googletest libbenchmark-dev lua5.4 liblua5.4-dev zlib1g-dev \
                   libpng-dev libjpeg62-turbo-dev libsdl2-dev libvorbis-dev vorbis-tools sox \
                   libepoxy-dev libegl-mesa0 libgl1-mesa-dri libegl-dev
-# The window tests: an X server of their own, real key presses, and Xlib to
-# press the close button as a window manager would.
-DEBIAN_PACKAGES += xvfb xdotool libx11-dev
+# The window tests: an X server of their own, real key presses, Xlib to
+# press the close button as a window manager would, and a window manager.
+DEBIAN_PACKAGES += xvfb xdotool libx11-dev openbox
 # For bench/mesh only (assimp's load times beside ours); the program never links it.
 DEBIAN_PACKAGES += libassimp-dev
 
