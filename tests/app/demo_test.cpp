@@ -1,8 +1,9 @@
 // The demo game as a player meets it: the program beside the content of demo/
 // in a folder of its own. Without a display it plays its attract sequence and
 // ends by itself; on an X server of the test's own it is played with real key
-// presses and its screens are compared with the pictures in demo_screens/.
-// What it saved is read back from "Config.sav".
+// presses and its screens are compared with the pictures in demo_screens/,
+// also scaled into a larger screen in full screen. What it saved is read
+// back from "Config.sav".
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -276,8 +277,8 @@ class DemoFullScreenOnDisplayTest : public DemoDisplayTest {
     // the reference at the edges of letters and shapes.
     const Picture title = ReferencePicture("title");
     ASSERT_FALSE(title.pixels.empty());
-    const auto titleIn = [](const char* name, std::uint32_t width, std::uint32_t height, double allowed) {
-      const Placement place = PlacementIn(Picture{800, 600, {}}, width, height);
+    const auto titleIn = [&title](const char* name, std::uint32_t width, std::uint32_t height, double allowed) {
+      const Placement place = PlacementIn(title, width, height);
       return Screen{name, {place.Of(kFrameRate), place.Of(kTurningRunner)}, allowed};
     };
     const Screen full = titleIn("title_full_screen", kWidth, kHeight, 0.0001);
