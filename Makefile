@@ -9,10 +9,11 @@ DEBIAN_PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                   libgtest-dev libgmock-dev googletest libbenchmark-dev lua5.4 liblua5.4-dev zlib1g-dev \
                   libpng-dev libjpeg62-turbo-dev libsdl2-dev libvorbis-dev vorbis-tools sox \
                   libepoxy-dev libegl-mesa0 libgl1-mesa-dri libegl-dev
-# The window tests: an X server of their own, real key presses, Xlib to press
-# the close button and read the window's icon as a window manager would, and
-# xwininfo for the root window.
-DEBIAN_PACKAGES += xvfb xdotool libx11-dev x11-utils
+# The program links Xlib for what SDL does not say about its X11 window. The
+# window tests: an X server of their own, real key presses, Xlib to press the
+# close button and read the window's icon as a window manager would, xwininfo
+# for the root window, and a small window manager.
+DEBIAN_PACKAGES += xvfb xdotool libx11-dev x11-utils openbox
 # For bench/mesh only (assimp's load times beside ours); the program never links it.
 DEBIAN_PACKAGES += libassimp-dev
 

@@ -131,7 +131,7 @@ int StartAndRun(Application& app, InputManager& input, GameSoundManager& sound) 
 
 int RunPlayer() {
   // Before anything starts SDL: the drivers, and whether boxes can be shown.
-  UseHeadlessDriversWithoutDisplay();
+  ChooseVideoDrivers();
   if (HasDisplay()) SetMessageBoxPresenter(ShowDisplayMessageBox);
   // Every engine of the game, the root scenario's and the scene's, gets the
   // script classes; script includes are found in the archives first.

@@ -41,8 +41,12 @@ Graphics::Graphics() = default;
 Graphics::~Graphics() = default;
 
 bool Graphics::Initialize(GlWindow* window, bool, bool writeCapsReport) {
-  if (window == nullptr) {
-    ShowMessageBox(kNoGraphics, "");
+  // The context stands where the platform had its Direct3D object: without
+  // one nothing else can be asked, not even what goes into the report.
+  std::string error;
+  if (window == nullptr || !window->CreateContext(&error)) {
+    if (!error.empty()) std::fprintf(stderr, "t3dplayer: %s\n", error.c_str());
+    ShowMessageBox(kNoGraphics, "", MessageBoxStyle{window != nullptr ? window->GetSdlWindow() : nullptr, true});
     return false;
   }
   window_ = window;
@@ -51,7 +55,6 @@ bool Graphics::Initialize(GlWindow* window, bool, bool writeCapsReport) {
   if (!window->GetDesktopMode(0, &desktop)) return false;
   if (desktop.format == TextureFormat::Unknown) desktop.format = TextureFormat::X8R8G8B8;
   FillPresentParameters(desktop.format, ChooseFullScreenFormat(*window, desktop.format));
-  std::string error;
   device_ = CreateGlDevice(*window, presentParameters_[static_cast<std::size_t>(mode_)], &error);
   if (!device_) {
     std::fprintf(stderr, "graphics: %s\n", error.c_str());

@@ -20,10 +20,11 @@ class Graphics {
   Graphics(const Graphics&) = delete;
   Graphics& operator=(const Graphics&) = delete;
 
-  // Creates the GL device on the window's context, full screen, and sets
-  // the start-up states. Without a window (no GL context) it shows the
-  // graphics-creation box and fails. `softwareVertexProcessingFirst` chose
-  // among the platform's device types; there is one device here.
+  // Makes the window's GL context, writes the report when asked, creates
+  // the GL device, full screen, and sets the start-up states. Without a
+  // window or a context it shows the graphics-creation box, owned by the
+  // window, and fails. `softwareVertexProcessingFirst` chose among the
+  // platform's device types; there is one device here.
   bool Initialize(GlWindow* window, bool softwareVertexProcessingFirst, bool writeCapsReport);
   // The same steps on a device made elsewhere (tests use a recording
   // device): both parameter sets, the start-up states, the clear.

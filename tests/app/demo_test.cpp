@@ -1,10 +1,12 @@
 // The demo game as a player meets it: the program beside the content of demo/
 // in a folder of its own. Without a display it plays its attract sequence and
 // ends by itself; on an X server of the test's own it is played with real key
-// presses and its screens are compared with the pictures in demo_screens/.
-// What it saved is read back from "Config.sav".
+// presses and its screens are compared with the pictures in demo_screens/,
+// also scaled into a larger screen in full screen. What it saved is read
+// back from "Config.sav".
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -106,24 +108,82 @@ Difference Compare(const Picture& actual, const Picture& expected, const std::ve
   return d;
 }
 
-// The game on an X server of the test's own, its screen exactly the game's
-// 800x600: the window starts full screen, and with no window manager a
-// larger screen would leave it at 800x600 while SDL reports the desktop's size.
-class DemoOnDisplayTest : public testing::Test {
+// Where a picture lands when it is presented into a drawable: as large as
+// fits, centred; the rest is black.
+struct Placement {
+  double scale;
+  std::uint32_t x0, y0;
+  ScreenArea Of(const ScreenArea& area) const {
+    // Grown by a pixel each way: filtering blends what lies beside.
+    const auto at = [this](std::uint32_t v, std::uint32_t origin, int grow) {
+      return static_cast<std::uint32_t>(std::max(0.0, origin + v * scale + grow));
+    };
+    return {at(area.x0, x0, -1), at(area.y0, y0, -1), at(area.x1, x0, 1), at(area.y1, y0, 1)};
+  }
+};
+Placement PlacementIn(const Picture& picture, std::uint32_t width, std::uint32_t height) {
+  const double scale = std::min(static_cast<double>(width) / picture.width,
+                                static_cast<double>(height) / picture.height);
+  const auto w = static_cast<std::uint32_t>(picture.width * scale);
+  const auto h = static_cast<std::uint32_t>(picture.height * scale);
+  return {scale, (width - w) / 2, (height - h) / 2};
+}
+
+// `picture` as the device presents it into a drawable of that size: a
+// linear blend of the four pixels nearest each pixel's centre, as the GL
+// blit filters, edges clamped.
+Picture Presented(const Picture& picture, std::uint32_t width, std::uint32_t height) {
+  const Placement place = PlacementIn(picture, width, height);
+  const auto w = static_cast<std::uint32_t>(picture.width * place.scale);
+  const auto h = static_cast<std::uint32_t>(picture.height * place.scale);
+  const auto source = [&](std::uint32_t at, std::uint32_t origin, std::uint32_t size, std::uint32_t* low,
+                          double* weight) {
+    const double v = std::clamp((at - origin + 0.5) / place.scale - 0.5, 0.0, size - 1.0);
+    *low = std::min(static_cast<std::uint32_t>(v), size - 2);
+    *weight = v - *low;
+  };
+  return MakePicture(width, height, [&](std::uint32_t x, std::uint32_t y) {
+    if (x < place.x0 || y < place.y0 || x >= place.x0 + w || y >= place.y0 + h) return 0xFF000000u;
+    std::uint32_t sx, sy;
+    double fx, fy;
+    source(x, place.x0, picture.width, &sx, &fx);
+    source(y, place.y0, picture.height, &sy, &fy);
+    std::uint32_t color = 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8) {
+      const auto c = [&](std::uint32_t px, std::uint32_t py) { return picture.At(px, py) >> shift & 0xFF; };
+      const double top = c(sx, sy) * (1 - fx) + c(sx + 1, sy) * fx;
+      const double bottom = c(sx, sy + 1) * (1 - fx) + c(sx + 1, sy + 1) * fx;
+      color |= static_cast<std::uint32_t>(top * (1 - fy) + bottom * fy + 0.5) << shift;
+    }
+    return color;
+  });
+}
+
+// The game on an X server of the test's own with a screen of the given size.
+class DemoDisplayTest : public testing::Test {
  protected:
+  explicit DemoDisplayTest(const std::string& screen) : xvfb_(screen) {}
   void SetUp() override { ASSERT_TRUE(xvfb_.IsRunning()) << xvfb_.Error(); }
 
   // Polls the window until it shows the screen; on a timeout the last
   // picture is written beside the test program as demo_<name>.png.
   testing::AssertionResult WaitForScreen(unsigned long window, const Screen& screen, int timeoutMs) {
-    const Picture expected = ReferencePicture(screen.name);
+    return WaitForPicture(window, screen, ReferencePicture(screen.name), timeoutMs);
+  }
+  // The same against a picture made for the test; *shown (may be null) gets
+  // the window's picture that matched.
+  testing::AssertionResult WaitForPicture(unsigned long window, const Screen& screen, const Picture& expected,
+                                          int timeoutMs, Picture* shown = nullptr) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     Picture actual;
     Difference last;
     for (;;) {
       if (xvfb_.Screenshot(window, &actual)) {
         last = Compare(actual, expected, screen.ignored);
-        if (last.Within(screen.allowed)) return testing::AssertionSuccess();
+        if (last.Within(screen.allowed)) {
+          if (shown != nullptr) *shown = actual;
+          return testing::AssertionSuccess();
+        }
       }
       if (std::chrono::steady_clock::now() >= end) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -145,7 +205,14 @@ class DemoOnDisplayTest : public testing::Test {
   }
   void Keys(const std::string& keys) { xvfb_.Run("xdotool " + keys); }
 
-  XvfbDisplay xvfb_{"800x600x24"};
+  XvfbDisplay xvfb_;
+};
+
+// Its screen exactly the game's 800x600, so the window, full screen from the
+// start, shows the picture unscaled.
+class DemoOnDisplayTest : public DemoDisplayTest {
+ protected:
+  DemoOnDisplayTest() : DemoDisplayTest("800x600x24") {}
 };
 
 // Start on the title with Z, walk, jump on the way, run to the foot of the
@@ -182,6 +249,67 @@ TEST_F(DemoOnDisplayTest, PlayedWithKeysShowsItsScreensAndKeepsItsRecord) {
   EXPECT_EQ(player.Wait(15000), 0) << player.Output();
   EXPECT_EQ(player.Output(), "");
   EXPECT_EQ(folder.Read("Config.sav"), Settings("Demo", {{"Runs", "4"}, {"BestTime", "15.13"}, {"Finished", "1"}}));
+}
+
+// A screen larger than the game's, with or without a window manager: full
+// screen fills the whole screen with the picture, scaled and centred, the
+// rest black; F7 gives a window of the picture's size and F6 the other size,
+// in a window and in full screen.
+class DemoFullScreenOnDisplayTest : public DemoDisplayTest {
+ protected:
+  static constexpr std::uint32_t kWidth = 1280, kHeight = 1024;
+  DemoFullScreenOnDisplayTest() : DemoDisplayTest("1280x1024x24") {}
+
+  void PlayFullScreenAndInAWindow() {
+    TempFolder folder;
+    CopyDemo(folder);
+    folder.Write("Config.sav", Settings("Demo", {{"Runs", "3"}, {"BestTime", "15.13"}, {"Finished", "1"}}));
+    PlayerOptions options;
+    options.display = xvfb_.Name();
+    PlayerProcess player(folder, options);
+    const unsigned long window = xvfb_.FindWindow("T3DPLAYER");
+    ASSERT_NE(window, 0u) << player.Output();
+    const std::string id = std::to_string(window);
+
+    // The title and its changing parts where they land in a drawable of
+    // that size. The presented picture is the game's blended as the device's
+    // scaling does; a picture the game draws at 640x480 itself differs from
+    // the reference at the edges of letters and shapes.
+    const Picture title = ReferencePicture("title");
+    ASSERT_FALSE(title.pixels.empty());
+    const auto titleIn = [&title](const char* name, std::uint32_t width, std::uint32_t height, double allowed) {
+      const Placement place = PlacementIn(title, width, height);
+      return Screen{name, {place.Of(kFrameRate), place.Of(kTurningRunner)}, allowed};
+    };
+    const Screen full = titleIn("title_full_screen", kWidth, kHeight, 0.0001);
+    const Screen small = titleIn("title_640x480", 640, 480, 0.03);
+    const Screen windowed{"title", {kFrameRate, kTurningRunner}, 0.0001};
+
+    ASSERT_TRUE(WaitForPicture(xvfb_.Root(), full, Presented(title, kWidth, kHeight), 30000)) << player.Output();
+    Keys("windowfocus --sync " + id + " key F7");
+    ASSERT_TRUE(WaitForScreen(window, windowed, 10000)) << player.Output();
+    Keys("windowfocus --sync " + id + " key F6");
+    Picture drawnAt640;
+    ASSERT_TRUE(WaitForPicture(window, small, Presented(title, 640, 480), 10000, &drawnAt640)) << player.Output();
+    // Full screen shows that picture, the back buffer still 640x480.
+    Keys("windowfocus --sync " + id + " key F7");
+    ASSERT_TRUE(WaitForPicture(xvfb_.Root(), full, Presented(drawnAt640, kWidth, kHeight), 10000))
+        << player.Output();
+    Keys("windowfocus --sync " + id + " key F6");
+    ASSERT_TRUE(WaitForPicture(xvfb_.Root(), full, Presented(title, kWidth, kHeight), 10000)) << player.Output();
+    Keys("windowfocus --sync " + id + " key F7");
+    ASSERT_TRUE(WaitForScreen(window, windowed, 10000)) << player.Output();
+    Keys("windowfocus --sync " + id + " key Escape");
+    EXPECT_EQ(player.Wait(15000), 0) << player.Output();
+    EXPECT_EQ(player.Output(), "");
+  }
+};
+
+TEST_F(DemoFullScreenOnDisplayTest, WithoutAWindowManagerThePictureFillsTheScreen) { PlayFullScreenAndInAWindow(); }
+
+TEST_F(DemoFullScreenOnDisplayTest, WithAWindowManagerThePictureFillsTheScreen) {
+  ASSERT_TRUE(xvfb_.StartWindowManager()) << "openbox did not start (is the openbox package installed?)";
+  PlayFullScreenAndInAWindow();
 }
 
 }  // namespace

@@ -134,9 +134,18 @@ TEST_F(MainWindowOnDisplayTest, AHeldKeyFlipsOnEveryRepeat) {
 
 // F7 leaves full screen for a window of the chosen size; F6 switches the
 // window and both back buffers; F7 returns to full screen with the same
-// back buffer.
+// back buffer. Full screen covers the whole screen, without a window manager
+// too, and the picture goes into the size the window has.
 TEST_F(MainWindowOnDisplayTest, F6TwiceReturnsTo800x600) {
   ASSERT_EQ(graphics_.GetMode(), Graphics::kFullScreen);
+  const std::string screen = "1024x768";
+  const auto drawableSize = [&] {
+    int width = 0, height = 0;
+    window_.GetGlWindow()->GetDrawableSize(&width, &height);
+    return std::to_string(width) + "x" + std::to_string(height);
+  };
+  EXPECT_TRUE(Pump(5000, [&] { return ClientSize() == screen; })) << ClientSize();
+  EXPECT_EQ(drawableSize(), screen);
   const struct {
     const char* key;
     int mode;
@@ -149,9 +158,9 @@ TEST_F(MainWindowOnDisplayTest, F6TwiceReturnsTo800x600) {
     SCOPED_TRACE(step.key);
     Xdotool(std::string("key ") + step.key);
     EXPECT_TRUE(Pump(5000, [&] { return graphics_.GetMode() == step.mode && BackBufferSize() == step.size; }));
-    if (step.mode == Graphics::kWindowed) {
-      EXPECT_TRUE(Pump(5000, [&] { return ClientSize() == step.size; })) << ClientSize();
-    }
+    const std::string client = step.mode == Graphics::kWindowed ? step.size : screen;
+    EXPECT_TRUE(Pump(5000, [&] { return ClientSize() == client; })) << ClientSize();
+    EXPECT_EQ(drawableSize(), client);
     EXPECT_EQ(BackBufferSize(), step.size);
     EXPECT_EQ(graphics_.GetPresentParameters(Graphics::kWindowed).backBufferWidth,
               graphics_.GetPresentParameters(Graphics::kFullScreen).backBufferWidth);

@@ -41,6 +41,13 @@ PlayerProcess::PlayerProcess(const TempFolder& folder, const PlayerOptions& opti
     }
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
+    for (const auto& [name, value] : options.environment) {
+      if (value.empty()) {
+        unsetenv(name.c_str());
+      } else {
+        setenv(name.c_str(), value.c_str(), 1);
+      }
+    }
     execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }

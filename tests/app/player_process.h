@@ -14,6 +14,8 @@ struct PlayerOptions {
   std::string library = T3D_WUVORBIS;
   // The display to play on (":N"); empty: none, so the program plays unseen.
   std::string display;
+  // Variables set last, over those above (an empty value removes one).
+  std::vector<std::pair<std::string, std::string>> environment;
 };
 
 class PlayerProcess {

@@ -135,6 +135,45 @@ TEST(PlayerTest, StartupFailuresShowTheirTextAndExitWith1) {
   }
 }
 
+// A display number on which no X server listens here.
+std::string DisplayWithoutServer() {
+  int number = 49;
+  while (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
+         fs::exists("/tmp/.X" + std::to_string(number) + "-lock"))
+    ++number;
+  return ":" + std::to_string(number);
+}
+
+// A display the environment names but that cannot be opened fails the window
+// step: its line, no box, exit 1; the game does not play unseen instead.
+TEST(PlayerTest, ADisplayThatCannotBeOpenedEndsTheStart) {
+  const std::string x11 = DisplayWithoutServer();
+  // No compositor has a socket by that name in the runtime folder the program is given.
+  const std::string wayland = "t3d-no-compositor";
+  const struct {
+    const char* display;
+    const char* wayland;
+    std::string output;
+  } cases[] = {
+      {x11.c_str(), "", "the display \"" + x11 + "\" (DISPLAY) cannot be opened"},
+      {"", wayland.c_str(), "the display \"" + wayland + "\" (WAYLAND_DISPLAY) cannot be opened"},
+      {x11.c_str(), wayland.c_str(),
+       "the display \"" + x11 + "\" (DISPLAY) or the display \"" + wayland + "\" (WAYLAND_DISPLAY) cannot be opened"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.output);
+    TempFolder folder;
+    folder.Write("RootScenairo.csc", "OnBegin() { Storage.SaveValue(empty, \"Ran\", 1); }\n");
+    PlayerOptions options;
+    options.environment = {{"DISPLAY", c.display}, {"WAYLAND_DISPLAY", c.wayland}};
+    PlayerProcess player(folder, options);
+    EXPECT_EQ(player.Wait(20000), 1);
+    EXPECT_EQ(player.Output(), "t3dplayer: " + c.output + "\n");
+    EXPECT_FALSE(fs::exists(folder.path() + "Caps.txt"));
+    EXPECT_EQ(folder.Read("Config.sav"), "<missing>");
+  }
+}
+
 // The program on an X server of the test's own.
 class PlayerWindowTest : public testing::Test {
  protected:
@@ -216,6 +255,65 @@ TEST_F(PlayerWindowTest, KilledDuringItsBoxLeavesNeitherLockNorBox) {
   const RunResult next = Play(folder);
   EXPECT_EQ(next.exitCode, 0);
   EXPECT_EQ(next.output, "");
+}
+
+// Waits until a window that `wanted` accepts is shown; its details, or an
+// empty one (id 0) after 20 s.
+ShownWindow WaitForWindow(const XvfbDisplay& xvfb, const std::function<bool(const ShownWindow&)>& wanted) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  for (;;) {
+    for (const ShownWindow& window : xvfb.ShownWindows())
+      if (wanted(window)) return window;
+    if (std::chrono::steady_clock::now() >= end) return {};
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
+// Where the window can have no OpenGL 3.3 context, the platform's Direct3D
+// object cannot be made: its box first, owned by the window with an empty
+// caption; once answered, the graphics step's box with the title; then the
+// end with 1. No report is written: it follows the graphics object.
+TEST_F(PlayerWindowTest, WithoutOpenGl33TheGraphicsBoxesComeInTurnAndTheStartEnds) {
+  TempFolder folder;
+  CopyGame(fs::path(T3D_SOURCE_DIR) / "tests/app/window_games/close", folder);
+  PlayerOptions options;
+  options.display = xvfb_.Name();
+  options.environment = {{"MESA_GL_VERSION_OVERRIDE", "3.0"}};
+  player_ = std::make_unique<PlayerProcess>(folder, options);
+  const unsigned long window = xvfb_.FindWindow("T3DPLAYER");
+  ASSERT_NE(window, 0u) << player_->Output();
+  // The driver's own words follow; the line is the first of the output.
+  const std::string reasonStart = "t3dplayer: no OpenGL 3.3 core context: ";
+  const auto withoutReason = [&](const std::string& output) {
+    if (output.rfind(reasonStart, 0) != 0) return "no reason first: " + output;
+    return output.substr(output.find('\n') + 1);
+  };
+  const std::string noGraphics = ": Direct3DCreate9()\xE3\x81\xAB\xE5\xA4\xB1\xE6\x95\x97\xE3\x81\x97\xE3\x81\xBE"
+                                 "\xE3\x81\x97\xE3\x81\x9F\xE3\x80\x82\n";
+  const std::string failed = "T3D Player: DirectX\xE3\x81\xAE\xE5\x88\x9D\xE6\x9C\x9F\xE5\x8C\x96\xE3\x81\xAB"
+                             "\xE5\xA4\xB1\xE6\x95\x97\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x97\xE3\x81\x9F\xE3"
+                             "\x80\x82\n";
+
+  // The boxes are told apart by what they show: the second may get the
+  // first one's id, as another client of the server.
+  const ShownWindow first = WaitForWindow(xvfb_, [&](const ShownWindow& w) { return w.id != window; });
+  ASSERT_NE(first.id, 0u) << player_->Output();
+  EXPECT_EQ(first.owner, window);
+  EXPECT_EQ(first.name, "");
+  EXPECT_EQ(withoutReason(player_->Output()), noGraphics);
+  xvfb_.Run("xdotool windowfocus --sync " + std::to_string(first.id) + " key Return");
+
+  const ShownWindow second =
+      WaitForWindow(xvfb_, [&](const ShownWindow& w) { return w.id != window && w.name == "T3D Player"; });
+  ASSERT_NE(second.id, 0u) << player_->Output();
+  EXPECT_EQ(second.owner, 0u);
+  EXPECT_EQ(withoutReason(player_->Output()), noGraphics + failed);
+  xvfb_.Run("xdotool windowfocus --sync " + std::to_string(second.id) + " key Return");
+
+  EXPECT_EQ(player_->Wait(20000), 1);
+  EXPECT_EQ(withoutReason(player_->Output()), noGraphics + failed);
+  EXPECT_FALSE(fs::exists(folder.path() + "Caps.txt"));
+  EXPECT_EQ(folder.Read("Config.sav"), "<missing>");
 }
 
 }  // namespace

@@ -47,9 +47,9 @@ const std::vector<Rule> kRules = {
 
 // Headers of the libraries that only the platform layer wraps, by the start
 // of the name an #include <...> gives.
-const char* const kPlatformLibraryHeaders[] = {"SDL", "GL/", "GLES", "EGL/", "KHR/", "epoxy/", "vorbis/",
-                                               "ogg/", "png.h", "pngconf.h", "jpeglib.h", "jerror.h",
-                                               "jconfig.h", "jmorecfg.h"};
+const char* const kPlatformLibraryHeaders[] = {"SDL", "GL/", "GLES", "EGL/", "KHR/", "epoxy/", "X11/",
+                                               "vorbis/", "ogg/", "png.h", "pngconf.h", "jpeglib.h",
+                                               "jerror.h", "jconfig.h", "jmorecfg.h"};
 const char* const kTestLibraryHeaders[] = {"gtest/", "gmock/", "benchmark/"};
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }

@@ -5,6 +5,7 @@
 // Before Xlib, whose macros (None, Bool, Status) would break GoogleTest's headers.
 #include "support/gl_pictures.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -70,10 +71,12 @@ XvfbDisplay::XvfbDisplay(const std::string& screen) {
 }
 
 XvfbDisplay::~XvfbDisplay() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  int status;
-  waitpid(pid_, &status, 0);
+  for (int pid : {windowManagerPid_, pid_}) {
+    if (pid <= 0) continue;
+    kill(pid, SIGTERM);
+    int status;
+    waitpid(pid, &status, 0);
+  }
 }
 
 std::string XvfbDisplay::Run(const std::string& command, int* exitCode) const {
@@ -149,4 +152,84 @@ bool XvfbDisplay::Screenshot(unsigned long window, Picture* out) const {
   XSetErrorHandler(previous);
   XCloseDisplay(display);
   return read;
+}
+
+unsigned long XvfbDisplay::Root() const {
+  Display* display = XOpenDisplay(name_.c_str());
+  if (display == nullptr) return 0;
+  const Window root = DefaultRootWindow(display);
+  XCloseDisplay(display);
+  return root;
+}
+
+bool XvfbDisplay::StartWindowManager() {
+  const pid_t pid = fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    setenv("DISPLAY", name_.c_str(), 1);
+    execlp("openbox", "openbox", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  windowManagerPid_ = pid;
+  // It manages the screen once it has named its check window on the root.
+  Display* display = XOpenDisplay(name_.c_str());
+  if (display == nullptr) return false;
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+  bool running = false;
+  for (int waited = 0; !running && waited < kStartTimeoutMs; waited += 50) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    running = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type, &format,
+                                 &count, &after, &data) == Success &&
+              count == 1;
+    if (data != nullptr) XFree(data);
+    if (!running) usleep(50000);
+  }
+  XCloseDisplay(display);
+  return running;
+}
+
+std::vector<ShownWindow> XvfbDisplay::ShownWindows() const {
+  std::vector<ShownWindow> shown;
+  Display* display = XOpenDisplay(name_.c_str());
+  if (display == nullptr) return shown;
+  // A window may go away while it is looked at.
+  const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
+    for (unsigned int i = 0; i < count; ++i) {
+      XWindowAttributes attributes;
+      if (XGetWindowAttributes(display, children[i], &attributes) == 0 || attributes.map_state != IsViewable)
+        continue;
+      ShownWindow window;
+      window.id = children[i];
+      XTextProperty name;
+      if (XGetWMName(display, children[i], &name) != 0) {
+        if (name.value != nullptr) window.name.assign(reinterpret_cast<const char*>(name.value), name.nitems);
+        XFree(name.value);
+      }
+      XClassHint hint;
+      if (XGetClassHint(display, children[i], &hint) != 0) {
+        window.className = hint.res_class != nullptr ? hint.res_class : "";
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+      }
+      Window owner = 0;
+      if (XGetTransientForHint(display, children[i], &owner) != 0) window.owner = owner;
+      shown.push_back(window);
+    }
+    if (children != nullptr) XFree(children);
+  }
+  XSync(display, False);
+  XSetErrorHandler(previous);
+  XCloseDisplay(display);
+  return shown;
 }

@@ -6,8 +6,17 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct Picture;
+
+// A window shown on the screen, as a window manager sees it.
+struct ShownWindow {
+  unsigned long id = 0;
+  std::string name;       // WM_NAME
+  std::string className;  // the class of WM_CLASS
+  unsigned long owner = 0;  // WM_TRANSIENT_FOR: the window it belongs to; 0: none
+};
 
 class XvfbDisplay {
  public:
@@ -32,11 +41,20 @@ class XvfbDisplay {
   // WM_DELETE_WINDOW to the window, as the close button asks a window to close.
   bool RequestClose(unsigned long window) const;
   // The window's pixels as the server holds them (what a person sees there),
-  // opaque ARGB; false when they cannot be read.
+  // opaque ARGB; false when they cannot be read. Root() gives the whole screen.
   bool Screenshot(unsigned long window, Picture* out) const;
+  unsigned long Root() const;
+
+  // Starts openbox on the server and returns once it manages the screen;
+  // false when it did not start. It ends with the server.
+  bool StartWindowManager();
+  // The windows shown on the screen without a window manager: the root's
+  // children that are mapped, bottom first.
+  std::vector<ShownWindow> ShownWindows() const;
 
  private:
   int pid_ = -1;
+  int windowManagerPid_ = -1;
   std::string name_;
   std::string error_;
 };

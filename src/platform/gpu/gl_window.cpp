@@ -4,6 +4,9 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include "platform/gpu/display.h"
+#include "platform/gpu/x11_window.h"
+
 namespace {
 
 TextureFormat FormatOfPixels(Uint32 format) {
@@ -30,12 +33,25 @@ std::string GlString(GLenum name) {
 
 std::unique_ptr<GlWindow> GlWindow::Create(const char* titleUtf8, int clientWidth, int clientHeight,
                                            std::string* error) {
-  auto fail = [error](const char* what) {
-    if (error != nullptr) *error = std::string(what) + ": " + SDL_GetError();
+  std::unique_ptr<GlWindow> window = CreateWithoutContext(titleUtf8, clientWidth, clientHeight, error);
+  if (window && !window->CreateContext(error)) return nullptr;
+  return window;
+}
+
+std::unique_ptr<GlWindow> GlWindow::CreateWithoutContext(const char* titleUtf8, int clientWidth, int clientHeight,
+                                                         std::string* error) {
+  auto fail = [error](const std::string& what) {
+    if (error != nullptr) *error = what + ": " + SDL_GetError();
     return nullptr;
   };
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail("no video");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    // SDL's own words for this ("x11 not available") do not say which display.
+    const std::string named = DescribeNamedDisplays();
+    if (!named.empty() && error != nullptr) *error = named + " cannot be opened";
+    return named.empty() ? fail("no video") : nullptr;
+  }
   std::unique_ptr<GlWindow> window(new GlWindow);
+  // Asked before the window is made: on X11 they choose its visual.
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -45,11 +61,22 @@ std::unique_ptr<GlWindow> GlWindow::Create(const char* titleUtf8, int clientWidt
   window->window_ = SDL_CreateWindow(titleUtf8 != nullptr ? titleUtf8 : "", SDL_WINDOWPOS_CENTERED,
                                      SDL_WINDOWPOS_CENTERED, clientWidth, clientHeight, SDL_WINDOW_OPENGL);
   if (window->window_ == nullptr) return fail("no window");
-  window->context_ = SDL_GL_CreateContext(window->window_);
-  if (window->context_ == nullptr) return fail("no OpenGL 3.3 core context");
-  SDL_GL_MakeCurrent(window->window_, window->context_);
-  SDL_GL_SetSwapInterval(1);
+  window->clientWidth_ = clientWidth;
+  window->clientHeight_ = clientHeight;
+  window->x11_ = std::make_unique<X11Window>(window->window_);
   return window;
+}
+
+bool GlWindow::CreateContext(std::string* error) {
+  if (context_ != nullptr) return true;
+  context_ = SDL_GL_CreateContext(window_);
+  if (context_ == nullptr) {
+    if (error != nullptr) *error = std::string("no OpenGL 3.3 core context: ") + SDL_GetError();
+    return false;
+  }
+  SDL_GL_MakeCurrent(window_, context_);
+  SDL_GL_SetSwapInterval(1);
+  return true;
 }
 
 GlWindow::~GlWindow() {
@@ -59,16 +86,40 @@ GlWindow::~GlWindow() {
 }
 
 void GlWindow::SetFullScreen(bool fullScreen) {
+  if (fullScreen == IsFullScreen()) return;
+  if (fullScreen) SDL_GetWindowPosition(window_, &windowedX_, &windowedY_);
   SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  // Full screen on X11 is a request to the window manager, and SDL takes the
+  // desktop's size as granted. Where no manager takes the request, the window
+  // is placed here, and put back where it was when it returns.
+  const bool placedHere = x11_->IsValid() && !x11_->ManagerTakesFullScreen();
+  if (fullScreen) {
+    SDL_Rect bounds;
+    if (placedHere && SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window_), &bounds) == 0)
+      x11_->Place(bounds.x, bounds.y, bounds.w, bounds.h);
+    return;
+  }
+  if (placedHere) SDL_SetWindowPosition(window_, windowedX_, windowedY_);
+  // A size asked for in full screen is only noted by SDL; a manager brings
+  // back the size from before full screen, and without one nothing changes.
+  SDL_SetWindowSize(window_, clientWidth_, clientHeight_);
 }
 
 bool GlWindow::IsFullScreen() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0; }
 
-void GlWindow::SetClientSize(int width, int height) { SDL_SetWindowSize(window_, width, height); }
+void GlWindow::SetClientSize(int width, int height) {
+  clientWidth_ = width;
+  clientHeight_ = height;
+  SDL_SetWindowSize(window_, width, height);
+}
 
 void GlWindow::GetClientSize(int* width, int* height) const { SDL_GetWindowSize(window_, width, height); }
 
-void GlWindow::GetDrawableSize(int* width, int* height) const { SDL_GL_GetDrawableSize(window_, width, height); }
+void GlWindow::GetDrawableSize(int* width, int* height) const {
+  // What the server says, not what SDL believes: see SetFullScreen.
+  if (x11_->IsValid() && x11_->GetSize(width, height)) return;
+  SDL_GL_GetDrawableSize(window_, width, height);
+}
 
 void GlWindow::SwapBuffers() { SDL_GL_SwapWindow(window_); }
 

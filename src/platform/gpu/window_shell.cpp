@@ -53,7 +53,7 @@ std::unique_ptr<WindowShell> WindowShell::Create(const char* className, const ch
   std::unique_ptr<GlWindow> window;
   {
     [[maybe_unused]] const SystemLibraryAllocations library;
-    window = GlWindow::Create(title.c_str(), clientWidth, clientHeight, error);
+    window = GlWindow::CreateWithoutContext(title.c_str(), clientWidth, clientHeight, error);
   }
   if (!window) return nullptr;
   std::unique_ptr<WindowShell> shell(new WindowShell);

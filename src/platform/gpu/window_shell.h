@@ -35,9 +35,10 @@ struct WindowEvent {
 
 class WindowShell {
  public:
-  // A window whose client area is the given size, with its GL context
-  // current. `className` names the window's class to the desktop; the title
-  // is Shift-JIS. Null with the reason in *error (may be null).
+  // A window whose client area is the given size; its GL context is made
+  // with the graphics device (GlWindow::CreateContext). `className` names the
+  // window's class to the desktop; the title is Shift-JIS. Null with the
+  // reason in *error (may be null).
   static std::unique_ptr<WindowShell> Create(const char* className, const char* titleShiftJis, int clientWidth,
                                              int clientHeight, std::string* error);
   ~WindowShell();

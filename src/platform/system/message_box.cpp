@@ -30,7 +30,7 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
-void ShowMessageBox(const char* text, const char* caption) {
+void ShowMessageBox(const char* text, const char* caption, const MessageBoxStyle& style) {
   const std::string captionUtf8 = ShiftJisToUtf8(caption != nullptr ? caption : "");
   const std::string textUtf8 = ShiftJisToUtf8(text != nullptr ? text : "");
   std::string line = OneLine(captionUtf8);
@@ -41,7 +41,7 @@ void ShowMessageBox(const char* text, const char* caption) {
   // It comes before the box, which may wait a long time for its user.
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
-  if (g_presenter != nullptr) g_presenter(textUtf8.c_str(), captionUtf8.c_str());
+  if (g_presenter != nullptr) g_presenter(textUtf8.c_str(), captionUtf8.c_str(), style);
 }
 
 void SetMessageBoxPresenter(MessageBoxPresenter presenter) { g_presenter = presenter; }

@@ -13,17 +13,20 @@ std::string g_shown;
 TEST(MessageBox, WritesOneUtf8LineToStandardErrorAndHandsTheTextsToTheDisplaysBox) {
   testing::internal::CaptureStderr();
   ShowMessageBox("AUTO0#;#\n\nF(2,9) : error 23: \x90\xB3\x8F\xED\n", "Script Error");
-  SetMessageBoxPresenter([](const char* text, const char* caption) {
-    g_shown += std::string(caption) + "|" + text + "|";
+  SetMessageBoxPresenter([](const char* text, const char* caption, const MessageBoxStyle& style) {
+    g_shown += std::string(caption) + "|" + text + "|" + (style.error ? "error|" : "") +
+               (style.owner != nullptr ? "owned|" : "");
   });
   ShowMessageBox("\x90\xB3\x8F\xED\n2\n", "Title");
   ShowMessageBox(nullptr, nullptr);
+  int window = 0;
+  ShowMessageBox("E", "", MessageBoxStyle{&window, true});
   SetMessageBoxPresenter(nullptr);
   ShowMessageBox("not shown", "");
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Script Error: AUTO0#;# F(2,9) : error 23: \xE6\xAD\xA3\xE5\xB8\xB8\n"
-            "Title: \xE6\xAD\xA3\xE5\xB8\xB8 2\n: \n: not shown\n");
-  EXPECT_EQ(g_shown, "Title|\xE6\xAD\xA3\xE5\xB8\xB8\n2\n|||");
+            "Title: \xE6\xAD\xA3\xE5\xB8\xB8 2\n: \n: E\n: not shown\n");
+  EXPECT_EQ(g_shown, "Title|\xE6\xAD\xA3\xE5\xB8\xB8\n2\n||||E|error|owned|");
 }
 
 }  // namespace
