@@ -24,7 +24,6 @@
 #include "platform/system/single_instance_lock.h"
 #include "support/case_files.h"
 #include "support/game_folder.h"
-#include "support/x_window_properties.h"
 #include "support/xvfb_display.h"
 
 namespace {
@@ -240,7 +239,12 @@ TEST_F(PlayerWindowTest, KilledDuringItsBoxLeavesNeitherLockNorBox) {
   PlayerOptions options;
   options.display = xvfb_.Name();
   player_ = std::make_unique<PlayerProcess>(folder, options);
-  ASSERT_TRUE(WaitUntil([this] { return !DialogWindows(xvfb_).empty(); })) << player_->Output();
+  const auto boxShown = [this] {
+    for (const ShownWindow& window : xvfb_.ShownWindows())
+      if (window.dialog) return true;
+    return false;
+  };
+  ASSERT_TRUE(WaitUntil(boxShown)) << player_->Output();
   player_.reset();
 
   setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
@@ -249,7 +253,7 @@ TEST_F(PlayerWindowTest, KilledDuringItsBoxLeavesNeitherLockNorBox) {
   probe.Release();
   unsetenv("XDG_RUNTIME_DIR");
   // A box left behind would also keep the program's file busy for the next copy.
-  ASSERT_TRUE(WaitUntil([this] { return DialogWindows(xvfb_).empty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !boxShown(); }));
 
   folder.Write("RootScenairo.csc", kShortRootScenario);
   const RunResult next = Play(folder);

@@ -50,27 +50,6 @@ std::vector<unsigned long> ReadProperty(Display* display, Window window, Atom pr
 
 }  // namespace
 
-std::vector<unsigned long> DialogWindows(const XvfbDisplay& display) {
-  std::vector<unsigned long> dialogs;
-  const Connection connection(display);
-  Display* x = connection.Get();
-  if (x == nullptr) return dialogs;
-  const Atom windowType = XInternAtom(x, "_NET_WM_WINDOW_TYPE", False);
-  const Atom dialog = XInternAtom(x, "_NET_WM_WINDOW_TYPE_DIALOG", False);
-  Window root = 0, parent = 0;
-  Window* children = nullptr;
-  unsigned int count = 0;
-  if (XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count) == 0) return dialogs;
-  for (unsigned int i = 0; i < count; ++i) {
-    XWindowAttributes attributes;
-    if (XGetWindowAttributes(x, children[i], &attributes) == 0 || attributes.map_state != IsViewable) continue;
-    for (unsigned long type : ReadProperty(x, children[i], windowType, XA_ATOM))
-      if (type == dialog) dialogs.push_back(children[i]);
-  }
-  if (children != nullptr) XFree(children);
-  return dialogs;
-}
-
 std::vector<unsigned long> CardinalProperty(const XvfbDisplay& display, unsigned long window,
                                             const std::string& property) {
   const Connection connection(display);

@@ -201,6 +201,8 @@ std::vector<ShownWindow> XvfbDisplay::ShownWindows() const {
   if (display == nullptr) return shown;
   // A window may go away while it is looked at.
   const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  const Atom windowType = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+  const Atom dialogType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
   Window root = 0, parent = 0;
   Window* children = nullptr;
   unsigned int count = 0;
@@ -224,6 +226,17 @@ std::vector<ShownWindow> XvfbDisplay::ShownWindows() const {
       }
       Window owner = 0;
       if (XGetTransientForHint(display, children[i], &owner) != 0) window.owner = owner;
+      Atom type = 0;
+      int format = 0;
+      unsigned long items = 0, after = 0;
+      unsigned char* types = nullptr;
+      if (XGetWindowProperty(display, children[i], windowType, 0, 64, False, XA_ATOM, &type, &format, &items, &after,
+                             &types) == Success &&
+          types != nullptr && format == 32) {
+        const auto* atoms = reinterpret_cast<const Atom*>(types);
+        for (unsigned long k = 0; k < items; ++k) window.dialog = window.dialog || atoms[k] == dialogType;
+      }
+      if (types != nullptr) XFree(types);
       shown.push_back(window);
     }
     if (children != nullptr) XFree(children);

@@ -16,6 +16,7 @@ struct ShownWindow {
   std::string name;       // WM_NAME
   std::string className;  // the class of WM_CLASS
   unsigned long owner = 0;  // WM_TRANSIENT_FOR: the window it belongs to; 0: none
+  bool dialog = false;      // its _NET_WM_WINDOW_TYPE says dialog: a message box
 };
 
 class XvfbDisplay {
