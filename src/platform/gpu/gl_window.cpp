@@ -115,11 +115,7 @@ void GlWindow::SetClientSize(int width, int height) {
 
 void GlWindow::GetClientSize(int* width, int* height) const { SDL_GetWindowSize(window_, width, height); }
 
-void GlWindow::GetDrawableSize(int* width, int* height) const {
-  // What the server says, not what SDL believes: see SetFullScreen.
-  if (x11_->IsValid() && x11_->GetSize(width, height)) return;
-  SDL_GL_GetDrawableSize(window_, width, height);
-}
+void GlWindow::GetDrawableSize(int* width, int* height) const { SDL_GL_GetDrawableSize(window_, width, height); }
 
 void GlWindow::SwapBuffers() { SDL_GL_SwapWindow(window_); }
 

@@ -46,16 +46,6 @@ X11Window::X11Window(SDL_Window* window) {
   window_ = info.info.x11.window;
 }
 
-bool X11Window::GetSize(int* width, int* height) const {
-  Window root = 0;
-  int x = 0, y = 0;
-  unsigned int w = 0, h = 0, border = 0, depth = 0;
-  if (XGetGeometry(DisplayOf(display_), window_, &root, &x, &y, &w, &h, &border, &depth) == 0) return false;
-  *width = static_cast<int>(w);
-  *height = static_cast<int>(h);
-  return true;
-}
-
 bool X11Window::ManagerTakesFullScreen() const {
   Display* display = DisplayOf(display_);
   const Window root = DefaultRootWindow(display);

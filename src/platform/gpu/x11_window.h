@@ -1,6 +1,6 @@
-// What SDL does not say about its window on an X server: the size the server
-// really gives it, and whether a window manager will grant full screen; and
-// the move a full-screen window needs where none will. Used by GlWindow.
+// What SDL does not say about its window on an X server: whether a window
+// manager will grant full screen; and the move a full-screen window needs
+// where none will. Used by GlWindow.
 #pragma once
 
 struct SDL_Window;
@@ -12,8 +12,6 @@ class X11Window {
   explicit X11Window(SDL_Window* window);
 
   bool IsValid() const { return display_ != nullptr; }
-  // The window's size as the server holds it now; false when it cannot be read.
-  bool GetSize(int* width, int* height) const;
   // True when a window manager runs that takes full-screen requests
   // (_NET_WM_STATE_FULLSCREEN), so SDL's request is all it takes.
   bool ManagerTakesFullScreen() const;
