@@ -37,11 +37,8 @@ inline std::size_t WholeCharPrefix(std::string_view text, std::size_t limit) {
 // a folder on the disk that ends in a byte of the lead range.
 inline std::string_view ContentFolderOf(std::string_view path) {
   std::size_t end = 0;
-  for (std::size_t i = 0; i < path.size();) {
+  for (std::size_t i = 0; i < path.size(); i += StartsShiftJisPairInPath(path, i) ? 2 : 1) {
     if (path[i] == '\\' || path[i] == '/') end = i + 1;
-    const bool pair = IsShiftJisLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size() &&
-                      IsShiftJisTrailByte(static_cast<unsigned char>(path[i + 1]));
-    i += pair ? 2 : 1;
   }
   return path.substr(0, end);
 }

@@ -20,13 +20,6 @@ namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
-// A double-byte character starts here. A lead byte before a byte that cannot
-// follow it (a "/" after a UTF-8 folder name) stands alone.
-bool IsLead(std::string_view text, std::size_t i) {
-  return IsShiftJisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
-         IsShiftJisTrailByte(static_cast<unsigned char>(text[i + 1]));
-}
-
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // How names meet without regard to case. A content name is Shift-JIS: its
@@ -39,7 +32,7 @@ enum class Fold { kShiftJis, kBytes };
 std::string FoldCase(std::string_view text, Fold fold) {
   std::string folded(text);
   for (std::size_t i = 0; i < folded.size(); ++i) {
-    if (fold == Fold::kShiftJis && IsLead(folded, i)) {
+    if (fold == Fold::kShiftJis && StartsShiftJisPairInPath(folded, i)) {
       ++i;
     } else {
       folded[i] = LowerAscii(folded[i]);
@@ -273,7 +266,7 @@ std::string NormalizeContentPath(std::string_view name) {
       continue;
     }
     endsWithSeparator = false;
-    i += IsLead(name, i) ? 2 : 1;
+    i += StartsShiftJisPairInPath(name, i) ? 2 : 1;
   }
   take(name.substr(start));
 
@@ -290,7 +283,7 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    if (IsLead(a, i)) {
+    if (StartsShiftJisPairInPath(a, i)) {
       ++i;
       if (a[i] != b[i]) return false;
     }

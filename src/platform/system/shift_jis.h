@@ -10,10 +10,15 @@ inline bool IsShiftJisLeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
-// The bytes that may follow a lead byte: 0x40-0x7E and 0x80-0xFC. Paths
-// step by it, since the program folder before a content name is a UTF-8 disk
-// path, where a byte in the lead range can stand right before a "/".
-inline bool IsShiftJisTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+// A double-byte character of a path starts at `i`: a lead byte followed by a
+// byte that may follow one (0x40-0x7E, 0x80-0xFC). Paths step by this, not by
+// the lead byte alone: the program folder before a content name is a UTF-8
+// disk path, where a byte in the lead range can stand right before a "/".
+inline bool StartsShiftJisPairInPath(std::string_view path, std::size_t i) {
+  if (i + 1 >= path.size() || !IsShiftJisLeadByte(static_cast<unsigned char>(path[i]))) return false;
+  const auto next = static_cast<unsigned char>(path[i + 1]);
+  return (next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC);
+}
 
 // Bytes that do not form CP932 characters come out as U+FFFD; never fails.
 std::string ShiftJisToUtf8(std::string_view text);
