@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -205,6 +206,18 @@ class DemoDisplayTest : public testing::Test {
   }
   void Keys(const std::string& keys) { xvfb_.Run("xdotool " + keys); }
 
+  // The demo in `folder`, three runs and a best time already saved, playing
+  // on the test's screen; *window gets its window, 0 when none showed.
+  std::unique_ptr<PlayerProcess> StartDemo(const TempFolder& folder, unsigned long* window) {
+    CopyDemo(folder);
+    folder.Write("Config.sav", Settings("Demo", {{"Runs", "3"}, {"BestTime", "15.13"}, {"Finished", "1"}}));
+    PlayerOptions options;
+    options.display = xvfb_.Name();
+    auto player = std::make_unique<PlayerProcess>(folder, options);
+    *window = xvfb_.FindWindow("T3DPLAYER");
+    return player;
+  }
+
   XvfbDisplay xvfb_;
 };
 
@@ -226,28 +239,24 @@ TEST_F(DemoOnDisplayTest, PlayedWithKeysShowsItsScreensAndKeepsItsRecord) {
   const Screen ran{"ran", {kFrameRate, kClock}, 0.01};
 
   TempFolder folder;
-  CopyDemo(folder);
-  folder.Write("Config.sav", Settings("Demo", {{"Runs", "3"}, {"BestTime", "15.13"}, {"Finished", "1"}}));
-  PlayerOptions options;
-  options.display = xvfb_.Name();
-  PlayerProcess player(folder, options);
-  const unsigned long window = xvfb_.FindWindow("T3DPLAYER");
-  ASSERT_NE(window, 0u) << player.Output();
+  unsigned long window = 0;
+  const std::unique_ptr<PlayerProcess> player = StartDemo(folder, &window);
+  ASSERT_NE(window, 0u) << player->Output();
   Keys("windowfocus --sync " + std::to_string(window));
 
   // The first start converts the runner's model before the title fades in.
-  ASSERT_TRUE(WaitForScreen(window, title, 30000)) << player.Output();
+  ASSERT_TRUE(WaitForScreen(window, title, 30000)) << player->Output();
   Keys("key z");
   // The fade, the banner and the camera's turn toward the runner.
-  ASSERT_TRUE(WaitForScreen(window, start, 15000)) << player.Output();
+  ASSERT_TRUE(WaitForScreen(window, start, 15000)) << player->Output();
   Keys("keydown Up sleep 0.5 key z sleep 0.7 keydown x sleep 1.0 keyup x keyup Up");
-  ASSERT_TRUE(WaitForScreen(window, ran, 10000)) << player.Output();
+  ASSERT_TRUE(WaitForScreen(window, ran, 10000)) << player->Output();
   Keys("key Escape");
-  ASSERT_TRUE(WaitForScreen(window, title, 15000)) << player.Output();
+  ASSERT_TRUE(WaitForScreen(window, title, 15000)) << player->Output();
   Keys("key Escape");
 
-  EXPECT_EQ(player.Wait(15000), 0) << player.Output();
-  EXPECT_EQ(player.Output(), "");
+  EXPECT_EQ(player->Wait(15000), 0) << player->Output();
+  EXPECT_EQ(player->Output(), "");
   EXPECT_EQ(folder.Read("Config.sav"), Settings("Demo", {{"Runs", "4"}, {"BestTime", "15.13"}, {"Finished", "1"}}));
 }
 
@@ -262,13 +271,9 @@ class DemoFullScreenOnDisplayTest : public DemoDisplayTest {
 
   void PlayFullScreenAndInAWindow() {
     TempFolder folder;
-    CopyDemo(folder);
-    folder.Write("Config.sav", Settings("Demo", {{"Runs", "3"}, {"BestTime", "15.13"}, {"Finished", "1"}}));
-    PlayerOptions options;
-    options.display = xvfb_.Name();
-    PlayerProcess player(folder, options);
-    const unsigned long window = xvfb_.FindWindow("T3DPLAYER");
-    ASSERT_NE(window, 0u) << player.Output();
+    unsigned long window = 0;
+    const std::unique_ptr<PlayerProcess> player = StartDemo(folder, &window);
+    ASSERT_NE(window, 0u) << player->Output();
     const std::string id = std::to_string(window);
 
     // The title and its changing parts where they land in a drawable of
@@ -285,23 +290,23 @@ class DemoFullScreenOnDisplayTest : public DemoDisplayTest {
     const Screen small = titleIn("title_640x480", 640, 480, 0.03);
     const Screen windowed{"title", {kFrameRate, kTurningRunner}, 0.0001};
 
-    ASSERT_TRUE(WaitForPicture(xvfb_.Root(), full, Presented(title, kWidth, kHeight), 30000)) << player.Output();
+    ASSERT_TRUE(WaitForPicture(xvfb_.Root(), full, Presented(title, kWidth, kHeight), 30000)) << player->Output();
     Keys("windowfocus --sync " + id + " key F7");
-    ASSERT_TRUE(WaitForScreen(window, windowed, 10000)) << player.Output();
+    ASSERT_TRUE(WaitForScreen(window, windowed, 10000)) << player->Output();
     Keys("windowfocus --sync " + id + " key F6");
     Picture drawnAt640;
-    ASSERT_TRUE(WaitForPicture(window, small, Presented(title, 640, 480), 10000, &drawnAt640)) << player.Output();
+    ASSERT_TRUE(WaitForPicture(window, small, Presented(title, 640, 480), 10000, &drawnAt640)) << player->Output();
     // Full screen shows that picture, the back buffer still 640x480.
     Keys("windowfocus --sync " + id + " key F7");
     ASSERT_TRUE(WaitForPicture(xvfb_.Root(), full, Presented(drawnAt640, kWidth, kHeight), 10000))
-        << player.Output();
+        << player->Output();
     Keys("windowfocus --sync " + id + " key F6");
-    ASSERT_TRUE(WaitForPicture(xvfb_.Root(), full, Presented(title, kWidth, kHeight), 10000)) << player.Output();
+    ASSERT_TRUE(WaitForPicture(xvfb_.Root(), full, Presented(title, kWidth, kHeight), 10000)) << player->Output();
     Keys("windowfocus --sync " + id + " key F7");
-    ASSERT_TRUE(WaitForScreen(window, windowed, 10000)) << player.Output();
+    ASSERT_TRUE(WaitForScreen(window, windowed, 10000)) << player->Output();
     Keys("windowfocus --sync " + id + " key Escape");
-    EXPECT_EQ(player.Wait(15000), 0) << player.Output();
-    EXPECT_EQ(player.Output(), "");
+    EXPECT_EQ(player->Wait(15000), 0) << player->Output();
+    EXPECT_EQ(player->Output(), "");
   }
 };
 

@@ -162,7 +162,7 @@ TEST(PlayerTest, ADisplayThatCannotBeOpenedEndsTheStart) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.output);
     TempFolder folder;
-    folder.Write("RootScenairo.csc", "OnBegin() { Storage.SaveValue(empty, \"Ran\", 1); }\n");
+    folder.Write("RootScenairo.csc", kShortRootScenario);
     PlayerOptions options;
     options.environment = {{"DISPLAY", c.display}, {"WAYLAND_DISPLAY", c.wayland}};
     PlayerProcess player(folder, options);
@@ -171,6 +171,31 @@ TEST(PlayerTest, ADisplayThatCannotBeOpenedEndsTheStart) {
     EXPECT_FALSE(fs::exists(folder.path() + "Caps.txt"));
     EXPECT_EQ(folder.Read("Config.sav"), "<missing>");
   }
+}
+
+// Polls until `done` holds; false after 20 s.
+bool WaitUntil(const std::function<bool()>& done) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
+// Waits until a window that `wanted` accepts is shown; its details, or an
+// empty one (id 0) after 20 s.
+ShownWindow WaitForWindow(const XvfbDisplay& xvfb, const std::function<bool(const ShownWindow&)>& wanted) {
+  ShownWindow found;
+  WaitUntil([&] {
+    for (const ShownWindow& window : xvfb.ShownWindows()) {
+      if (!wanted(window)) continue;
+      found = window;
+      return true;
+    }
+    return false;
+  });
+  return found;
 }
 
 // The program on an X server of the test's own.
@@ -187,16 +212,6 @@ class PlayerWindowTest : public testing::Test {
     player_ = std::make_unique<PlayerProcess>(folder, options);
     if (!WaitForText(folder, "Config.sav", EncodeStorageText(0, "Ready"))) return 0;
     return xvfb_.FindWindow("T3DPLAYER");
-  }
-
-  // Polls until `done` holds; false after 20 s.
-  static bool WaitUntil(const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() >= end) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
   }
 
   XvfbDisplay xvfb_;
@@ -239,12 +254,8 @@ TEST_F(PlayerWindowTest, KilledDuringItsBoxLeavesNeitherLockNorBox) {
   PlayerOptions options;
   options.display = xvfb_.Name();
   player_ = std::make_unique<PlayerProcess>(folder, options);
-  const auto boxShown = [this] {
-    for (const ShownWindow& window : xvfb_.ShownWindows())
-      if (window.dialog) return true;
-    return false;
-  };
-  ASSERT_TRUE(WaitUntil(boxShown)) << player_->Output();
+  const auto isBox = [](const ShownWindow& window) { return window.dialog; };
+  ASSERT_NE(WaitForWindow(xvfb_, isBox).id, 0u) << player_->Output();
   player_.reset();
 
   setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
@@ -253,24 +264,15 @@ TEST_F(PlayerWindowTest, KilledDuringItsBoxLeavesNeitherLockNorBox) {
   probe.Release();
   unsetenv("XDG_RUNTIME_DIR");
   // A box left behind would also keep the program's file busy for the next copy.
-  ASSERT_TRUE(WaitUntil([&] { return !boxShown(); }));
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::vector<ShownWindow> shown = xvfb_.ShownWindows();
+    return std::none_of(shown.begin(), shown.end(), isBox);
+  }));
 
   folder.Write("RootScenairo.csc", kShortRootScenario);
   const RunResult next = Play(folder);
   EXPECT_EQ(next.exitCode, 0);
   EXPECT_EQ(next.output, "");
-}
-
-// Waits until a window that `wanted` accepts is shown; its details, or an
-// empty one (id 0) after 20 s.
-ShownWindow WaitForWindow(const XvfbDisplay& xvfb, const std::function<bool(const ShownWindow&)>& wanted) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  for (;;) {
-    for (const ShownWindow& window : xvfb.ShownWindows())
-      if (wanted(window)) return window;
-    if (std::chrono::steady_clock::now() >= end) return {};
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
 }
 
 // Where the window can have no OpenGL 3.3 context, the platform's Direct3D

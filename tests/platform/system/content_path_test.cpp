@@ -46,9 +46,11 @@ class FindFileOnDiskTest : public ::testing::Test {
   // The found path relative to the folder, or "<none>".
   std::string Find(const std::string& name) {
     std::string found;
-    if (!FindFileOnDisk(folder_.path() + name, found)) return "<none>";
-    return found.substr(0, folder_.path().size()) == folder_.path() ? found.substr(folder_.path().size())
-                                                                    : "<outside> " + found;
+    return FindFileOnDisk(folder_.path() + name, found) ? Relative(found) : "<none>";
+  }
+  std::string Relative(const std::string& path) const {
+    return path.compare(0, folder_.path().size(), folder_.path()) == 0 ? path.substr(folder_.path().size())
+                                                                       : "<outside> " + path;
   }
 
   TempFolder folder_;
@@ -99,11 +101,6 @@ class JapaneseNamesOnDiskTest : public FindFileOnDiskTest {
     folder_.Write("\x89\xB9/b.txt", "sjis");
     folder_.Write("音/a.txt", "utf8");
     folder_.Write("data/x.txt", "ascii");
-  }
-
-  std::string Relative(const std::string& path) const {
-    return path.compare(0, folder_.path().size(), folder_.path()) == 0 ? path.substr(folder_.path().size())
-                                                                       : "<outside> " + path;
   }
 };
 

@@ -27,6 +27,19 @@ std::string OwnName(const std::string& folder) {
   return folder + kName + "-" + std::to_string(geteuid()) + ".lock";
 }
 
+// What another process gets when it takes the lock at `path` and ends at
+// once, without releasing it (as a crash would); -1 when it did not exit.
+int LockedInAnotherProcess(const std::string& path) {
+  const pid_t other = fork();
+  if (other == 0) {
+    SingleInstanceLock lock;
+    _exit(lock.CreateAt(path));
+  }
+  int status = -1;
+  waitpid(other, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 TEST(SingleInstanceLock, LivesInTheRuntimeFolderOrUnderAnOwnNameInTmp) {
   setenv("XDG_RUNTIME_DIR", "/run/user/1000", 1);
   EXPECT_EQ(SingleInstanceLock::LockPath(kName), "/run/user/1000/Test Lock.lock");
@@ -46,26 +59,13 @@ TEST(SingleInstanceLock, OneHolderAtATime) {
   EXPECT_EQ(second.Create(kName), SingleInstanceLock::kAlreadyHeld);
   EXPECT_FALSE(second.IsHeld());
   // The failed lock of this process did not take the first one's away.
-  const pid_t other = fork();
-  if (other == 0) {
-    SingleInstanceLock lock;
-    _exit(lock.Create(kName));
-  }
-  int status = -1;
-  waitpid(other, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == SingleInstanceLock::kAlreadyHeld);
+  const std::string path = SingleInstanceLock::LockPath(kName);
+  EXPECT_EQ(LockedInAnotherProcess(path), SingleInstanceLock::kAlreadyHeld);
   first.Release();
   EXPECT_EQ(second.Create(kName), SingleInstanceLock::kCreated);
   second.Release();
 
-  const pid_t child = fork();
-  if (child == 0) {
-    SingleInstanceLock held;
-    // Ends without releasing it, as a crash would.
-    _exit(held.Create(kName) == SingleInstanceLock::kCreated ? 0 : 1);
-  }
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(LockedInAnotherProcess(path), SingleInstanceLock::kCreated);
   EXPECT_EQ(first.Create(kName), SingleInstanceLock::kCreated);
 
   setenv("XDG_RUNTIME_DIR", (folder.path() + "missing").c_str(), 1);
@@ -229,16 +229,8 @@ std::string OtherUsersGameInTheSharedFolder(const std::string& folder) {
     error = "the other user's game did not start";
   } else if (ours.CreateAt(path) != SingleInstanceLock::kCreated) {
     error = "the other user's game locked this user's out";
-  } else {
-    const pid_t second = fork();
-    if (second == 0) {
-      SingleInstanceLock lock;
-      _exit(lock.CreateAt(path));
-    }
-    int status = -1;
-    waitpid(second, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != SingleInstanceLock::kAlreadyHeld)
-      error = "a second copy did not find the first";
+  } else if (LockedInAnotherProcess(path) != SingleInstanceLock::kAlreadyHeld) {
+    error = "a second copy did not find the first";
   }
   close(stay[1]);
   waitpid(other, nullptr, 0);
