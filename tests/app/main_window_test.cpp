@@ -15,7 +15,6 @@
 #include "app/program_icon.h"
 #include "render/graphics.h"
 #include "scene/scene.h"
-#include "support/x_window_properties.h"
 #include "support/xvfb_display.h"
 
 namespace {
@@ -184,7 +183,7 @@ TEST_F(MainWindowOnDisplayTest, TheGameHoldsStillWhileTheWindowIsAway) {
 TEST_F(MainWindowOnDisplayTest, TheWindowCarriesTheProgramsIcon) {
   std::vector<unsigned long> icon = {kProgramIconSize, kProgramIconSize};
   icon.insert(icon.end(), std::begin(kProgramIcon), std::end(kProgramIcon));
-  EXPECT_EQ(CardinalProperty(xvfb_, std::stoul(id_), "_NET_WM_ICON"), icon);
+  EXPECT_EQ(xvfb_.CardinalProperty(std::stoul(id_), "_NET_WM_ICON"), icon);
 }
 
 }  // namespace

@@ -20,10 +20,53 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr int kStartTimeoutMs = 15000;
+
+// A connection to the test's server on which a window that went away between
+// two calls is an answer (nothing), not a reason for Xlib's default handler
+// to end the test program.
+class Connection {
+ public:
+  explicit Connection(const std::string& name)
+      : display_(XOpenDisplay(name.c_str())), previous_(XSetErrorHandler([](Display*, XErrorEvent*) { return 0; })) {}
+  ~Connection() {
+    if (display_ != nullptr) {
+      XSync(display_, False);
+      XCloseDisplay(display_);
+    }
+    XSetErrorHandler(previous_);
+  }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+  Display* Get() const { return display_; }
+
+ private:
+  Display* display_;
+  XErrorHandler previous_;
+};
+
+// The values of a window's property of format 32 and the given type; empty
+// when the window has none or is gone.
+std::vector<unsigned long> ReadProperty(Display* display, Window window, const char* property, Atom type) {
+  std::vector<unsigned long> values;
+  Atom actualType = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 1L << 24, False, type,
+                         &actualType, &format, &count, &after, &data) == Success &&
+      data != nullptr && format == 32) {
+    // Xlib hands format-32 values out as longs, sign-extended on 64-bit machines.
+    const auto* longs = reinterpret_cast<const long*>(data);
+    for (unsigned long i = 0; i < count; ++i) values.push_back(static_cast<unsigned long>(longs[i]) & 0xFFFFFFFFul);
+  }
+  if (data != nullptr) XFree(data);
+  return values;
+}
 
 }  // namespace
 
@@ -101,7 +144,8 @@ unsigned long XvfbDisplay::FindWindow(const std::string& className) const {
 }
 
 bool XvfbDisplay::RequestClose(unsigned long window) const {
-  Display* display = XOpenDisplay(name_.c_str());
+  const Connection connection(name_);
+  Display* display = connection.Get();
   if (display == nullptr) return false;
   XEvent event{};
   event.xclient.type = ClientMessage;
@@ -110,18 +154,13 @@ bool XvfbDisplay::RequestClose(unsigned long window) const {
   event.xclient.format = 32;
   event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
   event.xclient.data.l[1] = CurrentTime;
-  const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
-  XSync(display, False);
-  XCloseDisplay(display);
-  return sent != 0;
+  return XSendEvent(display, window, False, NoEventMask, &event) != 0;
 }
 
 bool XvfbDisplay::Screenshot(unsigned long window, Picture* out) const {
-  Display* display = XOpenDisplay(name_.c_str());
+  const Connection connection(name_);
+  Display* display = connection.Get();
   if (display == nullptr) return false;
-  // A window that went away between two calls is an answer (no picture), not
-  // a reason for Xlib's default handler to end the test program.
-  const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   XWindowAttributes attributes;
   XImage* image = nullptr;
   if (XGetWindowAttributes(display, window, &attributes) != 0 && attributes.map_state == IsViewable)
@@ -148,18 +187,18 @@ bool XvfbDisplay::Screenshot(unsigned long window, Picture* out) const {
       }
     XDestroyImage(image);
   }
-  XSync(display, False);
-  XSetErrorHandler(previous);
-  XCloseDisplay(display);
   return read;
 }
 
 unsigned long XvfbDisplay::Root() const {
-  Display* display = XOpenDisplay(name_.c_str());
-  if (display == nullptr) return 0;
-  const Window root = DefaultRootWindow(display);
-  XCloseDisplay(display);
-  return root;
+  const Connection connection(name_);
+  return connection.Get() != nullptr ? DefaultRootWindow(connection.Get()) : 0;
+}
+
+std::vector<unsigned long> XvfbDisplay::CardinalProperty(unsigned long window, const std::string& property) const {
+  const Connection connection(name_);
+  if (connection.Get() == nullptr) return {};
+  return ReadProperty(connection.Get(), window, property.c_str(), XA_CARDINAL);
 }
 
 bool XvfbDisplay::StartWindowManager() {
@@ -176,32 +215,22 @@ bool XvfbDisplay::StartWindowManager() {
   }
   windowManagerPid_ = pid;
   // It manages the screen once it has named its check window on the root.
-  Display* display = XOpenDisplay(name_.c_str());
+  const Connection connection(name_);
+  Display* display = connection.Get();
   if (display == nullptr) return false;
-  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
   bool running = false;
   for (int waited = 0; !running && waited < kStartTimeoutMs; waited += 50) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    running = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type, &format,
-                                 &count, &after, &data) == Success &&
-              count == 1;
-    if (data != nullptr) XFree(data);
+    running = ReadProperty(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).size() == 1;
     if (!running) usleep(50000);
   }
-  XCloseDisplay(display);
   return running;
 }
 
 std::vector<ShownWindow> XvfbDisplay::ShownWindows() const {
   std::vector<ShownWindow> shown;
-  Display* display = XOpenDisplay(name_.c_str());
+  const Connection connection(name_);
+  Display* display = connection.Get();
   if (display == nullptr) return shown;
-  // A window may go away while it is looked at.
-  const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-  const Atom windowType = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
   const Atom dialogType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
   Window root = 0, parent = 0;
   Window* children = nullptr;
@@ -226,23 +255,11 @@ std::vector<ShownWindow> XvfbDisplay::ShownWindows() const {
       }
       Window owner = 0;
       if (XGetTransientForHint(display, children[i], &owner) != 0) window.owner = owner;
-      Atom type = 0;
-      int format = 0;
-      unsigned long items = 0, after = 0;
-      unsigned char* types = nullptr;
-      if (XGetWindowProperty(display, children[i], windowType, 0, 64, False, XA_ATOM, &type, &format, &items, &after,
-                             &types) == Success &&
-          types != nullptr && format == 32) {
-        const auto* atoms = reinterpret_cast<const Atom*>(types);
-        for (unsigned long k = 0; k < items; ++k) window.dialog = window.dialog || atoms[k] == dialogType;
-      }
-      if (types != nullptr) XFree(types);
+      for (unsigned long type : ReadProperty(display, children[i], "_NET_WM_WINDOW_TYPE", XA_ATOM))
+        window.dialog = window.dialog || type == dialogType;
       shown.push_back(window);
     }
     if (children != nullptr) XFree(children);
   }
-  XSync(display, False);
-  XSetErrorHandler(previous);
-  XCloseDisplay(display);
   return shown;
 }

@@ -1,8 +1,8 @@
 // An X server of the test's own (Xvfb), on a display number the server finds
 // free, and commands run against it: xdotool for real key presses, the
-// request a window manager sends when the close button is clicked, and
-// screenshots. Tests that need a display start one and fail when it does not
-// start.
+// request a window manager sends when the close button is clicked, the
+// windows and properties a window manager reads, and screenshots. Tests that
+// need a display start one and fail when it does not start.
 #pragma once
 
 #include <string>
@@ -45,6 +45,10 @@ class XvfbDisplay {
   // opaque ARGB; false when they cannot be read. Root() gives the whole screen.
   bool Screenshot(unsigned long window, Picture* out) const;
   unsigned long Root() const;
+  // The values of a window's property of format 32 and type CARDINAL (such as
+  // _NET_WM_ICON: width, height, then ARGB pixels), as a window manager reads
+  // them; empty when it has none.
+  std::vector<unsigned long> CardinalProperty(unsigned long window, const std::string& property) const;
 
   // Starts openbox on the server and returns once it manages the screen;
   // false when it did not start. It ends with the server.

@@ -4,8 +4,8 @@
 #pragma once
 
 // What a box is beyond its texts. The usual box has no owner and no icon; the
-// one of a graphics device that cannot be made belongs to the window and
-// shows the error icon above every other window.
+// one of a graphics device that cannot be made belongs to the window and is
+// an error box.
 struct MessageBoxStyle {
   void* owner = nullptr;  // the platform's handle of the owning window; null: none
   bool error = false;
