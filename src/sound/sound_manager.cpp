@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <string>
 
 #include "platform/system/safe_string.h"
 #include "sound/sound_report.h"
@@ -51,7 +50,10 @@ void SoundManager::Terminate() {
 bool SoundManager::LoadSound(std::uint32_t id, const char* file) {
   if (!initialized_) return true;
   FileData bytes;
-  if (!LoadFileBytes(file, bytes)) return false;
+  if (!LoadFileBytes(file, bytes)) {
+    ReportUnreadableSoundFile("sound", id, file);
+    return false;
+  }
   return AddSound(id, bytes.data(), bytes.size());
 }
 
@@ -117,7 +119,7 @@ void SoundManager::LoadMusic(std::uint32_t id, FileData bytes) {
 
 void SoundManager::LoadMusicFile(std::uint32_t id, const char* file) {
   FileData bytes;
-  if (!LoadFileBytes(file, bytes)) ReportSoundError("music", id, std::string("cannot read \"") + file + "\"");
+  if (!LoadFileBytes(file, bytes)) ReportUnreadableSoundFile("music", id, file);
   LoadMusic(id, std::move(bytes));
 }
 

@@ -40,7 +40,7 @@ class SoundManager {
   virtual void Terminate();
 
   // Reads the WAVE file (LoadFileBytes) and adds it. False for a file that
-  // cannot be read or added.
+  // cannot be read (a line on standard error names it) or added.
   virtual bool LoadSound(std::uint32_t id, const char* file);
   // An id already loaded keeps its sound (true, the bytes ignored). False for
   // id 0, a full table, or bytes that are not a WAVE file we play (why goes
@@ -62,7 +62,7 @@ class SoundManager {
   // stream, not Ogg Vorbis) are freed.
   virtual void LoadMusic(std::uint32_t id, FileData bytes);
   // LoadMusic with the file read by LoadFileBytes; an unreadable file loads
-  // nothing.
+  // nothing, and a line on standard error names it.
   void LoadMusicFile(std::uint32_t id, const char* file);
   virtual void DeleteMusic(std::uint32_t id);
   // Playing already: true, nothing changes. False for an id not loaded.

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/system/terminal_text.h"
+
 void ReportSoundError(const char* kind, std::uint32_t id, const std::string& what) {
   char name[16];
   bool printable = true;
@@ -17,4 +19,8 @@ void ReportSoundError(const char* kind, std::uint32_t id, const std::string& wha
   }
   std::fprintf(stderr, "t3dplayer: %s %s: %s\n", kind, name, what.c_str());
   std::fflush(stderr);
+}
+
+void ReportUnreadableSoundFile(const char* kind, std::uint32_t id, const char* file) {
+  ReportSoundError(kind, id, "cannot read \"" + ContentTextForTerminal(file) + "\"");
 }

@@ -9,3 +9,6 @@
 // "t3dplayer: sound 'BANG': <what>" for a printable four-character id, else
 // the id in decimal.
 void ReportSoundError(const char* kind, std::uint32_t id, const std::string& what);
+// "t3dplayer: music 'BANG': cannot read "<file>"", the content's name shown
+// in UTF-8 and escaped.
+void ReportUnreadableSoundFile(const char* kind, std::uint32_t id, const char* file);

@@ -294,8 +294,8 @@ TEST_F(PlayerWindowTest, WithoutOpenGl33TheGraphicsBoxesComeInTurnAndTheStartEnd
     if (output.rfind(reasonStart, 0) != 0) return "no reason first: " + output;
     return output.substr(output.find('\n') + 1);
   };
-  const std::string noGraphics = ": Direct3DCreate9()\xE3\x81\xAB\xE5\xA4\xB1\xE6\x95\x97\xE3\x81\x97\xE3\x81\xBE"
-                                 "\xE3\x81\x97\xE3\x81\x9F\xE3\x80\x82\n";
+  const std::string noGraphics = "t3dplayer: Direct3DCreate9()\xE3\x81\xAB\xE5\xA4\xB1\xE6\x95\x97\xE3\x81"
+                                 "\x97\xE3\x81\xBE\xE3\x81\x97\xE3\x81\x9F\xE3\x80\x82\n";
   const std::string failed = "T3D Player: DirectX\xE3\x81\xAE\xE5\x88\x9D\xE6\x9C\x9F\xE5\x8C\x96\xE3\x81\xAB"
                              "\xE5\xA4\xB1\xE6\x95\x97\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x97\xE3\x81\x9F\xE3"
                              "\x80\x82\n";

@@ -151,10 +151,13 @@ TEST_F(MusicStreamSilentTest, RefusesWhatItCannotPlayAndFreesBytesNoStreamTakes)
   manager.LoadMusic(Code("SIX "), Bytes(DataFile("three_channels.ogg")));
   manager.LoadMusic(Code("TEXT"), Bytes("not an Ogg file"));
   manager.LoadMusicFile(Code("MISS"), "missing.ogg");
+  // The game's Shift-JIS name in UTF-8, an ESC and a line feed in it escaped.
+  manager.LoadMusicFile(Code("NAME"), "\x96\xB3\x1b[2J\n.ogg");
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "t3dplayer: music 'SIX ': Ogg Vorbis with 3 channels is not supported (mono or stereo only)\n"
             "t3dplayer: music 'TEXT': not an Ogg Vorbis file\n"
-            "t3dplayer: music 'MISS': cannot read \"missing.ogg\"\n");
+            "t3dplayer: music 'MISS': cannot read \"missing.ogg\"\n"
+            "t3dplayer: music 'NAME': cannot read \"\xE7\x84\xA1\\x1b[2J\\n.ogg\"\n");
   for (std::uint32_t id : {Code("SIX "), Code("TEXT"), Code("MISS")})
     EXPECT_FALSE(manager.PlayMusic(id, true, 1.0f));
   // Id 0, an id already loaded and a fifth piece: the bytes are freed (the

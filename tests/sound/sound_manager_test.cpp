@@ -183,9 +183,13 @@ TEST_F(SoundManagerSilentTest, LoadsSoundsRelativeToTheProgramFolderAndSaysWhyOn
   EXPECT_TRUE(manager.LoadSound(Code("HIT "), "sound\\hit.wav"));
   EXPECT_TRUE(manager.LoadSound(Code("STEP"), "sound\\\x91\xAB\x89\xB9.wav"));
   EXPECT_FALSE(manager.LoadSound(Code("MISS"), "sound\\missing.wav"));
+  // The name is the game's: shown in UTF-8, an ESC and a line feed in it escaped.
+  EXPECT_FALSE(manager.LoadSound(7, "sound\\\x1b[31m\n\x91\xAB.wav"));
   EXPECT_FALSE(manager.LoadSound(Code("FLT "), "Sound/Float.wav"));
   EXPECT_FALSE(manager.LoadSound(2, "Sound/Float.wav"));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "t3dplayer: sound 'MISS': cannot read \"sound\\missing.wav\"\n"
+            "t3dplayer: sound 7: cannot read \"sound\\\\x1b[31m\\n\xE8\xB6\xB3.wav\"\n"
             "t3dplayer: sound 'FLT ': WAVE with floating-point samples is not supported (16-bit or 8-bit PCM only)\n"
             "t3dplayer: sound 2: WAVE with floating-point samples is not supported (16-bit or 8-bit PCM only)\n");
   EXPECT_EQ(manager.GetSoundCount(), 2);

@@ -4,15 +4,19 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "platform/system/shift_jis.h"
+#include "platform/system/terminal_text.h"
 
 namespace {
 
 MessageBoxPresenter g_presenter = nullptr;
 
-// Logs are read line by line: each run of line breaks becomes one space.
-std::string OneLine(const std::string& text) {
+// Logs are read line by line: each run of line breaks becomes one space. A
+// Shift-JIS trail byte is never a line break, so this works on the bytes as
+// they come.
+std::string OneLine(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   bool inBreak = false;
@@ -31,17 +35,20 @@ std::string OneLine(const std::string& text) {
 }  // namespace
 
 void ShowMessageBox(const char* text, const char* caption, const MessageBoxStyle& style) {
-  const std::string captionUtf8 = ShiftJisToUtf8(caption != nullptr ? caption : "");
-  const std::string textUtf8 = ShiftJisToUtf8(text != nullptr ? text : "");
-  std::string line = OneLine(captionUtf8);
+  if (caption == nullptr) caption = "";
+  if (text == nullptr) text = "";
+  // The texts come from the game (a script's title, a script's own source):
+  // the line shows them escaped. The box gets them whole.
+  const std::string captionLine = OneLine(caption);
+  std::string line = captionLine.empty() ? "t3dplayer" : ContentTextForTerminal(captionLine);
   line += ": ";
-  line += OneLine(textUtf8);
+  line += ContentTextForTerminal(OneLine(text));
   line += '\n';
   // One write keeps the line whole when other threads log at the same time.
   // It comes before the box, which may wait a long time for its user.
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
-  if (g_presenter != nullptr) g_presenter(textUtf8.c_str(), captionUtf8.c_str(), style);
+  if (g_presenter != nullptr) g_presenter(ShiftJisToUtf8(text).c_str(), ShiftJisToUtf8(caption).c_str(), style);
 }
 
 void SetMessageBoxPresenter(MessageBoxPresenter presenter) { g_presenter = presenter; }

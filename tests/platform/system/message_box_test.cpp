@@ -25,8 +25,19 @@ TEST(MessageBox, WritesOneUtf8LineToStandardErrorAndHandsTheTextsToTheDisplaysBo
   ShowMessageBox("not shown", "");
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Script Error: AUTO0#;# F(2,9) : error 23: \xE6\xAD\xA3\xE5\xB8\xB8\n"
-            "Title: \xE6\xAD\xA3\xE5\xB8\xB8 2\n: \n: E\n: not shown\n");
+            "Title: \xE6\xAD\xA3\xE5\xB8\xB8 2\nt3dplayer: \nt3dplayer: E\nt3dplayer: not shown\n");
   EXPECT_EQ(g_shown, "Title|\xE6\xAD\xA3\xE5\xB8\xB8\n2\n||||E|error|owned|");
+}
+
+// The texts come from the game: on the terminal the line breaks still make
+// one line, and no other control byte reaches it raw.
+TEST(MessageBox, TheLineShowsTheGamesControlBytesEscapedAndNamesThePlayerWithoutACaption) {
+  testing::internal::CaptureStderr();
+  ShowMessageBox("a\x1b[2J\tb\r\n\nc\x7f\x96\xB3", "\x1b]0;T\x07");
+  ShowMessageBox("x", "\r\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "\\x1b]0;T\\x07: a\\x1b[2J\\tb c\\x7f\xE7\x84\xA1\n"
+            "t3dplayer: x\n");
 }
 
 }  // namespace
