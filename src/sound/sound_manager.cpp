@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "platform/system/safe_string.h"
 #include "sound/sound_report.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -28,7 +29,7 @@ TEST(TerminalText, ShowsContentAndDiskNamesInUtf8WithEveryControlWrittenOut) {
   for (std::size_t i = 0; i < shown.size(); ++i) {
     const auto c = static_cast<unsigned char>(shown[i]);
     const bool c1 = c == 0xC2 && i + 1 < shown.size() && static_cast<unsigned char>(shown[i + 1]) < 0xA0;
-    if (c < 0x20 || c == 0x7F || c1) return ::testing::AssertionFailure() << "control at " << i << " of " << shown;
+    if (c < 0x20 || c == 0x7F || c1) return ::testing::AssertionFailure() << "byte " << int{c} << " at " << i;
   }
   return ::testing::AssertionSuccess();
 }
