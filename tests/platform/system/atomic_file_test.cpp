@@ -1,0 +1,132 @@
+// Replacing a file: what the new file's mode comes from, what is replaced at
+// all, and the temporary files of runs that were killed.
+#include "platform/system/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/system/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat info {};
+  lstat(path.c_str(), &info);
+  return info.st_mode;
+}
+
+mode_t DefaultMode() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+// The number of a process that has ended.
+pid_t EndedProcess() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  return child;
+}
+
+// The new file takes the read and write bits of the file it replaces, read
+// from the name itself: never set-id, sticky or execute bits, and nothing
+// through a link, which is replaced by a file of the default mode while what
+// it points at stays as it was.
+TEST(AtomicFileTest, NewFileTakesOnlyTheReadAndWriteBitsOfTheFileItReplaces) {
+  struct Case {
+    const char* what;
+    mode_t old;     // the mode of the file at the name, or of the link's target
+    bool link;      // the name is a link to that file
+    mode_t wanted;  // the new file's permission bits; 0: the default mode
+  };
+  const Case cases[] = {{"read and write bits", 0640, false, 0640},
+                        {"set-id, sticky and execute bits", 07777, false, 0666},
+                        {"set-user-id behind a link", 04777, true, 0},
+                        {"a private file behind a link", 0600, true, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    const std::string old = folder.Write(c.link ? "target" : "Caps.txt", "old");
+    ASSERT_EQ(chmod(old.c_str(), c.old), 0);
+    if (c.link) {
+      ASSERT_EQ(symlink("target", (folder.path() + "Caps.txt").c_str()), 0);
+    }
+    ASSERT_TRUE(WriteFileAtomically(folder.path() + "Caps.txt", "new"));
+    const mode_t mode = ModeOf(folder.path() + "Caps.txt");
+    EXPECT_TRUE(S_ISREG(mode));
+    EXPECT_EQ(mode & 07777, c.wanted != 0 ? c.wanted : DefaultMode());
+    EXPECT_EQ(folder.Read("Caps.txt"), "new");
+    if (c.link) {
+      EXPECT_EQ(folder.Read("target"), "old");
+      EXPECT_EQ(ModeOf(old) & 07777, c.old);
+    }
+  }
+}
+
+// A pipe or a folder at the name is not replaced.
+TEST(AtomicFileTest, LeavesWhatIsNoFileInPlace) {
+  TempFolder folder;
+  ASSERT_EQ(mkfifo((folder.path() + "pipe").c_str(), 0600), 0);
+  folder.MakeFolder("folder");
+  EXPECT_FALSE(WriteFileAtomically(folder.path() + "pipe", "new"));
+  EXPECT_FALSE(WriteFileAtomically(folder.path() + "folder", "new"));
+  EXPECT_TRUE(S_ISFIFO(ModeOf(folder.path() + "pipe")));
+  EXPECT_EQ(Names(folder.path()), (std::vector<std::string>{"folder", "pipe"}));
+}
+
+// A write through a folder opened before goes to that folder, even after its
+// name was given to a link that leads elsewhere.
+TEST(AtomicFileTest, WritesIntoTheFolderOpenedWhateverItsNameLeadsToNow) {
+  TempFolder folder, elsewhere;
+  folder.MakeFolder("models");
+  const OpenedFolder opened(folder.path() + "models");
+  ASSERT_TRUE(opened.IsOpen());
+  EXPECT_TRUE(opened.LiesWithin(folder.path()));
+  EXPECT_FALSE(opened.IsFolder(folder.path()));
+  fs::rename(folder.path() + "models", folder.path() + "moved");
+  ASSERT_EQ(symlink(elsewhere.path().c_str(), (folder.path() + "models").c_str()), 0);
+  EXPECT_TRUE(opened.LiesWithin(folder.path()));
+  EXPECT_FALSE(opened.LiesWithin(elsewhere.path()));
+  ASSERT_TRUE(WriteFileAtomically(opened, "m.x", "model"));
+  EXPECT_EQ(folder.Read("moved/m.x"), "model");
+  EXPECT_TRUE(Names(elsewhere.path()).empty());
+  EXPECT_FALSE(WriteFileAtomically(opened, "../m.x", "model"));
+  EXPECT_FALSE(WriteFileAtomically(opened, "..", "model"));
+}
+
+// A run killed between its temporary file and the rename leaves the
+// temporary; the next write of that file removes those whose process is
+// gone, and only those.
+TEST(AtomicFileTest, RemovesTemporariesOfEndedRunsOfTheSameFile) {
+  TempFolder folder;
+  const std::string ended = std::to_string(EndedProcess());
+  const std::string running = std::to_string(getppid());
+  for (const std::string& name : {"Caps.txt." + ended + ".0.tmp", "Caps.txt." + ended + ".17.tmp",
+                                  "Caps.txt." + running + ".0.tmp", "Config.sav." + ended + ".0.tmp",
+                                  "Caps.txt.x" + ended + ".0.tmp", "Caps.txt." + ended + ".0.tmp.keep"})
+    folder.Write(name, "left");
+  ASSERT_TRUE(WriteFileAtomically(folder.path() + "Caps.txt", "new"));
+  std::vector<std::string> kept = {"Caps.txt", "Caps.txt." + ended + ".0.tmp.keep", "Caps.txt." + running + ".0.tmp",
+                                   "Caps.txt.x" + ended + ".0.tmp", "Config.sav." + ended + ".0.tmp"};
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(Names(folder.path()), kept);
+}
+
+}  // namespace
