@@ -2,6 +2,7 @@
 #include "sound/vorbis_library.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <string_view>
@@ -34,6 +35,9 @@ Fn Entry(const VorbisLibrary& library, const char* name) {
 int LoadVorbisLibrary(VorbisLibrary& library, const char* path) {
   if (library.module) return kVorbisLoaded;
   const std::string file = path ? std::string(path) : ProgramDir() + kVorbisLibraryName;
+  // dlopen would wait for ever on a pipe planted at the name.
+  struct stat info;
+  if (stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return kVorbisNotLoadable;
   library.module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!library.module) return kVorbisNotLoadable;
   for (std::size_t i = 0; i < kVorbisNameCount; ++i) {

@@ -3,6 +3,8 @@
 // without a display, and on an X server of the test's own with real key
 // presses and the close button.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -103,6 +105,31 @@ TEST(PlayerTest, PlaysEachGameToItsEndAndKeepsItsSettings) {
     EXPECT_EQ(folder.Read("Config.sav"), ExpectedSettings(folder.path() + "expected.sav"));
     EXPECT_EQ(folder.Read("Caps.txt").rfind("------------------------<General>---------------------\r\n", 0), 0u);
   }
+}
+
+// A pipe where the game has a file is a file that cannot be read, never one
+// that holds the player: the settings file gives its defaults and takes no
+// value, a scene that is a pipe does not load (which ends the scenario), and
+// the game ends by itself. A music file that is missing marks, on standard
+// error, how far the game came.
+TEST(PlayerTest, PipesInPlaceOfFilesAreFilesThatCannotBeRead) {
+  TempFolder folder;
+  WriteSceneImages(folder);
+  folder.Write("RootScenairo.csc",
+               "OnBegin() { Sound.LoadMusic(1, \"begin.ogg\"); Scenario.SceneFile = \"stage.scn\"; }\n"
+               "OnEndScene() { Scenario.SceneFile = \"pipe.scn\"; }\n"
+               "OnEnd() { Sound.LoadMusic(3, \"end.ogg\"); }\n");
+  folder.Write("stage.scn",
+               "<Scene>\n <Script>\nBegin() {\n"
+               "  if (Storage.LoadString(empty, \"Key\", \"none\") == \"none\") Sound.LoadMusic(2, \"stage.ogg\");\n"
+               "  Storage.SaveValue(empty, \"Key\", \"saved\");\n  Scene.EndScene();\n}\n"
+               " </Script>\n <Function OnBegin=\"Begin\"/>\n</Scene>\n");
+  for (const char* pipe : {"Config.sav", "pipe.scn"}) ASSERT_EQ(mkfifo((folder.path() + pipe).c_str(), 0600), 0);
+  PlayerProcess player(folder);
+  EXPECT_EQ(player.Wait(30000), 0);
+  EXPECT_EQ(player.Output(),
+            "t3dplayer: music 1: cannot read \"begin.ogg\"\nt3dplayer: music 2: cannot read \"stage.ogg\"\n");
+  for (const char* pipe : {"Config.sav", "pipe.scn"}) EXPECT_EQ(fs::status(folder.path() + pipe).type(), fs::file_type::fifo);
 }
 
 // Each failed step of tables/startup_failures.rows shows its own text (the

@@ -2,6 +2,7 @@
 // refused library leaves nothing behind. The committed pieces it decodes are
 // checked where the music tests decode them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ namespace {
 TEST(VorbisLibraryTest, LoadsOnlyACompleteLibraryWithASmallEnoughState) {
   TempFolder folder;
   folder.Write("text.so", "not a library");
+  // A pipe at the name would keep the loader waiting for a writer.
+  ASSERT_EQ(mkfifo((folder.path() + "pipe.so").c_str(), 0600), 0);
   struct Case {
     const char* name;
     std::string path;
@@ -24,6 +27,8 @@ TEST(VorbisLibraryTest, LoadsOnlyACompleteLibraryWithASmallEnoughState) {
       {"the library", T3D_WUVORBIS, kVorbisLoaded},
       {"no file", folder.path() + "missing.so", kVorbisNotLoadable},
       {"a file that is no library", folder.path() + "text.so", kVorbisNotLoadable},
+      {"a pipe", folder.path() + "pipe.so", kVorbisNotLoadable},
+      {"a folder", folder.path(), kVorbisNotLoadable},
       {"a name missing, even one never called", T3D_WUVORBIS_NO_CROSSLAP, kVorbisNameMissing},
       {"a decoder state of 961 bytes", T3D_WUVORBIS_961, kVorbisStateTooLarge},
   };

@@ -324,16 +324,16 @@ bool LiesInsideFolder(const std::string& path, const std::string& folder, std::s
   return real.size() > realFolder.size() && real.compare(0, realFolder.size(), realFolder) == 0;
 }
 
-FilePtr OpenContentFile(std::string_view name, std::uint64_t* size) {
-  std::string path;
-  if (!FindFileOnDisk(name, path)) return nullptr;
-  // Non-blocking so that a name swapped for a pipe after the lookup cannot
-  // hang the open; the type is checked again on what was actually opened.
-  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+FilePtr OpenRegularFile(const std::string& diskPath, std::uint64_t* size) {
+  // Non-blocking: opening a pipe waits for a writer, and a name that was a
+  // file at the lookup may be a pipe by now. The type is checked on what was
+  // actually opened.
+  int fd = open(diskPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
+    errno = EINVAL;
     return nullptr;
   }
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -344,6 +344,12 @@ FilePtr OpenContentFile(std::string_view name, std::uint64_t* size) {
   }
   if (size != nullptr) *size = static_cast<std::uint64_t>(info.st_size);
   return file;
+}
+
+FilePtr OpenContentFile(std::string_view name, std::uint64_t* size) {
+  std::string path;
+  if (!FindFileOnDisk(name, path)) return nullptr;
+  return OpenRegularFile(path, size);
 }
 
 void DropDirectoryCache() {

@@ -47,8 +47,13 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// FindFileOnDisk, then opens the file for binary reading; null when it is
-// missing or not a regular file. `size` (may be null) receives its size.
+// Opens the file at a disk path for binary reading, links followed. A pipe,
+// a device or a folder at that name is no file to read, and opening it never
+// blocks: null for anything but a regular file (errno ENOENT when nothing is
+// there). `size` (may be null) receives its size.
+FilePtr OpenRegularFile(const std::string& diskPath, std::uint64_t* size = nullptr);
+
+// FindFileOnDisk, then OpenRegularFile.
 FilePtr OpenContentFile(std::string_view name, std::uint64_t* size = nullptr);
 
 // Directory listings used for case-insensitive matching are cached and checked

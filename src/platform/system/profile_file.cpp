@@ -78,8 +78,11 @@ std::vector<Line> SplitLines(std::string_view bytes) {
 // cannot be read, so a writer never replaces what it could not see.
 bool ReadProfileFile(const std::string& file, std::string& bytes) {
   bytes.clear();
-  std::FILE* stream = std::fopen(file.c_str(), "rb");
-  if (stream == nullptr) return errno == ENOENT;
+  // A pipe, a device or a folder at the name cannot be read: the reader gets
+  // its defaults, and a writer does not replace it.
+  FilePtr opened = OpenRegularFile(file);
+  if (!opened) return errno == ENOENT;
+  std::FILE* stream = opened.get();
   bool ok = std::fseek(stream, 0, SEEK_END) == 0;
   long size = ok ? std::ftell(stream) : -1;
   ok = ok && size >= 0 && size <= kMaxProfileFileSize && std::fseek(stream, 0, SEEK_SET) == 0;
@@ -87,7 +90,6 @@ bool ReadProfileFile(const std::string& file, std::string& bytes) {
     bytes.resize(static_cast<std::size_t>(size));
     ok = std::fread(bytes.data(), 1, bytes.size(), stream) == bytes.size();
   }
-  std::fclose(stream);
   if (!ok) bytes.clear();
   return ok;
 }

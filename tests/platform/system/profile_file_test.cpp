@@ -80,6 +80,28 @@ TEST(ProfileFileTest, FailedWritesLeaveNoFileBehind) {
   EXPECT_EQ(names, std::vector<std::string>{"Config.sav"});
 }
 
+// A settings file that is a pipe or a folder cannot be read: reads give
+// their defaults at once instead of waiting for a writer, and writes fail
+// and leave it as it was.
+TEST(ProfileFileTest, ASettingsFileThatIsNoFileGivesDefaultsAndTakesNoWrites) {
+  TempFolder folder;
+  ASSERT_EQ(mkfifo((folder.path() + "pipe.sav").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("pipe.sav", (folder.path() + "link.sav").c_str()), 0);
+  folder.MakeFolder("folder.sav");
+  for (const char* name : {"pipe.sav", "link.sav", "folder.sav"}) {
+    const std::string file = folder.path() + name;
+    std::string value;
+    EXPECT_EQ(GetProfileString(file, "Config", "Key", "default", value), 7u) << name;
+    EXPECT_EQ(value, "default") << name;
+    EXPECT_FALSE(WriteProfileString(file, "Config", "Key", "V")) << name;
+  }
+  struct stat info;
+  ASSERT_EQ(lstat((folder.path() + "pipe.sav").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  ASSERT_EQ(lstat((folder.path() + "link.sav").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+}
+
 TEST(AtomicFileTest, ReplacesWholeAndKeepsPermissions) {
   TempFolder folder;
   std::string path = folder.Write("Caps.txt", "old contents");
