@@ -7,6 +7,7 @@
 #include "converter/mqo_bones.h"
 #include "converter/mqo_reader.h"
 #include "converter/x_writer.h"
+#include "platform/system/content_path.h"
 #include "platform/system/message_box.h"
 
 namespace {
@@ -24,8 +25,8 @@ bool HasObject(const XConverter& model, const char* name) {
 
 }  // namespace
 
-bool ConvertMqoToX(std::string_view mqoPath, std::string_view xPath, float scaleX, float scaleY, float scaleZ,
-                   std::string* error) {
+bool ConvertMqoToX(std::string_view mqoPath, const OpenedFolder& xFolder, std::string_view xName, float scaleX,
+                   float scaleY, float scaleZ, std::string* error) {
   XConverter model;
   std::string why;
   if (!ReadMqoFile(mqoPath, model, &why)) return Fail(error, why);
@@ -43,5 +44,13 @@ bool ConvertMqoToX(std::string_view mqoPath, std::string_view xPath, float scale
   }
   for (const std::string& message : ComputeWeights(model)) ShowMessageBox(message.c_str(), "XConverter");
   if (!WeldBodyVertices(model)) return Fail(error, "out of memory");
-  return WriteX(model, xPath, error);
+  return WriteX(model, xFolder, xName, error);
+}
+
+bool ConvertMqoToX(std::string_view mqoPath, std::string_view xPath, float scaleX, float scaleY, float scaleZ,
+                   std::string* error) {
+  // An existing file is replaced under its name on the disk, whatever the
+  // case or form, so the load that follows reads the new one.
+  const FolderAndName x = OpenFolderOfFile(DiskPathToWrite(xPath));
+  return ConvertMqoToX(mqoPath, x.folder, x.name, scaleX, scaleY, scaleZ, error);
 }

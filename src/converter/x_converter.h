@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system/opened_folder.h"
+
 // Reads the .mqo file (archives before the disk), scales every vertex by
 // (scaleX, scaleY, scaleZ), makes the skin's normals, the bones and the
 // weights, welds the skin and writes the .x file. False, with the reason in
@@ -15,3 +17,6 @@
 // (one per object) and the file is still written.
 bool ConvertMqoToX(std::string_view mqoPath, std::string_view xPath, float scaleX, float scaleY, float scaleZ,
                    std::string* error = nullptr);
+// The same, writing the file `xName` of the folder opened before.
+bool ConvertMqoToX(std::string_view mqoPath, const OpenedFolder& xFolder, std::string_view xName, float scaleX,
+                   float scaleY, float scaleZ, std::string* error = nullptr);

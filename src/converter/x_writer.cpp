@@ -269,7 +269,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 
 std::string WriteXText(const XConverter& model) { return XWriter(model).Write(); }
 
-bool WriteX(const XConverter& model, std::string_view path, std::string* error) {
+bool WriteX(const XConverter& model, const OpenedFolder& folder, std::string_view name, std::string* error) {
   // A name cut to the system's buffer would name another file.
   const std::string templatePath = GetProgramDir() + "Template.x";
   if (templatePath.size() >= kPathCapacity)
@@ -277,9 +277,11 @@ bool WriteX(const XConverter& model, std::string_view path, std::string* error) 
   std::string text;
   if (!ReadWholeFile(templatePath, text)) return Fail(error, "\"Template.x\" cannot be read from the program folder");
   text += WriteXText(model);
-
-  // An existing file is replaced where it is, whatever the case or form of
-  // its name, so the load that follows reads the new one.
-  if (!WriteFileAtomically(DiskPathToWrite(path), text)) return Fail(error, "the .x file cannot be written");
+  if (!WriteFileAtomically(folder, name, text)) return Fail(error, "the .x file cannot be written");
   return true;
+}
+
+bool WriteX(const XConverter& model, std::string_view path, std::string* error) {
+  const FolderAndName file = OpenFolderOfFile(DiskPathToWrite(path));
+  return WriteX(model, file.folder, file.name, error);
 }

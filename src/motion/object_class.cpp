@@ -19,18 +19,19 @@
 #include "platform/mesh/mesh_queries.h"
 #include "platform/system/content_path.h"
 #include "platform/system/safe_string.h"
-#include "platform/system/shift_jis.h"
+#include "platform/system/terminal_text.h"
 
 namespace {
 
-// One line on standard error: the source's name, then the reason in UTF-8.
-// The program folder that starts the name is a disk path already, not
-// Shift-JIS: only the content's part after it is converted.
+// One line on standard error: the source's name, then the reason, which is
+// ready for the terminal already. The program folder that starts the name
+// is a disk path, not Shift-JIS: only the content's part after it is
+// converted.
 void ReportNotConverted(const std::string& mqoPath, const std::string& reason) {
   const std::string program = ProgramDir();
   const std::size_t kept = mqoPath.compare(0, program.size(), program) == 0 ? program.size() : 0;
-  const std::string line =
-      mqoPath.substr(0, kept) + ShiftJisToUtf8(mqoPath.substr(kept)) + ": not converted: " + reason + "\n";
+  const std::string line = DiskTextForTerminal(mqoPath.substr(0, kept)) +
+                           ContentTextForTerminal(mqoPath.substr(kept)) + ": not converted: " + reason + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
@@ -184,15 +185,17 @@ bool ObjectClass::ConvertMeshIfNewer(const std::string& mqoPath, const std::stri
   if (!IsMeshConversionDue(mqoPath, xPath)) return true;
   // No box when a conversion fails or is refused: the class loads whatever
   // .x file is there. The author still learns why the model did not change.
-  // A refusal names disk paths, which are not Shift-JIS text.
+  // The output's folder is held from the check to the write: the converter
+  // may wait on its box in between.
+  FolderAndName output;
   std::string error;
-  if (!ConversionStaysInProgramFolder(mqoPath, xPath, error)) {
+  if (!OpenConversionOutput(mqoPath, xPath, output, error)) {
     ReportNotConverted(mqoPath, error);
     return false;
   }
   // The converter's Z axis runs the other way.
-  if (ConvertMqoToX(mqoPath, xPath, scaleX, scaleY, -scaleZ, &error)) return true;
-  ReportNotConverted(mqoPath, ShiftJisToUtf8(error));
+  if (ConvertMqoToX(mqoPath, output.folder, output.name, scaleX, scaleY, -scaleZ, &error)) return true;
+  ReportNotConverted(mqoPath, ContentTextForTerminal(error));
   return false;
 }
 

@@ -302,6 +302,40 @@ TEST_F(PlayerWindowTest, KilledDuringItsBoxLeavesNeitherLockNorBox) {
   EXPECT_EQ(next.output, "");
 }
 
+// A conversion's output folder is opened and checked once, before the
+// converter shows its box about a vertex without a bone; swapped for a link
+// to the outside while the box waits for the player, it still receives the
+// .x file, and nothing is written outside the game.
+TEST_F(PlayerWindowTest, ConversionWritesIntoTheFolderItCheckedWhileItsBoxWaited) {
+  TempFolder folder, outside;
+  WriteSceneImages(folder);
+  folder.Write("Template.x", ReadTextFile(fs::path(T3D_SOURCE_DIR) / "demo/Template.x"));
+  folder.Write("RootScenairo.csc",
+               "OnBegin() { Scenario.SceneFile = \"stage.scn\"; }\nOnEndScene() { Scenario.SceneFile = empty; }\n");
+  folder.Write("stage.scn", "<Scene>\n <MotionObject File=\"models\\runner.txt\"/>\n <Script>\n"
+                            "Begin() { Storage.SaveValue(empty, \"Played\", 1); Scene.EndScene(); }\n"
+                            " </Script>\n <Function OnBegin=\"Begin\"/>\n</Scene>\n");
+  folder.Write("models/runner.txt", "<MotionObject>\n <Name value=\"Runner\"/>\n"
+                                    " <MeshFile value=\"runner.x\" src=\"runner.mqo\"/>\n</MotionObject>\n");
+  // A body whose faces carry no bone colour: every vertex is left without a bone.
+  folder.Write("models/runner.mqo",
+               ReadTextFile(fs::path(T3D_SOURCE_DIR) / "tests/converter/bone_cases/huge_coordinates_unweighted.mqo"));
+  PlayerOptions options;
+  options.display = xvfb_.Name();
+  player_ = std::make_unique<PlayerProcess>(folder, options);
+  const ShownWindow box = WaitForWindow(xvfb_, [](const ShownWindow& window) { return window.dialog; });
+  ASSERT_NE(box.id, 0u) << player_->Output();
+  EXPECT_EQ(box.name, "XConverter");
+
+  fs::rename(folder.path() + "models", folder.path() + "checked");
+  ASSERT_EQ(symlink(outside.path().c_str(), (folder.path() + "models").c_str()), 0);
+  xvfb_.Run("xdotool windowfocus --sync " + std::to_string(box.id) + " key Return");
+  EXPECT_EQ(player_->Wait(), 0) << player_->Output();
+  EXPECT_TRUE(fs::is_empty(outside.path()));
+  EXPECT_EQ(folder.Read("checked/runner.x").rfind("xof 0303txt 0032", 0), 0u);
+  EXPECT_EQ(folder.Read("Config.sav"), Settings("Config", {{"Played", "1"}}));
+}
+
 // Where the window can have no OpenGL 3.3 context, the platform's Direct3D
 // object cannot be made: its box first, owned by the window with an empty
 // caption; once answered, the graphics step's box with the title; then the

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -261,6 +262,46 @@ TEST_F(ObjectClassConversion, RefusedWhenItsFilesLieOutsideTheProgramFolder) {
   EXPECT_EQ(outside.Read("new.x"), "<missing>");
 }
 
+// A conversion writes only a .x file, and never the template it copies: an
+// output named otherwise would let content replace the program, its Ogg
+// library or "Template.x" inside the program's folder. Refused like an output
+// outside the folder; the files stay as they were.
+TEST_F(ObjectClassConversion, WritesOnlyAnXFileAndNeverTheTemplate) {
+  const std::string own[] = {"t3dplayer", "wuvorbis.so", "Template.x"};
+  for (const char* name : {"t3dplayer", "wuvorbis.so"}) folder_.Write(name, std::string("the program's own ") + name);
+  std::map<std::string, std::string> before;
+  for (const std::string& name : own) before[name] = folder_.Read(name);
+  folder_.Write("data/Template.x", "a class's own template copy");
+  SetWriteTime(Path("data/Template.x"), 1000);
+  struct Case {
+    const char* meshFile;  // the <MeshFile value> of data/cat.txt
+    std::string refused;   // what the line says; empty: converted
+  };
+  const Case cases[] = {
+      {"../wuvorbis.so", "\"" + Path("wuvorbis.so") + "\" is not a .x file"},
+      {"../t3dplayer", "\"" + Path("t3dplayer") + "\" is not a .x file"},
+      {"../Template.x", "\"" + Path("Template.x") + "\" is the program's own \"Template.x\""},
+      {"../TEMPLATE.X", "\"" + Path("Template.x") + "\" is the program's own \"Template.x\""},
+      {"m.x.so", "\"" + Path("data/m.x.so") + "\" is not a .x file"},
+      {"Template.x", ""},
+      {"M.X", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.meshFile);
+    folder_.Write("data/m.mqo", kTriangleMqo);
+    folder_.Write("data/cat.txt", Wrap(std::string(" <MeshFile value=\"") + c.meshFile + "\" src=\"m.mqo\"/>\n"));
+    ObjectClass objectClass;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(objectClass.Load(Path("data/cat.txt")));
+    const std::string line = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(line, c.refused.empty() ? "" : Path("data/m.mqo") + ": not converted: " + c.refused + "\n");
+    for (const std::string& name : own) EXPECT_EQ(folder_.Read(name), before[name]) << name;
+    EXPECT_EQ(objectClass.GetModel() != nullptr, c.refused.empty());
+  }
+  EXPECT_EQ(folder_.Read("data/Template.x").rfind("xof 0303txt 0032\r\nFrame Scene_Root {", 0), 0u);
+  EXPECT_EQ(folder_.Read("data/M.X").rfind("xof 0303txt 0032\r\nFrame Scene_Root {", 0), 0u);
+}
+
 // A link that stays inside the game is no obstacle.
 TEST_F(ObjectClassConversion, ConvertsThroughALinkInsideTheProgramFolder) {
   fs::create_directories(Path("shared"));
@@ -287,6 +328,30 @@ TEST_F(ObjectClassConversion, RefusalLineKeepsAJapaneseProgramFolderReadable) {
   const std::string line = testing::internal::GetCapturedStderr();
   EXPECT_EQ(line.rfind(program + "m.mqo: not converted: ", 0), 0u) << "[" << line << "]";
   EXPECT_EQ(folder_.Read("m.x"), "<missing>");
+}
+
+// The refusal line names content's and the disk's names in UTF-8, and shows
+// the bytes that would drive the terminal escaped: it stays one line that
+// colours nothing.
+TEST_F(ObjectClassConversion, RefusalLineShowsNamesInUtf8WithControlBytesEscaped) {
+  TempFolder outside;
+  const std::string out = fs::canonical(outside.path()).string() + "/";
+  outside.MakeFolder("ev\x1b[31mil\nSECOND");
+  fs::create_directories(Path("data"));
+  ASSERT_EQ(symlink((outside.path() + "ev\x1b[31mil\nSECOND").c_str(), Path("data/\xe3\x83\xaa\xe3\x83\xb3\xe3\x82\xaf").c_str()), 0);
+  // "モデル\x1b" in Shift-JIS: the source's name as the class file gives it.
+  const std::string source = "\x83\x82\x83\x66\x83\x8B\x1b.mqo";
+  folder_.Write("data/" + source, kTriangleMqo);
+  // "リンク/new.x" in Shift-JIS finds the link by its UTF-8 name.
+  folder_.Write("data/cat.txt", Wrap(" <MeshFile value=\"\x83\x8A\x83\x93\x83\x4E/new.x\" src=\"" + source + "\"/>\n"));
+  ObjectClass objectClass;
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(objectClass.Load(Path("data/cat.txt")));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            Path("data/\xe3\x83\xa2\xe3\x83\x87\xe3\x83\xab\\x1b.mqo") + ": not converted: \"" +
+                Path("data/\xe3\x83\xaa\xe3\x83\xb3\xe3\x82\xaf/new.x") + "\" leads to \"" + out +
+                "ev\\x1b[31mil\\nSECOND/new.x\", outside the program's folder\n");
+  EXPECT_TRUE(fs::is_empty(outside.path() + "ev\x1b[31mil\nSECOND"));
 }
 
 // Content names the files in Shift-JIS ("モデル"); unpacked on Linux, the
