@@ -1,5 +1,5 @@
-// Shift-JIS (CP932) helpers: the lead-byte test that every text loop uses, the
-// folder of a path, and conversion to and from UTF-8 for text that leaves or enters the program.
+// Shift-JIS (CP932) helpers: the lead-byte test of every text loop, the folder of
+// a path, and conversion to and from UTF-8 for text that leaves or enters the program.
 #pragma once
 
 #include <string>
