@@ -82,8 +82,7 @@ std::uint16_t Archive::GetVersion() const { return ReadU16(header_.data() + kArc
 bool Archive::Load(std::string_view path, std::vector<char>* image) {
   Close();
   path_ = NormalizeContentPath(path);
-  std::size_t slash = path_.rfind('/');
-  folder_ = slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
+  folder_ = FolderOfPath(path_);
   if (path_.empty() || path_.back() == '/') {
     Close();
     return false;

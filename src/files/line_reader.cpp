@@ -9,6 +9,7 @@
 #include "files/text_scan.h"
 #include "platform/system/content_path.h"
 #include "platform/system/numbers.h"
+#include "platform/system/shift_jis.h"
 #include "script/tokenizer.h"
 
 namespace {
@@ -236,7 +237,7 @@ bool LineReader::IncludeIsRefused(const std::string& path) const {
 }
 
 void LineReader::Include(std::string_view file) {
-  std::string path(ContentFolderOf(path_));
+  std::string path(FolderOfPath(path_));
   path += file;
   if (IncludeIsRefused(path)) {
     includeFailed_ = true;

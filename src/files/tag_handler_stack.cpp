@@ -1,7 +1,7 @@
 // The handler stack and MarkupElement's defaults.
 #include "files/tag_handler_stack.h"
 
-#include "files/text_scan.h"
+#include "platform/system/shift_jis.h"
 
 bool MarkupElement::Write(MarkupWriter&) { return true; }
 bool MarkupElement::OnChildElement(TagHandlerStack&, const char*, const char* const*, const char* const*, int) {
@@ -56,7 +56,7 @@ void TagHandlerStack::OnError(MarkupErrorCode, void*, MarkupReader&) { success_ 
 
 void TagHandlerStack::ClearError(void*, MarkupReader&) { success_ = true; }
 
-std::string TagHandlerStack::GetDirectory() const { return std::string(ContentFolderOf(path_)); }
+std::string TagHandlerStack::GetDirectory() const { return std::string(FolderOfPath(path_)); }
 
 std::int32_t TagHandlerStack::GetWord(int index) const {
   return index == 0 || index == 1 ? words_[static_cast<std::size_t>(index)] : 0;

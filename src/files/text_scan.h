@@ -30,15 +30,3 @@ inline std::size_t WholeCharPrefix(std::string_view text, std::size_t limit) {
   }
   return n;
 }
-
-// The folder part of a content path: up to and including its last "\" or "/",
-// empty when it has neither. A second byte 0x5C of a double-byte character is
-// not a separator; a "/" never is a second byte, also after the UTF-8 name of
-// a folder on the disk that ends in a byte of the lead range.
-inline std::string_view ContentFolderOf(std::string_view path) {
-  std::size_t end = 0;
-  for (std::size_t i = 0; i < path.size(); i += StartsShiftJisPairInPath(path, i) ? 2 : 1) {
-    if (path[i] == '\\' || path[i] == '/') end = i + 1;
-  }
-  return path.substr(0, end);
-}

@@ -9,18 +9,13 @@
 #include "platform/math/matrix.h"
 #include "platform/mesh/hierarchy_loader.h"
 #include "platform/system/safe_string.h"
+#include "platform/system/shift_jis.h"
 
 namespace {
 
 bool Fail(std::string* error, std::string message) {
   if (error) *error = std::move(message);
   return false;
-}
-
-// Everything up to and including the last separator of either kind.
-std::string FolderOf(std::string_view path) {
-  const std::size_t cut = path.find_last_of("\\/");
-  return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut + 1));
 }
 
 }  // namespace
@@ -47,7 +42,7 @@ bool Model::LoadBytes(std::string_view path, const ArchiveManager& archives, std
   FileData file;
   if (!archives.LoadFile(path, file)) return Fail(error, "cannot read " + std::string(path));
 
-  allocator_->BeginLoad(FolderOf(path), &archives);
+  allocator_->BeginLoad(std::string(FolderOfPath(path)), &archives);
   LoadedHierarchy loaded;
   std::string why;
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "files/text_scan.h"
 #include "motion/key_type.h"
 #include "motion/model.h"
 #include "motion/object_class.h"
+#include "platform/system/shift_jis.h"
 #include "scene/scene.h"
 
 int Scene::FunctionCount() const {
@@ -106,7 +106,7 @@ bool Scene::FinishClass(ObjectClass& cls, const std::string& path, std::vector<S
   }
 
   if (cls.GetCaseTableFile()[0] != '\0') {
-    const std::string tablePath = std::string(ContentFolderOf(path)) + cls.GetCaseTableFile();
+    const std::string tablePath = std::string(FolderOfPath(path)) + cls.GetCaseTableFile();
     if (tablePath.size() >= kClassPathSize) return false;
     if (!cls.GetCaseTable().Load(tablePath, cls.Motions())) return false;
     for (int m = 0; m < motionCount; ++m) {

@@ -3,11 +3,11 @@
 #include <cstring>
 #include <string>
 
-#include "files/text_scan.h"
 #include "motion/object_class.h"
 #include "platform/system/content_path.h"
 #include "platform/system/numbers.h"
 #include "platform/system/safe_string.h"
+#include "platform/system/shift_jis.h"
 #include "scene/scene.h"
 
 namespace {
@@ -22,7 +22,7 @@ bool ClassFilePath(const std::string& sceneFile, const char* file, std::string& 
   if (file[0] != '\0' && file[1] == ':') {
     path = file;
   } else {
-    path = std::string(ContentFolderOf(sceneFile)) + file;
+    path = std::string(FolderOfPath(sceneFile)) + file;
   }
   return path.size() < kClassPathSize;
 }

@@ -89,13 +89,7 @@ bool IsParameterType(TokenKind kind) {
 
 EErrorCode CCScript::CompileScript(const char* source, const char* path) {
   if (!source) return ERR_NONE;
-  std::string folder;
-  if (path) {
-    const char* slash = nullptr;
-    for (const char* p = path; *p; ++p)
-      if (*p == '\\' || *p == '/') slash = p;
-    if (slash) folder.assign(path, slash + 1 - path);
-  }
+  const std::string folder(path ? FolderOfPath(path) : std::string_view());
   std::string text;
   std::vector<PreprocessorDefinition> definitions;
   if (!Preprocess(source, text, {folder}, definitions, context_.fileReader)) return ERR_INCLUDE_NOT_FOUND;

@@ -2,13 +2,12 @@
 // kept as spaces, #define names replaced and #include files inserted.
 #include "script/preprocessor.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 
+#include "platform/system/content_path.h"
 #include "platform/system/shift_jis.h"
 #include "script/tokenizer.h"
 
@@ -17,23 +16,19 @@ namespace {
 constexpr std::size_t kMaxNameLength = 63;
 constexpr std::size_t kMaxValueLength = 255;
 
+// An include is a content name like any other: the one disk lookup keeps a
+// second byte 0x5C inside its character, finds the UTF-8 form of a name and
+// any letter case, and opens without blocking on what is no regular file.
 bool ReadDiskFile(const std::string& path, std::string& out) {
-  std::string diskPath = path;
-  for (char& c : diskPath) {
-    if (c == '\\') c = '/';
-  }
-  struct stat info {};
-  if (stat(diskPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  std::FILE* file = std::fopen(diskPath.c_str(), "rb");
-  if (file == nullptr) return false;
+  FilePtr file = OpenContentFile(path);
+  if (!file) return false;
   std::string data;
   char buffer[65536];
   std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) data.append(buffer, n);
-  bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  if (ok) out = std::move(data);
-  return ok;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) data.append(buffer, n);
+  if (std::ferror(file.get()) != 0) return false;
+  out = std::move(data);
+  return true;
 }
 
 // The text cut to at most `limit` bytes without splitting a double-byte

@@ -111,7 +111,7 @@ TEST(TagHandlerStackTest, StackHolds100EntriesAndPopStopsAtEmpty) {
 
 TEST(TagHandlerStackTest, DirectoryIsThePathUpToItsLastSeparator) {
   TagHandlerStack stack;
-  for (const auto& row : ReadTableRows(fs::path(T3D_SOURCE_DIR) / "tests/files/tables/directories.rows")) {
+  for (const auto& row : ReadTableRows(fs::path(T3D_SOURCE_DIR) / "tests/platform/system/tables/folders.rows")) {
     ASSERT_EQ(row.size(), 2u) << row[0];
     stack.SetPath(row[0]);
     EXPECT_EQ(stack.GetDirectory(), row[1]) << row[0];

@@ -304,9 +304,8 @@ std::string DiskPathToWrite(std::string_view name) {
   std::string found;
   if (FindOnDisk(normalized, Wanted::kFile, found)) return found;
   if (normalized.empty() || normalized.back() == '/') return normalized;
-  std::size_t slash = normalized.rfind('/');
-  std::string folder = slash == std::string::npos ? std::string() : normalized.substr(0, slash + 1);
-  std::string last = normalized.substr(slash == std::string::npos ? 0 : slash + 1);
+  std::string folder(FolderOfPath(normalized));
+  std::string last = normalized.substr(folder.size());
   std::string utf8;
   if (Utf8FormOf(last, utf8)) last = std::move(utf8);
   if (folder.size() > 1 && FindOnDisk(std::string_view(folder).substr(0, folder.size() - 1), Wanted::kFolder, found))

@@ -1,5 +1,5 @@
-// Shift-JIS (CP932) helpers: the lead-byte test that every text loop uses, and
-// conversion to and from UTF-8 for text that leaves or enters the program.
+// Shift-JIS (CP932) helpers: the lead-byte test of every text loop, the folder of
+// a path, and conversion to and from UTF-8 for text that leaves or enters the program.
 #pragma once
 
 #include <string>
@@ -18,6 +18,20 @@ inline bool StartsShiftJisPairInPath(std::string_view path, std::size_t i) {
   if (i + 1 >= path.size() || !IsShiftJisLeadByte(static_cast<unsigned char>(path[i]))) return false;
   const auto next = static_cast<unsigned char>(path[i + 1]);
   return (next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC);
+}
+
+// The drive and folder of a path: up to and including its last "\" or "/",
+// empty when it has neither. Every loader that takes names relative to a
+// file cuts here. Many characters end in 0x5C ("表" is 95 5C, "ソ" 83 5C):
+// cut at such a second byte, "models\表示.x" would look beside it in a
+// folder "models\表". A "/" is never a second byte, so it still cuts after
+// the UTF-8 name of a disk folder that ends in a byte of the lead range.
+inline std::string_view FolderOfPath(std::string_view path) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < path.size(); i += StartsShiftJisPairInPath(path, i) ? 2 : 1) {
+    if (path[i] == '\\' || path[i] == '/') end = i + 1;
+  }
+  return path.substr(0, end);
 }
 
 // Bytes that do not form CP932 characters come out as U+FFFD; never fails.

@@ -40,4 +40,10 @@ TEST(ShiftJis, ConvertsBothWaysAndBadBytesBecomeReplacements) {
   }
 }
 
+TEST(ShiftJis, FolderOfPathEndsAtTheLastSeparatorOutsideACharacter) {
+  for (const auto& row : ReadTableRows(kTables / "folders.rows", 2, 12)) {
+    EXPECT_EQ(FolderOfPath(row[0]), row[1]) << row[0];
+  }
+}
+
 }  // namespace

@@ -1,0 +1,4 @@
+SceneInclude()
+{
+  return "scene include";
+}

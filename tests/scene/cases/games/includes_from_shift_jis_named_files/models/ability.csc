@@ -1,0 +1,4 @@
+AbilityInclude()
+{
+  return "class include";
+}

@@ -1,0 +1,4 @@
+StaminaInclude()
+{
+  return "class include";
+}
