@@ -27,7 +27,9 @@ bool LastWriteTime(std::string_view name, std::int64_t& time) {
 
 std::string Quoted(const std::string& path) { return "\"" + DiskTextForTerminal(path) + "\""; }
 
-bool EndsInX(std::string_view name) { return name.size() > 2 && EqualsIgnoreAsciiCase(name.substr(name.size() - 2), ".x"); }
+bool EndsInX(std::string_view name) {
+  return name.size() > 2 && EqualsIgnoreAsciiCase(name.substr(name.size() - 2), ".x");
+}
 
 }  // namespace
 

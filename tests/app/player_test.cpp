@@ -129,7 +129,8 @@ TEST(PlayerTest, PipesInPlaceOfFilesAreFilesThatCannotBeRead) {
   EXPECT_EQ(player.Wait(30000), 0);
   EXPECT_EQ(player.Output(),
             "t3dplayer: music 1: cannot read \"begin.ogg\"\nt3dplayer: music 2: cannot read \"stage.ogg\"\n");
-  for (const char* pipe : {"Config.sav", "pipe.scn"}) EXPECT_EQ(fs::status(folder.path() + pipe).type(), fs::file_type::fifo);
+  for (const char* pipe : {"Config.sav", "pipe.scn"})
+    EXPECT_EQ(fs::status(folder.path() + pipe).type(), fs::file_type::fifo) << pipe;
 }
 
 // Each failed step of tables/startup_failures.rows shows its own text (the

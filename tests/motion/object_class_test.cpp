@@ -336,9 +336,10 @@ TEST_F(ObjectClassConversion, RefusalLineKeepsAJapaneseProgramFolderReadable) {
 TEST_F(ObjectClassConversion, RefusalLineShowsNamesInUtf8WithControlBytesEscaped) {
   TempFolder outside;
   const std::string out = fs::canonical(outside.path()).string() + "/";
-  outside.MakeFolder("ev\x1b[31mil\nSECOND");
+  const std::string evil = outside.MakeFolder("ev\x1b[31mil\nSECOND");
   fs::create_directories(Path("data"));
-  ASSERT_EQ(symlink((outside.path() + "ev\x1b[31mil\nSECOND").c_str(), Path("data/\xe3\x83\xaa\xe3\x83\xb3\xe3\x82\xaf").c_str()), 0);
+  // "リンク" in UTF-8, as an unpacking tool names it.
+  ASSERT_EQ(symlink(evil.c_str(), Path("data/\xe3\x83\xaa\xe3\x83\xb3\xe3\x82\xaf").c_str()), 0);
   // "モデル\x1b" in Shift-JIS: the source's name as the class file gives it.
   const std::string source = "\x83\x82\x83\x66\x83\x8B\x1b.mqo";
   folder_.Write("data/" + source, kTriangleMqo);
@@ -351,7 +352,7 @@ TEST_F(ObjectClassConversion, RefusalLineShowsNamesInUtf8WithControlBytesEscaped
             Path("data/\xe3\x83\xa2\xe3\x83\x87\xe3\x83\xab\\x1b.mqo") + ": not converted: \"" +
                 Path("data/\xe3\x83\xaa\xe3\x83\xb3\xe3\x82\xaf/new.x") + "\" leads to \"" + out +
                 "ev\\x1b[31mil\\nSECOND/new.x\", outside the program's folder\n");
-  EXPECT_TRUE(fs::is_empty(outside.path() + "ev\x1b[31mil\nSECOND"));
+  EXPECT_TRUE(fs::is_empty(evil));
 }
 
 // Content names the files in Shift-JIS ("モデル"); unpacked on Linux, the

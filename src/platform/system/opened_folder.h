@@ -39,6 +39,8 @@ struct FolderAndName {
   std::string name;
 };
 
-// Cuts a disk path at its last separator and opens the folder before it (the
+// Cuts a disk path at its last "/" and opens the folder before it (the
 // working folder for a bare name); the folder is not open when it cannot be.
+// A disk path, unlike a content name, has no other separator: a "\" is a
+// byte of a name there.
 FolderAndName OpenFolderOfFile(const std::string& path);
