@@ -7,10 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <climits>
-#include <cstdio>
+#include <charconv>
+#include <string>
 
 namespace {
 
@@ -35,28 +36,33 @@ bool IsPlainName(std::string_view name) {
          name.find('\0') == std::string_view::npos;
 }
 
-// "<name>.<pid>.<n>.tmp": the process that made the temporary file, or 0
-// when `entry` is no temporary of `name`.
-long TemporaryOwner(std::string_view entry, std::string_view name) {
-  if (entry.size() <= name.size() + 1 || entry.compare(0, name.size(), name) != 0 || entry[name.size()] != '.')
+bool AllDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "<name>.<pid>.<n>.tmp": a name unique among this program's writers, whose
+// process can be told from it.
+std::string TemporaryName(std::string_view name, unsigned count) {
+  return std::string(name) + "." + std::to_string(getpid()) + "." + std::to_string(count) +
+         std::string(kTemporarySuffix);
+}
+
+// The process that made `entry` as a temporary of `name`; 0 when it is none.
+pid_t TemporaryOwner(std::string_view entry, std::string_view name) {
+  // The name may end in the suffix itself: the two must not overlap.
+  if (entry.size() <= name.size() + kTemporarySuffix.size() || !entry.starts_with(name) ||
+      !entry.ends_with(kTemporarySuffix))
     return 0;
-  std::string_view rest = entry.substr(name.size() + 1);
-  if (rest.size() <= kTemporarySuffix.size() || rest.substr(rest.size() - kTemporarySuffix.size()) != kTemporarySuffix)
+  entry.remove_prefix(name.size());
+  entry.remove_suffix(kTemporarySuffix.size());
+  const std::size_t dot = entry.find('.', 1);
+  if (entry[0] != '.' || dot == std::string_view::npos) return 0;
+  const std::string_view pid = entry.substr(1, dot - 1), count = entry.substr(dot + 1);
+  pid_t owner = 0;
+  if (!AllDigits(pid) || !AllDigits(count) ||
+      std::from_chars(pid.data(), pid.data() + pid.size(), owner).ec != std::errc())
     return 0;
-  rest.remove_suffix(kTemporarySuffix.size());
-  const std::size_t dot = rest.find('.');
-  if (dot == 0 || dot == std::string_view::npos || dot + 1 == rest.size()) return 0;
-  long pid = 0;
-  for (std::size_t i = 0; i < rest.size(); ++i) {
-    const char c = rest[i];
-    if (i == dot) continue;
-    if (c < '0' || c > '9') return 0;
-    if (i < dot) {
-      if (pid > (INT_MAX - (c - '0')) / 10) return 0;
-      pid = pid * 10 + (c - '0');
-    }
-  }
-  return pid;
+  return owner;
 }
 
 // A run killed between its temporary file and the rename leaves the
@@ -70,11 +76,11 @@ void RemoveAbandonedTemporaries(int folder, std::string_view name) {
     close(listFd);
     return;
   }
-  const long self = static_cast<long>(getpid());
+  const pid_t self = getpid();
   while (const dirent* entry = readdir(dir)) {
-    const long pid = TemporaryOwner(entry->d_name, name);
+    const pid_t pid = TemporaryOwner(entry->d_name, name);
     if (pid <= 0 || pid == self) continue;
-    if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    if (kill(pid, 0) == 0 || errno != ESRCH) continue;
     struct stat info;
     if (fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
         (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
@@ -111,8 +117,7 @@ bool WriteFileAtomically(const OpenedFolder& folder, std::string_view name, std:
   int fd = -1;
   // The name is unique within this process; O_EXCL settles races with others.
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    temporary = target + "." + std::to_string(getpid()) + "." + std::to_string(gTemporaryCounter++) +
-                std::string(kTemporarySuffix);
+    temporary = TemporaryName(target, gTemporaryCounter++);
     fd = openat(dirFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) return false;
   }
