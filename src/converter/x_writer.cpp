@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -256,15 +255,6 @@ bool Fail(std::string* error, std::string message) {
   return false;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  FilePtr file = OpenContentFile(path);
-  if (!file) return false;
-  char buffer[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, n);
-  return std::ferror(file.get()) == 0;
-}
-
 }  // namespace
 
 std::string WriteXText(const XConverter& model) { return XWriter(model).Write(); }
@@ -275,7 +265,7 @@ bool WriteX(const XConverter& model, const OpenedFolder& folder, std::string_vie
   if (templatePath.size() >= kPathCapacity)
     return Fail(error, "the program folder's path is too long for \"Template.x\"");
   std::string text;
-  if (!ReadWholeFile(templatePath, text)) return Fail(error, "\"Template.x\" cannot be read from the program folder");
+  if (!ReadContentFile(templatePath, text)) return Fail(error, "\"Template.x\" cannot be read from the program folder");
   text += WriteXText(model);
   if (!WriteFileAtomically(folder, name, text)) return Fail(error, "the .x file cannot be written");
   return true;

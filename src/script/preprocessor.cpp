@@ -2,7 +2,6 @@
 // kept as spaces, #define names replaced and #include files inserted.
 #include "script/preprocessor.h"
 
-#include <cstdio>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -15,21 +14,6 @@ namespace {
 
 constexpr std::size_t kMaxNameLength = 63;
 constexpr std::size_t kMaxValueLength = 255;
-
-// An include is a content name like any other: the one disk lookup keeps a
-// second byte 0x5C inside its character, finds the UTF-8 form of a name and
-// any letter case, and opens without blocking on what is no regular file.
-bool ReadDiskFile(const std::string& path, std::string& out) {
-  FilePtr file = OpenContentFile(path);
-  if (!file) return false;
-  std::string data;
-  char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) data.append(buffer, n);
-  if (std::ferror(file.get()) != 0) return false;
-  out = std::move(data);
-  return true;
-}
 
 // The text cut to at most `limit` bytes without splitting a double-byte
 // character, as the fixed-size rows of the original kept it.
@@ -216,7 +200,10 @@ class Preprocessor {
 }  // namespace
 
 bool ReadScriptFile(const ScriptFileReader& reader, const std::string& path, std::string& out) {
-  return reader ? reader(path, out) : ReadDiskFile(path, out);
+  // An include is a content name like any other: the one disk lookup keeps a
+  // second byte 0x5C inside its character, finds the UTF-8 form of a name and
+  // any letter case, and opens without blocking on what is no regular file.
+  return reader ? reader(path, out) : ReadContentFile(path, out);
 }
 
 bool Preprocess(const char* text, std::string& output, const std::vector<std::string>& includeFolders,

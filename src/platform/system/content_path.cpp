@@ -324,9 +324,16 @@ bool LiesInsideFolder(const std::string& path, const std::string& folder, std::s
 }
 
 FilePtr OpenRegularFile(const std::string& diskPath, std::uint64_t* size) {
-  // Non-blocking: opening a pipe waits for a writer, and a name that was a
-  // file at the lookup may be a pipe by now. The type is checked on what was
-  // actually opened.
+  // Opening a device acts on it (a tape rewinds, a serial line hangs up), so
+  // what is no file is not opened at all.
+  struct stat named;
+  if (stat(diskPath.c_str(), &named) != 0) return nullptr;
+  if (!S_ISREG(named.st_mode)) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  // Non-blocking: opening a pipe waits for a writer, and the name may be a
+  // pipe by now. The type is checked again on what was actually opened.
   int fd = open(diskPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat info;
@@ -349,6 +356,18 @@ FilePtr OpenContentFile(std::string_view name, std::uint64_t* size) {
   std::string path;
   if (!FindFileOnDisk(name, path)) return nullptr;
   return OpenRegularFile(path, size);
+}
+
+bool ReadContentFile(std::string_view name, std::string& bytes) {
+  FilePtr file = OpenContentFile(name);
+  if (!file) return false;
+  std::string data;
+  char buffer[65536];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) data.append(buffer, n);
+  if (std::ferror(file.get()) != 0) return false;
+  bytes = std::move(data);
+  return true;
 }
 
 void DropDirectoryCache() {

@@ -55,6 +55,9 @@ FilePtr OpenRegularFile(const std::string& diskPath, std::uint64_t* size = nullp
 
 // FindFileOnDisk, then OpenRegularFile.
 FilePtr OpenContentFile(std::string_view name, std::uint64_t* size = nullptr);
+// The whole of the file OpenContentFile opens; false, and `bytes` untouched,
+// when it cannot be opened or read.
+bool ReadContentFile(std::string_view name, std::string& bytes);
 
 // Directory listings used for case-insensitive matching are cached and checked
 // against the directory's change time at each use; this drops them all.

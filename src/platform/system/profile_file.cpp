@@ -3,6 +3,7 @@
 #include "platform/system/profile_file.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -13,7 +14,7 @@
 namespace {
 
 // A settings file is a few kilobytes; a larger one is not ours to load whole.
-constexpr long kMaxProfileFileSize = 64L * 1024 * 1024;
+constexpr std::uint64_t kMaxProfileFileSize = 64 * 1024 * 1024;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -80,18 +81,14 @@ bool ReadProfileFile(const std::string& file, std::string& bytes) {
   bytes.clear();
   // A pipe, a device or a folder at the name cannot be read: the reader gets
   // its defaults, and a writer does not replace it.
-  FilePtr opened = OpenRegularFile(file);
+  std::uint64_t size = 0;
+  FilePtr opened = OpenRegularFile(file, &size);
   if (!opened) return errno == ENOENT;
-  std::FILE* stream = opened.get();
-  bool ok = std::fseek(stream, 0, SEEK_END) == 0;
-  long size = ok ? std::ftell(stream) : -1;
-  ok = ok && size >= 0 && size <= kMaxProfileFileSize && std::fseek(stream, 0, SEEK_SET) == 0;
-  if (ok) {
-    bytes.resize(static_cast<std::size_t>(size));
-    ok = std::fread(bytes.data(), 1, bytes.size(), stream) == bytes.size();
-  }
-  if (!ok) bytes.clear();
-  return ok;
+  if (size > kMaxProfileFileSize) return false;
+  bytes.resize(static_cast<std::size_t>(size));
+  if (std::fread(bytes.data(), 1, bytes.size(), opened.get()) == bytes.size()) return true;
+  bytes.clear();
+  return false;
 }
 
 struct Lookup {
