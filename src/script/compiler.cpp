@@ -87,7 +87,7 @@ bool IsParameterType(TokenKind kind) {
 
 }  // namespace
 
-EErrorCode CCScript::CompileScript(const char* source, const char* path) {
+EErrorCode CCScript::CompileScript(const char* source, const char* path, [[maybe_unused]] int firstLine) {
   if (!source) return ERR_NONE;
   const std::string folder(path ? FolderOfPath(path) : std::string_view());
   std::string text;

@@ -90,7 +90,9 @@ class CCScript {
   virtual bool OnError(int line, int column, int code) { return false; }
 
   bool RegisterClass(NativeClass* cls);
-  EErrorCode CompileScript(const char* source, const char* path);
+  // `firstLine` is the line of `path` on which `source` starts (a script
+  // inside a scene or class file starts below its element's tag).
+  EErrorCode CompileScript(const char* source, const char* path, int firstLine = 1);
   ScriptFunction* FindFunction(const char* name);
   EErrorCode CallFunction(ScriptFunction* function, ScriptValue* args, int argCount);
   void ClearFunctions();
