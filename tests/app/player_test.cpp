@@ -49,20 +49,11 @@ RunResult Play(const TempFolder& folder, const PlayerOptions& options = {}) {
   return result;
 }
 
-// The images a scene's drawing needs to start, as any game folder has them.
-void WriteSceneImages(const TempFolder& folder) {
-  const auto gray = [](std::uint32_t, std::uint32_t) { return 0xFF808080u; };
-  for (const char* name : {"shadow.bmp", "toon.bmp", "ASCII16.png"}) {
-    const std::vector<std::uint8_t> png = GameFolder::Png(32, 32, gray);
-    folder.Write(name, std::string(png.begin(), png.end()));
-  }
-}
-
 // The folder of a game as the program meets it: the files of `game`, where a
 // folder NAME.dat becomes the archive NAME.dat (its paths joined by "\\"),
 // and the images a scene's drawing needs.
 void CopyGame(const fs::path& game, const TempFolder& folder) {
-  WriteSceneImages(folder);
+  WriteSceneImages(folder.path());
   for (const auto& entry : fs::directory_iterator(game)) {
     if (!entry.is_directory()) {
       fs::copy_file(entry.path(), folder.path() + entry.path().filename().string());
@@ -77,17 +68,6 @@ void CopyGame(const fs::path& game, const TempFolder& folder) {
     }
     folder.Write(entry.path().filename().string(), BuildTestArchive(entries));
   }
-}
-
-// expected.sav: a "[Section]" line, then its "name=value" lines.
-std::string ExpectedSettings(const fs::path& file) {
-  std::istringstream lines(ReadTextFile(file));
-  std::string section, line;
-  std::getline(lines, section);
-  std::vector<std::pair<std::string, std::string>> entries;
-  while (std::getline(lines, line))
-    entries.emplace_back(line.substr(0, line.find('=')), line.substr(line.find('=') + 1));
-  return Settings(section.substr(1, section.size() - 2), entries);
 }
 
 // Each folder of games/ played without a display to its end: the program
@@ -114,7 +94,7 @@ TEST(PlayerTest, PlaysEachGameToItsEndAndKeepsItsSettings) {
 // error, how far the game came.
 TEST(PlayerTest, PipesInPlaceOfFilesAreFilesThatCannotBeRead) {
   TempFolder folder;
-  WriteSceneImages(folder);
+  WriteSceneImages(folder.path());
   folder.Write("RootScenairo.csc",
                "OnBegin() { Sound.LoadMusic(1, \"begin.ogg\"); Scenario.SceneFile = \"stage.scn\"; }\n"
                "OnEndScene() { Scenario.SceneFile = \"pipe.scn\"; }\n"
@@ -309,7 +289,7 @@ TEST_F(PlayerWindowTest, KilledDuringItsBoxLeavesNeitherLockNorBox) {
 // .x file, and nothing is written outside the game.
 TEST_F(PlayerWindowTest, ConversionWritesIntoTheFolderItCheckedWhileItsBoxWaited) {
   TempFolder folder, outside;
-  WriteSceneImages(folder);
+  WriteSceneImages(folder.path());
   folder.Write("Template.x", ReadTextFile(fs::path(T3D_SOURCE_DIR) / "demo/Template.x"));
   folder.Write("RootScenairo.csc",
                "OnBegin() { Scenario.SceneFile = \"stage.scn\"; }\nOnEndScene() { Scenario.SceneFile = empty; }\n");
