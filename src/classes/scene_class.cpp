@@ -16,6 +16,7 @@
 #include "files/text_scan.h"
 #include "motion/object_class.h"
 #include "platform/system/numbers.h"
+#include "platform/system/content_path.h"
 #include "scene/scene.h"
 
 namespace {
@@ -63,7 +64,7 @@ std::string ArgSceneText(CCScript& engine, const ScriptValue& value, ScriptServi
 void RegisterClass(SceneCall& call, ScriptValue& result, ScriptValue* args) {
   // Named below the program folder like every other content file.
   const std::string path = GetProgramDir() + ArgText(call.engine, args[0]);
-  if (path.size() < kClassPathSize && call.scene.RegisterClass(std::string_view(path))) result.SetNumber(1);
+  if (ContentNameLength(path) < kClassPathSize && call.scene.RegisterClass(std::string_view(path))) result.SetNumber(1);
 }
 
 void UnregisterClass(SceneCall& call, ScriptValue& result, ScriptValue* args) {

@@ -20,8 +20,6 @@ namespace {
 constexpr int kMaxIndent = 63;
 // Bone indices from here on are left out of the skin.
 constexpr std::int32_t kSkinBoneLimit = 1000;
-// The system's file names hold this many bytes with the terminator.
-constexpr std::size_t kPathCapacity = 260;
 
 struct Offset {
   float x, y, z;
@@ -260,10 +258,7 @@ bool Fail(std::string* error, std::string message) {
 std::string WriteXText(const XConverter& model) { return XWriter(model).Write(); }
 
 bool WriteX(const XConverter& model, const OpenedFolder& folder, std::string_view name, std::string* error) {
-  // A name cut to the system's buffer would name another file.
   const std::string templatePath = GetProgramDir() + "Template.x";
-  if (templatePath.size() >= kPathCapacity)
-    return Fail(error, "the program folder's path is too long for \"Template.x\"");
   std::string text;
   if (!ReadContentFile(templatePath, text)) return Fail(error, "\"Template.x\" cannot be read from the program folder");
   text += WriteXText(model);

@@ -81,7 +81,7 @@ std::uint16_t Archive::GetVersion() const { return ReadU16(header_.data() + kArc
 
 bool Archive::Load(std::string_view path, std::vector<char>* image) {
   Close();
-  path_ = NormalizeContentPath(path);
+  path_ = NormalizeGamePath(path);
   folder_ = FolderOfPath(path_);
   if (path_.empty() || path_.back() == '/') {
     Close();
@@ -93,7 +93,7 @@ bool Archive::Load(std::string_view path, std::vector<char>* image) {
   if (image != nullptr) {
     image_ = std::move(*image);
     fileSize = image_.size();
-  } else if (!FindFileOnDisk(path_, diskPath_) || !(file = OpenContentFile(diskPath_, &fileSize))) {
+  } else if (!FindFileOnDisk(path_, diskPath_) || !(file = OpenRegularFile(diskPath_, &fileSize))) {
     Close();
     return false;
   }
@@ -143,7 +143,7 @@ bool Archive::ReadBytes(std::FILE* file, std::uint64_t offset, char* buffer, std
   // stays open between loads.
   FilePtr reopened;
   if (file == nullptr) {
-    reopened = OpenContentFile(diskPath_);
+    reopened = OpenRegularFile(diskPath_);
     file = reopened.get();
   }
   if (file == nullptr || offset > static_cast<std::uint64_t>(INT64_MAX)) return false;

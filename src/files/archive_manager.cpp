@@ -42,7 +42,7 @@ void ArchiveManager::CloseAll() {
 }
 
 bool ArchiveManager::Find(std::string_view path, int& slot, int& entry) const {
-  return FindNormalized(NormalizeContentPath(path), slot, entry);
+  return FindNormalized(NormalizeGamePath(path), slot, entry);
 }
 
 // The path is normalised as a whole first, so a ".." can never reach from
@@ -62,7 +62,7 @@ bool ArchiveManager::FindNormalized(const std::string& path, int& slot, int& ent
 }
 
 std::uint64_t ArchiveManager::GetFileSize(std::string_view path) const {
-  std::string normalized = NormalizeContentPath(path);
+  std::string normalized = NormalizeGamePath(path);
   int slot = 0;
   int entry = 0;
   if (FindNormalized(normalized, slot, entry)) return GetArchive(slot).GetEntrySize(entry);
@@ -74,7 +74,7 @@ std::uint64_t ArchiveManager::GetFileSize(std::string_view path) const {
 
 bool ArchiveManager::ReadFile(std::string_view path, char* buffer, std::size_t capacity) const {
   if (buffer == nullptr) return false;
-  std::string normalized = NormalizeContentPath(path);
+  std::string normalized = NormalizeGamePath(path);
   int slot = 0;
   int entry = 0;
   if (FindNormalized(normalized, slot, entry)) return GetArchive(slot).ReadEntry(entry, buffer, capacity);
@@ -85,7 +85,7 @@ bool ArchiveManager::ReadFile(std::string_view path, char* buffer, std::size_t c
 }
 
 bool ArchiveManager::LoadFile(std::string_view path, FileData& out) const {
-  std::string normalized = NormalizeContentPath(path);
+  std::string normalized = NormalizeGamePath(path);
   std::vector<char> bytes;
   int slot = 0;
   int entry = 0;

@@ -44,7 +44,7 @@ bool OpenConversionOutput(std::string_view mqoPath, std::string_view xPath, Fold
   const std::string program = ProgramDir();
   const std::string x = DiskPathToWrite(xPath);
   std::string mqo;
-  if (!FindFileOnDisk(mqoPath, mqo)) mqo = NormalizeContentPath(mqoPath);
+  if (!FindFileOnDisk(mqoPath, mqo)) mqo = NormalizeGamePath(mqoPath);
   for (const std::string& path : {x, mqo}) {
     std::string real;
     if (!LiesInsideFolder(path, program, &real)) {

@@ -8,6 +8,7 @@
 #include "motion/model_allocator.h"
 #include "platform/math/matrix.h"
 #include "platform/mesh/hierarchy_loader.h"
+#include "platform/system/content_path.h"
 #include "platform/system/safe_string.h"
 #include "platform/system/shift_jis.h"
 
@@ -38,7 +39,7 @@ bool Model::Load(std::string_view path, const ArchiveManager& archives, std::str
 }
 
 bool Model::LoadBytes(std::string_view path, const ArchiveManager& archives, std::string* error) {
-  if (path.size() >= kModelPathCapacity) return Fail(error, "the model path is too long");
+  if (ContentNameLength(path) >= kModelPathCapacity) return Fail(error, "the model path is too long");
   FileData file;
   if (!archives.LoadFile(path, file)) return Fail(error, "cannot read " + std::string(path));
 

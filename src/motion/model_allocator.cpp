@@ -6,6 +6,7 @@
 #include "files/archive.h"
 #include "motion/model.h"
 #include "platform/mesh/mesh_normals.h"
+#include "platform/system/content_path.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ void ModelAllocator::LoadTextures(ModelMeshContainer& container) const {
     const std::string& name = container.materials[i].textureFilename;
     if (name.empty()) continue;
     const std::string path = folder_ + name;
-    if (path.size() >= kModelPathCapacity) continue;
+    if (ContentNameLength(path) >= kModelPathCapacity) continue;
     FileData file;
     if (!archives_->LoadFile(path, file)) continue;
     auto texture = std::make_unique<ModelTexture>();

@@ -8,6 +8,7 @@
 #include "motion/key_type.h"
 #include "motion/model.h"
 #include "motion/object_class.h"
+#include "platform/system/content_path.h"
 #include "platform/system/shift_jis.h"
 #include "scene/scene.h"
 
@@ -107,7 +108,7 @@ bool Scene::FinishClass(ObjectClass& cls, const std::string& path, std::vector<S
 
   if (cls.GetCaseTableFile()[0] != '\0') {
     const std::string tablePath = std::string(FolderOfPath(path)) + cls.GetCaseTableFile();
-    if (tablePath.size() >= kClassPathSize) return false;
+    if (ContentNameLength(tablePath) >= kClassPathSize) return false;
     if (!cls.GetCaseTable().Load(tablePath, cls.Motions())) return false;
     for (int m = 0; m < motionCount; ++m) {
       if (CaseList* list = cls.GetCaseTable().ListAt(m)) {

@@ -24,7 +24,7 @@ bool ClassFilePath(const std::string& sceneFile, const char* file, std::string& 
   } else {
     path = std::string(FolderOfPath(sceneFile)) + file;
   }
-  return path.size() < kClassPathSize;
+  return ContentNameLength(path) < kClassPathSize;
 }
 
 }  // namespace

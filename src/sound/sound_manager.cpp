@@ -4,14 +4,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
-#include "platform/system/safe_string.h"
 #include "sound/sound_report.h"
 #include "sound/wave_file.h"
 
 namespace {
 
+// The name a game gives a sound or music file keeps at most 259 bytes.
 constexpr std::size_t kPathSize = 260;
 
 float ClampVolume(float volume) { return std::isnan(volume) ? 0.0f : std::clamp(volume, 0.0f, 1.0f); }
@@ -189,8 +190,7 @@ const MusicStream* SoundManager::FindMusic(std::uint32_t id) const {
 GameSoundManager::~GameSoundManager() = default;
 
 bool GameSoundManager::LoadFileBytes(const char* file, FileData& out) {
-  char path[kPathSize];
-  SafeStrCopy(path, GetProgramDir().c_str(), sizeof path);
-  SafeStrCat(path, file, sizeof path);
-  return LoadFile(path, out);
+  // The whole name or nothing: a name cut short could name another file.
+  if (std::strlen(file) >= kPathSize) return false;
+  return LoadFile(GetProgramDir() + file, out);
 }

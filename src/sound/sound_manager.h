@@ -108,6 +108,7 @@ class SoundManager {
 class GameSoundManager : public SoundManager {
  public:
   ~GameSoundManager() override;
-  // The program folder and the name, cut to 259 characters, through LoadFile.
+  // The program folder and the name through LoadFile; a name of 260 bytes or
+  // more is not read.
   bool LoadFileBytes(const char* file, FileData& out) override;
 };

@@ -10,18 +10,25 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
 #include <thread>
 
 #include "classes/storage_codec.h"
 #include "support/case_files.h"
+#include "support/game_folder.h"
 
-PlayerProcess::PlayerProcess(const TempFolder& folder, const PlayerOptions& options) {
+PlayerProcess::PlayerProcess(const TempFolder& folder, const PlayerOptions& options)
+    : PlayerProcess(folder.path(), options) {}
+
+PlayerProcess::PlayerProcess(const std::string& folder, const PlayerOptions& options) {
   const auto replace = std::filesystem::copy_options::overwrite_existing;
-  const std::string program = folder.path() + "t3dplayer";
+  const std::string program = folder + "t3dplayer";
   std::filesystem::copy_file(T3D_PLAYER, program, replace);
-  if (!options.library.empty()) std::filesystem::copy_file(options.library, folder.path() + "wuvorbis.so", replace);
+  if (!options.library.empty()) std::filesystem::copy_file(options.library, folder + "wuvorbis.so", replace);
   // Beside the folder, not in it: the folder is the game's.
-  outputPath_ = folder.path().substr(0, folder.path().size() - 1) + ".output";
+  outputPath_ = folder.substr(0, folder.size() - 1) + ".output";
   const pid_t pid = fork();
   if (pid == 0) {
     // A test killed before its end takes the program with it.
@@ -40,7 +47,7 @@ PlayerProcess::PlayerProcess(const TempFolder& folder, const PlayerOptions& opti
       setenv("SDL_VIDEODRIVER", "x11", 1);
     }
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
     for (const auto& [name, value] : options.environment) {
       if (value.empty()) {
         unsetenv(name.c_str());
@@ -87,6 +94,25 @@ bool WaitForText(const TempFolder& folder, const std::string& file, const std::s
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return true;
+}
+
+std::string ExpectedSettings(const std::string& file) {
+  std::istringstream lines(ReadTextFile(file));
+  std::string section, line;
+  std::getline(lines, section);
+  std::vector<std::pair<std::string, std::string>> entries;
+  while (std::getline(lines, line))
+    entries.emplace_back(line.substr(0, line.find('=')), line.substr(line.find('=') + 1));
+  return Settings(section.substr(1, section.size() - 2), entries);
+}
+
+void WriteSceneImages(const std::string& folder) {
+  const auto gray = [](std::uint32_t, std::uint32_t) { return 0xFF808080u; };
+  for (const char* name : {"shadow.bmp", "toon.bmp", "ASCII16.png"}) {
+    const std::vector<std::uint8_t> png = GameFolder::Png(32, 32, gray);
+    std::ofstream(folder + name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
+                                                        static_cast<std::streamsize>(png.size()));
+  }
 }
 
 std::string Settings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries) {

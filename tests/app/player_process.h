@@ -24,6 +24,8 @@ class PlayerProcess {
   // machine without a sound card runs the same; the single-instance lock file
   // goes into the folder, so tests running side by side do not meet.
   PlayerProcess(const TempFolder& folder, const PlayerOptions& options = {});
+  // The same in any folder (its path ending in "/").
+  PlayerProcess(const std::string& folder, const PlayerOptions& options = {});
   // Kills a program that is still running.
   ~PlayerProcess();
   PlayerProcess(const PlayerProcess&) = delete;
@@ -40,9 +42,17 @@ class PlayerProcess {
   std::string outputPath_;
 };
 
+// The images a scene's drawing needs to start, as any game folder has them,
+// written into `folder` (ending in "/").
+void WriteSceneImages(const std::string& folder);
+
 // A settings file as Storage writes it under the default key: one section,
 // then its entries in order.
 std::string Settings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries);
+
+// The settings file that expected.sav describes in plain text: a "[Section]"
+// line, then its "name=value" lines.
+std::string ExpectedSettings(const std::string& file);
 
 // Waits until the file holds `text` somewhere; false after `timeoutMs`.
 bool WaitForText(const TempFolder& folder, const std::string& file, const std::string& text, int timeoutMs = 30000);

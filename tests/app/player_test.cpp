@@ -49,20 +49,11 @@ RunResult Play(const TempFolder& folder, const PlayerOptions& options = {}) {
   return result;
 }
 
-// The images a scene's drawing needs to start, as any game folder has them.
-void WriteSceneImages(const TempFolder& folder) {
-  const auto gray = [](std::uint32_t, std::uint32_t) { return 0xFF808080u; };
-  for (const char* name : {"shadow.bmp", "toon.bmp", "ASCII16.png"}) {
-    const std::vector<std::uint8_t> png = GameFolder::Png(32, 32, gray);
-    folder.Write(name, std::string(png.begin(), png.end()));
-  }
-}
-
 // The folder of a game as the program meets it: the files of `game`, where a
 // folder NAME.dat becomes the archive NAME.dat (its paths joined by "\\"),
 // and the images a scene's drawing needs.
 void CopyGame(const fs::path& game, const TempFolder& folder) {
-  WriteSceneImages(folder);
+  WriteSceneImages(folder.path());
   for (const auto& entry : fs::directory_iterator(game)) {
     if (!entry.is_directory()) {
       fs::copy_file(entry.path(), folder.path() + entry.path().filename().string());
@@ -77,17 +68,6 @@ void CopyGame(const fs::path& game, const TempFolder& folder) {
     }
     folder.Write(entry.path().filename().string(), BuildTestArchive(entries));
   }
-}
-
-// expected.sav: a "[Section]" line, then its "name=value" lines.
-std::string ExpectedSettings(const fs::path& file) {
-  std::istringstream lines(ReadTextFile(file));
-  std::string section, line;
-  std::getline(lines, section);
-  std::vector<std::pair<std::string, std::string>> entries;
-  while (std::getline(lines, line))
-    entries.emplace_back(line.substr(0, line.find('=')), line.substr(line.find('=') + 1));
-  return Settings(section.substr(1, section.size() - 2), entries);
 }
 
 // Each folder of games/ played without a display to its end: the program
@@ -107,30 +87,29 @@ TEST(PlayerTest, PlaysEachGameToItsEndAndKeepsItsSettings) {
   }
 }
 
-// A pipe where the game has a file is a file that cannot be read, never one
-// that holds the player: the settings file gives its defaults and takes no
-// value, a scene that is a pipe does not load (which ends the scenario), and
-// the game ends by itself. A music file that is missing marks, on standard
-// error, how far the game came.
-TEST(PlayerTest, PipesInPlaceOfFilesAreFilesThatCannotBeRead) {
+// A pipe where the game has its settings file is a file that cannot be read,
+// never one that holds the player: the settings give their defaults and take
+// no value, and the game ends by itself. A music file that is missing marks,
+// on standard error, how far the game came.
+TEST(PlayerTest, APipeInPlaceOfTheSettingsFileIsAFileThatCannotBeRead) {
   TempFolder folder;
-  WriteSceneImages(folder);
+  WriteSceneImages(folder.path());
   folder.Write("RootScenairo.csc",
                "OnBegin() { Sound.LoadMusic(1, \"begin.ogg\"); Scenario.SceneFile = \"stage.scn\"; }\n"
-               "OnEndScene() { Scenario.SceneFile = \"pipe.scn\"; }\n"
+               "OnEndScene() { Scenario.SceneFile = empty; }\n"
                "OnEnd() { Sound.LoadMusic(3, \"end.ogg\"); }\n");
   folder.Write("stage.scn",
                "<Scene>\n <Script>\nBegin() {\n"
                "  if (Storage.LoadString(empty, \"Key\", \"none\") == \"none\") Sound.LoadMusic(2, \"stage.ogg\");\n"
                "  Storage.SaveValue(empty, \"Key\", \"saved\");\n  Scene.EndScene();\n}\n"
                " </Script>\n <Function OnBegin=\"Begin\"/>\n</Scene>\n");
-  for (const char* pipe : {"Config.sav", "pipe.scn"}) ASSERT_EQ(mkfifo((folder.path() + pipe).c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo((folder.path() + "Config.sav").c_str(), 0600), 0);
   PlayerProcess player(folder);
   EXPECT_EQ(player.Wait(30000), 0);
   EXPECT_EQ(player.Output(),
-            "t3dplayer: music 1: cannot read \"begin.ogg\"\nt3dplayer: music 2: cannot read \"stage.ogg\"\n");
-  for (const char* pipe : {"Config.sav", "pipe.scn"})
-    EXPECT_EQ(fs::status(folder.path() + pipe).type(), fs::file_type::fifo) << pipe;
+            "t3dplayer: music 1: cannot read \"begin.ogg\"\nt3dplayer: music 2: cannot read \"stage.ogg\"\n"
+            "t3dplayer: music 3: cannot read \"end.ogg\"\n");
+  EXPECT_EQ(fs::status(folder.path() + "Config.sav").type(), fs::file_type::fifo);
 }
 
 // Each failed step of tables/startup_failures.rows shows its own text (the
@@ -309,7 +288,7 @@ TEST_F(PlayerWindowTest, KilledDuringItsBoxLeavesNeitherLockNorBox) {
 // .x file, and nothing is written outside the game.
 TEST_F(PlayerWindowTest, ConversionWritesIntoTheFolderItCheckedWhileItsBoxWaited) {
   TempFolder folder, outside;
-  WriteSceneImages(folder);
+  WriteSceneImages(folder.path());
   folder.Write("Template.x", ReadTextFile(fs::path(T3D_SOURCE_DIR) / "demo/Template.x"));
   folder.Write("RootScenairo.csc",
                "OnBegin() { Scenario.SceneFile = \"stage.scn\"; }\nOnEndScene() { Scenario.SceneFile = empty; }\n");

@@ -95,8 +95,6 @@ TEST_F(WriteXFile, AFailedWriteLeavesTheOldFile) {
   const Case cases[] = {
       {"no template", (folder_ / "elsewhere").string(), (folder_ / "m.x").string(),
        "\"Template.x\" cannot be read from the program folder"},
-      {"program folder too long", folder_.string() + "/" + std::string(260, 'p'), (folder_ / "m.x").string(),
-       "the program folder's path is too long for \"Template.x\""},
       {"no such folder", (folder_ / "program").string(), (folder_ / "none" / "m.x").string(),
        "the .x file cannot be written"},
       {"a folder in the way", (folder_ / "program").string(), (folder_ / "dir.x").string(),
@@ -113,6 +111,19 @@ TEST_F(WriteXFile, AFailedWriteLeavesTheOldFile) {
     EXPECT_EQ("old", ReadTextFile(folder_ / "m.x")) << c.what;
     EXPECT_EQ((std::vector<std::string>{"dir.x", "elsewhere", "m.x", "program"}), Listing(folder_)) << c.what;
   }
+}
+
+// However deep the game's folder lies, its template is read: the system's
+// name bounds count the content's names, never the folder the game is in.
+TEST_F(WriteXFile, ReadsTheTemplateOfAFolderPastTheSystemsNameBound) {
+  fs::path deep = folder_;
+  for (int i = 0; i < 3; ++i) deep /= std::string(120, 'd');
+  fs::create_directories(deep);
+  std::ofstream(deep / "Template.x", std::ios::binary) << "xof 0303txt 0032\r\n";
+  SetProgramDir(deep.string());
+  std::string error;
+  ASSERT_TRUE(WriteX(model_, (deep / "m.x").string(), &error)) << error;
+  EXPECT_EQ("xof 0303txt 0032\r\n" + WriteXText(model_), ReadTextFile(deep / "m.x"));
 }
 
 // The file a class names is replaced where it lies, whatever the letter case

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -17,6 +18,8 @@
 #include "motion/motion_dump.h"
 #include "platform/gpu/recording_device.h"
 #include "platform/math/matrix.h"
+#include "platform/system/content_path.h"
+#include "platform/system/temp_folder.h"
 #include "support/case_files.h"
 #include "support/rounded_text.h"
 
@@ -180,6 +183,25 @@ TEST(ModelLoadTest, PathTooLongLeavesTheModelEmpty) {
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(DumpModel(model), "frames:\nbone matrices 0, textures no, no controller\n");
   EXPECT_EQ(model.GetRootFrame(), nullptr);
+}
+
+// A game's folder may lie deeper than the system's 260-byte names: they bound
+// what the game names, so its model and the texture beside it still load.
+TEST(ModelLoadTest, LoadsModelAndTextureOfAGameInAFolderDeeperThanTheNameBound) {
+  TempFolder temp;
+  ASSERT_FALSE(temp.path().empty());
+  std::string game = temp.path();
+  for (int i = 0; i < 9; ++i) game += "ダウンロード同人ゲーム作品体験版/";
+  ASSERT_GT(game.size(), 400u);
+  std::filesystem::create_directories(game + "models");
+  for (const char* name : {"still_box.x", "box.png"})
+    std::filesystem::copy_file(ModelsDir() + name, game + "models/" + name);
+  SetProgramDir(game);
+  Model model;
+  std::string error;
+  EXPECT_TRUE(model.Load(game + "models\\still_box.x", &error)) << error;
+  EXPECT_TRUE(model.HasTextures());
+  SetProgramDir("");
 }
 
 }  // namespace

@@ -174,8 +174,20 @@ bool ResolveComponents(const std::string& folder, const std::vector<std::string>
   return false;
 }
 
+// How much of `path` is the program folder or folders above it, whole
+// components up to and including a "/": that part is the disk's, taken as it
+// stands. A path elsewhere shares only the root, or nothing.
+std::size_t ProgramFolderPart(std::string_view path, std::string_view program) {
+  std::size_t same = 0;
+  while (same < path.size() && same < program.size() && path[same] == program[same]) ++same;
+  // The program folder itself, named without its final "/".
+  if (same == path.size() && same < program.size() && program[same] == '/') return same;
+  const std::size_t slash = path.substr(0, same).rfind('/');
+  return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
 bool FindOnDisk(std::string_view name, Wanted wanted, std::string& diskPath) {
-  std::string normalized = NormalizeContentPath(name);
+  std::string normalized = NormalizeGamePath(name);
   if (normalized.empty() || normalized.back() == '/') return false;
 
   struct stat info;
@@ -184,15 +196,20 @@ bool FindOnDisk(std::string_view name, Wanted wanted, std::string& diskPath) {
     return true;
   }
 
+  // Only the components the content names are matched loosely: a folder
+  // beside the game's own that differs in case or form ("MyGame" and
+  // "mygame", a game unpacked twice) must never lend it a file.
+  std::size_t fixed = ProgramFolderPart(normalized, ProgramDir());
+  if (fixed == 0 && normalized[0] == '/') fixed = 1;
+  if (fixed >= normalized.size()) return false;
   std::vector<std::string> parts;
-  std::size_t start = normalized[0] == '/' ? 1 : 0;
-  for (;;) {
+  for (std::size_t start = fixed;;) {
     std::size_t slash = normalized.find('/', start);
     parts.push_back(normalized.substr(start, slash - start));
     if (slash == std::string::npos) break;
     start = slash + 1;
   }
-  return ResolveComponents(normalized[0] == '/' ? "/" : "", parts, 0, wanted, diskPath);
+  return ResolveComponents(normalized.substr(0, fixed), parts, 0, wanted, diskPath);
 }
 
 // The real path of a file that may not exist yet: the part of `path` that
@@ -279,6 +296,27 @@ std::string NormalizeContentPath(std::string_view name) {
   return result;
 }
 
+std::string NormalizeGamePath(std::string_view path) {
+  const std::string program = ProgramDir();
+  if (path.substr(0, program.size()) != program) return NormalizeContentPath(path);
+  std::string_view name = path.substr(program.size());
+  while (!name.empty() && IsSeparator(name[0])) name.remove_prefix(1);
+  std::string folder = program;
+  std::string rest = NormalizeContentPath(name);
+  // A climb out of the program folder goes up the folder's own components,
+  // which are the disk's names and are never normalized as content.
+  while (rest == ".." || rest.rfind("../", 0) == 0) {
+    rest.erase(0, rest.size() == 2 ? 2 : 3);
+    if (folder.size() > 1) folder.erase(folder.rfind('/', folder.size() - 2) + 1);
+  }
+  return folder + rest;
+}
+
+std::size_t ContentNameLength(std::string_view path) {
+  const std::string program = ProgramDir();
+  return path.substr(0, program.size()) == program ? path.size() - program.size() : path.size();
+}
+
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -300,7 +338,7 @@ bool FindFileOnDisk(std::string_view name, std::string& diskPath) {
 }
 
 std::string DiskPathToWrite(std::string_view name) {
-  std::string normalized = NormalizeContentPath(name);
+  std::string normalized = NormalizeGamePath(name);
   std::string found;
   if (FindOnDisk(normalized, Wanted::kFile, found)) return found;
   if (normalized.empty() || normalized.back() == '/') return normalized;

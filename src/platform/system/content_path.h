@@ -15,13 +15,27 @@
 // a second byte 0x5C is never taken for a separator.
 std::string NormalizeContentPath(std::string_view name);
 
+// A path the program made from its own folder and a content name: the program
+// folder that starts it kept byte for byte (it is a disk path, whatever bytes
+// it holds), the content's name after it normalized as above, and a ".." that
+// climbs out of the program folder taking off that folder's own components.
+// Any other path is normalized as a whole.
+std::string NormalizeGamePath(std::string_view path);
+
+// What the content names in such a path: its length without the program
+// folder that starts it. The fixed name bounds of the system count this part
+// only: the folder a game stands in is the player's, and on Linux its name is
+// UTF-8 (three bytes for most Japanese characters) and often deep.
+std::size_t ContentNameLength(std::string_view path);
+
 // ASCII letters compared without case; the second byte of a double-byte
 // character is compared exactly.
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoreAsciiCase(std::string_view text, std::string_view prefix);
 
-// Maps a content name to the path of an existing regular file. Each component
-// (folders too) is looked for by its own bytes, then by its UTF-8 form (the
+// Maps a content name to the path of an existing regular file. The program
+// folder and the folders above it are the disk's and are taken as they stand;
+// each component after them (folders too) is looked for by its own bytes, then by its UTF-8 form (the
 // name tools write when they unpack a Windows game; only for a name that is
 // Shift-JIS throughout), then by each of the two without regard to ASCII case
 // (several such names: the first in byte order that leads to a file). So

@@ -121,6 +121,57 @@ TEST_F(JapaneseNamesOnDiskTest, OpeningReadsTheFileTheWriterWouldReplace) {
   EXPECT_EQ(Relative(DiskPathToWrite(name)), "\x97\xBC\x95\xFB.txt");
 }
 
+// Games beside their twins: a folder differing only in case, a game unpacked
+// twice in both encodings, "Downloads" beside "downloads"; and a folder name
+// that holds a backslash.
+class ProgramFolderOnDiskTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(folder_.path().empty());
+    folder_.Write("MyGame/RootScenairo.csc", "own");
+    folder_.Write("MyGame/models/b.x", "own");
+    folder_.Write("mygame/stage.scn", "twin");
+    folder_.Write("mygame/Models/a.x", "twin");
+    folder_.Write("mygame/Sounds/s.wav", "twin");
+    folder_.Write("\x83\x51\x81\x5B\x83\x80/RootScenairo.csc", "own");
+    folder_.Write("ゲーム/stage.scn", "twin");
+    folder_.Write("Downloads/game/root.csc", "own");
+    folder_.Write("downloads/game/stage.scn", "twin");
+    folder_.Write("back\\slash/x.txt", "own");
+    folder_.Write("back\\slash/Sub/y.txt", "own");
+    folder_.Write("back/slash/x.txt", "other");
+  }
+  void TearDown() override { SetProgramDir(""); }
+
+  TempFolder folder_;
+};
+
+TEST_F(ProgramFolderOnDiskTest, OnlyTheContentsNameIsMatchedLoosely) {
+  for (const auto& row : ReadTableRows(kTables / "program_folder.rows", 4, 18)) {
+    SetProgramDir(folder_.path() + row[1]);
+    const std::string name = ProgramDir() + row[2];
+    std::string found = "<none>";
+    if (row[0] == "write") {
+      found = DiskPathToWrite(name);
+    } else if (!FindFileOnDisk(name, found)) {
+      found = "<none>";
+    }
+    if (found.rfind(folder_.path(), 0) == 0) found.erase(0, folder_.path().size());
+    EXPECT_EQ(found, row[3]) << row[0] << " " << row[1] << " " << row[2];
+  }
+}
+
+// The system's name bounds count what the content names, never the folder
+// the game stands in.
+TEST(ContentNameLengthTest, CountsOnlyWhatFollowsTheProgramFolder) {
+  const std::string deep = "/" + std::string(300, 'd') + "/";
+  SetProgramDir(deep);
+  EXPECT_EQ(ContentNameLength(deep + "scenes\\a.scn"), 12u);
+  EXPECT_EQ(ContentNameLength(deep), 0u);
+  EXPECT_EQ(ContentNameLength("/elsewhere/a.scn"), 16u);
+  SetProgramDir("");
+}
+
 // Climbs and links out of a game are the object class's conversion cases;
 // here what the walk meets on the way.
 TEST(LiesInsideFolderTest, ResolvesWhatExistsAndRefusesWhatDoesNotResolve) {

@@ -1,0 +1,1 @@
+Saved(key, value) { Storage.SaveValue(empty, key, value); }

@@ -1,0 +1,147 @@
+// Where a game's folder stands: beside a twin whose name differs only in case
+// or form (a game unpacked twice, "Downloads" beside "downloads"), and deeper
+// than the 260-byte names of the system. The built program is played there as
+// a person would.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/player_process.h"
+#include "files/archive_writer.h"
+#include "platform/system/temp_folder.h"
+#include "support/case_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSource = T3D_SOURCE_DIR;
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+struct Played {
+  int exitCode = -1;
+  std::string output;
+  std::string settings;
+};
+
+Played PlayIn(const std::string& folder) {
+  PlayerProcess player(folder);
+  Played played;
+  played.exitCode = player.Wait();
+  played.output = player.Output();
+  played.settings = ReadTextFile(folder + "Config.sav");
+  return played;
+}
+
+// The game names a scene it does not have; its twin has one, whose script
+// would save that it played.
+constexpr char kRootNamingAMissingScene[] =
+    "OnBegin() { Storage.SaveValue(empty, \"Root\", \"own\"); Scenario.SceneFile = \"stage.scn\"; }\n"
+    "OnEndScene() { Scenario.SceneFile = empty; }\n";
+constexpr char kTwinScene[] =
+    "<Scene>\n <Script>\nBegin() { Storage.SaveValue(empty, \"Scene\", \"twin\"); Scene.EndScene(); }\n"
+    " </Script>\n <Function OnBegin=\"Begin\"/>\n</Scene>\n";
+
+TEST(GameFolderTest, AGameNeverPlaysWhatItsTwinFolderHolds) {
+  const struct {
+    const char* game;
+    const char* twin;
+  } cases[] = {
+      {"MyGame", "mygame"},
+      {"\x83\x51\x81\x5B\x83\x80", "ゲーム"},  // ゲーム, unpacked once in Shift-JIS and once in UTF-8
+      {"Downloads/game", "downloads/game"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.twin);
+    TempFolder temp;
+    const std::string game = temp.MakeFolder(c.game) + "/";
+    WriteSceneImages(game);
+    WriteFile(game + "RootScenairo.csc", kRootNamingAMissingScene);
+    const std::string twin = temp.MakeFolder(c.twin) + "/";
+    WriteSceneImages(twin);
+    WriteFile(twin + "stage.scn", kTwinScene);
+    const Played played = PlayIn(game);
+    EXPECT_EQ(played.settings, Settings("Config", {{"Root", "own"}}));
+  }
+}
+
+// The twin's archive would bring a root scenario of its own; the game's is
+// on its disk.
+TEST(GameFolderTest, TheTwinsStartupArchiveIsNotMounted) {
+  TempFolder temp;
+  const std::string game = temp.MakeFolder("MyGame4") + "/";
+  WriteFile(game + "RootScenairo.csc", "OnBegin() { Storage.SaveValue(empty, \"Root\", \"own\"); }\n");
+  const std::string twin = temp.MakeFolder("mygame4") + "/";
+  WriteFile(twin + "Startup.dat",
+            BuildTestArchive({{"ROOTSCENAIRO.CSC", "OnBegin() { Storage.SaveValue(empty, \"Root\", \"twin\"); }\n"}}));
+  const Played played = PlayIn(game);
+  EXPECT_EQ(played.exitCode, 0);
+  EXPECT_EQ(played.output, "");
+  EXPECT_EQ(played.settings, Settings("Config", {{"Root", "own"}}));
+}
+
+// The twin holds an old .x of the model: the game converts its own source
+// into its own folder, and the twin's file stays as it was.
+TEST(GameFolderTest, AConversionWritesIntoTheGamesOwnFolder) {
+  TempFolder temp;
+  const std::string game = temp.MakeFolder("MyGame") + "/";
+  WriteSceneImages(game);
+  WriteFile(game + "Template.x", ReadTextFile(kSource / "demo/Template.x"));
+  WriteFile(game + "RootScenairo.csc",
+            "OnBegin() { Scenario.SceneFile = \"stage.scn\"; }\nOnEndScene() { Scenario.SceneFile = empty; }\n");
+  WriteFile(game + "stage.scn", "<Scene>\n <MotionObject File=\"models\\runner.txt\"/>\n <Script>\n"
+                                "Begin() { Storage.SaveValue(empty, \"Played\", 1); Scene.EndScene(); }\n"
+                                " </Script>\n <Function OnBegin=\"Begin\"/>\n</Scene>\n");
+  WriteFile(game + "models/runner.txt", "<MotionObject>\n <Name value=\"Runner\"/>\n"
+                                        " <MeshFile value=\"runner.x\" src=\"runner.mqo\"/>\n</MotionObject>\n");
+  WriteFile(game + "models/runner.mqo", ReadTextFile(kSource / "demo/models/hero.mqo"));
+  const std::string twin = temp.MakeFolder("mygame") + "/";
+  WriteFile(twin + "models/runner.x", "twin");
+  const Played played = PlayIn(game);
+  EXPECT_EQ(played.exitCode, 0);
+  EXPECT_EQ(played.output, "");
+  EXPECT_EQ(played.settings, Settings("Config", {{"Played", "1"}}));
+  EXPECT_EQ(ReadTextFile(game + "models/runner.x").rfind("xof 0303txt 0032", 0), 0u);
+  EXPECT_EQ(ReadTextFile(twin + "models/runner.x"), "twin");
+}
+
+// deep_game/ with the demo's models, text and sound, in `folder`.
+void CopyDeepGame(const std::string& folder) {
+  const auto recursive = fs::copy_options::recursive;
+  fs::create_directories(folder);
+  for (const char* name : {"models", "text", "sound", "Template.x", "toon.bmp", "shadow.bmp", "ASCII16.png"})
+    fs::copy(kSource / "demo" / name, fs::path(folder) / name, recursive);
+  fs::copy(kSource / "tests/app/deep_game", folder, recursive | fs::copy_options::overwrite_existing);
+}
+
+// The system bounds the names a game gives, not the folder it stands in:
+// under a folder path of more than 400 bytes (nine levels of a Japanese name,
+// three bytes a character in UTF-8) the game plays as it does in a short one.
+TEST(GameFolderTest, AGamePlaysTheSameInAFolderDeeperThanTheNameBound) {
+  TempFolder temp;
+  std::string deep = temp.path();
+  for (int i = 0; i < 9; ++i) deep += "ダウンロード同人ゲーム作品体験版/";
+  ASSERT_GT(deep.size(), 400u);
+  std::vector<Played> runs;
+  std::vector<std::string> models;
+  for (const std::string& folder : {temp.path() + "game/", deep}) {
+    SCOPED_TRACE(folder.size());
+    CopyDeepGame(folder);
+    runs.push_back(PlayIn(folder));
+    EXPECT_EQ(runs.back().exitCode, 0);
+    EXPECT_EQ(runs.back().output, "");
+    EXPECT_EQ(runs.back().settings, ExpectedSettings(folder + "expected.sav"));
+    models.push_back(ReadTextFile(folder + "models/hero.x"));
+  }
+  EXPECT_EQ(runs[0].settings, runs[1].settings);
+  EXPECT_EQ(models[0].rfind("xof 0303txt 0032", 0), 0u);
+  EXPECT_EQ(models[0], models[1]);
+}
+
+}  // namespace
