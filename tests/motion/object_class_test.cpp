@@ -355,6 +355,24 @@ TEST_F(ObjectClassConversion, RefusalLineShowsNamesInUtf8WithControlBytesEscaped
   EXPECT_TRUE(fs::is_empty(evil));
 }
 
+// A right-to-left override in a disk name would make the terminal show the
+// rest of the line backwards, so that it reads as something it does not say.
+TEST_F(ObjectClassConversion, RefusalLineShowsCharactersThatReorderItEscaped) {
+  TempFolder outside;
+  const std::string out = fs::canonical(outside.path()).string() + "/";
+  const std::string evil = outside.MakeFolder("ev\xe2\x80\xaeli");
+  ASSERT_EQ(symlink(evil.c_str(), Path("link").c_str()), 0);
+  folder_.Write("m.mqo", kTriangleMqo);
+  folder_.Write("cat.txt", Wrap(" <MeshFile value=\"link/new.x\" src=\"m.mqo\"/>\n"));
+  ObjectClass objectClass;
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            Path("m.mqo") + ": not converted: \"" + Path("link/new.x") + "\" leads to \"" + out +
+                "ev\\u202eli/new.x\", outside the program's folder\n");
+  EXPECT_TRUE(fs::is_empty(evil));
+}
+
 // Content names the files in Shift-JIS ("モデル"); unpacked on Linux, the
 // source's name on the disk is UTF-8. The new .x takes the UTF-8 form, and
 // the time check finds the .x in either form.

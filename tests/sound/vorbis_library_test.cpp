@@ -28,7 +28,6 @@ TEST(VorbisLibraryTest, LoadsOnlyACompleteLibraryWithASmallEnoughState) {
       {"no file", folder.path() + "missing.so", kVorbisNotLoadable},
       {"a file that is no library", folder.path() + "text.so", kVorbisNotLoadable},
       {"a pipe", folder.path() + "pipe.so", kVorbisNotLoadable},
-      {"a folder", folder.path(), kVorbisNotLoadable},
       {"a name missing, even one never called", T3D_WUVORBIS_NO_CROSSLAP, kVorbisNameMissing},
       {"a decoder state of 961 bytes", T3D_WUVORBIS_961, kVorbisStateTooLarge},
   };

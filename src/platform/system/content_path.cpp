@@ -373,6 +373,10 @@ FilePtr OpenRegularFile(const std::string& diskPath, std::uint64_t* size) {
   // Non-blocking: opening a pipe waits for a writer, and the name may be a
   // pipe by now. The type is checked again on what was actually opened.
   int fd = open(diskPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  // A lease another process holds (file servers and sync tools take them)
+  // fails a non-blocking open at once. Only a regular file takes a lease, and
+  // the name was one: the open waits for the lease's break, as reads did.
+  if (fd < 0 && errno == EWOULDBLOCK) fd = open(diskPath.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

@@ -64,7 +64,8 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // Opens the file at a disk path for binary reading, links followed. A pipe,
 // a device or a folder at that name is no file to read, and opening it never
 // blocks: null for anything but a regular file (errno ENOENT when nothing is
-// there). `size` (may be null) receives its size.
+// there). A regular file under another process's lease is waited for until
+// the lease is given up. `size` (may be null) receives its size.
 FilePtr OpenRegularFile(const std::string& diskPath, std::uint64_t* size = nullptr);
 
 // FindFileOnDisk, then OpenRegularFile.

@@ -20,8 +20,10 @@ bool StatFolder(const std::string& path, struct stat& info) {
 
 }  // namespace
 
+// O_PATH: the *at() calls need no more, and a game folder one may write into
+// and enter but not list is still a folder to save in.
 OpenedFolder::OpenedFolder(const std::string& path)
-    : fd_(open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    : fd_(open(path.empty() ? "." : path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
 
 OpenedFolder::~OpenedFolder() {
   if (fd_ >= 0) close(fd_);

@@ -18,7 +18,9 @@ class OpenedFolder {
   OpenedFolder& operator=(const OpenedFolder&) = delete;
 
   bool IsOpen() const { return fd_ >= 0; }
-  // For the *at() calls that work inside the folder.
+  // For the *at() calls that work inside the folder. It is opened only as a
+  // path: what needs the folder's read bit (listing it, syncing it) opens
+  // "." through it for that.
   int Descriptor() const { return fd_; }
 
   // Whether this folder is the folder at `path`.

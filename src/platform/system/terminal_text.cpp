@@ -1,7 +1,8 @@
 // Content's names on standard error. A downloaded game is untrusted: an ESC in
-// a file name would drive the terminal, a line feed would forge a second line.
-// So every control byte is shown as text, and what reaches the terminal is
-// UTF-8, whatever encoding the name came in.
+// a file name would drive the terminal, a line feed would forge a second line,
+// a right-to-left override would turn the rest of the line around. So every
+// control, and every character that reorders the line, is shown as text, and
+// what reaches the terminal is UTF-8, whatever encoding the name came in.
 #include "platform/system/terminal_text.h"
 
 #include <cstddef>
@@ -60,12 +61,54 @@ bool IsUtf8(std::string_view text) {
   return true;
 }
 
+// The code point of the well-formed character of `length` bytes at `i`.
+char32_t CodePointAt(std::string_view text, std::size_t i, std::size_t length) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+  constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  char32_t code = byte(0) & kLeadBits[length];
+  for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (byte(k) & 0x3F);
+  return code;
+}
+
+// Characters a terminal acts on rather than shows. The C1 controls: some
+// terminals take U+009B as the start of a control sequence, as they take
+// ESC [. The marks, embeddings, overrides and isolates that change the
+// display order: after a U+202E the rest of the line reads backwards, so a
+// name could make the line say something else than it does.
+bool IsTerminalControl(char32_t c) {
+  return (c >= 0x80 && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069);
+}
+
+void AppendCodePointEscape(std::string& out, char32_t c) {
+  out += "\\u";
+  AppendHexByte(out, static_cast<unsigned char>(c >> 8));
+  AppendHexByte(out, static_cast<unsigned char>(c & 0xFF));
+}
+
 // Backslashes stay as they are: content names use them as separators.
 std::string EscapeControls(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
+  for (std::size_t i = 0; i < utf8.size();) {
     const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c >= 0x80) {
+      const std::size_t length = Utf8CharacterLength(utf8, i);
+      if (length == 0) {
+        out += "\\x";
+        AppendHexByte(out, c);
+        ++i;
+      } else {
+        const char32_t code = CodePointAt(utf8, i, length);
+        if (IsTerminalControl(code)) {
+          AppendCodePointEscape(out, code);
+        } else {
+          out.append(utf8.substr(i, length));
+        }
+        i += length;
+      }
+      continue;
+    }
     if (c == '\n') {
       out += "\\n";
     } else if (c == '\r') {
@@ -75,14 +118,10 @@ std::string EscapeControls(std::string_view utf8) {
     } else if (c < 0x20 || c == 0x7F) {
       out += "\\x";
       AppendHexByte(out, c);
-    } else if (c == 0xC2 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0x80) {
-      // U+0080..U+009F: some terminals take U+009B as the start of a
-      // control sequence, as they take ESC [.
-      out += "\\u00";
-      AppendHexByte(out, static_cast<unsigned char>(utf8[++i]));
     } else {
       out += static_cast<char>(c);
     }
+    ++i;
   }
   return out;
 }

@@ -1,11 +1,17 @@
 #include "platform/system/profile_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/system/atomic_file.h"
@@ -100,6 +106,73 @@ TEST(ProfileFileTest, ASettingsFileThatIsNoFileGivesDefaultsAndTakesNoWrites) {
   EXPECT_TRUE(S_ISFIFO(info.st_mode));
   ASSERT_EQ(lstat((folder.path() + "link.sav").c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
+}
+
+// A file server or a sync tool: another process that owns the file holds a
+// write lease on it, and gives the lease up 200 ms after an open breaks it.
+class LeaseHolder {
+ public:
+  explicit LeaseHolder(const std::string& file) {
+    int ready[2];
+    if (pipe(ready) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(ready[0]);
+      // Blocked from the start, so that a break before the wait is not lost.
+      sigset_t broken;
+      sigemptyset(&broken);
+      sigaddset(&broken, SIGIO);
+      sigprocmask(SIG_BLOCK, &broken, nullptr);
+      const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+      const char held = fd >= 0 && fcntl(fd, F_SETLEASE, F_WRLCK) == 0 ? 'y' : 'n';
+      (void)!write(ready[1], &held, 1);
+      const timespec patience{10, 0}, grace{0, 200'000'000};
+      if (held != 'y' || sigtimedwait(&broken, nullptr, &patience) != SIGIO) _exit(1);
+      nanosleep(&grace, nullptr);
+      fcntl(fd, F_SETLEASE, F_UNLCK);
+      _exit(0);
+    }
+    close(ready[1]);
+    char held = 'n';
+    if (pid_ > 0) (void)!read(ready[0], &held, 1);
+    close(ready[0]);
+    holds_ = held == 'y';
+  }
+  ~LeaseHolder() { Join(); }
+
+  bool Holds() const { return holds_; }
+  // Whether the lease was broken and given up.
+  bool Join() {
+    if (pid_ <= 0) return false;
+    int status = -1;
+    waitpid(std::exchange(pid_, -1), &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool holds_ = false;
+};
+
+// A lease on the settings file is waited for, as reads always did: the
+// stored value is read, and a write keeps what was stored.
+TEST(ProfileFileTest, ASettingsFileUnderALeaseIsReadOnceTheLeaseIsGivenUp) {
+  for (const bool write : {false, true}) {
+    SCOPED_TRACE(write ? "write" : "read");
+    TempFolder folder;
+    const std::string file = folder.Write("Config.sav", "[S]\r\nK=stored\r\n");
+    LeaseHolder holder(file);
+    if (!holder.Holds()) GTEST_SKIP() << "no lease can be taken on this file system";
+    std::string value;
+    if (write) {
+      EXPECT_TRUE(WriteProfileString(file, "S", "L", "new"));
+      value = folder.Read("Config.sav");
+    } else {
+      GetProfileString(file, "S", "K", "default", value);
+    }
+    EXPECT_TRUE(holder.Join());
+    EXPECT_EQ(value, write ? "[S]\r\nK=stored\r\nL=new\r\n" : "stored");
+  }
 }
 
 TEST(AtomicFileTest, ReplacesWholeAndKeepsPermissions) {
