@@ -57,27 +57,6 @@ TEST(TextBounds, AccountFollowsEveryCopyMoveAndRelease) {
             "host cleared 7/0\nother account 7/2\nreleased outside 4/0\n");
 }
 
-// One text of 64 MiB is made and one byte more is not; the account takes
-// texts up to 1 GiB in all. Refused texts raise 46 and change nothing.
-TEST(TextBounds, TextsPastEitherBoundAreRefused) {
-  ScriptTextAccount account;
-  ScriptTextScope scope(&account);
-  const std::string longest(kMaxScriptTextLength + 1, 'x');
-  ScriptValue value;
-  value.SetString(longest.c_str(), kMaxScriptTextLength);
-  EXPECT_EQ(kMaxScriptTextLength, account.held);
-  EXPECT_THROW(value.SetString(longest.c_str()), EErrorCode);
-  EXPECT_EQ(kMaxScriptTextLength, account.held);
-  value.Clear();
-  account.held = kMaxScriptTextHeld - 3;  // as if other values held the rest
-  value.SetString("abc");
-  ScriptValue more;
-  EXPECT_THROW(more.SetString("d"), EErrorCode);
-  EXPECT_EQ(SVT_None, more.type);
-  value.Clear();
-  EXPECT_EQ(kMaxScriptTextHeld - 3, account.held);
-}
-
 // 64 globals, each given a different 32 MiB text: the text s and 30 of them
 // fill the 1 GiB, the 31st ends the call with 46. The globals set keep their
 // texts, the engine takes the next call, and a second engine of the same
