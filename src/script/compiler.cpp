@@ -1,6 +1,8 @@
 // The compiler: cuts a preprocessed source into functions, resolves every word
 // to what it names and checks each function's header.
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "platform/system/numbers.h"
@@ -87,26 +89,54 @@ bool IsParameterType(TokenKind kind) {
 
 }  // namespace
 
-EErrorCode CCScript::CompileScript(const char* source, const char* path, [[maybe_unused]] int firstLine) {
+EErrorCode CCScript::CompileScript(const char* source, const char* path, int firstLine) {
   if (!source) return ERR_NONE;
-  const std::string folder(path ? FolderOfPath(path) : std::string_view());
+  // String literals are the program's own texts, not ones its scripts make.
+  ScriptTextScope uncounted(nullptr);
+  const std::string file(path ? path : "");
   std::string text;
   std::vector<PreprocessorDefinition> definitions;
-  if (!Preprocess(source, text, {folder}, definitions, context_.fileReader)) return ERR_INCLUDE_NOT_FOUND;
-
-  const char* pos = text.c_str();
-  for (;;) {
-    pos = SkipLineEndsAndComments(pos);
-    std::size_t length = FindBlockEnd(pos);
-    if (length == 0) return ERR_NONE;
-    char name[kTokenBufferSize];
-    const char* probe = pos;
-    ReadToken(&probe, name, false, false);
-    if (FindFunction(name)) return ERR_DUPLICATE_FUNCTION;
-    EErrorCode code = FunctionCompiler(*this).Compile(pos, length);
-    if (code != ERR_NONE) return code;
-    pos += length;
+  SourceLines lines;
+  // The one report of a failed compile, at the place in the sources.
+  auto fail = [&](EErrorCode code, const SourceLines::Place& place, const std::string& name) {
+    const bool main = place.file == 0;
+    OnCompileError({code, main ? file : lines.files[static_cast<std::size_t>(place.file)],
+                    main ? place.line + firstLine - 1 : place.line, name});
+    return code;
+  };
+  bool preprocessed = false;
+  std::size_t start = 0;  // where the function being compiled starts in the preprocessed text
+  try {
+    if (!Preprocess(source, text, {std::string(FolderOfPath(file))}, definitions, context_.fileReader, &lines))
+      return fail(ERR_INCLUDE_NOT_FOUND, lines.fault, lines.faultInclude);
+    preprocessed = true;
+    const char* pos = text.c_str();
+    for (;;) {
+      pos = SkipLineEndsAndComments(pos);
+      std::size_t length = FindBlockEnd(pos);
+      if (length == 0) return ERR_NONE;
+      start = static_cast<std::size_t>(pos - text.c_str());
+      char name[kTokenBufferSize];
+      const char* probe = pos;
+      ReadToken(&probe, name, false, false);
+      if (FindFunction(name)) return fail(ERR_DUPLICATE_FUNCTION, lines.At(start), "");
+      FunctionCompiler compiler(*this);
+      EErrorCode code = compiler.Compile(pos, length);
+      if (code != ERR_NONE) return fail(code, lines.At(start + compiler.FaultOffset()), compiler.FaultName());
+      pos += length;
+    }
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
   }
+  // Memory ran out (an include too large to hold, say): no script error, and
+  // reported where the preprocessing or the compile stood.
+  SourceLines::Place standing;
+  if (preprocessed) {
+    standing = lines.At(start);
+  } else if (!lines.stretches.empty()) {
+    standing = lines.stretches.back().place;
+  }
+  return fail(ERR_USER_STOP, standing, "");
 }
 
 EErrorCode FunctionCompiler::Compile(const char* source, std::size_t length) {
@@ -128,10 +158,19 @@ EErrorCode FunctionCompiler::Compile(const char* source, std::size_t length) {
   std::unique_ptr<ScriptFunction> replaced = std::move(functions[slot]);
   functions[slot] = std::move(function);
 
+  bool tokenized = false;
+  std::size_t i = 0;
+  // A half-built function must not stay callable; the fault is at the token
+  // being read, or at the header's token that was wrong.
+  auto fail = [&](EErrorCode code) {
+    functions[slot] = std::move(replaced);
+    if (tokenized) faultOffset_ = offsets_[i < offsets_.size() ? i : offsets_.size() - 1];
+    return code;
+  };
   try {
     Tokenize(*fn, text.c_str(), text.size(), true);
+    tokenized = true;
     const std::vector<Token>& t = fn->tokens;
-    std::size_t i = 0;
     if (t[i].kind != TokenKind::Function || t[i].function != fn) throw ERR_NO_FUNCTION_NAME;
     ++i;
     if (t[i].kind != TokenKind::LParenthesis) throw ERR_NO_PARENTHESIS;
@@ -171,9 +210,12 @@ EErrorCode FunctionCompiler::Compile(const char* source, std::size_t length) {
     }
     if (t[i].kind != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
   } catch (EErrorCode code) {
-    // A half-built function must not stay callable.
-    functions[slot] = std::move(replaced);
-    return code;
+    return fail(code);
+  } catch (const std::bad_alloc&) {
+    // Any failure that is no script error stops the compile with 4.
+    return fail(ERR_USER_STOP);
+  } catch (const std::length_error&) {
+    return fail(ERR_USER_STOP);
   }
   return ERR_NONE;
 }
@@ -192,17 +234,25 @@ void FunctionCompiler::Tokenize(ScriptFunction& fn, const char* text, std::size_
   fn.tokens.clear();
   fn.tokens.reserve(256);
 
+  offsets_.clear();
+  std::size_t lastEnd = 0;  // where the last token kept ends
   auto append = [&](Token& token) {
     token.line = static_cast<std::uint16_t>(line > 0xFFFF ? 0xFFFF : line);
     token.column = static_cast<std::uint16_t>(column > 0xFFFF ? 0xFFFF : column);
     fn.tokens.push_back(token);
+    offsets_.push_back(faultOffset_);
   };
 
   for (;;) {
     Token token;
+    // Blanks and comments before a token never pass a line end, so a fault
+    // found reading it is on the line where the reading starts.
+    faultOffset_ = static_cast<std::size_t>(pos - text);
     TokenKind kind = pos < end ? ReadToken(&pos, word, false, true) : TokenKind::None;
     token.kind = kind;
     if (kind == TokenKind::None) {
+      // The end stands where the last token ended, not after the blank lines that may follow it.
+      faultOffset_ = lastEnd;
       append(token);
       break;
     }
@@ -289,8 +339,12 @@ void FunctionCompiler::Tokenize(ScriptFunction& fn, const char* text, std::size_
         const char* after = pos;
         while (IsBlank(*after)) ++after;
         if (*after == ':') {
-          for (int i = 0; i < labelCount; ++i)
-            if (std::strcmp(fn.labelNames[i], name.text) == 0) throw ERR_LABEL_IN_USE;
+          for (int i = 0; i < labelCount; ++i) {
+            if (std::strcmp(fn.labelNames[i], name.text) == 0) {
+              faultName_ = word;
+              throw ERR_LABEL_IN_USE;
+            }
+          }
           if (labelCount < kMaxLabels) {
             std::memcpy(fn.labelNames[labelCount], name.text, sizeof name.text);
             fn.labels[labelCount++] = static_cast<std::int32_t>(fn.tokens.size());
@@ -324,12 +378,14 @@ void FunctionCompiler::Tokenize(ScriptFunction& fn, const char* text, std::size_
     }
     append(token);
     column = static_cast<int>(pos - lineStart);
+    lastEnd = static_cast<std::size_t>(pos - text);
 
     if (kind == TokenKind::LMiddleParenthesis) ++depth;
     if (kind == TokenKind::RMiddleParenthesis) {
       --depth;
       if (singleFunction && depth == 0) {
         Token last;
+        faultOffset_ = lastEnd;
         append(last);
         break;
       }

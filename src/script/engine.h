@@ -78,6 +78,17 @@ class Interpreter;
 class FunctionCompiler;
 struct ScriptContext;
 
+// A failed compile as its report names it: the code, the file the fault
+// stands in as the content names it (the source's path, or an included file's
+// folder and name) and its line there, and the name the fault is about: the
+// include that could not be read (2) or the label defined twice (14).
+struct CompileFault {
+  EErrorCode code = ERR_NONE;
+  std::string file;
+  int line = 0;
+  std::string name;
+};
+
 class CCScript {
  public:
   // An engine of the program (ScriptContext::Program), or of the given context.
@@ -88,6 +99,9 @@ class CCScript {
   CCScript& operator=(const CCScript&) = delete;
 
   virtual bool OnError(int line, int column, int code) { return false; }
+  // Once for each failed compile, before CompileScript returns the code. The
+  // base does nothing: tests and tools compile broken scripts on purpose.
+  virtual void OnCompileError(const CompileFault& fault) {}
 
   bool RegisterClass(NativeClass* cls);
   // `firstLine` is the line of `path` on which `source` starts (a script

@@ -4,10 +4,13 @@
 // assignment and the operators. The callers set pc_ first, so that an error
 // thrown here is reported at the same token whichever path called.
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "platform/system/numbers.h"
 #include "platform/system/stack_guard.h"
 #include "script/engine_internal.h"
+#include "script/script_context.h"
 
 namespace {
 
@@ -244,6 +247,8 @@ EErrorCode Interpreter::HostCall(ScriptFunction* fn, ScriptValue* args, int argC
     stackLimit_ = NativeStackLimit();
     stepsLeft_ = stepBudget_;
   }
+  // What the call's scripts make is counted for the context, within its bounds.
+  ScriptTextScope texts(&engine_.context_.texts);
   EErrorCode result = ERR_NONE;
   try {
     pc_ = fn->tokens.data();
@@ -252,9 +257,15 @@ EErrorCode Interpreter::HostCall(ScriptFunction* fn, ScriptValue* args, int argC
     CallScript(fn, args, argCount, value, true);
   } catch (EErrorCode code) {
     result = code;
-    // Reported before the registers go back: the report reads the position.
-    engine_.OnError(pc_ ? pc_->line : 0, pc_ ? pc_->column : 0, code);
+  } catch (const std::bad_alloc&) {
+    // Memory the machine did not have for what a script (or a class it
+    // called) asked: an error of that script, never the end of the player.
+    result = ERR_STACK_OVERFLOW;
+  } catch (const std::length_error&) {
+    result = ERR_STACK_OVERFLOW;
   }
+  // Reported before the registers go back: the report reads the position.
+  if (result != ERR_NONE) engine_.OnError(pc_ ? pc_->line : 0, pc_ ? pc_->column : 0, result);
   pc_ = savedPc;
   running_ = savedRunning;
   returnValue_ = savedReturn;
@@ -392,10 +403,10 @@ void Interpreter::BinaryOp(ScriptValue& result, const ScriptValue& a, const Scri
   if (!TextOf(a, left)) throw ERR_LEFT_NOT_TEXT;
   if (!TextOf(b, right)) throw ERR_RIGHT_NOT_TEXT;
   if (code == 2) {
-    char* joined = new char[left.length + right.length + 1];
+    // Refused (46) before anything is allocated when it would pass the bounds.
+    char* joined = NewScriptText(left.length + right.length);
     std::memcpy(joined, left.text, left.length);
     std::memcpy(joined + left.length, right.text, right.length);
-    joined[left.length + right.length] = '\0';
     result.TakeString(joined);
     return;
   }

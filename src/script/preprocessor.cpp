@@ -2,6 +2,8 @@
 // kept as spaces, #define names replaced and #include files inserted.
 #include "script/preprocessor.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -98,13 +100,21 @@ class DefinitionTable {
 class Preprocessor {
  public:
   Preprocessor(const std::vector<std::string>& folders, std::vector<PreprocessorDefinition>& rows,
-               const ScriptFileReader& reader, std::string& output)
-      : folders_(folders), definitions_(rows), reader_(reader), output_(output) {}
+               const ScriptFileReader& reader, std::string& output, SourceLines* lines)
+      : folders_(folders), definitions_(rows), reader_(reader), output_(output), lines_(lines) {}
 
-  bool Run(const char* text, int depth) {
+  // Preprocesses one file's text (file: its index in SourceLines::files).
+  bool Run(const char* text, int depth, int file) {
     const char* p = text;
+    const char* counted = text;  // character 10s are counted up to here
+    SourceLines::Place place{file, 1};
     for (;;) {
-      if (output_.size() > kMaxPreprocessedSize) return false;
+      // Trail bytes of double-byte characters are never 10: counting bytes
+      // counts the lines an editor shows.
+      for (; counted < p; ++counted)
+        if (*counted == '\n') ++place.line;
+      NoteStretch(place);
+      if (output_.size() > kMaxPreprocessedSize) return Fail(place, std::string_view());
       if (IsBlank(*p)) {
         output_ += ' ';
         ++p;
@@ -126,7 +136,7 @@ class Preprocessor {
       if (directive == TokenKind::PpDefine) {
         Define(p);
       } else if (directive == TokenKind::PpInclude) {
-        if (!Include(p, depth)) return false;
+        if (!Include(p, depth, place)) return false;
       } else if (directive >= TokenKind::PpDefine && directive <= TokenKind::PpUndef) {
         DropLine(p, false);
       } else if (const std::string* value = definitions_.Find(token)) {
@@ -171,30 +181,61 @@ class Preprocessor {
     DropLine(p, valueIsLineEnd);
   }
 
-  // "#include NAME": the included file's output takes the place of the
-  // directive; the rest of its line stays.
-  bool Include(const char*& p, int depth) {
+  // "#include NAME" standing at `place`: the included file's output takes the
+  // place of the directive; the rest of its line stays.
+  bool Include(const char*& p, int depth, const SourceLines::Place& place) {
     char name[kTokenBufferSize];
     Token token = NextToken(p, name, true);
-    if (token.kind == TokenKind::None || IsLineEnd(token.kind) || name[0] == '\0') return false;
+    if (token.kind == TokenKind::None || IsLineEnd(token.kind) || name[0] == '\0')
+      return Fail(place, std::string_view());
     // A file that includes itself, directly or in a cycle, ends here.
-    if (depth + 1 > kMaxIncludeDepth) return false;
+    if (depth + 1 > kMaxIncludeDepth) return Fail(place, name);
+    // So do files that include each other many times over, however shallow.
+    if (++includes_ > kMaxIncludes) return Fail(place, name);
     std::string source;
-    bool found = false;
     for (const std::string& folder : folders_) {
-      if (ReadScriptFile(reader_, folder + name, source)) {
-        found = true;
-        break;
+      std::string path = folder + name;
+      if (!ReadScriptFile(reader_, path, source)) continue;
+      int file = 0;
+      if (lines_) {
+        file = static_cast<int>(lines_->files.size());
+        lines_->files.push_back(std::move(path));
+      }
+      return Run(source.c_str(), depth + 1, file);
+    }
+    return Fail(place, name);
+  }
+
+  // From here on the output comes from `place`.
+  void NoteStretch(const SourceLines::Place& place) {
+    if (!lines_) return;
+    std::vector<SourceLines::Stretch>& stretches = lines_->stretches;
+    if (!stretches.empty()) {
+      SourceLines::Stretch& last = stretches.back();
+      if (last.place.file == place.file && last.place.line == place.line) return;
+      if (last.offset == output_.size()) {  // nothing came of the last one
+        last.place = place;
+        return;
       }
     }
-    if (!found) return false;
-    return Run(source.c_str(), depth + 1);
+    stretches.push_back({output_.size(), place});
+  }
+
+  // The first failure ends the preprocessing: every caller returns at once.
+  bool Fail(const SourceLines::Place& place, std::string_view include) {
+    if (lines_) {
+      lines_->fault = place;
+      lines_->faultInclude = include;
+    }
+    return false;
   }
 
   const std::vector<std::string>& folders_;
   DefinitionTable definitions_;
   const ScriptFileReader& reader_;
   std::string& output_;
+  SourceLines* lines_;
+  int includes_ = 0;
 };
 
 }  // namespace
@@ -206,10 +247,17 @@ bool ReadScriptFile(const ScriptFileReader& reader, const std::string& path, std
   return reader ? reader(path, out) : ReadContentFile(path, out);
 }
 
+SourceLines::Place SourceLines::At(std::size_t offset) const {
+  auto after = std::upper_bound(stretches.begin(), stretches.end(), offset,
+                                [](std::size_t at, const Stretch& stretch) { return at < stretch.offset; });
+  return after == stretches.begin() ? Place{} : std::prev(after)->place;
+}
+
 bool Preprocess(const char* text, std::string& output, const std::vector<std::string>& includeFolders,
-                std::vector<PreprocessorDefinition>& definitions, const ScriptFileReader& reader) {
+                std::vector<PreprocessorDefinition>& definitions, const ScriptFileReader& reader,
+                SourceLines* lines) {
   output.clear();
   if (text == nullptr) return true;
-  Preprocessor preprocessor(includeFolders, definitions, reader, output);
-  return preprocessor.Run(text, 0);
+  Preprocessor preprocessor(includeFolders, definitions, reader, output, lines);
+  return preprocessor.Run(text, 0, 0);
 }

@@ -1,5 +1,6 @@
 // The script preprocessor: #define (one token), #include through the
-// replaceable file reader, comments dropped, other directives ignored.
+// replaceable file reader, comments dropped, other directives ignored; and
+// the map from its output back to files and lines. Used by the compiler.
 #pragma once
 
 #include <cstddef>
@@ -29,8 +30,41 @@ constexpr int kMaxIncludeDepth = 32;
 // without end; past this size the preprocessing fails.
 constexpr std::size_t kMaxPreprocessedSize = std::size_t{64} << 20;
 
+// Nor may they multiply the reading: one preprocessing reads at most this
+// many includes (as many as the model reader allows), and the one past them
+// fails like a missing file, before it is read.
+constexpr int kMaxIncludes = 1024;
+
+// Where the output came from, for reports that name a file and its line:
+// the preprocessor drops directive lines and inserts included files. File 0
+// is the text given to Preprocess, the others the included files as they
+// were read (folder and name). Lines count from 1 in their own file, at each
+// character 10.
+struct SourceLines {
+  struct Place {
+    int file = 0;
+    int line = 1;
+  };
+  // From `offset` on, the output comes from this place.
+  struct Stretch {
+    std::size_t offset;
+    Place place;
+  };
+  std::vector<std::string> files{std::string()};
+  std::vector<Stretch> stretches;
+  // A failed preprocessing: where it stopped (the #include that could not be
+  // read) and that include's name, empty when the fault was no include.
+  Place fault;
+  std::string faultInclude;
+
+  // The place of the output's byte at `offset`.
+  Place At(std::size_t offset) const;
+};
+
 // Preprocesses `text` into `output`. Include names are tried after each folder
 // (each ending in a separator, or empty) in turn, read through `reader`. False
-// when an include fails.
+// when an include fails. With `lines`, notes where the output came from and
+// where a failure stands.
 bool Preprocess(const char* text, std::string& output, const std::vector<std::string>& includeFolders,
-                std::vector<PreprocessorDefinition>& definitions, const ScriptFileReader& reader);
+                std::vector<PreprocessorDefinition>& definitions, const ScriptFileReader& reader,
+                SourceLines* lines = nullptr);

@@ -7,15 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-char* NewScriptText(const char* text, std::size_t length) {
-  char* copy = new char[length + 1];
-  if (length) std::memcpy(copy, text, length);
-  copy[length] = '\0';
-  return copy;
-}
-
-void DeleteScriptText(char* text) { delete[] text; }
-
 void ScriptValue::ReleaseText() {
   DeleteScriptText(text);
   text = nullptr;

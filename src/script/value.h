@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "script/script_text.h"
+
 class NativeClass;
 struct ScriptFunction;
 
@@ -117,10 +119,6 @@ struct ScriptValue {
  private:
   void ReleaseText();
 };
-
-// Texts owned by String values; allocated and released only through these.
-char* NewScriptText(const char* text, std::size_t length);
-void DeleteScriptText(char* text);
 
 // One global script variable: a value and a name of at most 31 characters.
 struct GlobalVar {

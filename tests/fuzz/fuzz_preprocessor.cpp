@@ -1,5 +1,7 @@
-// Preprocessor and lexer over arbitrary text: Preprocess, every ReadToken mode,
-// the expression readers and FindBlockEnd over the input and its output.
+// Preprocessor and lexer over arbitrary text: Preprocess and the map of its
+// output's lines, every ReadToken mode, the expression readers and
+// FindBlockEnd over the input and its output.
+#include <cstdlib>
 #include <vector>
 
 #include "fuzz_support.h"
@@ -52,7 +54,17 @@ T3D_FUZZ_TARGET(data, size) {
 
   std::string output;
   std::vector<PreprocessorDefinition> definitions;
-  Preprocess(text, output, {""}, definitions, ReadFromMemory);
+  SourceLines lines;
+  Preprocess(text, output, {""}, definitions, ReadFromMemory, &lines);
+  // The map back to the files: stretches in order within the output, each
+  // naming a file it has and a line in it.
+  for (std::size_t i = 0; i < lines.stretches.size(); ++i) {
+    const SourceLines::Stretch& stretch = lines.stretches[i];
+    if (stretch.offset > output.size() || (i > 0 && stretch.offset <= lines.stretches[i - 1].offset) ||
+        stretch.place.file < 0 || static_cast<std::size_t>(stretch.place.file) >= lines.files.size() ||
+        stretch.place.line < 1)
+      std::abort();
+  }
 
   LexAll(text);
   SplitFunctions(text);

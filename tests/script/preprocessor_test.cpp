@@ -86,6 +86,30 @@ TEST_F(PreprocessorTest, IncludesNestToTheDepthLimit) {
   EXPECT_FALSE(Preprocess("#include file1", output, {""}, definitions, reader_));
 }
 
+// i0 to i30 each include the next twice: 2^31 readings, each adding a byte,
+// that neither the depth nor the output bound would stop for minutes. The
+// reader gives up after a few thousand itself, so that without a budget this
+// fails quickly instead of running on.
+TEST_F(PreprocessorTest, IncludesPastTheBudgetFailBeforeTheyAreRead) {
+  for (int i = 0; i < 30; ++i) {
+    const std::string next = "i" + std::to_string(i + 1);
+    files_["i" + std::to_string(i)] = "#include " + next + "\n#include " + next + "\n";
+  }
+  files_["i30"] = "x";
+  int reads = 0;
+  const ScriptFileReader counting = [&](const std::string& path, std::string& out) {
+    return ++reads <= 5000 && reader_(path, out);
+  };
+  std::string output;
+  std::vector<PreprocessorDefinition> definitions;
+  SourceLines lines;
+  EXPECT_FALSE(Preprocess("#include i0", output, {""}, definitions, counting, &lines));
+  EXPECT_LE(reads, kMaxIncludes + 1);
+  // The one that went past is reported as an include that could not be read.
+  EXPECT_EQ(lines.faultInclude.rfind('i', 0), 0u) << lines.faultInclude;
+  EXPECT_GT(lines.fault.file, 0);
+}
+
 TEST_F(PreprocessorTest, OutputBeyondTheSizeLimitFails) {
   files_["big"] = std::string(std::size_t{1} << 20, 'b');
   std::string text;

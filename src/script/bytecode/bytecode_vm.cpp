@@ -59,6 +59,8 @@ const Bytecode* Interpreter::BytecodeOf(ScriptFunction& fn) {
   if (fn.bytecode) return fn.bytecode.get();
   if (fn.bytecodeNever) return nullptr;
   auto code = std::make_unique<Bytecode>();
+  // Its text constants are the program's literals, not texts the call makes.
+  ScriptTextScope uncounted(nullptr);
   switch (CompileBytecode(fn, *code, stackLimit_)) {
     case CompileResult::kCompiled:
       fn.bytecode = std::move(code);
