@@ -82,6 +82,24 @@ TEST(TagHandlerStackTest, EventsGoToTheElementOnTopUntilOneRefuses) {
   }
 }
 
+// The file's author learns where it stopped and why; the stack's success
+// flag falls as before.
+TEST(TagHandlerStackTest, AnErrorTellsTheFileAndLineWhereTheMarkupStopped) {
+  for (const auto& row : ReadTableRows(fs::path(T3D_SOURCE_DIR) / "tests/files/tables/markup_stops.rows", 2, 10)) {
+    std::string log;
+    LoggingElement root("Root", log);
+    TagHandlerStack stack;
+    stack.SetPath("models/cat.txt");
+    stack.Push(&root);
+    MarkupReader reader;
+    reader.SetText(row[0].c_str());
+    testing::internal::CaptureStderr();
+    const bool parsed = reader.ParseElements(stack, nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), row[1]) << row[0];
+    EXPECT_EQ(stack.Succeeded(), parsed) << row[0];
+  }
+}
+
 TEST(TagHandlerStackTest, StackHolds100EntriesAndPopStopsAtEmpty) {
   std::string log;
   std::vector<std::unique_ptr<LoggingElement>> elements;
