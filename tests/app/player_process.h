@@ -3,6 +3,7 @@
 // the test gives, and waited for with a time limit. Used by the end-to-end tests.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,6 +40,23 @@ class PlayerProcess {
   int pid_ = -1;
   std::string outputPath_;
 };
+
+struct RunResult {
+  int exitCode = -1;
+  std::string output;  // standard error and standard output
+};
+
+// Plays the game in `folder` to its end.
+RunResult Play(const TempFolder& folder, const PlayerOptions& options = {});
+
+// The images a scene's drawing needs to start, as any game folder has them.
+void WriteSceneImages(const TempFolder& folder);
+// The folder of a game as the program meets it: the files of `game`, where a
+// folder NAME.dat becomes the archive NAME.dat (its paths joined by "\\"),
+// and the images a scene's drawing needs.
+void CopyGame(const std::filesystem::path& game, const TempFolder& folder);
+// expected.sav: a "[Section]" line, then its "name=value" lines.
+std::string ExpectedSettings(const std::filesystem::path& file);
 
 // A settings file as Storage writes it under the default key: one section,
 // then its entries in order.
