@@ -87,8 +87,9 @@ bool Scene::FinishClass(ObjectClass& cls, const std::string& path, std::vector<S
 
   // Hooks are resolved once, after every script they may name is compiled;
   // their results are not looked at.
-  static constexpr const char* kClassHooks[kClassCommandCount] = {"OnLoop", "OnHit",    "OnCreate",
-                                                                  "OnDelete", "",       "OnPreRender"};
+  // The fifth hook is never filled.
+  static constexpr const char* kClassHooks[kClassCommandCount] = {"OnLoop",   "OnHit", "OnCreate",
+                                                                  "OnDelete", "",      "OnPreRender"};
   for (int i = 0; i < kClassCommandCount; ++i)
     ResolveHook(cls.GetCommand(static_cast<ClassCommand>(i)), path, kClassHooks[i]);
   for (int m = 0; m < motionCount; ++m) {
@@ -117,7 +118,8 @@ bool Scene::FinishClass(ObjectClass& cls, const std::string& path, std::vector<S
     if (!cls.GetCaseTable().Load(tablePath, cls.Motions())) return false;
     for (int m = 0; m < motionCount; ++m) {
       if (CaseList* list = cls.GetCaseTable().ListAt(m)) {
-        const std::string hook = "a case of the motion \"" + ContentTextForTerminal(cls.MotionAt(m)->GetName()) + "\"";
+        const std::string hook =
+            "a case of the motion \"" + ContentTextForTerminal(cls.MotionAt(m)->GetName()) + "\"";
         for (CaseRecord& record : list->records) ResolveHook(record.script, tablePath, hook);
       }
     }

@@ -56,7 +56,8 @@ bool Scene::ReadSceneElement(const char* name, const char* const* attributeNames
     if (!value) return Refuse("<Name> has no value");
     SafeStrCopy(name_, value, sizeof name_);
   } else if (NameIs(name, "Cast")) {
-    if (castCount_ >= kCastTableSize) return Refuse("<Cast> past the " + std::to_string(kCastTableSize) + " casts of a scene");
+    if (castCount_ >= kCastTableSize)
+      return Refuse("<Cast> past the " + std::to_string(kCastTableSize) + " casts of a scene");
     auto& slot = casts_[static_cast<std::size_t>(castCount_++)];
     slot = std::make_unique<Cast>(nullptr, castRegistry_);
     readingCast_ = slot->GetHandle();
@@ -64,7 +65,8 @@ bool Scene::ReadSceneElement(const char* name, const char* const* attributeNames
     const char* file = attribute("File");
     std::string path;
     if (!file) return Refuse("<MotionObject> has no File");
-    if (!ClassFilePath(reader.GetPath(), file, path)) return Refuse("<MotionObject> names a file whose name is too long");
+    if (!ClassFilePath(reader.GetPath(), file, path))
+      return Refuse("<MotionObject> names a file whose name is too long");
     if (!RegisterClass(std::string_view(path))) return Refuse("<MotionObject> names a class that cannot be loaded");
     return true;
   } else if (NameIs(name, "FieldSize")) {
