@@ -1,4 +1,5 @@
-// Starting, waiting for and killing the program; the settings file it writes.
+// Starting, waiting for and killing the program; the game folder it plays
+// and the settings file it writes.
 #include "app/player_process.h"
 
 #include <fcntl.h>

@@ -1,6 +1,7 @@
 // The built program run as a person would: copied into a folder of its own
-// beside the Ogg library, started from another folder with the environment
-// the test gives, and waited for with a time limit. Used by the end-to-end tests.
+// beside the Ogg library and a game's files, started from another folder with
+// the environment the test gives, and waited for with a time limit. Used by
+// the end-to-end tests.
 #pragma once
 
 #include <filesystem>
