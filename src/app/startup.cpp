@@ -118,13 +118,15 @@ int StartAndRun(Application& app, InputManager& input, GameSoundManager& sound) 
   if (!HasDisplay()) UseAttractReplay(*app.scene);
 
   std::this_thread::sleep_for(std::chrono::milliseconds(kStartupWaitMs));
-  runtime->RunScenario(*app.scene);
+  const bool ended = runtime->RunScenario(*app.scene);
 
   runtime.reset();
   app.window.SetInputDevice(nullptr);
   app.scene->SetRunHost(RunHost{});
   app.scene->SetManagers(GameManagers{});
-  return 0;
+  // A scene that could not be loaded ended the game (its line is on
+  // standard error): a script or a shell running the game learns it failed.
+  return ended ? 0 : 1;
 }
 
 }  // namespace

@@ -4,5 +4,6 @@
 #pragma once
 
 // The exit code: 0 after a game that ran to its end, 1 when a start-up step
-// failed (its message has been shown).
+// failed (its message has been shown) or when the game ended because a scene
+// it was to play could not be loaded.
 int RunPlayer();

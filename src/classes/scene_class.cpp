@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,8 +17,11 @@
 #include "files/archive.h"
 #include "files/text_scan.h"
 #include "motion/object_class.h"
-#include "platform/system/numbers.h"
+#include "platform/image/image.h"
 #include "platform/system/content_path.h"
+#include "platform/system/content_report.h"
+#include "platform/system/numbers.h"
+#include "platform/system/terminal_text.h"
 #include "scene/scene.h"
 
 namespace {
@@ -203,16 +208,35 @@ void IsPausing(SceneCall& call, ScriptValue& result, ScriptValue*) {
 
 // ---- text ----
 
+// The image file's bytes; none when it cannot be read. A set whose image
+// is missing or does not decode keeps its glyphs and draws nothing, so its
+// author is told here, once per load, rather than by any frame that draws it.
+std::vector<unsigned char> ReadCharacterSetImage(const std::string& path) {
+  FileData file;
+  if (!LoadFile(path, file)) {
+    ReportContentFault(path, 0, "cannot be read");
+    return {};
+  }
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
+  Image decoded;
+  std::string why;
+  if (!DecodeImage(std::span(bytes, file.size()), &decoded, &why))
+    ReportContentFault(path, 0, "cannot be read: " + ContentTextForTerminal(why));
+  return {file.view().begin(), file.view().end()};
+}
+
 void LoadCharacterSet(SceneCall& call, ScriptValue&, ScriptValue* args) {
   const int set = ArgIndex(call.engine, args[0], kCharacterSetCount);
   const std::string file = ArgText(call.engine, args[1]);
   FileData bytes;
-  if (!LoadFile(GetProgramDir() + file, bytes)) return;  // the set stays as it was
+  if (!LoadFile(GetProgramDir() + file, bytes)) {
+    // The set stays as it was.
+    ReportContentFault(GetProgramDir() + file, 0, "cannot be read");
+    return;
+  }
   CharacterSetFile parsed = ParseCharacterSetFile(bytes.data());
   std::vector<unsigned char> image;
-  FileData imageBytes;
-  if (!parsed.image.empty() && LoadFile(GetProgramDir() + parsed.image, imageBytes))
-    image.assign(imageBytes.view().begin(), imageBytes.view().end());
+  if (!parsed.image.empty()) image = ReadCharacterSetImage(GetProgramDir() + parsed.image);
   call.services.SetCharacterSet(set, std::move(image), std::move(parsed.glyphs));
 }
 

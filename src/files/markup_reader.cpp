@@ -70,8 +70,9 @@ void CopyKept(char* out, std::size_t size, std::string_view text) {
 
 class Parser {
  public:
-  Parser(MarkupReader& reader, ElementHandler& handler, void* user, int& column)
-      : reader_(reader), handler_(handler), user_(user), column_(column),
+  Parser(MarkupReader& reader, ElementHandler& handler, void* user, int& column, int& textLine,
+         std::string& refused)
+      : reader_(reader), handler_(handler), user_(user), column_(column), textLine_(textLine), refused_(refused),
         names_(kMarkupMaxAttributes), values_(kMarkupMaxAttributes) {
     open_.emplace_back();
     for (int i = 0; i < kMarkupMaxAttributes; ++i) {
@@ -88,15 +89,18 @@ class Parser {
     while (*p != '\0') {
       const char* open = p;
       while (*open != '\0' && *open != '<') open += CharWidthAt(open);
+      const bool startsText = pending_.empty();
       AppendDecoded(pending_, std::string_view(p, static_cast<std::size_t>(open - p)));
-      if (*open == '\0') {
-        pending_ += '\n';
-        break;
-      }
+      if (*open == '\0') pending_ += '\n';
+      // Blank lines never reach the parser: the text starts on the line of
+      // its first character, wherever the lines before it stood.
+      if (startsText && !pending_.empty()) textStart_ = reader_.GetLineNumber();
+      if (*open == '\0') break;
       column_ = static_cast<int>(open - base) + 1;
       if (!pending_.empty()) {
+        textLine_ = textStart_;
         if (!handler_.OnText(open_.back().c_str(), pending_.c_str(), user_, reader_))
-          return Fail(MarkupErrorCode::TextRefused);
+          return Fail(MarkupErrorCode::TextRefused, open_.back());
         pending_.clear();
       }
       p = open;
@@ -106,7 +110,8 @@ class Parser {
   }
 
  private:
-  bool Fail(MarkupErrorCode code) {
+  bool Fail(MarkupErrorCode code, std::string_view refused = {}) {
+    refused_ = refused;
     handler_.OnError(code, user_, reader_);
     return false;
   }
@@ -171,11 +176,11 @@ class Parser {
 
     if (!endTag) {
       if (!handler_.OnStartElement(name, namePointers_.data(), valuePointers_.data(), count, user_, reader_))
-        return Fail(MarkupErrorCode::StartRefused);
+        return Fail(MarkupErrorCode::StartRefused, name);
       open_.emplace_back(name);
     }
     if (endTag || selfClosing) {
-      if (!handler_.OnEndElement(name, user_, reader_)) return Fail(MarkupErrorCode::EndRefused);
+      if (!handler_.OnEndElement(name, user_, reader_)) return Fail(MarkupErrorCode::EndRefused, name);
       // The end tag's name is not matched against the open element.
       if (open_.size() > 1) open_.pop_back();
     }
@@ -186,6 +191,9 @@ class Parser {
   ElementHandler& handler_;
   void* const user_;
   int& column_;
+  int& textLine_;
+  std::string& refused_;
+  int textStart_ = 0;
   std::string line_;
   std::string pending_;
   // Names of the open elements; [0] is the empty name outside every element.
@@ -200,7 +208,9 @@ class Parser {
 
 bool MarkupReader::ParseElements(ElementHandler& handler, void* user) {
   column_ = 0;
-  Parser parser(*this, handler, user, column_);
+  textLine_ = 0;
+  refused_.clear();
+  Parser parser(*this, handler, user, column_, textLine_, refused_);
   std::string_view line;
   while (ReadRawLine(line)) {
     if (!parser.ParseLine(line)) return false;
@@ -220,4 +230,23 @@ const char* FindAttribute(const char* name, const char* const* attributeNames,
                           const char* const* attributeValues, int attributeCount) {
   int index = FindAttributeIndex(name, attributeNames, attributeCount);
   return index >= 0 && attributeValues != nullptr ? attributeValues[index] : nullptr;
+}
+
+std::string MarkupErrorText(MarkupErrorCode code, const MarkupReader& reader) {
+  switch (code) {
+    case MarkupErrorCode::NoElementName: return "no element name after \"<\"";
+    case MarkupErrorCode::BadElementName: return "an element name holds a character other than a letter or digit";
+    case MarkupErrorCode::BadAttributeName: return "an attribute name holds a character other than a letter or digit";
+    case MarkupErrorCode::MissingEquals: return "no \"=\" after an attribute name";
+    case MarkupErrorCode::MissingOpeningQuote: return "an attribute value does not start with a double quote";
+    case MarkupErrorCode::SlashOnBothSides: return "\"/\" both before and after an element name";
+    case MarkupErrorCode::MissingTagEnd: return "a tag does not end with \">\" on its line";
+    case MarkupErrorCode::MissingClosingQuote: return "an attribute value does not end with a double quote on its line";
+    case MarkupErrorCode::StartRefused: return "<" + reader.GetRefusedElement() + "> is not accepted";
+    case MarkupErrorCode::EndRefused: return "</" + reader.GetRefusedElement() + "> is not accepted";
+    case MarkupErrorCode::TextRefused:
+      if (reader.GetRefusedElement().empty()) return "the text outside every element is not accepted";
+      return "the text in <" + reader.GetRefusedElement() + "> is not accepted";
+  }
+  return "an error of the markup";
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "files/line_reader.h"
 
@@ -54,10 +55,22 @@ class MarkupReader : public LineReader {
   // Column (from 1) of the "<" of the tag being read, on GetLineNumber's
   // line; where an error was found.
   int GetColumn() const { return column_; }
+  // The line (from 1) on which the text being handed to OnText starts, so
+  // that a script inside an element can name the lines of its file.
+  int GetTextLineNumber() const { return textLine_; }
+  // The element whose handler refused it (its start, end or text): what
+  // the refusal errors concern. Empty otherwise.
+  const std::string& GetRefusedElement() const { return refused_; }
 
  private:
   int column_ = 0;
+  int textLine_ = 0;
+  std::string refused_;
 };
+
+// Why the parse stopped, in plain English for the author of the file: the
+// rule of the markup that the text broke, or the element that was refused.
+std::string MarkupErrorText(MarkupErrorCode code, const MarkupReader& reader);
 
 // The value of the first attribute whose name equals `name` without regard to
 // ASCII case, or null.

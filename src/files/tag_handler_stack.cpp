@@ -1,6 +1,7 @@
 // The handler stack and MarkupElement's defaults.
 #include "files/tag_handler_stack.h"
 
+#include "platform/system/content_report.h"
 #include "platform/system/shift_jis.h"
 
 bool MarkupElement::Write(MarkupWriter&) { return true; }
@@ -47,12 +48,16 @@ bool TagHandlerStack::OnEndElement(const char* name, void*, MarkupReader&) {
   return true;
 }
 
-bool TagHandlerStack::OnText(const char*, const char* text, void*, MarkupReader&) {
+bool TagHandlerStack::OnText(const char*, const char* text, void*, MarkupReader& reader) {
+  textLine_ = reader.GetTextLineNumber();
   if (MarkupElement* top = Top()) top->OnText(*this, text);
   return true;
 }
 
-void TagHandlerStack::OnError(MarkupErrorCode, void*, MarkupReader&) { success_ = false; }
+void TagHandlerStack::OnError(MarkupErrorCode code, void*, MarkupReader& reader) {
+  success_ = false;
+  ReportContentFault(path_, reader.GetLineNumber(), "the markup stops here: " + MarkupErrorText(code, reader));
+}
 
 void TagHandlerStack::ClearError(void*, MarkupReader&) { success_ = true; }
 

@@ -24,12 +24,15 @@ class TagHandlerStack : public ElementHandler {
   // and ignored on an empty stack.
   void SetTextTarget(std::string* target);
   std::string* GetTextTarget() const;
+  // The line of the file on which the text being handed on starts.
+  int GetTextLine() const { return textLine_; }
 
   bool OnStartElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
                       int attributeCount, void* user, MarkupReader& reader) override;
   bool OnEndElement(const char* name, void* user, MarkupReader& reader) override;
   bool OnText(const char* elementName, const char* text, void* user, MarkupReader& reader) override;
-  // A parse error clears the success flag; ClearError sets it again.
+  // A parse error clears the success flag and says on standard error where
+  // the file stopped; ClearError sets the flag again.
   void OnError(MarkupErrorCode code, void* user, MarkupReader& reader) override;
   void ClearError(void* user, MarkupReader& reader) override;
   bool Succeeded() const { return success_; }
@@ -59,5 +62,6 @@ class TagHandlerStack : public ElementHandler {
   std::string path_;
   std::array<std::int32_t, 2> words_{};
   void* userValue_ = nullptr;
+  int textLine_ = 0;
   bool success_ = true;
 };

@@ -9,6 +9,7 @@
 #include "files/text_scan.h"
 #include "motion/motion.h"
 #include "platform/system/content_path.h"
+#include "platform/system/content_report.h"
 #include "platform/system/numbers.h"
 #include "script/tokenizer.h"
 
@@ -163,7 +164,10 @@ const CaseList* CaseTable::ListAt(int index) const {
 
 bool CaseTable::Load(std::string_view path, std::span<const Motion> motions) {
   FileData data;
-  if (!LoadFile(path, data)) return false;
+  if (!LoadFile(path, data)) {
+    ReportContentFault(path, 0, "cannot be read");
+    return false;
+  }
   LoadText(data.view(), motions);
   return true;
 }

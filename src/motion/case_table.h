@@ -49,7 +49,8 @@ class CaseTable {
   const CaseList* ListAt(int index) const;
 
   // Reads the file (archives, then the disk) and rebuilds the table for the
-  // motions; false, with the table unchanged, when it cannot be read.
+  // motions; false, with the table unchanged, when it cannot be read (which
+  // standard error is told).
   bool Load(std::string_view path, std::span<const Motion> motions);
   // The same from a text in memory.
   void LoadText(std::string_view text, std::span<const Motion> motions);

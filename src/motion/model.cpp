@@ -9,8 +9,10 @@
 #include "platform/math/matrix.h"
 #include "platform/mesh/hierarchy_loader.h"
 #include "platform/system/content_path.h"
+#include "platform/system/content_report.h"
 #include "platform/system/safe_string.h"
 #include "platform/system/shift_jis.h"
+#include "platform/system/terminal_text.h"
 
 namespace {
 
@@ -31,8 +33,12 @@ bool Model::Load(std::string_view path, std::string* error) {
 
 bool Model::Load(std::string_view path, const ArchiveManager& archives, std::string* error) {
   Release();
-  if (!LoadBytes(path, archives, error)) {
+  std::string why;
+  if (!LoadBytes(path, archives, &why)) {
     Release();
+    // The class goes on without a model; its author learns which file and why.
+    ReportContentFault(path, 0, why);
+    if (error) *error = std::move(why);
     return false;
   }
   return true;
@@ -41,7 +47,7 @@ bool Model::Load(std::string_view path, const ArchiveManager& archives, std::str
 bool Model::LoadBytes(std::string_view path, const ArchiveManager& archives, std::string* error) {
   if (ContentNameLength(path) >= kModelPathCapacity) return Fail(error, "the model path is too long");
   FileData file;
-  if (!archives.LoadFile(path, file)) return Fail(error, "cannot read " + std::string(path));
+  if (!archives.LoadFile(path, file)) return Fail(error, "cannot be read");
 
   allocator_->BeginLoad(std::string(FolderOfPath(path)), &archives);
   LoadedHierarchy loaded;
@@ -50,7 +56,8 @@ bool Model::LoadBytes(std::string_view path, const ArchiveManager& archives, std
   const bool ok = LoadMeshHierarchyFromXInMemory(std::span(bytes, file.size()), *allocator_,
                                                  &loaded, &why);
   allocator_->EndLoad();
-  if (!ok) return Fail(error, std::string(path) + ": " + why);
+  // The reason may quote the file's own names.
+  if (!ok) return Fail(error, "cannot be read: " + ContentTextForTerminal(why));
   root_ = static_cast<ModelFrame*>(loaded.root);
   std::vector<Frame*> frames;
   ListFramesSiblingsFirst(root_, &frames);
@@ -68,7 +75,7 @@ bool Model::LoadBytes(std::string_view path, const ArchiveManager& archives, std
     const std::uint32_t sets = source.GetNumAnimationSets();
     controller_ = source.Clone(source.GetMaxNumAnimationSets(),
                               std::max(source.GetMaxNumTracks(), sets));
-    if (!controller_) return Fail(error, std::string(path) + ": the animation cannot be copied");
+    if (!controller_) return Fail(error, "cannot be read: the animation cannot be copied");
     // Track 0 plays as the file left it; the others wait, disabled.
     TrackDesc idle;
     for (std::uint32_t track = 1; track < sets; ++track) controller_->SetTrackDesc(track, idle);

@@ -95,8 +95,9 @@ class Model {
 
   // Reads the .x file (archives first, then the disk), builds the hierarchy,
   // decodes the textures found next to it, prepares every skinned container
-  // and takes over the file's animation controller. False with a message,
-  // the model left empty, when the file cannot be read or loaded.
+  // and takes over the file's animation controller. False, the model left
+  // empty, when the file cannot be read or loaded: the reason goes to
+  // `error` and, with the file's name, to standard error.
   bool Load(std::string_view path, std::string* error = nullptr);
   bool Load(std::string_view path, const ArchiveManager& archives, std::string* error);
   void Release();

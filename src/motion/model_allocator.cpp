@@ -7,6 +7,8 @@
 #include "motion/model.h"
 #include "platform/mesh/mesh_normals.h"
 #include "platform/system/content_path.h"
+#include "platform/system/content_report.h"
+#include "platform/system/terminal_text.h"
 
 namespace {
 
@@ -25,11 +27,13 @@ Material DefaultModelMaterial() {
 void ModelAllocator::BeginLoad(std::string folder, const ArchiveManager* archives) {
   folder_ = std::move(folder);
   archives_ = archives;
+  reportedTextures_.clear();
 }
 
 void ModelAllocator::EndLoad() {
   folder_.clear();
   archives_ = nullptr;
+  reportedTextures_.clear();
 }
 
 Frame* ModelAllocator::CreateFrame(std::string_view name) {
@@ -78,9 +82,10 @@ bool ModelAllocator::CreateMeshContainer(MeshContainerData&& data, MeshContainer
   return true;
 }
 
-// A texture that cannot be read or decoded leaves its material untextured,
-// without a message, as does a name that does not fit a path.
-void ModelAllocator::LoadTextures(ModelMeshContainer& container) const {
+// A texture that cannot be read or decoded leaves its material untextured
+// and the model loads on; the author reads why on standard error. A name
+// that does not fit a path is left untextured as well.
+void ModelAllocator::LoadTextures(ModelMeshContainer& container) {
   if (!archives_) return;
   for (std::size_t i = 0; i < container.materials.size(); ++i) {
     const std::string& name = container.materials[i].textureFilename;
@@ -88,12 +93,24 @@ void ModelAllocator::LoadTextures(ModelMeshContainer& container) const {
     const std::string path = folder_ + name;
     if (ContentNameLength(path) >= kModelPathCapacity) continue;
     FileData file;
-    if (!archives_->LoadFile(path, file)) continue;
+    if (!archives_->LoadFile(path, file)) {
+      ReportTexture(path, "cannot be read");
+      continue;
+    }
     auto texture = std::make_unique<ModelTexture>();
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
-    if (!DecodeImage(std::span(bytes, file.size()), &texture->image, nullptr)) continue;
+    std::string why;
+    if (!DecodeImage(std::span(bytes, file.size()), &texture->image, &why)) {
+      // A decoder's reason may quote bytes of the file.
+      ReportTexture(path, "cannot be read: " + ContentTextForTerminal(why));
+      continue;
+    }
     container.textures[i] = std::move(texture);
   }
+}
+
+void ModelAllocator::ReportTexture(const std::string& path, const std::string& what) {
+  if (reportedTextures_.insert(path).second) ReportContentFault(path, 0, what);
 }
 
 // The drawn mesh becomes a copy of the source mesh that the skinning

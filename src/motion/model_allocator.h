@@ -3,6 +3,7 @@
 // Used only by Model.
 #pragma once
 
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -27,10 +28,14 @@ class ModelAllocator : public AllocateHierarchy {
   void DestroyMeshContainer(MeshContainer* container) override;
 
  private:
-  void LoadTextures(ModelMeshContainer& container) const;
+  void LoadTextures(ModelMeshContainer& container);
+  // One line on standard error per texture file of one load, however many
+  // materials name it.
+  void ReportTexture(const std::string& path, const std::string& what);
   bool PrepareSkinning(ModelMeshContainer& container);
 
   Model& model_;
   std::string folder_;
   const ArchiveManager* archives_ = nullptr;
+  std::set<std::string> reportedTextures_;
 };

@@ -182,8 +182,8 @@ void ObjectClass::OnEndElement(TagHandlerStack& stack, const char* name) {
   }
 }
 
-void ObjectClass::OnText(TagHandlerStack&, const char* text) {
-  if (inScript_) SetScript(text != nullptr ? text : "");
+void ObjectClass::OnText(TagHandlerStack& stack, const char* text) {
+  if (inScript_) SetScript(text != nullptr ? text : "", stack.GetTextLine());
 }
 
 void ObjectClass::SkippedFrame::OnEndElement(TagHandlerStack& stack, const char* name) {

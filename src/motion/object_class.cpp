@@ -18,6 +18,7 @@
 #include "motion/object_flags.h"
 #include "platform/mesh/mesh_queries.h"
 #include "platform/system/content_path.h"
+#include "platform/system/content_report.h"
 #include "platform/system/safe_string.h"
 #include "platform/system/terminal_text.h"
 
@@ -53,7 +54,10 @@ bool ObjectClass::Load(std::string_view path) {
   for (auto& attachment : attachments_) attachment.reset();
   frameNodes_.clear();
   MarkupReader reader;
-  if (!reader.Open(path)) return false;
+  if (!reader.Open(path)) {
+    ReportContentFault(path, 0, "cannot be read");
+    return false;
+  }
   return Parse(reader, path);
 }
 
@@ -325,7 +329,8 @@ void ObjectClass::SetAttachment(int slot, std::unique_ptr<ClassAttachment> attac
   if (slot >= 0 && slot < kClassAttachmentCount) attachments_[static_cast<std::size_t>(slot)] = std::move(attachment);
 }
 
-void ObjectClass::SetScript(std::string_view text) {
+void ObjectClass::SetScript(std::string_view text, int firstLine) {
   script_.assign(text);
+  scriptLine_ = firstLine > 0 ? firstLine : 1;
   hasScript_ = true;
 }

@@ -61,7 +61,7 @@ class ObjectClass : public MarkupElement, public PropertyBase {
   // Reads the <MotionObject> file (archives, then the disk) after dropping
   // the motions, the model, the attachments and the frame nodes; the name,
   // file names, flags, colour, script and hooks are read over. False when the
-  // file cannot be read or parsed; what was read stays.
+  // file cannot be read or parsed (said on standard error); what was read stays.
   bool Load(std::string_view path);
   // The same from a text in memory, as if it had been read from `path`.
   bool LoadText(const char* text, std::string_view path);
@@ -151,7 +151,9 @@ class ObjectClass : public MarkupElement, public PropertyBase {
   std::int32_t GetRenderingPriority() const { return renderingPriority_; }
   // Null when the class has no script.
   const std::string* GetScript() const { return hasScript_ ? &script_ : nullptr; }
-  void SetScript(std::string_view text);
+  // `firstLine`: the line of the class file on which the text starts.
+  void SetScript(std::string_view text, int firstLine = 1);
+  int GetScriptLine() const { return scriptLine_; }
   Command& GetCommand(ClassCommand which) { return commands_[static_cast<std::size_t>(which)]; }
   const Command& GetCommand(ClassCommand which) const { return commands_[static_cast<std::size_t>(which)]; }
 
@@ -196,6 +198,7 @@ class ObjectClass : public MarkupElement, public PropertyBase {
   std::int32_t glare_ = 0;
   std::int32_t renderingPriority_ = 0;
   std::string script_;
+  int scriptLine_ = 1;
   bool hasScript_ = false;
   std::array<Command, kClassCommandCount> commands_{};
 

@@ -10,6 +10,7 @@
 #include "motion/object_class.h"
 #include "platform/system/content_path.h"
 #include "platform/system/shift_jis.h"
+#include "platform/system/terminal_text.h"
 #include "scene/scene.h"
 
 int Scene::FunctionCount() const {
@@ -79,7 +80,7 @@ bool Scene::FinishClass(ObjectClass& cls, const std::string& path, std::vector<S
 
   if (const std::string* script = cls.GetScript()) {
     const int before = FunctionCount();
-    const EErrorCode code = CompileScript(script->c_str(), path.c_str());
+    const EErrorCode code = CompileScript(script->c_str(), path.c_str(), cls.GetScriptLine());
     const int after = FunctionCount();
     for (int i = before; i < after; ++i) functions.push_back(functions_[static_cast<std::size_t>(i)].get());
     if (code != ERR_NONE) return false;
@@ -87,16 +88,22 @@ bool Scene::FinishClass(ObjectClass& cls, const std::string& path, std::vector<S
 
   // Hooks are resolved once, after every script they may name is compiled;
   // their results are not looked at.
-  for (int i = 0; i < kClassCommandCount; ++i) ParseCommand(cls.GetCommand(static_cast<ClassCommand>(i)));
+  // The fifth hook is never filled.
+  static constexpr const char* kClassHooks[kClassCommandCount] = {"OnLoop",   "OnHit", "OnCreate",
+                                                                  "OnDelete", "",      "OnPreRender"};
+  for (int i = 0; i < kClassCommandCount; ++i)
+    ResolveHook(cls.GetCommand(static_cast<ClassCommand>(i)), path, kClassHooks[i]);
   for (int m = 0; m < motionCount; ++m) {
     Motion& motion = *cls.MotionAt(m);
-    ParseCommand(motion.OnLoop());
-    ParseCommand(motion.OnHit());
-    ParseCommand(motion.OnPreRender());
+    const std::string ofMotion = " of the motion \"" + ContentTextForTerminal(motion.GetName()) + "\"";
+    ResolveHook(motion.OnLoop(), path, "OnLoop" + ofMotion);
+    ResolveHook(motion.OnHit(), path, "OnHit" + ofMotion);
+    ResolveHook(motion.OnPreRender(), path, "OnPreRender" + ofMotion);
     if (MotionFrame* first = motion.FrameAt(0)) {
       for (int k = 0; k < first->KeyCount(); ++k) {
         MotionKey* key = first->KeyAt(k);
-        if (key->kind == kKindEvent && key->GetCommand()) ParseCommand(*key->GetCommand());
+        if (key->kind == kKindEvent && key->GetCommand())
+          ResolveHook(*key->GetCommand(), path, "the EVNT key at frame " + std::to_string(key->time) + ofMotion);
       }
     }
     for (int t = 0; t < motion.TrackCount(); ++t) {
@@ -112,7 +119,9 @@ bool Scene::FinishClass(ObjectClass& cls, const std::string& path, std::vector<S
     if (!cls.GetCaseTable().Load(tablePath, cls.Motions())) return false;
     for (int m = 0; m < motionCount; ++m) {
       if (CaseList* list = cls.GetCaseTable().ListAt(m)) {
-        for (CaseRecord& record : list->records) ParseCommand(record.script);
+        const std::string hook =
+            "a case of the motion \"" + ContentTextForTerminal(cls.MotionAt(m)->GetName()) + "\"";
+        for (CaseRecord& record : list->records) ResolveHook(record.script, tablePath, hook);
       }
     }
   }

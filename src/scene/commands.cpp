@@ -2,8 +2,10 @@
 // compiled, and running it (a script function or a built-in action).
 #include <cstring>
 
+#include "platform/system/content_report.h"
 #include "platform/system/numbers.h"
 #include "platform/system/safe_string.h"
+#include "platform/system/terminal_text.h"
 #include "scene/command_actions.h"
 #include "scene/scene.h"
 #include "sound/sound_manager.h"
@@ -106,6 +108,20 @@ bool Scene::ParseCommand(Command& command) {
   std::memcpy(command.text, text, sizeof text);
   command.type = CommandType::Action;
   return ParseAction(command);
+}
+
+bool Scene::ResolveHook(Command& command, std::string_view file, const std::string& hook) {
+  const bool parsed = ParseCommand(command);
+  // Either way the hook keeps what ParseCommand made of it: a misspelt name
+  // does nothing, as it always has; only its author is told.
+  if (!parsed) {
+    ReportContentFault(file, 0, hook + " has an action parameter that cannot be read: \"" +
+                                    ContentTextForTerminal(command.text) + "\"");
+  } else if (command.HasText() && command.text[0] != '#' && !FindFunction(command.text)) {
+    ReportContentFault(file, 0, hook + " names the function \"" + ContentTextForTerminal(command.text) +
+                                    "\" that the script does not have");
+  }
+  return parsed;
 }
 
 NativeClass* Scene::GetCastClass() {

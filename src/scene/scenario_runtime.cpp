@@ -25,13 +25,13 @@ void ScenarioRuntime::CallIfPresent(const char* function) {
   if (ScriptFunction* found = FindFunction(function)) CallFunction(found, nullptr, 0);
 }
 
-void ScenarioRuntime::RunScenario(ScenarioScene& scene) {
+bool ScenarioRuntime::RunScenario(ScenarioScene& scene) {
   scenarioRunning_ = true;
   CallIfPresent("OnBegin");
   while (scenarioRunning_ && sceneFile_[0] != '\0') {
     const std::string path = GetProgramDir() + sceneFile_;
     scene.ClearScene();
-    if (!scene.LoadScene(path)) return;  // ends the scenario: neither OnEndScene nor OnEnd
+    if (!scene.LoadScene(path)) return false;  // ends the scenario: neither OnEndScene nor OnEnd
     const int result = scene.Run();
     ScriptFunction* onEndScene = FindFunction("OnEndScene");
     if (!onEndScene) break;
@@ -44,4 +44,5 @@ void ScenarioRuntime::RunScenario(ScenarioScene& scene) {
     if (result == ScenarioScene::kRunQuit || result == ScenarioScene::kRunNoDevice || scene.QuitRequested()) break;
   }
   CallIfPresent("OnEnd");
+  return true;
 }

@@ -27,6 +27,7 @@ void Scene::ClearScene() {
   active_ = true;
   for (Command& command : commands_) command.Clear();
   script_.clear();
+  scriptLine_ = 1;
   hasScript_ = false;
   ClearFunctions();
   FreeParkedObjects();

@@ -118,6 +118,8 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
                       int attributeCount, void* user, MarkupReader& reader) override;
   bool OnEndElement(const char* name, void* user, MarkupReader& reader) override;
   bool OnText(const char* elementName, const char* text, void* user, MarkupReader& reader) override;
+  // The scene keeps what was read; standard error is told where the file stopped and why.
+  void OnError(MarkupErrorCode code, void* user, MarkupReader& reader) override;
 
   // ---- hooks ----
   // Resolves a Command once its scripts are compiled (commands.cpp): a
@@ -125,6 +127,10 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // and its parameters. A name no script defines leaves the Command as it
   // was; false for a parameter that does not read (those before it stay).
   bool ParseCommand(Command& command);
+  // ParseCommand for a hook of a content file, which tells standard error
+  // when the hook names a function no compiled script has or holds an
+  // action parameter that does not read. `hook` says which hook of the file.
+  bool ResolveHook(Command& command, std::string_view file, const std::string& hook);
   // Runs a Command for a cast (or none) with extra arguments; 0 or the
   // script error code. A script function gets the cast first, then the
   // arguments, 16 values at most. Errors an action throws end here.
@@ -270,7 +276,8 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // The text's width in set 0..31; 0 for a set without glyphs.
   float GetCharacterLength(int set, const char* text) const;
   // Replaces the string list by the file's entries (archives first, then the
-  // disk); false, leaving no list, when the file cannot be read.
+  // disk); false, leaving no list, when the file cannot be read (said on
+  // standard error).
   bool LoadStringList(const std::string& path);
   // The list's text for the id; null when it has none.
   const char* GetString(int id) const { return stringList_.Find(id); }
@@ -307,6 +314,8 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   Command& GetSceneCommand(SceneCommand which) { return commands_[static_cast<std::size_t>(which)]; }
   // Null when the scene file gave no script.
   const std::string* GetScriptText() const { return hasScript_ ? &script_ : nullptr; }
+  // The line of the scene file on which the script starts.
+  int GetScriptLine() const { return scriptLine_; }
   // Scene parameters 0..31 (an index outside gives parameter 0).
   ScriptValue& Parameter(int index);
 
@@ -321,6 +330,8 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
 
   bool ReadSceneElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
                         int attributeCount, MarkupReader& reader);
+  // Refuses the element being read; OnError tells the reason.
+  bool Refuse(std::string reason);
   bool FinishClass(ObjectClass& cls, const std::string& path, std::vector<ScriptFunction*>& functions);
   int FunctionCount() const;
   // Takes functions out of the engine's name space; they stay alive (compiled
@@ -355,7 +366,10 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   bool active_ = true;
   std::uint32_t frameCounter_ = kSceneNotRunning;
   std::string script_;
+  int scriptLine_ = 1;
   bool hasScript_ = false;
+  // Why the scene file's element being read was refused; empty otherwise.
+  std::string refusal_;
   bool paused_ = false;
   std::array<Command, kSceneCommandCount> commands_{};
   std::array<ScriptValue, kSceneParameterCount> parameters_;

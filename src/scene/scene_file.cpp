@@ -5,12 +5,16 @@
 
 #include "motion/object_class.h"
 #include "platform/system/content_path.h"
+#include "platform/system/content_report.h"
 #include "platform/system/numbers.h"
 #include "platform/system/safe_string.h"
 #include "platform/system/shift_jis.h"
 #include "scene/scene.h"
 
 namespace {
+
+// The attributes of <Function>, in the order of the scene's hooks.
+constexpr const char* kHookNames[kSceneCommandCount] = {"OnLoop", "OnBegin", "OnEnd", "OnMessage", "OnInput"};
 
 bool NameIs(const char* name, const char* expected) { return EqualsIgnoreAsciiCase(name, expected); }
 
@@ -32,8 +36,13 @@ bool ClassFilePath(const std::string& sceneFile, const char* file, std::string& 
 bool Scene::OnStartElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
                            int attributeCount, void*, MarkupReader& reader) {
   if (Cast* cast = readingCast_.Get())
-    return cast->ReadElement(name, attributeNames, attributeValues, attributeCount, *this);
+    return cast->ReadElement(name, attributeNames, attributeValues, attributeCount, *this, &reader);
   return ReadSceneElement(name, attributeNames, attributeValues, attributeCount, reader);
+}
+
+bool Scene::Refuse(std::string reason) {
+  refusal_ = std::move(reason);
+  return false;
 }
 
 bool Scene::ReadSceneElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
@@ -44,18 +53,22 @@ bool Scene::ReadSceneElement(const char* name, const char* const* attributeNames
 
   if (NameIs(name, "Name")) {
     const char* value = attribute("value");
-    if (!value) return false;
+    if (!value) return Refuse("<Name> has no value");
     SafeStrCopy(name_, value, sizeof name_);
   } else if (NameIs(name, "Cast")) {
-    if (castCount_ >= kCastTableSize) return false;
+    if (castCount_ >= kCastTableSize)
+      return Refuse("<Cast> past the " + std::to_string(kCastTableSize) + " casts of a scene");
     auto& slot = casts_[static_cast<std::size_t>(castCount_++)];
     slot = std::make_unique<Cast>(nullptr, castRegistry_);
     readingCast_ = slot->GetHandle();
   } else if (NameIs(name, "MotionObject")) {
     const char* file = attribute("File");
     std::string path;
-    if (!file || !ClassFilePath(reader.GetPath(), file, path)) return false;
-    return RegisterClass(std::string_view(path));
+    if (!file) return Refuse("<MotionObject> has no File");
+    if (!ClassFilePath(reader.GetPath(), file, path))
+      return Refuse("<MotionObject> names a file whose name is too long");
+    if (!RegisterClass(std::string_view(path))) return Refuse("<MotionObject> names a class that cannot be loaded");
+    return true;
   } else if (NameIs(name, "FieldSize")) {
     const char* xMin = attribute("XMin");
     const char* xMax = attribute("XMax");
@@ -63,7 +76,8 @@ bool Scene::ReadSceneElement(const char* name, const char* const* attributeNames
     const char* yMax = attribute("YMax");
     const char* zMin = attribute("ZMin");
     const char* zMax = attribute("ZMax");
-    if (!xMin || !xMax || !yMin || !yMax || !zMin || !zMax) return false;
+    if (!xMin || !xMax || !yMin || !yMax || !zMin || !zMax)
+      return Refuse("<FieldSize> needs all of XMin, XMax, YMin, YMax, ZMin and ZMax");
     field_.xMin = ReadFloat(xMin);
     field_.xMax = ReadFloat(xMax);
     field_.yMin = ReadFloat(yMin);
@@ -72,17 +86,15 @@ bool Scene::ReadSceneElement(const char* name, const char* const* attributeNames
     field_.zMax = ReadFloat(zMax);
   } else if (NameIs(name, "FallSpeed")) {
     const char* value = attribute("value");
-    if (!value) return false;
+    if (!value) return Refuse("<FallSpeed> has no value");
     fallSpeed_ = ReadFloat(value);
   } else if (NameIs(name, "FPS")) {
     const char* value = attribute("value");
-    if (!value) return false;
+    if (!value) return Refuse("<FPS> has no value");
     fps_ = ReadDecimalInt32(value);
   } else if (NameIs(name, "Function")) {
-    static constexpr const char* kHooks[kSceneCommandCount] = {"OnLoop", "OnBegin", "OnEnd", "OnMessage",
-                                                              "OnInput"};
     for (int i = 0; i < kSceneCommandCount; ++i) {
-      if (const char* text = attribute(kHooks[i])) commands_[static_cast<std::size_t>(i)].SetText(text);
+      if (const char* text = attribute(kHookNames[i])) commands_[static_cast<std::size_t>(i)].SetText(text);
     }
   }
   // "Scene" (the usual root), "Script" (its text comes through OnText) and
@@ -95,28 +107,40 @@ bool Scene::OnEndElement(const char* name, void*, MarkupReader&) {
   return true;
 }
 
-bool Scene::OnText(const char* elementName, const char* text, void*, MarkupReader&) {
+bool Scene::OnText(const char* elementName, const char* text, void*, MarkupReader& reader) {
   if (!readingCast_.IsNull() || !NameIs(elementName, "Script")) return true;
   // The hooks belong to the script they name: a Function element must
   // follow the Script element.
   script_ = text;
+  scriptLine_ = reader.GetTextLineNumber();
   hasScript_ = true;
   for (Command& command : commands_) command.Clear();
   return true;
 }
 
+void Scene::OnError(MarkupErrorCode code, void*, MarkupReader& reader) {
+  // The scene keeps what was read before; its author learns where it stopped.
+  const std::string reason = refusal_.empty() ? MarkupErrorText(code, reader) : refusal_;
+  refusal_.clear();
+  ReportContentFault(reader.GetPath(), reader.GetLineNumber(), "the markup stops here: " + reason);
+}
+
 bool Scene::LoadScene(const std::string& path) {
   for (Command& command : commands_) command.Clear();
   MarkupReader reader;
-  if (!reader.Open(path)) return false;
+  if (!reader.Open(path)) {
+    ReportContentFault(path, 0, "cannot be read");
+    return false;
+  }
   readingCast_.Reset();
+  refusal_.clear();
   // A failing element only cuts the file short: what was read stays.
   reader.ParseElements(*this, nullptr);
   readingCast_.Reset();
   reader.Close();
-  if (hasScript_ && CompileScript(script_.c_str(), path.c_str()) != ERR_NONE) return false;
-  for (Command& command : commands_) {
-    if (!ParseCommand(command)) return false;
+  if (hasScript_ && CompileScript(script_.c_str(), path.c_str(), scriptLine_) != ERR_NONE) return false;
+  for (int i = 0; i < kSceneCommandCount; ++i) {
+    if (!ResolveHook(commands_[static_cast<std::size_t>(i)], path, kHookNames[i])) return false;
   }
   return true;
 }

@@ -1,4 +1,5 @@
-// Starting, waiting for and killing the program; the settings file it writes.
+// Starting, waiting for and killing the program; the game folder it plays
+// and the settings file it writes.
 #include "app/player_process.h"
 
 #include <fcntl.h>
@@ -7,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +19,7 @@
 #include <thread>
 
 #include "classes/storage_codec.h"
+#include "files/archive_writer.h"
 #include "support/case_files.h"
 #include "support/game_folder.h"
 
@@ -96,16 +100,6 @@ bool WaitForText(const TempFolder& folder, const std::string& file, const std::s
   return true;
 }
 
-std::string ExpectedSettings(const std::string& file) {
-  std::istringstream lines(ReadTextFile(file));
-  std::string section, line;
-  std::getline(lines, section);
-  std::vector<std::pair<std::string, std::string>> entries;
-  while (std::getline(lines, line))
-    entries.emplace_back(line.substr(0, line.find('=')), line.substr(line.find('=') + 1));
-  return Settings(section.substr(1, section.size() - 2), entries);
-}
-
 void WriteSceneImages(const std::string& folder) {
   const auto gray = [](std::uint32_t, std::uint32_t) { return 0xFF808080u; };
   for (const char* name : {"shadow.bmp", "toon.bmp", "ASCII16.png"}) {
@@ -120,4 +114,41 @@ std::string Settings(const std::string& section, const std::vector<std::pair<std
   for (const auto& [key, value] : entries)
     text += EncodeStorageText(0, key) + "=" + EncodeStorageText(0, value) + "\r\n";
   return text;
+}
+
+RunResult Play(const TempFolder& folder, const PlayerOptions& options) {
+  PlayerProcess player(folder, options);
+  RunResult result;
+  result.exitCode = player.Wait();
+  result.output = player.Output();
+  return result;
+}
+
+void CopyGame(const std::filesystem::path& game, const TempFolder& folder) {
+  namespace fs = std::filesystem;
+  WriteSceneImages(folder.path());
+  for (const auto& entry : fs::directory_iterator(game)) {
+    if (!entry.is_directory()) {
+      fs::copy_file(entry.path(), folder.path() + entry.path().filename().string());
+      continue;
+    }
+    std::vector<TestArchiveEntry> entries;
+    for (const auto& file : fs::recursive_directory_iterator(entry.path())) {
+      if (!file.is_regular_file()) continue;
+      std::string name = file.path().lexically_relative(entry.path()).generic_string();
+      std::replace(name.begin(), name.end(), '/', '\\');
+      entries.push_back({name, ReadTextFile(file.path()), {}, {}, false});
+    }
+    folder.Write(entry.path().filename().string(), BuildTestArchive(entries));
+  }
+}
+
+std::string ExpectedSettings(const std::filesystem::path& file) {
+  std::istringstream lines(ReadTextFile(file));
+  std::string section, line;
+  std::getline(lines, section);
+  std::vector<std::pair<std::string, std::string>> entries;
+  while (std::getline(lines, line))
+    entries.emplace_back(line.substr(0, line.find('=')), line.substr(line.find('=') + 1));
+  return Settings(section.substr(1, section.size() - 2), entries);
 }

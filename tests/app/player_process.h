@@ -1,8 +1,10 @@
 // The built program run as a person would: copied into a folder of its own
-// beside the Ogg library, started from another folder with the environment
-// the test gives, and waited for with a time limit. Used by the end-to-end tests.
+// beside the Ogg library and a game's files, started from another folder with
+// the environment the test gives, and waited for with a time limit. Used by
+// the end-to-end tests.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,17 +44,27 @@ class PlayerProcess {
   std::string outputPath_;
 };
 
+struct RunResult {
+  int exitCode = -1;
+  std::string output;  // standard error and standard output
+};
+
+// Plays the game in `folder` to its end.
+RunResult Play(const TempFolder& folder, const PlayerOptions& options = {});
+
 // The images a scene's drawing needs to start, as any game folder has them,
 // written into `folder` (ending in "/").
 void WriteSceneImages(const std::string& folder);
+// The folder of a game as the program meets it: the files of `game`, where a
+// folder NAME.dat becomes the archive NAME.dat (its paths joined by "\\"),
+// and the images a scene's drawing needs.
+void CopyGame(const std::filesystem::path& game, const TempFolder& folder);
+// expected.sav: a "[Section]" line, then its "name=value" lines.
+std::string ExpectedSettings(const std::filesystem::path& file);
 
 // A settings file as Storage writes it under the default key: one section,
 // then its entries in order.
 std::string Settings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries);
-
-// The settings file that expected.sav describes in plain text: a "[Section]"
-// line, then its "name=value" lines.
-std::string ExpectedSettings(const std::string& file);
 
 // Waits until the file holds `text` somewhere; false after `timeoutMs`.
 bool WaitForText(const TempFolder& folder, const std::string& file, const std::string& text, int timeoutMs = 30000);

@@ -8,13 +8,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -22,10 +20,8 @@
 
 #include "app/player_process.h"
 #include "classes/storage_codec.h"
-#include "files/archive_writer.h"
 #include "platform/system/single_instance_lock.h"
 #include "support/case_files.h"
-#include "support/game_folder.h"
 #include "support/xvfb_display.h"
 
 namespace {
@@ -35,40 +31,6 @@ namespace fs = std::filesystem;
 constexpr char kInstanceLockName[] = "TAVO 3D Evur Evarov";
 // Saves one value and ends the game.
 constexpr char kShortRootScenario[] = "OnBegin() { Storage.SaveValue(empty, \"Ran\", 1); }\n";
-
-struct RunResult {
-  int exitCode = -1;
-  std::string output;  // standard error and standard output
-};
-
-RunResult Play(const TempFolder& folder, const PlayerOptions& options = {}) {
-  PlayerProcess player(folder, options);
-  RunResult result;
-  result.exitCode = player.Wait();
-  result.output = player.Output();
-  return result;
-}
-
-// The folder of a game as the program meets it: the files of `game`, where a
-// folder NAME.dat becomes the archive NAME.dat (its paths joined by "\\"),
-// and the images a scene's drawing needs.
-void CopyGame(const fs::path& game, const TempFolder& folder) {
-  WriteSceneImages(folder.path());
-  for (const auto& entry : fs::directory_iterator(game)) {
-    if (!entry.is_directory()) {
-      fs::copy_file(entry.path(), folder.path() + entry.path().filename().string());
-      continue;
-    }
-    std::vector<TestArchiveEntry> entries;
-    for (const auto& file : fs::recursive_directory_iterator(entry.path())) {
-      if (!file.is_regular_file()) continue;
-      std::string name = file.path().lexically_relative(entry.path()).generic_string();
-      std::replace(name.begin(), name.end(), '/', '\\');
-      entries.push_back({name, ReadTextFile(file.path()), {}, {}, false});
-    }
-    folder.Write(entry.path().filename().string(), BuildTestArchive(entries));
-  }
-}
 
 // Each folder of games/ played without a display to its end: the program
 // ends with 0, says nothing, reports the machine and leaves the settings of

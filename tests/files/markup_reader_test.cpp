@@ -1,10 +1,11 @@
 // The markup reader where case files (cases/*.xml) do not reach: text far
 // longer than any file of the cases, texts that end in a lead byte with
-// nothing after their terminator (for the line reader too), a reader without
-// text, and the attribute look-up.
+// nothing after their terminator (for the line reader too), the line each
+// text starts on, a reader without text, and the attribute look-up.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "files/line_reader.h"
 #include "files/markup_reader.h"
 #include "files/markup_trace.h"
+#include "support/case_files.h"
 
 namespace {
 
@@ -46,6 +48,28 @@ TEST(MarkupReaderTest, LeadByteBeforeTheEndNeverReadsPastTheText) {
     }
   }
   EXPECT_EQ(TraceParseText("<A x=\"\x81"), "error 8 at 1:1\nresult false\n");
+}
+
+// A handler that notes each text as "ELEMENT@LINE", the line its text starts on.
+class TextLineHandler : public ElementHandler {
+ public:
+  bool OnText(const char* elementName, const char*, void*, MarkupReader& reader) override {
+    if (!lines.empty()) lines += " ";
+    lines += std::string(elementName) + "@" + std::to_string(reader.GetTextLineNumber());
+    return true;
+  }
+  std::string lines;
+};
+
+TEST(MarkupReaderTest, TextKnowsTheLineOfTheFileItStartsOn) {
+  const auto rows = ReadTableRows(std::filesystem::path(T3D_SOURCE_DIR) / "tests/files/tables/text_lines.rows", 2, 10);
+  for (const auto& row : rows) {
+    MarkupReader reader;
+    reader.SetText(row[0].c_str());
+    TextLineHandler handler;
+    reader.ParseElements(handler, nullptr);
+    EXPECT_EQ(handler.lines, row[1]) << TraceQuote(row[0]);
+  }
 }
 
 TEST(MarkupReaderTest, ReaderWithoutTextParsesNothing) {

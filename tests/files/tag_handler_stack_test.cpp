@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "files/tag_handler_stack.h"
+#include "support/case_files.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // Records its events into a shared log; a child element named like one of
 // its `children` is pushed and reads its own children until its end tag.
@@ -76,6 +80,24 @@ TEST(TagHandlerStackTest, EventsGoToTheElementOnTopUntilOneRefuses) {
     EXPECT_EQ(log + (c.withRoot && stack.Top() == &root ? " root on top\n" : "\n"), c.expected) << c.text;
     stack.ClearError(nullptr, reader);
     EXPECT_TRUE(stack.Succeeded()) << c.text;
+  }
+}
+
+// The file's author learns where it stopped and why; the stack's success
+// flag falls as before.
+TEST(TagHandlerStackTest, AnErrorTellsTheFileAndLineWhereTheMarkupStopped) {
+  for (const auto& row : ReadTableRows(fs::path(T3D_SOURCE_DIR) / "tests/files/tables/markup_stops.rows", 2, 10)) {
+    std::string log;
+    LoggingElement root("Root", log);
+    TagHandlerStack stack;
+    stack.SetPath("models/cat.txt");
+    stack.Push(&root);
+    MarkupReader reader;
+    reader.SetText(row[0].c_str());
+    testing::internal::CaptureStderr();
+    const bool parsed = reader.ParseElements(stack, nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), row[1]) << row[0];
+    EXPECT_EQ(stack.Succeeded(), parsed) << row[0];
   }
 }
 

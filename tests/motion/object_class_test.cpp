@@ -218,16 +218,19 @@ TEST_F(ObjectClassConversion, RefusedWhenItsFilesLieOutsideTheProgramFolder) {
     std::string meshFile;  // the <MeshFile> attributes of data/cat.txt
     std::string refused;   // what the line says of the path
     bool model;            // a model is loaded after the refusal
+    std::string unread;    // else the .x file that then cannot be read
   };
   const Case cases[] = {
       {"a .x climbing out", "value=\"" + climb + "old.x\" src=\"m.mqo\"",
-       Leads(outside.path() + "old.x", out + "old.x"), true},
+       Leads(outside.path() + "old.x", out + "old.x"), true, ""},
       {"a .mqo climbing out", "value=\"m.x\" src=\"" + climb + "m.mqo\"",
-       Leads(outside.path() + "m.mqo", out + "m.mqo"), false},
+       Leads(outside.path() + "m.mqo", out + "m.mqo"), false, "data/m.x"},
       {"a .x in a linked folder", "value=\"link/new.x\" src=\"m.mqo\"",
-       Leads(Path("data/link/new.x"), out + "new.x"), false},
-      {"a .x that is a link", "value=\"old.x\" src=\"m.mqo\"", Leads(Path("data/old.x"), out + "old.x"), true},
-      {"a .mqo that is a link", "value=\"m.x\" src=\"src.mqo\"", Leads(Path("data/src.mqo"), out + "m.mqo"), false},
+       Leads(Path("data/link/new.x"), out + "new.x"), false, "data/link/new.x"},
+      {"a .x that is a link", "value=\"old.x\" src=\"m.mqo\"", Leads(Path("data/old.x"), out + "old.x"), true,
+       ""},
+      {"a .mqo that is a link", "value=\"m.x\" src=\"src.mqo\"", Leads(Path("data/src.mqo"), out + "m.mqo"), false,
+       "data/m.x"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -239,7 +242,9 @@ TEST_F(ObjectClassConversion, RefusedWhenItsFilesLieOutsideTheProgramFolder) {
     testing::internal::CaptureStderr();
     ASSERT_TRUE(objectClass.Load(Path("data/cat.txt")));
     const std::string line = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(line.substr(line.find(": not converted: ")), ": not converted: " + c.refused + "\n");
+    EXPECT_EQ(line.substr(line.find(": not converted: ")),
+              ": not converted: " + c.refused + "\n" +
+                  (c.unread.empty() ? "" : "t3dplayer: " + c.unread + ": cannot be read\n"));
     EXPECT_EQ(line.find(Path("data/")), 0u) << line;
     EXPECT_EQ(outside.Read("old.x"), box);
     EXPECT_EQ(outside.Read("new.x"), "<missing>");
@@ -276,15 +281,18 @@ TEST_F(ObjectClassConversion, WritesOnlyAnXFileAndNeverTheTemplate) {
   struct Case {
     const char* meshFile;  // the <MeshFile value> of data/cat.txt
     std::string refused;   // what the line says; empty: converted
+    std::string unread;    // why the file named then cannot be read as a model
   };
+  const std::string noHeader = "cannot be read: not a .x file (no \"xof \" header)";
+  const std::string noMesh = "cannot be read: the file has no frame and no mesh";
   const Case cases[] = {
-      {"../wuvorbis.so", "\"" + Path("wuvorbis.so") + "\" is not a .x file"},
-      {"../t3dplayer", "\"" + Path("t3dplayer") + "\" is not a .x file"},
-      {"../Template.x", "\"" + Path("Template.x") + "\" is the program's own \"Template.x\""},
-      {"../TEMPLATE.X", "\"" + Path("Template.x") + "\" is the program's own \"Template.x\""},
-      {"m.x.so", "\"" + Path("data/m.x.so") + "\" is not a .x file"},
-      {"Template.x", ""},
-      {"M.X", ""},
+      {"../wuvorbis.so", "\"" + Path("wuvorbis.so") + "\" is not a .x file", noHeader},
+      {"../t3dplayer", "\"" + Path("t3dplayer") + "\" is not a .x file", noHeader},
+      {"../Template.x", "\"" + Path("Template.x") + "\" is the program's own \"Template.x\"", noMesh},
+      {"../TEMPLATE.X", "\"" + Path("Template.x") + "\" is the program's own \"Template.x\"", noMesh},
+      {"m.x.so", "\"" + Path("data/m.x.so") + "\" is not a .x file", "cannot be read"},
+      {"Template.x", "", ""},
+      {"M.X", "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.meshFile);
@@ -294,7 +302,9 @@ TEST_F(ObjectClassConversion, WritesOnlyAnXFileAndNeverTheTemplate) {
     testing::internal::CaptureStderr();
     ASSERT_TRUE(objectClass.Load(Path("data/cat.txt")));
     const std::string line = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(line, c.refused.empty() ? "" : Path("data/m.mqo") + ": not converted: " + c.refused + "\n");
+    EXPECT_EQ(line, c.refused.empty() ? ""
+                                      : Path("data/m.mqo") + ": not converted: " + c.refused + "\n" +
+                                            "t3dplayer: data/" + c.meshFile + ": " + c.unread + "\n");
     for (const std::string& name : own) EXPECT_EQ(folder_.Read(name), before[name]) << name;
     EXPECT_EQ(objectClass.GetModel() != nullptr, c.refused.empty());
   }
@@ -351,7 +361,8 @@ TEST_F(ObjectClassConversion, RefusalLineShowsNamesInUtf8WithControlBytesEscaped
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             Path("data/\xe3\x83\xa2\xe3\x83\x87\xe3\x83\xab\\x1b.mqo") + ": not converted: \"" +
                 Path("data/\xe3\x83\xaa\xe3\x83\xb3\xe3\x82\xaf/new.x") + "\" leads to \"" + out +
-                "ev\\x1b[31mil\\nSECOND/new.x\", outside the program's folder\n");
+                "ev\\x1b[31mil\\nSECOND/new.x\", outside the program's folder\n" +
+                "t3dplayer: data/\xe3\x83\xaa\xe3\x83\xb3\xe3\x82\xaf/new.x: cannot be read\n");
   EXPECT_TRUE(fs::is_empty(evil));
 }
 
@@ -369,7 +380,7 @@ TEST_F(ObjectClassConversion, RefusalLineShowsCharactersThatReorderItEscaped) {
   ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             Path("m.mqo") + ": not converted: \"" + Path("link/new.x") + "\" leads to \"" + out +
-                "ev\\u202eli/new.x\", outside the program's folder\n");
+                "ev\\u202eli/new.x\", outside the program's folder\n" + "t3dplayer: link/new.x: cannot be read\n");
   EXPECT_TRUE(fs::is_empty(evil));
 }
 

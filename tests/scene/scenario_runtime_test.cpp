@@ -1,5 +1,6 @@
-// The runtime beyond the script-driven cases: a missing root scenario, and
-// root scenarios and archives found in archives before the disk.
+// The runtime beyond the script-driven cases: a missing root scenario, root
+// scenarios and archives found in archives before the disk, and whether a
+// run ended for a scene that could not be loaded.
 #include "scene/scenario_runtime.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +74,36 @@ TEST_F(ScenarioRuntimeTest, ScriptsAddArchivesThatLaterLoadsSearch) {
   FileData data;
   ASSERT_TRUE(LoadFile(folder.path() + "Data/stage.scn", data));
   EXPECT_EQ(data.view(), "<Scene/>");
+}
+
+// The program ends with 1 exactly when its scenario ended for a scene file
+// that could not be loaded; the file is named on standard error.
+TEST_F(ScenarioRuntimeTest, RunIsFalseOnlyWhenASceneCouldNotBeLoaded) {
+  folder.Write("stage.scn", "<Scene/>\n");
+  folder.Write("broken.scn", "<Scene>\n <Function OnBegin=\"#SFLG,#\"/>\n</Scene>\n");
+  const struct {
+    const char* root;
+    bool ended;
+    const char* said;
+  } cases[] = {
+      {"OnBegin() { }", true, ""},
+      {"OnBegin() { Scenario.SceneFile = \"stage.scn\"; }\nOnEndScene() { Scenario.SceneFile = empty; }", true, ""},
+      {"OnBegin() { Scenario.SceneFile = \"stage.scn\"; }", true, ""},
+      {"OnBegin() { Scenario.SceneFile = \"missing.scn\"; }", false, "t3dplayer: missing.scn: cannot be read\n"},
+      {"OnBegin() { Scenario.SceneFile = \"broken.scn\"; }", false,
+       "t3dplayer: broken.scn: OnBegin has an action parameter that cannot be read: \"#SFLG,#\"\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.root);
+    folder.Write("RootScenairo.csc", c.root);
+    TracingRuntime runtime(errors, "");
+    ASSERT_TRUE(runtime.LoadScenario("RootScenairo.csc"));
+    Scene scene;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runtime.RunScenario(scene), c.ended);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.said);
+  }
+  EXPECT_EQ(errors, "");
 }
 
 }  // namespace

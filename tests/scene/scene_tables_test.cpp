@@ -1,9 +1,10 @@
 // A scene file with more casts than the table holds (the other table rules
-// are step cases).
+// are step cases), and the lines its scripts start on.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "motion/object_class.h"
 #include "platform/system/temp_folder.h"
 #include "scene/scene.h"
 
@@ -19,6 +20,22 @@ TEST(SceneFileTest, CastBeyondTheTableStopsTheFile) {
   EXPECT_EQ(scene.CastCount(), kCastTableSize);
   EXPECT_STREQ(scene.CastAt(kCastTableSize - 1)->GetName(), "C255");
   EXPECT_STREQ(scene.GetName(), "");
+}
+
+// The scene's and its classes' scripts are compiled with the line of their
+// file on which they start, so that what the compiler finds is placed in the
+// file the author edits.
+TEST(SceneFileTest, ScriptsKnowTheLineOfTheirFileTheyStartOn) {
+  TempFolder folder;
+  folder.Write("box.txt", "<MotionObject>\n <Name value=\"Box\"/>\n\n <Script>\n\nSpin(cast) { }\n </Script>\n"
+                          "</MotionObject>\n");
+  const std::string scene = folder.Write("stage.scn", "<Scene>\n <MotionObject File=\"box.txt\"/>\n <Script>"
+                                                      "Begin() { }\n </Script>\n</Scene>\n");
+  Scene loaded;
+  ASSERT_TRUE(loaded.LoadScene(scene));
+  EXPECT_EQ(loaded.GetScriptLine(), 3);
+  ASSERT_NE(loaded.FindObjectClass("Box"), nullptr);
+  EXPECT_EQ(loaded.FindObjectClass("Box")->GetScriptLine(), 6);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "scene/scene_limits.h"
 #include "script/value.h"
 
+class MarkupReader;
 class Model;
 class Motion;
 class ObjectClass;
@@ -110,9 +111,11 @@ class Cast {
   void SetName(const char* name);
 
   // Handles one child element of a scene file's Cast element; unknown
-  // elements and elements missing a required attribute change nothing.
+  // elements and elements missing a required attribute change nothing. A
+  // class name the scene does not have is told to standard error with the
+  // file and line of `reader`, when one is given.
   bool ReadElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
-                   int attributeCount, Scene& scene);
+                   int attributeCount, Scene& scene, const MarkupReader* reader = nullptr);
   // The state a scene starts from: the initial values, empty links, contacts,
   // rail and move mode, the initial properties.
   void Reset();

@@ -10,8 +10,10 @@
 #include "files/text_scan.h"
 #include "motion/object_class.h"
 #include "motion/object_flags.h"
-#include "platform/system/numbers.h"
 #include "platform/system/content_path.h"
+#include "platform/system/content_report.h"
+#include "platform/system/numbers.h"
+#include "platform/system/terminal_text.h"
 #include "scene/cast/cast.h"
 #include "scene/scene.h"
 
@@ -35,7 +37,7 @@ bool FindAll(const char* const (&names)[N], const char* (&values)[N], const char
 }  // namespace
 
 bool Cast::ReadElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
-                       int attributeCount, Scene& scene) {
+                       int attributeCount, Scene& scene, const MarkupReader* reader) {
   auto attribute = [&](const char* attributeName) {
     return FindAttribute(attributeName, attributeNames, attributeValues, attributeCount);
   };
@@ -43,7 +45,14 @@ bool Cast::ReadElement(const char* name, const char* const* attributeNames, cons
   if (NameIs(name, "Name")) {
     if (const char* value = attribute("value")) ReadName(value, scene);
   } else if (NameIs(name, "ClassName")) {
-    if (const char* value = attribute("value")) SetClass(scene.FindObjectClass(value));
+    if (const char* value = attribute("value")) {
+      SetClass(scene.FindObjectClass(value));
+      // The cast stays, without a class, as it always has.
+      if (!class_ && reader)
+        ReportContentFault(reader->GetPath(), reader->GetLineNumber(),
+                           "<Cast> names the class \"" + ContentTextForTerminal(value) +
+                               "\" that the scene does not have");
+    }
   } else if (NameIs(name, "InitPos")) {
     const char* values[3];
     if (FindAll({"x", "y", "z"}, values, attributeNames, attributeValues, attributeCount))

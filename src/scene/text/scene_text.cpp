@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "files/archive.h"
+#include "platform/system/content_report.h"
 #include "scene/scene.h"
 
 void Scene::SetCharacterSet(int set, std::vector<unsigned char> image, std::vector<Glyph> glyphs) {
@@ -26,7 +27,10 @@ bool Scene::LoadStringList(const std::string& path) {
   // The old list goes first: a file that cannot be read leaves none.
   stringList_.Clear();
   FileData file;
-  if (!LoadFile(path, file)) return false;
+  if (!LoadFile(path, file)) {
+    ReportContentFault(path, 0, "cannot be read");
+    return false;
+  }
   stringList_.Load(file.view());
   return true;
 }

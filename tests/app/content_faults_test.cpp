@@ -1,0 +1,35 @@
+// Games whose content fails to load, played by the built program without a
+// display: each failure says so in one line on standard error and keeps its
+// effect, and the exit code tells whether the game could play its scenes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/player_process.h"
+#include "support/case_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each folder of fault_games/ is a game with faults in its content: its
+// standard error must be expected_output exactly, its exit code the number in
+// exit_code, and what its scripts saved on the way expected.sav, which shows
+// the game went on (or ended) as it did before the lines were written.
+TEST(ContentFaultTest, EachFaultSaysSoOnceAndTheGameGoesOnAsBefore) {
+  const fs::path games = fs::path(T3D_SOURCE_DIR) / "tests/app/fault_games";
+  const auto names = ListCaseFolders(games);
+  ASSERT_GE(names.size(), 10u);
+  for (const std::string& game : names) {
+    SCOPED_TRACE(game);
+    TempFolder folder;
+    CopyGame(games / game, folder);
+    const RunResult result = Play(folder);
+    EXPECT_EQ(result.output, ReadTextFile(games / game / "expected_output"));
+    EXPECT_EQ(std::to_string(result.exitCode) + "\n", ReadTextFile(games / game / "exit_code"));
+    EXPECT_EQ(folder.Read("Config.sav"), ExpectedSettings(games / game / "expected.sav"));
+  }
+}
+
+}  // namespace
