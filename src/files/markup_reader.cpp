@@ -70,9 +70,9 @@ void CopyKept(char* out, std::size_t size, std::string_view text) {
 
 class Parser {
  public:
-  Parser(MarkupReader& reader, ElementHandler& handler, void* user, int& column, int& textLine,
+  Parser(MarkupReader& reader, ElementHandler& handler, void* user, int& column, std::vector<int>& textLines,
          std::string& refused)
-      : reader_(reader), handler_(handler), user_(user), column_(column), textLine_(textLine), refused_(refused),
+      : reader_(reader), handler_(handler), user_(user), column_(column), textLines_(textLines), refused_(refused),
         names_(kMarkupMaxAttributes), values_(kMarkupMaxAttributes) {
     open_.emplace_back();
     for (int i = 0; i < kMarkupMaxAttributes; ++i) {
@@ -89,19 +89,21 @@ class Parser {
     while (*p != '\0') {
       const char* open = p;
       while (*open != '\0' && *open != '<') open += CharWidthAt(open);
-      const bool startsText = pending_.empty();
+      const bool startsTextLine = pending_.empty() || pending_.back() == '\n';
+      const std::size_t before = pending_.size();
       AppendDecoded(pending_, std::string_view(p, static_cast<std::size_t>(open - p)));
       if (*open == '\0') pending_ += '\n';
-      // Blank lines never reach the parser: the text starts on the line of
-      // its first character, wherever the lines before it stood.
-      if (startsText && !pending_.empty()) textStart_ = reader_.GetLineNumber();
+      // Blank lines never reach the parser and leave no trace in the text:
+      // each line of the text keeps the line of the file it stands on.
+      if (startsTextLine && pending_.size() > before) pendingLines_.push_back(reader_.GetLineNumber());
       if (*open == '\0') break;
       column_ = static_cast<int>(open - base) + 1;
       if (!pending_.empty()) {
-        textLine_ = textStart_;
+        textLines_.swap(pendingLines_);
         if (!handler_.OnText(open_.back().c_str(), pending_.c_str(), user_, reader_))
           return Fail(MarkupErrorCode::TextRefused, open_.back());
         pending_.clear();
+        pendingLines_.clear();
       }
       p = open;
       if (!ParseTag(p)) return false;
@@ -191,11 +193,11 @@ class Parser {
   ElementHandler& handler_;
   void* const user_;
   int& column_;
-  int& textLine_;
+  std::vector<int>& textLines_;
   std::string& refused_;
-  int textStart_ = 0;
   std::string line_;
   std::string pending_;
+  std::vector<int> pendingLines_;
   // Names of the open elements; [0] is the empty name outside every element.
   std::vector<std::string> open_;
   std::vector<std::array<char, kMarkupNameSize>> names_;
@@ -208,9 +210,9 @@ class Parser {
 
 bool MarkupReader::ParseElements(ElementHandler& handler, void* user) {
   column_ = 0;
-  textLine_ = 0;
+  textLines_.clear();
   refused_.clear();
-  Parser parser(*this, handler, user, column_, textLine_, refused_);
+  Parser parser(*this, handler, user, column_, textLines_, refused_);
   std::string_view line;
   while (ReadRawLine(line)) {
     if (!parser.ParseLine(line)) return false;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "files/line_reader.h"
 
@@ -55,16 +56,18 @@ class MarkupReader : public LineReader {
   // Column (from 1) of the "<" of the tag being read, on GetLineNumber's
   // line; where an error was found.
   int GetColumn() const { return column_; }
-  // The line (from 1) on which the text being handed to OnText starts, so
-  // that a script inside an element can name the lines of its file.
-  int GetTextLineNumber() const { return textLine_; }
+  // The line (from 1) of the file on which each line of the text being
+  // handed to OnText stands, so that a script inside an element can name the
+  // lines of its file (blank lines are left out of the text); and the first.
+  const std::vector<int>& GetTextLineNumbers() const { return textLines_; }
+  int GetTextLineNumber() const { return textLines_.empty() ? 0 : textLines_.front(); }
   // The element whose handler refused it (its start, end or text): what
   // the refusal errors concern. Empty otherwise.
   const std::string& GetRefusedElement() const { return refused_; }
 
  private:
   int column_ = 0;
-  int textLine_ = 0;
+  std::vector<int> textLines_;
   std::string refused_;
 };
 

@@ -49,7 +49,7 @@ bool TagHandlerStack::OnEndElement(const char* name, void*, MarkupReader&) {
 }
 
 bool TagHandlerStack::OnText(const char*, const char* text, void*, MarkupReader& reader) {
-  textLine_ = reader.GetTextLineNumber();
+  textLines_ = reader.GetTextLineNumbers();
   if (MarkupElement* top = Top()) top->OnText(*this, text);
   return true;
 }

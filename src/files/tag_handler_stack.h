@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "files/markup_element.h"
 #include "files/markup_reader.h"
@@ -24,8 +25,8 @@ class TagHandlerStack : public ElementHandler {
   // and ignored on an empty stack.
   void SetTextTarget(std::string* target);
   std::string* GetTextTarget() const;
-  // The line of the file on which the text being handed on starts.
-  int GetTextLine() const { return textLine_; }
+  // The line of the file on which each line of the text being handed on stands.
+  const std::vector<int>& GetTextLines() const { return textLines_; }
 
   bool OnStartElement(const char* name, const char* const* attributeNames, const char* const* attributeValues,
                       int attributeCount, void* user, MarkupReader& reader) override;
@@ -62,6 +63,6 @@ class TagHandlerStack : public ElementHandler {
   std::string path_;
   std::array<std::int32_t, 2> words_{};
   void* userValue_ = nullptr;
-  int textLine_ = 0;
+  std::vector<int> textLines_;
   bool success_ = true;
 };

@@ -183,7 +183,7 @@ void ObjectClass::OnEndElement(TagHandlerStack& stack, const char* name) {
 }
 
 void ObjectClass::OnText(TagHandlerStack& stack, const char* text) {
-  if (inScript_) SetScript(text != nullptr ? text : "", stack.GetTextLine());
+  if (inScript_) SetScript(text != nullptr ? text : "", stack.GetTextLines());
 }
 
 void ObjectClass::SkippedFrame::OnEndElement(TagHandlerStack& stack, const char* name) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "converter/x_converter.h"
 #include "files/markup_reader.h"
@@ -329,8 +330,8 @@ void ObjectClass::SetAttachment(int slot, std::unique_ptr<ClassAttachment> attac
   if (slot >= 0 && slot < kClassAttachmentCount) attachments_[static_cast<std::size_t>(slot)] = std::move(attachment);
 }
 
-void ObjectClass::SetScript(std::string_view text, int firstLine) {
+void ObjectClass::SetScript(std::string_view text, std::vector<int> fileLines) {
   script_.assign(text);
-  scriptLine_ = firstLine > 0 ? firstLine : 1;
+  scriptLines_ = std::move(fileLines);
   hasScript_ = true;
 }

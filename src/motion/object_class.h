@@ -151,9 +151,10 @@ class ObjectClass : public MarkupElement, public PropertyBase {
   std::int32_t GetRenderingPriority() const { return renderingPriority_; }
   // Null when the class has no script.
   const std::string* GetScript() const { return hasScript_ ? &script_ : nullptr; }
-  // `firstLine`: the line of the class file on which the text starts.
-  void SetScript(std::string_view text, int firstLine = 1);
-  int GetScriptLine() const { return scriptLine_; }
+  // `fileLines`: the line of the class file on which each line of the text
+  // stands (none: the text is the file's from its first line).
+  void SetScript(std::string_view text, std::vector<int> fileLines = {});
+  const std::vector<int>& GetScriptLines() const { return scriptLines_; }
   Command& GetCommand(ClassCommand which) { return commands_[static_cast<std::size_t>(which)]; }
   const Command& GetCommand(ClassCommand which) const { return commands_[static_cast<std::size_t>(which)]; }
 
@@ -198,7 +199,7 @@ class ObjectClass : public MarkupElement, public PropertyBase {
   std::int32_t glare_ = 0;
   std::int32_t renderingPriority_ = 0;
   std::string script_;
-  int scriptLine_ = 1;
+  std::vector<int> scriptLines_;
   bool hasScript_ = false;
   std::array<Command, kClassCommandCount> commands_{};
 

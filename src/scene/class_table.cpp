@@ -80,7 +80,7 @@ bool Scene::FinishClass(ObjectClass& cls, const std::string& path, std::vector<S
 
   if (const std::string* script = cls.GetScript()) {
     const int before = FunctionCount();
-    const EErrorCode code = CompileScript(script->c_str(), path.c_str(), cls.GetScriptLine());
+    const EErrorCode code = CompileScript(script->c_str(), path.c_str(), cls.GetScriptLines());
     const int after = FunctionCount();
     for (int i = before; i < after; ++i) functions.push_back(functions_[static_cast<std::size_t>(i)].get());
     if (code != ERR_NONE) return false;

@@ -27,7 +27,7 @@ void Scene::ClearScene() {
   active_ = true;
   for (Command& command : commands_) command.Clear();
   script_.clear();
-  scriptLine_ = 1;
+  scriptLines_.clear();
   hasScript_ = false;
   ClearFunctions();
   FreeParkedObjects();

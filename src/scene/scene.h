@@ -314,8 +314,8 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   Command& GetSceneCommand(SceneCommand which) { return commands_[static_cast<std::size_t>(which)]; }
   // Null when the scene file gave no script.
   const std::string* GetScriptText() const { return hasScript_ ? &script_ : nullptr; }
-  // The line of the scene file on which the script starts.
-  int GetScriptLine() const { return scriptLine_; }
+  // The line of the scene file on which each line of the script stands.
+  const std::vector<int>& GetScriptLines() const { return scriptLines_; }
   // Scene parameters 0..31 (an index outside gives parameter 0).
   ScriptValue& Parameter(int index);
 
@@ -366,7 +366,7 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   bool active_ = true;
   std::uint32_t frameCounter_ = kSceneNotRunning;
   std::string script_;
-  int scriptLine_ = 1;
+  std::vector<int> scriptLines_;
   bool hasScript_ = false;
   // Why the scene file's element being read was refused; empty otherwise.
   std::string refusal_;

@@ -112,7 +112,7 @@ bool Scene::OnText(const char* elementName, const char* text, void*, MarkupReade
   // The hooks belong to the script they name: a Function element must
   // follow the Script element.
   script_ = text;
-  scriptLine_ = reader.GetTextLineNumber();
+  scriptLines_ = reader.GetTextLineNumbers();
   hasScript_ = true;
   for (Command& command : commands_) command.Clear();
   return true;
@@ -138,7 +138,7 @@ bool Scene::LoadScene(const std::string& path) {
   reader.ParseElements(*this, nullptr);
   readingCast_.Reset();
   reader.Close();
-  if (hasScript_ && CompileScript(script_.c_str(), path.c_str(), scriptLine_) != ERR_NONE) return false;
+  if (hasScript_ && CompileScript(script_.c_str(), path.c_str(), scriptLines_) != ERR_NONE) return false;
   for (int i = 0; i < kSceneCommandCount; ++i) {
     if (!ResolveHook(commands_[static_cast<std::size_t>(i)], path, kHookNames[i])) return false;
   }

@@ -87,9 +87,17 @@ bool IsParameterType(TokenKind kind) {
          kind == TokenKind::Class;
 }
 
+// The line of the source's file on which line `line` (from 1) of its text stands.
+int FileLineOf(int line, std::span<const int> fileLines) {
+  const auto listed = static_cast<int>(fileLines.size());
+  if (listed == 0) return line;
+  if (line <= listed) return fileLines[static_cast<std::size_t>(line - 1)];
+  return fileLines.back() + line - listed;
+}
+
 }  // namespace
 
-EErrorCode CCScript::CompileScript(const char* source, const char* path, int firstLine) {
+EErrorCode CCScript::CompileScript(const char* source, const char* path, std::span<const int> fileLines) {
   if (!source) return ERR_NONE;
   // String literals are the program's own texts, not ones its scripts make.
   ScriptTextScope uncounted(nullptr);
@@ -101,7 +109,7 @@ EErrorCode CCScript::CompileScript(const char* source, const char* path, int fir
   auto fail = [&](EErrorCode code, const SourceLines::Place& place, const std::string& name) {
     const bool main = place.file == 0;
     OnCompileError({code, main ? file : lines.files[static_cast<std::size_t>(place.file)],
-                    main ? place.line + firstLine - 1 : place.line, name});
+                    main ? FileLineOf(place.line, fileLines) : place.line, name});
     return code;
   };
   bool preprocessed = false;

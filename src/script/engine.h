@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -104,9 +105,11 @@ class CCScript {
   virtual void OnCompileError(const CompileFault& fault) {}
 
   bool RegisterClass(NativeClass* cls);
-  // `firstLine` is the line of `path` on which `source` starts (a script
-  // inside a scene or class file starts below its element's tag).
-  EErrorCode CompileScript(const char* source, const char* path, int firstLine = 1);
+  // `fileLines` holds the line of `path` on which each line of `source`
+  // stands: a script inside a scene or class file starts below its element's
+  // tag, and the markup leaves its blank lines out. Lines past the list (all
+  // of them for an empty one) follow on one by one.
+  EErrorCode CompileScript(const char* source, const char* path, std::span<const int> fileLines = {});
   ScriptFunction* FindFunction(const char* name);
   EErrorCode CallFunction(ScriptFunction* function, ScriptValue* args, int argCount);
   void ClearFunctions();

@@ -50,12 +50,15 @@ TEST(MarkupReaderTest, LeadByteBeforeTheEndNeverReadsPastTheText) {
   EXPECT_EQ(TraceParseText("<A x=\"\x81"), "error 8 at 1:1\nresult false\n");
 }
 
-// A handler that notes each text as "ELEMENT@LINE", the line its text starts on.
+// A handler that notes each text as "ELEMENT@LINE,LINE...", the line of the
+// file on which each of its lines stands.
 class TextLineHandler : public ElementHandler {
  public:
   bool OnText(const char* elementName, const char*, void*, MarkupReader& reader) override {
     if (!lines.empty()) lines += " ";
-    lines += std::string(elementName) + "@" + std::to_string(reader.GetTextLineNumber());
+    lines += std::string(elementName) + "@";
+    for (std::size_t i = 0; i < reader.GetTextLineNumbers().size(); ++i)
+      lines += (i ? "," : "") + std::to_string(reader.GetTextLineNumbers()[i]);
     return true;
   }
   std::string lines;

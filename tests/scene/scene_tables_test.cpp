@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "motion/object_class.h"
 #include "platform/system/temp_folder.h"
@@ -33,9 +34,9 @@ TEST(SceneFileTest, ScriptsKnowTheLineOfTheirFileTheyStartOn) {
                                                       "Begin() { }\n </Script>\n</Scene>\n");
   Scene loaded;
   ASSERT_TRUE(loaded.LoadScene(scene));
-  EXPECT_EQ(loaded.GetScriptLine(), 3);
+  EXPECT_EQ(loaded.GetScriptLines(), (std::vector<int>{3, 4}));
   ASSERT_NE(loaded.FindObjectClass("Box"), nullptr);
-  EXPECT_EQ(loaded.FindObjectClass("Box")->GetScriptLine(), 6);
+  EXPECT_EQ(loaded.FindObjectClass("Box")->GetScriptLines(), (std::vector<int>{6, 7}));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ namespace {
 struct CompileCase {
   std::string name;
   std::string path;
-  int firstLine = 1;
+  std::vector<int> fileLines;
   std::string source;
   std::map<std::string, std::string> files;
   std::string expected;
@@ -37,7 +37,8 @@ std::vector<CompileCase> ReadCases() {
       continue;  // the comment at the top
     } else if (line.rfind("@ ", 0) == 0) {
       std::istringstream words(line.substr(2));
-      words >> cases.back().path >> cases.back().firstLine;
+      words >> cases.back().path;
+      for (int number = 0; words >> number;) cases.back().fileLines.push_back(number);
       text = &cases.back().source;
     } else if (line.rfind("+ ", 0) == 0) {
       text = &cases.back().files[line.substr(2)];
@@ -65,7 +66,7 @@ TEST(CompileFaults, EachPrintsOneLineNamingItsFileAndLine) {
     };
     GameScript engine(context);
     testing::internal::CaptureStderr();
-    const EErrorCode code = engine.CompileScript(c.source.c_str(), c.path.c_str(), c.firstLine);
+    const EErrorCode code = engine.CompileScript(c.source.c_str(), c.path.c_str(), c.fileLines);
     const std::string printed = testing::internal::GetCapturedStderr();
     EXPECT_NE(ERR_NONE, code) << c.name;
     EXPECT_EQ(c.expected + "\n", printed) << c.name;
