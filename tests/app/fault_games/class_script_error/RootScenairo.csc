@@ -1,0 +1,5 @@
+// A class whose script does not compile is not registered: the scene stops
+// reading at its element, and plays what it read before.
+OnBegin() { Scenario.SceneFile = "stage.scn"; }
+OnEndScene() { Scenario.SceneFile = empty; }
+OnEnd() { Storage.SaveValue(empty, "Scenario", "ended"); }
