@@ -25,16 +25,11 @@
 
 namespace {
 
-// One line on standard error: the source's name, then the reason, which is
-// ready for the terminal already. The program folder that starts the name
-// is a disk path, not Shift-JIS: only the content's part after it is
-// converted.
+// One line on standard error, as every content fault has it: the source as
+// the class file names it, then the reason, which is ready for the terminal
+// already (the disk paths in it are shown as the disk has them).
 void ReportNotConverted(const std::string& mqoPath, const std::string& reason) {
-  const std::string program = ProgramDir();
-  const std::size_t kept = mqoPath.compare(0, program.size(), program) == 0 ? program.size() : 0;
-  const std::string line = DiskTextForTerminal(mqoPath.substr(0, kept)) +
-                           ContentTextForTerminal(mqoPath.substr(kept)) + ": not converted: " + reason + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
+  ReportContentFault(mqoPath, 0, "not converted: " + reason);
 }
 
 }  // namespace

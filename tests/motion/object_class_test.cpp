@@ -245,7 +245,7 @@ TEST_F(ObjectClassConversion, RefusedWhenItsFilesLieOutsideTheProgramFolder) {
     EXPECT_EQ(line.substr(line.find(": not converted: ")),
               ": not converted: " + c.refused + "\n" +
                   (c.unread.empty() ? "" : "t3dplayer: " + c.unread + ": cannot be read\n"));
-    EXPECT_EQ(line.find(Path("data/")), 0u) << line;
+    EXPECT_EQ(line.find("t3dplayer: data/"), 0u) << line;
     EXPECT_EQ(outside.Read("old.x"), box);
     EXPECT_EQ(outside.Read("new.x"), "<missing>");
     EXPECT_EQ(folder_.Read("data/m.x"), "<missing>");
@@ -257,7 +257,7 @@ TEST_F(ObjectClassConversion, RefusedWhenItsFilesLieOutsideTheProgramFolder) {
   testing::internal::CaptureStderr();
   EXPECT_FALSE(objectClass.ConvertMeshIfNewer(Path("data/m.mqo"), outside.path() + "new.x", 1, 1, 1));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            Path("data/m.mqo") + ": not converted: " + Leads(outside.path() + "new.x", out + "new.x") + "\n");
+            "t3dplayer: data/m.mqo: not converted: " + Leads(outside.path() + "new.x", out + "new.x") + "\n");
   EXPECT_EQ(outside.Read("new.x"), "<missing>");
   // In a class file with a folder, an absolute name is taken from that folder.
   folder_.Write("data/cat.txt", Wrap(" <MeshFile value=\"" + outside.path() + "new.x\" src=\"m.mqo\"/>\n"));
@@ -303,7 +303,7 @@ TEST_F(ObjectClassConversion, WritesOnlyAnXFileAndNeverTheTemplate) {
     ASSERT_TRUE(objectClass.Load(Path("data/cat.txt")));
     const std::string line = testing::internal::GetCapturedStderr();
     EXPECT_EQ(line, c.refused.empty() ? ""
-                                      : Path("data/m.mqo") + ": not converted: " + c.refused + "\n" +
+                                      : "t3dplayer: data/m.mqo: not converted: " + c.refused + "\n" +
                                             "t3dplayer: data/" + c.meshFile + ": " + c.unread + "\n");
     for (const std::string& name : own) EXPECT_EQ(folder_.Read(name), before[name]) << name;
     EXPECT_EQ(objectClass.GetModel() != nullptr, c.refused.empty());
@@ -324,20 +324,21 @@ TEST_F(ObjectClassConversion, ConvertsThroughALinkInsideTheProgramFolder) {
   EXPECT_EQ(FrameNames(objectClass), "Scene_Root b");
 }
 
-// The program folder is a disk path in UTF-8, not Shift-JIS text: the
-// refusal line names it as it is.
+// The disk paths a refusal line quotes are UTF-8, not Shift-JIS text: the
+// Japanese folder the game lies in is shown as it is.
 TEST_F(ObjectClassConversion, RefusalLineKeepsAJapaneseProgramFolderReadable) {
-  const std::string program = Path("ゲームト/");
+  const std::string program = Path("ゲームト/game/");
   fs::create_directories(program);
   SetProgramDir(program);
-  folder_.Write("ゲームト/m.mqo", kTriangleMqo);
-  folder_.Write("ゲームト/cat.txt", Wrap(" <MeshFile value=\"../m.x\" src=\"m.mqo\"/>\n"));
+  folder_.Write("ゲームト/game/m.mqo", kTriangleMqo);
+  folder_.Write("ゲームト/game/cat.txt", Wrap(" <MeshFile value=\"../m.x\" src=\"m.mqo\"/>\n"));
   ObjectClass objectClass;
   testing::internal::CaptureStderr();
   ASSERT_TRUE(objectClass.Load(program + "cat.txt"));
   const std::string line = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(line.rfind(program + "m.mqo: not converted: ", 0), 0u) << "[" << line << "]";
-  EXPECT_EQ(folder_.Read("m.x"), "<missing>");
+  EXPECT_EQ(line.rfind("t3dplayer: m.mqo: not converted: \"" + Path("ゲームト/m.x") + "\" lies outside", 0), 0u)
+      << "[" << line << "]";
+  EXPECT_EQ(folder_.Read("ゲームト/m.x"), "<missing>");
 }
 
 // The refusal line names content's and the disk's names in UTF-8, and shows
@@ -359,7 +360,7 @@ TEST_F(ObjectClassConversion, RefusalLineShowsNamesInUtf8WithControlBytesEscaped
   testing::internal::CaptureStderr();
   ASSERT_TRUE(objectClass.Load(Path("data/cat.txt")));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            Path("data/\xe3\x83\xa2\xe3\x83\x87\xe3\x83\xab\\x1b.mqo") + ": not converted: \"" +
+            "t3dplayer: data/\xe3\x83\xa2\xe3\x83\x87\xe3\x83\xab\\x1b.mqo: not converted: \"" +
                 Path("data/\xe3\x83\xaa\xe3\x83\xb3\xe3\x82\xaf/new.x") + "\" leads to \"" + out +
                 "ev\\x1b[31mil\\nSECOND/new.x\", outside the program's folder\n" +
                 "t3dplayer: data/\xe3\x83\xaa\xe3\x83\xb3\xe3\x82\xaf/new.x: cannot be read\n");
@@ -379,7 +380,7 @@ TEST_F(ObjectClassConversion, RefusalLineShowsCharactersThatReorderItEscaped) {
   testing::internal::CaptureStderr();
   ASSERT_TRUE(objectClass.Load(Path("cat.txt")));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            Path("m.mqo") + ": not converted: \"" + Path("link/new.x") + "\" leads to \"" + out +
+            "t3dplayer: m.mqo: not converted: \"" + Path("link/new.x") + "\" leads to \"" + out +
                 "ev\\u202eli/new.x\", outside the program's folder\n" + "t3dplayer: link/new.x: cannot be read\n");
   EXPECT_TRUE(fs::is_empty(evil));
 }
