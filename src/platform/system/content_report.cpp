@@ -14,7 +14,10 @@ std::string ContentFileForTerminal(std::string_view path) {
 }
 
 void ReportContentFault(std::string_view path, int line, std::string_view what) {
-  std::string text = "t3dplayer: " + ContentFileForTerminal(path);
+  std::string name = ContentFileForTerminal(path);
+  // A name left empty by the content still shows where the name belongs.
+  if (name.empty()) name = "\"\"";
+  std::string text = "t3dplayer: " + name;
   if (line > 0) text += ":" + std::to_string(line);
   text += ": ";
   text += what;
