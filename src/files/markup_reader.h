@@ -58,9 +58,8 @@ class MarkupReader : public LineReader {
   int GetColumn() const { return column_; }
   // The line (from 1) of the file on which each line of the text being
   // handed to OnText stands, so that a script inside an element can name the
-  // lines of its file (blank lines are left out of the text); and the first.
+  // lines of its file (blank lines are left out of the text).
   const std::vector<int>& GetTextLineNumbers() const { return textLines_; }
-  int GetTextLineNumber() const { return textLines_.empty() ? 0 : textLines_.front(); }
   // The element whose handler refused it (its start, end or text): what
   // the refusal errors concern. Empty otherwise.
   const std::string& GetRefusedElement() const { return refused_; }

@@ -19,11 +19,6 @@ namespace fs = std::filesystem;
 
 const fs::path kSource = T3D_SOURCE_DIR;
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 struct Played {
   int exitCode = -1;
   std::string output;
@@ -60,13 +55,12 @@ TEST(GameFolderTest, AGameNeverPlaysWhatItsTwinFolderHolds) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.twin);
     TempFolder temp;
-    const std::string game = temp.MakeFolder(c.game) + "/";
-    WriteSceneImages(game);
-    WriteFile(game + "RootScenairo.csc", kRootNamingAMissingScene);
-    const std::string twin = temp.MakeFolder(c.twin) + "/";
-    WriteSceneImages(twin);
-    WriteFile(twin + "stage.scn", kTwinScene);
-    const Played played = PlayIn(game);
+    const std::string game = std::string(c.game) + "/", twin = std::string(c.twin) + "/";
+    temp.Write(game + "RootScenairo.csc", kRootNamingAMissingScene);
+    WriteSceneImages(temp.path() + game);
+    temp.Write(twin + "stage.scn", kTwinScene);
+    WriteSceneImages(temp.path() + twin);
+    const Played played = PlayIn(temp.path() + game);
     EXPECT_EQ(played.settings, Settings("Config", {{"Root", "own"}}));
   }
 }
@@ -75,12 +69,10 @@ TEST(GameFolderTest, AGameNeverPlaysWhatItsTwinFolderHolds) {
 // on its disk.
 TEST(GameFolderTest, TheTwinsStartupArchiveIsNotMounted) {
   TempFolder temp;
-  const std::string game = temp.MakeFolder("MyGame4") + "/";
-  WriteFile(game + "RootScenairo.csc", "OnBegin() { Storage.SaveValue(empty, \"Root\", \"own\"); }\n");
-  const std::string twin = temp.MakeFolder("mygame4") + "/";
-  WriteFile(twin + "Startup.dat",
+  temp.Write("MyGame4/RootScenairo.csc", "OnBegin() { Storage.SaveValue(empty, \"Root\", \"own\"); }\n");
+  temp.Write("mygame4/Startup.dat",
             BuildTestArchive({{"ROOTSCENAIRO.CSC", "OnBegin() { Storage.SaveValue(empty, \"Root\", \"twin\"); }\n"}}));
-  const Played played = PlayIn(game);
+  const Played played = PlayIn(temp.path() + "MyGame4/");
   EXPECT_EQ(played.exitCode, 0);
   EXPECT_EQ(played.output, "");
   EXPECT_EQ(played.settings, Settings("Config", {{"Root", "own"}}));
@@ -90,25 +82,24 @@ TEST(GameFolderTest, TheTwinsStartupArchiveIsNotMounted) {
 // into its own folder, and the twin's file stays as it was.
 TEST(GameFolderTest, AConversionWritesIntoTheGamesOwnFolder) {
   TempFolder temp;
-  const std::string game = temp.MakeFolder("MyGame") + "/";
-  WriteSceneImages(game);
-  WriteFile(game + "Template.x", ReadTextFile(kSource / "demo/Template.x"));
-  WriteFile(game + "RootScenairo.csc",
+  const std::string game = temp.path() + "MyGame/";
+  temp.Write("MyGame/Template.x", ReadTextFile(kSource / "demo/Template.x"));
+  temp.Write("MyGame/RootScenairo.csc",
             "OnBegin() { Scenario.SceneFile = \"stage.scn\"; }\nOnEndScene() { Scenario.SceneFile = empty; }\n");
-  WriteFile(game + "stage.scn", "<Scene>\n <MotionObject File=\"models\\runner.txt\"/>\n <Script>\n"
+  temp.Write("MyGame/stage.scn", "<Scene>\n <MotionObject File=\"models\\runner.txt\"/>\n <Script>\n"
                                 "Begin() { Storage.SaveValue(empty, \"Played\", 1); Scene.EndScene(); }\n"
                                 " </Script>\n <Function OnBegin=\"Begin\"/>\n</Scene>\n");
-  WriteFile(game + "models/runner.txt", "<MotionObject>\n <Name value=\"Runner\"/>\n"
+  temp.Write("MyGame/models/runner.txt", "<MotionObject>\n <Name value=\"Runner\"/>\n"
                                         " <MeshFile value=\"runner.x\" src=\"runner.mqo\"/>\n</MotionObject>\n");
-  WriteFile(game + "models/runner.mqo", ReadTextFile(kSource / "demo/models/hero.mqo"));
-  const std::string twin = temp.MakeFolder("mygame") + "/";
-  WriteFile(twin + "models/runner.x", "twin");
+  temp.Write("MyGame/models/runner.mqo", ReadTextFile(kSource / "demo/models/hero.mqo"));
+  WriteSceneImages(game);
+  temp.Write("mygame/models/runner.x", "twin");
   const Played played = PlayIn(game);
   EXPECT_EQ(played.exitCode, 0);
   EXPECT_EQ(played.output, "");
   EXPECT_EQ(played.settings, Settings("Config", {{"Played", "1"}}));
   EXPECT_EQ(ReadTextFile(game + "models/runner.x").rfind("xof 0303txt 0032", 0), 0u);
-  EXPECT_EQ(ReadTextFile(twin + "models/runner.x"), "twin");
+  EXPECT_EQ(temp.Read("mygame/models/runner.x"), "twin");
 }
 
 // deep_game/ with the demo's models, text and sound, in `folder`.

@@ -8,9 +8,7 @@
 std::string ContentFileForTerminal(std::string_view path) {
   // The program folder is a disk path the author did not write; what follows
   // it is the content's own Shift-JIS name.
-  const std::string program = ProgramDir();
-  if (path.substr(0, program.size()) == program) path.remove_prefix(program.size());
-  return ContentTextForTerminal(path);
+  return ContentTextForTerminal(path.substr(path.size() - ContentNameLength(path)));
 }
 
 void ReportContentFault(std::string_view path, int line, std::string_view what) {
