@@ -227,11 +227,11 @@ std::vector<unsigned char> ReadCharacterSetImage(const std::string& path) {
 
 void LoadCharacterSet(SceneCall& call, ScriptValue&, ScriptValue* args) {
   const int set = ArgIndex(call.engine, args[0], kCharacterSetCount);
-  const std::string file = ArgText(call.engine, args[1]);
+  const std::string path = GetProgramDir() + ArgText(call.engine, args[1]);
   FileData bytes;
-  if (!LoadFile(GetProgramDir() + file, bytes)) {
+  if (!LoadFile(path, bytes)) {
     // The set stays as it was.
-    ReportContentFault(GetProgramDir() + file, 0, "cannot be read");
+    ReportContentFault(path, 0, "cannot be read");
     return;
   }
   CharacterSetFile parsed = ParseCharacterSetFile(bytes.data());
