@@ -36,6 +36,10 @@ void Scene::DetachFunctions(const std::vector<ScriptFunction*>& functions) {
 }
 
 bool Scene::RegisterClass(std::string_view path) {
+  // A script that registers its class every frame would otherwise read the
+  // disk and say the same fault each time.
+  for (const std::string& failed : failedClassPaths_)
+    if (failed == path) return false;
   int index = 0;
   for (; index < kClassTableSize; ++index) {
     const ClassSlot& slot = classes_[static_cast<std::size_t>(index)];
@@ -53,6 +57,9 @@ bool Scene::RegisterClass(std::string_view path) {
     // true later without a class behind it, no hole in the table, and no
     // functions of its script that would make the next try a duplicate.
     DetachFunctions(functions);
+    // Past the bound a failed path is tried again; its lines are still
+    // said once per scene run.
+    if (failedClassPaths_.size() < static_cast<std::size_t>(kClassTableSize)) failedClassPaths_.push_back(file);
     return false;
   }
   slot.cls = std::move(cls);

@@ -197,7 +197,9 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // Loads the <MotionObject> file once (a path loaded before answers true at
   // once), builds its animation sets, compiles its script, resolves its
   // hooks and loads its case table. False when the table is full or any of
-  // that fails; a failed class leaves no trace in either table.
+  // that fails; a failed class leaves no trace in either table, and its path
+  // answers false at once until the scene is cleared, reading and saying
+  // nothing again.
   bool RegisterClass(std::string_view path);
   // Deletes the class in slot `index` and closes the gap; its script
   // functions leave the engine's name space and the casts of the class are
@@ -358,6 +360,8 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   std::uint32_t renderFlags_ = kDefaultRenderFlags;
   std::uint32_t clearColor_ = kDefaultClearColor;
   std::array<ClassSlot, kClassTableSize> classes_;
+  // Paths whose class failed to load in this scene, at most kClassTableSize.
+  std::vector<std::string> failedClassPaths_;
   // Before the casts, so that it outlives them.
   CastRegistry castRegistry_;
   std::array<std::unique_ptr<Cast>, kCastTableSize> casts_;
