@@ -99,18 +99,19 @@ bool Scene::FinishClass(ObjectClass& cls, const std::string& path, std::vector<S
   static constexpr const char* kClassHooks[kClassCommandCount] = {"OnLoop",   "OnHit", "OnCreate",
                                                                   "OnDelete", "",      "OnPreRender"};
   for (int i = 0; i < kClassCommandCount; ++i)
-    ResolveHook(cls.GetCommand(static_cast<ClassCommand>(i)), path, kClassHooks[i]);
+    ResolveHook(cls.GetCommand(static_cast<ClassCommand>(i)), path, kClassHooks[i], HookOwner::kClass);
   for (int m = 0; m < motionCount; ++m) {
     Motion& motion = *cls.MotionAt(m);
     const std::string ofMotion = " of the motion \"" + ContentTextForTerminal(motion.GetName()) + "\"";
-    ResolveHook(motion.OnLoop(), path, "OnLoop" + ofMotion);
-    ResolveHook(motion.OnHit(), path, "OnHit" + ofMotion);
-    ResolveHook(motion.OnPreRender(), path, "OnPreRender" + ofMotion);
+    ResolveHook(motion.OnLoop(), path, "OnLoop" + ofMotion, HookOwner::kClass);
+    ResolveHook(motion.OnHit(), path, "OnHit" + ofMotion, HookOwner::kClass);
+    ResolveHook(motion.OnPreRender(), path, "OnPreRender" + ofMotion, HookOwner::kClass);
     if (MotionFrame* first = motion.FrameAt(0)) {
       for (int k = 0; k < first->KeyCount(); ++k) {
         MotionKey* key = first->KeyAt(k);
         if (key->kind == kKindEvent && key->GetCommand())
-          ResolveHook(*key->GetCommand(), path, "the EVNT key at frame " + std::to_string(key->time) + ofMotion);
+          ResolveHook(*key->GetCommand(), path, "the EVNT key at frame " + std::to_string(key->time) + ofMotion,
+                      HookOwner::kClass);
       }
     }
     for (int t = 0; t < motion.TrackCount(); ++t) {
@@ -128,7 +129,7 @@ bool Scene::FinishClass(ObjectClass& cls, const std::string& path, std::vector<S
       if (CaseList* list = cls.GetCaseTable().ListAt(m)) {
         const std::string hook =
             "a case of the motion \"" + ContentTextForTerminal(cls.MotionAt(m)->GetName()) + "\"";
-        for (CaseRecord& record : list->records) ResolveHook(record.script, tablePath, hook);
+        for (CaseRecord& record : list->records) ResolveHook(record.script, tablePath, hook, HookOwner::kClass);
       }
     }
   }

@@ -127,10 +127,13 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // and its parameters. A name no script defines leaves the Command as it
   // was; false for a parameter that does not read (those before it stay).
   bool ParseCommand(Command& command);
+  // Whose hook ResolveHook resolves: a class's are resolved as the class
+  // loads, before the scene's script is compiled.
+  enum class HookOwner { kScene, kClass };
   // ParseCommand for a hook of a content file, which tells standard error
   // when the hook names a function no compiled script has or holds an
   // action parameter that does not read. `hook` says which hook of the file.
-  bool ResolveHook(Command& command, std::string_view file, const std::string& hook);
+  bool ResolveHook(Command& command, std::string_view file, const std::string& hook, HookOwner owner);
   // Runs a Command for a cast (or none) with extra arguments; 0 or the
   // script error code. A script function gets the cast first, then the
   // arguments, 16 values at most. Errors an action throws end here.
