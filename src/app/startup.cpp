@@ -124,8 +124,9 @@ int StartAndRun(Application& app, InputManager& input, GameSoundManager& sound) 
   app.window.SetInputDevice(nullptr);
   app.scene->SetRunHost(RunHost{});
   app.scene->SetManagers(GameManagers{});
-  // A scene that could not be loaded ended the game (its line is on
-  // standard error): a script or a shell running the game learns it failed.
+  // A scene that could not be loaded or could not start its drawing ended
+  // the game (its line is on standard error): a script or a shell running
+  // the game learns it failed.
   return ended ? 0 : 1;
 }
 

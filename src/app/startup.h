@@ -5,5 +5,5 @@
 
 // The exit code: 0 after a game that ran to its end, 1 when a start-up step
 // failed (its message has been shown) or when the game ended because a scene
-// it was to play could not be loaded.
+// it was to play could not be loaded or could not start its drawing.
 int RunPlayer();

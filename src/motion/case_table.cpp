@@ -59,13 +59,14 @@ std::string CleanCaseText(std::string_view text) {
   return out;
 }
 
-// Moves past the next CR (and an LF right after it); false when there is none,
-// which ends the pass: lines end in CR or CR LF.
+// Moves past the next line end, CR, LF or CR LF; false when there is none,
+// which ends the pass. A table saved by a Linux editor or checked out with
+// LF line ends reads as the CR LF table it was written as.
 bool NextLine(const char*& p) {
-  const char* cr = std::strchr(p, '\r');
-  if (cr == nullptr) return false;
-  p = cr + 1;
-  if (*p == '\n') ++p;
+  const char* end = std::strpbrk(p, "\r\n");
+  if (end == nullptr) return false;
+  p = end + 1;
+  if (*end == '\r' && *p == '\n') ++p;
   return true;
 }
 

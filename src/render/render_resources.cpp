@@ -5,6 +5,7 @@
 
 #include "files/archive.h"
 #include "platform/gpu/texture_loader.h"
+#include "platform/system/content_report.h"
 #include "render/shaders.h"
 
 namespace {
@@ -19,16 +20,26 @@ std::unique_ptr<VertexShader> BuildShader(GraphicsDevice& device, const char* na
   return shader;
 }
 
-// Null when the file is missing or is not an image.
+// Null when the file is missing or is not an image. No scene starts without
+// these files, so the author is told which one is missing, and with
+// `mustDecode` which one is no image.
 std::unique_ptr<Texture> LoadTexture(GraphicsDevice& device, const ArchiveManager& archives,
                                      const std::string& folder, const char* name, const TextureLoadOptions& options,
-                                     bool* missing) {
+                                     bool mustDecode, bool* missing) {
   FileData file;
   *missing = !archives.LoadFile(folder + name, file);
-  if (*missing) return nullptr;
+  if (*missing) {
+    ReportContentFault(folder + name, 0, "cannot be read; no scene starts without it");
+    return nullptr;
+  }
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
-  std::unique_ptr<Texture> texture = CreateTextureFromFileInMemory(device, {bytes, file.size()}, options, nullptr);
-  if (texture) texture->SetName(name);
+  std::string error;
+  std::unique_ptr<Texture> texture = CreateTextureFromFileInMemory(device, {bytes, file.size()}, options, &error);
+  if (texture) {
+    texture->SetName(name);
+  } else if (mustDecode) {
+    ReportContentFault(folder + name, 0, "is no image a scene can start with: " + error);
+  }
   return texture;
 }
 
@@ -77,12 +88,12 @@ int RenderResources::Create(GraphicsDevice& device, const ArchiveManager& archiv
     TextureLoadOptions shadow;
     shadow.width = shadow.height = kRenderTargetSize;
     shadow.format = TextureFormat::X8R8G8B8;
-    shadowTexture = LoadTexture(device, archives, folder, "shadow.bmp", shadow, &missing);
+    shadowTexture = LoadTexture(device, archives, folder, "shadow.bmp", shadow, true, &missing);
     if (!shadowTexture) return kRenderResourcesFailed;
 
     toonTexturedShader = BuildShader(device, "ToonTexturedShader", kToonTexturedShaderText);
     toonUntexturedShader = BuildShader(device, "ToonUntexturedShader", kToonUntexturedShaderText);
-    toonTexture = LoadTexture(device, archives, folder, "toon.bmp", TextureLoadOptions{}, &missing);
+    toonTexture = LoadTexture(device, archives, folder, "toon.bmp", TextureLoadOptions{}, true, &missing);
     if (!toonTexture) return kRenderResourcesFailed;
     outlineShader = BuildShader(device, "OutlineShader", kOutlineShaderText);
     flatColorShader = BuildShader(device, "FlatColorShader", kFlatColorShaderText);
@@ -102,7 +113,7 @@ int RenderResources::Create(GraphicsDevice& device, const ArchiveManager& archiv
 
   bool missing = false;
   std::unique_ptr<Texture> font =
-      LoadTexture(device, archives, folder, "ASCII16.png", TextureLoadOptions{}, &missing);
+      LoadTexture(device, archives, folder, "ASCII16.png", TextureLoadOptions{}, false, &missing);
   if (missing) return kRenderResourcesFailed;
   // An unreadable font image keeps the font the set had.
   if (font && systemFont != nullptr) {

@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "platform/gpu/device.h"
+#include "scene/scenario_scene.h"
 #include "scene/text/glyph_table.h"
 
 class ArchiveManager;
 
-// The result of a failed creation, which fails the scene's start.
-constexpr int kRenderResourcesFailed = 5;
+// The result of a failed creation, which fails the scene's start and ends
+// the scenario.
+constexpr int kRenderResourcesFailed = ScenarioScene::kRunNoRenderResources;
 // The render target's size; the blurs' border rules assume it.
 constexpr std::uint32_t kRenderTargetSize = 128;
 
@@ -45,7 +47,8 @@ class RenderResources {
   // 0, or kRenderResourcesFailed when the device lacks vertex shader 1.1,
   // the render target cannot be made, or "shadow.bmp", "toon.bmp" or
   // "ASCII16.png" is missing (the two bitmaps also when they are not
-  // images). Files are read from `folder` (archives first, then the disk).
+  // images), which standard error is told naming the file. Files are read
+  // from `folder` (archives first, then the disk).
   // A shader that does not build stays null, with its messages on standard
   // error. Callers release first.
   int Create(GraphicsDevice& device, const ArchiveManager& archives, const std::string& folder,

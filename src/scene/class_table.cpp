@@ -36,6 +36,10 @@ void Scene::DetachFunctions(const std::vector<ScriptFunction*>& functions) {
 }
 
 bool Scene::RegisterClass(std::string_view path) {
+  // A script that registers its class every frame would otherwise read the
+  // disk and say the same fault each time.
+  for (const std::string& failed : failedClassPaths_)
+    if (failed == path) return false;
   int index = 0;
   for (; index < kClassTableSize; ++index) {
     const ClassSlot& slot = classes_[static_cast<std::size_t>(index)];
@@ -53,6 +57,9 @@ bool Scene::RegisterClass(std::string_view path) {
     // true later without a class behind it, no hole in the table, and no
     // functions of its script that would make the next try a duplicate.
     DetachFunctions(functions);
+    // Past the bound a failed path is tried again; its lines are still
+    // said once per scene run.
+    if (failedClassPaths_.size() < static_cast<std::size_t>(kClassTableSize)) failedClassPaths_.push_back(file);
     return false;
   }
   slot.cls = std::move(cls);
@@ -92,18 +99,19 @@ bool Scene::FinishClass(ObjectClass& cls, const std::string& path, std::vector<S
   static constexpr const char* kClassHooks[kClassCommandCount] = {"OnLoop",   "OnHit", "OnCreate",
                                                                   "OnDelete", "",      "OnPreRender"};
   for (int i = 0; i < kClassCommandCount; ++i)
-    ResolveHook(cls.GetCommand(static_cast<ClassCommand>(i)), path, kClassHooks[i]);
+    ResolveHook(cls.GetCommand(static_cast<ClassCommand>(i)), path, kClassHooks[i], HookOwner::kClass);
   for (int m = 0; m < motionCount; ++m) {
     Motion& motion = *cls.MotionAt(m);
     const std::string ofMotion = " of the motion \"" + ContentTextForTerminal(motion.GetName()) + "\"";
-    ResolveHook(motion.OnLoop(), path, "OnLoop" + ofMotion);
-    ResolveHook(motion.OnHit(), path, "OnHit" + ofMotion);
-    ResolveHook(motion.OnPreRender(), path, "OnPreRender" + ofMotion);
+    ResolveHook(motion.OnLoop(), path, "OnLoop" + ofMotion, HookOwner::kClass);
+    ResolveHook(motion.OnHit(), path, "OnHit" + ofMotion, HookOwner::kClass);
+    ResolveHook(motion.OnPreRender(), path, "OnPreRender" + ofMotion, HookOwner::kClass);
     if (MotionFrame* first = motion.FrameAt(0)) {
       for (int k = 0; k < first->KeyCount(); ++k) {
         MotionKey* key = first->KeyAt(k);
         if (key->kind == kKindEvent && key->GetCommand())
-          ResolveHook(*key->GetCommand(), path, "the EVNT key at frame " + std::to_string(key->time) + ofMotion);
+          ResolveHook(*key->GetCommand(), path, "the EVNT key at frame " + std::to_string(key->time) + ofMotion,
+                      HookOwner::kClass);
       }
     }
     for (int t = 0; t < motion.TrackCount(); ++t) {
@@ -121,7 +129,7 @@ bool Scene::FinishClass(ObjectClass& cls, const std::string& path, std::vector<S
       if (CaseList* list = cls.GetCaseTable().ListAt(m)) {
         const std::string hook =
             "a case of the motion \"" + ContentTextForTerminal(cls.MotionAt(m)->GetName()) + "\"";
-        for (CaseRecord& record : list->records) ResolveHook(record.script, tablePath, hook);
+        for (CaseRecord& record : list->records) ResolveHook(record.script, tablePath, hook, HookOwner::kClass);
       }
     }
   }

@@ -110,7 +110,7 @@ bool Scene::ParseCommand(Command& command) {
   return ParseAction(command);
 }
 
-bool Scene::ResolveHook(Command& command, std::string_view file, const std::string& hook) {
+bool Scene::ResolveHook(Command& command, std::string_view file, const std::string& hook, HookOwner owner) {
   const bool parsed = ParseCommand(command);
   // Either way the hook keeps what ParseCommand made of it: a misspelt name
   // does nothing, as it always has; only its author is told.
@@ -118,8 +118,14 @@ bool Scene::ResolveHook(Command& command, std::string_view file, const std::stri
     ReportContentFault(file, 0, hook + " has an action parameter that cannot be read: \"" +
                                     ContentTextForTerminal(command.text) + "\"");
   } else if (command.HasText() && command.text[0] != '#' && !FindFunction(command.text)) {
-    ReportContentFault(file, 0, hook + " names the function \"" + ContentTextForTerminal(command.text) +
-                                    "\" that the script does not have");
+    // An author who put the function in the scene's script is sent there
+    // by "the script"; a class's hook can only name what is compiled before
+    // it, its own script with its includes (and the classes before it).
+    const char* searched = owner == HookOwner::kClass
+                               ? "\" that the class's script and its includes do not have (the scene's script is "
+                                 "compiled after its classes)"
+                               : "\" that the script does not have";
+    ReportContentFault(file, 0, hook + " names the function \"" + ContentTextForTerminal(command.text) + searched);
   }
   return parsed;
 }

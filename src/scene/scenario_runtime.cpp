@@ -33,6 +33,9 @@ bool ScenarioRuntime::RunScenario(ScenarioScene& scene) {
     scene.ClearScene();
     if (!scene.LoadScene(path)) return false;  // ends the scenario: neither OnEndScene nor OnEnd
     const int result = scene.Run();
+    // Like a scene that cannot load, a game whose scenes cannot start their
+    // drawing ends at once, and start-up makes it a failed run.
+    if (result == ScenarioScene::kRunNoRenderResources) return false;
     ScriptFunction* onEndScene = FindFunction("OnEndScene");
     if (!onEndScene) break;
     CallFunction(onEndScene, nullptr, 0);

@@ -26,9 +26,9 @@ class ScenarioRuntime : public GameScript {
   // disk and compiles it; false when it is missing or does not compile.
   bool LoadScenario(const char* name);
   // "OnBegin", then each scene that Scenario.SceneFile names, each followed by
-  // "OnEndScene", then "OnEnd". A scene that fails to load ends it at once,
-  // and only then is the answer false: the game ended without the scene it
-  // was to play.
+  // "OnEndScene", then "OnEnd". A scene that fails to load, or whose drawing
+  // cannot be made ready, ends it at once, and only then is the answer
+  // false: the game ended without the scene it was to play.
   bool RunScenario(ScenarioScene& scene);
 
   const char* GetSceneFile() const { return sceneFile_; }

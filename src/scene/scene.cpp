@@ -3,6 +3,7 @@
 #include "scene/scene.h"
 
 #include "motion/object_class.h"
+#include "platform/system/error_lines.h"
 
 Scene::Scene() {
   if (const auto makeClasses = GetScriptClassHooks().scene) scriptClasses_ = makeClasses(*this);
@@ -24,6 +25,7 @@ void Scene::ClearScene() {
     slot.path.clear();
     slot.functions.clear();
   }
+  failedClassPaths_.clear();
   active_ = true;
   for (Command& command : commands_) command.Clear();
   script_.clear();
@@ -34,6 +36,9 @@ void Scene::ClearScene() {
   ReleaseRenderResources();
   for (ScriptValue& parameter : parameters_) parameter.Clear();
   ClearRunState();
+  // The next scene file starts a new scene run: its load, its frames and
+  // the root script's OnEndScene after it may each say a fault once.
+  ForgetWrittenErrorLines();
 }
 
 void Scene::FreeParkedObjects() {

@@ -127,10 +127,13 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // and its parameters. A name no script defines leaves the Command as it
   // was; false for a parameter that does not read (those before it stay).
   bool ParseCommand(Command& command);
+  // Whose hook ResolveHook resolves: a class's are resolved as the class
+  // loads, before the scene's script is compiled.
+  enum class HookOwner { kScene, kClass };
   // ParseCommand for a hook of a content file, which tells standard error
   // when the hook names a function no compiled script has or holds an
   // action parameter that does not read. `hook` says which hook of the file.
-  bool ResolveHook(Command& command, std::string_view file, const std::string& hook);
+  bool ResolveHook(Command& command, std::string_view file, const std::string& hook, HookOwner owner);
   // Runs a Command for a cast (or none) with extra arguments; 0 or the
   // script error code. A script function gets the cast first, then the
   // arguments, 16 values at most. Errors an action throws end here.
@@ -197,7 +200,9 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // Loads the <MotionObject> file once (a path loaded before answers true at
   // once), builds its animation sets, compiles its script, resolves its
   // hooks and loads its case table. False when the table is full or any of
-  // that fails; a failed class leaves no trace in either table.
+  // that fails; a failed class leaves no trace in either table, and its path
+  // answers false at once until the scene is cleared, reading and saying
+  // nothing again.
   bool RegisterClass(std::string_view path);
   // Deletes the class in slot `index` and closes the gap; its script
   // functions leave the engine's name space and the casts of the class are
@@ -358,6 +363,8 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   std::uint32_t renderFlags_ = kDefaultRenderFlags;
   std::uint32_t clearColor_ = kDefaultClearColor;
   std::array<ClassSlot, kClassTableSize> classes_;
+  // Paths whose class failed to load in this scene, at most kClassTableSize.
+  std::vector<std::string> failedClassPaths_;
   // Before the casts, so that it outlives them.
   CastRegistry castRegistry_;
   std::array<std::unique_ptr<Cast>, kCastTableSize> casts_;

@@ -140,7 +140,7 @@ bool Scene::LoadScene(const std::string& path) {
   reader.Close();
   if (hasScript_ && CompileScript(script_.c_str(), path.c_str(), scriptLines_) != ERR_NONE) return false;
   for (int i = 0; i < kSceneCommandCount; ++i) {
-    if (!ResolveHook(commands_[static_cast<std::size_t>(i)], path, kHookNames[i])) return false;
+    if (!ResolveHook(commands_[static_cast<std::size_t>(i)], path, kHookNames[i], HookOwner::kScene)) return false;
   }
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/system/error_lines.h"
 #include "platform/system/terminal_text.h"
 
 void ReportSoundError(const char* kind, std::uint32_t id, const std::string& what) {
@@ -17,8 +18,7 @@ void ReportSoundError(const char* kind, std::uint32_t id, const std::string& wha
   } else {
     std::snprintf(name, sizeof name, "%u", id);
   }
-  std::fprintf(stderr, "t3dplayer: %s %s: %s\n", kind, name, what.c_str());
-  std::fflush(stderr);
+  WriteErrorLineOnce(std::string("t3dplayer: ") + kind + " " + name + ": " + what + "\n");
 }
 
 void ReportUnreadableSoundFile(const char* kind, std::uint32_t id, const char* file) {

@@ -7,7 +7,7 @@
 #include <string>
 
 // "t3dplayer: sound 'BANG': <what>" for a printable four-character id, else
-// the id in decimal.
+// the id in decimal; once per scene run, as every fault line.
 void ReportSoundError(const char* kind, std::uint32_t id, const std::string& what);
 // "t3dplayer: music 'BANG': cannot read "<file>"", the content's name shown
 // in UTF-8 and escaped.

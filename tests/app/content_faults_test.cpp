@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/player_process.h"
 #include "support/case_files.h"
@@ -32,6 +34,48 @@ TEST(ContentFaultTest, EachFaultSaysSoOnceAndTheGameGoesOnAsBefore) {
     // A game that fails before any script runs writes no settings at all.
     const fs::path settings = games / game / "expected.sav";
     EXPECT_EQ(folder.Read("Config.sav"), fs::exists(settings) ? ExpectedSettings(settings) : "<missing>");
+  }
+}
+
+// No scene starts without the renderer's three images: a game missing one
+// (or whose bitmap is no image) says which, runs no scene, and ends as a game
+// whose scene cannot be loaded does, with 1 and without its OnEnd.
+TEST(ContentFaultTest, AGameWithoutARenderersImageSaysWhichAndEndsWith1) {
+  const struct {
+    const char* file;
+    const char* contents;  // null: the file is missing
+    const char* said;
+  } cases[] = {
+      {"shadow.bmp", nullptr, "t3dplayer: shadow.bmp: cannot be read; no scene starts without it\n"},
+      {"toon.bmp", nullptr, "t3dplayer: toon.bmp: cannot be read; no scene starts without it\n"},
+      {"ASCII16.png", nullptr, "t3dplayer: ASCII16.png: cannot be read; no scene starts without it\n"},
+      {"toon.bmp", "no image",
+       "t3dplayer: toon.bmp: is no image a scene can start with: image: not a PNG, JPEG, BMP, TGA or DDS file\n"},
+  };
+  // The games play side by side, each in a folder of its own.
+  std::vector<std::unique_ptr<TempFolder>> folders;
+  std::vector<std::unique_ptr<PlayerProcess>> players;
+  for (const auto& c : cases) {
+    auto& folder = *folders.emplace_back(std::make_unique<TempFolder>());
+    WriteSceneImages(folder.path());
+    folder.Write("RootScenairo.csc",
+                 "OnBegin() { Storage.SaveValue(empty, \"Root\", \"began\"); Scenario.SceneFile = \"stage.scn\"; }\n"
+                 "OnEndScene() { Scenario.SceneFile = empty; }\n"
+                 "OnEnd() { Storage.SaveValue(empty, \"Root\", \"ended\"); }\n");
+    folder.Write("stage.scn", "<Scene>\n <Script>\nBegin() { Storage.SaveValue(empty, \"Scene\", \"began\"); "
+                              "Scene.EndScene(); }\n </Script>\n <Function OnBegin=\"Begin\"/>\n</Scene>\n");
+    if (c.contents) {
+      folder.Write(c.file, c.contents);
+    } else {
+      fs::remove(folder.path() + c.file);
+    }
+    players.push_back(std::make_unique<PlayerProcess>(folder));
+  }
+  for (std::size_t i = 0; i < players.size(); ++i) {
+    SCOPED_TRACE(std::string(cases[i].file) + (cases[i].contents ? " no image" : " missing"));
+    EXPECT_EQ(players[i]->Wait(), 1);
+    EXPECT_EQ(players[i]->Output(), cases[i].said);
+    EXPECT_EQ(folders[i]->Read("Config.sav"), Settings("Config", {{"Root", "began"}}));
   }
 }
 

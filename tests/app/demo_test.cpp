@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/player_process.h"
@@ -33,19 +34,32 @@ void CopyDemo(const TempFolder& folder) {
   fs::copy(fs::path(T3D_SOURCE_DIR) / "demo", folder.path(), fs::copy_options::recursive);
 }
 
+// The demo as shipped, and beside it the demo whose case table ends its
+// lines in LF alone, as a Linux editor or a checkout that converts line ends
+// leaves it: the runner follows the recorded keys the same way in both.
 TEST(DemoTest, WithoutADisplayTheAttractSequenceReachesTheFlagAndEnds) {
-  TempFolder folder;
-  CopyDemo(folder);
+  TempFolder shipped, lfOnly;
+  CopyDemo(shipped);
+  CopyDemo(lfOnly);
+  std::string table = lfOnly.Read("models/hero.cases");
+  ASSERT_NE(table.find("\r\n"), std::string::npos);
+  table.erase(std::remove(table.begin(), table.end(), '\r'), table.end());
+  lfOnly.Write("models/hero.cases", table);
   // The attract route is a recording of pad words: the run is the same on
   // every machine, frame for frame, so its time is exact. The minute is the
   // game's promise, not the test's measure: its route takes about 25 seconds.
-  PlayerProcess player(folder);
-  EXPECT_EQ(player.Wait(60000), 0) << player.Output();
-  // A game without faults in its content says nothing.
-  EXPECT_EQ(player.Output(), "");
-  EXPECT_EQ(folder.Read("Config.sav"), Settings("Demo", {{"Runs", "1"}, {"BestTime", "15.13"}, {"Finished", "1"}}));
-  // The runner's model was converted from its .mqo at load.
-  EXPECT_TRUE(fs::exists(folder.path() + "models/hero.x"));
+  // The two play side by side.
+  PlayerProcess shippedPlayer(shipped), lfPlayer(lfOnly);
+  for (auto [folder, player] : {std::pair{&shipped, &shippedPlayer}, std::pair{&lfOnly, &lfPlayer}}) {
+    SCOPED_TRACE(folder == &shipped ? "as shipped" : "case table with LF line ends");
+    EXPECT_EQ(player->Wait(60000), 0) << player->Output();
+    // A game without faults in its content says nothing.
+    EXPECT_EQ(player->Output(), "");
+    EXPECT_EQ(folder->Read("Config.sav"),
+              Settings("Demo", {{"Runs", "1"}, {"BestTime", "15.13"}, {"Finished", "1"}}));
+    // The runner's model was converted from its .mqo at load.
+    EXPECT_TRUE(fs::exists(folder->path() + "models/hero.x"));
+  }
 }
 
 // A part of the 800x600 screen left out of a comparison, [x0, x1) x [y0, y1):

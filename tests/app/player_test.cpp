@@ -325,4 +325,34 @@ TEST_F(PlayerWindowTest, WithoutOpenGl33TheGraphicsBoxesComeInTurnAndTheStartEnd
   EXPECT_EQ(folder.Read("Config.sav"), "<missing>");
 }
 
+// On a display without a sound device the game runs silent and says so in
+// its own one line; the ALSA library's own error lines stay off the output.
+// ALSA is asked as the machine has it set up (here, where there is no sound
+// card, it has eight lines to say) and with a settings file it cannot read,
+// which it complains of on any machine. The two games play side by side.
+TEST_F(PlayerWindowTest, WithoutASoundDeviceOnlyThePlayersOwnLineIsSaid) {
+  TempFolder machines, broken;
+  const std::string unreadable = broken.Write("alsa.conf", "pcm.!default {\n type\n");
+  std::vector<std::unique_ptr<PlayerProcess>> players;
+  for (const TempFolder* game : {&machines, &broken}) {
+    WriteSceneImages(game->path());
+    game->Write("RootScenairo.csc", kShortRootScenario);
+    PlayerOptions options;
+    options.display = xvfb_.Name();
+    options.environment = {{"SDL_AUDIODRIVER", "alsa"}};
+    if (game == &broken) options.environment.emplace_back("ALSA_CONFIG_PATH", unreadable);
+    players.push_back(std::make_unique<PlayerProcess>(*game, options));
+  }
+  const std::string silent = "t3dplayer: no audio device, the game runs silent (";
+  for (const auto& player : players) {
+    SCOPED_TRACE(player == players[0] ? "the machine's own settings" : "unreadable settings");
+    EXPECT_EQ(player->Wait(), 0);
+    const std::string output = player->Output();
+    // Where the machine has a sound card its game plays with sound and says nothing.
+    if (player == players[0] && output.empty()) continue;
+    EXPECT_EQ(output.rfind(silent, 0), 0u) << output;
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+  }
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "motion/motion_dump.h"
+#include "platform/system/temp_folder.h"
 #include "support/case_files.h"
 
 namespace {
@@ -79,5 +80,39 @@ INSTANTIATE_TEST_SUITE_P(Cases, MotionCase, testing::ValuesIn(CaseFiles()),
                            name[name.rfind('.')] = '_';
                            return name;
                          });
+
+// Replaces every CR LF of the text by `end`.
+std::string WithLineEnds(const std::string& text, const std::string& end) {
+  std::string out;
+  for (std::size_t at = 0, next; at < text.size(); at = next + 2) {
+    next = text.find("\r\n", at);
+    if (next == std::string::npos) next = text.size();
+    out += text.substr(at, next - at) + (next < text.size() ? end : "");
+  }
+  return out;
+}
+
+// A case table reads the same whatever ends its lines: CR LF, as the tables
+// of cases/ are kept, CR alone, or LF alone (a Linux editor, a checkout that
+// converts line ends). Each table written the other two ways gives the
+// records expected of it; only a quoted action that runs over a line end
+// keeps that line end as it stands in the file.
+TEST(CaseTableLineEnds, EachFormGivesTheRecordsOfTheCrLfTable) {
+  TempFolder folder;
+  int tables = 0;
+  for (const std::string& name : ListCases(kCases, ".cases")) {
+    const std::string crlf = ReadTextFile(kCases / (name + ".cases"));
+    if (crlf.find("\r\n") == std::string::npos) continue;
+    ++tables;
+    const fs::path motions = kCases / (name + ".motions");
+    if (fs::exists(motions)) folder.Write(name + ".motions", ReadTextFile(motions));
+    for (const char* end : {"\r", "\n"}) {
+      SCOPED_TRACE(name + (end[0] == '\r' ? " with CR" : " with LF"));
+      EXPECT_EQ(RunCaseTable(folder.Write(name + ".cases", WithLineEnds(crlf, end))),
+                WithLineEnds(ReadTextFile(kCases / (name + ".records")), end));
+    }
+  }
+  EXPECT_GE(tables, 8);
+}
 
 }  // namespace

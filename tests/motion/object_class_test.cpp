@@ -20,6 +20,7 @@
 #include "motion/object_flags.h"
 #include "platform/mesh/animation_set.h"
 #include "platform/system/content_path.h"
+#include "platform/system/error_lines.h"
 #include "platform/system/temp_folder.h"
 #include "support/case_files.h"
 
@@ -234,6 +235,8 @@ TEST_F(ObjectClassConversion, RefusedWhenItsFilesLieOutsideTheProgramFolder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    // Each case is a scene of its own, whose lines are all said.
+    ForgetWrittenErrorLines();
     outside.Write("old.x", box);
     SetWriteTime(outside.path() + "old.x", 1000);
     folder_.Write("data/m.mqo", kTriangleMqo);
@@ -296,6 +299,7 @@ TEST_F(ObjectClassConversion, WritesOnlyAnXFileAndNeverTheTemplate) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.meshFile);
+    ForgetWrittenErrorLines();
     folder_.Write("data/m.mqo", kTriangleMqo);
     folder_.Write("data/cat.txt", Wrap(std::string(" <MeshFile value=\"") + c.meshFile + "\" src=\"m.mqo\"/>\n"));
     ObjectClass objectClass;

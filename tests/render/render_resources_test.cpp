@@ -7,6 +7,8 @@
 #include "files/archive.h"
 #include "platform/gpu/recording_device.h"
 #include "platform/image/image.h"
+#include "platform/system/content_path.h"
+#include "platform/system/error_lines.h"
 #include "render/render_resources.h"
 #include "render/shaders.h"
 #include "support/case_files.h"
@@ -71,6 +73,10 @@ TEST(RenderResources, WhatEachStartMakesAndWhichFilesFailIt) {
   std::string starts;
   for (const auto& c : cases) {
     GameFolder game;
+    // The game's folder, so that the lines name the files as the game does;
+    // each start is a scene of its own, whose lines are all said.
+    SetProgramDir(game.Folder());
+    ForgetWrittenErrorLines();
     if (c.file && c.contents) game.Write(c.file, std::string(c.contents));
     if (c.file && !c.contents) game.Remove(c.file);
     RecordingDevice device(kParameters);
@@ -98,6 +104,7 @@ TEST(RenderResources, WhatEachStartMakesAndWhichFilesFailIt) {
     EXPECT_TRUE(font.texture) << c.name;  // the font belongs to its character set
     EXPECT_EQ(Table(resources), "-\n-\n-\n-\n-\n-\n-\n-\n-\n-\n") << c.name;
   }
+  SetProgramDir("");
   EXPECT_EQ(starts, GoldenText(kHere / "golden" / "starts.txt", starts));
   std::vector<Glyph> more(200);
   EXPECT_EQ(MakeGridGlyphTable(more.data(), 200, 8, 16, 16), 128);  // the 7-bit codes only

@@ -2,6 +2,7 @@
 #include "platform/audio/audio_device.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include "platform/audio/audio_mixer.h"
 
@@ -11,10 +12,37 @@ namespace {
 // enough that a busy machine does not starve the device.
 constexpr Uint16 kDeviceFrames = 1024;
 
+// The ALSA library SDL loads at run time, and its error handler's type.
+constexpr char kAlsaLibrary[] = "libasound.so.2";
+using AlsaErrorHandler = void (*)(const char* file, int line, const char* function, int error, const char* format,
+                                  ...);
+using AlsaSetErrorHandler = int (*)(AlsaErrorHandler handler);
+
+void SayNothing(const char*, int, const char*, int, const char*, ...) {}
+
 }  // namespace
+
+AudioDevice::~AudioDevice() {
+  Close();
+  if (alsa_ != nullptr) dlclose(alsa_);
+}
+
+void AudioDevice::QuietAlsa() {
+  if (alsa_ != nullptr) return;
+  // ALSA prints its own lines (eight of them where the machine has no sound
+  // card) before SDL moves on; the player's own line says what matters. SDL
+  // opens the library by the same name and so gets this copy, which stays
+  // loaded, with its quiet handler, as long as the device. No ALSA: nothing
+  // to quiet.
+  alsa_ = dlopen(kAlsaLibrary, RTLD_NOW | RTLD_LOCAL);
+  if (alsa_ == nullptr) return;
+  if (auto setHandler = reinterpret_cast<AlsaSetErrorHandler>(dlsym(alsa_, "snd_lib_error_set_handler")))
+    setHandler(&SayNothing);
+}
 
 bool AudioDevice::Open() {
   Close();
+  QuietAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     error_ = SDL_GetError();
     return false;

@@ -16,7 +16,7 @@ enum class AudioOutput { kDevice, kNone };
 class AudioDevice {
  public:
   explicit AudioDevice(AudioMixer& mixer) : mixer_(mixer) {}
-  ~AudioDevice() { Close(); }
+  ~AudioDevice();
   AudioDevice(const AudioDevice&) = delete;
   AudioDevice& operator=(const AudioDevice&) = delete;
 
@@ -30,8 +30,12 @@ class AudioDevice {
 
  private:
   static void Pull(void* mixer, std::uint8_t* stream, int bytes);
+  // Keeps the ALSA library's own error lines off standard error.
+  void QuietAlsa();
 
   AudioMixer& mixer_;
+  // The ALSA library while it is kept quiet; null when none was found.
+  void* alsa_ = nullptr;
   std::uint32_t device_ = 0;
   std::string error_;
 };

@@ -1,8 +1,7 @@
 #include "platform/system/content_report.h"
 
-#include <cstdio>
-
 #include "platform/system/content_path.h"
+#include "platform/system/error_lines.h"
 #include "platform/system/terminal_text.h"
 
 std::string ContentFileForTerminal(std::string_view path) {
@@ -20,7 +19,5 @@ void ReportContentFault(std::string_view path, int line, std::string_view what) 
   text += ": ";
   text += what;
   text += '\n';
-  // One write, so that lines of a music thread never cut into it.
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
+  WriteErrorLineOnce(text);
 }

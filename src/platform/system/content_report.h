@@ -11,6 +11,7 @@
 std::string ContentFileForTerminal(std::string_view path);
 
 // "t3dplayer: <file>: <what>", or "t3dplayer: <file>:<line>: <what>" for a
-// line above 0. `what` is written as it stands, so any content text inside it
-// is made fit for the terminal by the caller (ContentTextForTerminal).
+// line above 0, once per scene run (WriteErrorLineOnce). `what` is written
+// as it stands, so any content text inside it is made fit for the terminal
+// by the caller (ContentTextForTerminal).
 void ReportContentFault(std::string_view path, int line, std::string_view what);

@@ -2,10 +2,10 @@
 // box on the display where the program has installed one.
 #include "platform/system/message_box.h"
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "platform/system/error_lines.h"
 #include "platform/system/shift_jis.h"
 #include "platform/system/terminal_text.h"
 
@@ -44,10 +44,9 @@ void ShowMessageBox(const char* text, const char* caption, const MessageBoxStyle
   line += ": ";
   line += ContentTextForTerminal(OneLine(text));
   line += '\n';
-  // One write keeps the line whole when other threads log at the same time.
-  // It comes before the box, which may wait a long time for its user.
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fflush(stderr);
+  // Before the box, which may wait a long time for its user. Only the line
+  // is held back when it repeats: a box on the display is shown every time.
+  WriteErrorLineOnce(line);
   if (g_presenter != nullptr) g_presenter(ShiftJisToUtf8(text).c_str(), ShiftJisToUtf8(caption).c_str(), style);
 }
 

@@ -12,8 +12,9 @@ struct MessageBoxStyle {
 };
 
 // Writes "caption: text" as one UTF-8 line to standard error ("t3dplayer:
-// text" without a caption; line breaks as spaces, control bytes escaped), then
-// hands the UTF-8 texts and the style to the presenter, when one is installed.
+// text" without a caption; line breaks as spaces, control bytes escaped), once
+// per scene run (WriteErrorLineOnce), then hands the UTF-8 texts and the style
+// to the presenter, when one is installed.
 void ShowMessageBox(const char* text, const char* caption, const MessageBoxStyle& style = {});
 
 // Shows a box on the display and returns once the user has closed it. The

@@ -5,15 +5,20 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/system/profile_file.h"
@@ -146,6 +151,70 @@ TEST(AtomicFileTest, KeepsTheTemporaryOfAWriterThatStillHoldsItsLock) {
   EXPECT_TRUE(WriteFileAtomically(folder.path() + "Caps.txt", "new"));
   close(fd);
   EXPECT_EQ(Names(folder.path()), (std::vector<std::string>{"Caps.txt", "Caps.txt." + ended + ".0.tmp"}));
+}
+
+// The cleaner of a run in another process namespace: it sees no process
+// behind any temporary, so it removes each one whose lock it can take. It
+// comes to each temporary (inotify tells it of them) a few milliseconds after
+// it was made, while its writer fills it: in the instant between the making
+// and the lock it would only send the writer to another name.
+class StrangerCleaner {
+ public:
+  explicit StrangerCleaner(const std::string& folder) : folder_(folder) {
+    notify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    watching_ = notify_ >= 0 && inotify_add_watch(notify_, folder.c_str(), IN_CREATE) >= 0;
+    if (watching_) thread_ = std::thread([this] { Run(); });
+  }
+  ~StrangerCleaner() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    if (notify_ >= 0) close(notify_);
+  }
+  bool IsWatching() const { return watching_; }
+
+ private:
+  void Run() {
+    alignas(inotify_event) char events[4096];
+    pollfd wait{notify_, POLLIN, 0};
+    while (!stop_) {
+      if (poll(&wait, 1, 10) <= 0) continue;
+      const ssize_t size = read(notify_, events, sizeof events);
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      for (ssize_t at = 0; at < size;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        const std::string name = event->len > 0 ? event->name : "";
+        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".tmp") != 0) continue;
+        const std::string path = folder_ + name;
+        const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) unlink(path.c_str());
+        close(fd);
+      }
+    }
+  }
+
+  std::string folder_;
+  int notify_ = -1;
+  bool watching_ = false;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// A writer's temporary is locked from the moment it is made until it is
+// renamed: a cleaner that cannot tell whether its process lives (one of
+// another process namespace) never takes it away half-written. The writes
+// are large enough that the cleaner meets each temporary while it is filled.
+TEST(AtomicFileTest, AWritersTemporaryIsLockedUntilItIsInPlace) {
+  TempFolder folder;
+  StrangerCleaner cleaner(folder.path());
+  if (!cleaner.IsWatching()) GTEST_SKIP() << "inotify cannot watch the folder here";
+  for (char fill : {'a', 'b', 'c'}) {
+    const std::string bytes(8u << 20, fill);
+    EXPECT_TRUE(WriteFileAtomically(folder.path() + "Config.sav", bytes)) << fill;
+    EXPECT_TRUE(folder.Read("Config.sav") == bytes) << fill;
+  }
+  EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"Config.sav"});
 }
 
 // The user the folder is handed to when root runs the tests.
