@@ -272,13 +272,15 @@ class Archery {
   }
 
   bool Reacts(std::uint32_t code) {
-    const int result = scene_.OnUserCommand(ActionCommand(code), archer_);
+    command_.code = code;
+    const int result = scene_.OnUserCommand(command_, archer_);
     return result != 0 || camera_->Property(24).type != SVT_None || archer_->Property(2).type != SVT_None ||
            !archer_->GetChildLink().cast.Get() || (archer_->GetOwnFlags() & kCastDeletedWhileRunning) != 0;
   }
 
  private:
   Quiet<GameScene> scene_;
+  Command command_ = ActionCommand(0);
   Cast* archer_ = nullptr;
   Cast* camera_ = nullptr;
 };
