@@ -130,7 +130,7 @@ class CCScript {
     const ScriptFunction* function = nullptr;
     SourcePlace place;
   };
-  MarkedToken MarkedTokenOf(int line, int column);
+  MarkedToken MarkedTokenOf(int line, int column) const;
 
   // Value operations for native classes.
   ScriptValue* VariableAddress(int kind, int index);

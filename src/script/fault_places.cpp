@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <new>
-#include <stdexcept>
 
 #include "platform/system/stack_guard.h"
 #include "script/engine_internal.h"
@@ -142,7 +140,7 @@ void CCScript::ReportLatentFaults(std::span<ScriptFunction* const> functions) {
   }
 }
 
-CCScript::MarkedToken CCScript::MarkedTokenOf(int line, int column) {
+CCScript::MarkedToken CCScript::MarkedTokenOf(int line, int column) const {
   const ScriptFunction* owner = FunctionHoldingPosition();
   if (!owner) return {};
   const std::vector<Token>& tokens = owner->tokens;

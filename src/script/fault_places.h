@@ -31,8 +31,8 @@ int FileLineOf(int line, std::span<const int> fileLines);
 // file share a run, so the map costs a few bytes a line, not a token.
 class TokenPlaces {
  public:
-  // The files of one compile, file 0 the compiled source, as its functions
-  // share them: the map of each token offset in the preprocessed text.
+  // Makes the maps of the functions of one compile, which share its files
+  // (file 0 the compiled source, then the included files).
   class Builder {
    public:
     Builder(const std::string& path, const SourceLines& lines, std::span<const int> fileLines);
