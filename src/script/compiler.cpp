@@ -87,14 +87,6 @@ bool IsParameterType(TokenKind kind) {
          kind == TokenKind::Class;
 }
 
-// The line of the source's file on which line `line` (from 1) of its text stands.
-int FileLineOf(int line, std::span<const int> fileLines) {
-  const auto listed = static_cast<int>(fileLines.size());
-  if (listed == 0) return line;
-  if (line <= listed) return fileLines[static_cast<std::size_t>(line - 1)];
-  return fileLines.back() + line - listed;
-}
-
 }  // namespace
 
 EErrorCode CCScript::CompileScript(const char* source, const char* path, std::span<const int> fileLines) {
@@ -118,11 +110,16 @@ EErrorCode CCScript::CompileScript(const char* source, const char* path, std::sp
     if (!Preprocess(source, text, {std::string(FolderOfPath(file))}, definitions, context_.fileReader, &lines))
       return fail(ERR_INCLUDE_NOT_FOUND, lines.fault, lines.faultInclude);
     preprocessed = true;
+    const TokenPlaces::Builder places(file, lines, fileLines);
+    std::vector<ScriptFunction*> compiled;
     const char* pos = text.c_str();
     for (;;) {
       pos = SkipLineEndsAndComments(pos);
       std::size_t length = FindBlockEnd(pos);
-      if (length == 0) return ERR_NONE;
+      if (length == 0) {
+        ReportLatentFaults(compiled);
+        return ERR_NONE;
+      }
       start = static_cast<std::size_t>(pos - text.c_str());
       char name[kTokenBufferSize];
       const char* probe = pos;
@@ -131,6 +128,8 @@ EErrorCode CCScript::CompileScript(const char* source, const char* path, std::sp
       FunctionCompiler compiler(*this);
       EErrorCode code = compiler.Compile(pos, length);
       if (code != ERR_NONE) return fail(code, lines.At(start + compiler.FaultOffset()), compiler.FaultName());
+      compiler.Function()->places = places.Build(start, compiler.TokenOffsets());
+      compiled.push_back(compiler.Function());
       pos += length;
     }
   } catch (const std::bad_alloc&) {
@@ -163,6 +162,7 @@ EErrorCode FunctionCompiler::Compile(const char* source, std::size_t length) {
   auto function = std::make_unique<ScriptFunction>();
   SafeStrCopy(function->name, name, sizeof function->name);
   ScriptFunction* fn = function.get();
+  function_ = fn;
   std::unique_ptr<ScriptFunction> replaced = std::move(functions[slot]);
   functions[slot] = std::move(function);
 

@@ -80,19 +80,21 @@ void AppendText(std::string& out, const char* text) { out += text; }
 
 }  // namespace
 
+const ScriptFunction* CCScript::FunctionHoldingPosition() const {
+  const Token* position = interpreter_->Position();
+  for (int i = 0; i < kMaxFunctions && functions_[i] && position; ++i) {
+    const std::vector<Token>& tokens = functions_[i]->tokens;
+    if (!tokens.empty() && position >= tokens.data() && position < tokens.data() + tokens.size())
+      return functions_[i].get();
+  }
+  return nullptr;
+}
+
 void CCScript::FormatError(int line, int column, int code, char* out, std::size_t size) {
   if (!out || size == 0) return;
   std::string text;
   const char* message = GetErrorMessage(code);
-  ScriptFunction* owner = nullptr;
-  const Token* position = interpreter_->Position();
-  for (int i = 0; i < kMaxFunctions && functions_[i] && position; ++i) {
-    const std::vector<Token>& tokens = functions_[i]->tokens;
-    if (!tokens.empty() && position >= tokens.data() && position < tokens.data() + tokens.size()) {
-      owner = functions_[i].get();
-      break;
-    }
-  }
+  const ScriptFunction* owner = FunctionHoldingPosition();
   char buffer[64];
   if (owner) {
     for (const Token& token : owner->tokens) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "script/errors.h"
+#include "script/fault_places.h"
 #include "script/native_class.h"
 #include "script/tokenizer.h"
 #include "script/value.h"
@@ -70,6 +71,7 @@ struct ScriptFunction {
   // The body compiled at its first call (bytecode.h); made by the interpreter.
   std::unique_ptr<Bytecode> bytecode;
   bool bytecodeNever = false;  // the body nests too deeply: the plain routines always run it
+  TokenPlaces places;          // where each token stands in the content's files
 
   ScriptFunction();
   ~ScriptFunction();
@@ -82,7 +84,8 @@ struct ScriptContext;
 // A failed compile as its report names it: the code, the file the fault
 // stands in as the content names it (the source's path, or an included file's
 // folder and name) and its line there, and the name the fault is about: the
-// include that could not be read (2) or the label defined twice (14).
+// include that could not be read (2) or the label defined twice (14). A
+// latent fault (OnLatentFault) is named the same way, with its function.
 struct CompileFault {
   EErrorCode code = ERR_NONE;
   std::string file;
@@ -103,6 +106,12 @@ class CCScript {
   // Once for each failed compile, before CompileScript returns the code. The
   // base does nothing: tests and tools compile broken scripts on purpose.
   virtual void OnCompileError(const CompileFault& fault) {}
+  // After a compile that succeeded, once for each of its functions whose text
+  // holds a fault the interpreter raises only when it reaches it (a ";" or a
+  // "}" missing): where it stands, or for a "}" missing at the function's end
+  // (8), where the function it swallowed starts. The function stays compiled
+  // and runs as before. The base does nothing.
+  virtual void OnLatentFault(const CompileFault& fault) {}
 
   bool RegisterClass(NativeClass* cls);
   // `fileLines` holds the line of `path` on which each line of `source`
@@ -114,6 +123,14 @@ class CCScript {
   EErrorCode CallFunction(ScriptFunction* function, ScriptValue* args, int argCount);
   void ClearFunctions();
   void FormatError(int line, int column, int code, char* out, std::size_t size);
+  // The token a run-time error report marks (at `line` and `column` of the
+  // function that holds the current position): that function, null when the
+  // position lies in none, and where the token stands.
+  struct MarkedToken {
+    const ScriptFunction* function = nullptr;
+    SourcePlace place;
+  };
+  MarkedToken MarkedTokenOf(int line, int column) const;
 
   // Value operations for native classes.
   ScriptValue* VariableAddress(int kind, int index);
@@ -161,6 +178,11 @@ class CCScript {
   // inside; hosts see only the operations above.
   friend class FunctionCompiler;
   friend class Interpreter;
+
+  // The compiled function whose tokens hold the current position, or null.
+  const ScriptFunction* FunctionHoldingPosition() const;
+  // OnLatentFault for each of `functions` that holds a latent fault.
+  void ReportLatentFaults(std::span<ScriptFunction* const> functions);
 
   ScriptContext& context_;
   std::array<NativeClass*, kMaxClasses> classes_{};

@@ -210,6 +210,15 @@ class Interpreter {
   void Push(const ScriptValue& value);
   void SetStackPointer(int n);
 
+  // The first fault fn's body raises when it is only parsed, as every call
+  // would raise it on reaching it, and the index of the token it is raised
+  // at; ERR_NONE when there is none (fault_places.cpp).
+  struct SyntaxFault {
+    EErrorCode code;
+    std::size_t at;
+  };
+  SyntaxFault FirstSyntaxFault(ScriptFunction& fn);
+
   GlobalVar& Global(int index) { return globals_[index]; }
   // The token the running function stands at; null outside a call.
   const Token* Position() const { return pc_; }
@@ -391,10 +400,15 @@ class FunctionCompiler {
   // the name the fault is about (a label defined twice), for the report.
   std::size_t FaultOffset() const { return faultOffset_; }
   const std::string& FaultName() const { return faultName_; }
+  // After a Compile that succeeded: the function, and where in its text each
+  // of its tokens starts.
+  ScriptFunction* Function() const { return function_; }
+  const std::vector<std::size_t>& TokenOffsets() const { return offsets_; }
 
  private:
   void Tokenize(ScriptFunction& function, const char* text, std::size_t length, bool singleFunction);
   CCScript& engine_;
+  ScriptFunction* function_ = nullptr;
   std::vector<std::size_t> offsets_;  // where each token of the function starts in its text
   std::size_t faultOffset_ = 0;       // while tokenizing: where the token being read starts
   std::string faultName_;

@@ -1,5 +1,6 @@
 // The reports of the program's script engines: the "Script Error" box of a
-// run-time error, and the one line of a failed compile.
+// run-time error with the line that says where its marked token stands, and
+// the one line of a failed compile or of a latent fault.
 #include "script/game_script.h"
 
 #include <string>
@@ -8,23 +9,43 @@
 #include "platform/system/message_box.h"
 #include "platform/system/terminal_text.h"
 
+namespace {
+
+// "error CODE: MESSAGE", the message as the table gives it (Shift-JIS, like
+// the name put into it), fit for the terminal.
+std::string ErrorText(EErrorCode code, const std::string& name) {
+  std::string message = GetErrorMessage(code);
+  const std::size_t slot = message.find("%s");
+  if (slot != std::string::npos) {
+    message.replace(slot, 2, name);
+  } else if (!name.empty()) {
+    message += " \"" + name + "\"";
+  }
+  return "error " + std::to_string(code) + ": " + ContentTextForTerminal(message);
+}
+
+}  // namespace
+
 bool GameScript::OnError(int line, int column, int code) {
   if (code == ERR_USER_STOP) return false;  // the script asked to stop: nothing to show
   char text[1024];
   FormatError(line, column, code, text, sizeof text);
+  // The box counts lines within the function and names no file.
+  const MarkedToken marked = MarkedTokenOf(line, column);
+  if (marked.function && marked.place.line > 0) {
+    ReportContentFault(marked.place.file, marked.place.line,
+                       "Script Error at " + ContentTextForTerminal(marked.function->name) + "(" +
+                           std::to_string(line) + "," + std::to_string(column) + ")");
+  }
   ShowMessageBox(text, "Script Error");
   return false;
 }
 
 void GameScript::OnCompileError(const CompileFault& fault) {
-  // The message is Shift-JIS, and so are the names put into it.
-  std::string message = GetErrorMessage(fault.code);
-  const std::size_t slot = message.find("%s");
-  if (slot != std::string::npos) {
-    message.replace(slot, 2, fault.name);
-  } else if (!fault.name.empty()) {
-    message += " \"" + fault.name + "\"";
-  }
+  ReportContentFault(fault.file, fault.line, ErrorText(fault.code, fault.name));
+}
+
+void GameScript::OnLatentFault(const CompileFault& fault) {
   ReportContentFault(fault.file, fault.line,
-                     "error " + std::to_string(fault.code) + ": " + ContentTextForTerminal(message));
+                     ErrorText(fault.code, "") + " (in " + ContentTextForTerminal(fault.name) + ")");
 }

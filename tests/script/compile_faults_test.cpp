@@ -1,6 +1,9 @@
-// A script that does not compile says so in one line on standard error,
-// naming the file and line the fault stands in: the cases of
-// tables/compile_faults.txt through the program's engine.
+// Script faults say so on standard error, naming the file and line they stand
+// in: a script that does not compile in one line (tables/compile_faults.txt);
+// one that compiles but holds a fault the interpreter meets only when it gets
+// there in one line at load, and, when that fault is met, in the line before
+// the copy of its "Script Error" box (tables/latent_faults.txt). Both through
+// the program's engine.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -22,12 +25,13 @@ struct CompileCase {
   std::vector<int> fileLines;
   std::string source;
   std::map<std::string, std::string> files;
-  std::string expected;
+  std::vector<std::string> calls;  // functions called after the compile, in order
+  std::string expected;            // standard error, line by line
 };
 
-std::vector<CompileCase> ReadCases() {
+std::vector<CompileCase> ReadCases(const std::string& table) {
   std::vector<CompileCase> cases;
-  std::istringstream lines(ReadTextFile(std::filesystem::path(T3D_SOURCE_DIR) / "tests/script/tables/compile_faults.txt"));
+  std::istringstream lines(ReadTextFile(std::filesystem::path(T3D_SOURCE_DIR) / "tests/script/tables" / table));
   std::string* text = nullptr;  // where the lines of a source go
   for (std::string line; std::getline(lines, line);) {
     if (line.rfind("=== ", 0) == 0) {
@@ -42,8 +46,11 @@ std::vector<CompileCase> ReadCases() {
       text = &cases.back().source;
     } else if (line.rfind("+ ", 0) == 0) {
       text = &cases.back().files[line.substr(2)];
+    } else if (line.rfind("! ", 0) == 0) {
+      cases.back().calls.push_back(line.substr(2));
+      text = nullptr;
     } else if (line.rfind("> ", 0) == 0) {
-      cases.back().expected = line.substr(2);
+      cases.back().expected += line.substr(2) + "\n";
       text = nullptr;
     } else if (text) {
       *text += line + "\n";
@@ -52,25 +59,43 @@ std::vector<CompileCase> ReadCases() {
   return cases;
 }
 
-TEST(CompileFaults, EachPrintsOneLineNamingItsFileAndLine) {
-  const std::vector<CompileCase> cases = ReadCases();
+struct Played {
+  EErrorCode code;
+  std::string printed;
+};
+
+// Compiles the case's source in an engine of its own, whose include reader
+// serves the case's files, then calls its functions.
+Played Play(const CompileCase& c) {
+  ScriptContext context;
+  context.fileReader = [&c](const std::string& path, std::string& out) {
+    auto found = c.files.find(path);
+    if (found == c.files.end()) return false;
+    if (found->second == "!bad_alloc\n") throw std::bad_alloc();
+    out = found->second;
+    return true;
+  };
+  GameScript engine(context);
+  testing::internal::CaptureStderr();
+  const EErrorCode code = engine.CompileScript(c.source.c_str(), c.path.c_str(), c.fileLines);
+  for (const std::string& name : c.calls) engine.CallFunction(engine.FindFunction(name.c_str()), nullptr, 0);
+  return {code, testing::internal::GetCapturedStderr()};
+}
+
+// Plays every case of `table`, whose sources compile or fail as `compiles`
+// says, and compares standard error whole.
+void ExpectEachCase(const std::string& table, bool compiles) {
+  const std::vector<CompileCase> cases = ReadCases(table);
   ASSERT_GE(cases.size(), 15u);
   for (const CompileCase& c : cases) {
-    ScriptContext context;
-    context.fileReader = [&c](const std::string& path, std::string& out) {
-      auto found = c.files.find(path);
-      if (found == c.files.end()) return false;
-      if (found->second == "!bad_alloc\n") throw std::bad_alloc();
-      out = found->second;
-      return true;
-    };
-    GameScript engine(context);
-    testing::internal::CaptureStderr();
-    const EErrorCode code = engine.CompileScript(c.source.c_str(), c.path.c_str(), c.fileLines);
-    const std::string printed = testing::internal::GetCapturedStderr();
-    EXPECT_NE(ERR_NONE, code) << c.name;
-    EXPECT_EQ(c.expected + "\n", printed) << c.name;
+    const Played played = Play(c);
+    EXPECT_EQ(compiles, played.code == ERR_NONE) << c.name;
+    EXPECT_EQ(c.expected, played.printed) << c.name;
   }
 }
+
+TEST(CompileFaults, EachPrintsOneLineNamingItsFileAndLine) { ExpectEachCase("compile_faults.txt", false); }
+
+TEST(CompileFaults, LatentFaultsAreNamedAtLoadAndWhereTheirBoxMarks) { ExpectEachCase("latent_faults.txt", true); }
 
 }  // namespace
