@@ -91,6 +91,9 @@ struct CompileFault {
   std::string file;
   int line = 0;
   std::string name;
+  // A latent fault only: the function's "}" is missing, and the place is
+  // where the function it swallowed starts.
+  bool swallows = false;
 };
 
 class CCScript {

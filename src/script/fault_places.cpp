@@ -124,6 +124,7 @@ void CCScript::ReportLatentFaults(std::span<ScriptFunction* const> functions) {
     // run names it, not the load.
     if (fault.code == ERR_NONE || fault.code == ERR_STACK_OVERFLOW) continue;
     EErrorCode code = fault.code;
+    bool swallows = false;
     // The interpreter raises a fault at the token after it; the fault stands
     // where the last token it took ends (a ";" missing at the end of a line
     // belongs to that line, not to the next).
@@ -134,9 +135,10 @@ void CCScript::ReportLatentFaults(std::span<ScriptFunction* const> functions) {
       // starts: the place to add it.
       code = ERR_NO_CLOSE_PARENTHESIS;
       at = swallowed;
+      swallows = true;
     }
     const SourcePlace place = fn->places.Of(at);
-    OnLatentFault({code, std::string(place.file), place.line, fn->name});
+    OnLatentFault({code, std::string(place.file), place.line, fn->name, swallows});
   }
 }
 

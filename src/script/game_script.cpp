@@ -47,5 +47,6 @@ void GameScript::OnCompileError(const CompileFault& fault) {
 
 void GameScript::OnLatentFault(const CompileFault& fault) {
   ReportContentFault(fault.file, fault.line,
-                     ErrorText(fault.code, "") + " (in " + ContentTextForTerminal(fault.name) + ")");
+                     ErrorText(fault.code, "") + " (in " + ContentTextForTerminal(fault.name) +
+                         (fault.swallows ? ": its \"}\" is missing before the function that starts here)" : ")"));
 }

@@ -15,6 +15,7 @@ class GameScript : public CCScript {
   // "t3dplayer: FILE:LINE: error CODE: MESSAGE", the message as the table
   // gives it, with the include's name after it in double quotes for 2.
   void OnCompileError(const CompileFault& fault) override;
-  // "t3dplayer: FILE:LINE: error CODE: MESSAGE (in FUNCTION)".
+  // "t3dplayer: FILE:LINE: error CODE: MESSAGE (in FUNCTION)", and for a
+  // missing "}" where the swallowed function starts, what the author adds there.
   void OnLatentFault(const CompileFault& fault) override;
 };

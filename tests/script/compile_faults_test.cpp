@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/system/error_lines.h"
 #include "script/game_script.h"
 #include "script/script_context.h"
 #include "support/case_files.h"
@@ -76,6 +77,9 @@ Played Play(const CompileCase& c) {
     return true;
   };
   GameScript engine(context);
+  // Each case stands for a game of its own: the lines of one said before do
+  // not hold back its lines.
+  ForgetWrittenErrorLines();
   testing::internal::CaptureStderr();
   const EErrorCode code = engine.CompileScript(c.source.c_str(), c.path.c_str(), c.fileLines);
   for (const std::string& name : c.calls) engine.CallFunction(engine.FindFunction(name.c_str()), nullptr, 0);
