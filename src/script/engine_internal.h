@@ -136,6 +136,13 @@ __attribute__((always_inline)) inline bool NumericOp(int code, double x, double 
   }
 }
 
+// Lets go of the texts that values of a call that is over held, so that
+// they stop counting at once rather than when the slots are used again.
+inline void ReleaseTexts(ScriptValue* values, ScriptValue* end) {
+  for (; values < end; ++values)
+    if (values->type == SVT_String) values->Clear();
+}
+
 // The temporaries of bytecode frames: blocks that never move, so that a
 // frame's temporaries stay where they are while the calls above it come and go
 // (a native method may enter the engine again). Taken and given back last first.
