@@ -57,12 +57,28 @@ TEST(CompileFaults, EachPrintsOneLineNamingItsFileAndLine) {
   ASSERT_GE(cases.size(), 15u);
   for (const CompileCase& c : cases) {
     ScriptContext context;
-    context.fileReader = [&c](const std::string& path, std::string& out) {
+    context.fileReader = [&c](const std::string& path, std::uint64_t limit, std::string& out) {
       auto found = c.files.find(path);
-      if (found == c.files.end()) return false;
-      if (found->second == "!bad_alloc\n") throw std::bad_alloc();
-      out = found->second;
-      return true;
+      if (found == c.files.end()) return ScriptFileRead::Missing;
+      const std::string& text = found->second;
+      if (text == "!bad_alloc\n") throw std::bad_alloc();
+      std::size_t size = text.size();
+      std::string fill;
+      if (text.rfind("!fill ", 0) == 0) {
+        const std::size_t space = text.find(' ', 6);
+        size = std::stoull(text.substr(6, space - 6));
+        fill = text.substr(space + 1, text.size() - space - 2);  // up to the line's end
+      }
+      // Told from the size, as a reader must, before anything is made.
+      if (size > limit) return ScriptFileRead::TooLarge;
+      if (fill.empty()) {
+        out = text;
+      } else {
+        out.clear();
+        while (out.size() < size) out += fill;
+        out.resize(size);
+      }
+      return ScriptFileRead::Read;
     };
     GameScript engine(context);
     testing::internal::CaptureStderr();
