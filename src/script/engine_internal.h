@@ -394,10 +394,12 @@ class FunctionCompiler {
  public:
   explicit FunctionCompiler(CCScript& engine) : engine_(engine) {}
   EErrorCode Compile(const char* text, std::size_t length);
-  // After a failed Compile: where in its text the token at fault starts, and
-  // the name the fault is about (a label defined twice), for the report.
+  // After a failed Compile: where in its text the token at fault starts, the
+  // name the fault is about (a label defined twice), and why a compile that
+  // met no script error stopped, for the report.
   std::size_t FaultOffset() const { return faultOffset_; }
   const std::string& FaultName() const { return faultName_; }
+  const std::string& FaultReason() const { return faultReason_; }
 
  private:
   void Tokenize(ScriptFunction& function, const char* text, std::size_t length, bool singleFunction);
@@ -405,4 +407,5 @@ class FunctionCompiler {
   std::vector<std::size_t> offsets_;  // where each token of the function starts in its text
   std::size_t faultOffset_ = 0;       // while tokenizing: where the token being read starts
   std::string faultName_;
+  std::string faultReason_;
 };

@@ -17,13 +17,18 @@ bool GameScript::OnError(int line, int column, int code) {
 }
 
 void GameScript::OnCompileError(const CompileFault& fault) {
-  // The message is Shift-JIS, and so are the names put into it.
-  std::string message = GetErrorMessage(fault.code);
-  const std::size_t slot = message.find("%s");
-  if (slot != std::string::npos) {
-    message.replace(slot, 2, fault.name);
-  } else if (!fault.name.empty()) {
-    message += " \"" + fault.name + "\"";
+  // The message is Shift-JIS, and so are the names put into it. A bound met,
+  // or memory wanting, is said in place of the code's message, which would
+  // name another fault.
+  std::string message = fault.reason;
+  if (message.empty()) {
+    message = GetErrorMessage(fault.code);
+    const std::size_t slot = message.find("%s");
+    if (slot != std::string::npos) {
+      message.replace(slot, 2, fault.name);
+    } else if (!fault.name.empty()) {
+      message += " \"" + fault.name + "\"";
+    }
   }
   ReportContentFault(fault.file, fault.line,
                      "error " + std::to_string(fault.code) + ": " + ContentTextForTerminal(message));

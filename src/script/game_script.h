@@ -10,6 +10,7 @@ class GameScript : public CCScript {
   using CCScript::CCScript;
   bool OnError(int line, int column, int code) override;
   // "t3dplayer: FILE:LINE: error CODE: MESSAGE", the message as the table
-  // gives it, with the include's name after it in double quotes for 2.
+  // gives it, with the include's name after it in double quotes for 2, or the
+  // fault's reason when it has one.
   void OnCompileError(const CompileFault& fault) override;
 };

@@ -65,11 +65,17 @@ void TempStack::Enter(std::size_t block) {
 const Bytecode* Interpreter::BytecodeOf(ScriptFunction& fn) {
   if (fn.bytecode) return fn.bytecode.get();
   if (fn.bytecodeNever) return nullptr;
+  if (fn.Room() < sizeof(Bytecode)) {
+    fn.bytecodeNever = true;
+    return nullptr;
+  }
   auto code = std::make_unique<Bytecode>();
-  // Its text constants are the program's literals, not texts the call makes.
+  // Its text constants are the program's literals, not texts the call makes;
+  // the function's engine counts them with the code.
   ScriptTextScope uncounted(nullptr);
-  switch (CompileBytecode(fn, *code, stackLimit_)) {
+  switch (CompileBytecode(fn, *code, stackLimit_, fn.Room() - sizeof(Bytecode))) {
     case CompileResult::kCompiled:
+      fn.Charge(sizeof(Bytecode) + code->size);  // within the room it was given
       fn.bytecode = std::move(code);
       return fn.bytecode.get();
     case CompileResult::kNever:
