@@ -88,13 +88,14 @@ bool IsParameterType(TokenKind kind) {
          kind == TokenKind::Class;
 }
 
-// A compile that would take its engine's compiled functions past
-// kMaxCompiledBytes: it stops before allocating.
+// A compile that would take its engine's compiled functions past their
+// bound: it stops before allocating.
 struct CompiledBoundPassed {};
 
 // Why a compile stopped that met no script error: the reasons its report gives.
-const std::string kBoundPassedReason =
-    "not compiled: the compiled scripts would pass " + std::to_string(kMaxCompiledBytes >> 20) + " MiB";
+std::string BoundPassedReason(std::size_t bound) {
+  return "not compiled: the compiled scripts would pass " + std::to_string(bound >> 20) + " MiB";
+}
 constexpr const char* kOutOfMemoryReason = "not compiled: out of memory";
 
 void Charge(ScriptFunction& fn, std::size_t bytes) {
@@ -238,7 +239,7 @@ EErrorCode FunctionCompiler::Compile(const char* source, std::size_t length) {
     return fail(code);
   } catch (CompiledBoundPassed) {
     // Any failure that is no script error stops the compile with 4.
-    faultReason_ = kBoundPassedReason;
+    faultReason_ = BoundPassedReason(fn->Bound());
     return fail(ERR_USER_STOP);
   } catch (const std::bad_alloc&) {
     faultReason_ = kOutOfMemoryReason;

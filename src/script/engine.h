@@ -36,9 +36,10 @@ constexpr int kMaxNesting = 2000;
 // made, and the plain routines run the function.
 constexpr std::size_t kMaxCompiledBytes = std::size_t{512} << 20;
 
-// The bytes an engine's compiled functions keep.
+// The bytes an engine's compiled functions keep, and how many they may.
 struct CompiledAccount {
   std::size_t held = 0;
+  std::size_t bound = kMaxCompiledBytes;
 };
 
 // Parameter flag bits.
@@ -81,8 +82,8 @@ struct ScriptFunction {
   std::vector<std::int32_t> skipDepth;
   // The body compiled at its first call (bytecode.h); made by the interpreter.
   std::unique_ptr<Bytecode> bytecode;
-  // The body nests too deeply, or its code would take its engine past
-  // kMaxCompiledBytes: the plain routines always run it.
+  // The body nests too deeply, or its code would take its engine's compiled
+  // functions past their bound: the plain routines always run it.
   bool bytecodeNever = false;
 
   // Charged to its engine's account for what it keeps, which it gives back when it goes.
@@ -91,10 +92,11 @@ struct ScriptFunction {
   ScriptFunction(const ScriptFunction&) = delete;
   ScriptFunction& operator=(const ScriptFunction&) = delete;
   // Charges `bytes` before they are allocated; false, with nothing charged,
-  // when the engine's compiled functions would pass kMaxCompiledBytes.
+  // when the engine's compiled functions would pass their bound.
   bool Charge(std::size_t bytes);
   // What the account can still take.
-  std::size_t Room() const { return kMaxCompiledBytes - account_.held; }
+  std::size_t Room() const { return account_.held < account_.bound ? account_.bound - account_.held : 0; }
+  std::size_t Bound() const { return account_.bound; }
 
  private:
   CompiledAccount& account_;
@@ -165,8 +167,11 @@ class CCScript {
   int ClassSlotOf(NativeClass* cls) const;
   int StackPointer() const;
   int FrameBase() const;
-  // The bytes its compiled functions keep (kMaxCompiledBytes).
+  // The bytes its compiled functions keep.
   std::size_t CompiledBytes() const { return compiled_.held; }
+  // Bounds what they may keep (kMaxCompiledBytes unless set), for compiles
+  // and bytecode made from now on. For tests and tools.
+  void SetCompiledBound(std::size_t bytes) { compiled_.bound = bytes; }
 
   // Bounds the statements one host call may run (0: unbounded); when spent the
   // call ends as if the script asked to stop (code 4). For tools and fuzzing.
