@@ -74,9 +74,7 @@ TEST(CompileFaults, EachPrintsOneLineNamingItsFileAndLine) {
       if (fill.empty()) {
         out = text;
       } else {
-        out.clear();
-        while (out.size() < size) out += fill;
-        out.resize(size);
+        for (out = fill; out.size() < size;) out += out.substr(0, size - out.size());
       }
       return ScriptFileRead::Read;
     };
