@@ -117,7 +117,7 @@ class Preprocessor {
         if (*counted == '\n') ++place.line;
       NoteStretch(place);
       if (output_.size() > kMaxPreprocessedSize)
-        return Fail(place, std::string_view(), "not compiled: the script with its includes and definitions passes " + kSizeBound);
+        return Fail(place, {}, "not compiled: the script with its includes and definitions passes " + kSizeBound);
       if (IsBlank(*p)) {
         output_ += ' ';
         ++p;
@@ -190,7 +190,7 @@ class Preprocessor {
     char name[kTokenBufferSize];
     Token token = NextToken(p, name, true);
     if (token.kind == TokenKind::None || IsLineEnd(token.kind) || name[0] == '\0')
-      return Fail(place, std::string_view(), std::string());
+      return Fail(place);
     // A file that includes itself, directly or in a cycle, ends here.
     if (depth + 1 > kMaxIncludeDepth)
       return Refuse(place, name, "includes nest at most " + std::to_string(kMaxIncludeDepth) + " deep");
@@ -214,7 +214,7 @@ class Preprocessor {
       }
       return Run(source.c_str(), depth + 1, file);
     }
-    return Fail(place, name, std::string());
+    return Fail(place, name);
   }
 
   // From here on the output comes from `place`.
@@ -234,7 +234,7 @@ class Preprocessor {
 
   // The first failure ends the preprocessing: every caller returns at once.
   // `reason` names the bound met; empty for an include that is not there.
-  bool Fail(const SourceLines::Place& place, std::string_view include, std::string reason) {
+  bool Fail(const SourceLines::Place& place, std::string_view include = {}, std::string reason = {}) {
     if (lines_) {
       lines_->fault = place;
       lines_->faultInclude = include;
