@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
@@ -139,11 +140,16 @@ int RunPlayer() {
   // Every engine of the game, the root scenario's and the scene's, gets the
   // script classes; script includes are found in the archives first.
   UseGameScriptClasses();
-  SetScriptFileReader([](const std::string& path, std::string& out) {
+  SetScriptFileReader([](const std::string& path, std::uint64_t limit, std::string& out) {
+    const std::uint64_t size = GetArchiveManager().GetFileSize(path);
+    if (size == 0) return ScriptFileRead::Missing;  // as LoadFile has it, an empty file too
+    if (size > limit) return ScriptFileRead::TooLarge;
     FileData data;
-    if (!LoadFile(path, data)) return false;
+    if (!LoadFile(path, data)) return ScriptFileRead::Missing;
+    // It may have grown since its size was told.
+    if (data.size() > limit) return ScriptFileRead::TooLarge;
     out.assign(data.view());
-    return true;
+    return ScriptFileRead::Read;
   });
 
   // Made in this order and ended in the reverse one: the sound manager

@@ -1,5 +1,6 @@
 // The compiler: cuts a preprocessed source into functions, resolves every word
 // to what it names and checks each function's header.
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -87,6 +88,20 @@ bool IsParameterType(TokenKind kind) {
          kind == TokenKind::Class;
 }
 
+// A compile that would take its engine's compiled functions past their
+// bound: it stops before allocating.
+struct CompiledBoundPassed {};
+
+// Why a compile stopped that met no script error: the reasons its report gives.
+std::string BoundPassedReason(std::size_t bound) {
+  return "not compiled: the compiled scripts would pass " + std::to_string(bound >> 20) + " MiB";
+}
+constexpr const char* kOutOfMemoryReason = "not compiled: out of memory";
+
+void Charge(ScriptFunction& fn, std::size_t bytes) {
+  if (!fn.Charge(bytes)) throw CompiledBoundPassed{};
+}
+
 }  // namespace
 
 EErrorCode CCScript::CompileScript(const char* source, const char* path, std::span<const int> fileLines) {
@@ -98,17 +113,18 @@ EErrorCode CCScript::CompileScript(const char* source, const char* path, std::sp
   std::vector<PreprocessorDefinition> definitions;
   SourceLines lines;
   // The one report of a failed compile, at the place in the sources.
-  auto fail = [&](EErrorCode code, const SourceLines::Place& place, const std::string& name) {
+  auto fail = [&](EErrorCode code, const SourceLines::Place& place, const std::string& name = std::string(),
+                  const std::string& reason = std::string()) {
     const bool main = place.file == 0;
     OnCompileError({code, main ? file : lines.files[static_cast<std::size_t>(place.file)],
-                    main ? FileLineOf(place.line, fileLines) : place.line, name});
+                    main ? FileLineOf(place.line, fileLines) : place.line, name, reason});
     return code;
   };
   bool preprocessed = false;
   std::size_t start = 0;  // where the function being compiled starts in the preprocessed text
   try {
     if (!Preprocess(source, text, {std::string(FolderOfPath(file))}, definitions, context_.fileReader, &lines))
-      return fail(ERR_INCLUDE_NOT_FOUND, lines.fault, lines.faultInclude);
+      return fail(ERR_INCLUDE_NOT_FOUND, lines.fault, lines.faultInclude, lines.faultReason);
     preprocessed = true;
     const TokenPlaces::Builder places(file, lines, fileLines);
     std::vector<ScriptFunction*> compiled;
@@ -124,29 +140,30 @@ EErrorCode CCScript::CompileScript(const char* source, const char* path, std::sp
       char name[kTokenBufferSize];
       const char* probe = pos;
       ReadToken(&probe, name, false, false);
-      if (FindFunction(name)) return fail(ERR_DUPLICATE_FUNCTION, lines.At(start), "");
+      if (FindFunction(name)) return fail(ERR_DUPLICATE_FUNCTION, lines.At(start));
       FunctionCompiler compiler(*this);
-      EErrorCode code = compiler.Compile(pos, length);
-      if (code != ERR_NONE) return fail(code, lines.At(start + compiler.FaultOffset()), compiler.FaultName());
-      compiler.Function()->places = places.Build(start, compiler.TokenOffsets());
+      EErrorCode code = compiler.Compile(pos, length, places, start);
+      if (code != ERR_NONE)
+        return fail(code, lines.At(start + compiler.FaultOffset()), compiler.FaultName(), compiler.FaultReason());
       compiled.push_back(compiler.Function());
       pos += length;
     }
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }
-  // Memory ran out (an include too large to hold, say): no script error, and
-  // reported where the preprocessing or the compile stood.
+  // Memory ran out: no script error, and reported where the preprocessing or
+  // the compile stood.
   SourceLines::Place standing;
   if (preprocessed) {
     standing = lines.At(start);
   } else if (!lines.stretches.empty()) {
     standing = lines.stretches.back().place;
   }
-  return fail(ERR_USER_STOP, standing, "");
+  return fail(ERR_USER_STOP, standing, std::string(), kOutOfMemoryReason);
 }
 
-EErrorCode FunctionCompiler::Compile(const char* source, std::size_t length) {
+EErrorCode FunctionCompiler::Compile(const char* source, std::size_t length, const TokenPlaces::Builder& places,
+                                     std::size_t start) {
   std::string text(source, length);
   const char* pos = text.c_str();
   char name[kTokenBufferSize];
@@ -159,7 +176,7 @@ EErrorCode FunctionCompiler::Compile(const char* source, std::size_t length) {
   if (slot == kMaxFunctions) return ERR_TOO_MANY_FUNCTIONS;
 
   // The function takes its slot before its body is read, so it can call itself.
-  auto function = std::make_unique<ScriptFunction>();
+  auto function = std::make_unique<ScriptFunction>(engine_.compiled_);
   SafeStrCopy(function->name, name, sizeof function->name);
   ScriptFunction* fn = function.get();
   function_ = fn;
@@ -176,6 +193,7 @@ EErrorCode FunctionCompiler::Compile(const char* source, std::size_t length) {
     return code;
   };
   try {
+    Charge(*fn, sizeof(ScriptFunction));
     Tokenize(*fn, text.c_str(), text.size(), true);
     tokenized = true;
     const std::vector<Token>& t = fn->tokens;
@@ -217,12 +235,21 @@ EErrorCode FunctionCompiler::Compile(const char* source, std::size_t length) {
       }
     }
     if (t[i].kind != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
+    // Charged once made: the map takes a few bytes a line, never more than
+    // the tokens charged before it.
+    fn->places = places.Build(start, offsets_);
+    Charge(*fn, fn->places.Bytes());
   } catch (EErrorCode code) {
     return fail(code);
-  } catch (const std::bad_alloc&) {
+  } catch (CompiledBoundPassed) {
     // Any failure that is no script error stops the compile with 4.
+    faultReason_ = BoundPassedReason(fn->Bound());
+    return fail(ERR_USER_STOP);
+  } catch (const std::bad_alloc&) {
+    faultReason_ = kOutOfMemoryReason;
     return fail(ERR_USER_STOP);
   } catch (const std::length_error&) {
+    faultReason_ = kOutOfMemoryReason;
     return fail(ERR_USER_STOP);
   }
   return ERR_NONE;
@@ -240,10 +267,10 @@ void FunctionCompiler::Tokenize(ScriptFunction& fn, const char* text, std::size_
   int depth = 0;
   char word[kTokenBufferSize];
   fn.tokens.clear();
-  fn.tokens.reserve(256);
-
   offsets_.clear();
   std::size_t lastEnd = 0;  // where the last token kept ends
+  // Appending never allocates: room is made before a token is read (and its
+  // text made), so that a refused growth leaves nothing without an owner.
   auto append = [&](Token& token) {
     token.line = static_cast<std::uint16_t>(line > 0xFFFF ? 0xFFFF : line);
     token.column = static_cast<std::uint16_t>(column > 0xFFFF ? 0xFFFF : column);
@@ -252,6 +279,13 @@ void FunctionCompiler::Tokenize(ScriptFunction& fn, const char* text, std::size_
   };
 
   for (;;) {
+    // Room for this token and the None after the last one, charged before it is allocated.
+    if (fn.tokens.size() + 2 > fn.tokens.capacity()) {
+      const std::size_t capacity = std::max<std::size_t>(256, fn.tokens.capacity() * 2);
+      Charge(fn, (capacity - fn.tokens.capacity()) * sizeof(Token));
+      fn.tokens.reserve(capacity);
+      offsets_.reserve(capacity);
+    }
     Token token;
     // Blanks and comments before a token never pass a line end, so a fault
     // found reading it is on the line where the reading starts.
@@ -296,6 +330,7 @@ void FunctionCompiler::Tokenize(ScriptFunction& fn, const char* text, std::size_
         break;
       case TokenKind::DQuate: {
         std::string literal = ReadStringLiteral(&pos);
+        Charge(fn, ScriptTextSize(literal.size()));
         token.kind = TokenKind::String;
         token.text = NewScriptText(literal.data(), literal.size());
         break;
@@ -400,6 +435,7 @@ void FunctionCompiler::Tokenize(ScriptFunction& fn, const char* text, std::size_
     }
   }
   fn.localCount = localCount;
+  Charge(fn, fn.tokens.size() * (sizeof fn.skipTo[0] + sizeof fn.skipDepth[0]));
   fn.skipTo.assign(fn.tokens.size(), 0);
   fn.skipDepth.assign(fn.tokens.size(), 0);
 }

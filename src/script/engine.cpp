@@ -10,11 +10,19 @@
 #include "script/bytecode/bytecode.h"
 #include "script/script_context.h"
 
-ScriptFunction::ScriptFunction() = default;
+ScriptFunction::ScriptFunction(CompiledAccount& account) : account_(account) {}
 
 ScriptFunction::~ScriptFunction() {
   for (Token& token : tokens)
     if (token.kind == TokenKind::String) DeleteScriptText(token.text);
+  account_.held -= charged_;
+}
+
+bool ScriptFunction::Charge(std::size_t bytes) {
+  if (bytes > Room()) return false;
+  account_.held += bytes;
+  charged_ += bytes;
+  return true;
 }
 
 CCScript::CCScript() : CCScript(ScriptContext::Program()) {}

@@ -30,6 +30,19 @@ constexpr int kFunctionNameSize = 260;
 // build never reaches the native stack's end first.
 constexpr int kMaxNesting = 2000;
 
+// What the compiled functions of one engine keep (their tokens and the texts
+// of these, the memo tables of the plain routines, the bytecode made at a
+// first call) comes to at most this many bytes. A compile that would pass it
+// stops before it allocates and fails (4); bytecode that would pass it is not
+// made, and the plain routines run the function.
+constexpr std::size_t kMaxCompiledBytes = std::size_t{512} << 20;
+
+// The bytes an engine's compiled functions keep, and how many they may.
+struct CompiledAccount {
+  std::size_t held = 0;
+  std::size_t bound = kMaxCompiledBytes;
+};
+
 // Parameter flag bits.
 enum ParameterFlag : std::uint16_t {
   kParamPresent = 1,
@@ -70,11 +83,26 @@ struct ScriptFunction {
   std::vector<std::int32_t> skipDepth;
   // The body compiled at its first call (bytecode.h); made by the interpreter.
   std::unique_ptr<Bytecode> bytecode;
-  bool bytecodeNever = false;  // the body nests too deeply: the plain routines always run it
-  TokenPlaces places;          // where each token stands in the content's files
+  // The body nests too deeply, or its code would take its engine's compiled
+  // functions past their bound: the plain routines always run it.
+  bool bytecodeNever = false;
+  TokenPlaces places;  // where each token stands in the content's files
 
-  ScriptFunction();
+  // Charged to its engine's account for what it keeps, which it gives back when it goes.
+  explicit ScriptFunction(CompiledAccount& account);
   ~ScriptFunction();
+  ScriptFunction(const ScriptFunction&) = delete;
+  ScriptFunction& operator=(const ScriptFunction&) = delete;
+  // Charges `bytes` before they are allocated; false, with nothing charged,
+  // when the engine's compiled functions would pass their bound.
+  bool Charge(std::size_t bytes);
+  // What the account can still take.
+  std::size_t Room() const { return account_.held < account_.bound ? account_.bound - account_.held : 0; }
+  std::size_t Bound() const { return account_.bound; }
+
+ private:
+  CompiledAccount& account_;
+  std::size_t charged_ = 0;
 };
 
 class Interpreter;
@@ -85,12 +113,15 @@ struct ScriptContext;
 // stands in as the content names it (the source's path, or an included file's
 // folder and name) and its line there, and the name the fault is about: the
 // include that could not be read (2) or the label defined twice (14). A
-// latent fault (OnLatentFault) is named the same way, with its function.
+// latent fault (OnLatentFault) is named the same way, with its function. A
+// compile stopped by a bound, or for want of memory, says so in `reason`,
+// which a report gives in place of the code's message.
 struct CompileFault {
   EErrorCode code = ERR_NONE;
   std::string file;
   int line = 0;
   std::string name;
+  std::string reason;
   // A latent fault only: the function's "}" is missing, and the place is
   // where the function it swallowed starts.
   bool swallows = false;
@@ -156,6 +187,11 @@ class CCScript {
   int ClassSlotOf(NativeClass* cls) const;
   int StackPointer() const;
   int FrameBase() const;
+  // The bytes its compiled functions keep.
+  std::size_t CompiledBytes() const { return compiled_.held; }
+  // Bounds what they may keep (kMaxCompiledBytes unless set), for compiles
+  // and bytecode made from now on. For tests and tools.
+  void SetCompiledBound(std::size_t bytes) { compiled_.bound = bytes; }
 
   // Bounds the statements one host call may run (0: unbounded); when spent the
   // call ends as if the script asked to stop (code 4). For tools and fuzzing.
@@ -166,6 +202,10 @@ class CCScript {
   // routines; both ways give the same results, which the tests compare.
   void SetBytecode(bool on);
   bool UsesBytecode() const;
+
+ private:
+  // Before the functions, which give back to it when they go.
+  CompiledAccount compiled_;
 
  protected:
   // Filled from slot 0 without holes. A host that takes back the functions of

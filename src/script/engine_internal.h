@@ -136,6 +136,13 @@ __attribute__((always_inline)) inline bool NumericOp(int code, double x, double 
   }
 }
 
+// Lets go of the texts that values of a call that is over held, so that
+// they stop counting at once rather than when the slots are used again.
+inline void ReleaseTexts(ScriptValue* values, ScriptValue* end) {
+  for (; values < end; ++values)
+    if (values->type == SVT_String) values->Clear();
+}
+
 // The temporaries of bytecode frames: blocks that never move, so that a
 // frame's temporaries stay where they are while the calls above it come and go
 // (a native method may enter the engine again). Taken and given back last first.
@@ -395,15 +402,17 @@ class Interpreter {
 class FunctionCompiler {
  public:
   explicit FunctionCompiler(CCScript& engine) : engine_(engine) {}
-  EErrorCode Compile(const char* text, std::size_t length);
-  // After a failed Compile: where in its text the token at fault starts, and
-  // the name the fault is about (a label defined twice), for the report.
+  // `places` maps the text, which starts at `start` in the preprocessed
+  // source, to the content's files and lines.
+  EErrorCode Compile(const char* text, std::size_t length, const TokenPlaces::Builder& places, std::size_t start);
+  // After a failed Compile: where in its text the token at fault starts, the
+  // name the fault is about (a label defined twice), and why a compile that
+  // met no script error stopped, for the report.
   std::size_t FaultOffset() const { return faultOffset_; }
   const std::string& FaultName() const { return faultName_; }
-  // After a Compile that succeeded: the function, and where in its text each
-  // of its tokens starts.
+  const std::string& FaultReason() const { return faultReason_; }
+  // After a Compile that succeeded: the function.
   ScriptFunction* Function() const { return function_; }
-  const std::vector<std::size_t>& TokenOffsets() const { return offsets_; }
 
  private:
   void Tokenize(ScriptFunction& function, const char* text, std::size_t length, bool singleFunction);
@@ -412,4 +421,5 @@ class FunctionCompiler {
   std::vector<std::size_t> offsets_;  // where each token of the function starts in its text
   std::size_t faultOffset_ = 0;       // while tokenizing: where the token being read starts
   std::string faultName_;
+  std::string faultReason_;
 };

@@ -138,7 +138,13 @@ void CCScript::ReportLatentFaults(std::span<ScriptFunction* const> functions) {
       swallows = true;
     }
     const SourcePlace place = fn->places.Of(at);
-    OnLatentFault({code, std::string(place.file), place.line, fn->name, swallows});
+    CompileFault latent;
+    latent.code = code;
+    latent.file = place.file;
+    latent.line = place.line;
+    latent.name = fn->name;
+    latent.swallows = swallows;
+    OnLatentFault(latent);
   }
 }
 

@@ -48,6 +48,8 @@ class TokenPlaces {
 
   // The place of token `index`; line 0 for a function built without a map.
   SourcePlace Of(std::size_t index) const;
+  // What the map keeps, for its engine's account of compiled functions.
+  std::size_t Bytes() const { return runs_.capacity() * sizeof(Run); }
 
  private:
   struct Run {

@@ -12,14 +12,19 @@
 namespace {
 
 // "error CODE: MESSAGE", the message as the table gives it (Shift-JIS, like
-// the name put into it), fit for the terminal.
-std::string ErrorText(EErrorCode code, const std::string& name) {
-  std::string message = GetErrorMessage(code);
-  const std::size_t slot = message.find("%s");
-  if (slot != std::string::npos) {
-    message.replace(slot, 2, name);
-  } else if (!name.empty()) {
-    message += " \"" + name + "\"";
+// the name put into it), fit for the terminal. A bound met, or memory
+// wanting, is said in place of the code's message, which would name
+// another fault.
+std::string ErrorText(EErrorCode code, const std::string& name, const std::string& reason = std::string()) {
+  std::string message = reason;
+  if (message.empty()) {
+    message = GetErrorMessage(code);
+    const std::size_t slot = message.find("%s");
+    if (slot != std::string::npos) {
+      message.replace(slot, 2, name);
+    } else if (!name.empty()) {
+      message += " \"" + name + "\"";
+    }
   }
   return "error " + std::to_string(code) + ": " + ContentTextForTerminal(message);
 }
@@ -42,7 +47,7 @@ bool GameScript::OnError(int line, int column, int code) {
 }
 
 void GameScript::OnCompileError(const CompileFault& fault) {
-  ReportContentFault(fault.file, fault.line, ErrorText(fault.code, fault.name));
+  ReportContentFault(fault.file, fault.line, ErrorText(fault.code, fault.name, fault.reason));
 }
 
 void GameScript::OnLatentFault(const CompileFault& fault) {

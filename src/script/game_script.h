@@ -13,7 +13,8 @@ class GameScript : public CCScript {
   // and its line where the token the box marks stands.
   bool OnError(int line, int column, int code) override;
   // "t3dplayer: FILE:LINE: error CODE: MESSAGE", the message as the table
-  // gives it, with the include's name after it in double quotes for 2.
+  // gives it, with the include's name after it in double quotes for 2, or the
+  // fault's reason when it has one.
   void OnCompileError(const CompileFault& fault) override;
   // "t3dplayer: FILE:LINE: error CODE: MESSAGE (in FUNCTION)", and for a
   // missing "}" where the swallowed function starts, what the author adds there.

@@ -229,6 +229,7 @@ void Interpreter::CallScript(ScriptFunction* fn, ScriptValue* args, int argCount
   result.Clear();
   RunFunctionBody(true, result, fn);
 
+  ReleaseTexts(stack_.get() + frameBase_, stack_.get() + stackPointer_);
   pc_ = savedPc;
   running_ = savedRunning;
   returnValue_ = savedReturn;
@@ -266,6 +267,9 @@ EErrorCode Interpreter::HostCall(ScriptFunction* fn, ScriptValue* args, int argC
   }
   // Reported before the registers go back: the report reads the position.
   if (result != ERR_NONE) engine_.OnError(pc_ ? pc_->line : 0, pc_ ? pc_->column : 0, result);
+  // The frames an error left behind all lie below the stack pointer: no slot
+  // above it ever holds a text.
+  ReleaseTexts(stack_.get() + savedSp, stack_.get() + stackPointer_);
   pc_ = savedPc;
   running_ = savedRunning;
   returnValue_ = savedReturn;

@@ -3,6 +3,7 @@
 #include "script/preprocessor.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <string_view>
 #include <unordered_map>
@@ -16,6 +17,7 @@ namespace {
 
 constexpr std::size_t kMaxNameLength = 63;
 constexpr std::size_t kMaxValueLength = 255;
+const std::string kSizeBound = std::to_string(kMaxPreprocessedSize >> 20) + " MiB";
 
 // The text cut to at most `limit` bytes without splitting a double-byte
 // character, as the fixed-size rows of the original kept it.
@@ -114,7 +116,8 @@ class Preprocessor {
       for (; counted < p; ++counted)
         if (*counted == '\n') ++place.line;
       NoteStretch(place);
-      if (output_.size() > kMaxPreprocessedSize) return Fail(place, std::string_view());
+      if (output_.size() > kMaxPreprocessedSize)
+        return Fail(place, {}, "not compiled: the script with its includes and definitions passes " + kSizeBound);
       if (IsBlank(*p)) {
         output_ += ' ';
         ++p;
@@ -187,15 +190,23 @@ class Preprocessor {
     char name[kTokenBufferSize];
     Token token = NextToken(p, name, true);
     if (token.kind == TokenKind::None || IsLineEnd(token.kind) || name[0] == '\0')
-      return Fail(place, std::string_view());
+      return Fail(place);
     // A file that includes itself, directly or in a cycle, ends here.
-    if (depth + 1 > kMaxIncludeDepth) return Fail(place, name);
+    if (depth + 1 > kMaxIncludeDepth)
+      return Refuse(place, name, "includes nest at most " + std::to_string(kMaxIncludeDepth) + " deep");
     // So do files that include each other many times over, however shallow.
-    if (++includes_ > kMaxIncludes) return Fail(place, name);
+    if (++includes_ > kMaxIncludes)
+      return Refuse(place, name, "a script includes at most " + std::to_string(kMaxIncludes) + " files");
+    const std::size_t used = std::max(output_.size(), read_);
+    const std::size_t left = used < kMaxPreprocessedSize ? kMaxPreprocessedSize - used : 0;
     std::string source;
     for (const std::string& folder : folders_) {
       std::string path = folder + name;
-      if (!ReadScriptFile(reader_, path, source)) continue;
+      const ScriptFileRead read = ReadScriptFile(reader_, path, left, source);
+      if (read == ScriptFileRead::Missing) continue;
+      if (read == ScriptFileRead::TooLarge)
+        return Refuse(place, name, "the script with its includes would pass " + kSizeBound);
+      read_ += source.size();
       int file = 0;
       if (lines_) {
         file = static_cast<int>(lines_->files.size());
@@ -222,12 +233,19 @@ class Preprocessor {
   }
 
   // The first failure ends the preprocessing: every caller returns at once.
-  bool Fail(const SourceLines::Place& place, std::string_view include) {
+  // `reason` names the bound met; empty for an include that is not there.
+  bool Fail(const SourceLines::Place& place, std::string_view include = {}, std::string reason = {}) {
     if (lines_) {
       lines_->fault = place;
       lines_->faultInclude = include;
+      lines_->faultReason = std::move(reason);
     }
     return false;
+  }
+
+  // An include that would take the preprocessing past `bound`.
+  bool Refuse(const SourceLines::Place& place, std::string_view include, const std::string& bound) {
+    return Fail(place, include, "\"" + std::string(include) + "\" not included: " + bound);
   }
 
   const std::vector<std::string>& folders_;
@@ -236,15 +254,26 @@ class Preprocessor {
   std::string& output_;
   SourceLines* lines_;
   int includes_ = 0;
+  std::size_t read_ = 0;  // the bytes of the files included so far
 };
 
 }  // namespace
 
-bool ReadScriptFile(const ScriptFileReader& reader, const std::string& path, std::string& out) {
+ScriptFileRead ReadScriptFile(const ScriptFileReader& reader, const std::string& path, std::uint64_t limit,
+                              std::string& out) {
+  if (reader) return reader(path, limit, out);
   // An include is a content name like any other: the one disk lookup keeps a
   // second byte 0x5C inside its character, finds the UTF-8 form of a name and
   // any letter case, and opens without blocking on what is no regular file.
-  return reader ? reader(path, out) : ReadContentFile(path, out);
+  std::uint64_t size = 0;
+  FilePtr file = OpenContentFile(path, &size);
+  if (!file) return ScriptFileRead::Missing;
+  if (size > limit) return ScriptFileRead::TooLarge;
+  // The size the open gave: a file that grows meanwhile is read as it was.
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return ScriptFileRead::Missing;
+  out = std::move(bytes);
+  return ScriptFileRead::Read;
 }
 
 SourceLines::Place SourceLines::At(std::size_t offset) const {

@@ -4,15 +4,21 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-// Reads a whole named file into `out`; false when it does not exist. An empty
-// reader reads the disk. Each engine uses its ScriptContext's.
-using ScriptFileReader = std::function<bool(const std::string& path, std::string& out)>;
+// What reading an include came to.
+enum class ScriptFileRead { Read, Missing, TooLarge };
+// Reads a whole named file into `out`, unless it holds more than `limit`
+// bytes: that it tells from the file's size, without reading it (TooLarge).
+// An empty reader reads the disk. Each engine uses its ScriptContext's.
+using ScriptFileReader =
+    std::function<ScriptFileRead(const std::string& path, std::uint64_t limit, std::string& out)>;
 // Through `reader`, or from the disk when it is empty.
-bool ReadScriptFile(const ScriptFileReader& reader, const std::string& path, std::string& out);
+ScriptFileRead ReadScriptFile(const ScriptFileReader& reader, const std::string& path, std::uint64_t limit,
+                              std::string& out);
 // Sets the reader of the program's engines (ScriptContext::Program): the
 // program installs one at start-up so that includes are found in archives first.
 void SetScriptFileReader(ScriptFileReader reader);
@@ -23,16 +29,19 @@ struct PreprocessorDefinition {
 };
 
 // Includes nest at most this deep; deeper (a file that includes itself, or a
-// cycle) fails like a missing file.
+// cycle) fails with the code of a missing file.
 constexpr int kMaxIncludeDepth = 32;
 
 // Files that include each other many times over could multiply the output
-// without end; past this size the preprocessing fails.
+// without end; past this size the preprocessing fails. The files included
+// count against it too, as they are read, so that files of comments alone
+// cannot multiply the reading either: an include larger than what is left
+// is refused from its size, before it is read.
 constexpr std::size_t kMaxPreprocessedSize = std::size_t{64} << 20;
 
-// Nor may they multiply the reading: one preprocessing reads at most this
-// many includes (as many as the model reader allows), and the one past them
-// fails like a missing file, before it is read.
+// Nor may many small files multiply the reading: one preprocessing reads at
+// most this many includes (as many as the model reader allows), and the one
+// past them fails, before it is read.
 constexpr int kMaxIncludes = 1024;
 
 // Where the output came from, for reports that name a file and its line:
@@ -53,9 +62,11 @@ struct SourceLines {
   std::vector<std::string> files{std::string()};
   std::vector<Stretch> stretches;
   // A failed preprocessing: where it stopped (the #include that could not be
-  // read) and that include's name, empty when the fault was no include.
+  // read) and that include's name, empty when the fault was no include; and
+  // the bound it met, empty for an include that is not there.
   Place fault;
   std::string faultInclude;
+  std::string faultReason;
 
   // The place of the output's byte at `offset`.
   Place At(std::size_t offset) const;

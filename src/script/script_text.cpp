@@ -49,6 +49,8 @@ char* NewScriptText(const char* text, std::size_t length) {
   return copy;
 }
 
+std::size_t ScriptTextSize(std::size_t length) { return sizeof(TextHeader) + length + 1; }
+
 void DeleteScriptText(char* text) {
   if (!text) return;
   TextHeader* header = HeaderOf(text);

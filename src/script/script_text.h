@@ -42,3 +42,5 @@ char* NewScriptText(std::size_t length);
 // A copy of `length` bytes of `text`, terminated.
 char* NewScriptText(const char* text, std::size_t length);
 void DeleteScriptText(char* text);
+// The bytes a text of `length` bytes takes in memory, its bookkeeping included.
+std::size_t ScriptTextSize(std::size_t length);

@@ -79,4 +79,22 @@ TEST(ContentFaultTest, AGameWithoutARenderersImageSaysWhichAndEndsWith1) {
   }
 }
 
+// A scene whose script includes one 1 GiB file fifty times: the first
+// include is refused from the file's size, unread, and the scene does not
+// compile. (Read, the file took all fifty times a minute and gigabytes.)
+TEST(ContentFaultTest, AnIncludeLargerThanAScriptMayBeIsRefusedUnread) {
+  TempFolder folder;
+  WriteSceneImages(folder.path());
+  folder.Write("RootScenairo.csc", "OnBegin() { Scenario.SceneFile = \"stage.scn\"; }\n");
+  std::string includes;
+  for (int i = 0; i < 50; ++i) includes += "#include \"big.csc\"\n";
+  folder.Write("stage.scn", "<Scene>\n <Script>\n" + includes + "Begin() { Scene.EndScene(); }\n </Script>\n</Scene>\n");
+  // Sparse: it takes no room on the disk.
+  fs::resize_file(folder.Write("big.csc", ""), std::uintmax_t{1} << 30);
+  const RunResult result = Play(folder);
+  EXPECT_EQ(result.output,
+            "t3dplayer: stage.scn:3: error 2: \"big.csc\" not included: the script with its includes would pass 64 MiB\n");
+  EXPECT_EQ(result.exitCode, 1);
+}
+
 }  // namespace

@@ -53,7 +53,8 @@ bool RanOutOfSteps(const std::string& log) {
 
 T3D_FUZZ_TARGET(data, size) {
   [[maybe_unused]] static const bool noDisk =
-      (SetScriptFileReader([](const std::string&, std::string&) { return false; }), true);
+      (SetScriptFileReader([](const std::string&, std::uint64_t, std::string&) { return ScriptFileRead::Missing; }),
+       true);
   const std::string source(FuzzText(data, size));
   constexpr std::uint64_t kBudget = 20000;
   const std::string reference = Run(source, false, kBudget);

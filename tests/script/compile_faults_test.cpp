@@ -6,6 +6,7 @@
 // the program's engine.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <new>
@@ -69,12 +70,26 @@ struct Played {
 // serves the case's files, then calls its functions.
 Played Play(const CompileCase& c) {
   ScriptContext context;
-  context.fileReader = [&c](const std::string& path, std::string& out) {
+  context.fileReader = [&c](const std::string& path, std::uint64_t limit, std::string& out) {
     auto found = c.files.find(path);
-    if (found == c.files.end()) return false;
-    if (found->second == "!bad_alloc\n") throw std::bad_alloc();
-    out = found->second;
-    return true;
+    if (found == c.files.end()) return ScriptFileRead::Missing;
+    const std::string& text = found->second;
+    if (text == "!bad_alloc\n") throw std::bad_alloc();
+    std::size_t size = text.size();
+    std::string fill;
+    if (text.rfind("!fill ", 0) == 0) {
+      const std::size_t space = text.find(' ', 6);
+      size = std::stoull(text.substr(6, space - 6));
+      fill = text.substr(space + 1, text.size() - space - 2);  // up to the line's end
+    }
+    // Told from the size, as a reader must, before anything is made.
+    if (size > limit) return ScriptFileRead::TooLarge;
+    if (fill.empty()) {
+      out = text;
+    } else {
+      for (out = fill; out.size() < size;) out += out.substr(0, size - out.size());
+    }
+    return ScriptFileRead::Read;
   };
   GameScript engine(context);
   // Each case stands for a game of its own: the lines of one said before do

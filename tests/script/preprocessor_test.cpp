@@ -17,12 +17,13 @@ class PreprocessorTest : public testing::Test {
  protected:
   std::map<std::string, std::string> files_;
   std::string requested_;
-  const ScriptFileReader reader_ = [this](const std::string& path, std::string& out) {
+  const ScriptFileReader reader_ = [this](const std::string& path, std::uint64_t limit, std::string& out) {
     requested_ += path + ";";
     auto found = files_.find(path);
-    if (found == files_.end()) return false;
+    if (found == files_.end()) return ScriptFileRead::Missing;
+    if (found->second.size() > limit) return ScriptFileRead::TooLarge;
     out = found->second;
-    return true;
+    return ScriptFileRead::Read;
   };
 };
 
@@ -97,8 +98,8 @@ TEST_F(PreprocessorTest, IncludesPastTheBudgetFailBeforeTheyAreRead) {
   }
   files_["i30"] = "x";
   int reads = 0;
-  const ScriptFileReader counting = [&](const std::string& path, std::string& out) {
-    return ++reads <= 5000 && reader_(path, out);
+  const ScriptFileReader counting = [&](const std::string& path, std::uint64_t limit, std::string& out) {
+    return ++reads <= 5000 ? reader_(path, limit, out) : ScriptFileRead::Missing;
   };
   std::string output;
   std::vector<PreprocessorDefinition> definitions;
@@ -124,10 +125,14 @@ TEST(ScriptFileReader, DefaultReadsRegularFilesFromDiskWithEitherSeparator) {
   ASSERT_FALSE(folder.path().empty());
   const std::string base = folder.Write("sub/lib.txt", "A\r\nB").substr(0, folder.path().size() - 1);
   std::string out;
-  EXPECT_TRUE(ReadScriptFile({}, base + "\\sub\\lib.txt", out));
+  EXPECT_EQ(ScriptFileRead::Read, ReadScriptFile({}, base + "\\sub\\lib.txt", 4, out));
   EXPECT_EQ(out, "A\r\nB");
-  EXPECT_FALSE(ReadScriptFile({}, base + "/sub", out));
-  EXPECT_FALSE(ReadScriptFile({}, base + "/sub/none.txt", out));
+  EXPECT_EQ(ScriptFileRead::Missing, ReadScriptFile({}, base + "/sub", 4, out));
+  EXPECT_EQ(ScriptFileRead::Missing, ReadScriptFile({}, base + "/sub/none.txt", 4, out));
+  // One byte more than the limit is refused, and nothing is handed out.
+  out = "<none>";
+  EXPECT_EQ(ScriptFileRead::TooLarge, ReadScriptFile({}, base + "/sub/lib.txt", 3, out));
+  EXPECT_EQ(out, "<none>");
   std::vector<PreprocessorDefinition> definitions;
   EXPECT_TRUE(Preprocess("#include \"lib.txt\"", out, {base + "\\sub\\"}, definitions, {}));
   EXPECT_EQ(out, "A\r\nB");
@@ -146,7 +151,7 @@ TEST(ScriptFileReader, DefaultFindsContentNamesAsTheDiskLookupDoes) {
   };
   for (const Case& c : cases) {
     std::string out = "<none>";
-    ReadScriptFile({}, folder.path() + c.text, out);
+    ReadScriptFile({}, folder.path() + c.text, 1, out);
     EXPECT_EQ(out, c.expected) << c.text;
   }
 }

@@ -59,13 +59,15 @@ TEST(TextBounds, AccountFollowsEveryCopyMoveAndRelease) {
 
 // 64 globals, each given a different 32 MiB text: the text s and 30 of them
 // fill the 1 GiB, the 31st ends the call with 46. The globals set keep their
-// texts, the engine takes the next call, and a second engine of the same
-// context finds no room where one of another context does.
+// texts, s is let go with the call, the engine takes the next call, a call
+// whose second argument cannot be copied lets go of the first one's copy,
+// and a second engine of the same context finds no room for a 64 MiB text
+// where one of another context does.
 TEST(TextBounds, GlobalsFilledPastTheBoundEndTheCallAndKeepTheirText) {
   std::string fill = "fill() { s = \"0123456789ABCDEF\"; i = 0; while (i < 21) { s = s + s; i = i + 1; }\n";
   for (int g = 0; g < 64; ++g) fill += "$g" + std::to_string(g) + " = \"" + std::to_string(g) + ":\" + s;\n";
-  fill += "}\nafter() { $after = \"ok\"; }\n";
-  const char* grow = "grow() { s = \"0123456789ABCDEF\"; i = 0; while (i < 21) { s = s + s; i = i + 1; } }";
+  fill += "}\nafter() { $after = \"ok\"; }\ntake(x, y) { }\npass() { take($g0, $g1); }\n";
+  const char* grow = "grow() { s = \"0123456789ABCDEF\"; i = 0; while (i < 22) { s = s + s; i = i + 1; } }";
   const std::size_t textLength = 32 * kMiB;
   for (bool bytecode : {false, true}) {
     SCOPED_TRACE(bytecode ? "bytecode" : "plain");
@@ -75,7 +77,7 @@ TEST(TextBounds, GlobalsFilledPastTheBoundEndTheCallAndKeepTheirText) {
       engine.SetBytecode(bytecode);
       ASSERT_EQ(ERR_NONE, engine.CompileScript(fill.c_str(), ""));
       EXPECT_EQ(ERR_STACK_OVERFLOW, engine.CallFunction(engine.FindFunction("fill"), nullptr, 0));
-      std::size_t held = textLength;  // s, left in its stack slot
+      std::size_t held = 0;
       int set = 0;
       for (int g = 0; g < 64; ++g) {
         const ScriptValue& value = engine.Global(g).value;
@@ -92,6 +94,8 @@ TEST(TextBounds, GlobalsFilledPastTheBoundEndTheCallAndKeepTheirText) {
       EXPECT_EQ(ERR_NONE, engine.CallFunction(engine.FindFunction("after"), nullptr, 0));
       ASSERT_EQ(SVT_String, engine.Global(64).value.type);
       EXPECT_STREQ("ok", engine.Global(64).value.text);
+      EXPECT_EQ(ERR_STACK_OVERFLOW, engine.CallFunction(engine.FindFunction("pass"), nullptr, 0));
+      EXPECT_EQ(held + 2, context.texts.held);
 
       ReportingEngine second(context);
       second.SetBytecode(bytecode);
@@ -103,6 +107,75 @@ TEST(TextBounds, GlobalsFilledPastTheBoundEndTheCallAndKeepTheirText) {
       EXPECT_EQ(ERR_NONE, third.CallFunction(third.FindFunction("grow"), nullptr, 0));
     }
     EXPECT_EQ(0u, context.texts.held);
+  }
+}
+
+// A recursion 26 deep holding a 32 MiB local at each level returns; its
+// texts count no more, and ten 32 MiB globals made after it all fit.
+TEST(TextBounds, LargeTextsOfAFinishedRecursionLeaveRoom) {
+  const char* source = R"(
+    grow() { s = "0123456789ABCDEF"; i = 0; while (i < 21) { s = s + s; i = i + 1; } return s; }
+    deep(n, byref s) { t = s + n; if (n > 1) deep(n - 1, s); }
+    main() {
+      s = grow(); deep(26, s);
+      $g1 = s + 1; $g2 = s + 2; $g3 = s + 3; $g4 = s + 4; $g5 = s + 5;
+      $g6 = s + 6; $g7 = s + 7; $g8 = s + 8; $g9 = s + 9; $g10 = s + 10;
+    }
+  )";
+  for (bool bytecode : {false, true}) {
+    SCOPED_TRACE(bytecode ? "bytecode" : "plain");
+    ScriptContext context;
+    ReportingEngine engine(context);
+    engine.SetBytecode(bytecode);
+    ASSERT_EQ(ERR_NONE, engine.CompileScript(source, ""));
+    EXPECT_EQ(ERR_NONE, engine.CallFunction(engine.FindFunction("main"), nullptr, 0)) << engine.report;
+    EXPECT_EQ(10 * 32 * kMiB + 11, context.texts.held);
+  }
+}
+
+// Whichever way a call ends, the texts its locals and temporaries held (at
+// every level of a recursion, arguments included) are let go: the account
+// holds what the globals hold and nothing else, call after call.
+TEST(TextBounds, TextsOfAFinishedCallAreLetGo) {
+  const std::string common = R"(
+    main() { s = "0123456789ABCDEF"; $g = s; deep(6, s); }
+  )";
+  struct Case {
+    const char* name;
+    const char* deep;
+    EErrorCode result;
+  };
+  // A byref parameter makes every call a call of its own; with plain ones
+  // the bytecode machine runs the whole recursion in one loop.
+  const Case cases[] = {
+      {"locals", "deep(n, byref s) { t = s + n; if (n > 1) deep(n - 1, s); }", ERR_NONE},
+      {"locals and arguments", "deep(n, s) { t = s + n; if (n > 1) deep(n - 1, s + n); }", ERR_NONE},
+      {"temporaries", "deep(n, byref s) { if (n > 1) deep(n - 1, s); s + n; }", ERR_NONE},
+      {"temporaries in one loop", "deep(n, s) { if (n > 1) deep(n - 1, s); s + n; }", ERR_NONE},
+      {"returned texts", "deep(n, s) { if (n > 1) return deep(n - 1, s) + n; return s; }", ERR_NONE},
+      {"a failure at the end", "deep(n, byref s) { t = s + n; if (n > 1) deep(n - 1, s); else x = (s + n) - 1; }",
+       ERR_WRONG_OPERATOR},
+      {"a failure at the end of one loop",
+       "deep(n, s) { t = s + n; if (n > 1) x = (s + n) + deep(n - 1, s); else x = (s + n) - 1; }",
+       ERR_WRONG_OPERATOR},
+      {"a host call inside", "deep(n, byref s) { t = s + n; if (n > 1) deep(n - 1, s); else Probe.Call(\"inner\"); }\n"
+                             "inner() { u = $g + $g; x = (u + 1) - 1; }",
+       ERR_NONE},
+  };
+  for (const Case& c : cases) {
+    for (bool bytecode : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (bytecode ? ", bytecode" : ", plain"));
+      ScriptContext context;
+      Probe probe;
+      ReportingEngine engine(context);
+      engine.SetBytecode(bytecode);
+      engine.RegisterClass(&probe);
+      ASSERT_EQ(ERR_NONE, engine.CompileScript((c.deep + common).c_str(), ""));
+      for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(c.result, engine.CallFunction(engine.FindFunction("main"), nullptr, 0));
+        EXPECT_EQ(16u, context.texts.held);
+      }
+    }
   }
 }
 

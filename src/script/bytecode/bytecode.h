@@ -91,6 +91,7 @@ struct Bytecode {
   std::vector<Divisor> divisors;          // ModConstant's
   int temps = 0;    // temporaries a frame needs
   int maxRel = 0;   // the most nesting units the body can open, calls included
+  std::size_t size = 0;  // the bytes its vectors and texts take
 };
 
 // The machine's running frame (bytecode_vm.cpp, bytecode_general.cpp): where
@@ -112,10 +113,11 @@ inline ScriptValue* At(const VmFrame& frame, std::uint32_t operand) {
 // The outcome of compiling a function body.
 enum class CompileResult {
   kCompiled,
-  kNever,  // nested too deeply to be worth it: the plain routines always run it
+  kNever,  // nested too deeply to be worth it, or too large: the plain routines always run it
   kLater,  // the native stack ran short while compiling: try again at another call
 };
 
 // Compiles fn's body into `out`, mirroring the plain routines' parse token
-// for token. `stackLimit` bounds the compiler's own recursion.
-CompileResult CompileBytecode(const ScriptFunction& fn, Bytecode& out, std::uintptr_t stackLimit);
+// for token. `stackLimit` bounds the compiler's own recursion, `room` the
+// bytes the code may take (checked before they are allocated).
+CompileResult CompileBytecode(const ScriptFunction& fn, Bytecode& out, std::uintptr_t stackLimit, std::size_t room);

@@ -2,6 +2,7 @@
 // their targets, operands and constants, faults, and the finishing passes.
 #include "script/bytecode/bytecode_builder.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -34,37 +35,10 @@ bool IsComparisonJump(Op op) { return op >= Op::EqJumpIfFalse && op <= Op::GeJum
 
 std::uint32_t MakeOperand(OperandKind kind, std::size_t offset) { return static_cast<std::uint32_t>(offset) | kind; }
 
-// The same code without its Step instructions, for calls that run without a
-// step budget; targets move with the instructions they name. A loop's end,
-// a variable stepped and then a comparison jump, gets a *StepAndTest before it
-// (which jumps to the step now lead to).
-void StripSteps(const std::vector<Instruction>& counted, std::vector<Instruction>& uncounted) {
-  std::vector<std::size_t> kept;
-  for (std::size_t i = 0; i < counted.size(); ++i)
-    if (counted[i].op != Op::Step) kept.push_back(i);
-  std::vector<std::uint32_t> moved(counted.size());
-  uncounted.clear();
-  std::size_t k = 0;
-  for (std::size_t i = 0; i < counted.size(); ++i) {
-    const Instruction& instruction = counted[i];
-    moved[i] = static_cast<std::uint32_t>(uncounted.size());
-    if (instruction.op == Op::Step) continue;
-    const bool loopEnd = instruction.op == Op::StepBy && IsVariableOperand(instruction.b) && k + 1 < kept.size() &&
-                         IsComparisonJump(counted[kept[k + 1]].op);
-    if (loopEnd) {
-      const Op test = counted[kept[k + 1]].op;
-      const bool onTrue = test >= Op::EqJumpIfTrue;
-      const int comparison = static_cast<int>(test) - static_cast<int>(onTrue ? Op::EqJumpIfTrue : Op::EqJumpIfFalse);
-      Instruction fused = instruction;
-      fused.op = static_cast<Op>(static_cast<int>(Op::EqStepAndTest) + comparison);
-      fused.a = onTrue ? 1 : 0;
-      uncounted.push_back(fused);
-    }
-    uncounted.push_back(instruction);
-    ++k;
-  }
-  for (Instruction& instruction : uncounted)
-    if (std::uint32_t* target = TargetOf(instruction)) *target = moved[*target];
+// A loop's end, where the code without steps fuses the two: a variable
+// stepped, and next (steps left out) a comparison jump.
+bool IsLoopEnd(const Instruction& step, const Instruction& next) {
+  return step.op == Op::StepBy && IsVariableOperand(step.b) && IsComparisonJump(next.op);
 }
 
 // The machine steps from the instruction after a jump: a target becomes the
@@ -90,6 +64,7 @@ std::uint32_t CodeBuilder::Emit(Op op, int rel, std::int32_t pos, std::uint32_t 
   instruction.a = a;
   instruction.b = b;
   instruction.c = c;
+  MakeRoom(code_, 1);
   code_.push_back(instruction);
   return static_cast<std::uint32_t>(code_.size() - 1);
 }
@@ -137,6 +112,7 @@ void CodeBuilder::RemainderByConstant() {
   const std::int32_t divisor = TruncateForOperator(constant.number);
   if (divisor == 0 || divisor == 1 || divisor == -1 || divisor == INT32_MIN) return;
   const auto magnitude = static_cast<std::uint32_t>(divisor < 0 ? -divisor : divisor);
+  MakeRoom(out_.divisors, 1);
   out_.divisors.push_back({UINT64_MAX / magnitude + 1, magnitude});
   instruction.op = Op::ModConstant;
   instruction.code = static_cast<std::uint8_t>(out_.divisors.size() - 1);
@@ -174,6 +150,7 @@ void CodeBuilder::Release(std::uint32_t operand) {
 }
 
 std::uint32_t CodeBuilder::AddConstant(ScriptValue&& value) {
+  MakeRoom(out_.constants, 1);
   out_.constants.push_back(std::move(value));
   return MakeOperand(kOperandConstant, (out_.constants.size() - 1) * sizeof(ScriptValue));
 }
@@ -190,6 +167,7 @@ std::uint32_t CodeBuilder::NumberConstant(double number) {
 }
 
 std::uint32_t CodeBuilder::TextConstant(const char* text) {
+  Charge(ScriptTextSize(std::strlen(text)));
   ScriptValue value;
   value.SetString(text);
   return AddConstant(std::move(value));
@@ -223,6 +201,7 @@ std::uint32_t CodeBuilder::ClassConstant(NativeClass* cls) {
 
 std::uint32_t CodeBuilder::OperandList(const std::uint32_t* args, int count) {
   const auto start = static_cast<std::uint32_t>(out_.operands.size());
+  MakeRoom(out_.operands, static_cast<std::size_t>(count));
   out_.operands.insert(out_.operands.end(), args, args + count);
   return start;
 }
@@ -230,18 +209,71 @@ std::uint32_t CodeBuilder::OperandList(const std::uint32_t* args, int count) {
 std::uint32_t CodeBuilder::CalleeIndex(const ScriptFunction* function) {
   for (std::size_t i = 0; i < out_.callees.size(); ++i)
     if (out_.callees[i] == function) return static_cast<std::uint32_t>(i);
+  MakeRoom(out_.callees, 1);
   out_.callees.push_back(const_cast<ScriptFunction*>(function));
   return static_cast<std::uint32_t>(out_.callees.size() - 1);
 }
 
+// ---- room
+
+void CodeBuilder::Charge(std::size_t bytes) {
+  if (bytes > room_ - spent_) throw TooLarge{};
+  spent_ += bytes;
+}
+
+template <typename T>
+void CodeBuilder::MakeRoom(std::vector<T>& values, std::size_t count) {
+  if (values.size() + count <= values.capacity()) return;
+  const std::size_t capacity = std::max(values.size() + count, values.capacity() * 2);
+  Charge((capacity - values.capacity()) * sizeof(T));
+  values.reserve(capacity);
+}
+
 // ---- the finished code
+
+// The same code without its Step instructions, for calls that run without a
+// step budget; targets move with the instructions they name. A loop's end
+// gets a *StepAndTest before it (which jumps to the step now lead to).
+void CodeBuilder::StripSteps() {
+  const std::vector<Instruction>& counted = code_;
+  std::vector<Instruction>& uncounted = out_.uncounted;
+  std::vector<std::size_t> kept;
+  for (std::size_t i = 0; i < counted.size(); ++i)
+    if (counted[i].op != Op::Step) kept.push_back(i);
+  std::size_t loopEnds = 0;
+  for (std::size_t k = 0; k + 1 < kept.size(); ++k)
+    if (IsLoopEnd(counted[kept[k]], counted[kept[k + 1]])) ++loopEnds;
+  uncounted.clear();
+  MakeRoom(uncounted, kept.size() + loopEnds);
+  std::vector<std::uint32_t> moved(counted.size());
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < counted.size(); ++i) {
+    const Instruction& instruction = counted[i];
+    moved[i] = static_cast<std::uint32_t>(uncounted.size());
+    if (instruction.op == Op::Step) continue;
+    if (k + 1 < kept.size() && IsLoopEnd(instruction, counted[kept[k + 1]])) {
+      const Op test = counted[kept[k + 1]].op;
+      const bool onTrue = test >= Op::EqJumpIfTrue;
+      const int comparison = static_cast<int>(test) - static_cast<int>(onTrue ? Op::EqJumpIfTrue : Op::EqJumpIfFalse);
+      Instruction fused = instruction;
+      fused.op = static_cast<Op>(static_cast<int>(Op::EqStepAndTest) + comparison);
+      fused.a = onTrue ? 1 : 0;
+      uncounted.push_back(fused);
+    }
+    uncounted.push_back(instruction);
+    ++k;
+  }
+  for (Instruction& instruction : uncounted)
+    if (std::uint32_t* target = TargetOf(instruction)) *target = moved[*target];
+}
 
 void CodeBuilder::Finish() {
   out_.temps = maxTemps_;
   out_.maxRel = maxRel_;
   for (Instruction& instruction : code_)
     if (instruction.op == Op::Return && code_[instruction.a].op == Op::End) instruction.code = 1;
-  StripSteps(code_, out_.uncounted);
+  StripSteps();
   MakeTargetsRelative(code_);
   MakeTargetsRelative(out_.uncounted);
+  out_.size = spent_;
 }

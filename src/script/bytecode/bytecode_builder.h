@@ -12,6 +12,8 @@
 
 // The body nests too deeply to be worth compiling.
 struct TooDeep {};
+// Its code would take more than the engine's compiled functions may still grow by.
+struct TooLarge {};
 
 // A place in the code that jumps refer to before it is known.
 struct Label {
@@ -21,7 +23,8 @@ struct Label {
 
 class CodeBuilder {
  public:
-  explicit CodeBuilder(Bytecode& out) : out_(out), code_(out.counted) {}
+  // The code may take at most `room` bytes, charged before they are allocated.
+  CodeBuilder(Bytecode& out, std::size_t room) : out_(out), code_(out.counted), room_(room) {}
 
   std::uint32_t Emit(Op op, int rel, std::int32_t pos, std::uint32_t a = 0, std::uint32_t b = 0,
                      std::uint32_t c = 0, int code = 0);
@@ -86,11 +89,17 @@ class CodeBuilder {
   std::uint32_t CalleeIndex(const ScriptFunction* function);
 
   // The finished code: returns that go to the end end the call themselves,
-  // the copy without steps, targets made relative.
+  // the copy without steps, targets made relative, and the bytes it keeps.
   void Finish();
 
  private:
   std::uint32_t AddConstant(ScriptValue&& value);
+  // Takes `bytes` of the room; TooLarge when they are not there.
+  void Charge(std::size_t bytes);
+  // Room for `count` more values in `values`, charged when it grows.
+  template <typename T>
+  void MakeRoom(std::vector<T>& values, std::size_t count);
+  void StripSteps();
 
   Bytecode& out_;
   std::vector<Instruction>& code_;
@@ -102,4 +111,6 @@ class CodeBuilder {
   std::map<std::uint64_t, std::uint32_t> numbers_;
   std::uint32_t none_ = 0;  // 0: not made yet (a constant's operand is never 0)
   std::uint32_t empty_ = 0;
+  std::size_t room_;
+  std::size_t spent_ = 0;
 };

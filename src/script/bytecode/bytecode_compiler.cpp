@@ -13,6 +13,8 @@
 // - the nesting units the plain routines would open are counted, so the
 //   interpreter knows before the body runs whether the limit can be met in it.
 // How the code is laid out is bytecode_builder.cpp's.
+#include <new>
+
 #include "platform/system/stack_guard.h"
 #include "script/bytecode/bytecode_builder.h"
 
@@ -28,8 +30,8 @@ struct PrimaryInfo {
 
 class Compiler {
  public:
-  Compiler(const ScriptFunction& fn, Bytecode& out, std::uintptr_t stackLimit)
-      : t_(fn.tokens.data()), code_(out), stackLimit_(stackLimit) {}
+  Compiler(const ScriptFunction& fn, Bytecode& out, std::uintptr_t stackLimit, std::size_t room)
+      : t_(fn.tokens.data()), code_(out, room), stackLimit_(stackLimit) {}
 
   void Body() {
     const BodyStart body = FindBodyStart(t_);
@@ -482,11 +484,16 @@ class Compiler {
 
 }  // namespace
 
-CompileResult CompileBytecode(const ScriptFunction& fn, Bytecode& out, std::uintptr_t stackLimit) {
+CompileResult CompileBytecode(const ScriptFunction& fn, Bytecode& out, std::uintptr_t stackLimit, std::size_t room) {
   out = Bytecode();
   try {
-    Compiler(fn, out, stackLimit).Body();
+    Compiler(fn, out, stackLimit, room).Body();
   } catch (TooDeep) {
+    return CompileResult::kNever;
+  } catch (TooLarge) {
+    return CompileResult::kNever;
+  } catch (const std::bad_alloc&) {
+    // The plain routines need nothing more to run it.
     return CompileResult::kNever;
   } catch (StackShort) {
     return CompileResult::kLater;

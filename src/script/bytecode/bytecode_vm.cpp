@@ -28,6 +28,13 @@ inline std::uintptr_t Base(const void* values, OperandKind kind) {
   return reinterpret_cast<std::uintptr_t>(values) - kind;
 }
 
+// Lets go of the texts of the temporaries of a frame of `code` whose operand
+// base for them is `base` (their kind is 0: where they begin).
+inline void ReleaseTemps(std::uintptr_t base, const Bytecode& code) {
+  auto* temps = reinterpret_cast<ScriptValue*>(base);
+  ReleaseTexts(temps, temps + code.temps);
+}
+
 }  // namespace
 
 // ---- temporaries -----------------------------------------------------------
@@ -58,11 +65,17 @@ void TempStack::Enter(std::size_t block) {
 const Bytecode* Interpreter::BytecodeOf(ScriptFunction& fn) {
   if (fn.bytecode) return fn.bytecode.get();
   if (fn.bytecodeNever) return nullptr;
+  if (fn.Room() < sizeof(Bytecode)) {
+    fn.bytecodeNever = true;
+    return nullptr;
+  }
   auto code = std::make_unique<Bytecode>();
-  // Its text constants are the program's literals, not texts the call makes.
+  // Its text constants are the program's literals, not texts the call makes;
+  // the function's engine counts them with the code.
   ScriptTextScope uncounted(nullptr);
-  switch (CompileBytecode(fn, *code, stackLimit_)) {
+  switch (CompileBytecode(fn, *code, stackLimit_, fn.Room() - sizeof(Bytecode))) {
     case CompileResult::kCompiled:
+      fn.Charge(sizeof(Bytecode) + code->size);  // within the room it was given
       fn.bytecode = std::move(code);
       return fn.bytecode.get();
     case CompileResult::kNever:
@@ -169,16 +182,7 @@ void Interpreter::Execute(const Bytecode& entry, ScriptValue& entryResult) {
 
   const std::size_t bottom = suspendedTop_;
   const int entryDepth = depth_;
-  // However the call ends, the frames it suspended and their temporaries go.
-  struct Unwind {
-    Interpreter& machine;
-    std::size_t bottom;
-    TempStack::Mark temps;
-    ~Unwind() {
-      machine.suspendedTop_ = bottom;
-      machine.temps_.GiveBack(temps);
-    }
-  } unwind{*this, bottom, temps_.Where()};
+  const TempStack::Mark entryTemps = temps_.Where();
 
   // Constants are never written: every routine that may change a value
   // copies a constant first (MutableValueOf).
@@ -192,6 +196,24 @@ void Interpreter::Execute(const Bytecode& entry, ScriptValue& entryResult) {
   f.base[kOperandGlobal] = Base(&globals_[0].value, kOperandGlobal);
   f.bytecode = &entry;
   f.depth = depth_;
+
+  // However the call ends, the frames it suspended and the temporaries of
+  // all its frames go, with the texts these held. (Their locals lie below the
+  // stack pointer: the call that entered here, or the host entry on an
+  // error, lets go of those.)
+  struct Unwind {
+    Interpreter& machine;
+    std::size_t bottom;
+    TempStack::Mark temps;
+    const VmFrame& frame;
+    ~Unwind() {
+      ReleaseTemps(frame.base[kOperandTemp], *frame.bytecode);
+      for (std::size_t i = bottom; i < machine.suspendedTop_; ++i)
+        ReleaseTemps(machine.suspended_[i].temps, *machine.suspended_[i].bytecode);
+      machine.suspendedTop_ = bottom;
+      machine.temps_.GiveBack(temps);
+    }
+  } unwind{*this, bottom, entryTemps, f};
   const Instruction* ip = stepBudget_ ? entry.counted.data() : entry.uncounted.data();
   const Instruction* I;
   T3D_NEXT();
@@ -315,6 +337,8 @@ op_CallScript: {
   const int base = stackPointer_;
   const int localCount = callee->localCount;
   if (base + localCount >= kStackSize) Raise(*I, ERR_STACK_OVERFLOW);
+  // Reserved before they are filled, so that a copy that fails leaves no text above the stack pointer.
+  stackPointer_ = base + localCount;
   ScriptValue* slots = stack_.get() + base;
   const std::uint32_t* args = f.bytecode->operands.data() + I->b;
   const int argCount = I->code;
@@ -339,7 +363,6 @@ op_CallScript: {
   caller.calleeTemps = temps_.Where();
   caller.frameBase = frameBase_;
   frameBase_ = base;
-  stackPointer_ = base + localCount;
   running_ = callee;
   result = calleeResult;
   f.base[kOperandTemp] = Base(temps_.Take(static_cast<std::size_t>(calleeCode->temps)), kOperandTemp);
@@ -399,7 +422,9 @@ leave: {
     return;
   }
   const SuspendedFrame& caller = suspended_[--suspendedTop_];
+  ReleaseTemps(f.base[kOperandTemp], *f.bytecode);
   temps_.GiveBack(caller.calleeTemps);
+  ReleaseTexts(stack_.get() + frameBase_, stack_.get() + stackPointer_);
   stackPointer_ = frameBase_;
   frameBase_ = caller.frameBase;
   ip = caller.ip;
