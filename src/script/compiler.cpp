@@ -115,7 +115,8 @@ EErrorCode CCScript::CompileScript(const char* source, const char* path, std::sp
   bool preprocessed = false;
   std::size_t start = 0;  // where the function being compiled starts in the preprocessed text
   try {
-    if (!Preprocess(source, text, {std::string(FolderOfPath(file))}, definitions, context_.fileReader, &lines))
+    if (!Preprocess(source, text, {std::string(FolderOfPath(file))}, definitions, context_.fileReader, &lines,
+                    &context_.attention))
       return fail(ERR_INCLUDE_NOT_FOUND, lines.fault, lines.faultInclude);
     preprocessed = true;
     const char* pos = text.c_str();
@@ -133,11 +134,14 @@ EErrorCode CCScript::CompileScript(const char* source, const char* path, std::sp
       if (code != ERR_NONE) return fail(code, lines.At(start + compiler.FaultOffset()), compiler.FaultName());
       pos += length;
     }
+  } catch (EErrorCode) {
+    // Only the preprocessing's stop at the attention comes here.
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }
-  // Memory ran out (an include too large to hold, say): no script error, and
-  // reported where the preprocessing or the compile stood.
+  // The program is ending, or memory ran out (an include too large to hold,
+  // say): no script error, and reported where the preprocessing or the
+  // compile stood.
   SourceLines::Place standing;
   if (preprocessed) {
     standing = lines.At(start);
@@ -256,6 +260,7 @@ void FunctionCompiler::Tokenize(ScriptFunction& fn, const char* text, std::size_
     // Blanks and comments before a token never pass a line end, so a fault
     // found reading it is on the line where the reading starts.
     faultOffset_ = static_cast<std::size_t>(pos - text);
+    if (engine_.context_.attention.StopRequested()) throw ERR_USER_STOP;
     TokenKind kind = pos < end ? ReadToken(&pos, word, false, true) : TokenKind::None;
     token.kind = kind;
     if (kind == TokenKind::None) {
