@@ -184,6 +184,19 @@ class PlayerWindowTest : public testing::Test {
     return xvfb_.FindWindow("T3DPLAYER");
   }
 
+  // Starts the game, checks its window's title and closes it: the program
+  // ends with 0, says nothing and leaves the settings of its expected.sav.
+  void ExpectCloseEndsTheGame(const std::string& game, const std::string& title) {
+    TempFolder folder;
+    const unsigned long window = StartAndFindWindow(game, folder);
+    ASSERT_NE(window, 0u) << player_->Output();
+    EXPECT_EQ(xvfb_.Run("xdotool getwindowname " + std::to_string(window)), title + "\n");
+    ASSERT_TRUE(xvfb_.RequestClose(window));
+    EXPECT_EQ(player_->Wait(20000), 0) << player_->Output();
+    EXPECT_EQ(player_->Output(), "");
+    EXPECT_EQ(folder.Read("Config.sav"), ExpectedSettings(folder.path() + "expected.sav"));
+  }
+
   XvfbDisplay xvfb_;
   std::unique_ptr<PlayerProcess> player_;
 };
@@ -206,26 +219,13 @@ TEST_F(PlayerWindowTest, KeyPressesReachTheGameScript) {
 // scenario (OnEndScene and OnEnd run, and no scene after), and the program
 // with 0; every value saved on the way is in the settings file.
 TEST_F(PlayerWindowTest, CloseButtonEndsTheGameWithItsSettingsWhole) {
-  TempFolder folder;
-  const unsigned long window = StartAndFindWindow("close", folder);
-  ASSERT_NE(window, 0u) << player_->Output();
-  EXPECT_EQ(xvfb_.Run("xdotool getwindowname " + std::to_string(window)), "Closing test\n");
-  ASSERT_TRUE(xvfb_.RequestClose(window));
-  EXPECT_EQ(player_->Wait(), 0) << player_->Output();
-  EXPECT_EQ(player_->Output(), "");
-  EXPECT_EQ(folder.Read("Config.sav"), ExpectedSettings(folder.path() + "expected.sav"));
+  ExpectCloseEndsTheGame("close", "Closing test");
 }
 
 // The close button heard while a scene's OnLoop never returns: the loop is
 // stopped (no box), and the game ends as after any close.
 TEST_F(PlayerWindowTest, CloseButtonEndsAGameWhoseSceneLoopsForever) {
-  TempFolder folder;
-  const unsigned long window = StartAndFindWindow("loop_close", folder);
-  ASSERT_NE(window, 0u) << player_->Output();
-  ASSERT_TRUE(xvfb_.RequestClose(window));
-  EXPECT_EQ(player_->Wait(20000), 0) << player_->Output();
-  EXPECT_EQ(player_->Output(), "");
-  EXPECT_EQ(folder.Read("Config.sav"), ExpectedSettings(folder.path() + "expected.sav"));
+  ExpectCloseEndsTheGame("loop_close", "Looping test");
 }
 
 // Scenes that fail in their first frame, named again and again: the close
