@@ -11,8 +11,9 @@
 //   routines stand (every instruction carries that position);
 // - the step budget: the compiler places a Step wherever a statement counts;
 //   without a budget a copy of the code without them runs;
-// - the attention: heard where a loop goes back and where a call starts, at
-//   the token the plain routines hear it at;
+// - the attention: heard where a loop goes back and where a call starts, as
+//   the plain routines hear it (a stop at a loop's end may stand a token
+//   apart from theirs; it is never shown);
 // - the nesting count: a body runs here only when the deepest nesting it can
 //   reach fits (checked once, on entry), else the plain routines run it and
 //   raise 46 where they always did. Host calls see the count they would.
@@ -94,8 +95,8 @@ __extension__ typedef unsigned __int128 WideUnsigned;  // ModConstant's product
 #define T3D_NEXT() goto* kHandlers[static_cast<unsigned>((I = ip++)->op)]
 
 // Only the end of a loop jumps on true, back to its body: the place where a
-// script that never returns hears the attention (the plain routines hear it
-// where they go back for another pass, at the same token).
+// script that never returns hears the attention, after the loop's test, as
+// the plain routines hear it where they go back for another pass.
 #define T3D_LOOP_BACK(AT)                                  \
   if (attention_.IsRaised()) [[unlikely]]                  \
     AttendAt(running_->tokens.data() + (AT).pos)
