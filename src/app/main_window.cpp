@@ -63,7 +63,7 @@ bool MainWindow::SetScreenSize(int mode) {
 
 void MainWindow::OnWindowEvent(const WindowEvent& event) {
   switch (event.kind) {
-    case WindowEvent::kClose: quit_ = true; return;
+    case WindowEvent::kClose: quit_.Ask(); return;
     case WindowEvent::kKeyDown: PressFunctionKey(*this, event.virtualKey); return;
     case WindowEvent::kFocusGained: focused_ = true; break;
     case WindowEvent::kFocusLost: focused_ = false; break;
@@ -86,5 +86,16 @@ bool MainWindow::PumpMessages() {
                          if (input_) input_->HandleEvent(event);
                        });
   }
-  return quit_;
+  return QuitAsked();
+}
+
+bool MainWindow::QuitAsked() {
+  if (quit_.IsAsked()) quitHeard_ = true;
+  return quitHeard_;
+}
+
+bool MainWindow::ScriptMustStop() {
+  if (shell_ && shell_->PumpCloseRequest()) quit_.Ask();
+  if (!quit_.IsAsked()) return false;
+  return !quitHeard_ || quit_.MsSinceAsked() >= kEndScriptsMs;
 }

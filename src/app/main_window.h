@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/gpu/window_shell.h"
+#include "platform/system/quit_request.h"
 #include "scene/run_host.h"
 
 class Graphics;
@@ -20,7 +21,9 @@ class MainWindow : public WindowPump {
   static constexpr int kScreen800x600 = 0;
   static constexpr int kScreen640x480 = 1;
 
+  // The quit is the window's own, or the program's, which signals ask too.
   MainWindow() = default;
+  explicit MainWindow(QuitRequest& quit) : quit_(quit) {}
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -54,8 +57,17 @@ class MainWindow : public WindowPump {
   // One message of the window, as the pump hands them on.
   void OnWindowEvent(const WindowEvent& event);
 
-  // Every waiting message; true once the window has been closed.
+  // Every waiting message; true once the window has been closed or the
+  // program asked to end. From then on the game is ending (ScriptMustStop).
   bool PumpMessages() override;
+  bool QuitAsked() override;
+  // The scripts' attention hook: looks for a close request, leaving every
+  // other message to PumpMessages, and answers whether the script that runs
+  // must stop. Once a quit has been asked, what runs stops, so that the scene
+  // ends; while the game then ends (the scene's and the scenario's end
+  // scripts), scripts run again, but only until kEndScriptsMs after the ask.
+  bool ScriptMustStop();
+  static constexpr std::int64_t kEndScriptsMs = 1000;
   // The frame-rate text shows while the time of whole passes, measured from
   // pump to pump, is counted; the run loop clears it every 60 frames.
   bool ShowsFrameRate() const override { return passTime_.count() != 0; }
@@ -71,7 +83,9 @@ class MainWindow : public WindowPump {
   bool focused_ = true;
   bool minimized_ = false;
   bool hidden_ = false;
-  bool quit_ = false;
+  QuitRequest ownQuit_;
+  QuitRequest& quit_ = ownQuit_;
+  bool quitHeard_ = false;  // the game has learnt of the quit and is ending
   std::chrono::steady_clock::duration passTime_{};
   std::chrono::steady_clock::time_point lastPump_{};
   bool pumped_ = false;

@@ -13,9 +13,11 @@
 #include "classes/script_classes.h"
 #include "files/archive.h"
 #include "input/input_manager.h"
+#include "platform/gpu/box_process.h"
 #include "platform/gpu/display.h"
 #include "platform/input/sdl_input_device.h"
 #include "platform/system/message_box.h"
+#include "platform/system/quit_request.h"
 #include "platform/system/random.h"
 #include "platform/system/single_instance_lock.h"
 #include "platform/system/window_title.h"
@@ -23,6 +25,7 @@
 #include "scene/game/game_scene.h"
 #include "scene/scenario_runtime.h"
 #include "script/preprocessor.h"
+#include "script/script_context.h"
 #include "sound/sound_manager.h"
 
 namespace {
@@ -67,7 +70,7 @@ constexpr std::uint32_t kStartupWaitMs = 1000;
 // shown through. Members end in reverse order: the scene first, the window
 // last, since the graphics device draws into the window's context.
 struct Application {
-  MainWindow window;
+  MainWindow window{QuitRequest::Program()};
   Graphics graphics;
   std::unique_ptr<GameScene> scene = std::make_unique<GameScene>();
 };
@@ -77,6 +80,24 @@ int Fail(const char* message) {
   ShowMessageBox(message, GetWindowTitle());
   return 1;
 }
+
+// Once the game has been asked to end nobody waits on its boxes: the line of
+// each is written, the box is not shown.
+void ShowBoxUnlessQuitting(const char* textUtf8, const char* captionUtf8, const MessageBoxStyle& style) {
+  if (!QuitRequest::Program().IsAsked()) ShowDisplayMessageBox(textUtf8, captionUtf8, style);
+}
+
+// While it lives, a script of the game that runs long asks the window
+// whether it must stop.
+class ScriptsHearTheWindow {
+ public:
+  explicit ScriptsHearTheWindow(MainWindow& window) {
+    ScriptContext::Program().attention.SetHook([&window] { return window.ScriptMustStop(); });
+  }
+  ~ScriptsHearTheWindow() { ScriptContext::Program().attention.SetHook({}); }
+  ScriptsHearTheWindow(const ScriptsHearTheWindow&) = delete;
+  ScriptsHearTheWindow& operator=(const ScriptsHearTheWindow&) = delete;
+};
 
 int StartAndRun(Application& app, InputManager& input, GameSoundManager& sound) {
   // Before the window, so the title (the caption of these two boxes) is still empty.
@@ -89,6 +110,7 @@ int StartAndRun(Application& app, InputManager& input, GameSoundManager& sound) 
   SeedSharedRandomFromClock();
 
   if (!app.window.Create()) return 1;  // no box for this step
+  const ScriptsHearTheWindow hearing(app.window);
   if (!app.graphics.Initialize(app.window.GetGlWindow(), true, true)) return Fail(kGraphicsFailed);
   app.window.Attach(app.scene.get(), &app.graphics);
   if (!app.window.SetScreenSize(MainWindow::kScreen800x600)) return Fail(kScreenSizeFailed);
@@ -106,7 +128,9 @@ int StartAndRun(Application& app, InputManager& input, GameSoundManager& sound) 
   runtime->SetManagers(managers);
   // The root scenario reaches the scene through the scene's class object.
   if (NativeClass* sceneClass = app.scene->GetSceneClass()) runtime->RegisterClass(sceneClass);
-  if (!runtime->LoadScenario(kRootScenario)) return Fail(kRootScenarioMissing);
+  // A compile stopped because the game was asked to end is no missing root.
+  const QuitRequest& quit = QuitRequest::Program();
+  if (!runtime->LoadScenario(kRootScenario)) return quit.IsAsked() ? 0 : Fail(kRootScenarioMissing);
 
   // Handed over only now that the game runs, and taken back before the
   // managers and the host end.
@@ -127,16 +151,21 @@ int StartAndRun(Application& app, InputManager& input, GameSoundManager& sound) 
   app.scene->SetManagers(GameManagers{});
   // A scene that could not be loaded or could not start its drawing ended
   // the game (its line is on standard error): a script or a shell running
-  // the game learns it failed.
-  return ended ? 0 : 1;
+  // the game learns it failed. Unless the game was asked to end: then its
+  // load may have been stopped.
+  return ended || quit.IsAsked() ? 0 : 1;
 }
 
 }  // namespace
 
 int RunPlayer() {
-  // Before anything starts SDL: the drivers, and whether boxes can be shown.
+  // Before anything starts SDL, which would turn SIGTERM and SIGINT into a
+  // quit event read only between frames; then the drivers, and whether
+  // boxes can be shown.
+  CatchQuitSignals();
+  const QuitRequest& quit = QuitRequest::Program();
   ChooseVideoDrivers();
-  if (HasDisplay()) SetMessageBoxPresenter(ShowDisplayMessageBox);
+  if (HasDisplay()) SetMessageBoxPresenter(ShowBoxUnlessQuitting);
   // Every engine of the game, the root scenario's and the scene's, gets the
   // script classes; script includes are found in the archives first.
   UseGameScriptClasses();
@@ -152,10 +181,25 @@ int RunPlayer() {
     return ScriptFileRead::Read;
   });
 
-  // Made in this order and ended in the reverse one: the sound manager
-  // first, the application last.
-  Application app;
-  InputManager input;
-  GameSoundManager sound;
-  return StartAndRun(app, input, sound);
+  int code = 0;
+  {
+    // Beside the game from its first step to its last: a script that runs
+    // long hears the window, a box goes once the game is to end, and a game
+    // that does not end when asked is ended (a close as a normal end).
+    const QuitWatch watch(
+        quit,
+        [&quit] {
+          ScriptContext::Program().attention.Raise();
+          if (quit.IsAsked()) EndShownBox();
+        },
+        0);
+    // Made in this order and ended in the reverse one: the sound manager
+    // first, the application last.
+    Application app;
+    InputManager input;
+    GameSoundManager sound;
+    code = StartAndRun(app, input, sound);
+  }
+  EndBySignalIfAsked(quit);
+  return code;
 }

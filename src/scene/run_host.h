@@ -77,6 +77,10 @@ class WindowPump {
   // Handles every waiting message; true once the window has asked to quit
   // (and from then on).
   virtual bool PumpMessages() = 0;
+  // True once a quit has been asked, though no message was handled: the
+  // program learnt it while a script ran, or from a signal. The scenario asks
+  // before each scene.
+  virtual bool QuitAsked() { return false; }
   virtual bool ShowsFrameRate() const { return false; }
   // The profiling counters of the window, zeroed every 60 frames.
   virtual void ClearProfileCounters() {}

@@ -32,12 +32,15 @@ int Scene::Run(std::uint32_t* record, std::uint32_t* recordCount, const std::uin
   SteadyClock ownClock;
   FrameClock& clock = host_.clock ? *host_.clock : ownClock;
 
+  // A scene that fails to start or in a frame still hears the window before
+  // it ends: a scenario that names it again and again must see the quit.
+  const auto hearWindow = [this] {
+    if (host_.window && host_.window->PumpMessages()) quitRequested_ = true;
+  };
   frameCounter_ = 0;
   if (const int code = Init(); code != 0) {
     frameCounter_ = kSceneNotRunning;
-    // The window is still heard: a scene that cannot start must not keep a
-    // scenario that names it again and again from seeing the quit.
-    if (host_.window && host_.window->PumpMessages()) quitRequested_ = true;
+    hearWindow();
     return code;
   }
 
@@ -65,6 +68,7 @@ int Scene::Run(std::uint32_t* record, std::uint32_t* recordCount, const std::uin
       if (host_.sound) host_.sound->UpdateFrame();
       if (code != 0) {
         result = code;
+        hearWindow();
         break;
       }
       if (IsRunning() && !paused_) {

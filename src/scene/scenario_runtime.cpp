@@ -28,7 +28,12 @@ void ScenarioRuntime::CallIfPresent(const char* function) {
 bool ScenarioRuntime::RunScenario(ScenarioScene& scene) {
   scenarioRunning_ = true;
   CallIfPresent("OnBegin");
-  while (scenarioRunning_ && sceneFile_[0] != '\0') {
+  // Once the window has quit (or when there is no device) every later scene
+  // would end at once, and a script that keeps naming scenes would keep a
+  // program without a window alive: no scene starts after a quit. A scene
+  // that fails before its loop returns its own code, and a quit may come
+  // while a script runs, so the scene is asked as well.
+  while (scenarioRunning_ && sceneFile_[0] != '\0' && !scene.QuitRequested()) {
     const std::string path = GetProgramDir() + sceneFile_;
     scene.ClearScene();
     if (!scene.LoadScene(path)) return false;  // ends the scenario: neither OnEndScene nor OnEnd
@@ -39,12 +44,7 @@ bool ScenarioRuntime::RunScenario(ScenarioScene& scene) {
     ScriptFunction* onEndScene = FindFunction("OnEndScene");
     if (!onEndScene) break;
     CallFunction(onEndScene, nullptr, 0);
-    // Once the window has quit (or when there is no device) every later
-    // scene would end at once, and a script that keeps naming scenes would
-    // keep a program without a window alive: the scenario ends here.
-    // A scene that fails before its loop returns its own code, so the
-    // window's quit is asked of the scene as well.
-    if (result == ScenarioScene::kRunQuit || result == ScenarioScene::kRunNoDevice || scene.QuitRequested()) break;
+    if (result == ScenarioScene::kRunQuit || result == ScenarioScene::kRunNoDevice) break;
   }
   CallIfPresent("OnEnd");
   return true;

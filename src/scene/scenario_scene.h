@@ -25,7 +25,8 @@ class ScenarioScene {
   // kRunNoRenderResources or the failing code of the scene.
   virtual int Run() = 0;
   // True once the window has asked to quit: no further scene is to run, even
-  // when the last one failed before it could see the message.
+  // when the last one failed before it could see the message, or none has
+  // run since the program learnt it.
   virtual bool QuitRequested() const { return false; }
   // The "Scene" class object that start-up registers with the root
   // scenario's engine; null for a scene that has none.

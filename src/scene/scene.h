@@ -70,7 +70,7 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   // when it runs out.
   int Run() override;
   int Run(std::uint32_t* record, std::uint32_t* recordCount, const std::uint32_t* replay, std::uint32_t replayCount);
-  bool QuitRequested() const override { return quitRequested_; }
+  bool QuitRequested() const override { return quitRequested_ || (host_.window && host_.window->QuitAsked()); }
   // Replays recorded pad words over every scene the scenario runs
   // (session_replay.cpp): each run takes them from where the last one
   // stopped, and once they are used up the scenario ends as after the

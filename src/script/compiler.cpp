@@ -102,6 +102,14 @@ void Charge(ScriptFunction& fn, std::size_t bytes) {
   if (!fn.Charge(bytes)) throw CompiledBoundPassed{};
 }
 
+// Where a compile that stopped for no script error stood: the function it
+// was compiling, else where the preprocessing had come to.
+SourceLines::Place StandingPlace(const SourceLines& lines, bool preprocessed, std::size_t start) {
+  if (preprocessed) return lines.At(start);
+  if (!lines.stretches.empty()) return lines.stretches.back().place;
+  return {};
+}
+
 }  // namespace
 
 EErrorCode CCScript::CompileScript(const char* source, const char* path, std::span<const int> fileLines) {
@@ -123,7 +131,8 @@ EErrorCode CCScript::CompileScript(const char* source, const char* path, std::sp
   bool preprocessed = false;
   std::size_t start = 0;  // where the function being compiled starts in the preprocessed text
   try {
-    if (!Preprocess(source, text, {std::string(FolderOfPath(file))}, definitions, context_.fileReader, &lines))
+    if (!Preprocess(source, text, {std::string(FolderOfPath(file))}, definitions, context_.fileReader, &lines,
+                    &context_.attention))
       return fail(ERR_INCLUDE_NOT_FOUND, lines.fault, lines.faultInclude, lines.faultReason);
     preprocessed = true;
     const TokenPlaces::Builder places(file, lines, fileLines);
@@ -148,18 +157,16 @@ EErrorCode CCScript::CompileScript(const char* source, const char* path, std::sp
       compiled.push_back(compiler.Function());
       pos += length;
     }
+  } catch (EErrorCode code) {
+    // Only the preprocessing's stop at the attention comes here: the program
+    // is ending, as the code's own message says.
+    return fail(code, StandingPlace(lines, preprocessed, start));
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }
   // Memory ran out: no script error, and reported where the preprocessing or
   // the compile stood.
-  SourceLines::Place standing;
-  if (preprocessed) {
-    standing = lines.At(start);
-  } else if (!lines.stretches.empty()) {
-    standing = lines.stretches.back().place;
-  }
-  return fail(ERR_USER_STOP, standing, std::string(), kOutOfMemoryReason);
+  return fail(ERR_USER_STOP, StandingPlace(lines, preprocessed, start), std::string(), kOutOfMemoryReason);
 }
 
 EErrorCode FunctionCompiler::Compile(const char* source, std::size_t length, const TokenPlaces::Builder& places,
@@ -290,6 +297,7 @@ void FunctionCompiler::Tokenize(ScriptFunction& fn, const char* text, std::size_
     // Blanks and comments before a token never pass a line end, so a fault
     // found reading it is on the line where the reading starts.
     faultOffset_ = static_cast<std::size_t>(pos - text);
+    if (engine_.context_.attention.StopRequested()) throw ERR_USER_STOP;
     TokenKind kind = pos < end ? ReadToken(&pos, word, false, true) : TokenKind::None;
     token.kind = kind;
     if (kind == TokenKind::None) {

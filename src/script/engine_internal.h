@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "script/engine.h"
+#include "script/script_attention.h"
 
 struct Bytecode;
 struct Instruction;
@@ -284,6 +285,15 @@ class Interpreter {
     pc_ = at;
     throw ERR_USER_STOP;
   }
+  // Where a loop goes back for another pass and where a script call's body
+  // starts, so that no script runs on after the program has been asked to
+  // end: a raised attention whose hook says stop ends the call as stopped at
+  // the user's request, standing at `at`. Both paths look at the same places.
+  void HearAttention(const Token* at) {
+    if (attention_.IsRaised()) [[unlikely]]
+      AttendAt(at);
+  }
+  [[gnu::noinline, gnu::cold]] void AttendAt(const Token* at);
 
   // "object.name": the object before the period (29 when it is none), a
   // method called on it (30, 32, 33) or a reference to a property (30, 31).
@@ -392,6 +402,7 @@ class Interpreter {
   std::uintptr_t stackLimit_ = 0;
   bool bytecode_ = true;
   CCScript& engine_;  // handed to the classes it calls
+  ScriptAttention& attention_;  // the engine's context's
   std::array<GlobalVar, kMaxGlobals> globals_;
   TempStack temps_;
   std::vector<SuspendedFrame> suspended_;  // bytecode frames waiting for a call they made

@@ -7,6 +7,7 @@
 // once, in operations.cpp.
 #include "platform/system/stack_guard.h"
 #include "script/engine_internal.h"
+#include "script/script_context.h"
 
 namespace {
 
@@ -14,7 +15,12 @@ inline const OperatorInfo& InfoOf(TokenKind kind) { return kOperators[static_cas
 
 }  // namespace
 
-Interpreter::Interpreter(CCScript& engine) : stack_(new ScriptValue[kStackSize]), engine_(engine) {}
+Interpreter::Interpreter(CCScript& engine)
+    : stack_(new ScriptValue[kStackSize]), engine_(engine), attention_(engine.context_.attention) {}
+
+void Interpreter::AttendAt(const Token* at) {
+  if (attention_.StopRequested()) StopAt(at);
+}
 
 // Nesting is bounded by a count of recursive constructs (statements, groups,
 // argument lists, assignment right sides, calls) rather than by the native
@@ -152,8 +158,9 @@ bool Interpreter::IfStatement(bool execute, int& control) {
 bool Interpreter::WhileStatement(bool execute, int& control) {
   ++pc_;
   const Token* loopStart = pc_;
-  for (;;) {
+  for (bool again = false;; again = true) {
     const bool run = Condition(execute);
+    if (run && again) HearAttention(pc_);
     int bodyControl = kNormal;
     if (!Statement(run, bodyControl)) throw ERR_NO_EXPRESSION;
     if (LoopEnds(run, bodyControl, control)) return true;
@@ -183,8 +190,9 @@ bool Interpreter::ForStatement(bool execute, int& control) {
   if (Peek() != TokenKind::RParenthesis) throw ERR_NO_CLOSE_PARENTHESIS;
   ++pc_;
   const Token* bodyStart = pc_;
-  for (;;) {
+  for (bool again = false;; again = true) {
     const bool run = execute && Truth(value);
+    if (run && again) HearAttention(pc_);
     int bodyControl = kNormal;
     if (!Statement(run, bodyControl)) throw ERR_NO_STATEMENT;
     if (LoopEnds(run, bodyControl, control)) return true;

@@ -227,6 +227,7 @@ void Interpreter::CallScript(ScriptFunction* fn, ScriptValue* args, int argCount
   running_ = fn;
   returnValue_ = &result;
   result.Clear();
+  HearAttention(pc_);
   RunFunctionBody(true, result, fn);
 
   ReleaseTexts(stack_.get() + frameBase_, stack_.get() + stackPointer_);

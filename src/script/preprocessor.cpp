@@ -11,6 +11,8 @@
 
 #include "platform/system/content_path.h"
 #include "platform/system/shift_jis.h"
+#include "script/errors.h"
+#include "script/script_attention.h"
 #include "script/tokenizer.h"
 
 namespace {
@@ -102,8 +104,9 @@ class DefinitionTable {
 class Preprocessor {
  public:
   Preprocessor(const std::vector<std::string>& folders, std::vector<PreprocessorDefinition>& rows,
-               const ScriptFileReader& reader, std::string& output, SourceLines* lines)
-      : folders_(folders), definitions_(rows), reader_(reader), output_(output), lines_(lines) {}
+               const ScriptFileReader& reader, std::string& output, SourceLines* lines, ScriptAttention* attention)
+      : folders_(folders), definitions_(rows), reader_(reader), output_(output), lines_(lines),
+        attention_(attention) {}
 
   // Preprocesses one file's text (file: its index in SourceLines::files).
   bool Run(const char* text, int depth, int file) {
@@ -118,6 +121,7 @@ class Preprocessor {
       NoteStretch(place);
       if (output_.size() > kMaxPreprocessedSize)
         return Fail(place, {}, "not compiled: the script with its includes and definitions passes " + kSizeBound);
+      if (attention_ && attention_->StopRequested()) throw ERR_USER_STOP;
       if (IsBlank(*p)) {
         output_ += ' ';
         ++p;
@@ -253,6 +257,7 @@ class Preprocessor {
   const ScriptFileReader& reader_;
   std::string& output_;
   SourceLines* lines_;
+  ScriptAttention* attention_;
   int includes_ = 0;
   std::size_t read_ = 0;  // the bytes of the files included so far
 };
@@ -284,9 +289,9 @@ SourceLines::Place SourceLines::At(std::size_t offset) const {
 
 bool Preprocess(const char* text, std::string& output, const std::vector<std::string>& includeFolders,
                 std::vector<PreprocessorDefinition>& definitions, const ScriptFileReader& reader,
-                SourceLines* lines) {
+                SourceLines* lines, ScriptAttention* attention) {
   output.clear();
   if (text == nullptr) return true;
-  Preprocessor preprocessor(includeFolders, definitions, reader, output, lines);
+  Preprocessor preprocessor(includeFolders, definitions, reader, output, lines, attention);
   return preprocessor.Run(text, 0, 0);
 }

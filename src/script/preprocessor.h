@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+class ScriptAttention;
+
 // What reading an include came to.
 enum class ScriptFileRead { Read, Missing, TooLarge };
 // Reads a whole named file into `out`, unless it holds more than `limit`
@@ -75,7 +77,9 @@ struct SourceLines {
 // Preprocesses `text` into `output`. Include names are tried after each folder
 // (each ending in a separator, or empty) in turn, read through `reader`. False
 // when an include fails. With `lines`, notes where the output came from and
-// where a failure stands.
+// where a failure stands. With `attention`, a long preprocessing hears it at
+// every token: when it says stop, ERR_USER_STOP is thrown, and `lines` (when
+// given) ends where the preprocessing stood.
 bool Preprocess(const char* text, std::string& output, const std::vector<std::string>& includeFolders,
                 std::vector<PreprocessorDefinition>& definitions, const ScriptFileReader& reader,
-                SourceLines* lines = nullptr);
+                SourceLines* lines = nullptr, ScriptAttention* attention = nullptr);

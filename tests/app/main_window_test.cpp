@@ -52,6 +52,25 @@ TEST(MainWindowTest, CloseQuitsForGood) {
   EXPECT_TRUE(window.PumpMessages());
 }
 
+// A script that runs long asks the window whether to stop: not before a
+// quit; at once after it, so that the running scene ends; not while the game,
+// having heard it (from the pump, or asking between scenes), runs its end
+// scripts; and again once their time is up.
+TEST(MainWindowTest, ScriptsStopUntilTheGameHearsTheQuitThenGetTheirTime) {
+  for (const bool pumped : {true, false}) {
+    SCOPED_TRACE(pumped ? "pumped" : "asked");
+    MainWindow window;
+    EXPECT_FALSE(window.ScriptMustStop());
+    window.OnWindowEvent(WindowEvent{WindowEvent::kClose});
+    EXPECT_TRUE(window.ScriptMustStop());
+    EXPECT_TRUE(pumped ? window.PumpMessages() : window.QuitAsked());
+    EXPECT_FALSE(window.ScriptMustStop());
+    if (!pumped) continue;
+    std::this_thread::sleep_for(std::chrono::milliseconds(MainWindow::kEndScriptsMs));
+    EXPECT_TRUE(window.ScriptMustStop());
+  }
+}
+
 // The window made as start-up makes it, at 800x600, on a server of its own;
 // keys go to it by xdotool.
 class MainWindowOnDisplayTest : public testing::Test {

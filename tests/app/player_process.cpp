@@ -75,7 +75,8 @@ PlayerProcess::~PlayerProcess() {
   std::filesystem::remove(outputPath_, ignored);
 }
 
-int PlayerProcess::Wait(int timeoutMs) {
+int PlayerProcess::Wait(int timeoutMs, int* endSignal) {
+  if (endSignal) *endSignal = 0;
   if (pid_ <= 0) return -1;
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   int status = 0;
@@ -86,10 +87,22 @@ int PlayerProcess::Wait(int timeoutMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   pid_ = -1;
+  if (endSignal && WIFSIGNALED(status)) *endSignal = WTERMSIG(status);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+void PlayerProcess::Signal(int signal) const {
+  if (pid_ > 0) kill(pid_, signal);
+}
+
 std::string PlayerProcess::Output() const { return ReadTextFile(outputPath_); }
+
+long PlayerProcess::ResidentKib() const {
+  if (pid_ <= 0) return 0;
+  const std::string status = ReadTextFile("/proc/" + std::to_string(pid_) + "/status");
+  const std::size_t at = status.find("VmRSS:");
+  return at == std::string::npos ? 0 : std::strtol(status.c_str() + at + 6, nullptr, 10);
+}
 
 bool WaitForText(const TempFolder& folder, const std::string& file, const std::string& text, int timeoutMs) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

@@ -34,10 +34,15 @@ class PlayerProcess {
   PlayerProcess& operator=(const PlayerProcess&) = delete;
 
   // The exit code once the program has ended; -1 when it did not end within
-  // `timeoutMs` (it is then killed) or ended by a signal.
-  int Wait(int timeoutMs = 60000);
+  // `timeoutMs` (it is then killed) or ended by a signal, which then goes to
+  // *endSignal (may be null; 0 otherwise).
+  int Wait(int timeoutMs = 60000, int* endSignal = nullptr);
+  // Sends the signal to the program, as a terminal or a session would.
+  void Signal(int signal) const;
   // What the program wrote to standard error and standard output so far.
   std::string Output() const;
+  // The memory the running program holds now, in KiB; 0 once it has ended.
+  long ResidentKib() const;
 
  private:
   int pid_ = -1;

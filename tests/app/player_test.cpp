@@ -3,6 +3,7 @@
 // without a display, and on an X server of the test's own with real key
 // presses and the close button.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -183,6 +184,19 @@ class PlayerWindowTest : public testing::Test {
     return xvfb_.FindWindow("T3DPLAYER");
   }
 
+  // Starts the game, checks its window's title and closes it: the program
+  // ends with 0, says nothing and leaves the settings of its expected.sav.
+  void ExpectCloseEndsTheGame(const std::string& game, const std::string& title) {
+    TempFolder folder;
+    const unsigned long window = StartAndFindWindow(game, folder);
+    ASSERT_NE(window, 0u) << player_->Output();
+    EXPECT_EQ(xvfb_.Run("xdotool getwindowname " + std::to_string(window)), title + "\n");
+    ASSERT_TRUE(xvfb_.RequestClose(window));
+    EXPECT_EQ(player_->Wait(20000), 0) << player_->Output();
+    EXPECT_EQ(player_->Output(), "");
+    EXPECT_EQ(folder.Read("Config.sav"), ExpectedSettings(folder.path() + "expected.sav"));
+  }
+
   XvfbDisplay xvfb_;
   std::unique_ptr<PlayerProcess> player_;
 };
@@ -205,14 +219,50 @@ TEST_F(PlayerWindowTest, KeyPressesReachTheGameScript) {
 // scenario (OnEndScene and OnEnd run, and no scene after), and the program
 // with 0; every value saved on the way is in the settings file.
 TEST_F(PlayerWindowTest, CloseButtonEndsTheGameWithItsSettingsWhole) {
+  ExpectCloseEndsTheGame("close", "Closing test");
+}
+
+// The close button heard while a scene's OnLoop never returns: the loop is
+// stopped (no box), and the game ends as after any close.
+TEST_F(PlayerWindowTest, CloseButtonEndsAGameWhoseSceneLoopsForever) {
+  ExpectCloseEndsTheGame("loop_close", "Looping test");
+}
+
+// Scenes that fail in their first frame, named again and again: the close
+// button, clicked while the first "Script Error" box waits, is heard once the
+// box is answered, and no scene (and no box) follows.
+TEST_F(PlayerWindowTest, CloseButtonEndsARunOfFailingScenes) {
   TempFolder folder;
-  const unsigned long window = StartAndFindWindow("close", folder);
+  const unsigned long window = StartAndFindWindow("failing_scenes", folder);
   ASSERT_NE(window, 0u) << player_->Output();
-  EXPECT_EQ(xvfb_.Run("xdotool getwindowname " + std::to_string(window)), "Closing test\n");
+  const ShownWindow box = WaitForWindow(xvfb_, [](const ShownWindow& shown) { return shown.dialog; });
+  ASSERT_NE(box.id, 0u) << player_->Output();
+  EXPECT_EQ(box.name, "Script Error");
   ASSERT_TRUE(xvfb_.RequestClose(window));
-  EXPECT_EQ(player_->Wait(), 0) << player_->Output();
-  EXPECT_EQ(player_->Output(), "");
+  xvfb_.Run("xdotool windowfocus --sync " + std::to_string(box.id) + " key Return");
+  EXPECT_EQ(player_->Wait(20000), 0) << player_->Output();
+  // One box: its copy, and the line before it that says where it stands.
+  const std::string output = player_->Output();
+  EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 2) << output;
   EXPECT_EQ(folder.Read("Config.sav"), ExpectedSettings(folder.path() + "expected.sav"));
+}
+
+// SIGTERM while a box waits: the box goes as if answered, the game ends in
+// order and then by the signal, well within the test's patience.
+TEST_F(PlayerWindowTest, ASignalWhileABoxWaitsEndsTheGame) {
+  TempFolder folder;
+  ASSERT_NE(StartAndFindWindow("failing_scenes", folder), 0u) << player_->Output();
+  const auto isBox = [](const ShownWindow& shown) { return shown.dialog; };
+  ASSERT_NE(WaitForWindow(xvfb_, isBox).id, 0u) << player_->Output();
+  player_->Signal(SIGTERM);
+  int endSignal = 0;
+  EXPECT_EQ(player_->Wait(20000, &endSignal), -1);
+  EXPECT_EQ(endSignal, SIGTERM) << player_->Output();
+  EXPECT_EQ(folder.Read("Config.sav"), ExpectedSettings(folder.path() + "expected.sav"));
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<ShownWindow> shown = xvfb_.ShownWindows();
+    return std::none_of(shown.begin(), shown.end(), isBox);
+  }));
 }
 
 // Killed while its box shows (here: no root scenario), the program leaves the

@@ -1,6 +1,7 @@
 // Preprocessor and lexer over arbitrary text: Preprocess and the map of its
 // output's lines, every ReadToken mode, the expression readers and
 // FindBlockEnd over the input and its output.
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -14,10 +15,11 @@ std::string g_input;
 
 // Never the disk: an include named "self" gets the input itself (so nesting
 // and cycles are exercised), every other name is missing.
-bool ReadFromMemory(const std::string& path, std::string& out) {
-  if (path != "self") return false;
+ScriptFileRead ReadFromMemory(const std::string& path, std::uint64_t limit, std::string& out) {
+  if (path != "self") return ScriptFileRead::Missing;
+  if (g_input.size() > limit) return ScriptFileRead::TooLarge;
   out = g_input;
-  return true;
+  return ScriptFileRead::Read;
 }
 
 void LexAll(const char* text) {

@@ -62,11 +62,11 @@ std::unique_ptr<WindowShell> WindowShell::Create(const char* className, const ch
   // outside it. Typed text is not wanted either, so no input method opens.
   SDL_ShowCursor(SDL_DISABLE);
   SDL_StopTextInput();
-  SDL_AddEventWatch(WatchKeys, shell.get());
+  SDL_AddEventWatch(WatchEvents, shell.get());
   return shell;
 }
 
-WindowShell::~WindowShell() { SDL_DelEventWatch(WatchKeys, this); }
+WindowShell::~WindowShell() { SDL_DelEventWatch(WatchEvents, this); }
 
 void WindowShell::SetTitle(const char* titleShiftJis) {
   SDL_SetWindowTitle(window_->GetSdlWindow(), ShiftJisToUtf8(titleShiftJis != nullptr ? titleShiftJis : "").c_str());
@@ -74,11 +74,16 @@ void WindowShell::SetTitle(const char* titleShiftJis) {
 
 // Sees each event as it enters the queue, before the input device or the
 // pump takes it out.
-int WindowShell::WatchKeys(void* data, SDL_Event* event) {
+int WindowShell::WatchEvents(void* data, SDL_Event* event) {
+  auto* shell = static_cast<WindowShell*>(data);
+  if (event->type == SDL_QUIT ||
+      (event->type == SDL_WINDOWEVENT && event->window.event == SDL_WINDOWEVENT_CLOSE)) {
+    shell->closeRequested_ = true;
+    return 0;
+  }
   if (event->type != SDL_KEYDOWN) return 0;
   const int scancode = event->key.keysym.scancode;
   if (scancode < SDL_SCANCODE_F1 || scancode > SDL_SCANCODE_F12) return 0;
-  auto* shell = static_cast<WindowShell*>(data);
   if (shell->pendingKeyCount_ == kPendingKeyCount) return 0;
   WindowEvent& key = shell->pendingKeys_[shell->pendingKeyCount_++];
   key.kind = WindowEvent::kKeyDown;
@@ -105,4 +110,9 @@ void WindowShell::PumpEvents(const std::function<void(const WindowEvent&)>& onWi
   const std::array<WindowEvent, kPendingKeyCount> keys = pendingKeys_;
   pendingKeyCount_ = 0;
   for (std::size_t i = 0; i < count; ++i) onWindow(keys[i]);
+}
+
+bool WindowShell::PumpCloseRequest() {
+  SDL_PumpEvents();
+  return closeRequested_;
 }

@@ -55,18 +55,24 @@ class WindowShell {
   // the input device took their events from the queue first.
   void PumpEvents(const std::function<void(const WindowEvent&)>& onWindow,
                   const std::function<void(const SDL_Event&)>& onInput);
+  // Reads what the system has sent into SDL's queue and leaves it there for
+  // PumpEvents; true once a close request (or the system asking the program
+  // to end) has come, whoever pumped it. For a script that runs long.
+  bool PumpCloseRequest();
 
  private:
   WindowShell() = default;
-  static int WatchKeys(void* shell, SDL_Event* event);
+  static int WatchEvents(void* shell, SDL_Event* event);
 
   // More presses than this inside one frame are more than hands make; the
   // rest are dropped rather than allocated inside SDL's callback.
   static constexpr std::size_t kPendingKeyCount = 64;
 
   std::unique_ptr<GlWindow> window_;
-  // Keyboard events are pushed by SDL's pump on the main thread, the only
-  // one that reads this: no lock.
+  // Keyboard and window events are pushed by SDL's pump on the main thread,
+  // the only one that reads these: no lock. (The program catches the signals
+  // that SDL would turn into a quit from its own handler.)
   std::array<WindowEvent, kPendingKeyCount> pendingKeys_{};
   std::size_t pendingKeyCount_ = 0;
+  bool closeRequested_ = false;
 };

@@ -34,8 +34,9 @@ enum class Op : std::uint8_t {
   Throw,            // raise `code` here
   Jump,             // go to A
   JumpIfFalse,      // unless B is true (27 when no number) go to A
-  JumpIfTrue,       // if B is true (27 when no number) go to A
-  // B compared with C (as Eq..Ge below); go to A when the result is 0 (False) or 1 (True)
+  JumpIfTrue,       // if B is true (27 when no number) go to A; only at a loop's end, back to its body
+  // B compared with C (as Eq..Ge below); go to A when the result is 0 (False)
+  // or 1 (True), the *True ones only at a loop's end, as JumpIfTrue
   EqJumpIfFalse, NeJumpIfFalse, LtJumpIfFalse, GtJumpIfFalse, LeJumpIfFalse, GeJumpIfFalse,
   EqJumpIfTrue, NeJumpIfTrue, LtJumpIfTrue, GtJumpIfTrue, LeJumpIfTrue, GeJumpIfTrue,
   // A := B (operator) C, the operators of BinaryOp; A is a temporary, or the

@@ -11,6 +11,9 @@
 //   routines stand (every instruction carries that position);
 // - the step budget: the compiler places a Step wherever a statement counts;
 //   without a budget a copy of the code without them runs;
+// - the attention: heard where a loop goes back and where a call starts, as
+//   the plain routines hear it (a stop at a loop's end may stand a token
+//   apart from theirs; it is never shown);
 // - the nesting count: a body runs here only when the deepest nesting it can
 //   reach fits (checked once, on entry), else the plain routines run it and
 //   raise 46 where they always did. Host calls see the count they would.
@@ -104,6 +107,13 @@ __extension__ typedef unsigned __int128 WideUnsigned;  // ModConstant's product
 // extension (GCC and clang), hence the pragma around the loop.
 #define T3D_NEXT() goto* kHandlers[static_cast<unsigned>((I = ip++)->op)]
 
+// Only the end of a loop jumps on true, back to its body: the place where a
+// script that never returns hears the attention, after the loop's test, as
+// the plain routines hear it where they go back for another pass.
+#define T3D_LOOP_BACK(AT)                                  \
+  if (attention_.IsRaised()) [[unlikely]]                  \
+    AttendAt(running_->tokens.data() + (AT).pos)
+
 // A comparison or an operator: numbers in place, anything else the general way.
 #define T3D_COMPARE_JUMP(OP, CODE, WHEN)                                           \
   op_##OP : {                                                                      \
@@ -113,7 +123,10 @@ __extension__ typedef unsigned __int128 WideUnsigned;  // ModConstant's product
     const bool holds = x->type == SVT_Number && y->type == SVT_Number             \
                            ? (NumericOp(CODE, x->number, y->number, r), r != 0)    \
                            : SlowCompare(*I, f, CODE);                             \
-    if (holds == (WHEN)) ip += static_cast<std::int32_t>(I->a);                   \
+    if (holds == (WHEN)) {                                                         \
+      ip += static_cast<std::int32_t>(I->a);                                       \
+      if (WHEN) T3D_LOOP_BACK(*I);                                                 \
+    }                                                                              \
     T3D_NEXT();                                                                    \
   }
 
@@ -157,7 +170,10 @@ __extension__ typedef unsigned __int128 WideUnsigned;  // ModConstant's product
     double r = 0;                                                    \
     NumericOp(CODE, x->number, y->number, r);                        \
     ip += 2;                                                         \
-    if ((r != 0) == (I->a != 0)) ip += static_cast<std::int32_t>(test.a); \
+    if ((r != 0) == (I->a != 0)) {                                   \
+      ip += static_cast<std::int32_t>(test.a);                       \
+      if (I->a) T3D_LOOP_BACK(test);                                 \
+    }                                                                \
     T3D_NEXT();                                                      \
   }
 
@@ -226,11 +242,19 @@ op_Throw:
 op_Jump:
   ip += static_cast<std::int32_t>(I->a);
   T3D_NEXT();
-op_JumpIfFalse:
+op_JumpIfFalse: {
+  const ScriptValue* v = At(f, I->b);
+  const bool truth = v->type == SVT_Number ? v->number != 0 : SlowTruth(*I, I->b, f);
+  if (!truth) ip += static_cast<std::int32_t>(I->a);
+  T3D_NEXT();
+}
 op_JumpIfTrue: {
   const ScriptValue* v = At(f, I->b);
   const bool truth = v->type == SVT_Number ? v->number != 0 : SlowTruth(*I, I->b, f);
-  if (truth == (I->op == Op::JumpIfTrue)) ip += static_cast<std::int32_t>(I->a);
+  if (truth) {
+    ip += static_cast<std::int32_t>(I->a);
+    T3D_LOOP_BACK(*I);
+  }
   T3D_NEXT();
 }
   T3D_COMPARE_JUMP(EqJumpIfFalse, 11, false)
@@ -371,6 +395,8 @@ op_CallScript: {
   f.bytecode = calleeCode;
   f.depth = calleeDepth;
   ip = stepBudget_ ? calleeCode->counted.data() : calleeCode->uncounted.data();
+  // Where the plain routines' call hears it: at the callee's name.
+  HearAttention(callee->tokens.data());
   T3D_NEXT();
 }
 op_Assign: {
@@ -447,3 +473,4 @@ leave: {
 #undef T3D_OPERATOR
 #undef T3D_STORE_NUMBER
 #undef T3D_STEP_AND_TEST
+#undef T3D_LOOP_BACK
