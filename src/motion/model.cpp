@@ -34,7 +34,7 @@ bool Model::Load(std::string_view path, std::string* error) {
 bool Model::Load(std::string_view path, const ArchiveManager& archives, std::string* error) {
   Release();
   std::string why;
-  if (!LoadBytes(path, archives, &why)) {
+  if (!LoadOrOutOfMemory([&] { return LoadBytes(path, archives, &why); }, &why)) {
     Release();
     // The class goes on without a model; its author learns which file and why.
     ReportContentFault(path, 0, why);

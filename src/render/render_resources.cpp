@@ -5,6 +5,7 @@
 
 #include "files/archive.h"
 #include "platform/gpu/texture_loader.h"
+#include "platform/system/content_report.h"
 #include "render/shaders.h"
 
 namespace {
@@ -19,7 +20,8 @@ std::unique_ptr<VertexShader> BuildShader(GraphicsDevice& device, const char* na
   return shader;
 }
 
-// Null when the file is missing or is not an image.
+// Null when the file is missing or does not load (it is no image, or the
+// images would pass their bound); one that is there says why it did not.
 std::unique_ptr<Texture> LoadTexture(GraphicsDevice& device, const ArchiveManager& archives,
                                      const std::string& folder, const char* name, const TextureLoadOptions& options,
                                      bool* missing) {
@@ -27,8 +29,13 @@ std::unique_ptr<Texture> LoadTexture(GraphicsDevice& device, const ArchiveManage
   *missing = !archives.LoadFile(folder + name, file);
   if (*missing) return nullptr;
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
-  std::unique_ptr<Texture> texture = CreateTextureFromFileInMemory(device, {bytes, file.size()}, options, nullptr);
-  if (texture) texture->SetName(name);
+  std::string why;
+  std::unique_ptr<Texture> texture = CreateTextureFromFileInMemory(device, {bytes, file.size()}, options, &why);
+  if (texture) {
+    texture->SetName(name);
+  } else {
+    ReportContentFault(folder + name, 0, why);
+  }
   return texture;
 }
 
