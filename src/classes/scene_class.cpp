@@ -206,10 +206,10 @@ void IsPausing(SceneCall& call, ScriptValue& result, ScriptValue*) {
 
 // ---- text ----
 
-// The image file's bytes; none when it cannot be read. A set whose image
-// is missing or does not decode keeps its glyphs and draws nothing, so its
-// author is told here, once per load, rather than by any frame that draws it.
-// An image that cannot be loaded leaves the set its glyphs, without a texture.
+// The set's image, decoded here (or shared with the sets and materials that
+// name the file already); null when it cannot be loaded. Such a set keeps its
+// glyphs and draws nothing, so its author is told here, once per load, rather
+// than by any frame that draws it.
 std::shared_ptr<SharedTexture> LoadCharacterSetImage(const std::string& name) {
   const std::string path = GetProgramDir() + name;
   std::string why;

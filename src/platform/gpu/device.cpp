@@ -165,7 +165,8 @@ std::uint32_t VertexSizeOfFvf(std::uint32_t fvf) {
 
 std::uint64_t TextureLevelBytes(std::uint32_t width, std::uint32_t height, std::uint32_t levels) {
   std::uint64_t bytes = 0;
-  for (std::uint32_t level = 0; level < levels; ++level) {
+  // A 32-bit size has no level past 31, however many are asked for.
+  for (std::uint32_t level = 0; level < levels && level < 32; ++level) {
     bytes += std::uint64_t{std::max(width >> level, 1u)} * std::max(height >> level, 1u) * 4;
   }
   return bytes;
