@@ -18,6 +18,7 @@
 #include "motion/object_class.h"
 #include "motion/texture_files.h"
 #include "platform/system/content_path.h"
+#include "platform/system/content_memory.h"
 #include "platform/system/content_report.h"
 #include "platform/system/numbers.h"
 #include "scene/scene.h"

@@ -9,6 +9,7 @@
 #include "platform/math/matrix.h"
 #include "platform/mesh/hierarchy_loader.h"
 #include "platform/system/content_path.h"
+#include "platform/system/content_memory.h"
 #include "platform/system/content_report.h"
 #include "platform/system/safe_string.h"
 #include "platform/system/shift_jis.h"

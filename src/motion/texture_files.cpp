@@ -2,7 +2,7 @@
 #include "motion/texture_files.h"
 
 #include "files/archive.h"
-#include "platform/system/content_report.h"
+#include "platform/system/content_memory.h"
 
 std::shared_ptr<SharedTexture> LoadTextureFile(const ArchiveManager& archives, const std::string& path,
                                                std::string_view name, const TextureLoadOptions& options,

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/system/content_memory.h"
 #include "platform/system/content_report.h"
 #include "sound/sound_report.h"
 #include "sound/wave_file.h"

@@ -2,7 +2,7 @@
 // checked against the image memory before it allocates.
 #include "platform/gpu/texture_loader.h"
 
-#include "platform/system/content_report.h"
+#include "platform/system/content_memory.h"
 #include "platform/system/terminal_text.h"
 
 namespace {

@@ -1,7 +1,6 @@
 #include "platform/system/content_report.h"
 
 #include <cstdio>
-#include <iterator>
 
 #include "platform/system/content_path.h"
 #include "platform/system/terminal_text.h"
@@ -24,14 +23,4 @@ void ReportContentFault(std::string_view path, int line, std::string_view what) 
   // One write, so that lines of a music thread never cut into it.
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fflush(stderr);
-}
-
-std::string PastMemoryBound(std::string_view what, std::uint64_t limit) {
-  static constexpr const char* kUnits[] = {"bytes", "KiB", "MiB", "GiB"};
-  std::size_t unit = 0;
-  while (unit + 1 < std::size(kUnits) && limit >= 1024 && limit % 1024 == 0) {
-    limit /= 1024;
-    ++unit;
-  }
-  return "not loaded: the game's " + std::string(what) + " would pass " + std::to_string(limit) + " " + kUnits[unit];
 }

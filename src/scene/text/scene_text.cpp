@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "files/archive.h"
+#include "platform/system/content_memory.h"
 #include "platform/system/content_report.h"
 #include "scene/scene.h"
 
