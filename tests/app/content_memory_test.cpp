@@ -69,8 +69,9 @@ TEST(PlayerMemoryTest, OneLargeImageForEveryMaterialAndCharacterSetIsHeldOnce) {
   folder.Write("stage.scn", kStage);
   PlayerOptions options;
 #if !defined(__SANITIZE_ADDRESS__)
-  // As the program was found to abort, before each name decoded a copy of
-  // its own; the sanitizer's shadow memory needs more address space.
+  // An address space that a copy for every name would run out of: the
+  // program plays on within it. The sanitizer reserves far more for its
+  // shadow memory.
   options.addressSpaceLimit = std::uint64_t{4} << 30;
 #endif
   PlayerProcess player(folder, options);
