@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,11 +16,11 @@
 #include "files/archive.h"
 #include "files/text_scan.h"
 #include "motion/object_class.h"
-#include "platform/image/image.h"
+#include "motion/texture_files.h"
 #include "platform/system/content_path.h"
+#include "platform/system/content_memory.h"
 #include "platform/system/content_report.h"
 #include "platform/system/numbers.h"
-#include "platform/system/terminal_text.h"
 #include "scene/scene.h"
 
 namespace {
@@ -208,35 +207,38 @@ void IsPausing(SceneCall& call, ScriptValue& result, ScriptValue*) {
 
 // ---- text ----
 
-// The image file's bytes; none when it cannot be read. A set whose image
-// is missing or does not decode keeps its glyphs and draws nothing, so its
-// author is told here, once per load, rather than by any frame that draws it.
-std::vector<unsigned char> ReadCharacterSetImage(const std::string& path) {
-  FileData file;
-  if (!LoadFile(path, file)) {
-    ReportContentFault(path, 0, "cannot be read");
-    return {};
-  }
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
-  Image decoded;
+// The set's image, decoded here (or shared with the sets and materials that
+// name the file already); null when it cannot be loaded. Such a set keeps its
+// glyphs and draws nothing, so its author is told here, once per load, rather
+// than by any frame that draws it.
+std::shared_ptr<SharedTexture> LoadCharacterSetImage(const std::string& name) {
+  const std::string path = GetProgramDir() + name;
   std::string why;
-  if (!DecodeImage(std::span(bytes, file.size()), &decoded, &why))
-    ReportContentFault(path, 0, "cannot be read: " + ContentTextForTerminal(why));
-  return {file.view().begin(), file.view().end()};
+  std::shared_ptr<SharedTexture> image = LoadTextureFile(GetArchiveManager(), path, name, TextureLoadOptions{}, &why);
+  if (!image) ReportContentFault(path, 0, why);
+  return image;
 }
 
 void LoadCharacterSet(SceneCall& call, ScriptValue&, ScriptValue* args) {
   const int set = ArgIndex(call.engine, args[0], kCharacterSetCount);
   const std::string path = GetProgramDir() + ArgText(call.engine, args[1]);
-  FileData bytes;
-  if (!LoadFile(path, bytes)) {
+  std::string why = "cannot be read";
+  CharacterSetFile parsed;
+  const bool read = LoadOrOutOfMemory(
+      [&] {
+        FileData bytes;
+        if (!LoadFile(path, bytes)) return false;
+        parsed = ParseCharacterSetFile(bytes.data());
+        return true;
+      },
+      &why);
+  if (!read) {
     // The set stays as it was.
-    ReportContentFault(path, 0, "cannot be read");
+    ReportContentFault(path, 0, why);
     return;
   }
-  CharacterSetFile parsed = ParseCharacterSetFile(bytes.data());
-  std::vector<unsigned char> image;
-  if (!parsed.image.empty()) image = ReadCharacterSetImage(GetProgramDir() + parsed.image);
+  std::shared_ptr<SharedTexture> image;
+  if (!parsed.image.empty()) image = LoadCharacterSetImage(parsed.image);
   call.services.SetCharacterSet(set, std::move(image), std::move(parsed.glyphs));
 }
 

@@ -24,7 +24,7 @@ bool ScriptServices::SetTimer(std::int32_t, std::int32_t, const char*, const Scr
 void ScriptServices::KillTimer(std::int32_t) {}
 void ScriptServices::SwitchCamera(Cast*, std::int32_t, std::int32_t, std::int32_t) {}
 bool ScriptServices::AddFade(const FadeRequest&) { return false; }
-void ScriptServices::SetCharacterSet(int, std::vector<unsigned char>, std::vector<Glyph>) {}
+void ScriptServices::SetCharacterSet(int, std::shared_ptr<SharedTexture>, std::vector<Glyph>) {}
 void ScriptServices::PutCharacters(const CharacterRequest&) {}
 void ScriptServices::DeleteCharacters(int) {}
 float ScriptServices::CharacterLength(int, const std::string&) { return 0.0f; }
@@ -52,7 +52,7 @@ bool SceneServices::AddFade(const FadeRequest& fade) {
   return scene_.AddFadeEffect(fade.total, fade.inEnd, fade.outStart, fade.color1, fade.color2, fade.mode);
 }
 
-void SceneServices::SetCharacterSet(int set, std::vector<unsigned char> image, std::vector<Glyph> glyphs) {
+void SceneServices::SetCharacterSet(int set, std::shared_ptr<SharedTexture> image, std::vector<Glyph> glyphs) {
   scene_.SetCharacterSet(set, std::move(image), std::move(glyphs));
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 
 class Cast;
 class Scene;
+class SharedTexture;
 
 // A full-screen fade as the frame update advances it.
 struct FadeRequest {
@@ -60,9 +62,9 @@ class ScriptServices {
   virtual void SwitchCamera(Cast* camera, std::int32_t mode, std::int32_t frames, std::int32_t x);
   // Takes the first free of the fade slots; false when none is free.
   virtual bool AddFade(const FadeRequest& fade);
-  // Character set `set` (0..31) takes the image file's bytes (empty: none, or
-  // it could not be read) and the glyphs, replacing what it held.
-  virtual void SetCharacterSet(int set, std::vector<unsigned char> image, std::vector<Glyph> glyphs);
+  // Character set `set` (0..31) takes the image (null: none, or it could not
+  // be loaded) and the glyphs, replacing what it held.
+  virtual void SetCharacterSet(int set, std::shared_ptr<SharedTexture> image, std::vector<Glyph> glyphs);
   virtual void PutCharacters(const CharacterRequest& request);
   virtual void DeleteCharacters(int slot);
   // The text's width in the character set.
@@ -89,7 +91,7 @@ class SceneServices : public ScriptServices {
   void KillTimer(std::int32_t id) override;
   void SwitchCamera(Cast* camera, std::int32_t mode, std::int32_t frames, std::int32_t x) override;
   bool AddFade(const FadeRequest& fade) override;
-  void SetCharacterSet(int set, std::vector<unsigned char> image, std::vector<Glyph> glyphs) override;
+  void SetCharacterSet(int set, std::shared_ptr<SharedTexture> image, std::vector<Glyph> glyphs) override;
   void PutCharacters(const CharacterRequest& request) override;
   void DeleteCharacters(int slot) override;
   float CharacterLength(int set, const std::string& text) override;

@@ -112,6 +112,11 @@ class ArchiveManager {
   // Archives first, then the disk. An empty file counts as missing. On
   // failure `out` is left as it was.
   bool LoadFile(std::string_view path, FileData& out) const;
+  // Which file the path finds (the archive entry that shadows it, else the
+  // file on the disk) as a text that every path to that file shares and that
+  // changes when the file on the disk does (its size or time); empty when
+  // there is none. Loaders key what they share by it.
+  std::string FileIdentity(std::string_view path) const;
 
   const Archive& GetArchive(int slot) const { return slots_[static_cast<std::size_t>(slot)]; }
   void CloseAll();

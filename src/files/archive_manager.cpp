@@ -105,6 +105,21 @@ bool ArchiveManager::LoadFile(std::string_view path, FileData& out) const {
   return true;
 }
 
+std::string ArchiveManager::FileIdentity(std::string_view path) const {
+  const std::string normalized = NormalizeGamePath(path);
+  int slot = 0;
+  int entry = 0;
+  if (FindNormalized(normalized, slot, entry)) {
+    return "archive " + std::to_string(slot) + " " + GetArchive(slot).GetPath() + " " + std::to_string(entry);
+  }
+  std::string diskPath;
+  struct stat info;
+  if (!FindFileOnDisk(normalized, diskPath) || stat(diskPath.c_str(), &info) != 0) return {};
+  return "disk " + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + " " +
+         std::to_string(info.st_size) + " " + std::to_string(info.st_mtim.tv_sec) + "." +
+         std::to_string(info.st_mtim.tv_nsec);
+}
+
 ArchiveManager& GetArchiveManager() {
   static ArchiveManager manager;
   return manager;

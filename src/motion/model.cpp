@@ -9,6 +9,7 @@
 #include "platform/math/matrix.h"
 #include "platform/mesh/hierarchy_loader.h"
 #include "platform/system/content_path.h"
+#include "platform/system/content_memory.h"
 #include "platform/system/content_report.h"
 #include "platform/system/safe_string.h"
 #include "platform/system/shift_jis.h"
@@ -34,7 +35,7 @@ bool Model::Load(std::string_view path, std::string* error) {
 bool Model::Load(std::string_view path, const ArchiveManager& archives, std::string* error) {
   Release();
   std::string why;
-  if (!LoadBytes(path, archives, &why)) {
+  if (!LoadOrOutOfMemory([&] { return LoadBytes(path, archives, &why); }, &why)) {
     Release();
     // The class goes on without a model; its author learns which file and why.
     ReportContentFault(path, 0, why);

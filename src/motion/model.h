@@ -13,7 +13,7 @@
 
 #include "motion/bone_control.h"
 #include "platform/gpu/device.h"
-#include "platform/image/image.h"
+#include "platform/gpu/texture_store.h"
 #include "platform/math/math_types.h"
 #include "platform/mesh/animation_controller.h"
 #include "platform/mesh/frame_hierarchy.h"
@@ -31,14 +31,11 @@ struct ModelFrame : Frame {
   Matrix savedTransformationMatrix = MatrixIdentity();
 };
 
-// A material's texture as decoded from its file. The graphics device keeps
-// its own copy once the model is uploaded (Model::CreateDeviceResources).
-struct ModelTexture {
-  Image image;
-};
-
 struct ModelMeshContainer : MeshContainer {
-  std::vector<std::unique_ptr<ModelTexture>> textures;  // one per material, null where none
+  // One per material, null where none: the texture file decoded at load and
+  // shared with every material and model that names it; the device takes
+  // its pixels when the model is uploaded (Model::CreateDeviceResources).
+  std::vector<std::shared_ptr<SharedTexture>> textures;
   // Skinned containers only: the unposed vertices the skinning reads (mesh
   // holds the posed ones), the attribute table, and per bone the combined
   // matrix of its frame and its offset matrix.
@@ -46,10 +43,10 @@ struct ModelMeshContainer : MeshContainer {
   std::vector<AttributeRange> attributeTable;
   std::vector<const Matrix*> boneMatrixPointers;
   std::vector<Matrix> boneOffsetMatrices;
-  // The device's copies of `mesh` and of the textures (one per material,
-  // null where none or where the device refused the image).
+  // The device's copy of `mesh`, and the textures on the device (one per
+  // material, null where none or where the device refused the image).
   std::unique_ptr<DeviceMesh> deviceMesh;
-  std::vector<std::unique_ptr<Texture>> deviceTextures;
+  std::vector<Texture*> deviceTextures;
 };
 
 // Where a draw puts its geometry. The caller has placed the cast already at
@@ -94,10 +91,11 @@ class Model {
   Model& operator=(const Model&) = delete;
 
   // Reads the .x file (archives first, then the disk), builds the hierarchy,
-  // decodes the textures found next to it, prepares every skinned container
-  // and takes over the file's animation controller. False, the model left
-  // empty, when the file cannot be read or loaded: the reason goes to
-  // `error` and, with the file's name, to standard error.
+  // decodes the textures found next to it (or shares them), prepares every
+  // skinned container and takes over the file's animation controller. False,
+  // the model left empty, when the file cannot be read or loaded, or memory
+  // for it runs out: the reason goes to `error` and, with the file's name,
+  // to standard error.
   bool Load(std::string_view path, std::string* error = nullptr);
   bool Load(std::string_view path, const ArchiveManager& archives, std::string* error);
   void Release();
@@ -130,8 +128,8 @@ class Model {
   bool SkinContainer(ModelMeshContainer& container, Mesh* target = nullptr);
 
   // ---- drawing (model_draw.cpp) ----
-  // The device's copies of every container's mesh and every decoded
-  // texture, unless they exist for this device already. They live in the
+  // The device's copies of every container's mesh and the textures on the
+  // device, unless they exist for this device already. They live in the
   // device's managed pool and survive its resets; the device must outlive
   // them (or ReleaseDeviceResources come first).
   void CreateDeviceResources(GraphicsDevice& device);

@@ -1,14 +1,11 @@
 // Model records built while a .x file loads.
 #include "motion/model_allocator.h"
 
-#include <span>
-
-#include "files/archive.h"
 #include "motion/model.h"
+#include "motion/texture_files.h"
 #include "platform/mesh/mesh_normals.h"
 #include "platform/system/content_path.h"
 #include "platform/system/content_report.h"
-#include "platform/system/terminal_text.h"
 
 namespace {
 
@@ -37,9 +34,9 @@ void ModelAllocator::EndLoad() {
 }
 
 Frame* ModelAllocator::CreateFrame(std::string_view name) {
-  auto* frame = new ModelFrame();
+  auto frame = std::make_unique<ModelFrame>();
   frame->name = std::string(name);
-  return frame;
+  return frame.release();
 }
 
 bool ModelAllocator::CreateMeshContainer(MeshContainerData&& data, MeshContainer** out) {
@@ -82,30 +79,22 @@ bool ModelAllocator::CreateMeshContainer(MeshContainerData&& data, MeshContainer
   return true;
 }
 
-// A texture that cannot be read or decoded leaves its material untextured
-// and the model loads on; the author reads why on standard error. A name
-// that does not fit a path is left untextured as well.
+// A texture that cannot be read or decoded, or would take the images past
+// their bound, leaves its material untextured and the model loads on; the
+// author reads why on standard error. A name that does not fit a path is
+// left untextured as well.
 void ModelAllocator::LoadTextures(ModelMeshContainer& container) {
   if (!archives_) return;
+  TextureLoadOptions options;
+  options.levels = 0;  // the whole chain: model textures are sampled with mipmaps
   for (std::size_t i = 0; i < container.materials.size(); ++i) {
     const std::string& name = container.materials[i].textureFilename;
     if (name.empty()) continue;
     const std::string path = folder_ + name;
     if (ContentNameLength(path) >= kModelPathCapacity) continue;
-    FileData file;
-    if (!archives_->LoadFile(path, file)) {
-      ReportTexture(path, "cannot be read");
-      continue;
-    }
-    auto texture = std::make_unique<ModelTexture>();
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
     std::string why;
-    if (!DecodeImage(std::span(bytes, file.size()), &texture->image, &why)) {
-      // A decoder's reason may quote bytes of the file.
-      ReportTexture(path, "cannot be read: " + ContentTextForTerminal(why));
-      continue;
-    }
-    container.textures[i] = std::move(texture);
+    container.textures[i] = LoadTextureFile(*archives_, path, name, options, &why);
+    if (!container.textures[i]) ReportTexture(path, why);
   }
 }
 

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "platform/gpu/texture_loader.h"
 #include "platform/math/matrix.h"
 
 void ModelPlacement::Place(GraphicsDevice& device, const Matrix& world) const {
@@ -15,19 +14,15 @@ void Model::CreateDeviceResources(GraphicsDevice& device) {
   if (device_ == &device) return;
   ReleaseDeviceResources();
   device_ = &device;
-  TextureLoadOptions options;
-  options.levels = 0;  // the whole chain: model textures are sampled with mipmaps
   for (ModelFrame* frame : frames_) {
     for (MeshContainer* c = frame->meshContainer; c; c = c->next) {
       auto& container = static_cast<ModelMeshContainer&>(*c);
       if (!container.mesh) continue;
       container.deviceMesh = device.CreateMesh(*container.mesh, container.name.empty() ? frame->name : container.name);
-      container.deviceTextures.resize(container.textures.size());
+      container.deviceTextures.assign(container.textures.size(), nullptr);
       for (std::size_t i = 0; i < container.textures.size(); ++i) {
-        if (!container.textures[i]) continue;
         // One the device refuses (too large for it) leaves the material untextured.
-        container.deviceTextures[i] = CreateTextureFromImage(device, container.textures[i]->image, options, nullptr);
-        if (container.deviceTextures[i]) container.deviceTextures[i]->SetName(container.materials[i].textureFilename);
+        if (container.textures[i]) container.deviceTextures[i] = container.textures[i]->TextureOn(device);
       }
     }
   }
@@ -161,7 +156,7 @@ void Model::DrawContainer(GraphicsDevice& device, const ModelMeshContainer& cont
       device.SetMaterial(material);
     }
     if (!skipTexture)
-      device.SetTexture(0, a < container.deviceTextures.size() ? container.deviceTextures[a].get() : nullptr);
+      device.SetTexture(0, a < container.deviceTextures.size() ? container.deviceTextures[a] : nullptr);
     device.DrawSubset(mesh, a);
   }
 }

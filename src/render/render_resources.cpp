@@ -20,9 +20,10 @@ std::unique_ptr<VertexShader> BuildShader(GraphicsDevice& device, const char* na
   return shader;
 }
 
-// Null when the file is missing or is not an image. No scene starts without
-// these files, so the author is told which one is missing, and with
-// `mustDecode` which one is no image.
+// Null when the file is missing or does not load (it is no image, or the
+// images would pass their bound); either way the author is told which file
+// and why, and for the files no scene starts without (`mustDecode`, and any
+// that is missing) that too.
 std::unique_ptr<Texture> LoadTexture(GraphicsDevice& device, const ArchiveManager& archives,
                                      const std::string& folder, const char* name, const TextureLoadOptions& options,
                                      bool mustDecode, bool* missing) {
@@ -33,12 +34,12 @@ std::unique_ptr<Texture> LoadTexture(GraphicsDevice& device, const ArchiveManage
     return nullptr;
   }
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
-  std::string error;
-  std::unique_ptr<Texture> texture = CreateTextureFromFileInMemory(device, {bytes, file.size()}, options, &error);
+  std::string why;
+  std::unique_ptr<Texture> texture = CreateTextureFromFileInMemory(device, {bytes, file.size()}, options, &why);
   if (texture) {
     texture->SetName(name);
-  } else if (mustDecode) {
-    ReportContentFault(folder + name, 0, "is no image a scene can start with: " + error);
+  } else {
+    ReportContentFault(folder + name, 0, mustDecode ? why + "; no scene starts without it" : why);
   }
   return texture;
 }

@@ -274,15 +274,15 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   bool PutCharacters(const CharacterRequest& request);
   // Frees the slot; false outside 0..63.
   bool DeleteCharacters(int slot);
-  // Character set `set` (0..31) takes the glyphs and the bytes of its image
-  // file (empty: none), replacing what it held (text/scene_text.cpp).
-  void SetCharacterSet(int set, std::vector<unsigned char> image, std::vector<Glyph> glyphs);
+  // Character set `set` (0..31) takes the glyphs and its image (null: none),
+  // replacing what it held (text/scene_text.cpp).
+  void SetCharacterSet(int set, std::shared_ptr<SharedTexture> image, std::vector<Glyph> glyphs);
   const CharacterSetData& CharacterSetAt(int set) const;
   // The text's width in set 0..31; 0 for a set without glyphs.
   float GetCharacterLength(int set, const char* text) const;
   // Replaces the string list by the file's entries (archives first, then the
-  // disk); false, leaving no list, when the file cannot be read (said on
-  // standard error).
+  // disk); false, leaving no list, when the file cannot be read or memory
+  // for it runs out (said on standard error).
   bool LoadStringList(const std::string& path);
   // The list's text for the id; null when it has none.
   const char* GetString(int id) const { return stringList_.Find(id); }

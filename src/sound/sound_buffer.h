@@ -37,6 +37,8 @@ class SoundBuffer {
 
   std::uint32_t GetId() const { return id_; }
   bool InUse() const { return id_ != 0; }
+  // The bytes of its samples; 0 when empty.
+  std::size_t GetSize() const { return buffer_ ? buffer_->GetSize() : 0; }
 
  private:
   std::uint32_t id_ = 0;

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/system/content_memory.h"
+#include "platform/system/content_report.h"
 #include "sound/sound_report.h"
 #include "sound/wave_file.h"
 
@@ -56,10 +58,14 @@ bool SoundManager::LoadSound(std::uint32_t id, const char* file) {
     ReportUnreadableSoundFile("sound", id, file);
     return false;
   }
-  return AddSound(id, bytes.data(), bytes.size());
+  return AddWave(id, bytes.data(), bytes.size(), file);
 }
 
 bool SoundManager::AddSound(std::uint32_t id, const void* bytes, std::size_t size) {
+  return AddWave(id, bytes, size, nullptr);
+}
+
+bool SoundManager::AddWave(std::uint32_t id, const void* bytes, std::size_t size, const char* file) {
   if (!initialized_) return true;
   if (id == 0 || soundCount_ >= kSoundCount) return false;
   if (FindSound(id)) return true;
@@ -68,9 +74,30 @@ bool SoundManager::AddSound(std::uint32_t id, const void* bytes, std::size_t siz
     ReportSoundError("sound", id, WaveErrorText(wave.error));
     return false;
   }
-  if (!sounds_[static_cast<std::size_t>(soundCount_)].Create(mixer_, id, wave)) return false;
+  const auto refuse = [&](const std::string& why) {
+    if (file != nullptr) ReportContentFault(file, 0, why);
+    else ReportSoundError("sound", id, why);
+    return false;
+  };
+  const std::uint64_t held = GetSoundBytes();
+  if (held > soundMemoryLimit_ || wave.size > soundMemoryLimit_ - held) {
+    return refuse(PastMemoryBound("sounds", soundMemoryLimit_));
+  }
+  std::string why;
+  if (!LoadOrOutOfMemory([&] { return sounds_[static_cast<std::size_t>(soundCount_)].Create(mixer_, id, wave); },
+                         &why)) {
+    // Only memory that ran out has a reason: a format the mixer refuses was
+    // refused by the parse already.
+    return why.empty() ? false : refuse(why);
+  }
   ++soundCount_;
   return true;
+}
+
+std::uint64_t SoundManager::GetSoundBytes() const {
+  std::uint64_t bytes = 0;
+  for (int i = 0; i < soundCount_; ++i) bytes += sounds_[static_cast<std::size_t>(i)].GetSize();
+  return bytes;
 }
 
 bool SoundManager::PlaySound(std::uint32_t id, float volume, float pan, float start) {

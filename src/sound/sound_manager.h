@@ -17,6 +17,10 @@
 
 constexpr int kSoundCount = 256;
 constexpr int kMusicStreamCount = 4;
+// What the loaded sounds' samples may take in all. A game's effects take a
+// few MiB; the 256 records would otherwise let one WAV file of 100 MiB,
+// loaded under many ids, make the player hold tens of gigabytes.
+constexpr std::uint64_t kSoundMemoryLimit = std::uint64_t{1} << 30;
 
 // Ids are 32-bit: numbers, or four characters packed big-endian. Id 0 names
 // no sound; to the stop and delete calls it means all of them. Before
@@ -40,11 +44,12 @@ class SoundManager {
   virtual void Terminate();
 
   // Reads the WAVE file (LoadFileBytes) and adds it. False for a file that
-  // cannot be read (a line on standard error names it) or added.
+  // cannot be read or added (a line on standard error names it and why).
   virtual bool LoadSound(std::uint32_t id, const char* file);
   // An id already loaded keeps its sound (true, the bytes ignored). False for
-  // id 0, a full table, or bytes that are not a WAVE file we play (why goes
-  // to standard error).
+  // id 0, a full table, bytes that are not a WAVE file we play, samples that
+  // would take the sounds past kSoundMemoryLimit (checked before they are
+  // copied) or memory that runs out (why goes to standard error).
   virtual bool AddSound(std::uint32_t id, const void* bytes, std::size_t size);
   // Restarts the first sound with the id. False when none has it, or the
   // start lies at or past its end.
@@ -86,8 +91,14 @@ class SoundManager {
   bool IsInitialized() const { return initialized_; }
   // Records in use at the front of the table.
   int GetSoundCount() const { return soundCount_; }
+  // What the loaded sounds' samples take.
+  std::uint64_t GetSoundBytes() const;
+  // Tests bound the sounds at a few KiB instead of holding a gigabyte.
+  void SetSoundMemoryLimit(std::uint64_t limit) { soundMemoryLimit_ = limit; }
 
  private:
+  // AddSound; a refusal's line names `file` when there is one, else the id.
+  bool AddWave(std::uint32_t id, const void* bytes, std::size_t size, const char* file);
   SoundBuffer* FindSound(std::uint32_t id);
   MusicStream* FindMusic(std::uint32_t id);
   const MusicStream* FindMusic(std::uint32_t id) const;
@@ -98,6 +109,7 @@ class SoundManager {
   bool initialized_ = false;
   std::array<SoundBuffer, kSoundCount> sounds_;
   int soundCount_ = 0;
+  std::uint64_t soundMemoryLimit_ = kSoundMemoryLimit;
   float soundVolume_ = 1.0f;
   float musicVolume_ = 1.0f;
   std::array<MusicStream, kMusicStreamCount> music_;

@@ -50,7 +50,7 @@ TEST(ContentFaultTest, AGameWithoutARenderersImageSaysWhichAndEndsWith1) {
       {"toon.bmp", nullptr, "t3dplayer: toon.bmp: cannot be read; no scene starts without it\n"},
       {"ASCII16.png", nullptr, "t3dplayer: ASCII16.png: cannot be read; no scene starts without it\n"},
       {"toon.bmp", "no image",
-       "t3dplayer: toon.bmp: is no image a scene can start with: image: not a PNG, JPEG, BMP, TGA or DDS file\n"},
+       "t3dplayer: toon.bmp: cannot be read: image: not a PNG, JPEG, BMP, TGA or DDS file; no scene starts without it\n"},
   };
   // The games play side by side, each in a folder of its own.
   std::vector<std::unique_ptr<TempFolder>> folders;

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,6 +52,10 @@ PlayerProcess::PlayerProcess(const std::string& folder, const PlayerOptions& opt
       setenv("SDL_VIDEODRIVER", "x11", 1);
     }
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (options.addressSpaceLimit != 0) {
+      const rlimit limit{options.addressSpaceLimit, options.addressSpaceLimit};
+      setrlimit(RLIMIT_AS, &limit);
+    }
     setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
     for (const auto& [name, value] : options.environment) {
       if (value.empty()) {
@@ -81,8 +86,12 @@ int PlayerProcess::Wait(int timeoutMs, int* endSignal) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   int status = 0;
   for (;;) {
-    const pid_t done = waitpid(pid_, &status, WNOHANG);
-    if (done == pid_) break;
+    rusage usage{};
+    const pid_t done = wait4(pid_, &status, WNOHANG, &usage);
+    if (done == pid_) {
+      peakResidentKib_ = usage.ru_maxrss;
+      break;
+    }
     if (done < 0 || std::chrono::steady_clock::now() >= end) return -1;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }

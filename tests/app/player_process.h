@@ -4,6 +4,7 @@
 // the end-to-end tests.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -18,6 +19,8 @@ struct PlayerOptions {
   std::string display;
   // Variables set last, over those above (an empty value removes one).
   std::vector<std::pair<std::string, std::string>> environment;
+  // The most address space the program may take, in bytes; 0: no limit.
+  std::uint64_t addressSpaceLimit = 0;
 };
 
 class PlayerProcess {
@@ -43,10 +46,13 @@ class PlayerProcess {
   std::string Output() const;
   // The memory the running program holds now, in KiB; 0 once it has ended.
   long ResidentKib() const;
+  // The most memory the program held at once, in KiB, once Wait saw it end.
+  long PeakResidentKib() const { return peakResidentKib_; }
 
  private:
   int pid_ = -1;
   std::string outputPath_;
+  long peakResidentKib_ = 0;
 };
 
 struct RunResult {

@@ -17,11 +17,13 @@ std::string DescribeValue(const ScriptValue* value) {
 }
 
 std::string AnswerFragment(CCScript& engine, const std::string& function, const std::string& fragment,
-                           const std::function<std::string(const ScriptValue*)>& describe) {
+                           const std::function<std::string(const ScriptValue*)>& describe,
+                           const std::function<void()>& beforeCall) {
   const std::string body = fragment.find(';') == std::string::npos ? "$r = " + fragment + ";" : fragment;
   const std::string source = function + "()\n{\n  $r = empty;\n  " + Utf8ToShiftJis(body) + "\n}\n";
   const EErrorCode compiled = engine.CompileScript(source.c_str(), "case");
   if (compiled != ERR_NONE) return "compile " + std::to_string(compiled);
+  if (beforeCall) beforeCall();
   const EErrorCode result = engine.CallFunction(engine.FindFunction(function.c_str()), nullptr, 0);
   if (result != ERR_NONE) return "error " + std::to_string(result);
   for (int i = 0; i < kMaxGlobals; ++i) {

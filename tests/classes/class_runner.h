@@ -20,10 +20,12 @@ class Quiet : public Engine {
 std::string RunClassFragment(const std::string& fragment);
 
 // Compiles `fragment` (as RunClassFragment takes it) as the function
-// `function` of `engine` and calls it: "compile N", "error N", or `describe`
-// of the value $r then holds (null when there is none).
+// `function` of `engine` and calls it (`beforeCall` first, when given):
+// "compile N", "error N", or `describe` of the value $r then holds (null
+// when there is none).
 std::string AnswerFragment(CCScript& engine, const std::string& function, const std::string& fragment,
-                           const std::function<std::string(const ScriptValue*)>& describe);
+                           const std::function<std::string(const ScriptValue*)>& describe,
+                           const std::function<void()>& beforeCall = {});
 
 // A value as answers show it: "<none>", a number by the number-to-text rule, or a string in quotes (UTF-8).
 std::string DescribeValue(const ScriptValue* value);

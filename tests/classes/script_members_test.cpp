@@ -63,8 +63,10 @@ class Recorder : public ScriptServices {
          << f.color2 << " " << f.mode << std::dec << "\n";
     return true;
   }
-  void SetCharacterSet(int set, std::vector<unsigned char> image, std::vector<Glyph> glyphs) override {
-    out_ << "  | charset " << set << " image " << image.size() << " glyphs " << glyphs.size() << "\n";
+  void SetCharacterSet(int set, std::shared_ptr<SharedTexture> image, std::vector<Glyph> glyphs) override {
+    out_ << "  | charset " << set << " image "
+         << (image ? std::to_string(image->GetWidth()) + "x" + std::to_string(image->GetHeight()) : "none")
+         << " glyphs " << glyphs.size() << "\n";
   }
   void PutCharacters(const CharacterRequest& r) override {
     out_ << "  | put " << r.slot << " " << r.set << " " << Text(r.text) << " " << std::hex << r.color << std::dec

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,40 @@ TEST_F(LoadFileTest, ArchivesShadowTheDiskForTheirFolderAndBelow) {
   ASSERT_TRUE(manager_.Find(dir + "SUB/X.TXT", slot, entry));
   EXPECT_EQ(slot, 1);
   EXPECT_EQ(entry, 0);
+}
+
+// Names of one file (by case, by "..", by the other separator, by a link)
+// give one identity; other files, an archive entry that shadows the disk,
+// and the same file once rewritten give others; a missing file gives none.
+TEST_F(LoadFileTest, EveryNameOfAFileGivesItsIdentityUntilTheFileChanges) {
+  folder_.Write("Tex/Skin.png", "skin");
+  folder_.Write("Tex/Other.png", "other");
+  folder_.Write("Pack.dat", BuildTestArchive({{"SHADOW.PNG", "in the archive"}}));
+  folder_.Write("shadow.png", "on the disk");
+  ASSERT_TRUE(manager_.AddArchiveFile("Pack.dat"));
+  std::filesystem::create_symlink(folder_.path() + "Tex/Skin.png", folder_.path() + "link.png");
+  const std::string dir = folder_.path();
+  const std::string skin = manager_.FileIdentity(dir + "Tex/Skin.png");
+  const std::string archived = manager_.FileIdentity(dir + "shadow.png");
+  EXPECT_EQ(skin.rfind("disk ", 0), 0u) << skin;
+  EXPECT_EQ(archived.rfind("archive ", 0), 0u) << archived;
+  const struct {
+    std::string name;
+    std::string identity;
+  } rows[] = {
+      {"tex/skin.PNG", skin},
+      {"Tex\\Skin.png", skin},
+      {"Tex/../tex/./Skin.png", skin},
+      {"link.png", skin},
+      {"Tex/Other.png", manager_.FileIdentity(dir + "Tex/Other.png")},
+      {"SHADOW.png", archived},
+      {"Tex/Missing.png", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(manager_.FileIdentity(dir + row.name), row.identity) << row.name;
+  EXPECT_NE(manager_.FileIdentity(dir + "Tex/Other.png"), skin);
+  folder_.Write("Tex/Skin.png", "skin, redrawn");
+  EXPECT_NE(manager_.FileIdentity(dir + "Tex/Skin.png"), skin);
+  EXPECT_NE(manager_.FileIdentity(dir + "Tex/Skin.png"), "");
 }
 
 TEST_F(LoadFileTest, SixteenSlotsAndFailedAddsUseNone) {

@@ -67,9 +67,8 @@ std::string DumpModel(const Model& model) {
         const ExtendedMaterial& m = container.materials[i];
         text += " material " + std::to_string(i) + ": diffuse " + Color(m.material.diffuse) +
                 ", specular " + Color(m.material.specular) + ", texture '" + m.textureFilename + "' ";
-        const ModelTexture* texture = container.textures[i].get();
-        text += texture ? std::to_string(texture->image.width) + "x" +
-                              std::to_string(texture->image.height)
+        const SharedTexture* texture = container.textures[i].get();
+        text += texture ? std::to_string(texture->GetWidth()) + "x" + std::to_string(texture->GetHeight())
                         : std::string("none");
         text += "\n";
       }
@@ -244,7 +243,7 @@ std::string RunModelScript(const std::string& script) {
     } else if (command == "pixels") {
       // The RGBA bytes of the root container's first texture.
       out += " ->";
-      for (std::uint8_t byte : root->textures.at(0)->image.pixels) out += " " + std::to_string(byte);
+      for (std::uint8_t byte : root->textures.at(0)->PendingImage().pixels) out += " " + std::to_string(byte);
       out += "\n";
     } else if (command == "tracks") {
       const AnimationController& controller = *model.GetAnimationController();

@@ -13,6 +13,7 @@
 
 #include "platform/gpu/recording_device.h"
 #include "platform/gpu/texture_loader.h"
+#include "platform/gpu/texture_store.h"
 #include "render/text/text_renderer.h"
 #include "scene/scene.h"
 #include "support/case_files.h"
@@ -40,6 +41,13 @@ std::vector<Glyph> GridGlyphs() {
   std::vector<Glyph> glyphs(128);
   MakeGridGlyphTable(glyphs.data(), 128, 8, 16, 16);
   return glyphs;
+}
+
+// The font image as a character set holds it, decoded and waiting for the device.
+std::shared_ptr<SharedTexture> FontImage() {
+  CountedImage image;
+  EXPECT_TRUE(DecodeTextureFile(FontPng(), &image, nullptr));
+  return std::make_shared<SharedTexture>("font.png", "font.png", TextureLoadOptions{}, std::move(image));
 }
 
 SystemFont MakeSystemFont(GraphicsDevice& device) {
@@ -123,8 +131,7 @@ struct SlotBench {
     if (width != 640) {
       EXPECT_TRUE(graphics.SetBackBufferSize(width, 600));
     }
-    const std::vector<std::uint8_t> png = FontPng();
-    scene.SetCharacterSet(3, std::vector<unsigned char>(png.begin(), png.end()), GridGlyphs());
+    scene.SetCharacterSet(3, FontImage(), GridGlyphs());
   }
   static CharacterRequest Request(const char* words, float x, float y, std::int32_t duration) {
     CharacterRequest r;

@@ -195,4 +195,29 @@ TEST_F(SoundManagerSilentTest, LoadsSoundsRelativeToTheProgramFolderAndSaysWhyOn
   EXPECT_EQ(manager.GetSoundCount(), 2);
 }
 
+// Bounded at 48 KiB, three sounds of 16 KiB fit and a fourth does not,
+// whichever id it comes under: LoadSound answers as for a file it cannot
+// read, and one line names the file (or, for bytes given whole, the id).
+// Samples released make room again.
+TEST_F(SoundManagerSilentTest, SoundsPastTheirBoundAreNotLoadedAndSaySo) {
+  manager.SetSoundMemoryLimit(48 * 1024);
+  program.Folder().Write("big.wav", MakeWave(2, 16, 44100, std::string(16 * 1024, '\x10')));
+  const std::string small = MakeWave(1, 8, 44100, std::string(100, '\x80'));
+  testing::internal::CaptureStderr();
+  for (std::uint32_t id = 1; id <= 3; ++id) EXPECT_TRUE(manager.LoadSound(id, "big.wav")) << id;
+  EXPECT_FALSE(manager.LoadSound(4, "big.wav"));
+  EXPECT_FALSE(manager.AddSound(5, small.data(), small.size()));
+  EXPECT_TRUE(manager.LoadSound(2, "big.wav"));  // loaded already: nothing more is held
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "t3dplayer: big.wav: not loaded: the game's sounds would pass 48 KiB\n"
+            "t3dplayer: sound 5: not loaded: the game's sounds would pass 48 KiB\n");
+  EXPECT_EQ(manager.GetSoundCount(), 3);
+  EXPECT_EQ(manager.GetSoundBytes(), 48u * 1024);
+  EXPECT_FALSE(manager.PlaySound(4, 1.0f, 0.0f, 0.0f));
+  manager.ReleaseAll();
+  EXPECT_TRUE(manager.LoadSound(4, "big.wav"));
+  EXPECT_TRUE(manager.AddSound(5, small.data(), small.size()));
+  EXPECT_EQ(manager.GetSoundBytes(), 16u * 1024 + 100);
+}
+
 }  // namespace

@@ -3,10 +3,14 @@
 // bookkeeping, the lost and not-reset states, and the call trace.
 #include "platform/gpu/device.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <new>
+
+#include "platform/image/image_memory.h"
 
 namespace {
 
@@ -159,10 +163,20 @@ std::uint32_t VertexSizeOfFvf(std::uint32_t fvf) {
 
 // ---- resources ----
 
+std::uint64_t TextureLevelBytes(std::uint32_t width, std::uint32_t height, std::uint32_t levels) {
+  std::uint64_t bytes = 0;
+  // A 32-bit size has no level past 31, however many are asked for.
+  for (std::uint32_t level = 0; level < levels && level < 32; ++level) {
+    bytes += std::uint64_t{std::max(width >> level, 1u)} * std::max(height >> level, 1u) * 4;
+  }
+  return bytes;
+}
+
 Texture::Texture(std::shared_ptr<DeviceLink> link, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
-                 std::uint32_t usage, TextureFormat format, TexturePool pool)
+                 std::uint32_t usage, TextureFormat format, TexturePool pool, std::uint64_t deviceBytes)
     : link_(std::move(link)), width_(width), height_(height), levels_(levels), usage_(usage), format_(format),
-      pool_(pool), pixels_(static_cast<std::size_t>(width) * height, 0xFF000000u) {
+      pool_(pool), pixels_(static_cast<std::size_t>(width) * height, 0xFF000000u), deviceBytes_(deviceBytes) {
+  GetImageMemory().Take(deviceBytes_ + pixels_.size() * sizeof(std::uint32_t));
   if (pool_ == TexturePool::Default) ++link_->defaultPoolTextures;
   char name[32];
   std::snprintf(name, sizeof name, "texture%ux%u", width, height);
@@ -170,6 +184,7 @@ Texture::Texture(std::shared_ptr<DeviceLink> link, std::uint32_t width, std::uin
 }
 
 Texture::~Texture() {
+  GetImageMemory().Give(deviceBytes_ + pixels_.size() * sizeof(std::uint32_t));
   if (pool_ == TexturePool::Default) --link_->defaultPoolTextures;
   if (link_->device != nullptr) link_->device->Forget(this);
 }
@@ -181,6 +196,15 @@ Texture::LockedRect Texture::LockRect() {
     assert(!"a render target cannot be locked, nor a texture twice");
     return {};
   }
+  if (pixels_.empty()) {
+    try {
+      pixels_.resize(static_cast<std::size_t>(width_) * height_);
+    } catch (const std::bad_alloc&) {
+      return {};
+    }
+    GetImageMemory().Take(pixels_.size() * sizeof(std::uint32_t));
+    Download(pixels_.data());
+  }
   locked_ = true;
   return {pixels_.data(), width_};
 }
@@ -188,7 +212,12 @@ Texture::LockedRect Texture::LockRect() {
 void Texture::UnlockRect() {
   if (!locked_) return;
   locked_ = false;
-  if (pool_ != TexturePool::SystemMem) Upload();
+  if (pool_ == TexturePool::SystemMem) return;
+  Upload();
+  if (!KeepsCpuCopyAfterUpload()) {
+    GetImageMemory().Give(pixels_.size() * sizeof(std::uint32_t));
+    std::vector<std::uint32_t>().swap(pixels_);
+  }
 }
 
 VertexShader::VertexShader(std::shared_ptr<DeviceLink> link, std::string_view name, std::string_view source)

@@ -30,7 +30,10 @@ struct DeviceLink {
 // managed (lockable, survives a reset), render target (default pool, not
 // lockable, filled by drawing), dynamic (default pool, lockable) and
 // system memory (CPU only, never bound: the read-back destination). Default-
-// pool textures must be released before a reset, as on the platform.
+// pool textures must be released before a reset, as on the platform. A
+// backend whose device keeps the pixels of managed textures across resets
+// lets their CPU copy go after each upload (a lock reads it back first).
+// What a texture holds, both copies, is counted in the image memory.
 class Texture {
  public:
   struct LockedRect {
@@ -49,6 +52,8 @@ class Texture {
   TexturePool GetPool() const { return pool_; }
   std::uint32_t GetUsage() const { return usage_; }
   bool IsRenderTarget() const { return (usage_ & kUsageRenderTarget) != 0; }
+  // Made by this device, which still lives.
+  bool BelongsTo(const GraphicsDevice& device) const { return link_->device == &device; }
   // The name traces and failing tests show ("toon.bmp").
   const std::string& GetName() const { return name_; }
   void SetName(std::string name) { name_ = std::move(name); }
@@ -58,14 +63,20 @@ class Texture {
   LockedRect LockRect();
   void UnlockRect();
   bool IsLocked() const { return locked_; }
-  // The CPU copy as last written or read back.
+  // The CPU copy as last written or read back; empty once let go.
   const std::vector<std::uint32_t>& Pixels() const { return pixels_; }
 
  protected:
+  // `deviceBytes`: what the device's own copy takes.
   Texture(std::shared_ptr<DeviceLink> link, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
-          std::uint32_t usage, TextureFormat format, TexturePool pool);
+          std::uint32_t usage, TextureFormat format, TexturePool pool, std::uint64_t deviceBytes);
   // The backend's copy follows the CPU copy.
   virtual void Upload() {}
+  // Whether the CPU copy stays after an upload: where the device holds the
+  // only other copy, or the copy is rewritten every frame, it does.
+  virtual bool KeepsCpuCopyAfterUpload() const { return true; }
+  // Level 0 from the device's copy, for a lock after the CPU copy went.
+  virtual void Download(std::uint32_t* pixels) {}
   bool DeviceAlive() const;
 
  private:
@@ -76,8 +87,13 @@ class Texture {
   TexturePool pool_;
   std::string name_;
   std::vector<std::uint32_t> pixels_;
+  std::uint64_t deviceBytes_;
   bool locked_ = false;
 };
+
+// What the levels of a texture take at four bytes a texel, level 0 and each
+// smaller one down to `levels`.
+std::uint64_t TextureLevelBytes(std::uint32_t width, std::uint32_t height, std::uint32_t levels);
 
 // A vertex program in GLSL over `uniform vec4 c[96]`, so that constant
 // registers keep their numbers. The text defines `void ShaderMain()`, which
@@ -180,6 +196,8 @@ class GraphicsDevice {
   Texture* GetRenderTarget() const { return renderTarget_; }
 
   // ---- resources ----
+  // The levels of the whole chain of a texture of that size, down to 1x1.
+  static std::uint32_t MipLevelCount(std::uint32_t width, std::uint32_t height);
   // Levels 0 makes the whole chain down to 1x1. Formats: A8R8G8B8,
   // X8R8G8B8. Null (and a result) on a bad request or without memory.
   virtual std::unique_ptr<Texture> CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
@@ -242,7 +260,6 @@ class GraphicsDevice {
   // is quietly false (content can ask for it); anything else is refused.
   bool TextureRequestValid(std::uint32_t width, std::uint32_t height, std::uint32_t levels, std::uint32_t usage,
                            TextureFormat format, TexturePool pool);
-  static std::uint32_t MipLevelCount(std::uint32_t width, std::uint32_t height);
 
   DeviceCaps caps_;
   static std::vector<std::uint32_t>& PixelsOf(Texture& texture) { return texture.pixels_; }

@@ -36,7 +36,8 @@ class GlTexture : public Texture {
  public:
   GlTexture(std::shared_ptr<DeviceLink> link, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
             std::uint32_t usage, TextureFormat format, TexturePool pool)
-      : Texture(std::move(link), width, height, levels, usage, format, pool) {
+      : Texture(std::move(link), width, height, levels, usage, format, pool,
+                pool == TexturePool::SystemMem ? 0 : TextureLevelBytes(width, height, levels)) {
     if (pool == TexturePool::SystemMem) return;
     glGenTextures(1, &id);
     glActiveTexture(kUploadUnit);
@@ -61,6 +62,16 @@ class GlTexture : public Texture {
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(GetWidth()), static_cast<GLsizei>(GetHeight()),
                     GL_BGRA, GL_UNSIGNED_BYTE, Pixels().data());
     if (GetLevelCount() > 1) glGenerateMipmap(GL_TEXTURE_2D);
+  }
+  // GL keeps a managed texture's pixels through every reset, so its CPU copy
+  // would only double what the texture takes. A dynamic texture is rewritten
+  // every frame, a render target never locked.
+  bool KeepsCpuCopyAfterUpload() const override { return GetPool() != TexturePool::Managed; }
+  void Download(std::uint32_t* pixels) override {
+    if (id == 0 || !DeviceAlive()) return;
+    glActiveTexture(kUploadUnit);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
   }
 
   GLuint id = 0;

@@ -7,7 +7,7 @@ class RecordedTexture : public Texture {
  public:
   RecordedTexture(std::shared_ptr<DeviceLink> link, std::uint32_t width, std::uint32_t height,
                   std::uint32_t levels, std::uint32_t usage, TextureFormat format, TexturePool pool)
-      : Texture(std::move(link), width, height, levels, usage, format, pool) {}
+      : Texture(std::move(link), width, height, levels, usage, format, pool, 0) {}
 };
 
 class RecordedShader : public VertexShader {

@@ -226,6 +226,19 @@ bool DecodeRle(std::span<const std::uint8_t> file, const BmpInfo& info, const Pa
 
 }  // namespace
 
+namespace image_internal {
+
+bool ReadBmpSize(std::span<const std::uint8_t> file, std::uint32_t* width, std::uint32_t* height) {
+  BmpInfo info;
+  std::string why;
+  if (!ReadHeader(file, &info, &why)) return false;
+  *width = static_cast<std::uint32_t>(info.width);
+  *height = static_cast<std::uint32_t>(info.height);
+  return true;
+}
+
+}  // namespace image_internal
+
 bool DecodeBmp(std::span<const std::uint8_t> file, Image* out, std::string* error) {
   *out = Image{};
   if (file.size() < 2 || file[0] != 'B' || file[1] != 'M') {

@@ -225,6 +225,19 @@ void DecodeMaskedPixels(const std::uint8_t* data, const DdsInfo& info, Image* ou
 
 }  // namespace
 
+namespace image_internal {
+
+bool ReadDdsSize(std::span<const std::uint8_t> file, std::uint32_t* width, std::uint32_t* height) {
+  DdsInfo info;
+  std::string why;
+  if (!ReadHeader(file, &info, &why)) return false;
+  *width = info.width;
+  *height = info.height;
+  return true;
+}
+
+}  // namespace image_internal
+
 bool DecodeDds(std::span<const std::uint8_t> file, Image* out, std::string* error) {
   *out = Image{};
   if (file.size() < kMagicSize || ReadU32(file, 0) != FourCc("DDS ")) {

@@ -32,6 +32,24 @@ ImageFormat DetectImageFormat(std::span<const std::uint8_t> file) {
   return ImageFormat::Unknown;
 }
 
+bool ReadImageSize(std::span<const std::uint8_t> file, std::uint32_t* width, std::uint32_t* height) {
+  switch (DetectImageFormat(file)) {
+    case ImageFormat::Png:
+      return image_internal::ReadPngSize(file, width, height);
+    case ImageFormat::Jpeg:
+      return image_internal::ReadJpegSize(file, width, height);
+    case ImageFormat::Bmp:
+      return image_internal::ReadBmpSize(file, width, height);
+    case ImageFormat::Tga:
+      return image_internal::ReadTgaSize(file, width, height);
+    case ImageFormat::Dds:
+      return image_internal::ReadDdsSize(file, width, height);
+    case ImageFormat::Unknown:
+      break;
+  }
+  return false;
+}
+
 bool DecodeImage(std::span<const std::uint8_t> file, Image* out, std::string* error) {
   switch (DetectImageFormat(file)) {
     case ImageFormat::Png:

@@ -28,7 +28,9 @@ ImageFormat DetectImageFormat(std::span<const std::uint8_t> file);
 
 // Each is false with a message in *error (which may be null) on data it
 // cannot decode or an image past the size bounds; *out is then left empty.
-// Formats without alpha decode opaque (alpha 255).
+// Formats without alpha decode opaque (alpha 255). When memory for the pixels
+// runs out, std::bad_alloc leaves the decoder once it has let go of all it
+// held, so the caller decides what a failed allocation means.
 bool DecodeImage(std::span<const std::uint8_t> file, Image* out, std::string* error);
 bool DecodePng(std::span<const std::uint8_t> file, Image* out, std::string* error);
 bool DecodeJpeg(std::span<const std::uint8_t> file, Image* out, std::string* error);
@@ -44,3 +46,9 @@ bool EncodePng(const Image& image, std::vector<std::uint8_t>* out);
 // Width and height within the bounds above. Decoders call it before they
 // allocate the pixels.
 bool ImageSizeAllowed(std::uint64_t width, std::uint64_t height);
+
+// The width and height that decoding would give, read from the header alone,
+// so that what the pixels will take is known before any of it is allocated.
+// False when the header does not read as one the decoders take; decoding
+// then fails too, with its reason.
+bool ReadImageSize(std::span<const std::uint8_t> file, std::uint32_t* width, std::uint32_t* height);

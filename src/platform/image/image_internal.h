@@ -5,8 +5,11 @@
 
 #include <bit>
 #include <cstdint>
+#include <new>
 #include <span>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/image/image.h"
 
@@ -48,5 +51,27 @@ struct Channel {
 
 // True when the first bytes read as a TGA header of a kind the decoder knows.
 bool LooksLikeTga(std::span<const std::uint8_t> file);
+
+// The size each format's header gives (ReadImageSize); false for a header the
+// decoder would refuse first.
+bool ReadPngSize(std::span<const std::uint8_t> file, std::uint32_t* width, std::uint32_t* height);
+bool ReadJpegSize(std::span<const std::uint8_t> file, std::uint32_t* width, std::uint32_t* height);
+bool ReadBmpSize(std::span<const std::uint8_t> file, std::uint32_t* width, std::uint32_t* height);
+bool ReadTgaSize(std::span<const std::uint8_t> file, std::uint32_t* width, std::uint32_t* height);
+bool ReadDdsSize(std::span<const std::uint8_t> file, std::uint32_t* width, std::uint32_t* height);
+
+// A resize that answers false when memory runs out, for the decoders that
+// must release a C library's state before they let std::bad_alloc go on.
+template <typename T>
+bool TryResize(std::vector<T>& items, std::size_t count) {
+  try {
+    items.resize(count);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  } catch (const std::length_error&) {
+    return false;
+  }
+}
 
 }  // namespace image_internal

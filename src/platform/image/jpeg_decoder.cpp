@@ -7,6 +7,7 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <new>
 
 #include "platform/image/image.h"
 #include "platform/image/image_internal.h"
@@ -23,6 +24,7 @@ struct JpegJob {
   jpeg_progress_mgr progress;
   std::jmp_buf jump;
   Image* out = nullptr;
+  bool headerOnly = false;  // only the size into *out
   std::vector<std::uint8_t> cmykRow;
   char message[JMSG_LENGTH_MAX] = {};
 };
@@ -88,6 +90,12 @@ bool RunDecoder(std::span<const std::uint8_t> file, JpegJob* job) {
     jpeg_destroy_decompress(&info);
     return false;
   }
+  if (job->headerOnly) {
+    job->out->width = info.image_width;
+    job->out->height = info.image_height;
+    jpeg_destroy_decompress(&info);
+    return true;
+  }
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGBA;
   jpeg_start_decompress(&info);
@@ -99,10 +107,14 @@ bool RunDecoder(std::span<const std::uint8_t> file, JpegJob* job) {
   }
   const std::uint32_t width = info.output_width;
   const std::size_t stride = static_cast<std::size_t>(width) * 4;
+  if (!image_internal::TryResize(job->out->pixels, stride * info.output_height) ||
+      (cmyk && !image_internal::TryResize(job->cmykRow, stride))) {
+    // The library's state goes before the failure leaves: no jump is pending.
+    jpeg_destroy_decompress(&info);
+    throw std::bad_alloc();
+  }
   job->out->width = width;
   job->out->height = info.output_height;
-  job->out->pixels.resize(stride * info.output_height);
-  if (cmyk) job->cmykRow.resize(stride);
   while (info.output_scanline < info.output_height) {
     std::uint8_t* row = job->out->pixels.data() + stride * info.output_scanline;
     JSAMPROW target = cmyk ? job->cmykRow.data() : row;
@@ -119,6 +131,22 @@ bool RunDecoder(std::span<const std::uint8_t> file, JpegJob* job) {
 }
 
 }  // namespace
+
+namespace image_internal {
+
+bool ReadJpegSize(std::span<const std::uint8_t> file, std::uint32_t* width, std::uint32_t* height) {
+  if (file.empty()) return false;
+  Image size;
+  JpegJob job;
+  job.out = &size;
+  job.headerOnly = true;
+  if (!RunDecoder(file, &job)) return false;
+  *width = size.width;
+  *height = size.height;
+  return true;
+}
+
+}  // namespace image_internal
 
 bool DecodeJpeg(std::span<const std::uint8_t> file, Image* out, std::string* error) {
   *out = Image{};

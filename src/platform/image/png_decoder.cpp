@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "platform/image/image.h"
 #include "platform/image/image_internal.h"
@@ -84,10 +85,13 @@ bool RunDecoder(PngJob* job) {
   const std::size_t stride = static_cast<std::size_t>(width) * 4;
   if (png_get_rowbytes(png, info) != stride) png_error(png, "unexpected row layout");
 
+  if (!image_internal::TryResize(job->out->pixels, stride * height) || !image_internal::TryResize(job->rows, height)) {
+    // libpng's state goes before the failure leaves: no jump is pending.
+    png_destroy_read_struct(&png, &info, nullptr);
+    throw std::bad_alloc();
+  }
   job->out->width = width;
   job->out->height = height;
-  job->out->pixels.resize(stride * height);
-  job->rows.resize(height);
   for (png_uint_32 y = 0; y < height; ++y) job->rows[y] = job->out->pixels.data() + stride * y;
   png_read_image(png, job->rows.data());
   // The chunks after the pixels are not read: trailing damage costs nothing
@@ -97,6 +101,23 @@ bool RunDecoder(PngJob* job) {
 }
 
 }  // namespace
+
+namespace image_internal {
+
+// The signature, then the IHDR chunk, which must come first: its length and
+// name, then width and height, big-endian.
+bool ReadPngSize(std::span<const std::uint8_t> file, std::uint32_t* width, std::uint32_t* height) {
+  if (file.size() < 24 || std::memcmp(file.data() + 12, "IHDR", 4) != 0) return false;
+  const auto bigEndian = [&](std::size_t at) {
+    return static_cast<std::uint32_t>(file[at]) << 24 | static_cast<std::uint32_t>(file[at + 1]) << 16 |
+           static_cast<std::uint32_t>(file[at + 2]) << 8 | file[at + 3];
+  };
+  *width = bigEndian(16);
+  *height = bigEndian(20);
+  return ImageSizeAllowed(*width, *height);
+}
+
+}  // namespace image_internal
 
 bool DecodePng(std::span<const std::uint8_t> file, Image* out, std::string* error) {
   *out = Image{};

@@ -79,6 +79,14 @@ bool LooksLikeTga(std::span<const std::uint8_t> file) {
   return file.size() >= kHeaderSize && HeaderIsValid(ReadHeader(file));
 }
 
+bool ReadTgaSize(std::span<const std::uint8_t> file, std::uint32_t* width, std::uint32_t* height) {
+  if (!LooksLikeTga(file)) return false;
+  const TgaHeader h = ReadHeader(file);
+  *width = h.width;
+  *height = h.height;
+  return ImageSizeAllowed(*width, *height);
+}
+
 }  // namespace image_internal
 
 bool DecodeTga(std::span<const std::uint8_t> file, Image* out, std::string* error) {

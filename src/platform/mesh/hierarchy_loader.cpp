@@ -125,33 +125,40 @@ bool LoadMeshHierarchyFromXInMemory(std::span<const std::uint8_t> file,
   LoadedHierarchy result;
   Builder builder(allocator, frameNames, &result.warnings);
   Frame* first = nullptr;
-  Frame** slot = &first;
-  bool ok = true;
-  for (const XFrameData& frame : document.frames) {
-    if (!builder.BuildFrame(frame, slot, &why)) {
-      ok = false;
-      break;
+  Frame* root = nullptr;
+  try {
+    Frame** slot = &first;
+    bool ok = true;
+    for (const XFrameData& frame : document.frames) {
+      if (!builder.BuildFrame(frame, slot, &why)) {
+        ok = false;
+        break;
+      }
+      slot = &(*slot)->sibling;
     }
-    slot = &(*slot)->sibling;
-  }
-  Frame* root = first;
-  if (ok && first && first->sibling) {
-    root = allocator.CreateFrame("");
-    if (root) {
-      root->firstChild = first;
-    } else {
-      root = first;
-      why = "the allocator made no root frame";
-      ok = false;
+    root = first;
+    if (ok && first && first->sibling) {
+      root = allocator.CreateFrame("");
+      if (root) {
+        root->firstChild = first;
+      } else {
+        root = first;
+        why = "the allocator made no root frame";
+        ok = false;
+      }
     }
-  }
-  if (!ok) {
-    DestroyFrameHierarchy(root, allocator);
-    if (error) *error = why;
-    return false;
+    if (!ok) {
+      DestroyFrameHierarchy(root, allocator);
+      if (error) *error = why;
+      return false;
+    }
+    if (!document.animationSets.empty()) result.animationController = MakeController(document, root);
+  } catch (...) {
+    // Memory ran out on the way: the tree built so far goes with it.
+    DestroyFrameHierarchy(root ? root : first, allocator);
+    throw;
   }
   result.root = root;
-  if (!document.animationSets.empty()) result.animationController = MakeController(document, root);
   *out = std::move(result);
   return true;
 }

@@ -27,7 +27,8 @@ struct LoadedHierarchy {
 };
 
 // False with a message when the file cannot be read, a mesh is refused, or
-// the allocator fails; nothing is left allocated then. A mesh whose skin names
+// the allocator fails; nothing is left allocated then, nor when an allocation
+// fails and its exception leaves the load. A mesh whose skin names
 // a bone that no frame of the file carries is dropped with a warning, so no
 // container ever has a bone without a frame.
 bool LoadMeshHierarchyFromXInMemory(std::span<const std::uint8_t> file,

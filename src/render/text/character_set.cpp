@@ -32,7 +32,7 @@ bool IsBreakCr(const char* p) { return p[0] == '\r' && p[1] == '\n'; }
 
 CharacterSet::CharacterSet() { vertices_.reserve(kTextBatchVertices); }
 
-void CharacterSet::SetFont(std::unique_ptr<Texture> texture, GlyphTable glyphs) {
+void CharacterSet::SetFont(std::shared_ptr<Texture> texture, GlyphTable glyphs) {
   texture_ = std::move(texture);
   glyphs_ = std::move(glyphs);
   textureWidth_ = texture_ ? static_cast<float>(texture_->GetWidth()) : 0.0f;

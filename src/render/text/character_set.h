@@ -37,8 +37,9 @@ class CharacterSet {
  public:
   CharacterSet();
 
-  // Replaces the texture (null: none) and the glyphs; the batch empties.
-  void SetFont(std::unique_ptr<Texture> texture, GlyphTable glyphs);
+  // Replaces the texture (null: none; the set may share it) and the glyphs;
+  // the batch empties.
+  void SetFont(std::shared_ptr<Texture> texture, GlyphTable glyphs);
   Texture* GetTexture() const { return texture_.get(); }
   const GlyphTable& Glyphs() const { return glyphs_; }
 
@@ -63,7 +64,7 @@ class CharacterSet {
   bool HasRoomForQuad() const { return vertices_.size() + 6 < static_cast<std::size_t>(kTextBatchVertices); }
   void DrawBatch(GraphicsDevice& device);
 
-  std::unique_ptr<Texture> texture_;
+  std::shared_ptr<Texture> texture_;
   GlyphTable glyphs_;
   // Texel counts the coordinates are divided by: the texture's level 0.
   float textureWidth_ = 0, textureHeight_ = 0;

@@ -4,7 +4,6 @@
 #include <cassert>
 #include <string>
 
-#include "platform/gpu/texture_loader.h"
 #include "platform/system/numbers.h"
 
 namespace {
@@ -39,15 +38,11 @@ CharacterSet& TextRenderer::UpToDateSet(const Scene& scene, int index, GraphicsD
   const auto i = static_cast<std::size_t>(index);
   const CharacterSetData& data = scene.CharacterSetAt(index);
   if (versions_[i] != data.version) {
-    // An image that is missing or does not decode leaves the set without a
-    // texture: it keeps its glyphs and draws nothing.
-    std::unique_ptr<Texture> texture;
-    if (!data.image.empty()) {
-      std::string error;
-      texture = CreateTextureFromFileInMemory(device, data.image, TextureLoadOptions{}, &error);
-      if (texture) texture->SetName("character set " + std::to_string(index));
-    }
-    sets_[i].SetFont(std::move(texture), data.glyphs);
+    // A set without an image, or whose image the device cannot take, keeps
+    // its glyphs and draws nothing. A texture on the device stays while the
+    // set holds it, with the image it was made from.
+    Texture* texture = data.image ? data.image->TextureOn(device) : nullptr;
+    sets_[i].SetFont(texture ? std::shared_ptr<Texture>(data.image, texture) : nullptr, data.glyphs);
     versions_[i] = data.version;
   }
   return sets_[i];

@@ -3,10 +3,11 @@
 #include <cassert>
 
 #include "files/archive.h"
+#include "platform/system/content_memory.h"
 #include "platform/system/content_report.h"
 #include "scene/scene.h"
 
-void Scene::SetCharacterSet(int set, std::vector<unsigned char> image, std::vector<Glyph> glyphs) {
+void Scene::SetCharacterSet(int set, std::shared_ptr<SharedTexture> image, std::vector<Glyph> glyphs) {
   assert(set >= 0 && set < kCharacterSetCount);
   CharacterSetData& data = characterSets_[static_cast<std::size_t>(set)];
   data.glyphs = GlyphTable(std::move(glyphs));
@@ -26,11 +27,18 @@ float Scene::GetCharacterLength(int set, const char* text) const {
 bool Scene::LoadStringList(const std::string& path) {
   // The old list goes first: a file that cannot be read leaves none.
   stringList_.Clear();
-  FileData file;
-  if (!LoadFile(path, file)) {
-    ReportContentFault(path, 0, "cannot be read");
-    return false;
+  std::string why = "cannot be read";
+  const bool loaded = LoadOrOutOfMemory(
+      [&] {
+        FileData file;
+        if (!LoadFile(path, file)) return false;
+        stringList_.Load(file.view());
+        return true;
+      },
+      &why);
+  if (!loaded) {
+    stringList_.Clear();
+    ReportContentFault(path, 0, why);
   }
-  stringList_.Load(file.view());
-  return true;
+  return loaded;
 }

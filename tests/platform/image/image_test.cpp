@@ -73,6 +73,33 @@ TEST(ImageCases, DecodeToTopDownRgbaOrFailWithMessageAndEmptyImage) {
   }
 }
 
+// The size read from the header alone, before anything is decoded, is the
+// size decoding gives, for every file of the table that decodes and every
+// real JPEG and DDS file.
+TEST(ImageCases, TheHeaderGivesTheSizeThatDecodingGives) {
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
+  for (const auto& row : ReadTableRows(kTables / "images.rows"))
+    files.emplace_back(row[0], Build({row.begin() + 1, row.end() - 1}));
+  for (const auto& table : {"jpeg_samples.rows", "dds_files.rows"}) {
+    for (const auto& row : ReadTableRows(kTables / table)) {
+      const std::string name = row[0].find('.') == std::string::npos ? row[0] + ".dds" : row[0];
+      files.emplace_back(name, ReadTestFile(name));
+    }
+  }
+  int decoded = 0;
+  for (const auto& [name, file] : files) {
+    Image image;
+    if (!DecodeImage(file, &image, nullptr)) continue;
+    ++decoded;
+    std::uint32_t width = 0, height = 0;
+    EXPECT_TRUE(ReadImageSize(file, &width, &height)) << name;
+    EXPECT_EQ(std::to_string(width) + "x" + std::to_string(height),
+              std::to_string(image.width) + "x" + std::to_string(image.height))
+        << name;
+  }
+  EXPECT_GE(decoded, 60);
+}
+
 TEST(JpegTest, ColourFilesDecodeToTheirQuadrants) {
   for (const auto& row : ReadTableRows(kTables / "jpeg_samples.rows")) {
     ASSERT_EQ(4u, row.size()) << row[0];
