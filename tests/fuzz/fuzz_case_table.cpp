@@ -19,7 +19,9 @@ T3D_FUZZ_TARGET(data, size) {
   CaseTable table;
   table.LoadText(text, *motions);
   FaultIf(table.Count() != static_cast<int>(motions->size()));
-  const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r')) + 1;
+  // A line ends at CR, LF or CR LF: there are never more lines than ends.
+  const std::size_t lines =
+      static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; })) + 1;
   for (int m = 0; m < table.Count(); ++m) {
     const CaseList* list = table.ListAt(m);
     FaultIf(list == nullptr || list->records.size() > lines);
