@@ -189,6 +189,7 @@ struct SuspendedFrame {
   std::uintptr_t temps;  // the operand base of its temporaries
   TempStack::Mark calleeTemps;  // where the callee's temporaries begin
   int frameBase;
+  std::uint64_t textsMade;  // its VmFrame's
 };
 
 // The interpreter of one engine. The plain routines (interpreter.cpp) walk the

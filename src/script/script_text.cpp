@@ -23,6 +23,8 @@ TextHeader* HeaderOf(char* text) { return reinterpret_cast<TextHeader*>(text) - 
 
 }  // namespace
 
+std::uint64_t script_text_internal::g_made = 0;
+
 ScriptTextScope::ScriptTextScope(ScriptTextAccount* account) : replaced_(g_charged) { g_charged = account; }
 
 ScriptTextScope::~ScriptTextScope() { g_charged = replaced_; }
@@ -38,6 +40,7 @@ char* NewScriptText(std::size_t length) {
   header->account = account;
   header->length = length;
   if (account) account->held += length;
+  ++script_text_internal::g_made;
   char* text = reinterpret_cast<char*>(header + 1);
   text[length] = '\0';
   return text;

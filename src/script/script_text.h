@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // One text of a script holds at most this many bytes, and the texts that the
 // scripts of one account hold together at most kMaxScriptTextHeld: a script
@@ -39,6 +40,14 @@ class ScriptTextScope {
 
 // A text of `length` bytes and a terminator; the caller fills the bytes.
 char* NewScriptText(std::size_t length);
+
+// How many texts have been made so far, under any account. A frame of the
+// bytecode machine in which none was made, and which was handed none, holds
+// none either: its return need not look for texts to let go.
+namespace script_text_internal {
+extern std::uint64_t g_made;
+}
+inline std::uint64_t ScriptTextsMade() { return script_text_internal::g_made; }
 // A copy of `length` bytes of `text`, terminated.
 char* NewScriptText(const char* text, std::size_t length);
 void DeleteScriptText(char* text);

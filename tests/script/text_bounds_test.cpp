@@ -150,6 +150,9 @@ TEST(TextBounds, TextsOfAFinishedCallAreLetGo) {
   const Case cases[] = {
       {"locals", "deep(n, byref s) { t = s + n; if (n > 1) deep(n - 1, s); }", ERR_NONE},
       {"locals and arguments", "deep(n, s) { t = s + n; if (n > 1) deep(n - 1, s + n); }", ERR_NONE},
+      // The innermost call makes no text itself: the one it was handed is
+      // all it holds.
+      {"arguments made by the caller", "deep(n, s) { if (n > 1) deep(n - 1, s + n); }", ERR_NONE},
       {"temporaries", "deep(n, byref s) { if (n > 1) deep(n - 1, s); s + n; }", ERR_NONE},
       {"temporaries in one loop", "deep(n, s) { if (n > 1) deep(n - 1, s); s + n; }", ERR_NONE},
       {"returned texts", "deep(n, s) { if (n > 1) return deep(n - 1, s) + n; return s; }", ERR_NONE},

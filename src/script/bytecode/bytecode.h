@@ -104,7 +104,12 @@ struct VmFrame {
   std::uintptr_t base[4];
   const Bytecode* bytecode;
   int depth;  // nesting units in use when the body was entered
+  // ScriptTextsMade() when the body was entered, or kMayHoldTexts when its
+  // arguments may have brought texts in: unchanged at its return, its
+  // temporaries and locals hold no text.
+  std::uint64_t textsMade;
 };
+constexpr std::uint64_t kMayHoldTexts = UINT64_MAX;
 
 // The value an operand names in the frame.
 inline ScriptValue* At(const VmFrame& frame, std::uint32_t operand) {

@@ -212,6 +212,7 @@ void Interpreter::Execute(const Bytecode& entry, ScriptValue& entryResult) {
   f.base[kOperandGlobal] = Base(&globals_[0].value, kOperandGlobal);
   f.bytecode = &entry;
   f.depth = depth_;
+  f.textsMade = ScriptTextsMade();
 
   // However the call ends, the frames it suspended and the temporaries of
   // all its frames go, with the texts these held. (Their locals lie below the
@@ -366,12 +367,15 @@ op_CallScript: {
   ScriptValue* slots = stack_.get() + base;
   const std::uint32_t* args = f.bytecode->operands.data() + I->b;
   const int argCount = I->code;
+  // A copied text counts as made; a temporary's text is moved in.
+  std::uint64_t calleeTextsMade = ScriptTextsMade();
   for (int i = 0; i < argCount; ++i) {
     const ScriptValue* arg = At(f, args[i]);
     if (arg->type == SVT_Number) {
       slots[i].SetNumber(arg->number);
     } else {
       PassValue(slots[i], args[i], f);
+      calleeTextsMade = kMayHoldTexts;
     }
   }
   // Locals that are not parameters start unset.
@@ -386,6 +390,7 @@ op_CallScript: {
   caller.temps = f.base[kOperandTemp];
   caller.calleeTemps = temps_.Where();
   caller.frameBase = frameBase_;
+  caller.textsMade = f.textsMade;
   frameBase_ = base;
   running_ = callee;
   result = calleeResult;
@@ -394,6 +399,7 @@ op_CallScript: {
   f.base[kOperandConstant] = constants(calleeCode);
   f.bytecode = calleeCode;
   f.depth = calleeDepth;
+  f.textsMade = calleeTextsMade;
   ip = stepBudget_ ? calleeCode->counted.data() : calleeCode->uncounted.data();
   // Where the plain routines' call hears it: at the callee's name.
   HearAttention(callee->tokens.data());
@@ -448,9 +454,13 @@ leave: {
     return;
   }
   const SuspendedFrame& caller = suspended_[--suspendedTop_];
-  ReleaseTemps(f.base[kOperandTemp], *f.bytecode);
+  // A text came into the frame only when one was made while it ran (in it,
+  // in the calls it made) or its arguments brought one.
+  if (ScriptTextsMade() != f.textsMade) {
+    ReleaseTemps(f.base[kOperandTemp], *f.bytecode);
+    ReleaseTexts(stack_.get() + frameBase_, stack_.get() + stackPointer_);
+  }
   temps_.GiveBack(caller.calleeTemps);
-  ReleaseTexts(stack_.get() + frameBase_, stack_.get() + stackPointer_);
   stackPointer_ = frameBase_;
   frameBase_ = caller.frameBase;
   ip = caller.ip;
@@ -460,6 +470,7 @@ leave: {
   f.base[kOperandLocal] = Base(stack_.get() + frameBase_, kOperandLocal);
   f.base[kOperandConstant] = constants(caller.bytecode);
   f.bytecode = caller.bytecode;
+  f.textsMade = caller.textsMade;
   // The call instruction says how deep the caller was.
   f.depth -= ip[-1].rel + 1;
   T3D_NEXT();
