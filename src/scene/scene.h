@@ -120,6 +120,8 @@ class Scene : public ElementHandler, public GameScript, public ScenarioScene {
   bool OnText(const char* elementName, const char* text, void* user, MarkupReader& reader) override;
   // The scene keeps what was read; standard error is told where the file stopped and why.
   void OnError(MarkupErrorCode code, void* user, MarkupReader& reader) override;
+  // The script engine's report of a run-time error stays in reach beside the markup's.
+  using GameScript::OnError;
 
   // ---- hooks ----
   // Resolves a Command once its scripts are compiled (commands.cpp): a
